@@ -1,0 +1,48 @@
+#include "TestSupport.h"
+
+#include <QCoreApplication>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QRandomGenerator>
+
+namespace cqtest {
+
+QImage patternImage(int width, int height, quint32 seed, bool withAlpha)
+{
+    QImage image(width, height, QImage::Format_ARGB32);
+    QRandomGenerator rng(seed);
+    for (int y = 0; y < height; ++y) {
+        auto *line = reinterpret_cast<quint32 *>(image.scanLine(y));
+        for (int x = 0; x < width; ++x) {
+            quint32 v = rng.generate();
+            if (!withAlpha)
+                v |= 0xff000000u;
+            line[x] = v;
+        }
+    }
+    return image;
+}
+
+qint64 differingPixels(const QImage &a, const QImage &b)
+{
+    if (a.size() != b.size() || a.format() != b.format())
+        return -1;
+    qint64 count = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        const auto *la = reinterpret_cast<const quint32 *>(a.constScanLine(y));
+        const auto *lb = reinterpret_cast<const quint32 *>(b.constScanLine(y));
+        for (int x = 0; x < a.width(); ++x)
+            count += la[x] != lb[x];
+    }
+    return count;
+}
+
+void isolateSettings()
+{
+    QStandardPaths::setTestModeEnabled(true);
+    QCoreApplication::setOrganizationName(QStringLiteral("Kestrelvane"));
+    QCoreApplication::setApplicationName(QStringLiteral("Chromaquill"));
+    QSettings().clear();
+}
+
+} // namespace cqtest

@@ -1,0 +1,20 @@
+#pragma once
+// Small helpers shared by the test executables.
+#include <QImage>
+#include <QString>
+
+namespace cqtest {
+
+// A deterministic ARGB32 image with varied colour and alpha, for pixel tests
+// that compare two implementations of the same arithmetic.
+QImage patternImage(int width, int height, quint32 seed, bool withAlpha = true);
+
+// Number of pixels that differ between two images of the same size and format;
+// -1 when the sizes or formats differ.
+qint64 differingPixels(const QImage &a, const QImage &b);
+
+// Points the per-user settings store at a fresh, empty location so a test
+// never reads or writes the developer's own settings.
+void isolateSettings();
+
+} // namespace cqtest
