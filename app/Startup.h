@@ -1,0 +1,43 @@
+#pragma once
+#include <QList>
+#include <QSize>
+#include <QStringList>
+#include <QVariant>
+#include <functional>
+
+#include "QCLDevice.h"
+#include "QCLPlatform.h"
+
+class QSettings;
+
+// The decisions start-up makes before and while the main window comes up,
+// kept apart from the dialogs so that they can be checked on their own.
+namespace Startup {
+
+// "dumpOpenCLCaps" anywhere among the arguments, in any letter case.
+bool WantsDiagnostics(const QStringList &arguments);
+
+// The files named on the command line (the program name, "/restart" and the
+// diagnostic switch are not files).
+QStringList DocumentArguments(const QStringList &arguments);
+
+// The stored force flag: absent, or not a boolean, means false.
+bool ForceCpu(const QVariant &stored);
+bool ForceCpu(const QSettings &settings);
+
+// At least one platform speaks OpenCL 1.1 or later.
+bool HasOpenCL11(const QList<QCLPlatform> &platforms);
+
+// Name, vendor, version and language version of every device, run together.
+QString DeviceSummary(const QList<QCLDevice> &devices);
+
+// The first document is half the main window's size, rounding toward zero.
+QSize FirstDocumentSize(const QSize &windowSize);
+
+enum class ComputeMode { Gpu, Cpu, None };
+
+// Tries the GPU unless forced to the CPU, then the CPU. `create` makes the
+// process-wide context for a device type and says whether it worked.
+ComputeMode ChooseComputeMode(bool bForceCpu, const std::function<bool(QCLDevice::DeviceTypes)> &create);
+
+} // namespace Startup

@@ -1,0 +1,69 @@
+#pragma once
+#include <QPointF>
+#include <QRectF>
+#include <QString>
+
+class QGraphicsItem;
+class QGraphicsScene;
+class ChildWindow;
+
+// The one face of a layer that tools, filters, commands, the file format and
+// the layers panel use. The concrete classes are also canvas items of the
+// document's scene, so the scene draws the stack.
+class Layer {
+public:
+    enum Kind { Raster = 0, Text = 1 };
+
+    explicit Layer(int iKind);
+    virtual ~Layer();
+    Layer(const Layer &) = delete;
+    Layer &operator=(const Layer &) = delete;
+
+    virtual qreal zValue() const = 0;
+    virtual void setZValue(qreal z) = 0;
+    virtual qreal opacity() const = 0;
+    virtual void setOpacity(qreal opacity) = 0;
+    virtual void setPos(const QPointF &pos) = 0;
+    virtual QPointF pos() const = 0;
+    virtual QRectF boundingRect() const = 0;
+    virtual void setVisible(bool bVisible) = 0;
+    virtual bool isVisible() const = 0;
+    virtual void update(const QRectF &area) = 0;
+    virtual void update() = 0;
+
+    // The canvas item behind this layer.
+    virtual QGraphicsItem *item() = 0;
+    const QGraphicsItem *item() const { return const_cast<Layer *>(this)->item(); }
+
+    QString name() const { return m_name; }
+    void setName(const QString &name) { m_name = name; }
+    int kind() const { return m_iKind; }
+
+    int opacityValue() const { return m_iOpacityValue; }
+    void setOpacityValue(int iValue) { m_iOpacityValue = iValue; }
+    int blendingMode() const { return m_iBlendingMode; }
+    void setBlendingMode(int iMode) { m_iBlendingMode = iMode; }
+    bool isDeleted() const { return m_bDeleted; }
+    int currentSnapshotId() const { return m_iSnapshotId; }
+    void setCurrentSnapshotId(int iId) { m_iSnapshotId = iId; }
+
+    // Deleting only hides the layer from the scene and the panel; the layer
+    // stays in its document's list so that undo can bring it back.
+    void setDeleted(bool bDeleted);
+
+    // The document window whose scene holds this layer (set by the window).
+    ChildWindow *window() const { return m_pWindow; }
+    void setWindow(ChildWindow *pWindow) { m_pWindow = pWindow; }
+
+protected:
+    QGraphicsScene *homeScene() const;
+
+private:
+    int m_iKind;
+    QString m_name;
+    int m_iOpacityValue;
+    int m_iBlendingMode = 0;
+    bool m_bDeleted = false;
+    int m_iSnapshotId = -1;
+    ChildWindow *m_pWindow = nullptr;
+};

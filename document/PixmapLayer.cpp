@@ -1,0 +1,137 @@
+#include "PixmapLayer.h"
+
+#include <QGraphicsScene>
+#include <QGraphicsSceneWheelEvent>
+#include <QPainter>
+#include <QRegion>
+#include <QStyleOptionGraphicsItem>
+
+PixmapLayer::PixmapLayer(QGraphicsScene *pScene, int iWidth, int iHeight)
+    : Layer(Raster)
+{
+    m_image = QPixmap(qMax(1, iWidth), qMax(1, iHeight));
+    m_image.fill(Qt::transparent);
+    QGraphicsPixmapItem::setPixmap(m_image);
+    if (pScene)
+        pScene->addItem(this);
+}
+
+PixmapLayer::~PixmapLayer()
+{
+    if (scene())
+        scene()->removeItem(this);
+}
+
+QRectF PixmapLayer::boundingRect() const
+{
+    if (m_styledBounds.isValid())
+        return QRectF(m_styledBounds);
+    // QRect's bottom-right convention: one pixel short of the image size.
+    const QRect r = m_image.rect();
+    return QRectF(QPointF(r.topLeft()), QPointF(r.bottomRight()));
+}
+
+void PixmapLayer::update(const QRectF &area)
+{
+    m_bChanged = true;
+    QGraphicsPixmapItem::update(area.intersected(boundingRect()));
+}
+
+void PixmapLayer::update()
+{
+    m_bChanged = true;
+    QGraphicsPixmapItem::update();
+}
+
+void PixmapLayer::setPixmap(const QPixmap &pixmap)
+{
+    if (pixmap.size() != m_image.size())
+        prepareGeometryChange();
+    m_image = pixmap;
+    QGraphicsPixmapItem::setPixmap(pixmap);
+}
+
+bool PixmapLayer::AnchorOffset(const QSize &oldSize, const QSize &newSize, int iAnchor, QPoint *pOffset)
+{
+    if (iAnchor < 0 || iAnchor > 8)
+        return false;
+    const int column = iAnchor % 3;
+    const int row = iAnchor / 3;
+    const int xs[3] = {0, newSize.width() / 2 - oldSize.width() / 2, newSize.width() - oldSize.width()};
+    const int ys[3] = {0, newSize.height() / 2 - oldSize.height() / 2, newSize.height() - oldSize.height()};
+    *pOffset = QPoint(xs[column], ys[row]);
+    return true;
+}
+
+void PixmapLayer::ChangeCanvasSize(const QSize &size, int iAnchor)
+{
+    QPixmap resized(size.expandedTo(QSize(1, 1)));
+    resized.fill(Qt::transparent);
+    QPoint offset;
+    if (AnchorOffset(m_image.size(), size, iAnchor, &offset)) {
+        QPainter painter(&resized);
+        painter.drawPixmap(offset, m_image);
+    }
+    setPixmap(resized);
+}
+
+void PixmapLayer::Scale(const QSize &size)
+{
+    setPixmap(m_image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+    update();
+}
+
+void PixmapLayer::Crop(const QRegion &region, const QPixmap &source)
+{
+    const QRect r = region.boundingRect();
+    QPixmap part(r.size().expandedTo(QSize(1, 1)));
+    part.fill(Qt::transparent);
+    QPixmap result(part.size());
+    result.fill(Qt::transparent);
+    if (source.isNull()) {
+        {
+            QPainter painter(&part);
+            painter.setCompositionMode(QPainter::CompositionMode_Source);
+            painter.drawPixmap(QPoint(0, 0), m_image, r);
+        }
+        QPainter painter(&result);
+        painter.setClipRegion(region.translated(-r.topLeft()));
+        painter.drawPixmap(0, 0, part);
+    } else {
+        QPainter painter(&result);
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        painter.drawPixmap(QPoint(0, 0), source, r);
+        painter.setCompositionMode(QPainter::CompositionMode_DestinationIn);
+        painter.drawPixmap(QPoint(0, 0), m_image, r);
+    }
+    setPixmap(result);
+    update();
+}
+
+void PixmapLayer::paint(QPainter *pPainter, const QStyleOptionGraphicsItem *pOption, QWidget *)
+{
+    // Layer styles hook in here once they exist; until then a layer is its image.
+    pPainter->setCompositionMode(QPainter::CompositionMode(blendingMode()));
+    pPainter->setOpacity(opacity());
+    const QRect exposed = pOption->exposedRect.toAlignedRect().intersected(m_image.rect());
+    if (!exposed.isEmpty())
+        pPainter->drawPixmap(exposed, m_image, exposed);
+    m_bChanged = false;
+}
+
+QImage PixmapLayer::ScratchImage() const
+{
+    return m_image.toImage().convertToFormat(QImage::Format_ARGB32);
+}
+
+void PixmapLayer::ScratchRestore(const QImage &image, const QPointF &position)
+{
+    setPixmap(QPixmap::fromImage(image));
+    setPos(position);
+    update();
+}
+
+void PixmapLayer::wheelEvent(QGraphicsSceneWheelEvent *pEvent)
+{
+    pEvent->accept();
+}

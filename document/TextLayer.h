@@ -1,0 +1,54 @@
+#pragma once
+#include "Layer.h"
+
+#include <QGraphicsTextItem>
+#include <QPixmap>
+#include <QTextCursor>
+
+class QRegion;
+class QTextDocument;
+
+// A layer holding editable rich text. While its name follows its text (until
+// the first editing ends), every key press renames it.
+class TextLayer : public Layer, public QGraphicsTextItem {
+public:
+    explicit TextLayer(QGraphicsScene *pScene);
+    ~TextLayer() override;
+
+    qreal zValue() const override { return QGraphicsTextItem::zValue(); }
+    void setZValue(qreal z) override { QGraphicsTextItem::setZValue(z); }
+    qreal opacity() const override { return QGraphicsTextItem::opacity(); }
+    void setOpacity(qreal o) override { QGraphicsTextItem::setOpacity(o); }
+    void setPos(const QPointF &p) override { QGraphicsTextItem::setPos(p); }
+    QPointF pos() const override { return QGraphicsTextItem::pos(); }
+    QRectF boundingRect() const override;
+    void setVisible(bool b) override { QGraphicsTextItem::setVisible(b); }
+    bool isVisible() const override { return QGraphicsTextItem::isVisible(); }
+    void update(const QRectF &area) override;
+    void update() override;
+    QGraphicsItem *item() override { return this; }
+
+    void SetEditMode(bool bEdit);
+    void setFont(const QFont &font);
+    QFont font() const;
+    void setColor(const QColor &color);
+    QColor color() const;
+    void Crop(const QRegion &region);
+    bool followsText() const { return m_bFollowsText; }
+
+    void paint(QPainter *pPainter, const QStyleOptionGraphicsItem *pOption, QWidget *pWidget) override;
+
+protected:
+    void keyPressEvent(QKeyEvent *pEvent) override;
+    void focusInEvent(QFocusEvent *) override {}
+    void focusOutEvent(QFocusEvent *) override {}
+
+private:
+    QTextDocument *m_pDocBefore = nullptr;
+    QTextCursor m_startCursor;
+    QTextCursor m_lastCursor;
+    bool m_bChanged = false;
+    bool m_bFollowsText = true;
+    QRectF m_styledBounds;
+    QPixmap m_composed;
+};

@@ -1,0 +1,29 @@
+#include "ChangeLayerOrderCmd.h"
+
+#include "CommandSupport.h"
+#include "Layer.h"
+#include "LayerDlg.h"
+
+ChangeLayerOrderCmd::ChangeLayerOrderCmd(Layer *pLayer, int iFromRow, int iToRow)
+    : QUndoCommand(QStringLiteral("Layer Order (") + pLayer->name() + QLatin1Char(')'))
+    , m_pLayer(pLayer)
+    , m_iFrom(iFromRow)
+    , m_iTo(iToRow)
+{
+}
+
+int ChangeLayerOrderCmd::id() const { return commandId<ChangeLayerOrderCmd>(); }
+
+bool ChangeLayerOrderCmd::mergeWith(const QUndoCommand *pOther)
+{
+    if (pOther->id() != id())
+        return false;
+    auto *pCmd = static_cast<const ChangeLayerOrderCmd *>(pOther);
+    if (pCmd->m_pLayer != m_pLayer)
+        return false;
+    m_iTo = pCmd->m_iTo;
+    return true;
+}
+
+void ChangeLayerOrderCmd::redo() { LayerDlg::instance()->MoveLayer(m_pLayer, m_iTo); }
+void ChangeLayerOrderCmd::undo() { LayerDlg::instance()->MoveLayer(m_pLayer, m_iFrom); }

@@ -1,0 +1,21 @@
+#pragma once
+#include <QUndoCommand>
+
+#include "UndoDlg.h"
+
+// Each command class takes its id the first time it is asked, so every class
+// has its own and only commands of the same class are offered for merging.
+template <class Command>
+int commandId()
+{
+    static const int s_id = UndoDlg::NextCommandId();
+    return s_id;
+}
+
+// Composite commands replay their children in an order of their own.
+inline QUndoCommand *childAt(QUndoCommand *pParent, int i)
+{
+    return const_cast<QUndoCommand *>(pParent->child(i));
+}
+
+inline constexpr int kNoSnapshot = -1;

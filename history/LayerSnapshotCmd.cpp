@@ -1,0 +1,42 @@
+#include "LayerSnapshotCmd.h"
+
+#include "CommandSupport.h"
+#include "LayerDlg.h"
+#include "PixmapLayer.h"
+#include "ScratchDB.h"
+
+LayerSnapshotCmd::LayerSnapshotCmd(const QString &text, PixmapLayer *pLayer, QUndoCommand *pParent)
+    : QUndoCommand(text, pParent)
+    , m_pLayer(pLayer)
+    , m_iOwnId(kNoSnapshot)
+    , m_iPreviousId(pLayer->currentSnapshotId())
+{
+}
+
+LayerSnapshotCmd::~LayerSnapshotCmd()
+{
+    if (m_iOwnId != kNoSnapshot)
+        ScratchDB::instance()->ReleaseItem(m_iOwnId);
+}
+
+int LayerSnapshotCmd::id() const { return commandId<LayerSnapshotCmd>(); }
+
+void LayerSnapshotCmd::redo()
+{
+    ScratchDB *pStore = ScratchDB::instance();
+    if (m_iOwnId == kNoSnapshot)
+        m_iOwnId = pStore->AddItem(m_pLayer);
+    else
+        pStore->RestoreItem(m_pLayer, m_iOwnId);
+    m_pLayer->setCurrentSnapshotId(m_iOwnId);
+    LayerDlg::instance()->UpdateLayerThumbnail(m_pLayer);
+}
+
+void LayerSnapshotCmd::undo()
+{
+    if (m_iPreviousId == kNoSnapshot)
+        return;
+    ScratchDB::instance()->RestoreItem(m_pLayer, m_iPreviousId);
+    m_pLayer->setCurrentSnapshotId(m_iPreviousId);
+    LayerDlg::instance()->UpdateLayerThumbnail(m_pLayer);
+}

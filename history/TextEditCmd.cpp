@@ -1,0 +1,45 @@
+#include "TextEditCmd.h"
+
+#include "CommandSupport.h"
+#include "TextLayer.h"
+
+#include <QTextDocument>
+
+TextEditCmd::TextEditCmd(TextLayer *pLayer, QTextDocument *pBefore, const QTextCursor &cursorBefore,
+                         QTextDocument *pAfter, const QTextCursor &cursorAfter)
+    : QUndoCommand(QStringLiteral("Text Edit"))
+    , m_pLayer(pLayer)
+    , m_pBefore(pBefore)
+    , m_cursorBefore(cursorBefore)
+    , m_pAfter(pAfter)
+    , m_cursorAfter(cursorAfter)
+{
+}
+
+TextEditCmd::~TextEditCmd()
+{
+    delete m_pBefore;
+    delete m_pAfter;
+}
+
+int TextEditCmd::id() const { return commandId<TextEditCmd>(); }
+
+// The item gets its own copy, owned by the layer, so the command's clones
+// stay intact for the next undo or redo.
+void TextEditCmd::Apply(const QTextDocument *pDocument)
+{
+    m_pLayer->setDocument(pDocument->clone(m_pLayer));
+    m_pLayer->update();
+}
+
+void TextEditCmd::redo()
+{
+    if (m_bFirst) {
+        m_bFirst = false;
+        m_pLayer->update();
+        return;
+    }
+    Apply(m_pAfter);
+}
+
+void TextEditCmd::undo() { Apply(m_pBefore); }
