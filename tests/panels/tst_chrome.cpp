@@ -1,5 +1,7 @@
 // Dialog chrome, title strip and fading notifications.
+#include "AboutDlg.h"
 #include "CQDialog.h"
+#include "UpdateDlg.h"
 #include "CQTitleBar.h"
 #include "PopupNotify.h"
 #include "TitleFont.h"
@@ -40,6 +42,9 @@ private slots:
     void titleStripFollowsResizeAndTitle();
 
     void titleBarSizeAndPressFallThrough();
+
+    void iconsTheWindowUsesAreShipped();
+    void aboutAndUpdateDialogs();
 };
 
 void TestChrome::initTestCase()
@@ -226,6 +231,49 @@ void TestChrome::titleBarSizeAndPressFallThrough()
     press.accept();
     QApplication::sendEvent(bar, &press);
     QVERIFY2(!press.isAccepted(), "the press must reach the dock widget underneath");
+}
+
+void TestChrome::iconsTheWindowUsesAreShipped()
+{
+    const char *names[] = {"crop", "app_zoom", "flip_horizontal", "flip_vertical", "arrow_rotate",
+                           "layers_down", "update", "doc_resize", "speedometer", "arrow_up_left",
+                           "arrow_up_right", "arrow_down_left", "arrow_down_right", "style_go",
+                           "cog", "help", "computer", "bug", "exclamation"};
+    for (const char *name : names) {
+        const QImage icon(QStringLiteral(":/icons/%1.png").arg(QLatin1String(name)));
+        QVERIFY2(!icon.isNull(), name);
+        QCOMPARE(icon.size(), QSize(16, 16));
+        QVERIFY2(icon.hasAlphaChannel(), name);
+    }
+    const QImage logo(QStringLiteral(":/icons/cqLogo.png"));
+    QVERIFY(!logo.isNull());
+    QVERIFY(logo.width() >= 32 && logo.width() == logo.height());
+}
+
+void TestChrome::aboutAndUpdateDialogs()
+{
+    AboutDlg about;
+    about.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&about));
+    auto *logo = about.findChild<QLabel *>(QStringLiteral("logo"));
+    QVERIFY(logo);
+    QVERIFY(!logo->pixmap().isNull());
+    QVERIFY(AboutDlg::AboutText().contains(QStringLiteral("0.55b")));
+    QVERIFY(AboutDlg::AboutText().contains(QStringLiteral("Silk")));
+
+    // The start-up check builds nothing to show.
+    QWidget window;
+    UpdateDlg automatic(UpdateDlg::Automatic, &window);
+    QCOMPARE(automatic.mode(), UpdateDlg::Automatic);
+    QVERIFY(!automatic.isVisible());
+    QCOMPARE(automatic.findChildren<QLabel *>().size(), 1); // the title strip only
+
+    UpdateDlg manual(UpdateDlg::Manual);
+    QVERIFY(UpdateDlg::UpdateMessage().contains(QStringLiteral("./run.sh")));
+    bool shown = false;
+    for (QLabel *label : manual.findChildren<QLabel *>())
+        shown = shown || label->text() == UpdateDlg::UpdateMessage();
+    QVERIFY(shown);
 }
 
 QTEST_MAIN(TestChrome)
