@@ -1,0 +1,65 @@
+#include "UndoDlg.h"
+#include "ui_UndoDlg.h"
+
+#include <QPointer>
+#include <QResizeEvent>
+#include <QUndoStack>
+#include <QUndoView>
+
+UndoDlg *UndoDlg::instance(QWidget *parent)
+{
+    // Guarded so that a panel destroyed with its parent is created afresh
+    // rather than handed out dangling.
+    static QPointer<UndoDlg> panel;
+    if (!panel)
+        panel = new UndoDlg(parent);
+    return panel;
+}
+
+UndoDlg::UndoDlg(QWidget *parent)
+    : QDockWidget(parent)
+    , ui(new Ui::UndoDlg)
+{
+    ui->setupUi(this);
+    m_undoView = new QUndoView(this);
+}
+
+UndoDlg::~UndoDlg()
+{
+    delete ui;
+}
+
+QUndoStack *UndoDlg::stack() const
+{
+    return m_undoView->stack();
+}
+
+void UndoDlg::setStack(QUndoStack *pStack)
+{
+    m_undoView->setStack(pStack);
+}
+
+bool UndoDlg::Push(QUndoCommand *pCommand)
+{
+    QUndoStack *target = stack();
+    if (!target) {
+        qDebug("UndoDlg: no current undo stack, command dropped");
+        delete pCommand;
+        return false;
+    }
+    target->push(pCommand);
+    return true;
+}
+
+int UndoDlg::NextCommandId()
+{
+    static int counter = 0;
+    counter += 100;
+    return counter;
+}
+
+void UndoDlg::resizeEvent(QResizeEvent *event)
+{
+    m_undoView->setGeometry(0, 32, width(), height() - 50);
+    QDockWidget::resizeEvent(event);
+}

@@ -1,0 +1,93 @@
+// The crash handler writes its report from inside the signal handler and then
+// lets the process die of the original signal. Each case crashes a forked
+// child and inspects what it left behind.
+#include "CrashHandler.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
+
+class TestCrashHandler : public QObject
+{
+    Q_OBJECT
+private slots:
+    void reportTextCarriesTheDiagnostics();
+    void fatalSignalWritesReportAndDies_data();
+    void fatalSignalWritesReportAndDies();
+};
+
+void TestCrashHandler::reportTextCarriesTheDiagnostics()
+{
+    CrashHandler::SetOpenCLInfo(QStringLiteral("Platform: Portable Computing Language"));
+    QMap<QString, QString> report;
+    report.insert(QStringLiteral("Filters.cl"), QStringLiteral("warning: unused variable"));
+    report.insert(QStringLiteral("Plugin Foo"), QStringLiteral("failed to initialise"));
+    CrashHandler::SetBuildReport(report);
+
+    const QByteArray text = CrashHandler::ReportText();
+    QVERIFY(text.contains("ChromaquillBuild: 0.55b"));
+    QVERIFY(text.contains("[OpenCLInfo]\nPlatform: Portable Computing Language"));
+    QVERIFY(text.contains("[Filters.cl]\nwarning: unused variable"));
+    QVERIFY(text.contains("[Plugin Foo]\nfailed to initialise"));
+
+    // The default folder is the per-user data folder's "crashes".
+    QVERIFY(CrashHandler::ReportFolder().endsWith(QStringLiteral("/crashes")));
+}
+
+void TestCrashHandler::fatalSignalWritesReportAndDies_data()
+{
+    QTest::addColumn<int>("sig");
+    QTest::addColumn<QByteArray>("name");
+    QTest::newRow("abort") << int(SIGABRT) << QByteArray("SIGABRT");
+    QTest::newRow("segv") << int(SIGSEGV) << QByteArray("SIGSEGV");
+    QTest::newRow("fpe") << int(SIGFPE) << QByteArray("SIGFPE");
+    QTest::newRow("bus") << int(SIGBUS) << QByteArray("SIGBUS");
+}
+
+void TestCrashHandler::fatalSignalWritesReportAndDies()
+{
+    QFETCH(int, sig);
+    QFETCH(QByteArray, name);
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString folder = dir.path() + QStringLiteral("/crashes");
+    CrashHandler::SetReportFolder(folder);
+    CrashHandler::SetOpenCLInfo(QStringLiteral("Device: cpu-test"));
+    QVERIFY(CrashHandler::Install());
+    QVERIFY(CrashHandler::IsInstalled());
+
+    const pid_t child = ::fork();
+    QVERIFY(child >= 0);
+    if (child == 0) {
+        if (sig == SIGSEGV) {
+            volatile int *null = nullptr;
+            *null = 1;
+        }
+        ::raise(sig);
+        ::_exit(0);
+    }
+    int status = 0;
+    QCOMPARE(::waitpid(child, &status, 0), child);
+    QVERIFY2(WIFSIGNALED(status), "the child should die of the signal, not exit");
+    QCOMPARE(WTERMSIG(status), sig);
+
+    const QStringList reports = QDir(folder).entryList({QStringLiteral("crash-*.txt")}, QDir::Files);
+    QCOMPARE(reports.size(), 1);
+    QVERIFY(reports.first().endsWith(QStringLiteral("-%1.txt").arg(child)));
+    QFile file(folder + QLatin1Char('/') + reports.first());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray text = file.readAll();
+    QVERIFY(text.startsWith(CrashHandler::ReportText()));
+    QVERIFY(text.contains("ChromaquillBuild: 0.55b"));
+    QVERIFY(text.contains("Device: cpu-test"));
+    QVERIFY(text.contains("Signal: " + name));
+}
+
+QTEST_APPLESS_MAIN(TestCrashHandler)
+#include "tst_crashhandler.moc"
