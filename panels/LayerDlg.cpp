@@ -39,7 +39,7 @@ LayerDlg::LayerDlg()
 
     setAttribute(Qt::WA_AlwaysShowToolTips);
     auto *pTitle = new CQTitleBar(this);
-    pTitle->SetTitle(QStringLiteral("Layers"));
+    pTitle->setTitle(QStringLiteral("Layers"));
     setTitleBarWidget(pTitle);
 
     m_pUi->layerList->setModel(&m_layerModel);
