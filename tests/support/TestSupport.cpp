@@ -5,6 +5,8 @@
 #include <QStandardPaths>
 #include <QRandomGenerator>
 
+#include "QCLContext.h"
+
 namespace cqtest {
 
 QImage patternImage(int width, int height, quint32 seed, bool withAlpha)
@@ -43,6 +45,18 @@ void isolateSettings()
     QCoreApplication::setOrganizationName(QStringLiteral("Kestrelvane"));
     QCoreApplication::setApplicationName(QStringLiteral("Chromaquill"));
     QSettings().clear();
+}
+
+bool createCpuContext(QCLContext &context)
+{
+    if (context.create(QCLDevice::CPU))
+        return true;
+    QStringList found;
+    for (const QCLPlatform &p : QCLPlatform::platforms())
+        found << p.name();
+    qWarning("No OpenCL CPU device (platforms: %s); is PoCL installed?",
+             found.isEmpty() ? "none" : qPrintable(found.join(QStringLiteral(", "))));
+    return false;
 }
 
 } // namespace cqtest

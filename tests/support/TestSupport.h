@@ -3,6 +3,8 @@
 #include <QImage>
 #include <QString>
 
+class QCLContext;
+
 namespace cqtest {
 
 // A deterministic ARGB32 image with varied colour and alpha, for pixel tests
@@ -16,5 +18,9 @@ qint64 differingPixels(const QImage &a, const QImage &b);
 // Points the per-user settings store at a fresh, empty location so a test
 // never reads or writes the developer's own settings.
 void isolateSettings();
+
+// Creates the context on the CPU (PoCL) device. On failure writes a warning
+// naming the platforms found, so QVERIFY2 on the result explains itself.
+bool createCpuContext(QCLContext &context);
 
 } // namespace cqtest

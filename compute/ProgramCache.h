@@ -1,0 +1,30 @@
+#pragma once
+#include "QCLContext.h"
+#include "QCLProgram.h"
+
+#include <QMap>
+#include <QString>
+
+// Built programs shared by path, plus the build report (name -> text) that
+// the kernel report lists. The main window owns one.
+class ProgramCache
+{
+public:
+    explicit ProgramCache(QCLContext &context) : m_context(context) {}
+
+    QCLContext &context() const { return m_context; }
+
+    // The built program of the source file at `path`, building it on first
+    // use; null when it cannot be created or built. The build log is kept in
+    // the report under the path either way.
+    QCLProgram program(const QString &path);
+    bool contains(const QString &path) const { return m_programs.contains(path); }
+
+    const QMap<QString, QString> &buildReport() const { return m_report; }
+    void setReportEntry(const QString &name, const QString &text) { m_report.insert(name, text); }
+
+private:
+    QCLContext &m_context;
+    QMap<QString, QCLProgram> m_programs;
+    QMap<QString, QString> m_report;
+};

@@ -1,0 +1,16 @@
+#pragma once
+#include "QCLMemoryObject.h"
+
+// A linear device buffer. Transfers are blocking and go through the
+// context's active command queue.
+class QCLBuffer : public QCLMemoryObject
+{
+public:
+    QCLBuffer() = default;
+    QCLBuffer(QCLContext *context, cl_mem id) : QCLMemoryObject(context, id) {}
+
+    bool read(size_t offset, void *data, size_t size);
+    bool read(void *data, size_t size) { return read(0, data, size); }
+    bool write(size_t offset, const void *data, size_t size);
+    bool write(const void *data, size_t size) { return write(0, data, size); }
+};

@@ -1,0 +1,24 @@
+#pragma once
+#include <QDialog>
+
+namespace Ui {
+class SystemInfoDlg;
+}
+
+// Shows the OpenCL platform and device report, built once when the dialog
+// is made.
+class SystemInfoDlg : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit SystemInfoDlg(QWidget *parent = nullptr);
+    // With a report built elsewhere (tests, crash report).
+    SystemInfoDlg(const QString &report, QWidget *parent);
+    ~SystemInfoDlg() override;
+
+    QString reportText() const;
+
+private:
+    Ui::SystemInfoDlg *ui;
+};
