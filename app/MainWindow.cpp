@@ -122,8 +122,8 @@ MainWindow::MainWindow()
     statusBar()->setStyleSheet(QStringLiteral("QStatusBar { background-color: rgb(50, 50, 50); }"));
 
     ScratchDB *pStore = ScratchDB::instance();
-    connect(pStore, &ScratchDB::MemoryTextChanged, m_pMemoryLabel, &QLabel::setText);
-    m_pMemoryLabel->setText(pStore->MemoryText());
+    connect(pStore, &ScratchDB::MemoryUsageChanged, m_pMemoryLabel, &QLabel::setText);
+    m_pMemoryLabel->setText(ScratchDB::MemoryText(pStore->memoryInUse()));
     connect(pStore, &ScratchDB::RestoreFailed, this, [this](const QString &message) {
         QMessageBox::warning(this, QStringLiteral("Error"), message);
     });

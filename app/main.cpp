@@ -1,1 +1,94 @@
-int main() { return 0; }
+#include "ChildWindow.h"
+#include "Chromaquill.h"
+#include "CrashHandler.h"
+#include "CreateLayerCmd.h"
+#include "Layer.h"
+#include "MainWindow.h"
+#include "OpenCLReport.h"
+#include "QCLDevice.h"
+#include "QCLPlatform.h"
+#include "Startup.h"
+#include "SystemInfoDlg.h"
+#include "UpdateDlg.h"
+
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QSettings>
+#include <QUndoStack>
+
+namespace {
+
+int refuse(const QString &text, const QString &informative, const QString &details)
+{
+    QMessageBox box;
+    box.setText(text);
+    box.setInformativeText(informative);
+    box.setDetailedText(details);
+    box.exec();
+    return 0;
+}
+
+// Files named on the command line open as documents: native files through
+// the document reader, anything else as an image.
+int openArguments(const QStringList &files)
+{
+    int opened = 0;
+    for (const QString &file : files) {
+        const bool bNative = QFileInfo(file).suffix().toUpper() == QLatin1String("CQ");
+        if (bNative ? Chromaquill::LoadDocument(file) : MainWindow::instance()->OpenImageAsDocument(file))
+            ++opened;
+        else if (!bNative)
+            Chromaquill::ReportFileError(file, Chromaquill::ImageReadError(file));
+    }
+    return opened;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    CrashHandler::Install();
+    Chromaquill app(argc, argv);
+    const QStringList arguments = app.arguments();
+
+    const QList<QCLPlatform> platforms = QCLPlatform::platforms();
+    if (platforms.isEmpty()) {
+        QMessageBox::warning(nullptr, QStringLiteral("FATAL ERROR"),
+                             QStringLiteral("Chromaquill requires OpenCL to be installed."), QMessageBox::Ok);
+        return 0;
+    }
+    const QString report = openCLReport();
+    CrashHandler::SetOpenCLInfo(report);
+    if (Startup::WantsDiagnostics(arguments)) {
+        SystemInfoDlg dialog(report, nullptr);
+        dialog.exec();
+        return 0;
+    }
+    const QString summary = Startup::DeviceSummary(QCLDevice::allDevices());
+    if (!Startup::HasOpenCL11(platforms))
+        return refuse(QStringLiteral("OpenCL 1.1 or greater required"),
+                      QStringLiteral("Chromaquill requires OpenCL 1.1 or greater. Please update your graphics card drivers."),
+                      summary);
+
+    MainWindow *pMain = MainWindow::instance();
+    if (!pMain->clContext().isCreated())
+        return refuse(QStringLiteral("No OpenCL device found."), QStringLiteral("Chromaquill requires OpenCL to run."),
+                      summary);
+    pMain->show();
+    pMain->LateInit();
+    CrashHandler::SetBuildReport(pMain->programCache().buildReport());
+
+    if (openArguments(Startup::DocumentArguments(arguments)) == 0) {
+        auto *pDocument = new ChildWindow(pMain, Startup::FirstDocumentSize(pMain->size()));
+        pMain->AddChild(pDocument);
+        pDocument->undoStack()->push(new CreateLayerCmd(pDocument, Layer::Raster));
+        pDocument->setWindowTitle(QStringLiteral("Untitled [*]"));
+        pDocument->setWindowModified(false);
+    }
+    QSettings().setValue(QStringLiteral("firstRun"), true);
+    UpdateDlg updates(UpdateDlg::Automatic, pMain);
+
+    const int status = app.exec();
+    delete pMain;
+    return status;
+}

@@ -5,7 +5,7 @@
 SystemInfoDlg::SystemInfoDlg(QWidget *parent) : SystemInfoDlg(openCLReport(), parent) {}
 
 SystemInfoDlg::SystemInfoDlg(const QString &report, QWidget *parent)
-    : QDialog(parent), ui(new Ui::SystemInfoDlg)
+    : CQDialog(parent), ui(new Ui::SystemInfoDlg)
 {
     ui->setupUi(this);
     ui->OpenCLInfo->setPlainText(report);

@@ -1,5 +1,5 @@
 #pragma once
-#include <QDialog>
+#include "CQDialog.h"
 
 namespace Ui {
 class SystemInfoDlg;
@@ -7,7 +7,7 @@ class SystemInfoDlg;
 
 // Shows the OpenCL platform and device report, built once when the dialog
 // is made.
-class SystemInfoDlg : public QDialog
+class SystemInfoDlg : public CQDialog
 {
     Q_OBJECT
 

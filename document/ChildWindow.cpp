@@ -413,18 +413,15 @@ void ChildWindow::BuildFeatheredMask()
 
 QImage ChildWindow::FeatherImage(const QImage &source)
 {
-    if (!m_pProgramCache)
-        return FeatherReference(source, m_iFeatherRadius);
-    if (m_featherH.isNull() || m_featherV.isNull()) {
-        m_featherProgram = m_pProgramCache->program(QStringLiteral(":/Filters/imageBlend.cl"));
-        if (m_featherProgram.isNull())
-            return FeatherReference(source, m_iFeatherRadius);
-        m_featherH = m_featherProgram.createKernel(QStringLiteral("featherHorizontal"));
-        m_featherV = m_featherProgram.createKernel(QStringLiteral("featherVertical"));
-        if (m_featherH.isNull() || m_featherV.isNull())
-            return FeatherReference(source, m_iFeatherRadius);
+    // The kernels are built once per window, on first use.
+    if (m_pProgramCache && !m_pFeather)
+        m_pFeather = std::make_unique<Feather>(*m_pProgramCache);
+    if (m_pFeather && m_pFeather->isValid()) {
+        const QImage result = m_pFeather->apply(source, m_iFeatherRadius);
+        if (!result.isNull())
+            return result;
     }
-    return FeatherOnDevice(m_pProgramCache->context(), m_featherH, m_featherV, source, m_iFeatherRadius);
+    return Feather::reference(source, m_iFeatherRadius);
 }
 
 // --- Zoom --------------------------------------------------------------------

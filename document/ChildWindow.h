@@ -8,9 +8,9 @@
 #include <QTransform>
 #include <QWidget>
 
-#include "QCLKernel.h"
-#include "QCLProgram.h"
+#include <memory>
 
+class Feather;
 class GraphicsScene;
 class GraphicsView;
 class Layer;
@@ -151,9 +151,7 @@ private:
     QPainter *m_pStrokePainter = nullptr;
     bool m_bAccumulate = false;
     PixmapLayer *m_pPaintLayer = nullptr;
-    QCLProgram m_featherProgram;
-    QCLKernel m_featherH;
-    QCLKernel m_featherV;
+    std::unique_ptr<Feather> m_pFeather;
     QPixmap m_selectionMask;
     QImage m_featheredImage;
     int m_iFeatherRadius = 1;

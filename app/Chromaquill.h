@@ -1,0 +1,34 @@
+#pragma once
+#include <QApplication>
+#include <QString>
+
+class ChildWindow;
+
+// The application object: identity, version, and the three document file
+// operations the main window uses.
+class Chromaquill : public QApplication {
+    Q_OBJECT
+public:
+    static constexpr const char *kVersion = "0.55b";
+
+    Chromaquill(int &argc, char **argv);
+    QString version() const { return m_version; }
+
+    // Sets the settings identity; safe to call before the application exists.
+    static void SetIdentity();
+
+    // Reads a native document into a new document window. Problems are
+    // reported in an "Error" box naming the file; nothing else changes.
+    static bool LoadDocument(const QString &path);
+    // Writes the document as a native file, atomically.
+    static bool SaveDocument(const QString &path, ChildWindow *pWindow);
+    // Flattens the document through the export preview and writes the image.
+    static bool ExportImage(const QString &path, ChildWindow *pWindow);
+
+    // The one way file problems reach the user.
+    static void ReportFileError(const QString &path, const QString &reason);
+    static QString ImageReadError(const QString &path);
+
+private:
+    QString m_version;
+};
