@@ -1,0 +1,412 @@
+#include "ScratchDB.h"
+#include "ScratchItem.h"
+#include "ScratchTarget.h"
+#include "ScratchThread.h"
+#include "ScratchWorker.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QSettings>
+#include <QTemporaryFile>
+#include <QThread>
+
+ScratchDB::ScratchDB(QObject *pParent)
+    : QObject(pParent)
+{
+}
+
+ScratchDB::~ScratchDB()
+{
+    if (m_pThread) {
+        m_pThread->quit();
+        m_pThread->wait();
+    }
+    delete m_pWorker;
+    delete m_pThread;
+    qDeleteAll(m_items);
+}
+
+ScratchDB *ScratchDB::instance()
+{
+    static ScratchDB *s_pStore = new ScratchDB;
+    return s_pStore;
+}
+
+qint64 ScratchDB::LimitFromSetting(const QVariant &value)
+{
+    if (!value.isValid())
+        return DefaultMemoryLimit;
+    bool bOk = false;
+    const qint64 iLimit = value.toLongLong(&bOk);
+    return bOk ? iLimit : 0;
+}
+
+QString ScratchDB::MemoryText(qint64 iBytes)
+{
+    return QString::number(iBytes / 1024 / 1024) + QStringLiteral("Mb");
+}
+
+QString ScratchDB::RestoreFailedMessage()
+{
+    return tr("This step's undo data could not be read back from the scratch folder, "
+              "so the layer keeps its present image.");
+}
+
+void ScratchDB::Init()
+{
+    QSettings settings;
+    const QString key = QStringLiteral("Scratch_MaxMemoryUsage");
+    Init(ScratchFolder::DefaultRoot(),
+         LimitFromSetting(settings.contains(key) ? settings.value(key) : QVariant()));
+}
+
+void ScratchDB::Init(const QString &sRoot, qint64 iLimit)
+{
+    if (m_pThread)
+        return;
+    m_folder.Open(sRoot);
+    {
+        QMutexLocker memory(&m_memoryLock);
+        m_iMemoryLimit = iLimit;
+    }
+    m_pThread = new ScratchThread;
+    m_pThread->start(QThread::LowestPriority);
+    m_pWorker = new ScratchWorker(this);
+    m_pWorker->moveToThread(m_pThread);
+    connect(m_pWorker, &ScratchWorker::ItemRead, this, &ScratchDB::ApplyRead,
+            Qt::QueuedConnection);
+    EmitMemoryFigure();
+}
+
+bool ScratchDB::ValidId(int iId) const
+{
+    return iId >= 0 && iId < m_items.size();
+}
+
+int ScratchDB::AddItem(ScratchTarget *pTarget)
+{
+    // What the layer shows now is the newest state; an older restore still
+    // on its way must not overwrite it.
+    m_pending.remove(pTarget);
+
+    auto *pItem = new ScratchItem;
+    pItem->image = pTarget->ScratchImage();
+    pItem->position = pTarget->ScratchPosition();
+    pItem->size = pItem->image.size();
+    pItem->format = pItem->image.format();
+    pItem->bytes = pItem->image.sizeInBytes();
+
+    AddMemory(pItem->bytes);
+    NoteMemoryChanged();
+
+    int iId;
+    {
+        QMutexLocker list(&m_listLock);
+        m_items.append(pItem);
+        iId = int(m_items.size()) - 1;
+    }
+    if (m_pWorker)
+        QMetaObject::invokeMethod(m_pWorker, "UpdateList", Qt::QueuedConnection);
+    return iId;
+}
+
+void ScratchDB::RestoreItem(ScratchTarget *pTarget, int iId)
+{
+    QImage image;
+    QPointF pos;
+    bool bOnDisk = false;
+    bool bFailed = false;
+    {
+        QMutexLocker list(&m_listLock);
+        if (!ValidId(iId))
+            return;
+        const ScratchItem *pItem = m_items.at(iId);
+        image = pItem->image;
+        pos = pItem->position;
+        bFailed = pItem->readFailed;
+        bOnDisk = !pItem->fileName.isEmpty();
+    }
+
+    if (!image.isNull()) {
+        // Served from memory: supersedes any restore still being read.
+        m_pending.remove(pTarget);
+        pTarget->ScratchRestore(image, pos);
+        return;
+    }
+    if (!bOnDisk || bFailed || !m_pWorker) {
+        // Nothing to bring back; an older pending restore would be wrong too.
+        m_pending.remove(pTarget);
+        if (bFailed)
+            ReportFailure(iId);
+        return;
+    }
+    m_pending.insert(pTarget, iId);
+    QMetaObject::invokeMethod(m_pWorker, "RestoreItem", Qt::QueuedConnection, Q_ARG(int, iId));
+}
+
+void ScratchDB::ReleaseItem(int iId)
+{
+    if (m_pWorker)
+        QMetaObject::invokeMethod(m_pWorker, "ReleaseItem", Qt::QueuedConnection, Q_ARG(int, iId));
+    else
+        DropItem(iId);
+}
+
+void ScratchDB::WaitForPending(ScratchTarget *pTarget)
+{
+    const auto it = m_pending.constFind(pTarget);
+    if (it == m_pending.constEnd())
+        return;
+    const int iId = it.value();
+    m_pending.erase(it);
+
+    QImage image;
+    QPointF pos;
+    bool bFailed = false;
+    {
+        QMutexLocker list(&m_listLock);
+        const ScratchItem *pItem = m_items.at(iId);
+        while (pItem->image.isNull() && !pItem->readFailed && !pItem->released)
+            m_itemSettled.wait(&m_listLock);
+        image = pItem->image;
+        pos = pItem->position;
+        bFailed = image.isNull() && pItem->readFailed;
+    }
+    // The worker's own result arrives later and finds nothing pending.
+    if (!image.isNull())
+        pTarget->ScratchRestore(image, pos);
+    else if (bFailed)
+        ReportFailure(iId);
+}
+
+bool ScratchDB::HasPending(ScratchTarget *pTarget) const
+{
+    return m_pending.contains(pTarget);
+}
+
+void ScratchDB::ForgetTarget(ScratchTarget *pTarget)
+{
+    m_pending.remove(pTarget);
+}
+
+void ScratchDB::Sync()
+{
+    if (!m_pWorker)
+        return;
+    QMetaObject::invokeMethod(m_pWorker, "Sync", Qt::BlockingQueuedConnection);
+    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+}
+
+void ScratchDB::ApplyRead(int iId, const QImage &image, const QPointF &pos)
+{
+    if (image.isNull())
+        ReportFailure(iId);
+    // Only targets whose latest request is this item take the image; a
+    // result for a superseded request is dropped.
+    for (auto it = m_pending.begin(); it != m_pending.end();) {
+        if (it.value() != iId) {
+            ++it;
+            continue;
+        }
+        ScratchTarget *pTarget = it.key();
+        it = m_pending.erase(it);
+        if (!image.isNull())
+            pTarget->ScratchRestore(image, pos);
+    }
+}
+
+void ScratchDB::ReportFailure(int iId)
+{
+    if (m_reportedFailures.contains(iId))
+        return;
+    m_reportedFailures.insert(iId);
+    emit RestoreFailed(RestoreFailedMessage());
+}
+
+qint64 ScratchDB::memoryInUse() const
+{
+    QMutexLocker memory(&m_memoryLock);
+    return m_iMemoryInUse;
+}
+
+int ScratchDB::itemCount() const
+{
+    QMutexLocker list(&m_listLock);
+    return int(m_items.size());
+}
+
+bool ScratchDB::isItemInMemory(int iId) const
+{
+    QMutexLocker list(&m_listLock);
+    return ValidId(iId) && !m_items.at(iId)->image.isNull();
+}
+
+QString ScratchDB::itemFileName(int iId) const
+{
+    QMutexLocker list(&m_listLock);
+    return ValidId(iId) ? m_items.at(iId)->fileName : QString();
+}
+
+void ScratchDB::AddMemory(qint64 iDelta)
+{
+    QMutexLocker memory(&m_memoryLock);
+    m_iMemoryInUse += iDelta;
+}
+
+void ScratchDB::NoteMemoryChanged()
+{
+    if (QThread::currentThread() == thread())
+        EmitMemoryFigure();
+    else
+        QMetaObject::invokeMethod(this, "EmitMemoryFigure", Qt::QueuedConnection);
+}
+
+void ScratchDB::EmitMemoryFigure()
+{
+    const QString sText = MemoryText(memoryInUse());
+    if (sText == m_sLastFigure)
+        return;
+    m_sLastFigure = sText;
+    emit MemoryUsageChanged(sText);
+}
+
+// ---- Worker thread ----
+
+bool ScratchDB::OverLimit() const
+{
+    QMutexLocker memory(&m_memoryLock);
+    return m_iMemoryInUse > m_iMemoryLimit;
+}
+
+void ScratchDB::SpillToDisk()
+{
+    QSet<int> failedNow; // written without success in this spill: not again
+    QMutexLocker list(&m_listLock);
+    for (;;) {
+        {
+            QMutexLocker memory(&m_memoryLock);
+            if (m_iMemoryInUse <= m_iMemoryLimit / 2)
+                break;
+        }
+        // Items that have a file or were released never spill again.
+        while (m_iSpillCursor < m_items.size()) {
+            const ScratchItem *pItem = m_items.at(m_iSpillCursor);
+            if (pItem->fileName.isEmpty() && !pItem->image.isNull())
+                break;
+            ++m_iSpillCursor;
+        }
+        int iId = -1;
+        for (int i = m_iSpillCursor; i < m_items.size(); ++i) {
+            const ScratchItem *pItem = m_items.at(i);
+            if (pItem->fileName.isEmpty() && !pItem->image.isNull() && !failedNow.contains(i)) {
+                iId = i;
+                break;
+            }
+        }
+        if (iId < 0)
+            break;
+
+        QString sFileName;
+        bool bWritten;
+        {
+            // The item keeps its image while it is written, so a restore in
+            // the meantime is served from memory.
+            const QImage image = m_items.at(iId)->image;
+            list.unlock();
+            bWritten = WriteImage(image, sFileName);
+        }
+        list.relock();
+        if (!bWritten) {
+            failedNow.insert(iId);
+            continue;
+        }
+        ScratchItem *pItem = m_items.at(iId);
+        AddMemory(-pItem->bytes);
+        pItem->image = QImage();
+        pItem->fileName = sFileName;
+        NoteMemoryChanged();
+    }
+}
+
+bool ScratchDB::WriteImage(const QImage &image, QString &sFileName) const
+{
+    if (m_folder.Path().isEmpty())
+        return false;
+    QTemporaryFile file(m_folder.Path() + QStringLiteral("/pixmap-XXXXXX.png"));
+    file.setAutoRemove(false);
+    if (!file.open())
+        return false;
+    bool bOk = image.save(&file, "PNG", 100) && file.flush();
+    sFileName = file.fileName();
+    file.close();
+    bOk = bOk && file.error() == QFileDevice::NoError;
+    if (!bOk)
+        QFile::remove(sFileName);
+    return bOk;
+}
+
+void ScratchDB::ReadItem(int iId, QImage &image, QPointF &pos)
+{
+    QString sFileName;
+    QSize size;
+    QImage::Format format;
+    {
+        QMutexLocker list(&m_listLock);
+        if (!ValidId(iId))
+            return;
+        const ScratchItem *pItem = m_items.at(iId);
+        pos = pItem->position;
+        if (!pItem->image.isNull() || pItem->readFailed || pItem->fileName.isEmpty()) {
+            // Already read back (an earlier request), known bad, or released.
+            image = pItem->image;
+            return;
+        }
+        sFileName = pItem->fileName;
+        size = pItem->size;
+        format = pItem->format;
+    }
+
+    // Only this thread writes or forgets files, so the name stays valid
+    // without the lock while the file is read.
+    QImage loaded;
+    if (loaded.load(sFileName, "PNG") && loaded.format() != format)
+        loaded.convertTo(format);
+    if (loaded.size() != size)
+        loaded = QImage();
+
+    {
+        QMutexLocker list(&m_listLock);
+        ScratchItem *pItem = m_items.at(iId);
+        if (loaded.isNull()) {
+            pItem->readFailed = true;
+        } else {
+            pItem->image = loaded;
+            QMutexLocker memory(&m_memoryLock);
+            m_iMemoryInUse += pItem->bytes;
+        }
+        m_itemSettled.wakeAll();
+    }
+    if (!loaded.isNull())
+        NoteMemoryChanged();
+    image = loaded;
+}
+
+void ScratchDB::DropItem(int iId)
+{
+    {
+        QMutexLocker list(&m_listLock);
+        if (!ValidId(iId))
+            return;
+        ScratchItem *pItem = m_items.at(iId);
+        {
+            QMutexLocker memory(&m_memoryLock);
+            if (!pItem->image.isNull())
+                m_iMemoryInUse -= pItem->bytes;
+        }
+        pItem->image = QImage();
+        pItem->fileName.clear();
+        pItem->released = true;
+        m_itemSettled.wakeAll();
+    }
+    NoteMemoryChanged();
+}

@@ -1,0 +1,116 @@
+#pragma once
+#include "ScratchFolder.h"
+
+#include <QHash>
+#include <QImage>
+#include <QList>
+#include <QMutex>
+#include <QObject>
+#include <QPointF>
+#include <QSet>
+#include <QVariant>
+#include <QWaitCondition>
+
+class ScratchItem;
+class ScratchTarget;
+class ScratchThread;
+class ScratchWorker;
+
+// Store of layer snapshots for undo. Keeps the images of its items in memory
+// up to a limit and moves the oldest to PNG files in a private folder on a
+// low-priority thread; commands hold only item ids.
+//
+// Public operations are called on the thread the store lives on (the GUI
+// thread). The worker thread shares the item list (list lock) and the memory
+// counters (memory lock); the list lock is always taken first.
+class ScratchDB : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr qint64 DefaultMemoryLimit = 134217728;
+
+    explicit ScratchDB(QObject *pParent = nullptr);
+    ~ScratchDB() override;
+
+    // The application's store, created on first use and never destroyed.
+    static ScratchDB *instance();
+
+    // Prepares the folder under the system's temporary directory, reads
+    // "Scratch_MaxMemoryUsage" and starts the worker.
+    void Init();
+    // The same with an explicit root folder and memory limit.
+    void Init(const QString &sRoot, qint64 iLimit);
+
+    int AddItem(ScratchTarget *pTarget);
+    void RestoreItem(ScratchTarget *pTarget, int iId);
+    void ReleaseItem(int iId);
+
+    // Applies at once the restore still pending for the target, waiting for
+    // the worker to read it if need be. Called before an edit begins, so that
+    // the edit starts from the image the user last asked for.
+    void WaitForPending(ScratchTarget *pTarget);
+    bool HasPending(ScratchTarget *pTarget) const;
+    // The target is going away: its pending restores are dropped.
+    void ForgetTarget(ScratchTarget *pTarget);
+
+    // Waits until the worker has done everything queued so far and hands its
+    // results over.
+    void Sync();
+
+    qint64 memoryInUse() const;
+    qint64 memoryLimit() const { return m_iMemoryLimit; }
+    QString folder() const { return m_folder.Path(); }
+    int itemCount() const;
+    bool isItemInMemory(int iId) const;
+    QString itemFileName(int iId) const;
+
+    // Memory in whole MiB followed by "Mb".
+    static QString MemoryText(qint64 iBytes);
+    // The limit for a setting value: the default when absent (invalid),
+    // 0 when it does not convert to an integer.
+    static qint64 LimitFromSetting(const QVariant &value);
+    static QString RestoreFailedMessage();
+
+signals:
+    // The text of the memory figure, emitted on the GUI thread when it changes.
+    void MemoryUsageChanged(const QString &sText);
+    // A snapshot could not be read back; the layer kept its image.
+    void RestoreFailed(const QString &sMessage);
+
+private slots:
+    void EmitMemoryFigure();
+    void ApplyRead(int iId, const QImage &image, const QPointF &pos);
+
+private:
+    friend class ScratchWorker;
+
+    // Worker thread.
+    bool OverLimit() const;
+    void SpillToDisk();
+    bool WriteImage(const QImage &image, QString &sFileName) const;
+    void ReadItem(int iId, QImage &image, QPointF &pos);
+    void DropItem(int iId);
+
+    void AddMemory(qint64 iDelta);
+    void NoteMemoryChanged();
+    void ReportFailure(int iId);
+    bool ValidId(int iId) const;
+
+    ScratchFolder m_folder;
+    ScratchThread *m_pThread = nullptr;
+    ScratchWorker *m_pWorker = nullptr;
+
+    mutable QMutex m_listLock;
+    QList<ScratchItem *> m_items;
+    QWaitCondition m_itemSettled; // a read finished or an item was released
+    int m_iSpillCursor = 0;       // worker only: items before it never spill
+
+    mutable QMutex m_memoryLock;
+    qint64 m_iMemoryLimit = 0;    // set before the worker starts
+    qint64 m_iMemoryInUse = 0;
+
+    // GUI thread only.
+    QHash<ScratchTarget *, int> m_pending; // latest requested restore per target
+    QSet<int> m_reportedFailures;
+    QString m_sLastFigure;
+};

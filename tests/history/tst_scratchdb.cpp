@@ -1,0 +1,424 @@
+// Scratch store: memory accounting, spill and read-back, ordering of
+// restores, failures, and the private instance folders.
+#include "ScratchDB.h"
+#include "ScratchFolder.h"
+#include "ScratchTarget.h"
+#include "TestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr qint64 MiB = 1024 * 1024;
+
+class FakeLayer : public ScratchTarget
+{
+public:
+    FakeLayer(const QImage &image = QImage(), QPointF pos = QPointF())
+        : m_image(image), m_pos(pos) {}
+    QImage ScratchImage() const override { return m_image; }
+    QPointF ScratchPosition() const override { return m_pos; }
+    void ScratchRestore(const QImage &image, const QPointF &pos) override
+    {
+        m_image = image;
+        m_pos = pos;
+        ++m_restores;
+    }
+    void Set(const QImage &image, QPointF pos) { m_image = image; m_pos = pos; }
+
+    QImage m_image;
+    QPointF m_pos;
+    int m_restores = 0;
+};
+
+bool samePixels(const QImage &a, const QImage &b)
+{
+    return cqtest::differingPixels(a, b) == 0;
+}
+
+} // namespace
+
+class TestScratchDB : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void memoryFigureAndLimitSetting();
+    void spillArithmeticAndRelease();
+    void restoreFromDisk();
+    void latestRestoreWins();
+    void waitForPendingAppliesAtOnce();
+    void failedWriteKeepsSnapshot();
+    void unreadableFileReportedOnce();
+    void instancesKeepEachOthersFiles();
+    void staleInstancesAndLinks();
+
+private:
+    QTemporaryDir m_tmp;
+};
+
+void TestScratchDB::initTestCase()
+{
+    cqtest::isolateSettings();
+    QVERIFY(m_tmp.isValid());
+}
+
+void TestScratchDB::memoryFigureAndLimitSetting()
+{
+    QCOMPARE(ScratchDB::MemoryText(0), QStringLiteral("0Mb"));
+    QCOMPARE(ScratchDB::MemoryText(MiB - 1), QStringLiteral("0Mb"));
+    QCOMPARE(ScratchDB::MemoryText(37 * MiB + 512 * 1024), QStringLiteral("37Mb"));
+    QCOMPARE(ScratchDB::MemoryText(192 * MiB), QStringLiteral("192Mb"));
+
+    QCOMPARE(ScratchDB::LimitFromSetting(QVariant()), qint64(134217728));
+    QCOMPARE(ScratchDB::LimitFromSetting(QStringLiteral("1000")), qint64(1000));
+    QCOMPARE(ScratchDB::LimitFromSetting(QStringLiteral("lots")), qint64(0));
+    QCOMPARE(ScratchDB::LimitFromSetting(QStringLiteral("6000000000")), qint64(6000000000));
+
+    // The default folder and the setting, through the application's Init().
+    QSettings().setValue(QStringLiteral("Scratch_MaxMemoryUsage"), QStringLiteral("3000000"));
+    ScratchDB db;
+    QSignalSpy figure(&db, &ScratchDB::MemoryUsageChanged);
+    db.Init();
+    QCOMPARE(db.memoryLimit(), qint64(3000000));
+    QVERIFY(db.folder().startsWith(QDir::tempPath() + QStringLiteral("/chromaquillScratch/instance-")));
+    QCOMPARE(QFileInfo(db.folder()).permissions() & 0x0077, QFileDevice::Permissions());
+    QCOMPARE(figure.size(), 1);
+    QCOMPARE(figure.at(0).at(0).toString(), QStringLiteral("0Mb"));
+    FakeLayer layer(cqtest::patternImage(1024, 512, 1)); // 2 MiB
+    db.AddItem(&layer);
+    QCOMPARE(figure.last().at(0).toString(), QStringLiteral("2Mb"));
+    QSettings().remove(QStringLiteral("Scratch_MaxMemoryUsage"));
+}
+
+void TestScratchDB::spillArithmeticAndRelease()
+{
+    ScratchDB db;
+    db.Init(m_tmp.path() + QStringLiteral("/spill"), 128 * MiB);
+    QSignalSpy figure(&db, &ScratchDB::MemoryUsageChanged);
+
+    FakeLayer layer;
+    QList<int> ids;
+    for (int i = 0; i < 3; ++i) {
+        layer.Set(cqtest::patternImage(4096, 4096, 10 + i), QPointF(i, -i));
+        ids << db.AddItem(&layer);
+    }
+    QCOMPARE(ids, (QList<int>{0, 1, 2}));
+    db.Sync();
+
+    // 192 MiB after the third add: the two oldest go to disk, down to 64 MiB.
+    QCOMPARE(db.memoryInUse(), 64 * MiB);
+    QCOMPARE(figure.last().at(0).toString(), QStringLiteral("64Mb"));
+    QVERIFY(!db.isItemInMemory(0));
+    QVERIFY(!db.isItemInMemory(1));
+    QVERIFY(db.isItemInMemory(2));
+    const QString file0 = db.itemFileName(0);
+    QVERIFY(QFileInfo(file0).isFile());
+    QVERIFY(file0.startsWith(db.folder() + QLatin1Char('/')));
+    QVERIFY(db.itemFileName(2).isEmpty());
+
+    // Released on disk: memory unchanged, file stays until the next start.
+    db.ReleaseItem(0);
+    db.Sync();
+    QCOMPARE(db.memoryInUse(), 64 * MiB);
+    QVERIFY(QFileInfo::exists(file0));
+    QVERIFY(db.itemFileName(0).isEmpty());
+
+    // Released in memory: its bytes go.
+    db.ReleaseItem(2);
+    db.Sync();
+    QCOMPARE(db.memoryInUse(), qint64(0));
+    QCOMPARE(figure.last().at(0).toString(), QStringLiteral("0Mb"));
+
+    // Ids keep counting; released ids are not reused.
+    QCOMPARE(db.AddItem(&layer), 3);
+}
+
+void TestScratchDB::restoreFromDisk()
+{
+    ScratchDB db;
+    db.Init(m_tmp.path() + QStringLiteral("/restore"), 2 * MiB);
+    const QImage first = cqtest::patternImage(512, 512, 21);  // 1 MiB, awkward alpha
+    FakeLayer layer(first, QPointF(13.5, -7));
+    const int id = db.AddItem(&layer);
+    for (int i = 0; i < 2; ++i) {
+        layer.Set(cqtest::patternImage(512, 512, 22 + i), QPointF(i, i));
+        db.AddItem(&layer);
+    }
+    db.Sync();
+    QVERIFY(!db.isItemInMemory(id));
+    const qint64 before = db.memoryInUse();
+
+    db.RestoreItem(&layer, id);
+    QVERIFY(db.HasPending(&layer));
+    QVERIFY(!samePixels(layer.m_image, first)); // not yet: it is on disk
+    db.Sync();
+    QVERIFY(!db.HasPending(&layer));
+    QCOMPARE(layer.m_image.format(), QImage::Format_ARGB32);
+    QVERIFY(samePixels(layer.m_image, first));
+    QCOMPARE(layer.m_pos, QPointF(13.5, -7));
+    QCOMPARE(db.memoryInUse(), before + first.sizeInBytes());
+
+    // Now in memory and on disk: served at once, never written again.
+    const QString file = db.itemFileName(id);
+    layer.Set(QImage(), QPointF());
+    db.RestoreItem(&layer, id);
+    QVERIFY(samePixels(layer.m_image, first));
+    layer.Set(cqtest::patternImage(512, 512, 30), QPointF());
+    db.AddItem(&layer);
+    db.Sync();
+    QCOMPARE(db.itemFileName(id), file);
+    QVERIFY(db.isItemInMemory(id));
+}
+
+void TestScratchDB::latestRestoreWins()
+{
+    ScratchDB db;
+    db.Init(m_tmp.path() + QStringLiteral("/order"), 2 * MiB);
+    QList<QImage> images;
+    FakeLayer layer;
+    for (int i = 0; i < 6; ++i) {
+        images << cqtest::patternImage(512, 512, 40 + i);
+        layer.Set(images.last(), QPointF(i, 0));
+        db.AddItem(&layer);
+    }
+    db.Sync();
+    for (int i = 0; i < 5; ++i)
+        QVERIFY2(!db.isItemInMemory(i), qPrintable(QString::number(i)));
+    QVERIFY(db.isItemInMemory(5));
+
+    // Several disk restores in flight: the last request is what stays. A
+    // target that went away meanwhile gets nothing.
+    FakeLayer other;
+    db.RestoreItem(&layer, 0);
+    db.RestoreItem(&other, 0);
+    db.RestoreItem(&layer, 1);
+    db.RestoreItem(&layer, 2);
+    db.ForgetTarget(&other);
+    db.Sync();
+    QVERIFY(samePixels(layer.m_image, images[2]));
+    QCOMPARE(layer.m_pos, QPointF(2, 0));
+    QCOMPARE(layer.m_restores, 1);
+    QCOMPARE(other.m_restores, 0);
+
+    // An in-memory restore after a pending disk one wins at once and stays.
+    db.RestoreItem(&layer, 3);
+    db.RestoreItem(&layer, 5);
+    QVERIFY(samePixels(layer.m_image, images[5]));
+    db.Sync();
+    QVERIFY(samePixels(layer.m_image, images[5]));
+    QCOMPARE(layer.m_pos, QPointF(5, 0));
+
+    // A result for an older request that turns up late, whatever order the
+    // worker delivered in, is dropped; the latest one still lands.
+    db.RestoreItem(&layer, 4);
+    QMetaObject::invokeMethod(&db, "ApplyRead", Qt::DirectConnection, Q_ARG(int, 3),
+                              Q_ARG(QImage, images[3]), Q_ARG(QPointF, QPointF(3, 0)));
+    QVERIFY(samePixels(layer.m_image, images[5]));
+    db.Sync();
+    QVERIFY(samePixels(layer.m_image, images[4]));
+    QCOMPARE(layer.m_pos, QPointF(4, 0));
+}
+
+void TestScratchDB::waitForPendingAppliesAtOnce()
+{
+    ScratchDB db;
+    db.Init(m_tmp.path() + QStringLiteral("/wait"), 2 * MiB);
+    const QImage first = cqtest::patternImage(512, 512, 50);
+    FakeLayer layer(first, QPointF(1, 2));
+    const int id = db.AddItem(&layer);
+    for (int i = 0; i < 2; ++i) {
+        layer.Set(cqtest::patternImage(512, 512, 51 + i), QPointF());
+        db.AddItem(&layer);
+    }
+    db.Sync();
+    QVERIFY(!db.isItemInMemory(id));
+
+    db.RestoreItem(&layer, id);
+    db.WaitForPending(&layer);
+    QVERIFY(!db.HasPending(&layer));
+    QVERIFY(samePixels(layer.m_image, first));
+    QCOMPARE(layer.m_pos, QPointF(1, 2));
+
+    // The edit made now must survive the worker's late result.
+    layer.Set(cqtest::patternImage(512, 512, 60), QPointF());
+    const QImage edited = layer.m_image;
+    db.Sync();
+    QVERIFY(samePixels(layer.m_image, edited));
+    QCOMPARE(layer.m_restores, 1);
+    db.WaitForPending(&layer); // nothing pending: no effect
+    QCOMPARE(layer.m_restores, 1);
+}
+
+void TestScratchDB::failedWriteKeepsSnapshot()
+{
+    ScratchDB db;
+    db.Init(m_tmp.path() + QStringLiteral("/nowrite"), 2 * MiB);
+    // A plain file where the instance folder was: every write fails.
+    const QString folder = db.folder();
+    QVERIFY(QDir(folder).removeRecursively());
+    QFile blocker(folder);
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+
+    QList<QImage> images;
+    FakeLayer layer;
+    for (int i = 0; i < 3; ++i) {
+        images << cqtest::patternImage(512, 512, 70 + i);
+        layer.Set(images.last(), QPointF());
+        db.AddItem(&layer);
+    }
+    db.Sync(); // returns: the spill gave up instead of retrying forever
+    QCOMPARE(db.memoryInUse(), 3 * MiB);
+    for (int i = 0; i < 3; ++i) {
+        QVERIFY(db.isItemInMemory(i));
+        QVERIFY(db.itemFileName(i).isEmpty());
+    }
+    db.RestoreItem(&layer, 0);
+    QVERIFY(samePixels(layer.m_image, images[0]));
+}
+
+void TestScratchDB::unreadableFileReportedOnce()
+{
+    ScratchDB db;
+    db.Init(m_tmp.path() + QStringLiteral("/noread"), 2 * MiB);
+    QSignalSpy failed(&db, &ScratchDB::RestoreFailed);
+    FakeLayer layer;
+    for (int i = 0; i < 3; ++i) {
+        layer.Set(cqtest::patternImage(512, 512, 80 + i), QPointF());
+        db.AddItem(&layer);
+    }
+    db.Sync();
+    for (int id : {0, 1}) {
+        QFile file(db.itemFileName(id));
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write("not a png");
+    }
+    const QImage present = layer.m_image;
+
+    db.RestoreItem(&layer, 0);
+    db.RestoreItem(&layer, 0);
+    db.Sync();
+    QCOMPARE(failed.size(), 1);
+    QCOMPARE(failed.at(0).at(0).toString(), ScratchDB::RestoreFailedMessage());
+    QVERIFY(samePixels(layer.m_image, present));
+    QCOMPARE(layer.m_restores, 0);
+    const qint64 inUse = db.memoryInUse();
+
+    db.RestoreItem(&layer, 0); // known bad: nothing new
+    db.Sync();
+    QCOMPARE(failed.size(), 1);
+
+    // Through WaitForPending as well.
+    db.RestoreItem(&layer, 1);
+    db.WaitForPending(&layer);
+    QCOMPARE(failed.size(), 2);
+    db.Sync();
+    QCOMPARE(failed.size(), 2);
+    QVERIFY(samePixels(layer.m_image, present));
+    QCOMPARE(db.memoryInUse(), inUse);
+}
+
+void TestScratchDB::instancesKeepEachOthersFiles()
+{
+    const QString root = m_tmp.path() + QStringLiteral("/shared");
+    FakeLayer layer(cqtest::patternImage(64, 64, 90));
+    auto *first = new ScratchDB;
+    first->Init(root, 0);
+    first->AddItem(&layer);
+    first->Sync();
+    const QString file = first->itemFileName(0);
+    QVERIFY(QFileInfo::exists(file));
+
+    {
+        ScratchDB second;
+        second.Init(root, 0);
+        QVERIFY(second.folder() != first->folder());
+        second.AddItem(&layer);
+        second.Sync();
+        QVERIFY(QFileInfo::exists(second.itemFileName(0)));
+        QVERIFY(QFileInfo::exists(file)); // the first one's data is untouched
+        layer.Set(QImage(), QPointF());
+        first->RestoreItem(&layer, 0);
+        first->Sync();
+        QVERIFY(samePixels(layer.m_image, cqtest::patternImage(64, 64, 90)));
+    }
+
+    // Once an instance has gone its folder is stale and the next start clears it.
+    const QString firstFolder = first->folder();
+    delete first;
+    QVERIFY(QFileInfo::exists(file));
+    ScratchDB third;
+    third.Init(root, 0);
+    QVERIFY(!QFileInfo::exists(file));
+    QVERIFY(!QFileInfo::exists(firstFolder));
+}
+
+void TestScratchDB::staleInstancesAndLinks()
+{
+    const QString root = m_tmp.path() + QStringLiteral("/stale");
+    const QString outside = m_tmp.path() + QStringLiteral("/outside");
+    QVERIFY(QDir().mkpath(root));
+    QVERIFY(QDir().mkpath(outside));
+    auto touch = [](const QString &path) {
+        QFile f(path);
+        return f.open(QIODevice::WriteOnly) && f.write("x") == 1;
+    };
+    QVERIFY(touch(outside + QStringLiteral("/keep.png")));
+
+    // A crashed instance: lock file present but held by nobody, hidden file too.
+    const QString crashed = root + QStringLiteral("/instance-crashed");
+    QVERIFY(QDir().mkpath(crashed));
+    QVERIFY(touch(crashed + QStringLiteral("/instance.lock")));
+    QVERIFY(touch(crashed + QStringLiteral("/pixmap-a.png")));
+    QVERIFY(touch(crashed + QStringLiteral("/.hidden")));
+    QVERIFY(QFile::link(outside + QStringLiteral("/keep.png"), crashed + QStringLiteral("/link.png")));
+    // An instance folder without any lock.
+    const QString unlocked = root + QStringLiteral("/instance-nolock");
+    QVERIFY(QDir().mkpath(unlocked));
+    QVERIFY(touch(unlocked + QStringLiteral("/pixmap-b.png")));
+    // A live instance of another process would hold its lock like this.
+    const QString live = root + QStringLiteral("/instance-live");
+    QVERIFY(QDir().mkpath(live));
+    QVERIFY(touch(live + QStringLiteral("/pixmap-c.png")));
+    const int fd = ::open(QFile::encodeName(live + QStringLiteral("/instance.lock")).constData(),
+                          O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    QVERIFY(fd >= 0);
+    QCOMPARE(::flock(fd, LOCK_EX | LOCK_NB), 0);
+    // Links planted in the root, one dressed up as an instance folder.
+    QVERIFY(QFile::link(outside, root + QStringLiteral("/instance-link")));
+    QVERIFY(QFile::link(outside, root + QStringLiteral("/elsewhere")));
+
+    ScratchDB db;
+    db.Init(root, 0);
+    QVERIFY(!QFileInfo::exists(crashed));
+    QVERIFY(!QFileInfo::exists(unlocked));
+    QVERIFY(QFileInfo::exists(live + QStringLiteral("/pixmap-c.png")));
+    QVERIFY(QFileInfo::exists(outside + QStringLiteral("/keep.png")));
+    QVERIFY(QFileInfo(root + QStringLiteral("/instance-link")).isSymLink());
+    QVERIFY(QFileInfo(root + QStringLiteral("/elsewhere")).isSymLink());
+    ::close(fd);
+
+    // A root that is itself a link is not used.
+    const QString linkedRoot = m_tmp.path() + QStringLiteral("/linkedRoot");
+    QVERIFY(QFile::link(outside, linkedRoot));
+    ScratchDB viaLink;
+    viaLink.Init(linkedRoot, 0);
+    QVERIFY(!viaLink.folder().isEmpty());
+    QVERIFY(!viaLink.folder().startsWith(linkedRoot + QLatin1Char('/')));
+    QCOMPARE(QDir(outside).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+             QStringList{QStringLiteral("keep.png")});
+}
+
+QTEST_GUILESS_MAIN(TestScratchDB)
+#include "tst_scratchdb.moc"
