@@ -6,6 +6,7 @@
 #include "ChildWindow.h"
 #include "Chromaquill.h"
 #include "ConvertToPixmapCmd.h"
+#include "GraphicsView.h"
 #include "CreateLayerCmd.h"
 #include "CropSelectionCmd.h"
 #include "FlattenImageCmd.h"
@@ -34,6 +35,7 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGraphicsScene>
 #include <QGraphicsSceneMouseEvent>
 #include <QImageReader>
 #include <QMdiArea>
@@ -41,6 +43,7 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPainter>
+#include <QScreen>
 #include <QScrollArea>
 #include <QSettings>
 #include <QTextDocument>
@@ -98,11 +101,16 @@ MainWindow::MainWindow()
 {
     s_pInstance = this;
     m_pUi->setupUi(this);
+    // Without a window manager "maximised" means nothing, so start with the
+    // screen's available area as well.
+    if (QScreen *pScreen = QGuiApplication::primaryScreen())
+        setGeometry(pScreen->availableGeometry());
     setWindowState(Qt::WindowMaximized);
 
     // Status bar read-outs.
     m_pSizeLabel = new QLabel(QString::fromLatin1(kSizeIcon) + QStringLiteral(" "));
     m_pSizeLabel->setAlignment(Qt::AlignHCenter);
+    m_pSizeLabel->setStyleSheet(QStringLiteral("color: rgb(255, 255, 255);"));
     m_pPosLabel = new QLabel(QString(11, QLatin1Char(' ')));
     m_pPosLabel->setAlignment(Qt::AlignHCenter);
     m_pPosLabel->setStyleSheet(QStringLiteral("color: rgb(255, 255, 255);"));
@@ -134,8 +142,6 @@ MainWindow::MainWindow()
     addDockWidget(Qt::RightDockWidgetArea, LayerDlg::instance());
     UndoDlg *pHistory = UndoDlg::instance(this);
     addDockWidget(Qt::RightDockWidgetArea, pHistory);
-    m_pUi->action_History->setChecked(false);
-    pHistory->hide();
     // The tool box, colour picker and histogram panels come with the tools
     // and filters; until then their Window entries have nothing to show.
     for (QAction *pAction : {m_pUi->action_Palette, m_pUi->action_Toolbar, m_pUi->action_Histogram}) {

@@ -51,6 +51,8 @@ public:
     static void FitDocument(ChildWindow *pWindow);
     // The zoom, in percent, that fits a canvas inside a window of the given size.
     static double ZoomToFit(const QSize &canvas, const QSize &window);
+    // Opens the file a recent-file action stands for (connected by hand).
+    void on_action_openRecentFile();
 
 public Q_SLOTS:
     void MousePosUpdate(int x, int y, ChildWindow *pWindow);
@@ -113,7 +115,6 @@ public Q_SLOTS:
     void on_action_OpenCL_Debug_triggered();
     void on_action_Submit_A_Bug_triggered();
     void ChildWindowChanged(QMdiSubWindow *pWindow);
-    void on_action_openRecentFile();
     void SetHistogramChecked(bool bChecked);
 
 protected:

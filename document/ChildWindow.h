@@ -54,7 +54,7 @@ public:
     void SelectInverse();
     void SetFeather(bool bOn);
     void SetFeatherRadius(int iRadius);
-    bool Feather() const { return m_bFeather; }
+    bool FeatherEnabled() const { return m_bFeather; }
     int FeatherRadius() const { return m_iFeatherRadius; }
     void MoveSelectionOutline(const QPointF &offset);
     QPixmap SelectionMask() const { return m_selectionMask; }

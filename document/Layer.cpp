@@ -1,6 +1,7 @@
 #include "Layer.h"
 
 #include "ChildWindow.h"
+#include "GraphicsScene.h"
 #include "LayerDlg.h"
 
 #include <QGraphicsItem>

@@ -1,0 +1,22 @@
+#pragma once
+#include <QList>
+#include <QRegion>
+#include <QSize>
+#include <QUndoCommand>
+
+class ChildWindow;
+
+// Rotates every raster layer and the canvas by a multiple of 90 degrees.
+class ImageRotateCmd : public QUndoCommand {
+public:
+    ImageRotateCmd(ChildWindow *pWindow, int iAngle, const QString &text);
+    int id() const override;
+    void redo() override;
+    void undo() override;
+
+private:
+    ChildWindow *m_pWindow;
+    int m_iAngle;
+    QSize m_oldSize;
+    QSize m_newSize;
+};

@@ -1,0 +1,40 @@
+#pragma once
+#include <QIcon>
+#include "CQDialog.h"
+
+namespace Ui { class CanvasSizeDlg; }
+class QPushButton;
+
+// Image > Canvas Size: a new size and the anchor the old image keeps.
+class CanvasSizeDlg : public CQDialog {
+    Q_OBJECT
+public:
+    CanvasSizeDlg(int iWidth, int iHeight, QWidget *pParent = nullptr);
+    ~CanvasSizeDlg() override;
+    int Anchor() const { return m_iAnchor; }
+    QSize ChosenSize() const;
+
+public Q_SLOTS:
+    void on_buttonBox_accepted();
+    void on_anchor_topLeft_clicked();
+    void on_anchor_top_clicked();
+    void on_anchor_topRight_clicked();
+    void on_anchor_left_clicked();
+    void on_anchor_center_clicked();
+    void on_anchor_right_clicked();
+    void on_anchor_bottomLeft_clicked();
+    void on_anchor_bottom_clicked();
+    void on_anchor_bottomRight_clicked();
+    void on_aspectRatioCheckBox_toggled(bool bValue);
+    void widthSpinBoxChanged(int iVal);
+    void heightSpinBoxChanged(int iVal);
+
+private:
+    void SetAnchor(int iAnchor);
+    Ui::CanvasSizeDlg *m_pUi;
+    int m_iAnchor = 4;
+    QIcon m_icons[9];
+    double m_dRatio = 0;
+    QSize m_reduced;
+    bool m_bGuard = false;
+};

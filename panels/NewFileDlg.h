@@ -1,0 +1,25 @@
+#pragma once
+#include "CQDialog.h"
+
+namespace Ui { class NewFileDlg; }
+
+// File > New: asks for the canvas size and opens an empty document.
+class NewFileDlg : public CQDialog {
+    Q_OBJECT
+public:
+    explicit NewFileDlg(QWidget *pParent = nullptr);
+    ~NewFileDlg() override;
+    QSize ChosenSize() const;
+
+public Q_SLOTS:
+    void on_buttonBox_accepted();
+    void on_aspectRatio_toggled(bool bValue);
+    void on_canvasHeight_valueChanged(int iVal);
+    void on_canvasWidth_valueChanged(int iVal);
+
+private:
+    void UpdateRatio();
+    double m_dRatio = 0;
+    bool m_bGuard = false;
+    Ui::NewFileDlg *m_pUi;
+};
