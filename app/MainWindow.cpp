@@ -334,14 +334,18 @@ void MainWindow::AddRecentFile(const QString &path)
 void MainWindow::UpdateRecentFileActions()
 {
     QSettings settings;
+    const QStringList stored = settings.value(QStringLiteral("recentFileList")).toStringList();
     QStringList kept;
-    for (const QString &file : settings.value(QStringLiteral("recentFileList")).toStringList()) {
+    for (const QString &file : stored) {
         if (kept.size() == 5)
             break;
         if (QFileInfo::exists(file))
             kept.append(file);
     }
-    settings.setValue(QStringLiteral("recentFileList"), kept);
+    // Only write when something changed: start-up must not create settings
+    // on the paths that end before the window is shown.
+    if (kept != stored)
+        settings.setValue(QStringLiteral("recentFileList"), kept);
     for (int i = 0; i < m_recentFileActions.size(); ++i) {
         QAction *pAction = m_recentFileActions.at(i);
         if (i < kept.size()) {

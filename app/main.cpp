@@ -11,15 +11,29 @@
 #include "SystemInfoDlg.h"
 #include "UpdateDlg.h"
 
+#include <QDateTime>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QTextStream>
+#include <QTimer>
 #include <QMessageBox>
 #include <QSettings>
 #include <QUndoStack>
 
 namespace {
 
+bool headless()
+{
+    // Nobody could ever dismiss a modal box on the offscreen platform.
+    return QGuiApplication::platformName() == QLatin1String("offscreen");
+}
+
 int refuse(const QString &text, const QString &informative, const QString &details)
 {
+    if (headless()) {
+        QTextStream(stderr) << text << '\n' << informative << '\n';
+        return 0;
+    }
     QMessageBox box;
     box.setText(text);
     box.setInformativeText(informative);
@@ -53,6 +67,10 @@ int main(int argc, char **argv)
 
     const QList<QCLPlatform> platforms = QCLPlatform::platforms();
     if (platforms.isEmpty()) {
+        if (headless()) {
+            QTextStream(stderr) << "FATAL ERROR: Chromaquill requires OpenCL to be installed.\n";
+            return 0;
+        }
         QMessageBox::warning(nullptr, QStringLiteral("FATAL ERROR"),
                              QStringLiteral("Chromaquill requires OpenCL to be installed."), QMessageBox::Ok);
         return 0;
@@ -60,6 +78,10 @@ int main(int argc, char **argv)
     const QString report = openCLReport();
     CrashHandler::SetOpenCLInfo(report);
     if (Startup::WantsDiagnostics(arguments)) {
+        if (headless()) {
+            QTextStream(stdout) << report;
+            return 0;
+        }
         SystemInfoDlg dialog(report, nullptr);
         dialog.exec();
         return 0;
@@ -86,7 +108,14 @@ int main(int argc, char **argv)
         pDocument->setWindowModified(false);
     }
     QSettings().setValue(QStringLiteral("firstRun"), true);
-    UpdateDlg updates(UpdateDlg::Automatic, pMain);
+    new UpdateDlg(UpdateDlg::Automatic, pMain);
+
+    // Start-up timing: report when the first document is on screen, then leave.
+    if (qEnvironmentVariableIsSet("CHROMAQUILL_STARTUP_PROBE"))
+        QTimer::singleShot(0, &app, [&app] {
+            QTextStream(stdout) << "first-document-shown " << QDateTime::currentMSecsSinceEpoch() << '\n';
+            app.quit();
+        });
 
     const int status = app.exec();
     delete pMain;

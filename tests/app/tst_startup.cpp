@@ -1,0 +1,167 @@
+// Start-up decisions: arguments, the force flag, the compute-mode choice, the
+// first document's size, and the exit paths of the real binary.
+#include "QCLDevice.h"
+#include "QCLPlatform.h"
+#include "Startup.h"
+#include "TestSupport.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+QStringList g_debugLines;
+void captureDebug(QtMsgType type, const QMessageLogContext &, const QString &message)
+{
+    if (type == QtDebugMsg)
+        g_debugLines.append(message);
+}
+} // namespace
+
+class TestStartup : public QObject {
+    Q_OBJECT
+private:
+    QString binary() const { return qEnvironmentVariable("CQ_BINARY_DIR") + QStringLiteral("/chromaquill"); }
+
+    // Runs the editor headless with a private settings location.
+    QProcess *run(const QStringList &arguments, const QProcessEnvironment &extra, QTemporaryDir &home)
+    {
+        auto *pProcess = new QProcess(this);
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
+        env.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral("data")));
+        for (const QString &key : extra.keys())
+            env.insert(key, extra.value(key));
+        pProcess->setProcessEnvironment(env);
+        pProcess->start(binary(), arguments);
+        return pProcess;
+    }
+
+private Q_SLOTS:
+    void arguments()
+    {
+        QVERIFY(Startup::WantsDiagnostics({QStringLiteral("cq"), QStringLiteral("x"), QStringLiteral("DUMPopenclCAPS")}));
+        QVERIFY(!Startup::WantsDiagnostics({QStringLiteral("cq"), QStringLiteral("dumpOpenCL")}));
+        QCOMPARE(Startup::DocumentArguments({QStringLiteral("cq"), QStringLiteral("/restart"), QStringLiteral("a.png"),
+                                             QStringLiteral("dumpopenclcaps"), QStringLiteral("b.cq")}),
+                 QStringList({QStringLiteral("a.png"), QStringLiteral("b.cq")}));
+    }
+
+    void forceFlag()
+    {
+        QVERIFY(!Startup::ForceCpu(QVariant()));
+        QVERIFY(Startup::ForceCpu(QVariant(true)));
+        QVERIFY(!Startup::ForceCpu(QVariant(false)));
+        QVERIFY(Startup::ForceCpu(QVariant(QStringLiteral("true"))));
+        QVERIFY(!Startup::ForceCpu(QVariant(QStringLiteral("false"))));
+        QVERIFY(!Startup::ForceCpu(QVariant(QStringLiteral("banana"))));
+        QVERIFY(!Startup::ForceCpu(QVariant(QStringLiteral("7"))));
+    }
+
+    void computeModeChoice()
+    {
+        QList<QCLDevice::DeviceTypes> tried;
+        auto recorder = [&tried](bool gpuWorks, bool cpuWorks) {
+            return [&tried, gpuWorks, cpuWorks](QCLDevice::DeviceTypes type) {
+                tried.append(type);
+                return type == QCLDevice::GPU ? gpuWorks : cpuWorks;
+            };
+        };
+        auto previous = qInstallMessageHandler(captureDebug);
+
+        g_debugLines.clear();
+        QCOMPARE(Startup::ChooseComputeMode(true, recorder(true, true)), Startup::ComputeMode::Cpu);
+        QCOMPARE(tried, QList<QCLDevice::DeviceTypes>({QCLDevice::CPU}));
+        QVERIFY(g_debugLines.isEmpty());
+
+        tried.clear();
+        QCOMPARE(Startup::ChooseComputeMode(false, recorder(true, true)), Startup::ComputeMode::Gpu);
+        QCOMPARE(tried, QList<QCLDevice::DeviceTypes>({QCLDevice::GPU}));
+
+        tried.clear();
+        g_debugLines.clear();
+        QCOMPARE(Startup::ChooseComputeMode(false, recorder(false, true)), Startup::ComputeMode::Cpu);
+        QCOMPARE(tried, QList<QCLDevice::DeviceTypes>({QCLDevice::GPU, QCLDevice::CPU}));
+        QCOMPARE(g_debugLines, QStringList({QStringLiteral("Could not initialize OpenCL for the GPU.")}));
+
+        g_debugLines.clear();
+        QCOMPARE(Startup::ChooseComputeMode(false, recorder(false, false)), Startup::ComputeMode::None);
+        QCOMPARE(g_debugLines.last(), QStringLiteral("could not initialize OpenCL for the CPU."));
+        qInstallMessageHandler(previous);
+    }
+
+    void platformsAndDevices()
+    {
+        const QList<QCLPlatform> platforms = QCLPlatform::platforms();
+        QVERIFY2(!platforms.isEmpty(), "no OpenCL platform: PoCL must be installed");
+        QVERIFY(Startup::HasOpenCL11(platforms));
+        QVERIFY(!Startup::HasOpenCL11({}));
+        const QList<QCLDevice> devices = QCLDevice::allDevices();
+        QVERIFY(!devices.isEmpty());
+        QString expected;
+        for (const QCLDevice &d : devices)
+            expected += d.name() + d.vendor() + d.version() + d.languageVersion();
+        QCOMPARE(Startup::DeviceSummary(devices), expected);
+        QCOMPARE(Startup::DeviceSummary(devices + devices), expected + expected);
+    }
+
+    void firstDocumentIsHalfTheWindow()
+    {
+        QCOMPARE(Startup::FirstDocumentSize(QSize(1601, 900)), QSize(800, 450));
+        QCOMPARE(Startup::FirstDocumentSize(QSize(1, 3)), QSize(0, 1));
+    }
+
+    // The refusing paths end with status 0 and write nothing to the settings.
+    void exitPaths_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("variable");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("no platform") << QStringList() << QStringLiteral("OCL_ICD_VENDORS") << QStringLiteral("EMPTY")
+                                     << QStringLiteral("Chromaquill requires OpenCL to be installed.");
+        QTest::newRow("no device") << QStringList() << QStringLiteral("POCL_DEVICES") << QStringLiteral("nonexistent")
+                                   << QStringLiteral("No OpenCL device found.");
+        QTest::newRow("diagnostics") << QStringList({QStringLiteral("dumpOPENCLcaps")}) << QString() << QString()
+                                     << QStringLiteral("Available Platforms");
+    }
+
+    void exitPaths()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, variable);
+        QFETCH(QString, value);
+        QFETCH(QString, expected);
+        QTemporaryDir home;
+        QTemporaryDir emptyVendors;
+        QProcessEnvironment extra;
+        if (!variable.isEmpty())
+            extra.insert(variable, value == QLatin1String("EMPTY") ? emptyVendors.path() : value);
+        QProcess *pProcess = run(arguments, extra, home);
+        QVERIFY(pProcess->waitForFinished(60000));
+        QCOMPARE(pProcess->exitStatus(), QProcess::NormalExit);
+        QCOMPARE(pProcess->exitCode(), 0);
+        const QString output = QString::fromLocal8Bit(pProcess->readAllStandardOutput() + pProcess->readAllStandardError());
+        QVERIFY2(output.contains(expected), qPrintable(output));
+        QVERIFY(!QFileInfo::exists(home.filePath(QStringLiteral("config/Kestrelvane/Chromaquill.conf"))));
+    }
+
+    // A normal start reaches the first document and records "firstRun".
+    void normalStartShowsFirstDocument()
+    {
+        QTemporaryDir home;
+        QProcessEnvironment extra;
+        extra.insert(QStringLiteral("CHROMAQUILL_STARTUP_PROBE"), QStringLiteral("1"));
+        QProcess *pProcess = run({}, extra, home);
+        QVERIFY(pProcess->waitForFinished(60000));
+        QCOMPARE(pProcess->exitCode(), 0);
+        QVERIFY(pProcess->readAllStandardOutput().contains("first-document-shown"));
+        QSettings settings(home.filePath(QStringLiteral("config/Kestrelvane/Chromaquill.conf")), QSettings::IniFormat);
+        QCOMPARE(settings.value(QStringLiteral("firstRun")).toBool(), true);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestStartup)
+#include "tst_startup.moc"
