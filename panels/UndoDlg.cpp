@@ -22,6 +22,9 @@ UndoDlg::UndoDlg(QWidget *parent)
 {
     ui->setupUi(this);
     m_undoView = new QUndoView(this);
+    // The panel is dark; the entries must stay readable on it.
+    m_undoView->setStyleSheet(QStringLiteral("QUndoView { color: white; }"
+                                             "QUndoView::item:selected { background-color: rgb(90, 90, 160); }"));
 }
 
 UndoDlg::~UndoDlg()

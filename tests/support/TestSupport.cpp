@@ -60,3 +60,43 @@ bool createCpuContext(QCLContext &context)
 }
 
 } // namespace cqtest
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+#include <functional>
+#include <memory>
+
+namespace cqtest {
+
+void answerNextMessageBox(int iButton, MessageBoxAnswer *pAnswer)
+{
+    // A self-deleting poller: message boxes run their own event loop, so the
+    // answer has to come from a timer.
+    auto *pTimer = new QTimer(qApp);
+    pTimer->setInterval(10);
+    auto tries = std::make_shared<int>(0);
+    QObject::connect(pTimer, &QTimer::timeout, pTimer, [pTimer, iButton, pAnswer, tries] {
+        auto *pBox = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!pBox) {
+            if (++*tries > 500)
+                pTimer->deleteLater();
+            return;
+        }
+        pTimer->stop();
+        pTimer->deleteLater();
+        if (pAnswer) {
+            pAnswer->title = pBox->windowTitle();
+            pAnswer->text = pBox->text();
+            pAnswer->seen = true;
+        }
+        if (QAbstractButton *pButton = pBox->button(QMessageBox::StandardButton(iButton)))
+            pButton->click();
+        else
+            pBox->reject();
+    });
+    pTimer->start();
+}
+
+} // namespace cqtest

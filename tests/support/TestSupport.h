@@ -24,3 +24,18 @@ void isolateSettings();
 bool createCpuContext(QCLContext &context);
 
 } // namespace cqtest
+
+class QMessageBox;
+
+namespace cqtest {
+
+// Answers the next modal message box that opens (within a few seconds) with
+// the given button, and records its title and text for the test to check.
+struct MessageBoxAnswer {
+    QString title;
+    QString text;
+    bool seen = false;
+};
+void answerNextMessageBox(int iButton, MessageBoxAnswer *pAnswer = nullptr);
+
+} // namespace cqtest

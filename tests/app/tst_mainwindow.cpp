@@ -1,0 +1,224 @@
+// Main window actions on a real document: undo guard, zoom rules, layer
+// actions, clipboard, recent files and panel toggling.
+#include "ChildWindow.h"
+#include "CreateLayerCmd.h"
+#include "Layer.h"
+#include "LayerDlg.h"
+#include "MainWindow.h"
+#include "PixmapLayer.h"
+#include "PopupNotify.h"
+#include "ScratchDB.h"
+#include "TestSupport.h"
+#include "TextLayer.h"
+#include "UndoDlg.h"
+#include "ui_MainWindow.h"
+
+#include <QClipboard>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPainter>
+#include <QTemporaryDir>
+#include <QUndoStack>
+#include <QtTest>
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+    MainWindow *m_pMain = nullptr;
+
+    // A document as start-up makes it: one raster layer, history index 1.
+    ChildWindow *newDocument(const QSize &size)
+    {
+        auto *pWindow = new ChildWindow(m_pMain, size);
+        m_pMain->AddChild(pWindow);
+        pWindow->undoStack()->push(new CreateLayerCmd(pWindow, Layer::Raster));
+        pWindow->setWindowModified(false);
+        return pWindow;
+    }
+    PixmapLayer *currentRaster() { return static_cast<PixmapLayer *>(LayerDlg::instance()->CurrentLayer()); }
+    void closeAll()
+    {
+        for (QMdiSubWindow *pSub : m_pMain->form()->mdiArea->subWindowList()) {
+            qobject_cast<ChildWindow *>(pSub->widget())->setWindowModified(false);
+            pSub->close();
+        }
+        QCoreApplication::processEvents();
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        cqtest::isolateSettings();
+        QTemporaryDir *pScratch = new QTemporaryDir;
+        ScratchDB::instance()->Init(pScratch->path(), ScratchDB::DefaultMemoryLimit);
+        m_pMain = MainWindow::instance();
+        QVERIFY(m_pMain->clContext().isCreated());
+        m_pMain->resize(1000, 800);
+        m_pMain->show();
+    }
+    void cleanup() { closeAll(); }
+
+    void undoGuardAndPopup()
+    {
+        ChildWindow *pWindow = newDocument(QSize(64, 48));
+        QUndoStack *pStack = pWindow->undoStack();
+        QCOMPARE(pStack->index(), 1);
+        m_pMain->on_action_Undo_triggered();
+        QCOMPARE(pStack->index(), 1);
+        QCOMPARE(pWindow->findChildren<PopupNotify *>().size(), 0);
+
+        m_pMain->on_action_Layer_Add_triggered();
+        QCOMPARE(pStack->index(), 2);
+        m_pMain->on_action_Undo_triggered();
+        QCOMPARE(pStack->index(), 1);
+        const auto popups = pWindow->findChildren<PopupNotify *>();
+        QCOMPARE(popups.size(), 1);
+        QCOMPARE(popups.first()->text(), QStringLiteral("New Layer"));
+        QTRY_COMPARE_WITH_TIMEOUT(pWindow->findChildren<PopupNotify *>().size(), 0, 3000);
+        m_pMain->on_action_Redo_triggered();
+        QCOMPARE(pStack->index(), 2);
+    }
+
+    void zoomRules()
+    {
+        QCOMPARE(MainWindow::ZoomToFit(QSize(4000, 1000), QSize(1000, 800)), 22.5);
+        QCOMPARE(MainWindow::ZoomToFit(QSize(100, 100), QSize(1000, 800)), 100.0);
+        ChildWindow *pWindow = newDocument(QSize(40, 30));
+        m_pMain->on_action_Actual_Size_triggered();
+        m_pMain->on_action_Zoom_In_triggered();
+        QCOMPARE(pWindow->ZoomFactor(), 1.15);
+        QCOMPARE(m_pMain->zoomLabel()->text(), QStringLiteral("115%"));
+        pWindow->SetZoom(10);
+        m_pMain->on_action_Zoom_Out_triggered();
+        QCOMPARE(pWindow->ZoomFactor(), 0.1);
+    }
+
+    void rotateLayerKeepsTheUnion()
+    {
+        ChildWindow *pWindow = newDocument(QSize(100, 50));
+        m_pMain->RotateCurrentLayer(90);
+        QCOMPARE(currentRaster()->image().size(), QSize(100, 100));
+        QCOMPARE(pWindow->undoStack()->undoText(), QStringLiteral("Layer Rotate - New Layer"));
+        m_pMain->on_action_Undo_triggered();
+        ScratchDB::instance()->Sync();
+        QCOMPARE(currentRaster()->image().size(), QSize(100, 50));
+    }
+
+    void mergeDownWithoutLayerBelow()
+    {
+        ChildWindow *pWindow = newDocument(QSize(20, 20));
+        cqtest::MessageBoxAnswer answer;
+        cqtest::answerNextMessageBox(QMessageBox::Ok, &answer);
+        m_pMain->on_action_Layer_Merge_Down_triggered();
+        QVERIFY(answer.seen);
+        QCOMPARE(answer.title, QStringLiteral("D'oh"));
+        QCOMPARE(answer.text, QStringLiteral("The current layer doesn't have one below it to merge into."));
+        QCOMPARE(pWindow->undoStack()->count(), 1);
+    }
+
+    void eraseAndCopyFollowTheSelection()
+    {
+        ChildWindow *pWindow = newDocument(QSize(8, 8));
+        PixmapLayer *pLayer = currentRaster();
+        pLayer->image().fill(Qt::red);
+        pLayer->update();
+        pWindow->SetSelection(QRegion(2, 2, 3, 3));
+        m_pMain->on_action_Copy_triggered();
+        const QImage copied = QApplication::clipboard()->image().convertToFormat(QImage::Format_ARGB32);
+        QCOMPARE(copied.size(), QSize(8, 8));
+        QCOMPARE(copied.pixel(3, 3), qRgba(255, 0, 0, 255));
+        QCOMPARE(qAlpha(copied.pixel(0, 0)), 0);
+
+        m_pMain->on_actionDelete_Selection_triggered();
+        const QImage erased = pLayer->image().toImage().convertToFormat(QImage::Format_ARGB32);
+        QCOMPARE(qAlpha(erased.pixel(3, 3)), 0);
+        QCOMPARE(erased.pixel(0, 0), qRgba(255, 0, 0, 255));
+        QCOMPARE(pWindow->undoStack()->undoText(), QStringLiteral("Erase - New Layer"));
+    }
+
+    void duplicateCopiesPixelsAndName()
+    {
+        ChildWindow *pWindow = newDocument(QSize(6, 6));
+        PixmapLayer *pLayer = currentRaster();
+        pLayer->image().fill(QColor(10, 20, 30, 128));
+        pLayer->setPos(QPointF(2, 3));
+        m_pMain->on_action_Layer_Duplicate_triggered();
+        PixmapLayer *pCopy = currentRaster();
+        QVERIFY(pCopy != pLayer);
+        QCOMPARE(pCopy->name(), QStringLiteral("New Layer - Copy"));
+        QCOMPARE(pCopy->pos(), QPointF(2, 3));
+        QCOMPARE(pCopy->image().toImage(), pLayer->image().toImage());
+        QCOMPARE(pWindow->GetLayers().size(), 2);
+    }
+
+    void pasteWiderImageAsksToResize()
+    {
+        ChildWindow *pWindow = newDocument(QSize(20, 10));
+        QImage image(30, 10, QImage::Format_ARGB32);
+        image.fill(Qt::blue);
+        QApplication::clipboard()->setImage(image);
+
+        cqtest::MessageBoxAnswer answer;
+        cqtest::answerNextMessageBox(QMessageBox::No, &answer);
+        m_pMain->on_action_Paste_triggered();
+        QCOMPARE(answer.title, QStringLiteral("Resize?"));
+        QCOMPARE(pWindow->canvasSize(), QSize(20, 10));
+        QCOMPARE(currentRaster()->image().toImage().pixel(19, 9), qRgb(0, 0, 255));
+        QCOMPARE(pWindow->undoStack()->undoText(), QStringLiteral("Paste - New Layer"));
+
+        cqtest::answerNextMessageBox(QMessageBox::Yes);
+        m_pMain->on_action_Paste_triggered();
+        QCOMPARE(pWindow->canvasSize(), QSize(30, 10));
+    }
+
+    void pasteTextOntoTextLayer()
+    {
+        ChildWindow *pWindow = newDocument(QSize(20, 20));
+        auto *pCreate = new CreateLayerCmd(pWindow, Layer::Text);
+        pWindow->undoStack()->push(pCreate);
+        const int count = pWindow->undoStack()->count();
+        QApplication::clipboard()->setText(QStringLiteral("hello there"));
+        m_pMain->on_action_Paste_triggered();
+        auto *pText = static_cast<TextLayer *>(pCreate->layer());
+        QCOMPARE(pText->toPlainText(), QStringLiteral("hello there"));
+        QCOMPARE(pText->name(), QStringLiteral("hello there"));
+        QCOMPARE(pWindow->undoStack()->count(), count);
+    }
+
+    void recentFilesKeepFiveExisting()
+    {
+        QTemporaryDir dir;
+        QStringList files;
+        for (int i = 0; i < 7; ++i) {
+            files.append(dir.filePath(QStringLiteral("img%1.png").arg(i)));
+            QImage(2, 2, QImage::Format_ARGB32).save(files.last());
+        }
+        for (const QString &file : files)
+            m_pMain->AddRecentFile(file);
+        QFile::remove(files.at(5));
+        m_pMain->UpdateRecentFileActions();
+        QStringList shown;
+        for (QAction *pAction : m_pMain->form()->menu_File->actions())
+            if (pAction->isVisible() && !pAction->data().toString().isEmpty())
+                shown.append(pAction->data().toString());
+        QCOMPARE(shown, QStringList({files.at(6), files.at(4), files.at(3), files.at(2)}));
+    }
+
+    void toggleAllRestoresVisiblePanels()
+    {
+        QWidget *pLayers = LayerDlg::instance();
+        QWidget *pHistory = UndoDlg::instance();
+        pHistory->hide();
+        QVERIFY(pLayers->isVisible());
+        QAction *pToggle = m_pMain->form()->action_Toggle_All_Windows;
+        pToggle->trigger();
+        QVERIFY(!pLayers->isVisible());
+        pToggle->trigger();
+        QVERIFY(pLayers->isVisible());
+        QVERIFY(!pHistory->isVisible());
+    }
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"
