@@ -17,10 +17,8 @@ ScratchDB::ScratchDB(QObject *pParent)
 
 ScratchDB::~ScratchDB()
 {
-    if (m_pThread) {
-        m_pThread->quit();
-        m_pThread->wait();
-    }
+    if (m_pThread)
+        m_pThread->Stop();
     delete m_pWorker;
     delete m_pThread;
     qDeleteAll(m_items);
@@ -66,15 +64,16 @@ void ScratchDB::Init(const QString &sRoot, qint64 iLimit)
         return;
     m_folder.Open(sRoot);
     {
-        QMutexLocker memory(&m_memoryLock);
+        std::lock_guard memory(m_memoryLock);
         m_iMemoryLimit = iLimit;
     }
+    // Everything the worker sees is set up before its thread starts.
     m_pThread = new ScratchThread;
-    m_pThread->start(QThread::LowestPriority);
     m_pWorker = new ScratchWorker(this);
     m_pWorker->moveToThread(m_pThread);
     connect(m_pWorker, &ScratchWorker::ItemRead, this, &ScratchDB::ApplyRead,
             Qt::QueuedConnection);
+    m_pThread->start(QThread::LowestPriority);
     EmitMemoryFigure();
 }
 
@@ -101,7 +100,7 @@ int ScratchDB::AddItem(ScratchTarget *pTarget)
 
     int iId;
     {
-        QMutexLocker list(&m_listLock);
+        std::unique_lock list(m_listLock);
         m_items.append(pItem);
         iId = int(m_items.size()) - 1;
     }
@@ -117,7 +116,7 @@ void ScratchDB::RestoreItem(ScratchTarget *pTarget, int iId)
     bool bOnDisk = false;
     bool bFailed = false;
     {
-        QMutexLocker list(&m_listLock);
+        std::unique_lock list(m_listLock);
         if (!ValidId(iId))
             return;
         const ScratchItem *pItem = m_items.at(iId);
@@ -164,10 +163,10 @@ void ScratchDB::WaitForPending(ScratchTarget *pTarget)
     QPointF pos;
     bool bFailed = false;
     {
-        QMutexLocker list(&m_listLock);
+        std::unique_lock list(m_listLock);
         const ScratchItem *pItem = m_items.at(iId);
         while (pItem->image.isNull() && !pItem->readFailed && !pItem->released)
-            m_itemSettled.wait(&m_listLock);
+            m_itemSettled.wait(list);
         image = pItem->image;
         pos = pItem->position;
         bFailed = image.isNull() && pItem->readFailed;
@@ -225,31 +224,31 @@ void ScratchDB::ReportFailure(int iId)
 
 qint64 ScratchDB::memoryInUse() const
 {
-    QMutexLocker memory(&m_memoryLock);
+    std::lock_guard memory(m_memoryLock);
     return m_iMemoryInUse;
 }
 
 int ScratchDB::itemCount() const
 {
-    QMutexLocker list(&m_listLock);
+    std::unique_lock list(m_listLock);
     return int(m_items.size());
 }
 
 bool ScratchDB::isItemInMemory(int iId) const
 {
-    QMutexLocker list(&m_listLock);
+    std::unique_lock list(m_listLock);
     return ValidId(iId) && !m_items.at(iId)->image.isNull();
 }
 
 QString ScratchDB::itemFileName(int iId) const
 {
-    QMutexLocker list(&m_listLock);
+    std::unique_lock list(m_listLock);
     return ValidId(iId) ? m_items.at(iId)->fileName : QString();
 }
 
 void ScratchDB::AddMemory(qint64 iDelta)
 {
-    QMutexLocker memory(&m_memoryLock);
+    std::lock_guard memory(m_memoryLock);
     m_iMemoryInUse += iDelta;
 }
 
@@ -274,17 +273,17 @@ void ScratchDB::EmitMemoryFigure()
 
 bool ScratchDB::OverLimit() const
 {
-    QMutexLocker memory(&m_memoryLock);
+    std::lock_guard memory(m_memoryLock);
     return m_iMemoryInUse > m_iMemoryLimit;
 }
 
 void ScratchDB::SpillToDisk()
 {
     QSet<int> failedNow; // written without success in this spill: not again
-    QMutexLocker list(&m_listLock);
+    std::unique_lock list(m_listLock);
     for (;;) {
         {
-            QMutexLocker memory(&m_memoryLock);
+            std::lock_guard memory(m_memoryLock);
             if (m_iMemoryInUse <= m_iMemoryLimit / 2)
                 break;
         }
@@ -315,7 +314,7 @@ void ScratchDB::SpillToDisk()
             list.unlock();
             bWritten = WriteImage(image, sFileName);
         }
-        list.relock();
+        list.lock();
         if (!bWritten) {
             failedNow.insert(iId);
             continue;
@@ -351,7 +350,7 @@ void ScratchDB::ReadItem(int iId, QImage &image, QPointF &pos)
     QSize size;
     QImage::Format format;
     {
-        QMutexLocker list(&m_listLock);
+        std::unique_lock list(m_listLock);
         if (!ValidId(iId))
             return;
         const ScratchItem *pItem = m_items.at(iId);
@@ -375,16 +374,16 @@ void ScratchDB::ReadItem(int iId, QImage &image, QPointF &pos)
         loaded = QImage();
 
     {
-        QMutexLocker list(&m_listLock);
+        std::unique_lock list(m_listLock);
         ScratchItem *pItem = m_items.at(iId);
         if (loaded.isNull()) {
             pItem->readFailed = true;
         } else {
             pItem->image = loaded;
-            QMutexLocker memory(&m_memoryLock);
+            std::lock_guard memory(m_memoryLock);
             m_iMemoryInUse += pItem->bytes;
         }
-        m_itemSettled.wakeAll();
+        m_itemSettled.notify_all();
     }
     if (!loaded.isNull())
         NoteMemoryChanged();
@@ -394,19 +393,19 @@ void ScratchDB::ReadItem(int iId, QImage &image, QPointF &pos)
 void ScratchDB::DropItem(int iId)
 {
     {
-        QMutexLocker list(&m_listLock);
+        std::unique_lock list(m_listLock);
         if (!ValidId(iId))
             return;
         ScratchItem *pItem = m_items.at(iId);
         {
-            QMutexLocker memory(&m_memoryLock);
+            std::lock_guard memory(m_memoryLock);
             if (!pItem->image.isNull())
                 m_iMemoryInUse -= pItem->bytes;
         }
         pItem->image = QImage();
         pItem->fileName.clear();
         pItem->released = true;
-        m_itemSettled.wakeAll();
+        m_itemSettled.notify_all();
     }
     NoteMemoryChanged();
 }

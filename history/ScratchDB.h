@@ -4,12 +4,12 @@
 #include <QHash>
 #include <QImage>
 #include <QList>
-#include <QMutex>
 #include <QObject>
 #include <QPointF>
 #include <QSet>
 #include <QVariant>
-#include <QWaitCondition>
+#include <condition_variable>
+#include <mutex>
 
 class ScratchItem;
 class ScratchTarget;
@@ -100,12 +100,13 @@ private:
     ScratchThread *m_pThread = nullptr;
     ScratchWorker *m_pWorker = nullptr;
 
-    mutable QMutex m_listLock;
+    // Standard mutexes rather than QMutex: the thread checker sees them.
+    mutable std::mutex m_listLock;
     QList<ScratchItem *> m_items;
-    QWaitCondition m_itemSettled; // a read finished or an item was released
+    std::condition_variable m_itemSettled; // a read finished or an item was released
     int m_iSpillCursor = 0;       // worker only: items before it never spill
 
-    mutable QMutex m_memoryLock;
+    mutable std::mutex m_memoryLock;
     qint64 m_iMemoryLimit = 0;    // set before the worker starts
     qint64 m_iMemoryInUse = 0;
 

@@ -187,47 +187,48 @@ void TestScratchDB::latestRestoreWins()
     db.Init(m_tmp.path() + QStringLiteral("/order"), 2 * MiB);
     QList<QImage> images;
     FakeLayer layer;
-    for (int i = 0; i < 6; ++i) {
+    for (int i = 0; i < 7; ++i) {
         images << cqtest::patternImage(512, 512, 40 + i);
         layer.Set(images.last(), QPointF(i, 0));
         db.AddItem(&layer);
     }
     db.Sync();
-    for (int i = 0; i < 5; ++i)
+    for (int i = 0; i < 6; ++i)
         QVERIFY2(!db.isItemInMemory(i), qPrintable(QString::number(i)));
-    QVERIFY(db.isItemInMemory(5));
+    QVERIFY(db.isItemInMemory(6));
 
-    // Several disk restores in flight: the last request is what stays. A
-    // target that went away meanwhile gets nothing.
+    // A target that went away gets nothing. Several disk restores in flight:
+    // the last request is what stays. (Each request names an item nobody
+    // asked for before, so each is certainly still on disk.)
     FakeLayer other;
-    db.RestoreItem(&layer, 0);
     db.RestoreItem(&other, 0);
+    db.ForgetTarget(&other);
     db.RestoreItem(&layer, 1);
     db.RestoreItem(&layer, 2);
-    db.ForgetTarget(&other);
+    db.RestoreItem(&layer, 3);
     db.Sync();
-    QVERIFY(samePixels(layer.m_image, images[2]));
-    QCOMPARE(layer.m_pos, QPointF(2, 0));
-    QCOMPARE(layer.m_restores, 1);
     QCOMPARE(other.m_restores, 0);
+    QCOMPARE(layer.m_restores, 1);
+    QVERIFY(samePixels(layer.m_image, images[3]));
+    QCOMPARE(layer.m_pos, QPointF(3, 0));
 
     // An in-memory restore after a pending disk one wins at once and stays.
-    db.RestoreItem(&layer, 3);
-    db.RestoreItem(&layer, 5);
-    QVERIFY(samePixels(layer.m_image, images[5]));
+    db.RestoreItem(&layer, 4);
+    db.RestoreItem(&layer, 6);
+    QVERIFY(samePixels(layer.m_image, images[6]));
     db.Sync();
-    QVERIFY(samePixels(layer.m_image, images[5]));
-    QCOMPARE(layer.m_pos, QPointF(5, 0));
+    QVERIFY(samePixels(layer.m_image, images[6]));
+    QCOMPARE(layer.m_pos, QPointF(6, 0));
 
     // A result for an older request that turns up late, whatever order the
     // worker delivered in, is dropped; the latest one still lands.
-    db.RestoreItem(&layer, 4);
-    QMetaObject::invokeMethod(&db, "ApplyRead", Qt::DirectConnection, Q_ARG(int, 3),
-                              Q_ARG(QImage, images[3]), Q_ARG(QPointF, QPointF(3, 0)));
-    QVERIFY(samePixels(layer.m_image, images[5]));
+    db.RestoreItem(&layer, 5);
+    QMetaObject::invokeMethod(&db, "ApplyRead", Qt::DirectConnection, Q_ARG(int, 4),
+                              Q_ARG(QImage, images[4]), Q_ARG(QPointF, QPointF(4, 0)));
+    QVERIFY(samePixels(layer.m_image, images[6]));
     db.Sync();
-    QVERIFY(samePixels(layer.m_image, images[4]));
-    QCOMPARE(layer.m_pos, QPointF(4, 0));
+    QVERIFY(samePixels(layer.m_image, images[5]));
+    QCOMPARE(layer.m_pos, QPointF(5, 0));
 }
 
 void TestScratchDB::waitForPendingAppliesAtOnce()
