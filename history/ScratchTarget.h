@@ -9,7 +9,7 @@ class ScratchTarget
 public:
     virtual ~ScratchTarget() = default;
 
-    // The layer's pixels (ARGB32, not premultiplied).
+    // The layer's pixels (ARGB32, straight or premultiplied).
     virtual QImage ScratchImage() const = 0;
     // The layer's canvas position.
     virtual QPointF ScratchPosition() const = 0;

@@ -121,7 +121,7 @@ private Q_SLOTS:
     {
         ChildWindow *pWindow = newDocument(QSize(8, 8));
         PixmapLayer *pLayer = currentRaster();
-        pLayer->image().fill(Qt::red);
+        QPainter(&pLayer->image()).fillRect(pLayer->image().rect(), Qt::red);
         pLayer->update();
         pWindow->SetSelection(QRegion(2, 2, 3, 3));
         m_pMain->on_action_Copy_triggered();
@@ -141,7 +141,7 @@ private Q_SLOTS:
     {
         ChildWindow *pWindow = newDocument(QSize(6, 6));
         PixmapLayer *pLayer = currentRaster();
-        pLayer->image().fill(QColor(10, 20, 30, 128));
+        QPainter(&pLayer->image()).fillRect(pLayer->image().rect(), QColor(10, 20, 30, 128));
         pLayer->setPos(QPointF(2, 3));
         m_pMain->on_action_Layer_Duplicate_triggered();
         PixmapLayer *pCopy = currentRaster();
