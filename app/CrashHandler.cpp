@@ -1,5 +1,7 @@
 #include "CrashHandler.h"
 
+#include <vector>
+
 #include <QDir>
 #include <QMutex>
 #include <QStandardPaths>
@@ -217,5 +219,9 @@ void CrashHandler::Render()
     // Force the deep copies to be detached and NUL-terminated before publishing.
     rendered->folder.detach();
     rendered->body.detach();
-    g_rendered.store(rendered, std::memory_order_release);
+    // A handler may still be reading the previous text, so it is kept (and
+    // stays reachable) rather than freed.
+    static auto *s_retired = new std::vector<const Rendered *>;
+    if (const Rendered *old = g_rendered.exchange(rendered, std::memory_order_acq_rel))
+        s_retired->push_back(old);
 }
