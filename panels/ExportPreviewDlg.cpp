@@ -21,7 +21,7 @@ ExportPreviewDlg::ExportPreviewDlg(const QString &format, const QImage &image, Q
     setTitle(windowTitle());
     m_pool.setMaxThreadCount(1);
     m_file.open();
-    m_pUi->dimensions->setText(QStringLiteral("dimensions: ") + QString::number(image.width())
+    m_pUi->dimensions->setText(QString::number(image.width())
                                + QStringLiteral(" X ") + QString::number(image.height()));
     m_pUi->previewWidget->setPixmap(QPixmap::fromImage(image));
     m_pUi->qualitySlider->setValue(100);
