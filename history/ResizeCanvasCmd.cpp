@@ -6,6 +6,7 @@
 #include "MainWindow.h"
 #include "MoveTextCmd.h"
 #include "PixmapLayer.h"
+#include "ScratchDB.h"
 
 ResizeCanvasCmd::ResizeCanvasCmd(ChildWindow *pWindow, int iNewWidth, int iNewHeight, int iOldWidth,
                                  int iOldHeight, int iAnchor)
@@ -35,6 +36,8 @@ void ResizeCanvasCmd::redo()
                 m_textMoves.append(pMove);
             } else {
                 auto *pRaster = static_cast<PixmapLayer *>(pLayer);
+                // Place what the user last asked for, not an image still being read back.
+                ScratchDB::instance()->WaitForPending(pRaster);
                 pRaster->ChangeCanvasSize(newSize, m_iAnchor);
                 pRaster->update();
                 auto *pSnapshot = new LayerSnapshotCmd(QStringLiteral("Resize Snapshot"), pRaster, this);

@@ -1,0 +1,56 @@
+#include "ResizeImageCmd.h"
+
+#include "ChildWindow.h"
+#include "CommandSupport.h"
+#include "LayerSnapshotCmd.h"
+#include "MainWindow.h"
+#include "PixmapLayer.h"
+#include "ScratchDB.h"
+
+ResizeImageCmd::ResizeImageCmd(ChildWindow *pWindow, int iNewWidth, int iNewHeight, int iOldWidth, int iOldHeight)
+    : QUndoCommand(QStringLiteral("Image Resize"))
+    , m_pWindow(pWindow)
+    , m_iNewWidth(iNewWidth)
+    , m_iNewHeight(iNewHeight)
+    , m_iOldWidth(iOldWidth)
+    , m_iOldHeight(iOldHeight)
+{
+}
+
+int ResizeImageCmd::id() const { return commandId<ResizeImageCmd>(); }
+
+void ResizeImageCmd::redo()
+{
+    const bool bFirst = childCount() == 0;
+    if (bFirst) {
+        // Scale what the user last asked for, not an image still being read back.
+        ScratchDB *pStore = ScratchDB::instance();
+        for (Layer *pLayer : m_pWindow->GetLayers())
+            if (pLayer->kind() == Layer::Raster)
+                pStore->WaitForPending(static_cast<PixmapLayer *>(pLayer));
+    }
+    m_pWindow->ScaleImage(QSize(m_iNewWidth, m_iNewHeight));
+    if (bFirst) {
+        // Deleted layers too: the window scaled them, and undo must put them back.
+        for (Layer *pLayer : m_pWindow->GetLayers()) {
+            if (pLayer->kind() != Layer::Raster)
+                continue;
+            auto *pSnapshot = new LayerSnapshotCmd(QStringLiteral("Resize Snapshot"),
+                                                   static_cast<PixmapLayer *>(pLayer), this);
+            pSnapshot->redo();
+        }
+    } else {
+        for (int i = 0; i < childCount(); ++i)
+            childAt(this, i)->redo();
+    }
+    MainWindow::FitDocument(m_pWindow);
+}
+
+void ResizeImageCmd::undo()
+{
+    m_pWindow->ScaleImage(QSize(m_iOldWidth, m_iOldHeight));
+    // The snapshots bring back the exact earlier pixels, not an upscaled copy.
+    for (int i = 0; i < childCount(); ++i)
+        childAt(this, i)->undo();
+    MainWindow::FitDocument(m_pWindow);
+}

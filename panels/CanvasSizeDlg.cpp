@@ -1,0 +1,121 @@
+#include "CanvasSizeDlg.h"
+#include "ui_CanvasSizeDlg.h"
+
+#include "AspectRatio.h"
+#include "ChildWindow.h"
+#include "MainWindow.h"
+#include "ResizeCanvasCmd.h"
+
+#include <QUndoStack>
+
+CanvasSizeDlg::CanvasSizeDlg(int iWidth, int iHeight, QWidget *pParent)
+    : CQDialog(pParent)
+    , m_pUi(new Ui::CanvasSizeDlg)
+{
+    m_pUi->setupUi(this);
+    setTitle(windowTitle());
+    m_pUi->widthSpinBox->setValue(iWidth);
+    m_pUi->heightSpinBox->setValue(iHeight);
+    connect(m_pUi->widthSpinBox, &QSpinBox::valueChanged, this, &CanvasSizeDlg::widthSpinBoxChanged);
+    connect(m_pUi->heightSpinBox, &QSpinBox::valueChanged, this, &CanvasSizeDlg::heightSpinBoxChanged);
+
+    // Indexed like the anchor grid: each arrow points away from the centre cell.
+    const char *const names[9] = {"arrow_up_left", "arrow_up", "arrow_up_right", "arrow_left", nullptr,
+                                  "arrow_right", "arrow_down_left", "arrow_down", "arrow_down_right"};
+    for (int i = 0; i < 9; ++i)
+        if (names[i])
+            m_icons[i] = QIcon(QStringLiteral(":/icons/%1.png").arg(QLatin1String(names[i])));
+
+    m_reduced = AspectRatio::Reduced(iWidth, iHeight);
+    m_dRatio = AspectRatio::Ratio(iWidth, iHeight);
+    m_pUi->ratioLabel->setText(AspectRatio::Text(iWidth, iHeight));
+    m_pUi->ratioLabelCurrent->setText(AspectRatio::Text(iWidth, iHeight));
+    SetAnchor(m_iAnchor);
+}
+
+CanvasSizeDlg::~CanvasSizeDlg()
+{
+    delete m_pUi;
+}
+
+QSize CanvasSizeDlg::ChosenSize() const
+{
+    return QSize(m_pUi->widthSpinBox->value(), m_pUi->heightSpinBox->value());
+}
+
+void CanvasSizeDlg::on_buttonBox_accepted()
+{
+    ChildWindow *pWindow = MainWindow::instance()->currentDocument();
+    if (!pWindow)
+        return;
+    const QSize old = pWindow->canvasSize();
+    const QSize chosen = ChosenSize();
+    pWindow->undoStack()->push(new ResizeCanvasCmd(pWindow, chosen.width(), chosen.height(), old.width(),
+                                                   old.height(), m_iAnchor));
+}
+
+void CanvasSizeDlg::SetAnchor(int iAnchor)
+{
+    QPushButton *const buttons[9] = {m_pUi->anchor_topLeft, m_pUi->anchor_top, m_pUi->anchor_topRight,
+                                     m_pUi->anchor_left, m_pUi->anchor_center, m_pUi->anchor_right,
+                                     m_pUi->anchor_bottomLeft, m_pUi->anchor_bottom, m_pUi->anchor_bottomRight};
+    for (QPushButton *pButton : buttons)
+        pButton->setIcon(QIcon());
+    const int row = iAnchor / 3;
+    const int column = iAnchor % 3;
+    for (int dr = -1; dr <= 1; ++dr) {
+        for (int dc = -1; dc <= 1; ++dc) {
+            const int r = row + dr;
+            const int c = column + dc;
+            if ((dr == 0 && dc == 0) || r < 0 || r > 2 || c < 0 || c > 2)
+                continue;
+            // The arrow of the direction from the anchor to this neighbour.
+            buttons[r * 3 + c]->setIcon(m_icons[(dr + 1) * 3 + (dc + 1)]);
+        }
+    }
+    m_iAnchor = iAnchor;
+}
+
+void CanvasSizeDlg::on_anchor_topLeft_clicked() { SetAnchor(0); }
+void CanvasSizeDlg::on_anchor_top_clicked() { SetAnchor(1); }
+void CanvasSizeDlg::on_anchor_topRight_clicked() { SetAnchor(2); }
+void CanvasSizeDlg::on_anchor_left_clicked() { SetAnchor(3); }
+void CanvasSizeDlg::on_anchor_center_clicked() { SetAnchor(4); }
+void CanvasSizeDlg::on_anchor_right_clicked() { SetAnchor(5); }
+void CanvasSizeDlg::on_anchor_bottomLeft_clicked() { SetAnchor(6); }
+void CanvasSizeDlg::on_anchor_bottom_clicked() { SetAnchor(7); }
+void CanvasSizeDlg::on_anchor_bottomRight_clicked() { SetAnchor(8); }
+
+void CanvasSizeDlg::on_aspectRatioCheckBox_toggled(bool bValue)
+{
+    if (!bValue || m_dRatio <= 0)
+        return;
+    const int w = m_pUi->widthSpinBox->value();
+    const int h = m_pUi->heightSpinBox->value();
+    m_bGuard = true;
+    if (w > h)
+        m_pUi->heightSpinBox->setValue(AspectRatio::HeightFor(w, m_dRatio));
+    else
+        m_pUi->widthSpinBox->setValue(AspectRatio::WidthFor(h, m_dRatio));
+    m_bGuard = false;
+}
+
+void CanvasSizeDlg::widthSpinBoxChanged(int iVal)
+{
+    if (m_pUi->aspectRatioCheckBox->isChecked() && !m_bGuard && m_dRatio > 0) {
+        m_bGuard = true;
+        m_pUi->heightSpinBox->setValue(AspectRatio::HeightFor(iVal, m_dRatio));
+        m_bGuard = false;
+    }
+    m_pUi->ratioLabelCurrent->setText(AspectRatio::Text(m_pUi->widthSpinBox->value(), m_pUi->heightSpinBox->value()));
+}
+
+void CanvasSizeDlg::heightSpinBoxChanged(int iVal)
+{
+    if (m_pUi->aspectRatioCheckBox->isChecked() && !m_bGuard && m_dRatio > 0) {
+        m_bGuard = true;
+        m_pUi->widthSpinBox->setValue(AspectRatio::WidthFor(iVal, m_dRatio));
+        m_bGuard = false;
+    }
+    m_pUi->ratioLabelCurrent->setText(AspectRatio::Text(m_pUi->widthSpinBox->value(), m_pUi->heightSpinBox->value()));
+}

@@ -1,0 +1,87 @@
+#include "NewFileDlg.h"
+#include "ui_NewFileDlg.h"
+
+#include "AspectRatio.h"
+#include "ChildWindow.h"
+#include "CreateLayerCmd.h"
+#include "Layer.h"
+#include "MainWindow.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QPixmap>
+#include <QUndoStack>
+
+NewFileDlg::NewFileDlg(QWidget *pParent)
+    : CQDialog(pParent)
+    , m_pUi(new Ui::NewFileDlg)
+{
+    m_pUi->setupUi(this);
+    setTitle(windowTitle());
+    // A copied image is the likeliest size for a new document.
+    const QPixmap clipboard = QPixmap::fromImage(QGuiApplication::clipboard()->image());
+    if (!clipboard.isNull()) {
+        m_bGuard = true;
+        m_pUi->canvasWidth->setValue(clipboard.width());
+        m_pUi->canvasHeight->setValue(clipboard.height());
+        m_bGuard = false;
+    }
+    UpdateRatio();
+}
+
+NewFileDlg::~NewFileDlg()
+{
+    delete m_pUi;
+}
+
+QSize NewFileDlg::ChosenSize() const
+{
+    return QSize(m_pUi->canvasWidth->value(), m_pUi->canvasHeight->value());
+}
+
+void NewFileDlg::UpdateRatio()
+{
+    const QSize size = ChosenSize();
+    m_dRatio = AspectRatio::Ratio(size.width(), size.height());
+    m_pUi->aspectRatio->setText(QStringLiteral("Maintain Aspect\n") + AspectRatio::Text(size.width(), size.height()));
+}
+
+void NewFileDlg::on_buttonBox_accepted()
+{
+    MainWindow *pMain = MainWindow::instance();
+    auto *pWindow = new ChildWindow(pMain, ChosenSize());
+    pMain->AddChild(pWindow);
+    pWindow->undoStack()->push(new CreateLayerCmd(pWindow, Layer::Raster));
+    pWindow->setWindowTitle(QStringLiteral("Untitled [*]"));
+    pWindow->setWindowModified(false);
+}
+
+void NewFileDlg::on_aspectRatio_toggled(bool)
+{
+}
+
+void NewFileDlg::on_canvasHeight_valueChanged(int iVal)
+{
+    if (!m_pUi->aspectRatio->isChecked()) {
+        UpdateRatio();
+        return;
+    }
+    if (m_bGuard || m_dRatio <= 0)
+        return;
+    m_bGuard = true;
+    m_pUi->canvasWidth->setValue(AspectRatio::WidthFor(iVal, m_dRatio));
+    m_bGuard = false;
+}
+
+void NewFileDlg::on_canvasWidth_valueChanged(int iVal)
+{
+    if (!m_pUi->aspectRatio->isChecked()) {
+        UpdateRatio();
+        return;
+    }
+    if (m_bGuard || m_dRatio <= 0)
+        return;
+    m_bGuard = true;
+    m_pUi->canvasHeight->setValue(AspectRatio::HeightFor(iVal, m_dRatio));
+    m_bGuard = false;
+}

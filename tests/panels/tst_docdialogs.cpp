@@ -1,0 +1,252 @@
+// Document dialogs: the proportion rule, the new-file dialog's clipboard
+// size and aspect lock, the canvas dialog's anchor arrows, the image size
+// dialog, and the export preview's size text and coalesced trial writes.
+#include "AspectRatio.h"
+#include "CanvasSizeDlg.h"
+#include "ExportPreviewDlg.h"
+#include "ImageResizeDlg.h"
+#include "NewFileDlg.h"
+#include "TestSupport.h"
+
+#include <QCheckBox>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QSlider>
+#include <QSpinBox>
+#include <QtTest>
+
+namespace {
+
+QImage iconImage(const QIcon &icon)
+{
+    return icon.isNull() ? QImage() : icon.pixmap(16, 16).toImage();
+}
+
+template <class T>
+T *child(QWidget *pParent, const char *name)
+{
+    T *p = pParent->findChild<T *>(QLatin1String(name));
+    if (!p)
+        qWarning("no child %s", name);
+    return p;
+}
+
+} // namespace
+
+class TestDocDialogs : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase() { cqtest::isolateSettings(); }
+    void proportionRule();
+    void newFileTakesClipboardSize();
+    void newFileKeepsAspect();
+    void canvasAnchorArrows();
+    void canvasAndResizeKeepAspect();
+    void sizeText();
+    void exportPreview();
+    void exportCoalescesSliderValues();
+};
+
+void TestDocDialogs::proportionRule()
+{
+    QCOMPARE(AspectRatio::Text(800, 600), QStringLiteral("4:3 (1.33)"));
+    QCOMPARE(AspectRatio::Text(1920, 1080), QStringLiteral("16:9 (1.78)"));
+    QCOMPARE(AspectRatio::Text(7, 7), QStringLiteral("1:1 (1)"));
+    QCOMPARE(AspectRatio::Reduced(301, 401), QSize(301, 401));
+    QCOMPARE(AspectRatio::WidthFor(301, 800.0 / 600.0), 401);
+    QCOMPARE(AspectRatio::HeightFor(400, 800.0 / 600.0), 300);
+    // Zero sides never divide.
+    QCOMPARE(AspectRatio::Ratio(800, 0), 0.0);
+    QCOMPARE(AspectRatio::Reduced(0, 600), QSize(0, 600));
+    QCOMPARE(AspectRatio::Reduced(0, 0), QSize(0, 0));
+    QCOMPARE(AspectRatio::HeightFor(400, 0.0), 0);
+    QVERIFY(!AspectRatio::Text(0, 0).isEmpty());
+}
+
+void TestDocDialogs::newFileTakesClipboardSize()
+{
+    const QList<QPair<QSize, QString>> cases = {
+        {QSize(800, 600), QStringLiteral("Maintain Aspect\n4:3 (1.33)")},
+        {QSize(1920, 1080), QStringLiteral("Maintain Aspect\n16:9 (1.78)")},
+    };
+    for (const auto &c : cases) {
+        QImage image(c.first, QImage::Format_ARGB32);
+        image.fill(Qt::red);
+        QGuiApplication::clipboard()->setImage(image);
+        NewFileDlg dialog;
+        QCOMPARE(dialog.ChosenSize(), c.first);
+        QCOMPARE(child<QCheckBox>(&dialog, "aspectRatio")->text(), c.second);
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("New File"));
+        QCOMPARE(dialog.size(), QSize(258, 288));
+    }
+    QGuiApplication::clipboard()->clear();
+}
+
+void TestDocDialogs::newFileKeepsAspect()
+{
+    QGuiApplication::clipboard()->clear();
+    NewFileDlg dialog;
+    auto *pWidth = child<QSpinBox>(&dialog, "canvasWidth");
+    auto *pHeight = child<QSpinBox>(&dialog, "canvasHeight");
+    auto *pBox = child<QCheckBox>(&dialog, "aspectRatio");
+    QCOMPARE(dialog.ChosenSize(), QSize(800, 600));
+    QCOMPARE(pWidth->minimum(), 0);
+    QCOMPARE(pWidth->maximum(), 10000);
+    pBox->setChecked(true);
+    pWidth->setValue(400);
+    QCOMPARE(pHeight->value(), 300);
+    pHeight->setValue(301);
+    QCOMPARE(pWidth->value(), 401);
+    // The locked ratio stays the one from when the box was checked.
+    QCOMPARE(pBox->text(), QStringLiteral("Maintain Aspect\n4:3 (1.33)"));
+
+    // Unchecked: changes only refresh the text; a zero height must not divide.
+    pBox->setChecked(false);
+    pHeight->setValue(0);
+    QCOMPARE(pWidth->value(), 401);
+    pBox->setChecked(true);
+    pWidth->setValue(500);
+    QCOMPARE(pHeight->value(), 0);
+    pBox->setChecked(false);
+    pHeight->setValue(500);
+    QCOMPARE(pBox->text(), QStringLiteral("Maintain Aspect\n1:1 (1)"));
+}
+
+void TestDocDialogs::canvasAnchorArrows()
+{
+    CanvasSizeDlg dialog(100, 100);
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Canvas Resize"));
+    const char *const names[9] = {"anchor_topLeft", "anchor_top", "anchor_topRight", "anchor_left", "anchor_center",
+                                  "anchor_right", "anchor_bottomLeft", "anchor_bottom", "anchor_bottomRight"};
+    auto icon = [&](int i) { return iconImage(child<QPushButton>(&dialog, names[i])->icon()); };
+    auto arrow = [](const char *file) {
+        return iconImage(QIcon(QStringLiteral(":/icons/%1.png").arg(QLatin1String(file))));
+    };
+    QVERIFY(!arrow("arrow_left").isNull());
+
+    QTest::mouseClick(child<QPushButton>(&dialog, "anchor_topRight"), Qt::LeftButton);
+    QCOMPARE(dialog.Anchor(), 2);
+    QCOMPARE(icon(1), arrow("arrow_left"));
+    QCOMPARE(icon(5), arrow("arrow_down"));
+    QCOMPARE(icon(4), arrow("arrow_down_left"));
+    for (int i : {0, 2, 3, 6, 7, 8})
+        QVERIFY2(icon(i).isNull(), names[i]);
+
+    QTest::mouseClick(child<QPushButton>(&dialog, "anchor_center"), Qt::LeftButton);
+    QCOMPARE(dialog.Anchor(), 4);
+    const char *const away[9] = {"arrow_up_left", "arrow_up", "arrow_up_right", "arrow_left", nullptr,
+                                 "arrow_right", "arrow_down_left", "arrow_down", "arrow_down_right"};
+    for (int i = 0; i < 9; ++i) {
+        if (away[i])
+            QCOMPARE(icon(i), arrow(away[i]));
+        else
+            QVERIFY(icon(i).isNull());
+    }
+
+    QTest::mouseClick(child<QPushButton>(&dialog, "anchor_bottomLeft"), Qt::LeftButton);
+    QCOMPARE(dialog.Anchor(), 6);
+    QCOMPARE(icon(3), arrow("arrow_up"));
+    QCOMPARE(icon(4), arrow("arrow_up_right"));
+    QCOMPARE(icon(7), arrow("arrow_right"));
+    QVERIFY(icon(0).isNull());
+}
+
+void TestDocDialogs::canvasAndResizeKeepAspect()
+{
+    CanvasSizeDlg canvas(800, 600);
+    QCOMPARE(child<QLabel>(&canvas, "ratioLabel")->text(), QStringLiteral("4:3 (1.33)"));
+    auto *pWidth = child<QSpinBox>(&canvas, "widthSpinBox");
+    auto *pHeight = child<QSpinBox>(&canvas, "heightSpinBox");
+    pWidth->setValue(1000);
+    QCOMPARE(pHeight->value(), 600);
+    QCOMPARE(child<QLabel>(&canvas, "ratioLabelCurrent")->text(), QStringLiteral("5:3 (1.67)"));
+    // Checking the box fixes the other side of the larger one.
+    child<QCheckBox>(&canvas, "aspectRatioCheckBox")->setChecked(true);
+    QCOMPARE(pHeight->value(), 750);
+    pHeight->setValue(301);
+    QCOMPARE(pWidth->value(), 401);
+    QCOMPARE(canvas.ChosenSize(), QSize(401, 301));
+
+    ImageResizeDlg resize(1920, 1080);
+    QCOMPARE(resize.windowTitle(), QStringLiteral("Resize Image"));
+    QCOMPARE(resize.size(), QSize(222, 255));
+    QVERIFY(!resize.windowIcon().isNull());
+    QCOMPARE(child<QLabel>(&resize, "ratioLabel")->text(), QStringLiteral("16:9 (1.78)"));
+    child<QSpinBox>(&resize, "widthSpinBox")->setValue(960);
+    QCOMPARE(child<QLabel>(&resize, "ratioLabelCurrent")->text(), QStringLiteral("8:9 (0.889)"));
+    // Width not the larger side: the width follows the height.
+    child<QCheckBox>(&resize, "aspectRatioCheckBox")->setChecked(true);
+    QCOMPARE(child<QSpinBox>(&resize, "widthSpinBox")->value(), 1920);
+    child<QSpinBox>(&resize, "widthSpinBox")->setValue(960);
+    QCOMPARE(child<QSpinBox>(&resize, "heightSpinBox")->value(), 540);
+    QCOMPARE(resize.ChosenSize(), QSize());
+    resize.accept();
+    QCOMPARE(resize.ChosenSize(), QSize(960, 540));
+    QCOMPARE(resize.result(), int(QDialog::Accepted));
+}
+
+void TestDocDialogs::sizeText()
+{
+    QCOMPARE(ExportPreviewDlg::SizeText(1500), QStringLiteral("1.00 KB"));
+    QCOMPARE(ExportPreviewDlg::SizeText(1024), QStringLiteral("1024 B"));
+    QCOMPARE(ExportPreviewDlg::SizeText(1025), QStringLiteral("1.00 KB"));
+    QCOMPARE(ExportPreviewDlg::SizeText(3 * 1048576 + 524288), QStringLiteral("3.00 MB"));
+    QCOMPARE(ExportPreviewDlg::SizeText(1048576), QStringLiteral("1024.00 KB"));
+    QCOMPARE(ExportPreviewDlg::SizeText(5LL * 1073741824 + 1), QStringLiteral("5.00 GB"));
+    QCOMPARE(ExportPreviewDlg::SizeText(0), QStringLiteral("0 B"));
+}
+
+void TestDocDialogs::exportPreview()
+{
+    const QImage image = cqtest::patternImage(64, 48, 5, false);
+    ExportPreviewDlg dialog(QStringLiteral("PNG"), image);
+    QSignalSpy spy(&dialog, &ExportPreviewDlg::PreviewUpdated);
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Export Quality Preview"));
+    QCOMPARE(dialog.size(), QSize(361, 437));
+    QCOMPARE(child<QLabel>(&dialog, "dimensions")->text(), QStringLiteral("64 X 48"));
+    QCOMPARE(dialog.Quality(), 100);
+    QCOMPARE(child<QSpinBox>(&dialog, "qualitySpinBox")->value(), 100);
+    QVERIFY(spy.wait(10000));
+    const qint64 bytes = spy.last().at(1).toLongLong();
+    QVERIFY(bytes > 0);
+    QCOMPARE(child<QLabel>(&dialog, "sizeOnDisk")->text(),
+             QStringLiteral("size on disk: ") + ExportPreviewDlg::SizeText(bytes));
+    // PNG is lossless: the preview shows the image itself.
+    const QImage shown = child<QLabel>(&dialog, "previewWidget")->pixmap().toImage().convertToFormat(QImage::Format_ARGB32);
+    QCOMPARE(cqtest::differingPixels(shown, image), qint64(0));
+
+    // The spin box drives the slider and so the quality.
+    child<QSpinBox>(&dialog, "qualitySpinBox")->setValue(10);
+    QCOMPARE(child<QSlider>(&dialog, "qualitySlider")->value(), 10);
+    QCOMPARE(dialog.Quality(), 10);
+    QTRY_VERIFY(!dialog.IsEncoding());
+}
+
+void TestDocDialogs::exportCoalescesSliderValues()
+{
+    const QImage image = cqtest::patternImage(512, 512, 9, false);
+    ExportPreviewDlg dialog(QStringLiteral("JPG"), image);
+    QSignalSpy spy(&dialog, &ExportPreviewDlg::PreviewUpdated);
+    QTRY_VERIFY_WITH_TIMEOUT(!dialog.IsEncoding(), 20000);
+    const qint64 atBest = spy.last().at(1).toLongLong();
+    spy.clear();
+
+    auto *pSlider = child<QSlider>(&dialog, "qualitySlider");
+    for (int q = 60; q >= 11; --q)
+        pSlider->setValue(q);
+    QCOMPARE(dialog.Quality(), 11);
+    QTRY_VERIFY_WITH_TIMEOUT(!dialog.IsEncoding(), 20000);
+    // Values passed over while a write ran are skipped; the last one is shown.
+    QVERIFY2(spy.size() < 50, qPrintable(QString::number(spy.size())));
+    QCOMPARE(spy.last().at(0).toInt(), 11);
+    QVERIFY(spy.last().at(1).toLongLong() < atBest);
+    QCOMPARE(child<QLabel>(&dialog, "sizeOnDisk")->text(),
+             QStringLiteral("size on disk: ") + ExportPreviewDlg::SizeText(spy.last().at(1).toLongLong()));
+}
+
+QTEST_MAIN(TestDocDialogs)
+#include "tst_docdialogs.moc"
