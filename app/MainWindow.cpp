@@ -652,10 +652,16 @@ void MainWindow::on_action_Redo_triggered()
 
 // --- Layer commands -----------------------------------------------------------------
 
+// The current raster layer, with any restore still on its way from disk
+// applied, since every caller reads or edits its pixels.
 static PixmapLayer *currentRaster()
 {
     Layer *pLayer = LayerDlg::instance()->CurrentLayer();
-    return pLayer && pLayer->kind() == Layer::Raster ? static_cast<PixmapLayer *>(pLayer) : nullptr;
+    if (!pLayer || pLayer->kind() != Layer::Raster)
+        return nullptr;
+    auto *pRaster = static_cast<PixmapLayer *>(pLayer);
+    ScratchDB::instance()->WaitForPending(pRaster);
+    return pRaster;
 }
 
 void MainWindow::on_actionDelete_Selection_triggered()
@@ -690,6 +696,8 @@ void MainWindow::on_action_Layer_Duplicate_triggered()
     Layer *pSource = LayerDlg::instance()->CurrentLayer();
     if (!m_pCurrent || !pSource)
         return;
+    if (pSource->kind() == Layer::Raster)
+        ScratchDB::instance()->WaitForPending(static_cast<PixmapLayer *>(pSource));
     const QString name = pSource->name() + QStringLiteral(" - Copy");
     auto *pCreate = new CreateLayerCmd(m_pCurrent, pSource->kind());
     m_pCurrent->undoStack()->push(pCreate);

@@ -1,5 +1,7 @@
 #include "PixmapLayer.h"
 
+#include "LayerDlg.h"
+
 #include <QGraphicsScene>
 #include <QGraphicsSceneWheelEvent>
 #include <QPainter>
@@ -133,6 +135,8 @@ void PixmapLayer::ScratchRestore(const QImage &image, const QPointF &position)
     setPixmap(QPixmap::fromImage(image));
     setPos(position);
     update();
+    // A restore from disk lands later than the command that asked for it.
+    LayerDlg::instance()->UpdateLayerThumbnail(this);
 }
 
 void PixmapLayer::wheelEvent(QGraphicsSceneWheelEvent *pEvent)

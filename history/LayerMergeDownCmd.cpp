@@ -5,6 +5,7 @@
 #include "DeleteLayerCmd.h"
 #include "LayerSnapshotCmd.h"
 #include "PixmapLayer.h"
+#include "ScratchDB.h"
 
 #include <QPainter>
 #include <QStyleOptionGraphicsItem>
@@ -44,6 +45,9 @@ void LayerMergeDownCmd::redo()
         m_pLower = m_pConvertLower->newLayer();
     }
     auto *pLower = static_cast<PixmapLayer *>(m_pLower);
+    // Both layers must show their latest state before they are combined.
+    ScratchDB::instance()->WaitForPending(pLower);
+    ScratchDB::instance()->WaitForPending(static_cast<PixmapLayer *>(m_pUpper));
     QPixmap merged = pLower->image().copy();
     {
         QPainter painter(&merged);
