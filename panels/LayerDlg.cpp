@@ -336,7 +336,8 @@ void LayerDlg::SelectionChanged(QModelIndex, QModelIndex previousSelection)
     if (!pLayer)
         return;
     m_bUpdating = true;
-    m_pUi->opacity->setValue(int(m_pUi->opacity->maximum() * pLayer->opacity()));
+    // Rounded: 0.29 * 100 is 28.999... and would show 28.
+    m_pUi->opacity->setValue(qRound(m_pUi->opacity->maximum() * pLayer->opacity()));
     m_pUi->blendingMode->setCurrentIndex(m_pUi->blendingMode->findData(pLayer->blendingMode()));
     m_bUpdating = false;
     if (pLayer->kind() == Layer::Text)
