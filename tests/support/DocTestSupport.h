@@ -26,10 +26,10 @@ inline void setLayerPixels(PixmapLayer *pLayer, const QImage &image)
 }
 
 // One line per layer, in list order: everything undo and redo must bring back.
-inline QStringList fingerprint(const ChildWindow *pWindow)
+inline QStringList fingerprint(const QList<Layer *> &layers)
 {
     QStringList lines;
-    for (const Layer *pLayer : pWindow->GetLayers()) {
+    for (const Layer *pLayer : layers) {
         QString content;
         if (pLayer->kind() == Layer::Raster) {
             const QImage pixels = layerPixels(static_cast<const PixmapLayer *>(pLayer));
@@ -47,6 +47,11 @@ inline QStringList fingerprint(const ChildWindow *pWindow)
                      .arg(pLayer->pos().x()).arg(pLayer->pos().y()).arg(content);
     }
     return lines;
+}
+
+inline QStringList fingerprint(const ChildWindow *pWindow)
+{
+    return fingerprint(pWindow->GetLayers());
 }
 
 } // namespace cqtest
