@@ -107,6 +107,9 @@ ChildWindow::~ChildWindow()
     m_pUndoStack = nullptr;
     delete m_pStrokePainter;
     ScratchDB *pStore = ScratchDB::instance();
+    // No panel row may outlive its layer, however the window goes away.
+    for (Layer *pLayer : std::as_const(m_layers))
+        LayerDlg::instance()->RemoveLayer(pLayer);
     for (Layer *pLayer : std::as_const(m_layers)) {
         if (pLayer->kind() == Layer::Raster)
             pStore->ForgetTarget(static_cast<PixmapLayer *>(pLayer));
