@@ -107,6 +107,9 @@ ChildWindow::~ChildWindow()
     m_pUndoStack = nullptr;
     delete m_pStrokePainter;
     ScratchDB *pStore = ScratchDB::instance();
+    // No panel row may outlive its layer, however the window goes away.
+    for (Layer *pLayer : std::as_const(m_layers))
+        LayerDlg::instance()->RemoveLayer(pLayer);
     for (Layer *pLayer : std::as_const(m_layers)) {
         if (pLayer->kind() == Layer::Raster)
             pStore->ForgetTarget(static_cast<PixmapLayer *>(pLayer));
@@ -477,11 +480,17 @@ void ChildWindow::BeginPaint(bool bAccumulate, PixmapLayer *pLayer)
     // A restore still on its way from disk must land before the edit starts.
     ScratchDB::instance()->WaitForPending(m_pPaintLayer);
     const QPointF position = m_pPaintLayer->pos();
-    if (position == QPointF(0, 0))
+    if (position == QPointF(0, 0)) {
         m_baseImage = m_pPaintLayer->image();
-    else
-        m_baseImage = m_pPaintLayer->image().copy(int(-position.x()), int(-position.y()),
-                                                  m_canvasSize.width(), m_canvasSize.height());
+    } else {
+        // Canvas-sized, transparent where the layer does not reach: a plain
+        // copy() would clip the rectangle and lose the offset.
+        m_baseImage = QPixmap(m_canvasSize);
+        m_baseImage.fill(Qt::transparent);
+        QPainter painter(&m_baseImage);
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        painter.drawPixmap(QPoint(int(position.x()), int(position.y())), m_pPaintLayer->image());
+    }
     if (m_strokeBuffer.size() != m_baseImage.size())
         m_strokeBuffer = QPixmap(m_baseImage.size());
     m_strokeBuffer.fill(Qt::transparent);

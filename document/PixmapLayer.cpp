@@ -115,8 +115,9 @@ void PixmapLayer::paint(QPainter *pPainter, const QStyleOptionGraphicsItem *pOpt
     // Layer styles hook in here once they exist; until then a layer is its image.
     pPainter->setCompositionMode(QPainter::CompositionMode(blendingMode()));
     pPainter->setOpacity(opacity());
-    // The bounding rectangle stops one pixel short of the image; reach the last row and column.
-    const QRect exposed = pOption->exposedRect.adjusted(0, 0, 1, 1).toAlignedRect().intersected(m_image.rect());
+    // The bounding rectangle stops one pixel short of the image; grow the
+    // exposed part back so the last row and column are drawn too.
+    const QRect exposed = pOption->exposedRect.toAlignedRect().adjusted(0, 0, 1, 1).intersected(m_image.rect());
     if (!exposed.isEmpty())
         pPainter->drawPixmap(exposed, m_image, exposed);
     m_bChanged = false;

@@ -21,7 +21,10 @@ bool ChangeLayerOrderCmd::mergeWith(const QUndoCommand *pOther)
     auto *pCmd = static_cast<const ChangeLayerOrderCmd *>(pOther);
     if (pCmd->m_pLayer != m_pLayer)
         return false;
-    m_iTo = pCmd->m_iTo;
+    // A move past the top or bottom changed nothing; taking its row would
+    // make the merged redo change nothing either.
+    if (pCmd->m_iTo >= 0 && pCmd->m_iTo < LayerDlg::instance()->RowCount())
+        m_iTo = pCmd->m_iTo;
     return true;
 }
 

@@ -16,6 +16,8 @@
 #include "UndoDlg.h"
 
 #include <QAction>
+#include <algorithm>
+#include <functional>
 #include <QCursor>
 #include <QMenu>
 #include <QPainterPath>
@@ -227,13 +229,21 @@ void LayerDlg::MoveLayer(Layer *pLayer, int iRow)
     const int row = RowOf(pLayer);
     if (row < 0)
         return;
+    // The rows share out the z values they already hold, highest at the
+    // top. With no deleted layers that is rows - 1 - row; with deleted ones
+    // it keeps their values unique and makes every move exactly undoable.
+    const int rows = m_layerModel.rowCount();
+    QList<qreal> zValues;
+    for (int i = 0; i < rows; ++i)
+        if (Layer *p = layerOf(m_layerModel.item(i)))
+            zValues.append(p->zValue());
+    std::sort(zValues.begin(), zValues.end(), std::greater<qreal>());
     const QList<QStandardItem *> taken = m_layerModel.takeRow(row);
     m_layerModel.insertRow(iRow, taken);
     m_pUi->layerList->setCurrentIndex(m_layerModel.index(iRow, 0));
-    const int rows = m_layerModel.rowCount();
-    for (int i = 0; i < rows; ++i)
+    for (int i = 0, next = 0; i < rows; ++i)
         if (Layer *p = layerOf(m_layerModel.item(i)))
-            p->setZValue(rows - 1 - i);
+            p->setZValue(zValues.at(next++));
     Q_EMIT LayerZValueChanged();
 }
 
@@ -336,7 +346,8 @@ void LayerDlg::SelectionChanged(QModelIndex, QModelIndex previousSelection)
     if (!pLayer)
         return;
     m_bUpdating = true;
-    m_pUi->opacity->setValue(int(m_pUi->opacity->maximum() * pLayer->opacity()));
+    // Rounded: 0.29 * 100 is 28.999... and would show 28.
+    m_pUi->opacity->setValue(qRound(m_pUi->opacity->maximum() * pLayer->opacity()));
     m_pUi->blendingMode->setCurrentIndex(m_pUi->blendingMode->findData(pLayer->blendingMode()));
     m_bUpdating = false;
     if (pLayer->kind() == Layer::Text)
@@ -374,9 +385,9 @@ void LayerDlg::on_moveLayerUpBtn_clicked()
     Layer *pLayer = CurrentLayer();
     if (!pLayer)
         return;
-    const int n = m_layerModel.rowCount();
-    const qreal z = pLayer->zValue();
-    Push(new ChangeLayerOrderCmd(pLayer, n - 1 - int(z), n - 1 - int(z + 1)));
+    // The row, not the z value: z values have gaps once layers are deleted.
+    const int row = RowOf(pLayer);
+    Push(new ChangeLayerOrderCmd(pLayer, row, row - 1));
 }
 
 void LayerDlg::on_moveLayerDownBtn_clicked()
@@ -384,9 +395,8 @@ void LayerDlg::on_moveLayerDownBtn_clicked()
     Layer *pLayer = CurrentLayer();
     if (!pLayer)
         return;
-    const int n = m_layerModel.rowCount();
-    const qreal z = pLayer->zValue();
-    Push(new ChangeLayerOrderCmd(pLayer, n - 1 - int(z), n - 1 - int(z - 1)));
+    const int row = RowOf(pLayer);
+    Push(new ChangeLayerOrderCmd(pLayer, row, row + 1));
 }
 
 void LayerDlg::on_blendingMode_currentIndexChanged(int iIndex)

@@ -1,0 +1,74 @@
+// Document benchmarks: one CommitStroke of a small area on a large layer, and
+// redrawing a full-HD-ish view of a deep stack in mixed blending modes.
+#include "ChildWindow.h"
+#include "GraphicsScene.h"
+#include "LayerDlg.h"
+#include "PixmapLayer.h"
+#include "ScratchDB.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QPainter>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+
+static double median(QList<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QTemporaryDir tmp;
+    ScratchDB::instance()->Init(tmp.path(), qint64(2) * 1024 * 1024 * 1024);
+    const int big = 4096;
+    {
+        ChildWindow window(nullptr, QSize(big, big));
+        auto *pLayer = static_cast<PixmapLayer *>(window.CreateLayer(Layer::Raster));
+        pLayer->image().fill(Qt::white);
+        window.SetSelection(QRegion(100, 100, 3000, 3000));
+        window.BeginPaint(true, pLayer);
+        QList<double> times;
+        for (int i = 0; i < 200; ++i) {
+            const QRect area((i * 37) % 3900, (i * 53) % 3900, 64, 64);
+            QPainter *pPainter = window.BeginStroke();
+            pPainter->fillRect(area, QColor(255, 0, 0, 100));
+            QElapsedTimer timer;
+            timer.start();
+            window.CommitStroke(area);
+            times.append(timer.nsecsElapsed() / 1e6);
+        }
+        window.EndPaint();
+        std::printf("CommitStroke 64x64 on %dx%d, rectangular selection: median %.3f ms (first %.3f ms)\n",
+                    big, big, median(times), times.first());
+    }
+    {
+        ChildWindow window(nullptr, QSize(big, big));
+        const auto &modes = LayerDlg::BlendingModes();
+        for (int i = 0; i < 10; ++i) {
+            auto *pLayer = static_cast<PixmapLayer *>(window.CreateLayer(Layer::Raster));
+            QImage image(big, big, QImage::Format_ARGB32_Premultiplied);
+            image.fill(QColor::fromHsv(i * 36, 200, 220, 120 + i * 12));
+            pLayer->setPixmap(QPixmap::fromImage(image));
+            pLayer->setBlendingMode(modes[i % modes.size()].second);
+            pLayer->setOpacity(0.5 + i * 0.05);
+        }
+        QImage frame(1600, 900, QImage::Format_ARGB32_Premultiplied);
+        QList<double> times;
+        for (int i = 0; i < 15; ++i) {
+            QElapsedTimer timer;
+            timer.start();
+            QPainter painter(&frame);
+            window.scene()->render(&painter, QRectF(0, 0, 1600, 900), QRectF(0, 0, 1600, 900));
+            painter.end();
+            times.append(timer.nsecsElapsed() / 1e6);
+        }
+        std::printf("Redraw 1600x900 view, 10 layers of %dx%d, mixed modes, 100%%: median %.2f ms\n",
+                    big, big, median(times));
+    }
+    return 0;
+}

@@ -1,0 +1,290 @@
+// Layers: blending through the scene and export path against plain QPainter
+// composition, geometry, canvas-size anchors, crop, export of a stack and the
+// text layer's colour and name rules.
+#include "ChildWindow.h"
+#include "DocTestSupport.h"
+#include "GraphicsScene.h"
+#include "LayerDlg.h"
+#include "PixmapLayer.h"
+#include "ScratchDB.h"
+#include "TestSupport.h"
+#include "TextLayer.h"
+#include "UndoDlg.h"
+
+#include <QGraphicsSceneEvent>
+#include <QKeyEvent>
+#include <QTemporaryDir>
+#include <QTextCursor>
+#include <QUndoStack>
+#include <QtTest>
+
+class TestLayers : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void blendingMatchesPainter_data();
+    void blendingMatchesPainter();
+    void rasterBoundingRect();
+    void changeCanvasSizeAnchors();
+    void crop();
+    void renderToSkipsHiddenAndDeleted();
+    void textColour();
+    void nameFollowsTextUntilFirstEditEnds();
+
+private:
+    QTemporaryDir m_tmp;
+};
+
+void TestLayers::initTestCase()
+{
+    cqtest::isolateSettings();
+    QVERIFY(m_tmp.isValid());
+    ScratchDB::instance()->Init(m_tmp.path(), 256 * 1024 * 1024);
+}
+
+static QImage blank(QSize size)
+{
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    return image;
+}
+
+void TestLayers::blendingMatchesPainter_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<int>("opacity");
+    for (const auto &[name, code] : LayerDlg::BlendingModes())
+        for (int opacity : {100, 55, 0})
+            QTest::addRow("%s-%d", qPrintable(name), opacity) << code << opacity;
+}
+
+void TestLayers::blendingMatchesPainter()
+{
+    QFETCH(int, mode);
+    QFETCH(int, opacity);
+    const QSize size(37, 23);
+    ChildWindow window(nullptr, size);
+    auto *pBottom = static_cast<PixmapLayer *>(window.CreateLayer(Layer::Raster));
+    auto *pTop = static_cast<PixmapLayer *>(window.CreateLayer(Layer::Raster));
+    const QImage a = cqtest::patternImage(size.width(), size.height(), 11).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    const QImage b = cqtest::patternImage(size.width(), size.height(), 29).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    cqtest::setLayerPixels(pBottom, a);
+    cqtest::setLayerPixels(pTop, b);
+    pTop->setBlendingMode(mode);
+    pTop->setOpacity(opacity / 100.0);
+
+    auto compose = [&](const QImage &under) {
+        QImage expected = under;
+        QPainter painter(&expected);
+        painter.drawImage(0, 0, a);
+        painter.setCompositionMode(QPainter::CompositionMode(mode));
+        painter.setOpacity(opacity / 100.0);
+        painter.drawImage(0, 0, b);
+        return expected;
+    };
+
+    // Export path.
+    QImage exported = blank(size);
+    {
+        QPainter painter(&exported);
+        window.RenderTo(&painter);
+    }
+    QCOMPARE(cqtest::differingPixels(exported, compose(blank(size))), qint64(0));
+
+    // Scene path, over the checkerboard the scene draws with no layer shown.
+    const QRectF rect(QPointF(0, 0), QSizeF(size));
+    auto renderScene = [&] {
+        QImage image = blank(size);
+        QPainter painter(&image);
+        window.scene()->render(&painter, rect, rect);
+        return image;
+    };
+    pBottom->setVisible(false);
+    pTop->setVisible(false);
+    const QImage background = renderScene();
+    pBottom->setVisible(true);
+    pTop->setVisible(true);
+    QCOMPARE(cqtest::differingPixels(renderScene(), compose(background)), qint64(0));
+}
+
+void TestLayers::rasterBoundingRect()
+{
+    PixmapLayer layer(nullptr, 640, 480);
+    QCOMPARE(layer.boundingRect(), QRectF(0, 0, 639, 479));
+    QCOMPARE(layer.blendingMode(), 0);
+    QCOMPARE(layer.opacityValue(), 100);
+}
+
+void TestLayers::changeCanvasSizeAnchors()
+{
+    const QImage old = cqtest::patternImage(100, 100, 5, false).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    struct Case { QSize size; int anchor; QPoint at; bool empty; };
+    const QList<Case> cases = {
+        {{301, 301}, 0, {0, 0}, false},     {{301, 301}, 1, {100, 0}, false},
+        {{301, 301}, 2, {201, 0}, false},   {{301, 301}, 3, {0, 100}, false},
+        {{301, 301}, 4, {100, 100}, false}, {{301, 301}, 5, {201, 100}, false},
+        {{301, 301}, 6, {0, 201}, false},   {{301, 301}, 7, {100, 201}, false},
+        {{301, 301}, 8, {201, 201}, false}, {{301, 301}, 9, {}, true},
+        {{301, 301}, -1, {}, true},         {{51, 51}, 4, {-25, -25}, false},
+        {{51, 51}, 8, {-49, -49}, false},   {{150, 80}, 5, {50, -10}, false},
+    };
+    for (const Case &c : cases) {
+        PixmapLayer layer(nullptr, 100, 100);
+        cqtest::setLayerPixels(&layer, old);
+        layer.ChangeCanvasSize(c.size, c.anchor);
+        const QImage got = cqtest::layerPixels(&layer);
+        QCOMPARE(got.size(), c.size);
+        QImage expected = blank(c.size);
+        if (!c.empty) {
+            QPainter painter(&expected);
+            painter.drawImage(c.at, old);
+        }
+        QVERIFY2(cqtest::differingPixels(got, expected) == 0,
+                 qPrintable(QStringLiteral("anchor %1 size %2x%3").arg(c.anchor).arg(c.size.width()).arg(c.size.height())));
+    }
+}
+
+void TestLayers::crop()
+{
+    const QImage pixels = cqtest::patternImage(40, 30, 3).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    const QRegion region = QRegion(5, 4, 10, 6) + QRegion(12, 8, 9, 12);
+    const QRect r = region.boundingRect();
+
+    PixmapLayer plain(nullptr, 40, 30);
+    cqtest::setLayerPixels(&plain, pixels);
+    plain.Crop(region, QPixmap());
+    QImage got = cqtest::layerPixels(&plain);
+    QCOMPARE(got.size(), r.size());
+    for (int y = 0; y < r.height(); ++y)
+        for (int x = 0; x < r.width(); ++x) {
+            const QPoint p = r.topLeft() + QPoint(x, y);
+            const QRgb want = region.contains(p) ? pixels.pixel(p) : 0;
+            QVERIFY2(got.pixel(x, y) == want, qPrintable(QStringLiteral("plain %1,%2").arg(x).arg(y)));
+        }
+
+    // With a source: the source's pixels where the layer is opaque, nothing where it is clear.
+    QImage mask = blank(QSize(40, 30));
+    {
+        QPainter painter(&mask);
+        painter.fillRect(0, 0, 14, 30, Qt::black);
+    }
+    const QImage source = cqtest::patternImage(40, 30, 8, false).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    PixmapLayer withSource(nullptr, 40, 30);
+    cqtest::setLayerPixels(&withSource, mask);
+    withSource.Crop(region, QPixmap::fromImage(source));
+    got = cqtest::layerPixels(&withSource);
+    QCOMPARE(got.size(), r.size());
+    for (int y = 0; y < r.height(); ++y)
+        for (int x = 0; x < r.width(); ++x) {
+            const QPoint p = r.topLeft() + QPoint(x, y);
+            const QRgb want = p.x() < 14 ? source.pixel(p) : 0;
+            QVERIFY2(got.pixel(x, y) == want, qPrintable(QStringLiteral("source %1,%2").arg(x).arg(y)));
+        }
+}
+
+void TestLayers::renderToSkipsHiddenAndDeleted()
+{
+    const QSize size(30, 20);
+    ChildWindow window(nullptr, size);
+    UndoDlg::instance()->setStack(window.undoStack());
+    auto fill = [&](QColor colour, QRect area) {
+        auto *pLayer = static_cast<PixmapLayer *>(window.CreateLayer(Layer::Raster));
+        QImage image = blank(size);
+        QPainter(&image).fillRect(area, colour);
+        cqtest::setLayerPixels(pLayer, image);
+        return pLayer;
+    };
+    fill(Qt::red, QRect(0, 0, 30, 20));
+    PixmapLayer *pMoved = fill(QColor(0, 0, 255, 128), QRect(0, 0, 10, 10));
+    pMoved->setPos(QPointF(7, 4));
+    fill(Qt::green, QRect(0, 0, 30, 20))->setVisible(false);
+    PixmapLayer *pDeleted = fill(Qt::yellow, QRect(0, 0, 30, 20));
+    pDeleted->setDeleted(true);
+    // A lower z drawn after a higher one in list order: RenderTo sorts.
+    PixmapLayer *pUnder = fill(Qt::black, QRect(20, 0, 10, 20));
+    pUnder->setZValue(-1);
+
+    QImage got = blank(size);
+    {
+        QPainter painter(&got);
+        window.RenderTo(&painter);
+    }
+    QImage expected = blank(size);
+    {
+        QPainter painter(&expected);
+        painter.fillRect(20, 0, 10, 20, Qt::black);
+        painter.fillRect(0, 0, 30, 20, Qt::red);
+        painter.fillRect(7, 4, 10, 10, QColor(0, 0, 255, 128));
+    }
+    QCOMPARE(cqtest::differingPixels(got, expected), qint64(0));
+    UndoDlg::instance()->setStack(nullptr);
+}
+
+void TestLayers::textColour()
+{
+    QGraphicsScene scene;
+    TextLayer empty(&scene);
+    empty.setColor(Qt::red);
+    QCOMPARE(empty.defaultTextColor(), QColor(Qt::red));
+    QCOMPARE(empty.color(), QColor(Qt::red));
+
+    TextLayer text(&scene);
+    text.setPlainText(QStringLiteral("abc"));
+    const QColor before = text.defaultTextColor();
+    text.setColor(Qt::blue);
+    QCOMPARE(text.defaultTextColor(), before);
+    QVERIFY(!text.textCursor().hasSelection());
+    for (int i = 1; i <= 3; ++i) {
+        QTextCursor cursor(text.document());
+        cursor.setPosition(i);
+        QCOMPARE(cursor.charFormat().foreground().color(), QColor(Qt::blue));
+    }
+    // With a selection only the selection is recoloured.
+    QTextCursor select(text.document());
+    select.setPosition(0);
+    select.setPosition(1, QTextCursor::KeepAnchor);
+    text.setTextCursor(select);
+    text.setColor(Qt::green);
+    QCOMPARE(text.color(), QColor(Qt::green));
+    QTextCursor probe(text.document());
+    probe.setPosition(3);
+    QCOMPARE(probe.charFormat().foreground().color(), QColor(Qt::blue));
+}
+
+void TestLayers::nameFollowsTextUntilFirstEditEnds()
+{
+    ChildWindow window(nullptr, QSize(50, 50));
+    UndoDlg::instance()->setStack(window.undoStack());
+    auto *pText = static_cast<TextLayer *>(window.CreateLayer(Layer::Text));
+    auto type = [&](const QString &keys) {
+        for (QChar c : keys) {
+            QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+            window.scene()->sendEvent(pText, &press);
+        }
+    };
+    pText->SetEditMode(true);
+    type(QStringLiteral("Hi"));
+    QCOMPARE(pText->toPlainText(), QStringLiteral("Hi"));
+    QCOMPARE(pText->name(), QStringLiteral("Hi"));
+    QCOMPARE(LayerDlg::instance()->LayerAtRow(LayerDlg::instance()->RowOf(pText))->name(), QStringLiteral("Hi"));
+    const int before = window.undoStack()->count();
+    pText->SetEditMode(false);
+    QCOMPARE(window.undoStack()->count(), before + 1);
+    QCOMPARE(window.undoStack()->text(before), QStringLiteral("Text Edit"));
+    QVERIFY(!pText->followsText());
+
+    pText->SetEditMode(true);
+    type(QStringLiteral("!"));
+    QCOMPARE(pText->toPlainText(), QStringLiteral("Hi!"));
+    QCOMPARE(pText->name(), QStringLiteral("Hi"));
+    pText->SetEditMode(false);
+    window.undoStack()->undo();
+    QCOMPARE(pText->toPlainText(), QStringLiteral("Hi"));
+    window.undoStack()->redo();
+    QCOMPARE(pText->toPlainText(), QStringLiteral("Hi!"));
+    UndoDlg::instance()->setStack(nullptr);
+}
+
+QTEST_MAIN(TestLayers)
+#include "tst_layers.moc"

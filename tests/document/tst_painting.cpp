@@ -1,0 +1,261 @@
+// The painting protocol (selection clipping, feathering, areas off the canvas,
+// moved layers, accumulation, commits from the base image), selection
+// commands, zoom rules and mouse position reporting.
+#include "ChildWindow.h"
+#include "DocTestSupport.h"
+#include "GraphicsScene.h"
+#include "GraphicsView.h"
+#include "PixmapLayer.h"
+#include "ProgramCache.h"
+#include "QCLContext.h"
+#include "ScratchDB.h"
+#include "TestSupport.h"
+#include "UndoDlg.h"
+
+#include <QGraphicsSceneMouseEvent>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QUndoStack>
+#include <QtTest>
+
+class TestPainting : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void commitStaysInsideSelection();
+    void featheredCommitBlendsSoftly();
+    void areaPartlyOffCanvas();
+    void movedLayer();
+    void accumulateVersusNot();
+    void commitsStartFromBaseImage();
+    void selectionCommands();
+    void zoomRules();
+    void mousePositions();
+
+private:
+    PixmapLayer *newLayer(ChildWindow &window, QColor fill);
+    QTemporaryDir m_tmp;
+    QCLContext m_context;
+};
+
+void TestPainting::initTestCase()
+{
+    cqtest::isolateSettings();
+    QVERIFY(m_tmp.isValid());
+    ScratchDB::instance()->Init(m_tmp.path(), 256 * 1024 * 1024);
+    QVERIFY2(cqtest::createCpuContext(m_context), "no OpenCL CPU device");
+    qRegisterMetaType<QGraphicsSceneMouseEvent *>();
+}
+
+PixmapLayer *TestPainting::newLayer(ChildWindow &window, QColor fill)
+{
+    auto *pLayer = static_cast<PixmapLayer *>(window.CreateLayer(Layer::Raster));
+    QImage image(window.canvasSize(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(fill);
+    cqtest::setLayerPixels(pLayer, image);
+    return pLayer;
+}
+
+static void strokeAll(ChildWindow &window, QColor colour, QRect area = QRect(0, 0, 1000, 1000))
+{
+    QPainter *pPainter = window.BeginStroke();
+    pPainter->fillRect(area, colour);
+}
+
+void TestPainting::commitStaysInsideSelection()
+{
+    ChildWindow window(nullptr, QSize(64, 48));
+    PixmapLayer *pLayer = newLayer(window, Qt::white);
+    const QRegion selection = QRegion(10, 10, 20, 15) + QRegion(25, 20, 10, 20);
+    window.SetSelection(selection);
+    window.BeginPaint(false, pLayer);
+    strokeAll(window, Qt::red);
+    window.CommitStroke();
+    window.EndPaint();
+    const QImage got = cqtest::layerPixels(pLayer);
+    for (int y = 0; y < 48; ++y)
+        for (int x = 0; x < 64; ++x)
+            QCOMPARE(got.pixel(x, y), selection.contains(QPoint(x, y)) ? qRgb(255, 0, 0) : qRgb(255, 255, 255));
+}
+
+void TestPainting::featheredCommitBlendsSoftly()
+{
+    ProgramCache cache(m_context);
+    ChildWindow window(nullptr, QSize(64, 48));
+    window.setProgramCache(&cache);
+    PixmapLayer *pLayer = newLayer(window, Qt::white);
+    window.SetFeather(true);
+    window.SetFeatherRadius(12);
+    window.SetSelection(QRegion(16, 12, 32, 24));
+    QVERIFY(!window.SelectionMask().isNull());
+    window.BeginPaint(false, pLayer);
+    strokeAll(window, Qt::red);
+    window.CommitStroke();
+    const QImage got = cqtest::layerPixels(pLayer);
+    // Far outside untouched, the centre fully painted, the edge in between.
+    QCOMPARE(got.pixel(2, 2), qRgb(255, 255, 255));
+    QCOMPARE(got.pixel(32, 24), qRgb(255, 0, 0));
+    int partial = 0;
+    for (int x = 10; x < 24; ++x) {
+        const int g = qGreen(got.pixel(x, 24));
+        QVERIFY(qAlpha(got.pixel(x, 24)) == 255);
+        if (g > 0 && g < 255)
+            ++partial;
+    }
+    QString row;
+    for (int x = 8; x < 26; ++x)
+        row += QString::number(qGreen(got.pixel(x, 24))) + QLatin1Char(' ');
+    QVERIFY2(partial >= 2, qPrintable(row));
+    // Colour only fades across the edge, never jumps back.
+    for (int x = 11; x < 24; ++x)
+        QVERIFY(qGreen(got.pixel(x, 24)) <= qGreen(got.pixel(x - 1, 24)));
+    window.EndPaint();
+}
+
+void TestPainting::areaPartlyOffCanvas()
+{
+    ChildWindow window(nullptr, QSize(64, 48));
+    PixmapLayer *pLayer = newLayer(window, Qt::white);
+    window.BeginPaint(false, pLayer);
+    strokeAll(window, Qt::blue);
+    const QRect area(50, 40, 40, 40);
+    window.CommitStroke(area);
+    const QImage got = cqtest::layerPixels(pLayer);
+    QCOMPARE(got.size(), QSize(64, 48));
+    for (int y = 0; y < 48; ++y)
+        for (int x = 0; x < 64; ++x)
+            QCOMPARE(got.pixel(x, y), area.contains(x, y) ? qRgb(0, 0, 255) : qRgb(255, 255, 255));
+}
+
+void TestPainting::movedLayer()
+{
+    ChildWindow window(nullptr, QSize(64, 48));
+    PixmapLayer *pLayer = newLayer(window, Qt::white);
+    pLayer->setPos(QPointF(10, 5));
+    window.SetSelection(QRegion(12, 8, 30, 30));
+    window.BeginPaint(false, pLayer);
+    QCOMPARE(window.BaseImage().size(), QSize(64, 48));
+    strokeAll(window, Qt::red);
+    window.CommitStroke(QRect(0, 0, 20, 20));
+    const QImage got = cqtest::layerPixels(pLayer);
+    QCOMPARE(got.size(), QSize(64, 48));
+    // Layer pixel p is canvas pixel p + (10, 5).
+    for (int y = 0; y < 48; ++y)
+        for (int x = 0; x < 64; ++x) {
+            const QPoint canvas(x + 10, y + 5);
+            const bool painted = QRect(0, 0, 20, 20).contains(canvas) && QRect(12, 8, 30, 30).contains(canvas);
+            QVERIFY2(got.pixel(x, y) == (painted ? qRgb(255, 0, 0) : qRgb(255, 255, 255)),
+                     qPrintable(QStringLiteral("%1,%2").arg(x).arg(y)));
+        }
+}
+
+void TestPainting::accumulateVersusNot()
+{
+    for (bool accumulate : {false, true}) {
+        ChildWindow window(nullptr, QSize(40, 30));
+        PixmapLayer *pLayer = newLayer(window, Qt::white);
+        window.BeginPaint(accumulate, pLayer);
+        strokeAll(window, Qt::red, QRect(0, 0, 10, 10));
+        window.CommitStroke(QRect(0, 0, 40, 30));
+        strokeAll(window, Qt::blue, QRect(20, 10, 10, 10));
+        window.CommitStroke(QRect(0, 0, 40, 30));
+        window.EndPaint();
+        const QImage got = cqtest::layerPixels(pLayer);
+        QCOMPARE(got.pixel(25, 15), qRgb(0, 0, 255));
+        QCOMPARE(got.pixel(5, 5), accumulate ? qRgb(255, 0, 0) : qRgb(255, 255, 255));
+    }
+    // The same with feathering on: the accumulation buffer carries earlier dabs.
+    for (bool accumulate : {false, true}) {
+        ChildWindow window(nullptr, QSize(40, 30));
+        PixmapLayer *pLayer = newLayer(window, Qt::white);
+        window.SetFeather(true);
+        window.SetFeatherRadius(2);
+        window.SetSelection(QRegion(0, 0, 40, 30));
+        window.BeginPaint(accumulate, pLayer);
+        strokeAll(window, Qt::red, QRect(5, 5, 10, 10));
+        window.CommitStroke();
+        strokeAll(window, Qt::blue, QRect(20, 10, 10, 10));
+        window.CommitStroke();
+        const QImage got = cqtest::layerPixels(pLayer);
+        QCOMPARE(got.pixel(25, 15), qRgb(0, 0, 255));
+        QCOMPARE(got.pixel(10, 10), accumulate ? qRgb(255, 0, 0) : qRgb(255, 255, 255));
+    }
+}
+
+void TestPainting::commitsStartFromBaseImage()
+{
+    ChildWindow window(nullptr, QSize(20, 20));
+    PixmapLayer *pLayer = newLayer(window, Qt::white);
+    window.BeginPaint(true, pLayer);
+    strokeAll(window, QColor(255, 0, 0, 128));
+    window.CommitStroke();
+    const QImage once = cqtest::layerPixels(pLayer);
+    for (int i = 0; i < 3; ++i)
+        window.CommitStroke();
+    QCOMPARE(cqtest::differingPixels(cqtest::layerPixels(pLayer), once), qint64(0));
+    QVERIFY(qGreen(once.pixel(3, 3)) > 100 && qGreen(once.pixel(3, 3)) < 150);
+    // The base image itself was never touched.
+    QCOMPARE(window.BaseImage().toImage().pixel(3, 3), qRgb(255, 255, 255));
+}
+
+void TestPainting::selectionCommands()
+{
+    ChildWindow window(nullptr, QSize(30, 20));
+    UndoDlg::instance()->setStack(window.undoStack());
+    QUndoStack *pStack = window.undoStack();
+    window.SelectInverse();
+    QCOMPARE(pStack->count(), 0);
+    window.SelectNone();
+    QCOMPARE(pStack->count(), 1);
+    QCOMPARE(pStack->text(0), QStringLiteral("Selection Change"));
+    window.SetSelection(QRegion(0, 0, 10, 20));
+    window.SelectInverse();
+    QCOMPARE(pStack->count(), 2);
+    QCOMPARE(window.Selection(), QRegion(10, 0, 20, 20));
+    window.SelectAll();
+    QCOMPARE(window.Selection(), QRegion(0, 0, 30, 20));
+    pStack->undo();
+    QCOMPARE(window.Selection(), QRegion(10, 0, 20, 20));
+    pStack->undo();
+    QCOMPARE(window.Selection(), QRegion(0, 0, 10, 20));
+    UndoDlg::instance()->setStack(nullptr);
+}
+
+void TestPainting::zoomRules()
+{
+    ChildWindow window(nullptr, QSize(400, 300));
+    QSignalSpy zoomed(&window, &ChildWindow::ZoomChanged);
+    window.ZoomBy(-100);
+    QCOMPARE(window.ZoomFactor(), 1.0);
+    QCOMPARE(zoomed.count(), 0);
+    window.ZoomBy(-50);
+    QCOMPARE(window.ZoomFactor(), 0.5);
+    QCOMPARE(window.view()->size(), QSize(200, 150));
+    QCOMPARE(window.ZoomText(), QStringLiteral("50%"));
+    QCOMPARE(zoomed.count(), 1);
+    window.SetZoom(33.3);
+    QCOMPARE(window.view()->size(), QSize(133, 99));
+}
+
+void TestPainting::mousePositions()
+{
+    ChildWindow window(nullptr, QSize(40, 30));
+    QSignalSpy moved(&window, &ChildWindow::MousePosUpdate);
+    QSignalSpy pressed(&window, &ChildWindow::MousePress);
+    QGraphicsSceneMouseEvent move(QEvent::GraphicsSceneMouseMove);
+    move.setScenePos(QPointF(10.7, 3.2));
+    QApplication::sendEvent(window.scene(), &move);
+    QGraphicsSceneMouseEvent press(QEvent::GraphicsSceneMousePress);
+    press.setScenePos(QPointF(10.7, 3.2));
+    press.setButton(Qt::LeftButton);
+    QApplication::sendEvent(window.scene(), &press);
+    QCOMPARE(moved.count(), 1);
+    QCOMPARE(moved.at(0).at(0).toInt(), 10);
+    QCOMPARE(moved.at(0).at(1).toInt(), 3);
+    QCOMPARE(pressed.count(), 1);
+    QCOMPARE(pressed.at(0).at(1).toPoint(), QPoint(11, 3));
+}
+
+QTEST_MAIN(TestPainting)
+#include "tst_painting.moc"

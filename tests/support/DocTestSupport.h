@@ -1,0 +1,57 @@
+#pragma once
+// Helpers for tests that build documents: layer pixels as images and a
+// fingerprint of a whole document's layer stack.
+#include "ChildWindow.h"
+#include "Layer.h"
+#include "PixmapLayer.h"
+#include "TextLayer.h"
+
+#include <QCryptographicHash>
+#include <QImage>
+#include <QPainter>
+#include <QStringList>
+#include <QTextDocument>
+
+namespace cqtest {
+
+inline QImage layerPixels(const PixmapLayer *pLayer)
+{
+    return pLayer->image().toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+}
+
+inline void setLayerPixels(PixmapLayer *pLayer, const QImage &image)
+{
+    pLayer->setPixmap(QPixmap::fromImage(image));
+    pLayer->update();
+}
+
+// One line per layer, in list order: everything undo and redo must bring back.
+inline QStringList fingerprint(const QList<Layer *> &layers)
+{
+    QStringList lines;
+    for (const Layer *pLayer : layers) {
+        QString content;
+        if (pLayer->kind() == Layer::Raster) {
+            const QImage pixels = layerPixels(static_cast<const PixmapLayer *>(pLayer));
+            QCryptographicHash hash(QCryptographicHash::Sha1);
+            hash.addData(QByteArrayView(reinterpret_cast<const char *>(pixels.constBits()), pixels.sizeInBytes()));
+            content = QStringLiteral("%1x%2:").arg(pixels.width()).arg(pixels.height())
+                      + QString::fromLatin1(hash.result().toHex());
+        } else {
+            content = static_cast<const TextLayer *>(pLayer)->document()->toHtml();
+        }
+        lines << QStringLiteral("del=%1 name=%2 kind=%3 z=%4 op=%5/%6 blend=%7 vis=%8 pos=%9,%10 %11")
+                     .arg(pLayer->isDeleted()).arg(pLayer->name()).arg(pLayer->kind())
+                     .arg(pLayer->zValue()).arg(pLayer->opacity()).arg(pLayer->opacityValue())
+                     .arg(pLayer->blendingMode()).arg(pLayer->isVisible())
+                     .arg(pLayer->pos().x()).arg(pLayer->pos().y()).arg(content);
+    }
+    return lines;
+}
+
+inline QStringList fingerprint(const ChildWindow *pWindow)
+{
+    return fingerprint(pWindow->GetLayers());
+}
+
+} // namespace cqtest
