@@ -507,6 +507,51 @@ bool Parser::OnePoint(Span span, PathItem *pItem)
     return true;
 }
 
+// Walks the PNG's chunks before libpng sees them: every chunk must fit in
+// the bytes there are, IHDR must come first, and only the chunks that make
+// the pixels (IHDR, PLTE, tRNS, IDAT, IEND) are kept. Ancillary chunks can
+// ask the decoder for huge or compressed buffers of their own; the file
+// never needs them.
+bool sanitizePng(const QByteArray &in, QByteArray *pOut, QSize *pSize)
+{
+    static const char kSignature[] = "\x89PNG\r\n\x1a\n";
+    if (in.size() < 8 || std::memcmp(in.constData(), kSignature, 8) != 0)
+        return false;
+    QByteArray out = in.left(8);
+    qsizetype pos = 8;
+    bool bDropped = false, bEnd = false;
+    while (!bEnd) {
+        if (in.size() - pos < 12)
+            return false;
+        const quint32 iLength = qFromBigEndian<quint32>(in.constData() + pos);
+        if (iLength > quint32(0x7fffffff) || qint64(iLength) > in.size() - pos - 12)
+            return false;
+        const QByteArray type = in.mid(pos + 4, 4);
+        const qsizetype iChunk = 12 + qsizetype(iLength);
+        if (pos == 8) {
+            if (type != "IHDR" || iLength != 13)
+                return false;
+            const quint32 w = qFromBigEndian<quint32>(in.constData() + pos + 8);
+            const quint32 h = qFromBigEndian<quint32>(in.constData() + pos + 12);
+            if (w == 0 || h == 0 || w > quint32(DocumentFile::kMaxSide) || h > quint32(DocumentFile::kMaxSide))
+                *pSize = QSize(-1, -1);
+            else
+                *pSize = QSize(int(w), int(h));
+        }
+        if (type == "IHDR" || type == "PLTE" || type == "tRNS" || type == "IDAT" || type == "IEND") {
+            if (type == "IHDR" && pos != 8)
+                return false;
+            out.append(in.constData() + pos, iChunk);
+        } else {
+            bDropped = true;
+        }
+        bEnd = type == "IEND";
+        pos += iChunk;
+    }
+    *pOut = bDropped ? out : in;
+    return true;
+}
+
 bool Parser::DecodeImages(DocumentData *pData)
 {
     // Sizes come from the PNG headers and are checked, one by one and all
@@ -516,31 +561,29 @@ bool Parser::DecodeImages(DocumentData *pData)
         QImageReader::setAllocationLimit(iLimitMb);
     qint64 iTotal = 0;
     QList<int> raster;
+    QList<QByteArray> clean;
     for (int i = 0; i < pData->layers.size(); ++i) {
         LayerData &layer = pData->layers[i];
         if (layer.kind != Layer::Raster)
             continue;
-        QBuffer buffer(&layer.png);
-        buffer.open(QIODevice::ReadOnly);
-        QImageReader reader(&buffer, "png");
-        reader.setDecideFormatFromContent(false);
-        const QSize size = reader.size();
-        if (!reader.canRead() || !size.isValid() || size.isEmpty())
+        QByteArray png;
+        QSize size;
+        if (!sanitizePng(layer.png, &png, &size))
             return Fail(QStringLiteral("The pixels of layer %1 are not a readable PNG image.").arg(i + 1));
         const qint64 iPixels = qint64(size.width()) * size.height();
-        if (size.width() > DocumentFile::kMaxSide || size.height() > DocumentFile::kMaxSide
-            || iPixels > DocumentFile::kMaxPixels)
-            return Fail(QStringLiteral("Layer %1 is too large (%2 x %3).").arg(i + 1).arg(size.width()).arg(size.height()));
+        if (!size.isValid() || iPixels > DocumentFile::kMaxPixels)
+            return Fail(QStringLiteral("Layer %1 is too large.").arg(i + 1));
         iTotal += iPixels;
         if (iTotal > DocumentFile::kMaxDocumentPixels)
             return Fail(QStringLiteral("The layers hold more pixels than a document may (%1).").arg(DocumentFile::kMaxDocumentPixels));
         raster.append(i);
+        clean.append(png);
     }
     QList<QImage> images(raster.size());
     QList<std::function<void()>> jobs;
     for (int j = 0; j < raster.size(); ++j) {
-        jobs.append([pData, &raster, &images, j] {
-            QByteArray png = pData->layers[raster[j]].png;
+        jobs.append([&clean, &images, j] {
+            QByteArray png = clean[j];
             QBuffer buffer(&png);
             buffer.open(QIODevice::ReadOnly);
             QImageReader reader(&buffer, "png");
