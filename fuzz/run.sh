@@ -10,6 +10,6 @@ CXX=clang++ cmake -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 cmake --build "$BUILD" -j2 --target fuzz_documentfile
 WORK="$ROOT/fuzz/corpus-work"
 mkdir -p "$WORK" "$BUILD/artifacts"
-cd "$BUILD"
+cd "$BUILD/fuzz"
 exec ./fuzz_documentfile -max_total_time="$DURATION" -max_len=65536 -rss_limit_mb=1536 \
     -timeout=5 -artifact_prefix="$BUILD/artifacts/" -print_final_stats=1 "$WORK" "$ROOT/fuzz/corpus"
