@@ -23,7 +23,7 @@ namespace {
 QImage layerContent(int iSide, int iSeed)
 {
     QImage image(iSide, iSide, QImage::Format_ARGB32);
-    QRandomGenerator rng(quint32(iSeed));
+    QRandomGenerator rng{quint32(iSeed)};
     image.fill(Qt::transparent);
     {
         QPainter p(&image);

@@ -774,6 +774,16 @@ ChildWindow *DocumentFile::BuildWindow(const DocumentData &data, QWidget *pParen
     std::iota(order.begin(), order.end(), 0);
     std::stable_sort(order.begin(), order.end(),
                      [&data](int a, int b) { return data.layers[a].z < data.layers[b].z; });
+    // Pixmaps hold premultiplied pixels; converting is the costly part of
+    // building, so it runs on the pool before the layers are made.
+    QList<QImage> premultiplied(data.layers.size());
+    QList<std::function<void()>> jobs;
+    for (int i = 0; i < data.layers.size(); ++i)
+        if (data.layers[i].kind == Layer::Raster)
+            jobs.append([&data, &premultiplied, i] {
+                premultiplied[i] = data.layers[i].image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+            });
+    runParallel(jobs);
     for (int i : std::as_const(order)) {
         const LayerData &d = data.layers[i];
         Layer *pLayer = pWindow->CreateLayer(d.kind);
@@ -790,7 +800,7 @@ ChildWindow *DocumentFile::BuildWindow(const DocumentData &data, QWidget *pParen
             pText->setHtml(d.html);
         } else {
             auto *pRaster = static_cast<PixmapLayer *>(pLayer);
-            pRaster->setPixmap(QPixmap::fromImage(d.image));
+            pRaster->setPixmap(QPixmap::fromImage(std::move(premultiplied[i])));
             pRaster->update();
             pRaster->setPos(d.pos);
             // The snapshot taken at creation was of an empty layer; undoing
