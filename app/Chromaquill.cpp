@@ -1,6 +1,8 @@
 #include "Chromaquill.h"
 
 #include "ChildWindow.h"
+#include "DocumentFile.h"
+#include "ExportPreviewDlg.h"
 #include "MainWindow.h"
 #include "ScratchDB.h"
 #include "TitleFont.h"
@@ -8,6 +10,9 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QImageReader>
+#include <QImageWriter>
+#include <QPainter>
+#include <QSaveFile>
 #include <QMessageBox>
 
 Chromaquill::Chromaquill(int &argc, char **argv)
@@ -48,20 +53,75 @@ QString Chromaquill::ImageReadError(const QString &path)
 
 bool Chromaquill::LoadDocument(const QString &path)
 {
-    ReportFileError(path, QStringLiteral("Chromaquill documents cannot be opened by this build yet."));
-    return false;
+    QString error;
+    DocumentData data;
+    if (!DocumentFile::ReadFile(path, &data, &error)) {
+        ReportFileError(path, error);
+        return false;
+    }
+    MainWindow *pMain = MainWindow::instance();
+    ChildWindow *pWindow = DocumentFile::BuildWindow(data, pMain);
+    pMain->AddChild(pWindow);
+    // Now that it is the current document the panel and order follow it.
+    pWindow->UpdateLayerZOrder();
+    pWindow->SetFileName(path);
+    return true;
 }
 
-bool Chromaquill::SaveDocument(const QString &path, ChildWindow *)
+bool Chromaquill::SaveDocument(const QString &path, ChildWindow *pWindow)
 {
-    ReportFileError(path, QStringLiteral("Chromaquill documents cannot be saved by this build yet."));
-    return false;
+    if (!pWindow)
+        return false;
+    QString error;
+    if (!DocumentFile::Save(path, pWindow, &error)) {
+        ReportFileError(path, error);
+        return false;
+    }
+    return true;
 }
 
 bool Chromaquill::ExportImage(const QString &path, ChildWindow *pWindow)
 {
     if (!pWindow)
         return false;
-    ReportFileError(path, QStringLiteral("Export is not available in this build yet."));
+    QImage image(pWindow->canvasSize(), QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    {
+        QPainter painter(&image);
+        pWindow->RenderTo(&painter);
+    }
+    const QString format = QFileInfo(path).suffix().toUpper();
+    ExportPreviewDlg dialog(format, image, MainWindow::existing());
+    if (dialog.exec() != QDialog::Accepted)
+        return true;
+    QString error;
+    if (!WriteImage(path, image, dialog.Quality(), &error)) {
+        ReportFileError(path, error);
+        return true;
+    }
+    pWindow->SetFileName(path);
+    return true;
+}
+
+bool Chromaquill::WriteImage(const QString &path, const QImage &image, int iQuality, QString *pError)
+{
+    // Through a save file, like documents: a failed export leaves any
+    // earlier file alone.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        *pError = file.errorString();
+        return false;
+    }
+    QImageWriter writer(&file, QFileInfo(path).suffix().toLower().toLatin1());
+    writer.setQuality(iQuality);
+    if (!writer.write(image)) {
+        *pError = writer.errorString();
+        file.cancelWriting();
+        return false;
+    }
+    if (!file.commit()) {
+        *pError = file.errorString();
+        return false;
+    }
     return true;
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include <QApplication>
+#include <QImage>
 #include <QString>
 
 class ChildWindow;
@@ -24,6 +25,10 @@ public:
     static bool SaveDocument(const QString &path, ChildWindow *pWindow);
     // Flattens the document through the export preview and writes the image.
     static bool ExportImage(const QString &path, ChildWindow *pWindow);
+
+    // Writes an image in the format its suffix names, at a quality, through
+    // a save file. No message; *pError says what failed.
+    static bool WriteImage(const QString &path, const QImage &image, int iQuality, QString *pError);
 
     // The one way file problems reach the user.
     static void ReportFileError(const QString &path, const QString &reason);

@@ -1,7 +1,14 @@
 // Headless companion tool: `cqtool <subcommand> [args]`.
+#include "ChildWindow.h"
+#include "Chromaquill.h"
+#include "DocumentFile.h"
+#include "LayerDlg.h"
 #include "OpenCLReport.h"
 
 #include <QApplication>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QPainter>
 #include <QStringList>
 
 #include <cstdio>
@@ -32,8 +39,118 @@ int runInfo(const QStringList &args)
     return 0;
 }
 
+bool isNative(const QString &path)
+{
+    return QFileInfo(path).suffix().toUpper() == QLatin1String("CQ");
+}
+
+QString blendName(int iMode)
+{
+    for (const auto &entry : LayerDlg::BlendingModes())
+        if (entry.second == iMode)
+            return entry.first;
+    return QStringLiteral("mode %1").arg(iMode);
+}
+
+QString number(double d)
+{
+    return QString::number(d, 'g', 10);
+}
+
+bool writeOut(const QString &text)
+{
+    const QByteArray bytes = text.toUtf8();
+    return std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout) == size_t(bytes.size())
+        && std::fflush(stdout) == 0;
+}
+
+int runInspect(const QStringList &args)
+{
+    if (args.size() != 1)
+        return fail(QStringLiteral("usage: cqtool inspect FILE.cq"));
+    DocumentData data;
+    QString error;
+    if (!DocumentFile::ReadFile(args[0], &data, &error))
+        return fail(QStringLiteral("%1: %2").arg(args[0], error));
+    QString text = QStringLiteral("version %1\ncanvas %2 x %3\nlayers %4\n")
+                       .arg(data.version).arg(data.canvas.width()).arg(data.canvas.height()).arg(data.layers.size());
+    for (int i = 0; i < data.layers.size(); ++i) {
+        const LayerData &l = data.layers[i];
+        const QString size = l.kind == 0 ? QStringLiteral("%1 x %2").arg(l.image.width()).arg(l.image.height())
+                                         : QStringLiteral("%1 characters of html").arg(l.html.size());
+        text += QStringLiteral("layer %1: %2 \"%3\" blend %4 (%5) opacity %6 %7 z %8 pos %9,%10 size %11\n")
+                    .arg(i + 1)
+                    .arg(l.kind == 0 ? QStringLiteral("raster") : QStringLiteral("text"), l.name,
+                         blendName(l.blendingMode))
+                    .arg(l.blendingMode)
+                    .arg(number(l.opacity), l.visible ? QStringLiteral("visible") : QStringLiteral("hidden"),
+                         number(l.z), number(l.pos.x()), number(l.pos.y()), size);
+    }
+    for (int i = 0; i < data.layers.size(); ++i)
+        for (const QByteArray &style : data.layers[i].styleRecords)
+            text += QStringLiteral("style of layer %1: %2\n").arg(i + 1).arg(DocumentFile::DescribeStyle(style));
+    text += QStringLiteral("paths %1\n").arg(data.paths.size());
+    for (int i = 0; i < data.paths.size(); ++i) {
+        const PathData &p = data.paths[i];
+        text += QStringLiteral("path %1: \"%2\" start %3,%4 points %5\n")
+                    .arg(i + 1)
+                    .arg(p.name, number(p.start.x()), number(p.start.y()))
+                    .arg(p.items.size());
+    }
+    if (!writeOut(text))
+        return fail(QStringLiteral("could not write the listing"));
+    return 0;
+}
+
+// IN is a native document or an image (opened as a one-layer document, as
+// the editor opens it); OUT is written by its suffix: .cq as Save writes
+// it, anything else flattened as export draws it.
+int runConvert(const QStringList &args)
+{
+    if (args.size() != 2)
+        return fail(QStringLiteral("usage: cqtool convert IN OUT"));
+    const QString in = args[0], out = args[1];
+    DocumentData data;
+    QString error;
+    if (isNative(in)) {
+        if (!DocumentFile::ReadFile(in, &data, &error))
+            return fail(QStringLiteral("%1: %2").arg(in, error));
+    } else {
+        QImageReader reader(in);
+        reader.setDecideFormatFromContent(true);
+        const QSize size = reader.size();
+        if (size.isValid() && (size.width() > DocumentFile::kMaxSide || size.height() > DocumentFile::kMaxSide
+                               || qint64(size.width()) * size.height() > DocumentFile::kMaxDocumentPixels))
+            return fail(QStringLiteral("%1: the image is too large (%2 x %3)").arg(in).arg(size.width()).arg(size.height()));
+        const QImage image = reader.read();
+        if (image.isNull())
+            return fail(QStringLiteral("%1: %2").arg(in, reader.errorString()));
+        data = DocumentFile::FromImage(image, QFileInfo(in).fileName());
+    }
+    ChildWindow *pWindow = DocumentFile::BuildWindow(data, nullptr);
+    bool bWritten;
+    if (isNative(out)) {
+        bWritten = DocumentFile::Save(out, pWindow, &error);
+    } else {
+        QImage image(pWindow->canvasSize(), QImage::Format_ARGB32);
+        image.fill(Qt::transparent);
+        {
+            QPainter painter(&image);
+            pWindow->RenderTo(&painter);
+        }
+        // The export preview starts at quality 100.
+        bWritten = Chromaquill::WriteImage(out, image, 100, &error);
+    }
+    delete pWindow;
+    if (!bWritten)
+        return fail(QStringLiteral("%1: %2").arg(out, error));
+    return 0;
+}
+
 const Subcommand subcommands[] = {
     {"info", "info    print the OpenCL platform and device report", runInfo},
+    {"inspect", "inspect FILE.cq    list the canvas, layers, styles and paths of a document", runInspect},
+    {"convert", "convert IN OUT    convert between documents and images by suffix", runConvert},
 };
 
 QString usage()

@@ -1,0 +1,44 @@
+#pragma once
+#include "Path.h"
+
+#include <QByteArray>
+#include <QColor>
+#include <QImage>
+#include <QList>
+#include <QPointF>
+#include <QSize>
+#include <QString>
+
+// A native document as plain data: what the file holds, with no window,
+// scene or panel behind it. The reader fills one completely before any
+// window is built, so a bad file never leaves a half-built document.
+struct LayerData {
+    int kind = -1;               // 0 raster, 1 text
+    QString name;
+    int blendingMode = 0;        // painter composition-mode code
+    double opacity = 1.0;        // the canvas item's opacity, 0..1
+    bool visible = true;
+    double z = 0.0;
+    QPointF pos;
+    QByteArray png;              // raster: the pixels as stored
+    QImage image;                // raster: the decoded pixels (ARGB32)
+    QColor textColor = Qt::black;
+    QString html;
+    // Raw payloads of the layer's style records (7000), kept so that a
+    // conversion writes them back unchanged. The style manager reads them
+    // once layer styles exist.
+    QList<QByteArray> styleRecords;
+};
+
+struct PathData {
+    QString name;
+    QPointF start;
+    QList<PathItem> items;       // the points after the start record
+};
+
+struct DocumentData {
+    QString version;
+    QSize canvas;
+    QList<LayerData> layers;
+    QList<PathData> paths;
+};

@@ -1,0 +1,64 @@
+#pragma once
+#include "DocumentData.h"
+
+#include <QByteArray>
+#include <QString>
+
+class ChildWindow;
+class QWidget;
+
+// The native document file (.cq): a magic number and tagged records,
+// little-endian, with container lengths patched in after their contents.
+// Serialize/Parse work on plain data; FromWindow/BuildWindow connect that
+// data to a document window. Nothing here shows a message: failures come
+// back as a reason text for the caller to report.
+class DocumentFile {
+public:
+    static constexpr quint32 kMagic = 0x1337D00D;
+    enum Tag {
+        Version = 1000, Canvas = 2000, Layers = 3000, LayerRecord = 4000,
+        LayerKind = 4001, LayerName = 4002, LayerBlend = 4003, LayerOpacity = 4004,
+        LayerVisible = 4005, LayerZ = 4006, LayerPos = 4007, LayerPng = 4008,
+        LayerTextColor = 4009, LayerHtml = 4010,
+        Paths = 5000, PathRecord = 6000, PathName = 6001, PointRecord = 6002,
+        PointKind = 6003, PointFirst = 6004, PointSecond = 6005,
+        PointControl1 = 6006, PointControl2 = 6007,
+        StyleRecord = 7000, StyleName = 7001, StyleEnabled = 7002
+    };
+
+    // Sanity limits applied before anything is allocated.
+    static constexpr int kMaxSide = 32768;
+    static constexpr qint64 kMaxPixels = qint64(1) << 28;
+    // All raster layers of one document together: 512 MiB of ARGB32.
+    static constexpr qint64 kMaxDocumentPixels = qint64(1) << 27;
+    static constexpr qint64 kMaxFileSize = qint64(2) << 30;
+
+    static QByteArray Serialize(const DocumentData &data);
+    // Fills *pData only when the whole buffer is a valid document (PNGs
+    // decoded). On failure *pError says why and *pData is untouched.
+    static bool Parse(const QByteArray &bytes, DocumentData *pData, QString *pError);
+
+    // Plain data from a window: every layer that is not deleted, in list
+    // order, raster pixels encoded as PNG (in parallel), and the paths.
+    static DocumentData FromWindow(ChildWindow *pWindow);
+    // A new document window holding the data. Layers are created in
+    // stacking order, attributes applied, paths added, and the "open file"
+    // command pushed so that Undo never removes what was read.
+    static ChildWindow *BuildWindow(const DocumentData &data, QWidget *pParent);
+
+    // A one-layer document from an image, as opening an image makes it.
+    static DocumentData FromImage(const QImage &image, const QString &layerName);
+
+    // PNG at quality 100, ARGB32; what the file stores for a raster layer.
+    static QByteArray EncodePng(const QImage &image);
+    static QList<QByteArray> EncodePngs(const QList<QImage> &images);
+
+    // File level: read with a size limit, write atomically.
+    static bool ReadFile(const QString &path, DocumentData *pData, QString *pError);
+    static bool WriteFile(const QString &path, const QByteArray &bytes, QString *pError);
+    static bool Save(const QString &path, ChildWindow *pWindow, QString *pError);
+    static ChildWindow *Load(const QString &path, QWidget *pParent, QString *pError);
+
+    // The names and enabled flags of a layer's style records (for listings).
+    static QString DescribeStyle(const QByteArray &record);
+};

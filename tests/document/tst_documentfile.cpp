@@ -1,0 +1,607 @@
+// The native document file: exact bytes, round trips through a window, bad
+// files that must be refused whole, atomic saving, and cqtool on top of it.
+#include "ChildWindow.h"
+#include "DocumentFile.h"
+#include "Layer.h"
+#include "LayerDlg.h"
+#include "Path.h"
+#include "PixmapLayer.h"
+#include "TestSupport.h"
+#include "TextLayer.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QImageWriter>
+#include <QPainter>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QUndoStack>
+#include <QtEndian>
+#include <QtTest>
+
+#include <csignal>
+#include <cstring>
+#include <memory>
+#include <sys/resource.h>
+
+namespace {
+
+// Builds the expected byte layout independently of the writer.
+struct Bytes {
+    QByteArray b;
+    void i32(qint32 v) { char r[4]; qToLittleEndian(v, r); b.append(r, 4); }
+    void f64(double d) { quint64 u; std::memcpy(&u, &d, 8); char r[8]; qToLittleEndian(u, r); b.append(r, 8); }
+    void rec(qint32 tag, const QByteArray &payload) { i32(tag); i32(qint32(payload.size())); b.append(payload); }
+    static QByteArray I(qint32 v) { Bytes x; x.i32(v); return x.b; }
+    static QByteArray D(double v) { Bytes x; x.f64(v); return x.b; }
+    static QByteArray P(double a, double c) { return D(a) + D(c); }
+};
+
+QByteArray png100(const QImage &image)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "png");
+    writer.setQuality(100);
+    writer.write(image.convertToFormat(QImage::Format_ARGB32));
+    return bytes;
+}
+
+quint32 crc32(const QByteArray &data)
+{
+    quint32 c = 0xFFFFFFFFu;
+    for (char ch : data) {
+        c ^= quint8(ch);
+        for (int k = 0; k < 8; ++k)
+            c = (c >> 1) ^ (0xEDB88320u & (0u - (c & 1u)));
+    }
+    return ~c;
+}
+
+QImage pixels(const PixmapLayer *pLayer)
+{
+    return pLayer->image().toImage().convertToFormat(QImage::Format_ARGB32);
+}
+
+PixmapLayer *addRaster(ChildWindow *pWindow, const QImage &image)
+{
+    auto *pLayer = static_cast<PixmapLayer *>(pWindow->CreateLayer(Layer::Raster));
+    pLayer->setPixmap(QPixmap::fromImage(image));
+    return pLayer;
+}
+
+QString dataDir()
+{
+    return QString::fromLocal8Bit(qgetenv("CQ_TEST_DATA")) + QStringLiteral("/docfile");
+}
+
+} // namespace
+
+class TestDocumentFile : public QObject {
+    Q_OBJECT
+
+private:
+    // A small valid document with two raster layers, a text layer and a path.
+    QByteArray sampleFile();
+
+private Q_SLOTS:
+    void initTestCase() { cqtest::isolateSettings(); }
+    void goldenBytes();
+    void roundTrip();
+    void emptyPathsAndDeletedLayers();
+    void openedDocumentCannotBeUndoneAway();
+    void truncatedAtEveryByte();
+    void badFiles_data();
+    void badFiles();
+    void oversizeImageRefusedBeforeDecoding();
+    void fuzzRegressions();
+    void interruptedSaveKeepsOldFile();
+    void cqtoolInspectAndConvert();
+};
+
+QByteArray TestDocumentFile::sampleFile()
+{
+    ChildWindow window(nullptr, QSize(9, 7));
+    addRaster(&window, cqtest::patternImage(9, 7, 1))->setName(QStringLiteral("Back"));
+    addRaster(&window, cqtest::patternImage(5, 3, 2))->setPos(QPointF(2, 1));
+    auto *pText = static_cast<TextLayer *>(window.CreateLayer(Layer::Text));
+    pText->setHtml(QStringLiteral("<b>Hi</b>"));
+    auto *pPath = new Path(QStringLiteral("P"));
+    pPath->AddItem({PathItem::MoveTo, {1, 1}, {1, 1}, {}, {}});
+    pPath->AddItem({PathItem::LineTo, {}, {4, 4}, {}, {}});
+    window.paths().append(pPath);
+    return DocumentFile::Serialize(DocumentFile::FromWindow(&window));
+}
+
+void TestDocumentFile::goldenBytes()
+{
+    ChildWindow window(nullptr, QSize(10, 10));
+    const QImage image = cqtest::patternImage(10, 10, 7);
+    PixmapLayer *pLayer = addRaster(&window, image);
+    pLayer->setName(QStringLiteral("Layer \u00e9\u4e2d"));
+    pLayer->setBlendingMode(QPainter::CompositionMode_Multiply);
+    pLayer->setOpacity(0.25);
+    pLayer->setVisible(false);
+    pLayer->setPos(QPointF(1.5, -2));
+    auto *pPath = new Path(QStringLiteral("Outline"));
+    pPath->AddItem({PathItem::MoveTo, {3, 4}, {3, 4}, {}, {}});
+    pPath->AddItem({PathItem::QuadTo, {}, {8, 9}, {5, 6}, {}});
+    window.paths().append(pPath);
+
+    const QString path = QDir::temp().filePath(QStringLiteral("golden.cq"));
+    QString error;
+    QVERIFY2(DocumentFile::Save(path, &window, &error), qPrintable(error));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray actual = file.readAll();
+
+    Bytes layer;
+    layer.rec(4001, Bytes::I(0));
+    layer.rec(4002, QByteArray("Layer \xe9?", 8)); // Latin-1: the CJK character is lost
+    layer.rec(4003, Bytes::I(QPainter::CompositionMode_Multiply));
+    layer.rec(4004, Bytes::D(0.25));
+    layer.rec(4005, QByteArray(1, '\0'));
+    layer.rec(4006, Bytes::D(0));
+    layer.rec(4007, Bytes::P(1.5, -2));
+    layer.rec(4008, png100(pixels(pLayer)));
+    Bytes layers;
+    layers.i32(1);
+    layers.rec(4000, layer.b);
+
+    auto point = [](int kind, QPointF a, QPointF b, QPointF c) {
+        Bytes p;
+        p.rec(6003, Bytes::I(kind));
+        p.rec(6004, Bytes::P(a.x(), a.y()));
+        p.rec(6005, Bytes::P(b.x(), b.y()));
+        if (kind == 3)
+            p.rec(6006, Bytes::P(c.x(), c.y()));
+        return p.b;
+    };
+    Bytes onePath;
+    onePath.i32(1);
+    onePath.rec(6001, "Outline");
+    onePath.rec(6002, point(0, {3, 4}, {3, 4}, {}));
+    onePath.rec(6002, point(3, {3, 4}, {8, 9}, {5, 6}));
+    Bytes paths;
+    paths.i32(1);
+    paths.rec(6000, onePath.b);
+
+    Bytes expected;
+    expected.b = QByteArray::fromHex("0DD03713");
+    expected.rec(1000, "0.55b");
+    expected.rec(2000, Bytes::I(10) + Bytes::I(10));
+    expected.rec(3000, layers.b);
+    expected.rec(5000, paths.b);
+
+    QCOMPARE(actual.left(4).toHex(), QByteArray("0dd03713"));
+    QCOMPARE(actual.mid(4, 8).toHex(), QByteArray("e803000005000000"));
+    QCOMPARE(actual.mid(17, 8).toHex(), QByteArray("d007000008000000"));
+    QCOMPARE(actual.size(), expected.b.size());
+    QCOMPARE(actual.toHex(), expected.b.toHex());
+}
+
+void TestDocumentFile::roundTrip()
+{
+    auto *pSource = new ChildWindow(nullptr, QSize(37, 23));
+    std::unique_ptr<ChildWindow> source(pSource);
+    // Created bottom to top, then restacked: the file keeps list order but
+    // the stacking must come back from the z values.
+    PixmapLayer *pA = addRaster(pSource, cqtest::patternImage(37, 23, 11));
+    PixmapLayer *pB = addRaster(pSource, cqtest::patternImage(37, 23, 12));
+    PixmapLayer *pSmall = addRaster(pSource, cqtest::patternImage(5, 4, 13));
+    auto *pText = static_cast<TextLayer *>(pSource->CreateLayer(Layer::Text));
+    pA->setName(QStringLiteral("A"));
+    pA->setZValue(3);
+    pB->setName(QStringLiteral("B"));
+    pB->setZValue(0);
+    pB->setBlendingMode(QPainter::CompositionMode_Screen);
+    pB->setOpacity(0.4);
+    pSmall->setName(QStringLiteral("Small"));
+    pSmall->setZValue(1);
+    pSmall->setVisible(false);
+    pSmall->setPos(QPointF(-3.25, 7.5));
+    pText->setName(QStringLiteral("Words"));
+    pText->setZValue(2);
+    pText->setDefaultTextColor(QColor(10, 200, 30, 128));
+    pText->setHtml(QStringLiteral("<p>plain <b>bold</b> <span style=\"color:#ff0000;\">red</span></p>"));
+    pText->setPos(QPointF(4, 5));
+    auto *pPath = new Path(QStringLiteral("Curvy"));
+    pPath->AddItem({PathItem::MoveTo, {1, 2}, {1, 2}, {}, {}});
+    pPath->AddItem({PathItem::LineTo, {}, {10, 2}, {}, {}});
+    pPath->AddItem({PathItem::CubicTo, {}, {20, 15}, {12, 4}, {18, 9}});
+    pPath->AddItem({PathItem::QuadTo, {}, {3, 20}, {10, 22}, {}});
+    pPath->AddItem({PathItem::MoveTo, {}, {30, 1}, {}, {}});
+    pSource->paths().append(pPath);
+
+    const QString file = QDir::temp().filePath(QStringLiteral("roundtrip.cq"));
+    QString error;
+    QVERIFY2(DocumentFile::Save(file, pSource, &error), qPrintable(error));
+    std::unique_ptr<ChildWindow> loaded(DocumentFile::Load(file, nullptr, &error));
+    QVERIFY2(loaded, qPrintable(error));
+
+    QCOMPARE(loaded->canvasSize(), QSize(37, 23));
+    const QList<Layer *> layers = loaded->GetLayers();
+    QCOMPARE(layers.size(), 4);
+    QStringList names;
+    for (Layer *pLayer : layers)
+        names << pLayer->name();
+    QCOMPARE(names, QStringList({"B", "Small", "Words", "A"}));
+    for (int i = 0; i < layers.size(); ++i)
+        QCOMPARE(layers[i]->zValue(), double(i == 0 ? 0 : i));
+
+    auto *pB2 = static_cast<PixmapLayer *>(layers[0]);
+    QCOMPARE(pB2->blendingMode(), int(QPainter::CompositionMode_Screen));
+    QCOMPARE(pB2->opacity(), 0.4);
+    QCOMPARE(pB2->opacityValue(), 40);
+    QVERIFY(pB2->image().hasAlphaChannel());
+    QCOMPARE(cqtest::differingPixels(pixels(pB2), pixels(pB)), 0);
+    auto *pSmall2 = static_cast<PixmapLayer *>(layers[1]);
+    QVERIFY(!pSmall2->isVisible());
+    QCOMPARE(pSmall2->pos(), QPointF(-3.25, 7.5));
+    QCOMPARE(pSmall2->image().size(), QSize(5, 4));
+    QCOMPARE(cqtest::differingPixels(pixels(pSmall2), pixels(pSmall)), 0);
+    QCOMPARE(cqtest::differingPixels(pixels(static_cast<PixmapLayer *>(layers[3])), pixels(pA)), 0);
+
+    auto *pText2 = static_cast<TextLayer *>(layers[2]);
+    QCOMPARE(pText2->kind(), int(Layer::Text));
+    QCOMPARE(pText2->defaultTextColor(), QColor(10, 200, 30, 128));
+    QCOMPARE(pText2->toPlainText(), QStringLiteral("plain bold red"));
+    QCOMPARE(pText2->toHtml(), pText->toHtml());
+    QCOMPARE(pText2->pos(), QPointF(4, 5));
+
+    // The panel lists the loaded layers, top of the stack first.
+    QCOMPARE(LayerDlg::instance()->RowCount(), 4);
+    QCOMPARE(LayerDlg::instance()->LayerAtRow(0), layers[3]);
+
+    QCOMPARE(loaded->paths().size(), 1);
+    const Path *pPath2 = loaded->paths().first();
+    QCOMPARE(pPath2->name(), QStringLiteral("Curvy"));
+    QCOMPARE(pPath2->items().size(), pPath->items().size());
+    for (int i = 0; i < pPath->items().size(); ++i) {
+        const PathItem &a = pPath->items()[i], &b = pPath2->items()[i];
+        QCOMPARE(b.kind, a.kind);
+        QCOMPARE(b.first, a.first);
+        QCOMPARE(b.second, a.second);
+        if (a.kind == PathItem::CubicTo || a.kind == PathItem::QuadTo)
+            QCOMPARE(b.control1, a.control1);
+        if (a.kind == PathItem::CubicTo)
+            QCOMPARE(b.control2, a.control2);
+    }
+    QCOMPARE(pPath2->ToPainterPath(), pPath->ToPainterPath());
+
+    // Saving what was loaded gives the same data again.
+    const QByteArray again = DocumentFile::Serialize(DocumentFile::FromWindow(loaded.get()));
+    DocumentData first, second;
+    QFile f(file);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QVERIFY(DocumentFile::Parse(f.readAll(), &first, &error));
+    QVERIFY(DocumentFile::Parse(again, &second, &error));
+    QCOMPARE(second.paths.first().items.size(), first.paths.first().items.size());
+}
+
+void TestDocumentFile::emptyPathsAndDeletedLayers()
+{
+    ChildWindow window(nullptr, QSize(4, 4));
+    addRaster(&window, cqtest::patternImage(4, 4, 3))->setName(QStringLiteral("kept"));
+    addRaster(&window, cqtest::patternImage(4, 4, 4))->setDeleted(true);
+    const QByteArray bytes = DocumentFile::Serialize(DocumentFile::FromWindow(&window));
+    // Paths container at the end: tag 5000, length 4, count 0.
+    QCOMPARE(bytes.right(12).toHex(), QByteArray("881300000400000000000000"));
+    DocumentData data;
+    QString error;
+    QVERIFY2(DocumentFile::Parse(bytes, &data, &error), qPrintable(error));
+    QCOMPARE(data.layers.size(), 1);
+    QCOMPARE(data.layers.first().name, QStringLiteral("kept"));
+    // Count of the layer list is the first payload int of record 3000.
+    const int at = bytes.indexOf(QByteArray::fromHex("b80b0000"));
+    QCOMPARE(qFromLittleEndian<qint32>(bytes.constData() + at + 8), 1);
+}
+
+void TestDocumentFile::openedDocumentCannotBeUndoneAway()
+{
+    DocumentData data;
+    QString error;
+    QVERIFY(DocumentFile::Parse(sampleFile(), &data, &error));
+    std::unique_ptr<ChildWindow> window(DocumentFile::BuildWindow(data, nullptr));
+    QCOMPARE(window->undoStack()->count(), 1);
+    QCOMPARE(window->undoStack()->index(), 1);
+    QCOMPARE(window->undoStack()->text(0), QStringLiteral("open file"));
+    QCOMPARE(window->CountLayers(), 3);
+}
+
+void TestDocumentFile::truncatedAtEveryByte()
+{
+    const QByteArray full = sampleFile();
+    DocumentData data;
+    QString error;
+    QVERIFY(DocumentFile::Parse(full, &data, &error));
+    for (int n = 0; n < full.size(); ++n) {
+        DocumentData untouched;
+        error.clear();
+        QVERIFY2(!DocumentFile::Parse(full.left(n), &untouched, &error), qPrintable(QString::number(n)));
+        QVERIFY(!error.isEmpty());
+        QVERIFY(untouched.layers.isEmpty() && !untouched.canvas.isValid());
+    }
+}
+
+void TestDocumentFile::badFiles_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("reason");
+    const QByteArray good = sampleFile();
+    auto patched = [&good](int at, qint32 value) {
+        QByteArray b = good;
+        qToLittleEndian(value, b.data() + at);
+        return b;
+    };
+    const int layersAt = good.indexOf(QByteArray::fromHex("b80b0000"));
+    const int pngAt = good.indexOf(QByteArray::fromHex("a80f0000"));
+    const qint32 pngLength = qFromLittleEndian<qint32>(good.constData() + pngAt + 4);
+
+    QTest::newRow("empty") << QByteArray() << "not a Chromaquill";
+    QTest::newRow("wrong magic") << patched(0, 0x1337D00E) << "not a Chromaquill";
+    QTest::newRow("png file") << png100(cqtest::patternImage(3, 3, 1)) << "not a Chromaquill";
+    QTest::newRow("version length past end") << patched(8, 0x7fffffff) << "claims";
+    QTest::newRow("negative length") << patched(8, -5) << "claims";
+    QTest::newRow("layer list length too long") << patched(layersAt + 4, good.size()) << "claims";
+    QTest::newRow("layer count lies high") << patched(layersAt + 8, 4) << "says 4 layers but holds 3";
+    QTest::newRow("layer count lies low") << patched(layersAt + 8, 1) << "more layers";
+    QTest::newRow("layer count negative") << patched(layersAt + 8, -1) << "no valid count";
+    QTest::newRow("canvas negative") << patched(25, -9) << "canvas size";
+    QTest::newRow("canvas absurd") << patched(25, 40000) << "canvas size";
+    QTest::newRow("canvas too many pixels") << patched(25, 30000).replace(29, 4, Bytes::I(30000)) << "canvas size";
+    QTest::newRow("kind unknown") << patched(layersAt + 28, 7) << "unknown kind";
+
+    QByteArray garbage = good;
+    for (int i = 0; i < pngLength; ++i)
+        garbage[pngAt + 8 + i] = char(i * 37);
+    QTest::newRow("png garbage") << garbage << "not a readable PNG";
+    QByteArray cut = good;
+    // Keep the header, damage the compressed data.
+    for (int i = 60; i < pngLength - 20; ++i)
+        cut[pngAt + 8 + i] = char(0xA5 ^ i);
+    QTest::newRow("png damaged data") << cut << "pixels of layer 1";
+
+    auto header = [](Bytes &f) {
+        f.b = QByteArray::fromHex("0DD03713");
+        f.rec(1000, "0.55b");
+    };
+    Bytes rasterLayer;
+    rasterLayer.rec(4001, Bytes::I(0));
+    rasterLayer.rec(4008, png100(cqtest::patternImage(2, 2, 1)));
+    Bytes layers;
+    layers.i32(1);
+    layers.rec(4000, rasterLayer.b);
+    Bytes noPaths;
+    noPaths.i32(0);
+
+    Bytes before;
+    header(before);
+    before.rec(3000, layers.b);
+    before.rec(2000, Bytes::I(2) + Bytes::I(2));
+    before.rec(5000, noPaths.b);
+    QTest::newRow("layer before canvas") << before.b << "before the canvas";
+
+    Bytes noKindLayer;
+    noKindLayer.rec(4002, "nameless");
+    Bytes noKindList;
+    noKindList.i32(1);
+    noKindList.rec(4000, noKindLayer.b);
+    Bytes noKind;
+    header(noKind);
+    noKind.rec(2000, Bytes::I(2) + Bytes::I(2));
+    noKind.rec(3000, noKindList.b);
+    noKind.rec(5000, noPaths.b);
+    QTest::newRow("layer without kind") << noKind.b << "does not say what kind";
+
+    Bytes stray;
+    header(stray);
+    stray.rec(2000, Bytes::I(2) + Bytes::I(2));
+    stray.rec(4000, rasterLayer.b);
+    QTest::newRow("layer outside list") << stray.b << "outside the layer list";
+
+    Bytes valid;
+    header(valid);
+    valid.rec(2000, Bytes::I(2) + Bytes::I(2));
+    valid.rec(9999, "future record");
+    valid.rec(3000, layers.b);
+    valid.rec(5000, noPaths.b);
+    QTest::newRow("unknown tag is skipped") << valid.b << QString();
+}
+
+void TestDocumentFile::badFiles()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, reason);
+    DocumentData data;
+    QString error;
+    const bool bParsed = DocumentFile::Parse(bytes, &data, &error);
+    if (reason.isEmpty()) {
+        QVERIFY2(bParsed, qPrintable(error));
+        return;
+    }
+    QVERIFY(!bParsed);
+    QVERIFY2(error.contains(reason), qPrintable(error));
+    QVERIFY(data.layers.isEmpty());
+
+    // Through the file level as well: nothing is built.
+    const QString path = QDir::temp().filePath(QStringLiteral("bad.cq"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+    file.close();
+    error.clear();
+    QVERIFY(!DocumentFile::Load(path, nullptr, &error));
+    QVERIFY(!error.isEmpty());
+}
+
+void TestDocumentFile::oversizeImageRefusedBeforeDecoding()
+{
+    // A tiny PNG whose header claims 20000 x 20000 (CRC fixed up so the
+    // header itself is valid): refused by its size, never allocated.
+    QByteArray png = png100(cqtest::patternImage(2, 2, 5));
+    QByteArray ihdr = png.mid(12, 17);
+    qToBigEndian(qint32(20000), ihdr.data() + 4);
+    qToBigEndian(qint32(20000), ihdr.data() + 8);
+    png.replace(12, 17, ihdr);
+    char crc[4];
+    qToBigEndian(crc32(ihdr), crc);
+    png.replace(29, 4, QByteArray(crc, 4));
+
+    Bytes layer;
+    layer.rec(4001, Bytes::I(0));
+    layer.rec(4008, png);
+    Bytes layers;
+    layers.i32(1);
+    layers.rec(4000, layer.b);
+    Bytes noPaths;
+    noPaths.i32(0);
+    Bytes f;
+    f.b = QByteArray::fromHex("0DD03713");
+    f.rec(2000, Bytes::I(8) + Bytes::I(8));
+    f.rec(3000, layers.b);
+    f.rec(5000, noPaths.b);
+    DocumentData data;
+    QString error;
+    QVERIFY(!DocumentFile::Parse(f.b, &data, &error));
+    QVERIFY2(error.contains(QStringLiteral("too large")), qPrintable(error));
+}
+
+void TestDocumentFile::fuzzRegressions()
+{
+    const QDir dir(dataDir());
+    const QStringList files = dir.entryList(QDir::Files);
+    QVERIFY2(!files.isEmpty(), qPrintable(dir.path()));
+    for (const QString &name : files) {
+        QFile file(dir.filePath(name));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        DocumentData data;
+        QString error;
+        // Each of these once crashed or misbehaved; now each parses or is
+        // refused with a reason.
+        if (!DocumentFile::Parse(file.readAll(), &data, &error))
+            QVERIFY2(!error.isEmpty(), qPrintable(name));
+    }
+}
+
+void TestDocumentFile::interruptedSaveKeepsOldFile()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("keep.cq"));
+    ChildWindow window(nullptr, QSize(8, 8));
+    addRaster(&window, cqtest::patternImage(8, 8, 9));
+    QString error;
+    QVERIFY2(DocumentFile::Save(path, &window, &error), qPrintable(error));
+    QFile before(path);
+    QVERIFY(before.open(QIODevice::ReadOnly));
+    const QByteArray old = before.readAll();
+    before.close();
+
+    // A much larger document, written under a file-size limit that stops it
+    // half-way (EFBIG rather than a signal).
+    ChildWindow bigger(nullptr, QSize(300, 300));
+    addRaster(&bigger, cqtest::patternImage(300, 300, 10));
+    struct rlimit saved;
+    QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit limited = saved;
+    limited.rlim_cur = 64 * 1024;
+    QCOMPARE(setrlimit(RLIMIT_FSIZE, &limited), 0);
+    error.clear();
+    const bool bSaved = DocumentFile::Save(path, &bigger, &error);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previousHandler);
+    QVERIFY(!bSaved);
+    QVERIFY(!error.isEmpty());
+
+    QFile after(path);
+    QVERIFY(after.open(QIODevice::ReadOnly));
+    QCOMPARE(after.readAll(), old);
+    // No temporary file is left behind either.
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList({"keep.cq"}));
+
+    // A folder that does not exist: refused, with a reason.
+    error.clear();
+    QVERIFY(!DocumentFile::Save(dir.filePath(QStringLiteral("missing/x.cq")), &window, &error));
+    QVERIFY(!error.isEmpty());
+}
+
+void TestDocumentFile::cqtoolInspectAndConvert()
+{
+    const QString tool = QString::fromLocal8Bit(qgetenv("CQ_BINARY_DIR")) + QStringLiteral("/cqtool");
+    QVERIFY2(QFile::exists(tool), qPrintable(tool));
+    QTemporaryDir dir;
+    const QString doc = dir.filePath(QStringLiteral("sample.cq"));
+    {
+        QFile f(doc);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(sampleFile());
+    }
+    auto run = [&tool](const QStringList &args, QByteArray *pOut, QByteArray *pErr) {
+        QProcess p;
+        p.start(tool, args);
+        p.waitForFinished(60000);
+        *pOut = p.readAllStandardOutput();
+        *pErr = p.readAllStandardError();
+        return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    };
+    QByteArray out, err;
+    QCOMPARE(run({"inspect", doc}, &out, &err), 0);
+    const QList<QByteArray> lines = out.split('\n');
+    QVERIFY2(lines.contains("canvas 9 x 7"), out.constData());
+    QVERIFY2(lines.contains("layers 3"), out.constData());
+    QVERIFY2(out.contains("layer 1: raster \"Back\" blend Normal (0) opacity 1 visible z 0 pos 0,0 size 9 x 7"),
+             out.constData());
+    QVERIFY2(out.contains("layer 2: raster \"New Layer\" blend Normal (0) opacity 1 visible z 1 pos 2,1 size 5 x 3"),
+             out.constData());
+    QVERIFY2(out.contains("layer 3: text \"New Layer\""), out.constData());
+    QVERIFY2(out.contains("paths 1\npath 1: \"P\" start 1,1 points 1"), out.constData());
+
+    // .cq to .cq writes what Save writes.
+    const QString copy = dir.filePath(QStringLiteral("copy.cq"));
+    QCOMPARE(run({"convert", doc, copy}, &out, &err), 0);
+    QFile a(doc), b(copy);
+    QVERIFY(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
+    QCOMPARE(b.readAll().toHex(), a.readAll().toHex());
+
+    // .cq to .png is the flattened document as export draws it.
+    const QString flat = dir.filePath(QStringLiteral("flat.png"));
+    QCOMPARE(run({"convert", doc, flat}, &out, &err), 0);
+    DocumentData data;
+    QString error;
+    QVERIFY(DocumentFile::Parse(sampleFile(), &data, &error));
+    std::unique_ptr<ChildWindow> window(DocumentFile::BuildWindow(data, nullptr));
+    QImage expected(9, 7, QImage::Format_ARGB32);
+    expected.fill(Qt::transparent);
+    {
+        QPainter painter(&expected);
+        window->RenderTo(&painter);
+    }
+    QCOMPARE(cqtest::differingPixels(QImage(flat).convertToFormat(QImage::Format_ARGB32), expected), 0);
+
+    // An image becomes a one-layer document named after the file.
+    const QString image = dir.filePath(QStringLiteral("pic.png"));
+    QVERIFY(cqtest::patternImage(6, 5, 3).save(image));
+    const QString fromImage = dir.filePath(QStringLiteral("pic.cq"));
+    QCOMPARE(run({"convert", image, fromImage}, &out, &err), 0);
+    QCOMPARE(run({"inspect", fromImage}, &out, &err), 0);
+    QVERIFY2(out.contains("layers 1\nlayer 1: raster \"pic.png\""), out.constData());
+
+    // Failures: one line on stderr, non-zero exit.
+    QFile bad(dir.filePath(QStringLiteral("bad.cq")));
+    QVERIFY(bad.open(QIODevice::WriteOnly));
+    bad.write(sampleFile().left(50));
+    bad.close();
+    for (const QStringList &args : {QStringList{"inspect", bad.fileName()}, QStringList{"convert", bad.fileName(), flat},
+                                    QStringList{"convert", doc, dir.filePath("no/such/dir.png")},
+                                    QStringList{"inspect", dir.filePath("missing.cq")}}) {
+        QVERIFY(run(args, &out, &err) != 0);
+        QVERIFY2(err.endsWith('\n') && err.count('\n') == 1, err.constData());
+        QVERIFY(out.isEmpty());
+    }
+}
+
+QTEST_MAIN(TestDocumentFile)
+#include "tst_documentfile.moc"
