@@ -1,6 +1,7 @@
 #include "Chromaquill.h"
 
 #include "ChildWindow.h"
+#include "ImageFile.h"
 #include "DocumentFile.h"
 #include "ExportPreviewDlg.h"
 #include "MainWindow.h"
@@ -42,12 +43,9 @@ void Chromaquill::ReportFileError(const QString &path, const QString &reason)
 
 QString Chromaquill::ImageReadError(const QString &path)
 {
-    if (!QFileInfo::exists(path))
-        return QStringLiteral("The file does not exist.");
-    QImageReader reader(path);
-    reader.setDecideFormatFromContent(true);
-    if (reader.read().isNull())
-        return QStringLiteral("The image could not be read: %1.").arg(reader.errorString());
+    QString error;
+    if (ImageFile::Read(path, &error).isNull())
+        return error;
     return QStringLiteral("The image could not be read.");
 }
 

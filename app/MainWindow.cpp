@@ -10,6 +10,7 @@
 #include "CreateLayerCmd.h"
 #include "CropSelectionCmd.h"
 #include "FlattenImageCmd.h"
+#include "ImageFile.h"
 #include "ImageFlipCmd.h"
 #include "ImageResizeDlg.h"
 #include "ImageRotateCmd.h"
@@ -294,9 +295,7 @@ double MainWindow::ZoomToFit(const QSize &canvas, const QSize &window)
 
 bool MainWindow::OpenImageAsDocument(const QString &path)
 {
-    QImageReader reader(path);
-    reader.setDecideFormatFromContent(true);
-    QImage image = reader.read();
+    const QImage image = ImageFile::Read(path);
     if (image.isNull())
         return false;
     auto *pWindow = new ChildWindow(this, image.size());

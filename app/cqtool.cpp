@@ -2,12 +2,12 @@
 #include "ChildWindow.h"
 #include "Chromaquill.h"
 #include "DocumentFile.h"
+#include "ImageFile.h"
 #include "LayerDlg.h"
 #include "OpenCLReport.h"
 
 #include <QApplication>
 #include <QFileInfo>
-#include <QImageReader>
 #include <QPainter>
 #include <QStringList>
 
@@ -116,15 +116,9 @@ int runConvert(const QStringList &args)
         if (!DocumentFile::ReadFile(in, &data, &error))
             return fail(QStringLiteral("%1: %2").arg(in, error));
     } else {
-        QImageReader reader(in);
-        reader.setDecideFormatFromContent(true);
-        const QSize size = reader.size();
-        if (size.isValid() && (size.width() > DocumentFile::kMaxSide || size.height() > DocumentFile::kMaxSide
-                               || qint64(size.width()) * size.height() > DocumentFile::kMaxDocumentPixels))
-            return fail(QStringLiteral("%1: the image is too large (%2 x %3)").arg(in).arg(size.width()).arg(size.height()));
-        const QImage image = reader.read();
+        const QImage image = ImageFile::Read(in, &error);
         if (image.isNull())
-            return fail(QStringLiteral("%1: %2").arg(in, reader.errorString()));
+            return fail(QStringLiteral("%1: %2").arg(in, error));
         data = DocumentFile::FromImage(image, QFileInfo(in).fileName());
     }
     ChildWindow *pWindow = DocumentFile::BuildWindow(data, nullptr);

@@ -4,6 +4,7 @@
 #include "CreateLayerCmd.h"
 #include "Feather.h"
 #include "GraphicsScene.h"
+#include "ImageFile.h"
 #include "GraphicsView.h"
 #include "LayerDlg.h"
 #include "LayerSnapshotCmd.h"
@@ -245,9 +246,10 @@ void ChildWindow::ScaleImage(const QSize &size)
 
 bool ChildWindow::LoadImageAsLayer(const QString &fileName)
 {
-    QPixmap pixmap;
-    if (!pixmap.load(fileName))
+    const QImage loaded = ImageFile::Read(fileName);
+    if (loaded.isNull())
         return false;
+    const QPixmap pixmap = QPixmap::fromImage(loaded);
     if (pixmap.width() > m_canvasSize.width() || pixmap.height() > m_canvasSize.height()) {
         QWidget *pParent = MainWindow::existing();
         if (QMessageBox::question(pParent, QStringLiteral("Resize?"),

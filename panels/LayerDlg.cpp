@@ -121,6 +121,7 @@ void LayerDlg::AddLayer(Layer *pLayer)
     // A layer restored as hidden shows an unchecked box, so the panel never
     // claims a layer is visible when it is not.
     pItem->setCheckState(pLayer->isVisible() ? Qt::Checked : Qt::Unchecked);
+    pItem->setData(int(pItem->checkState()), kCheckRole);
     pItem->setData(QVariant::fromValue(static_cast<void *>(pLayer)), kLayerRole);
     QPixmap thumbnail;
     if (pLayer->kind() == Layer::Text)
@@ -327,10 +328,16 @@ void LayerDlg::ItemChanged(QStandardItem *pItem)
     Layer *pLayer = layerOf(pItem);
     if (!pLayer)
         return;
-    if (pItem->checkState() == Qt::Checked)
-        pLayer->setVisible(true);
-    else if (pItem->checkState() == Qt::Unchecked)
-        pLayer->setVisible(false);
+    // Only a change of the box itself shows or hides the layer: renaming a
+    // row or refreshing its thumbnail must not undo a hide made elsewhere.
+    const int checkState = pItem->checkState();
+    if (checkState != pItem->data(kCheckRole).toInt()) {
+        pItem->setData(checkState, kCheckRole);
+        if (checkState == Qt::Checked)
+            pLayer->setVisible(true);
+        else if (checkState == Qt::Unchecked)
+            pLayer->setVisible(false);
+    }
     if (pItem->text() != pLayer->name())
         Push(new RenameLayerCmd(pLayer, pItem, pLayer->name(), pItem->text()));
 }

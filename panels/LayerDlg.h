@@ -19,6 +19,8 @@ class LayerDlg : public QDockWidget {
 public:
     static constexpr int kOpacityMaximum = 100;
     static constexpr int kLayerRole = Qt::UserRole + 1;
+    // The check state the row last applied to its layer.
+    static constexpr int kCheckRole = Qt::UserRole + 2;
 
     static LayerDlg *instance();
     ~LayerDlg() override;
