@@ -18,15 +18,15 @@ namespace {
 constexpr qint64 MiB = 1024 * 1024;
 constexpr int Side = 4096;
 
-// A layer the way a pixmap item holds it: the snapshot is the pixmap turned
-// back into a non-premultiplied image.
+// A layer the way the raster layer holds it: the snapshot is the pixmap's own
+// premultiplied image, shared rather than converted.
 class PixmapTarget : public ScratchTarget
 {
 public:
     explicit PixmapTarget(const QImage &image) : m_pixmap(QPixmap::fromImage(image)) {}
     QImage ScratchImage() const override
     {
-        return m_pixmap.toImage().convertToFormat(QImage::Format_ARGB32);
+        return m_pixmap.toImage();
     }
     QPointF ScratchPosition() const override { return {}; }
     void ScratchRestore(const QImage &image, const QPointF &) override
