@@ -26,6 +26,7 @@
 class TestMainWindow : public QObject {
     Q_OBJECT
     MainWindow *m_pMain = nullptr;
+    QTemporaryDir m_scratch;
 
     // A document as start-up makes it: one raster layer, history index 1.
     ChildWindow *newDocument(const QSize &size)
@@ -50,8 +51,7 @@ private Q_SLOTS:
     void initTestCase()
     {
         cqtest::isolateSettings();
-        QTemporaryDir *pScratch = new QTemporaryDir;
-        ScratchDB::instance()->Init(pScratch->path(), ScratchDB::DefaultMemoryLimit);
+        ScratchDB::instance()->Init(m_scratch.path(), ScratchDB::DefaultMemoryLimit);
         m_pMain = MainWindow::instance();
         QVERIFY(m_pMain->clContext().isCreated());
         m_pMain->resize(1000, 800);
