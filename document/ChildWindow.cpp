@@ -69,6 +69,15 @@ ChildWindow::ChildWindow(QWidget *pParent, const QSize &canvasSize)
     m_pScrollArea->setWidget(m_pView);
     m_pScrollArea->setAlignment(Qt::AlignCenter);
     m_pScrollArea->setFrameShape(QFrame::NoFrame);
+    // Scroll bars that belong on the dark canvas background.
+    m_pScrollArea->setStyleSheet(QStringLiteral(
+        "QScrollBar { background: rgb(35, 35, 35); border: none; }"
+        "QScrollBar:horizontal { height: 12px; } QScrollBar:vertical { width: 12px; }"
+        "QScrollBar::handle { background: rgb(95, 95, 110); border-radius: 4px; margin: 2px; }"
+        "QScrollBar::handle:hover { background: rgb(130, 130, 170); }"
+        "QScrollBar::handle:horizontal { min-width: 24px; } QScrollBar::handle:vertical { min-height: 24px; }"
+        "QScrollBar::add-line, QScrollBar::sub-line { width: 0px; height: 0px; }"
+        "QScrollBar::add-page, QScrollBar::sub-page { background: none; }"));
     m_pUi->gridLayout->addWidget(m_pScrollArea, 0, 0);
 
     m_pOverlayScene = new QGraphicsScene(this);
