@@ -64,8 +64,12 @@ void GraphicsScene::WatchText(QObject *pTextItem)
 {
     const QList<QObject *> children = pTextItem->children();
     for (QObject *pChild : children)
-        if (pChild->metaObject()->indexOfSignal("updateRequest(QRectF)") >= 0)
+        if (pChild->metaObject()->indexOfSignal("updateRequest(QRectF)") >= 0) {
             connect(pChild, SIGNAL(updateRequest(QRectF)), this, SLOT(TextChanged()), Qt::UniqueConnection);
+            // Growing text reports its new size after the repaint request.
+            connect(pChild, SIGNAL(documentSizeChanged(QSizeF)), this, SLOT(TextChanged()),
+                    Qt::UniqueConnection);
+        }
 }
 
 void GraphicsScene::TextChanged()

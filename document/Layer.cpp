@@ -40,16 +40,20 @@ void Layer::InvalidateArea(const QRectF &area)
     pScene->Invalidate(pItem->mapRectToScene(r.adjusted(-1, -1, 1, 1)));
 }
 
-void Layer::LayerItemChange(QGraphicsItem::GraphicsItemChange change)
+void Layer::LayerItemChange(QGraphicsItem::GraphicsItemChange change, const QVariant &value)
 {
     switch (change) {
+    case QGraphicsItem::ItemVisibleChange:
+        // The scene also sends this, unchanged, when it polishes a new item.
+        if (value.toBool() != item()->isVisible())
+            InvalidateArea();
+        break;
     case QGraphicsItem::ItemPositionChange:
     case QGraphicsItem::ItemPositionHasChanged:
     case QGraphicsItem::ItemTransformChange:
     case QGraphicsItem::ItemTransformHasChanged:
     case QGraphicsItem::ItemZValueHasChanged:
     case QGraphicsItem::ItemOpacityHasChanged:
-    case QGraphicsItem::ItemVisibleHasChanged:
     case QGraphicsItem::ItemSceneChange: // still in the old scene
     case QGraphicsItem::ItemSceneHasChanged:
         InvalidateArea();

@@ -63,7 +63,7 @@ protected:
     // Called by the concrete items for every item change, before and after
     // the change: moves, stacking, opacity, visibility and scene changes
     // alter the composed picture.
-    void LayerItemChange(QGraphicsItem::GraphicsItemChange change);
+    void LayerItemChange(QGraphicsItem::GraphicsItemChange change, const QVariant &value);
 
 private:
     int m_iKind;

@@ -61,7 +61,7 @@ void PixmapLayer::setPixmap(const QPixmap &pixmap)
 
 QVariant PixmapLayer::itemChange(GraphicsItemChange change, const QVariant &value)
 {
-    LayerItemChange(change);
+    LayerItemChange(change, value);
     return QGraphicsPixmapItem::itemChange(change, value);
 }
 

@@ -63,7 +63,7 @@ void TextLayer::TextChanged()
 
 QVariant TextLayer::itemChange(GraphicsItemChange change, const QVariant &value)
 {
-    LayerItemChange(change);
+    LayerItemChange(change, value);
     if (change == ItemSceneHasChanged)
         if (auto *pScene = qobject_cast<GraphicsScene *>(scene()))
             pScene->WatchText(this);
