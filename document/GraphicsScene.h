@@ -1,17 +1,65 @@
 #pragma once
 #include <QGraphicsScene>
+#include <QImage>
 #include <QPixmap>
+#include <QRegion>
+
+class QGraphicsItem;
 
 // The document's scene: draws the transparency checkerboard under the layers.
+//
+// Blending a deep stack is slow (the toolkit's generic composition modes cost
+// many milliseconds a layer), so the scene keeps the checkerboard and every
+// shown layer composed into one image and only composes again what was
+// invalidated. Layers report their changes through Invalidate(); while the
+// scene draws, they paint themselves only where the composed image does not
+// reach (see LayerArea()).
 class GraphicsScene : public QGraphicsScene {
     Q_OBJECT
 public:
     explicit GraphicsScene(QObject *pParent = nullptr);
 
+    // The composed picture is out of date in this area (scene coordinates);
+    // views repaint it.
+    void Invalidate(const QRectF &area);
+    void InvalidateAll();
+
+    // What a layer item still has to paint itself of the area it was asked
+    // for (item coordinates). Outside the scene's own drawing pass, that is
+    // all of it; while the scene draws on pPainter, only what the composed
+    // image leaves out.
+    static QRegion LayerArea(const QGraphicsItem *pItem, const QPainter *pPainter, const QRect &wanted);
+
+    // Text items report their changes (typing, cursor, selection, layout)
+    // through their text control; the scene passes them on to the layer.
+    void WatchText(QObject *pTextItem);
+
+    // What is currently up to date (scene coordinates).
+    QRegion ValidRegion() const { return m_valid.translated(m_cacheRect.topLeft()); }
+
+private Q_SLOTS:
+    void TextChanged();
+
 protected:
     void drawBackground(QPainter *pPainter, const QRectF &rect) override;
+    void drawForeground(QPainter *pPainter, const QRectF &rect) override;
     void wheelEvent(QGraphicsSceneWheelEvent *pEvent) override;
 
 private:
+    QRectF CheckerRect() const;
+    void DrawChecker(QPainter *pPainter, const QRectF &checker);
+    void FillChecker(QPainter *pPainter, const QRectF &checker) const;
+    // Brings the composed image up to date in area (scene coordinates).
+    void Compose(const QRect &area);
+    void UpdateCacheRect();
+
     QPixmap m_tile;
+    QImage m_tileImage;
+    QImage m_cache;
+    QRect m_cacheRect;
+    QPointF m_checkerOrigin;
+    QRegion m_valid; // cache coordinates
+    // The painter of the drawing pass in progress, if any.
+    const QPainter *m_pDrawing = nullptr;
+    const QPaintDevice *m_pDrawingDevice = nullptr;
 };

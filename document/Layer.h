@@ -1,9 +1,9 @@
 #pragma once
+#include <QGraphicsItem>
 #include <QPointF>
 #include <QRectF>
 #include <QString>
 
-class QGraphicsItem;
 class QGraphicsScene;
 class ChildWindow;
 
@@ -42,7 +42,7 @@ public:
     int opacityValue() const { return m_iOpacityValue; }
     void setOpacityValue(int iValue) { m_iOpacityValue = iValue; }
     int blendingMode() const { return m_iBlendingMode; }
-    void setBlendingMode(int iMode) { m_iBlendingMode = iMode; }
+    void setBlendingMode(int iMode);
     bool isDeleted() const { return m_bDeleted; }
     int currentSnapshotId() const { return m_iSnapshotId; }
     void setCurrentSnapshotId(int iId) { m_iSnapshotId = iId; }
@@ -57,6 +57,13 @@ public:
 
 protected:
     QGraphicsScene *homeScene() const;
+    // Tells the scene that the picture changed where this layer draws: in
+    // area (item coordinates), or everywhere the layer reaches by default.
+    void InvalidateArea(const QRectF &area = QRectF());
+    // Called by the concrete items for every item change, before and after
+    // the change: moves, stacking, opacity, visibility and scene changes
+    // alter the composed picture.
+    void LayerItemChange(QGraphicsItem::GraphicsItemChange change, const QVariant &value);
 
 private:
     int m_iKind;

@@ -1,5 +1,6 @@
 #include "PixmapLayer.h"
 
+#include "GraphicsScene.h"
 #include "LayerDlg.h"
 
 #include <QGraphicsScene>
@@ -14,6 +15,7 @@ PixmapLayer::PixmapLayer(QGraphicsScene *pScene, int iWidth, int iHeight)
     m_image = QPixmap(qMax(1, iWidth), qMax(1, iHeight));
     m_image.fill(Qt::transparent);
     QGraphicsPixmapItem::setPixmap(m_image);
+    setFlag(QGraphicsItem::ItemSendsGeometryChanges, true);
     if (pScene)
         pScene->addItem(this);
 }
@@ -36,21 +38,31 @@ QRectF PixmapLayer::boundingRect() const
 void PixmapLayer::update(const QRectF &area)
 {
     m_bChanged = true;
+    InvalidateArea(area);
     QGraphicsPixmapItem::update(area.intersected(boundingRect()));
 }
 
 void PixmapLayer::update()
 {
     m_bChanged = true;
+    InvalidateArea();
     QGraphicsPixmapItem::update();
 }
 
 void PixmapLayer::setPixmap(const QPixmap &pixmap)
 {
+    InvalidateArea();
     if (pixmap.size() != m_image.size())
         prepareGeometryChange();
     m_image = pixmap;
     QGraphicsPixmapItem::setPixmap(pixmap);
+    InvalidateArea();
+}
+
+QVariant PixmapLayer::itemChange(GraphicsItemChange change, const QVariant &value)
+{
+    LayerItemChange(change, value);
+    return QGraphicsPixmapItem::itemChange(change, value);
 }
 
 bool PixmapLayer::AnchorOffset(const QSize &oldSize, const QSize &newSize, int iAnchor, QPoint *pOffset)
@@ -110,17 +122,43 @@ void PixmapLayer::Crop(const QRegion &region, const QPixmap &source)
     update();
 }
 
+static void drawPart(QPainter *pPainter, const QRect &r, const QPixmap &pixels)
+{
+    pPainter->drawPixmap(r, pixels, r);
+}
+
+static void drawPart(QPainter *pPainter, const QRect &r, const QImage &pixels)
+{
+    pPainter->drawImage(r, pixels, r);
+}
+
+template <typename Pixels>
+static void paintLayer(QPainter *pPainter, const QRegion &area, const Pixels &pixels, int iMode, qreal dOpacity)
+{
+    pPainter->setCompositionMode(QPainter::CompositionMode(iMode));
+    pPainter->setOpacity(dOpacity);
+    for (const QRect &r : area) {
+        const QRect part = r.intersected(pixels.rect());
+        if (!part.isEmpty())
+            drawPart(pPainter, part, pixels);
+    }
+}
+
 void PixmapLayer::paint(QPainter *pPainter, const QStyleOptionGraphicsItem *pOption, QWidget *)
 {
     // Layer styles hook in here once they exist; until then a layer is its image.
-    pPainter->setCompositionMode(QPainter::CompositionMode(blendingMode()));
-    pPainter->setOpacity(opacity());
     // The bounding rectangle stops one pixel short of the image; grow the
     // exposed part back so the last row and column are drawn too.
-    const QRect exposed = pOption->exposedRect.toAlignedRect().adjusted(0, 0, 1, 1).intersected(m_image.rect());
-    if (!exposed.isEmpty())
-        pPainter->drawPixmap(exposed, m_image, exposed);
+    const QRect exposed = pOption->exposedRect.toAlignedRect().adjusted(0, 0, 1, 1);
+    // While the scene draws, it has composed most of the layer already.
+    paintLayer(pPainter, GraphicsScene::LayerArea(this, pPainter, exposed), m_image, blendingMode(), opacity());
     m_bChanged = false;
+}
+
+void PixmapLayer::PaintPixels(QPainter *pPainter, const QRect &exposed, const QImage &pixels, int iMode,
+                              qreal dOpacity)
+{
+    paintLayer(pPainter, QRegion(exposed), pixels, iMode, dOpacity);
 }
 
 // The premultiplied pixels the pixmap already holds: a shallow copy, so taking

@@ -44,12 +44,17 @@ public:
     static bool AnchorOffset(const QSize &oldSize, const QSize &newSize, int iAnchor, QPoint *pOffset);
 
     void paint(QPainter *pPainter, const QStyleOptionGraphicsItem *pOption, QWidget *pWidget) override;
+    // What paint() does, for pixels taken from a layer: the scene's
+    // composition uses it on any thread.
+    static void PaintPixels(QPainter *pPainter, const QRect &exposed, const QImage &pixels, int iMode,
+                            qreal dOpacity);
 
     QImage ScratchImage() const override;
     QPointF ScratchPosition() const override { return pos(); }
     void ScratchRestore(const QImage &image, const QPointF &pos) override;
 
 protected:
+    QVariant itemChange(GraphicsItemChange change, const QVariant &value) override;
     void wheelEvent(QGraphicsSceneWheelEvent *pEvent) override;
 
 private:

@@ -1,6 +1,7 @@
 #include "TextLayer.h"
 
 #include "ChildWindow.h"
+#include "GraphicsScene.h"
 #include "LayerDlg.h"
 #include "TextEditCmd.h"
 #include "UndoDlg.h"
@@ -8,6 +9,7 @@
 #include <QGraphicsScene>
 #include <QPainter>
 #include <QRegion>
+#include <QStyleOptionGraphicsItem>
 #include <QTextCharFormat>
 #include <QTextDocument>
 
@@ -15,6 +17,7 @@ TextLayer::TextLayer(QGraphicsScene *pScene)
     : Layer(Text)
 {
     setTextInteractionFlags(Qt::TextEditorInteraction);
+    setFlag(QGraphicsItem::ItemSendsGeometryChanges, true);
     if (pScene)
         pScene->addItem(this);
 }
@@ -36,13 +39,35 @@ QRectF TextLayer::boundingRect() const
 void TextLayer::update(const QRectF &area)
 {
     m_bChanged = true;
+    InvalidateArea(area.intersected(boundingRect()));
     QGraphicsTextItem::update(area.intersected(boundingRect()));
 }
 
 void TextLayer::update()
 {
     m_bChanged = true;
+    TextChanged();
     QGraphicsTextItem::update();
+}
+
+void TextLayer::TextChanged()
+{
+    auto *pScene = qobject_cast<GraphicsScene *>(scene());
+    if (!pScene)
+        return;
+    if (!m_lastSceneRect.isEmpty())
+        pScene->Invalidate(m_lastSceneRect);
+    InvalidateArea();
+    m_lastSceneRect = mapRectToScene(boundingRect().adjusted(-1, -1, 1, 1));
+}
+
+QVariant TextLayer::itemChange(GraphicsItemChange change, const QVariant &value)
+{
+    LayerItemChange(change, value);
+    if (change == ItemSceneHasChanged)
+        if (auto *pScene = qobject_cast<GraphicsScene *>(scene()))
+            pScene->WatchText(this);
+    return QGraphicsTextItem::itemChange(change, value);
 }
 
 void TextLayer::SetEditMode(bool bEdit)
@@ -124,11 +149,24 @@ void TextLayer::Crop(const QRegion &region)
 
 void TextLayer::paint(QPainter *pPainter, const QStyleOptionGraphicsItem *pOption, QWidget *pWidget)
 {
+    // While the scene draws, it has composed the text already, except
+    // perhaps at the canvas edge.
+    const QRect wanted = pOption->exposedRect.toAlignedRect().adjusted(-1, -1, 1, 1);
+    const QRegion area = GraphicsScene::LayerArea(this, pPainter, wanted);
+    if (area.isEmpty())
+        return;
+    const bool bClip = area != QRegion(wanted);
+    if (bClip) {
+        pPainter->save();
+        pPainter->setClipRegion(area, Qt::IntersectClip);
+    }
     if (m_styledBounds.isValid())
         pPainter->translate(m_styledBounds.topLeft());
     pPainter->setOpacity(opacity());
     pPainter->setCompositionMode(QPainter::CompositionMode(blendingMode()));
     QGraphicsTextItem::paint(pPainter, pOption, pWidget);
+    if (bClip)
+        pPainter->restore();
     m_bChanged = false;
 }
 

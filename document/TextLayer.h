@@ -36,9 +36,13 @@ public:
     void Crop(const QRegion &region);
     bool followsText() const { return m_bFollowsText; }
 
+    // The text's look changed: invalidates where it was and where it is.
+    void TextChanged();
+
     void paint(QPainter *pPainter, const QStyleOptionGraphicsItem *pOption, QWidget *pWidget) override;
 
 protected:
+    QVariant itemChange(GraphicsItemChange change, const QVariant &value) override;
     void keyPressEvent(QKeyEvent *pEvent) override;
     void focusInEvent(QFocusEvent *) override {}
     void focusOutEvent(QFocusEvent *) override {}
@@ -51,4 +55,6 @@ private:
     bool m_bFollowsText = true;
     QRectF m_styledBounds;
     QPixmap m_composed;
+    // Where the text was last drawn (scene coordinates), to clear it when it shrinks.
+    QRectF m_lastSceneRect;
 };
