@@ -1,4 +1,5 @@
 #include "DocumentFile.h"
+#include "PngEncoder.h"
 
 #include "ChildWindow.h"
 #include "Layer.h"
@@ -682,13 +683,7 @@ bool DocumentFile::Parse(const QByteArray &bytes, DocumentData *pData, QString *
 
 QByteArray DocumentFile::EncodePng(const QImage &image)
 {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, "png");
-    writer.setQuality(100);
-    writer.write(image.format() == QImage::Format_ARGB32 ? image : image.convertToFormat(QImage::Format_ARGB32));
-    return bytes;
+    return PngEncoder::Encode(image);
 }
 
 QList<QByteArray> DocumentFile::EncodePngs(const QList<QImage> &images)

@@ -1,4 +1,5 @@
 #include "ScratchDB.h"
+#include "PngEncoder.h"
 #include "ScratchItem.h"
 #include "ScratchTarget.h"
 #include "ScratchThread.h"
@@ -335,7 +336,7 @@ bool ScratchDB::WriteImage(const QImage &image, QString &sFileName) const
     file.setAutoRemove(false);
     if (!file.open())
         return false;
-    bool bOk = image.save(&file, "PNG", 100) && file.flush();
+    bool bOk = PngEncoder::Write(image, &file) && file.flush();
     sFileName = file.fileName();
     file.close();
     bOk = bOk && file.error() == QFileDevice::NoError;

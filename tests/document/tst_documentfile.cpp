@@ -2,6 +2,7 @@
 // files that must be refused whole, atomic saving, and cqtool on top of it.
 #include "ChildWindow.h"
 #include "DocumentFile.h"
+#include "PngEncoder.h"
 #include "Layer.h"
 #include "LayerDlg.h"
 #include "Path.h"
@@ -38,15 +39,11 @@ struct Bytes {
     static QByteArray P(double a, double c) { return D(a) + D(c); }
 };
 
+// Layer pixels are stored through the project's PNG encoder, whose own bytes
+// are pinned down in tst_pngencoder.
 QByteArray png100(const QImage &image)
 {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, "png");
-    writer.setQuality(100);
-    writer.write(image.convertToFormat(QImage::Format_ARGB32));
-    return bytes;
+    return PngEncoder::Encode(image);
 }
 
 quint32 crc32(const QByteArray &data)
