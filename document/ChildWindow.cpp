@@ -579,7 +579,7 @@ void ChildWindow::RenderTo(QPainter *pPainter)
         // What you see is what you export: hidden layers stay out.
         if (pLayer->isDeleted() || !pLayer->isVisible())
             continue;
-        pLayer->update();
+        pLayer->MarkChanged();
         const QPointF position = pLayer->pos();
         pPainter->resetTransform();
         pPainter->save();

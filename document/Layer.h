@@ -30,6 +30,9 @@ public:
     virtual bool isVisible() const = 0;
     virtual void update(const QRectF &area) = 0;
     virtual void update() = 0;
+    // Asks for the styled picture to be composed again on the next draw,
+    // without repainting anything now.
+    virtual void MarkChanged() = 0;
 
     // The canvas item behind this layer.
     virtual QGraphicsItem *item() = 0;

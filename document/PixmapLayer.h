@@ -27,6 +27,7 @@ public:
     bool isVisible() const override { return QGraphicsPixmapItem::isVisible(); }
     void update(const QRectF &area) override;
     void update() override;
+    void MarkChanged() override { m_bChanged = true; }
     QGraphicsItem *item() override { return this; }
 
     virtual void setPixmap(const QPixmap &pixmap);

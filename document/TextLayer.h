@@ -26,6 +26,7 @@ public:
     bool isVisible() const override { return QGraphicsTextItem::isVisible(); }
     void update(const QRectF &area) override;
     void update() override;
+    void MarkChanged() override { m_bChanged = true; }
     QGraphicsItem *item() override { return this; }
 
     void SetEditMode(bool bEdit);
