@@ -67,6 +67,17 @@ const char kExportFilter[] =
 const char kNativeFilter[] = "Chromaquill (*.cq);;";
 const char kSizeIcon[] = "<img src=':/icons/doc_resize.png'>";
 
+// A save dialog that adds the suffix when the user types a bare name.
+QString askSavePath(const QString &caption, const char *filter, const QString &suffix)
+{
+    QFileDialog dialog(nullptr, caption, QString(), QString::fromLatin1(filter));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(suffix);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().first();
+}
+
 const char kToolBarStyle[] =
     "QLabel { color: white; margin-left: 5px; margin-right: 5px; }"
     "QToolTip, QToolTip * { color: black; }"
@@ -397,8 +408,7 @@ void MainWindow::on_action_Import_In_New_Layer_triggered()
 
 void MainWindow::SaveAs(ChildWindow *pWindow)
 {
-    const QString path = QFileDialog::getSaveFileName(nullptr, QStringLiteral("Save File"), QString(),
-                                                      QString::fromLatin1(kNativeFilter));
+    const QString path = askSavePath(QStringLiteral("Save File"), kNativeFilter, QStringLiteral("cq"));
     if (path.isEmpty())
         return;
     if (Chromaquill::SaveDocument(path, pWindow))
@@ -435,8 +445,7 @@ void MainWindow::on_action_Export_triggered()
 {
     if (!m_pCurrent)
         return;
-    const QString path = QFileDialog::getSaveFileName(nullptr, QStringLiteral("Export Image"), QString(),
-                                                      QString::fromLatin1(kExportFilter));
+    const QString path = askSavePath(QStringLiteral("Export Image"), kExportFilter, QStringLiteral("png"));
     if (!path.isEmpty())
         Chromaquill::ExportImage(path, m_pCurrent);
 }
