@@ -174,10 +174,16 @@ private:
     bool ReadReal(Span payload, int iTag, double *pValue);
     bool ReadPoint(Span payload, int iTag, QPointF *pPoint);
     static QString Text(Span payload) { const qsizetype n = payload.left(); return QString::fromLatin1(payload.Take(n), n); }
+    static QByteArray Bytes(Span payload) { const qsizetype n = payload.left(); return QByteArray(payload.Take(n), n); }
 
-    bool Layers(Span span, DocumentData *pData);
+    // Reads the records of a span one by one; stops at the first that fails.
+    template <typename F>
+    bool Records(Span span, F &&onRecord);
+    // A counted list of records tagged iRecordTag; noun names them in messages.
+    template <typename T>
+    bool List(Span span, qint32 iRecordTag, const QString &noun, QList<T> *pItems,
+              bool (Parser::*readOne)(Span, T *, int));
     bool OneLayer(Span span, LayerData *pLayer, int iIndex);
-    bool Paths(Span span, DocumentData *pData);
     bool OnePath(Span span, PathData *pPath, int iIndex);
     bool OnePoint(Span span, PathItem *pItem);
     bool DecodeImages(DocumentData *pData);
@@ -267,7 +273,7 @@ bool Parser::Run(DocumentData *pData)
                 return Fail(QStringLiteral("The layers come before the canvas size."));
             if (bLayers)
                 return Fail(QStringLiteral("The file has two layer lists."));
-            if (!Layers(payload, pData))
+            if (!List(payload, DocumentFile::LayerRecord, QStringLiteral("layer"), &pData->layers, &Parser::OneLayer))
                 return false;
             bLayers = true;
             break;
@@ -276,7 +282,7 @@ bool Parser::Run(DocumentData *pData)
         case DocumentFile::Paths:
             if (bPaths)
                 return Fail(QStringLiteral("The file has two path lists."));
-            if (!Paths(payload, pData))
+            if (!List(payload, DocumentFile::PathRecord, QStringLiteral("path"), &pData->paths, &Parser::OnePath))
                 return false;
             bPaths = true;
             break;
@@ -293,38 +299,49 @@ bool Parser::Run(DocumentData *pData)
     return DecodeImages(pData);
 }
 
-bool Parser::Layers(Span span, DocumentData *pData)
+template <typename F>
+bool Parser::Records(Span span, F &&onRecord)
 {
-    qint32 iCount = 0;
-    if (!span.Int(&iCount) || iCount < 0)
-        return Fail(QStringLiteral("The layer list has no valid count."));
     while (!span.atEnd()) {
         qint32 iTag = 0;
         Span payload(nullptr, 0, 0);
-        if (!Header(span, &iTag, &payload))
+        if (!Header(span, &iTag, &payload) || !onRecord(iTag, payload))
             return false;
-        if (iTag != DocumentFile::LayerRecord)
-            continue;
-        if (pData->layers.size() >= iCount)
-            return Fail(QStringLiteral("The layer list holds more layers than its count of %1.").arg(iCount));
-        LayerData layer;
-        if (!OneLayer(payload, &layer, int(pData->layers.size()) + 1))
-            return false;
-        pData->layers.append(std::move(layer));
     }
-    if (pData->layers.size() != iCount)
-        return Fail(QStringLiteral("The layer list says %1 layers but holds %2.").arg(iCount).arg(pData->layers.size()));
+    return true;
+}
+
+template <typename T>
+bool Parser::List(Span span, qint32 iRecordTag, const QString &noun, QList<T> *pItems,
+                  bool (Parser::*readOne)(Span, T *, int))
+{
+    const QString nouns = noun + QLatin1Char('s');
+    qint32 iCount = 0;
+    if (!span.Int(&iCount) || iCount < 0)
+        return Fail(QStringLiteral("The %1 list has no valid count.").arg(noun));
+    const bool bOk = Records(span, [&](qint32 iTag, Span payload) {
+        if (iTag != iRecordTag)
+            return true;
+        if (pItems->size() >= iCount)
+            return Fail(QStringLiteral("The %1 list holds more %2 than its count of %3.").arg(noun, nouns).arg(iCount));
+        T item;
+        if (!(this->*readOne)(payload, &item, int(pItems->size()) + 1))
+            return false;
+        pItems->append(std::move(item));
+        return true;
+    });
+    if (!bOk)
+        return false;
+    if (pItems->size() != iCount)
+        return Fail(QStringLiteral("The %1 list says %2 %3 but holds %4.")
+                        .arg(noun).arg(iCount).arg(nouns).arg(pItems->size()));
     return true;
 }
 
 bool Parser::OneLayer(Span span, LayerData *pLayer, int iIndex)
 {
     bool bPng = false;
-    while (!span.atEnd()) {
-        qint32 iTag = 0;
-        Span payload(nullptr, 0, 0);
-        if (!Header(span, &iTag, &payload))
-            return false;
+    const bool bOk = Records(span, [&](qint32 iTag, Span payload) {
         switch (iTag) {
         case DocumentFile::LayerKind: {
             qint32 iKind = 0;
@@ -333,11 +350,11 @@ bool Parser::OneLayer(Span span, LayerData *pLayer, int iIndex)
             if (iKind != Layer::Raster && iKind != Layer::Text)
                 return Fail(QStringLiteral("Layer %1 has the unknown kind %2.").arg(iIndex).arg(iKind));
             pLayer->kind = iKind;
-            break;
+            return true;
         }
         case DocumentFile::LayerName:
             pLayer->name = Text(payload);
-            break;
+            return true;
         case DocumentFile::LayerBlend: {
             qint32 iMode = 0;
             if (!ReadInt(payload, iTag, &iMode))
@@ -345,14 +362,14 @@ bool Parser::OneLayer(Span span, LayerData *pLayer, int iIndex)
             if (iMode < 0 || iMode > int(QPainter::RasterOp_NotDestination))
                 return Fail(QStringLiteral("Layer %1 has the unknown blending mode %2.").arg(iIndex).arg(iMode));
             pLayer->blendingMode = iMode;
-            break;
+            return true;
         }
         case DocumentFile::LayerOpacity:
             if (!ReadReal(payload, iTag, &pLayer->opacity))
                 return false;
             if (pLayer->opacity < 0.0 || pLayer->opacity > 1.0)
                 return Fail(QStringLiteral("Layer %1 has an opacity out of range.").arg(iIndex));
-            break;
+            return true;
         case DocumentFile::LayerVisible: {
             if (!Fixed(payload, 1, iTag))
                 return false;
@@ -360,22 +377,16 @@ bool Parser::OneLayer(Span span, LayerData *pLayer, int iIndex)
             if (c != 0 && c != 1)
                 return Fail(QStringLiteral("Layer %1 has a bad visibility flag.").arg(iIndex));
             pLayer->visible = c == 1;
-            break;
+            return true;
         }
         case DocumentFile::LayerZ:
-            if (!ReadReal(payload, iTag, &pLayer->z))
-                return false;
-            break;
+            return ReadReal(payload, iTag, &pLayer->z);
         case DocumentFile::LayerPos:
-            if (!ReadPoint(payload, iTag, &pLayer->pos))
-                return false;
-            break;
-        case DocumentFile::LayerPng: {
-            const qsizetype n = payload.left();
-            pLayer->png = QByteArray(payload.Take(n), n);
+            return ReadPoint(payload, iTag, &pLayer->pos);
+        case DocumentFile::LayerPng:
+            pLayer->png = Bytes(payload);
             bPng = true;
-            break;
-        }
+            return true;
         case DocumentFile::LayerTextColor: {
             qint32 rgba[4] = {0, 0, 0, 0};
             if (!Fixed(payload, 16, iTag))
@@ -386,20 +397,20 @@ bool Parser::OneLayer(Span span, LayerData *pLayer, int iIndex)
                     return Fail(QStringLiteral("Layer %1 has a text colour out of range.").arg(iIndex));
             }
             pLayer->textColor = QColor(rgba[0], rgba[1], rgba[2], rgba[3]);
-            break;
+            return true;
         }
         case DocumentFile::LayerHtml:
             pLayer->html = Text(payload);
-            break;
-        case DocumentFile::StyleRecord: {
-            const qsizetype n = payload.left();
-            pLayer->styleRecords.append(QByteArray(payload.Take(n), n));
-            break;
-        }
+            return true;
+        case DocumentFile::StyleRecord:
+            pLayer->styleRecords.append(Bytes(payload));
+            return true;
         default:
-            break;
+            return true;
         }
-    }
+    });
+    if (!bOk)
+        return false;
     if (pLayer->kind < 0)
         return Fail(QStringLiteral("Layer %1 does not say what kind of layer it is.").arg(iIndex));
     if (pLayer->kind == Layer::Raster && !bPng)
@@ -409,41 +420,13 @@ bool Parser::OneLayer(Span span, LayerData *pLayer, int iIndex)
     return true;
 }
 
-bool Parser::Paths(Span span, DocumentData *pData)
-{
-    qint32 iCount = 0;
-    if (!span.Int(&iCount) || iCount < 0)
-        return Fail(QStringLiteral("The path list has no valid count."));
-    while (!span.atEnd()) {
-        qint32 iTag = 0;
-        Span payload(nullptr, 0, 0);
-        if (!Header(span, &iTag, &payload))
-            return false;
-        if (iTag != DocumentFile::PathRecord)
-            continue;
-        if (pData->paths.size() >= iCount)
-            return Fail(QStringLiteral("The path list holds more paths than its count of %1.").arg(iCount));
-        PathData path;
-        if (!OnePath(payload, &path, int(pData->paths.size()) + 1))
-            return false;
-        pData->paths.append(std::move(path));
-    }
-    if (pData->paths.size() != iCount)
-        return Fail(QStringLiteral("The path list says %1 paths but holds %2.").arg(iCount).arg(pData->paths.size()));
-    return true;
-}
-
 bool Parser::OnePath(Span span, PathData *pPath, int iIndex)
 {
     qint32 iPoints = 0;
     if (!span.Int(&iPoints) || iPoints < 0)
         return Fail(QStringLiteral("Path %1 has no valid point count.").arg(iIndex));
     bool bStart = false;
-    while (!span.atEnd()) {
-        qint32 iTag = 0;
-        Span payload(nullptr, 0, 0);
-        if (!Header(span, &iTag, &payload))
-            return false;
+    const bool bOk = Records(span, [&](qint32 iTag, Span payload) {
         if (iTag == DocumentFile::PathName) {
             pPath->name = Text(payload);
         } else if (iTag == DocumentFile::PointRecord) {
@@ -459,7 +442,10 @@ bool Parser::OnePath(Span span, PathData *pPath, int iIndex)
                 pPath->items.append(item);
             }
         }
-    }
+        return true;
+    });
+    if (!bOk)
+        return false;
     if (!bStart)
         return Fail(QStringLiteral("Path %1 has no start point.").arg(iIndex));
     if (pPath->items.size() != iPoints)
@@ -470,11 +456,7 @@ bool Parser::OnePath(Span span, PathData *pPath, int iIndex)
 bool Parser::OnePoint(Span span, PathItem *pItem)
 {
     bool bKind = false;
-    while (!span.atEnd()) {
-        qint32 iTag = 0;
-        Span payload(nullptr, 0, 0);
-        if (!Header(span, &iTag, &payload))
-            return false;
+    const bool bOk = Records(span, [&](qint32 iTag, Span payload) {
         switch (iTag) {
         case DocumentFile::PointKind:
             if (!ReadInt(payload, iTag, &pItem->kind))
@@ -482,27 +464,21 @@ bool Parser::OnePoint(Span span, PathItem *pItem)
             if (pItem->kind < PathItem::MoveTo || pItem->kind > PathItem::QuadTo)
                 return Fail(QStringLiteral("A path point has the unknown kind %1.").arg(pItem->kind));
             bKind = true;
-            break;
+            return true;
         case DocumentFile::PointFirst:
-            if (!ReadPoint(payload, iTag, &pItem->first))
-                return false;
-            break;
+            return ReadPoint(payload, iTag, &pItem->first);
         case DocumentFile::PointSecond:
-            if (!ReadPoint(payload, iTag, &pItem->second))
-                return false;
-            break;
+            return ReadPoint(payload, iTag, &pItem->second);
         case DocumentFile::PointControl1:
-            if (!ReadPoint(payload, iTag, &pItem->control1))
-                return false;
-            break;
+            return ReadPoint(payload, iTag, &pItem->control1);
         case DocumentFile::PointControl2:
-            if (!ReadPoint(payload, iTag, &pItem->control2))
-                return false;
-            break;
+            return ReadPoint(payload, iTag, &pItem->control2);
         default:
-            break;
+            return true;
         }
-    }
+    });
+    if (!bOk)
+        return false;
     if (!bKind)
         return Fail(QStringLiteral("A path point does not say what kind it is."));
     return true;

@@ -18,4 +18,18 @@ inline QUndoCommand *childAt(QUndoCommand *pParent, int i)
     return const_cast<QUndoCommand *>(pParent->child(i));
 }
 
+// Replays every child in the order it was added.
+inline void redoChildren(QUndoCommand *pParent)
+{
+    for (int i = 0; i < pParent->childCount(); ++i)
+        childAt(pParent, i)->redo();
+}
+
+// Undoes every child in the order it was added.
+inline void undoChildren(QUndoCommand *pParent)
+{
+    for (int i = 0; i < pParent->childCount(); ++i)
+        childAt(pParent, i)->undo();
+}
+
 inline constexpr int kNoSnapshot = -1;

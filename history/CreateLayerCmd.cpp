@@ -26,13 +26,11 @@ void CreateLayerCmd::redo()
         return;
     }
     m_pLayer->setDeleted(false);
-    for (int i = 0; i < childCount(); ++i)
-        childAt(this, i)->redo();
+    redoChildren(this);
 }
 
 void CreateLayerCmd::undo()
 {
-    for (int i = 0; i < childCount(); ++i)
-        childAt(this, i)->undo();
+    undoChildren(this);
     m_pLayer->setDeleted(true);
 }

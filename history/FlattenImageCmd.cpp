@@ -17,8 +17,7 @@ int FlattenImageCmd::id() const { return commandId<FlattenImageCmd>(); }
 void FlattenImageCmd::redo()
 {
     if (childCount() > 0) {
-        for (int i = 0; i < childCount(); ++i)
-            childAt(this, i)->redo();
+        redoChildren(this);
         return;
     }
     // Merge what the user last asked for, not images still being read back.

@@ -4,8 +4,6 @@
 #include "CommandSupport.h"
 #include "LayerSnapshotCmd.h"
 #include "MainWindow.h"
-#include "PixmapLayer.h"
-#include "ScratchDB.h"
 
 #include <QTransform>
 
@@ -26,22 +24,12 @@ void ImageRotateCmd::redo()
         rotation.rotate(m_iAngle);
         m_newSize = rotation.mapRect(QRectF(QPointF(0, 0), QSizeF(m_oldSize))).size().toSize();
         m_pWindow->SetCanvasSize(m_newSize);
-        ScratchDB *pStore = ScratchDB::instance();
-        for (Layer *pLayer : m_pWindow->GetLayers(true)) {
-            if (pLayer->kind() != Layer::Raster)
-                continue;
-            auto *pRaster = static_cast<PixmapLayer *>(pLayer);
-            // Rotate what the user last asked for, not an image still being read back.
-            pStore->WaitForPending(pRaster);
-            pRaster->setPixmap(pRaster->image().transformed(rotation, Qt::FastTransformation));
-            pRaster->update();
-            auto *pSnapshot = new LayerSnapshotCmd(QStringLiteral("Layer Rotate - ") + pRaster->name(), pRaster, this);
-            pSnapshot->redo();
-        }
+        LayerSnapshotCmd::ChangeRasters(m_pWindow, QStringLiteral("Layer Rotate - "), [&rotation](const QPixmap &pixels) {
+            return pixels.transformed(rotation, Qt::FastTransformation);
+        }, this);
     } else {
         m_pWindow->SetCanvasSize(m_newSize);
-        for (int i = 0; i < childCount(); ++i)
-            childAt(this, i)->redo();
+        redoChildren(this);
     }
     MainWindow::FitDocument(m_pWindow);
 }
@@ -49,7 +37,6 @@ void ImageRotateCmd::redo()
 void ImageRotateCmd::undo()
 {
     m_pWindow->SetCanvasSize(m_oldSize);
-    for (int i = 0; i < childCount(); ++i)
-        childAt(this, i)->undo();
+    undoChildren(this);
     MainWindow::FitDocument(m_pWindow);
 }

@@ -1,5 +1,6 @@
 #include "LayerSnapshotCmd.h"
 
+#include "ChildWindow.h"
 #include "CommandSupport.h"
 #include "LayerDlg.h"
 #include "PixmapLayer.h"
@@ -39,4 +40,21 @@ void LayerSnapshotCmd::undo()
     ScratchDB::instance()->RestoreItem(m_pLayer, m_iPreviousId);
     m_pLayer->setCurrentSnapshotId(m_iPreviousId);
     LayerDlg::instance()->UpdateLayerThumbnail(m_pLayer);
+}
+
+void LayerSnapshotCmd::ChangeRasters(ChildWindow *pWindow, const QString &prefix,
+                                     const std::function<QPixmap(const QPixmap &)> &change, QUndoCommand *pParent)
+{
+    ScratchDB *pStore = ScratchDB::instance();
+    for (Layer *pLayer : pWindow->GetLayers(true)) {
+        if (pLayer->kind() != Layer::Raster)
+            continue;
+        auto *pRaster = static_cast<PixmapLayer *>(pLayer);
+        // Change what the user last asked for, not an image still being read back.
+        pStore->WaitForPending(pRaster);
+        pRaster->setPixmap(change(pRaster->image()));
+        pRaster->update();
+        auto *pSnapshot = new LayerSnapshotCmd(prefix + pRaster->name(), pRaster, pParent);
+        pSnapshot->redo();
+    }
 }

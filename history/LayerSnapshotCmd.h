@@ -1,7 +1,11 @@
 #pragma once
 #include <QUndoCommand>
 
+#include <functional>
+
+class ChildWindow;
 class PixmapLayer;
+class QPixmap;
 
 // Records a raster layer's pixels and position after an edit. The images
 // live in the scratch store; the command keeps only item ids.
@@ -13,6 +17,12 @@ public:
     void redo() override;
     void undo() override;
     PixmapLayer *layer() const { return m_pLayer; }
+
+    // Replaces the pixels of every raster layer of the window, deleted ones
+    // included, by change(pixels), and snapshots each under pParent as
+    // "<prefix><layer name>".
+    static void ChangeRasters(ChildWindow *pWindow, const QString &prefix,
+                              const std::function<QPixmap(const QPixmap &)> &change, QUndoCommand *pParent);
 
 private:
     PixmapLayer *m_pLayer;

@@ -40,8 +40,7 @@ void ResizeImageCmd::redo()
             pSnapshot->redo();
         }
     } else {
-        for (int i = 0; i < childCount(); ++i)
-            childAt(this, i)->redo();
+        redoChildren(this);
     }
     MainWindow::FitDocument(m_pWindow);
 }
@@ -50,7 +49,6 @@ void ResizeImageCmd::undo()
 {
     m_pWindow->ScaleImage(QSize(m_iOldWidth, m_iOldHeight));
     // The snapshots bring back the exact earlier pixels, not an upscaled copy.
-    for (int i = 0; i < childCount(); ++i)
-        childAt(this, i)->undo();
+    undoChildren(this);
     MainWindow::FitDocument(m_pWindow);
 }

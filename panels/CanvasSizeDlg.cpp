@@ -2,6 +2,7 @@
 #include "ui_CanvasSizeDlg.h"
 
 #include "AspectRatio.h"
+#include "ProportionLink.h"
 #include "ChildWindow.h"
 #include "MainWindow.h"
 #include "ResizeCanvasCmd.h"
@@ -16,8 +17,6 @@ CanvasSizeDlg::CanvasSizeDlg(int iWidth, int iHeight, QWidget *pParent)
     setTitle(windowTitle());
     m_pUi->widthSpinBox->setValue(iWidth);
     m_pUi->heightSpinBox->setValue(iHeight);
-    connect(m_pUi->widthSpinBox, &QSpinBox::valueChanged, this, &CanvasSizeDlg::widthSpinBoxChanged);
-    connect(m_pUi->heightSpinBox, &QSpinBox::valueChanged, this, &CanvasSizeDlg::heightSpinBoxChanged);
 
     // Indexed like the anchor grid: each arrow points away from the centre cell.
     const char *const names[9] = {"arrow_up_left", "arrow_up", "arrow_up_right", "arrow_left", nullptr,
@@ -26,8 +25,8 @@ CanvasSizeDlg::CanvasSizeDlg(int iWidth, int iHeight, QWidget *pParent)
         if (names[i])
             m_icons[i] = QIcon(QStringLiteral(":/icons/%1.png").arg(QLatin1String(names[i])));
 
-    m_reduced = AspectRatio::Reduced(iWidth, iHeight);
-    m_dRatio = AspectRatio::Ratio(iWidth, iHeight);
+    new ProportionLink(m_pUi->widthSpinBox, m_pUi->heightSpinBox, m_pUi->aspectRatioCheckBox,
+                       m_pUi->ratioLabelCurrent, AspectRatio::Ratio(iWidth, iHeight), this);
     m_pUi->ratioLabel->setText(AspectRatio::Text(iWidth, iHeight));
     m_pUi->ratioLabelCurrent->setText(AspectRatio::Text(iWidth, iHeight));
     SetAnchor(m_iAnchor);
@@ -85,37 +84,3 @@ void CanvasSizeDlg::on_anchor_right_clicked() { SetAnchor(5); }
 void CanvasSizeDlg::on_anchor_bottomLeft_clicked() { SetAnchor(6); }
 void CanvasSizeDlg::on_anchor_bottom_clicked() { SetAnchor(7); }
 void CanvasSizeDlg::on_anchor_bottomRight_clicked() { SetAnchor(8); }
-
-void CanvasSizeDlg::on_aspectRatioCheckBox_toggled(bool bValue)
-{
-    if (!bValue || m_dRatio <= 0)
-        return;
-    const int w = m_pUi->widthSpinBox->value();
-    const int h = m_pUi->heightSpinBox->value();
-    m_bGuard = true;
-    if (w > h)
-        m_pUi->heightSpinBox->setValue(AspectRatio::HeightFor(w, m_dRatio));
-    else
-        m_pUi->widthSpinBox->setValue(AspectRatio::WidthFor(h, m_dRatio));
-    m_bGuard = false;
-}
-
-void CanvasSizeDlg::widthSpinBoxChanged(int iVal)
-{
-    if (m_pUi->aspectRatioCheckBox->isChecked() && !m_bGuard && m_dRatio > 0) {
-        m_bGuard = true;
-        m_pUi->heightSpinBox->setValue(AspectRatio::HeightFor(iVal, m_dRatio));
-        m_bGuard = false;
-    }
-    m_pUi->ratioLabelCurrent->setText(AspectRatio::Text(m_pUi->widthSpinBox->value(), m_pUi->heightSpinBox->value()));
-}
-
-void CanvasSizeDlg::heightSpinBoxChanged(int iVal)
-{
-    if (m_pUi->aspectRatioCheckBox->isChecked() && !m_bGuard && m_dRatio > 0) {
-        m_bGuard = true;
-        m_pUi->widthSpinBox->setValue(AspectRatio::WidthFor(iVal, m_dRatio));
-        m_bGuard = false;
-    }
-    m_pUi->ratioLabelCurrent->setText(AspectRatio::Text(m_pUi->widthSpinBox->value(), m_pUi->heightSpinBox->value()));
-}

@@ -25,16 +25,10 @@ public Q_SLOTS:
     void on_anchor_bottomLeft_clicked();
     void on_anchor_bottom_clicked();
     void on_anchor_bottomRight_clicked();
-    void on_aspectRatioCheckBox_toggled(bool bValue);
-    void widthSpinBoxChanged(int iVal);
-    void heightSpinBoxChanged(int iVal);
 
 private:
     void SetAnchor(int iAnchor);
     Ui::CanvasSizeDlg *m_pUi;
     int m_iAnchor = 4;
     QIcon m_icons[9];
-    double m_dRatio = 0;
-    QSize m_reduced;
-    bool m_bGuard = false;
 };

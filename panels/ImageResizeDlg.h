@@ -13,14 +13,8 @@ public:
 
 public Q_SLOTS:
     void accept() override;
-    void on_aspectRatioCheckBox_toggled(bool bValue);
-    void widthSpinBoxChanged(int iVal);
-    void heightSpinBoxChanged(int iVal);
 
 private:
     Ui::ImageResizeDlg *m_pUi;
     QSize m_chosen;
-    QSize m_reduced;
-    double m_dRatio = 0;
-    bool m_bGuard = false;
 };

@@ -60,20 +60,11 @@ void NewFileDlg::on_aspectRatio_toggled(bool)
 {
 }
 
-void NewFileDlg::on_canvasHeight_valueChanged(int iVal)
-{
-    if (!m_pUi->aspectRatio->isChecked()) {
-        UpdateRatio();
-        return;
-    }
-    if (m_bGuard || m_dRatio <= 0)
-        return;
-    m_bGuard = true;
-    m_pUi->canvasWidth->setValue(AspectRatio::WidthFor(iVal, m_dRatio));
-    m_bGuard = false;
-}
+void NewFileDlg::on_canvasHeight_valueChanged(int iVal) { SideChanged(false, iVal); }
+void NewFileDlg::on_canvasWidth_valueChanged(int iVal) { SideChanged(true, iVal); }
 
-void NewFileDlg::on_canvasWidth_valueChanged(int iVal)
+// Unchecked, every change sets the ratio; checked, the other side follows it.
+void NewFileDlg::SideChanged(bool bWidth, int iVal)
 {
     if (!m_pUi->aspectRatio->isChecked()) {
         UpdateRatio();
@@ -82,6 +73,9 @@ void NewFileDlg::on_canvasWidth_valueChanged(int iVal)
     if (m_bGuard || m_dRatio <= 0)
         return;
     m_bGuard = true;
-    m_pUi->canvasHeight->setValue(AspectRatio::HeightFor(iVal, m_dRatio));
+    if (bWidth)
+        m_pUi->canvasHeight->setValue(AspectRatio::HeightFor(iVal, m_dRatio));
+    else
+        m_pUi->canvasWidth->setValue(AspectRatio::WidthFor(iVal, m_dRatio));
     m_bGuard = false;
 }

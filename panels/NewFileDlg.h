@@ -19,6 +19,7 @@ public Q_SLOTS:
 
 private:
     void UpdateRatio();
+    void SideChanged(bool bWidth, int iVal);
     double m_dRatio = 0;
     bool m_bGuard = false;
     Ui::NewFileDlg *m_pUi;

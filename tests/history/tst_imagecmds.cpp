@@ -15,6 +15,7 @@
 #include "ResizeImageCmd.h"
 #include "ScaleCmd.h"
 #include "ScratchDB.h"
+#include "DocTestSupport.h"
 #include "TestSupport.h"
 #include "TextLayer.h"
 
@@ -30,10 +31,7 @@ namespace {
 
 // The layer's pixels as the layer holds them (premultiplied), so that
 // comparisons see exactly what a restore gave back.
-QImage pixels(PixmapLayer *pLayer)
-{
-    return pLayer->image().toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
-}
+using cqtest::layerPixels;
 
 // A pattern as it looks once it has been through a layer.
 QImage layerPattern(int w, int h, quint32 seed)
@@ -76,8 +74,7 @@ struct Document {
         auto *pCreate = new CreateLayerCmd(window.get(), Layer::Raster);
         stack()->push(pCreate);
         auto *pLayer = static_cast<PixmapLayer *>(pCreate->layer());
-        pLayer->setPixmap(QPixmap::fromImage(image));
-        pLayer->update();
+        cqtest::setLayerPixels(pLayer, image);
         stack()->push(new LayerSnapshotCmd(QStringLiteral("Paint - ") + pLayer->name(), pLayer));
         rasters.append(pLayer);
         return pLayer;
@@ -97,7 +94,7 @@ struct Document {
     {
         QList<QImage> result;
         for (PixmapLayer *pLayer : rasters)
-            result.append(pixels(pLayer));
+            result.append(layerPixels(pLayer));
         return result;
     }
 };
@@ -166,6 +163,18 @@ private:
     void spill(bool bSpill, PixmapLayer *pProbe);
     // After undo or redo: with spilling, let the store deliver what it read.
     void settle(bool bSpill);
+    void undo(Document &doc, bool bSpill, PixmapLayer *pProbe = nullptr)
+    {
+        spill(bSpill, pProbe);
+        doc.stack()->undo();
+        settle(bSpill);
+    }
+    void redo(Document &doc, bool bSpill, PixmapLayer *pProbe = nullptr)
+    {
+        spill(bSpill, pProbe);
+        doc.stack()->redo();
+        settle(bSpill);
+    }
 
     QTemporaryDir m_tmp;
 };
@@ -227,15 +236,11 @@ void TestImageCmds::caseRotate(bool bSpill)
         QCOMPARE(doc.text->pos(), QPointF(37, 41));
         QCOMPARE(doc.text->rotation(), 0.0);
 
-        spill(bSpill, doc.rasters.first());
-        doc.stack()->undo();
-        settle(bSpill);
+        undo(doc, bSpill, doc.rasters.first());
         QCOMPARE(doc.window->canvasSize(), QSize(300, 200));
         QVERIFY(sameImages(doc.images(), before));
 
-        spill(bSpill, nullptr);
-        doc.stack()->redo();
-        settle(bSpill);
+        redo(doc, bSpill);
         QCOMPARE(doc.window->canvasSize(), expectedSize);
         QVERIFY(sameImages(doc.images(), expected));
         QCOMPARE(doc.text->pos(), QPointF(37, 41));
@@ -262,9 +267,7 @@ void TestImageCmds::caseFlip(bool bSpill)
     QCOMPARE(doc.stack()->count(), entries + 2);
     QVERIFY(sameImages(doc.images(), start));
 
-    spill(bSpill, doc.rasters.first());
-    doc.stack()->undo();
-    settle(bSpill);
+    undo(doc, bSpill, doc.rasters.first());
     QVERIFY(sameImages(doc.images(), mirrored));
     doc.stack()->undo();
     settle(bSpill);
@@ -276,9 +279,7 @@ void TestImageCmds::caseFlip(bool bSpill)
     for (const QImage &src : start)
         upsideDown.append(remap(src, src.size(), [](int x, int y) { return QPoint(x, 36 - y); }));
     QVERIFY(sameImages(doc.images(), upsideDown));
-    spill(bSpill, doc.rasters.first());
-    doc.stack()->undo();
-    settle(bSpill);
+    undo(doc, bSpill, doc.rasters.first());
     doc.stack()->redo();
     settle(bSpill);
     QVERIFY(sameImages(doc.images(), upsideDown));
@@ -301,15 +302,11 @@ void TestImageCmds::caseResizeImage(bool bSpill)
     for (const QImage &image : scaled)
         QCOMPARE(image.size(), QSize(50, 50));
 
-    spill(bSpill, doc.rasters.first());
-    doc.stack()->undo();
-    settle(bSpill);
+    undo(doc, bSpill, doc.rasters.first());
     QCOMPARE(doc.window->canvasSize(), QSize(100, 100));
     QVERIFY2(sameImages(doc.images(), before), "undo must restore the pixels, not upscale");
 
-    spill(bSpill, nullptr);
-    doc.stack()->redo();
-    settle(bSpill);
+    redo(doc, bSpill);
     QCOMPARE(doc.window->canvasSize(), QSize(50, 50));
     QVERIFY(sameImages(doc.images(), scaled));
 }
@@ -324,21 +321,17 @@ void TestImageCmds::caseResizeCanvas(bool bSpill)
         const QPoint offset = anchor == 0 ? QPoint(0, 0) : QPoint(100, 100);
         const QImage expected = remap(before.first(), QSize(200, 200),
                                       [&](int x, int y) { return QPoint(x, y) - offset; });
-        QCOMPARE(cqtest::differingPixels(pixels(doc.rasters.first()), expected), qint64(0));
+        QCOMPARE(cqtest::differingPixels(layerPixels(doc.rasters.first()), expected), qint64(0));
         // Text moves by the growth whatever the anchor.
         QCOMPARE(doc.text->pos(), QPointF(137, 141));
 
-        spill(bSpill, doc.rasters.first());
-        doc.stack()->undo();
-        settle(bSpill);
+        undo(doc, bSpill, doc.rasters.first());
         QCOMPARE(doc.window->canvasSize(), QSize(100, 100));
         QVERIFY(sameImages(doc.images(), before));
         QCOMPARE(doc.text->pos(), QPointF(37, 41));
 
-        spill(bSpill, nullptr);
-        doc.stack()->redo();
-        settle(bSpill);
-        QCOMPARE(cqtest::differingPixels(pixels(doc.rasters.first()), expected), qint64(0));
+        redo(doc, bSpill);
+        QCOMPARE(cqtest::differingPixels(layerPixels(doc.rasters.first()), expected), qint64(0));
         QCOMPARE(doc.text->pos(), QPointF(137, 141));
     }
 }
@@ -364,17 +357,13 @@ void TestImageCmds::caseCrop(bool bSpill)
         }));
     QVERIFY(sameImages(doc.images(), expected));
 
-    spill(bSpill, doc.rasters.first());
-    doc.stack()->undo();
-    settle(bSpill);
+    undo(doc, bSpill, doc.rasters.first());
     QCOMPARE(doc.window->canvasSize(), QSize(100, 100));
     QCOMPARE(doc.window->Selection(), region);
     QCOMPARE(doc.text->pos(), QPointF(37, 41));
     QVERIFY(sameImages(doc.images(), before));
 
-    spill(bSpill, nullptr);
-    doc.stack()->redo();
-    settle(bSpill);
+    redo(doc, bSpill);
     QCOMPARE(doc.window->canvasSize(), QSize(30, 40));
     QVERIFY(doc.window->Selection().isEmpty());
     QCOMPARE(doc.text->pos(), QPointF(27, 21));
@@ -397,33 +386,29 @@ void TestImageCmds::caseFlatten(bool bSpill)
     doc.stack()->push(pFlatten);
     QCOMPARE(pFlatten->childCount(), 2);
     QCOMPARE(doc.window->GetLayers(true), QList<Layer *>{doc.rasters.first()});
-    QCOMPARE(cqtest::differingPixels(pixels(doc.rasters.first()), expected), qint64(0));
+    QCOMPARE(cqtest::differingPixels(layerPixels(doc.rasters.first()), expected), qint64(0));
 
-    spill(bSpill, doc.rasters.first());
-    doc.stack()->undo();
-    settle(bSpill);
+    undo(doc, bSpill, doc.rasters.first());
     QCOMPARE(doc.window->GetLayers(true).size(), 3);
     QVERIFY(sameImages(doc.images(), before));
 
-    spill(bSpill, nullptr);
-    doc.stack()->redo();
-    settle(bSpill);
+    redo(doc, bSpill);
     QCOMPARE(doc.window->GetLayers(true).size(), 1);
-    QCOMPARE(cqtest::differingPixels(pixels(doc.rasters.first()), expected), qint64(0));
+    QCOMPARE(cqtest::differingPixels(layerPixels(doc.rasters.first()), expected), qint64(0));
 
     // One layer: still an entry, and nothing changes.
-    const QImage flat = pixels(doc.rasters.first());
+    const QImage flat = layerPixels(doc.rasters.first());
     const int entries = doc.stack()->count();
     doc.stack()->push(new FlattenImageCmd(doc.window.get()));
     QCOMPARE(doc.stack()->count(), entries + 1);
-    QCOMPARE(cqtest::differingPixels(pixels(doc.rasters.first()), flat), qint64(0));
+    QCOMPARE(cqtest::differingPixels(layerPixels(doc.rasters.first()), flat), qint64(0));
 }
 
 void TestImageCmds::caseScale(bool bSpill)
 {
     Document doc = makeDocument(QSize(50, 40), 1, false);
     PixmapLayer *pLayer = doc.rasters.first();
-    const QImage before = pixels(pLayer);
+    const QImage before = layerPixels(pLayer);
     const QRegion selection(5, 5, 20, 10);
     doc.window->SetSelection(selection);
 
@@ -431,20 +416,16 @@ void TestImageCmds::caseScale(bool bSpill)
     pLayer->setPixmap(QPixmap::fromImage(layerPattern(25, 20, 99)));
     pLayer->setPos(QPointF(7, 3));
     doc.window->SetSelection(QRegion());
-    const QImage after = pixels(pLayer);
+    const QImage after = layerPixels(pLayer);
     doc.stack()->push(new ScaleCmd(pLayer, QRegion(), selection));
 
-    spill(bSpill, pLayer);
-    doc.stack()->undo();
-    settle(bSpill);
-    QCOMPARE(cqtest::differingPixels(pixels(pLayer), before), qint64(0));
+    undo(doc, bSpill, pLayer);
+    QCOMPARE(cqtest::differingPixels(layerPixels(pLayer), before), qint64(0));
     QCOMPARE(pLayer->pos(), QPointF(0, 0));
     QCOMPARE(doc.window->Selection(), selection);
 
-    spill(bSpill, nullptr);
-    doc.stack()->redo();
-    settle(bSpill);
-    QCOMPARE(cqtest::differingPixels(pixels(pLayer), after), qint64(0));
+    redo(doc, bSpill);
+    QCOMPARE(cqtest::differingPixels(layerPixels(pLayer), after), qint64(0));
     QCOMPARE(pLayer->pos(), QPointF(7, 3));
     QVERIFY(doc.window->Selection().isEmpty());
 }
@@ -456,7 +437,7 @@ void TestImageCmds::editAfterUndoWaitsForRestore()
     // overwrite the rotated layer.
     Document doc = makeDocument(QSize(30, 20), 1, false);
     PixmapLayer *pLayer = doc.rasters.first();
-    const QImage original = pixels(pLayer);
+    const QImage original = layerPixels(pLayer);
     pLayer->setPixmap(QPixmap::fromImage(cqtest::patternImage(30, 20, 77)));
     doc.stack()->push(new LayerSnapshotCmd(QStringLiteral("Paint - ") + pLayer->name(), pLayer));
     ScratchDB::instance()->Sync();
@@ -466,7 +447,7 @@ void TestImageCmds::editAfterUndoWaitsForRestore()
     ScratchDB::instance()->Sync();
     QCoreApplication::processEvents();
     const QImage expected = remap(original, QSize(20, 30), [](int x, int y) { return QPoint(y, 19 - x); });
-    QCOMPARE(cqtest::differingPixels(pixels(pLayer), expected), qint64(0));
+    QCOMPARE(cqtest::differingPixels(layerPixels(pLayer), expected), qint64(0));
 }
 
 QTEST_MAIN(TestImageCmds)

@@ -4,26 +4,16 @@
 #include "TestSupport.h"
 
 #include <QMainWindow>
-#include <QSet>
 #include <QUndoStack>
 #include <QUndoView>
 #include <QtTest>
 
 namespace {
 
-class CountingCmd : public QUndoCommand
-{
-public:
-    explicit CountingCmd(int *pRedos, int *pUndos)
-        : QUndoCommand(QStringLiteral("Count"))
-        , m_redos(pRedos)
-        , m_undos(pUndos)
-    {
-    }
+struct CountingCmd : QUndoCommand {
+    CountingCmd(int *pRedos, int *pUndos) : QUndoCommand(QStringLiteral("Count")), m_redos(pRedos), m_undos(pUndos) {}
     void redo() override { ++*m_redos; }
     void undo() override { ++*m_undos; }
-
-private:
     int *m_redos;
     int *m_undos;
 };
@@ -34,7 +24,7 @@ class TestUndoDlg : public QObject
 {
     Q_OBJECT
 private slots:
-    void commandIdsAreDistinctStepsOf100();
+    void commandIdsAreDistinct();
     void singletonKeepsItsFirstParent();
     void pushGoesToTheViewsStack();
     void viewFollowsResize();
@@ -44,18 +34,13 @@ private:
     QMainWindow *m_window = nullptr;
 };
 
-void TestUndoDlg::commandIdsAreDistinctStepsOf100()
+void TestUndoDlg::commandIdsAreDistinct()
 {
-    QSet<int> seen;
     int previous = UndoDlg::NextCommandId();
     QVERIFY(previous > 0);
-    QCOMPARE(previous % 100, 0);
-    seen.insert(previous);
     for (int i = 0; i < 50; ++i) {
         const int id = UndoDlg::NextCommandId();
         QCOMPARE(id, previous + 100);
-        QVERIFY(!seen.contains(id));
-        seen.insert(id);
         previous = id;
     }
 }
@@ -64,28 +49,22 @@ void TestUndoDlg::singletonKeepsItsFirstParent()
 {
     m_window = new QMainWindow;
     UndoDlg *panel = UndoDlg::instance(m_window);
-    QCOMPARE(panel->parentWidget(), m_window);
     QCOMPARE(UndoDlg::instance(), panel);
     QMainWindow other;
     QCOMPARE(UndoDlg::instance(&other), panel);
     QCOMPARE(panel->parentWidget(), m_window);
-    QCOMPARE(panel->objectName(), QStringLiteral("UndoDlg"));
-    QCOMPARE(panel->windowTitle(), QStringLiteral("History"));
-    QCOMPARE(panel->minimumSize(), QSize(254, 100));
 }
 
 void TestUndoDlg::pushGoesToTheViewsStack()
 {
     UndoDlg *panel = UndoDlg::instance();
     int redos = 0, undos = 0;
-
     panel->setStack(nullptr);
     QVERIFY(!panel->Push(new CountingCmd(&redos, &undos)));
     QCOMPARE(redos, 0);
 
     QUndoStack first, second;
     panel->setStack(&first);
-    QCOMPARE(panel->stack(), &first);
     QCOMPARE(panel->undoView()->stack(), &first);
     QVERIFY(panel->Push(new CountingCmd(&redos, &undos)));
     QCOMPARE(first.count(), 1);
@@ -99,9 +78,6 @@ void TestUndoDlg::pushGoesToTheViewsStack()
     QCOMPARE(first.count(), 1);
     second.undo();
     QCOMPARE(undos, 1);
-
-    panel->setStack(&first);
-    QCOMPARE(panel->undoView()->stack(), &first);
     panel->setStack(nullptr);
 }
 
