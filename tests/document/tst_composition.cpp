@@ -40,12 +40,7 @@ void TestComposition::initTestCase()
     ScratchDB::instance()->Init(m_tmp.path(), 256 * 1024 * 1024);
 }
 
-static QImage blank(QSize size)
-{
-    QImage image(size, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    return image;
-}
+using cqtest::blank;
 
 // What the scene drew before it composed anything: the checkerboard over its
 // rectangle, then every shown layer's own paint() in stacking order.

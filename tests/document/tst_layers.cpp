@@ -43,12 +43,7 @@ void TestLayers::initTestCase()
     ScratchDB::instance()->Init(m_tmp.path(), 256 * 1024 * 1024);
 }
 
-static QImage blank(QSize size)
-{
-    QImage image(size, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    return image;
-}
+using cqtest::blank;
 
 void TestLayers::blendingMatchesPainter_data()
 {

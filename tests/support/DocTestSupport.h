@@ -14,6 +14,14 @@
 
 namespace cqtest {
 
+// A transparent premultiplied image, the starting point of a composition.
+inline QImage blank(QSize size)
+{
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    return image;
+}
+
 inline QImage layerPixels(const PixmapLayer *pLayer)
 {
     return pLayer->image().toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
