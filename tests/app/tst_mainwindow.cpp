@@ -14,6 +14,7 @@
 #include "ui_MainWindow.h"
 
 #include <QClipboard>
+#include <QFileDialog>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMessageBox>
@@ -203,6 +204,46 @@ private Q_SLOTS:
             if (pAction->isVisible() && !pAction->data().toString().isEmpty())
                 shown.append(pAction->data().toString());
         QCOMPARE(shown, QStringList({files.at(6), files.at(4), files.at(3), files.at(2)}));
+    }
+
+    // A one-layer document opened from a PNG saves by exporting again; once it
+    // has a second layer (even a deleted one) Save asks for a native file.
+    void saveChoosesExportOrNativeFile()
+    {
+        QTemporaryDir dir;
+        const QString png = dir.filePath(QStringLiteral("photo.png"));
+        QImage image(16, 8, QImage::Format_ARGB32);
+        image.fill(qRgba(0, 0, 255, 255));
+        QVERIFY(image.save(png));
+        QVERIFY(m_pMain->OpenImageAsDocument(png));
+        ChildWindow *pWindow = m_pMain->currentDocument();
+        QPainter(&currentRaster()->image()).fillRect(0, 0, 4, 4, Qt::red);
+        currentRaster()->update();
+
+        bool bPreviewed = false;
+        cqtest::actOnNextDialog([&bPreviewed](QDialog *pDialog) {
+            bPreviewed = pDialog->windowTitle() == QStringLiteral("Export Quality Preview");
+            pDialog->accept();
+        });
+        m_pMain->on_action_Save_triggered();
+        QVERIFY(bPreviewed);
+        QCOMPARE(QImage(png).convertToFormat(QImage::Format_ARGB32).pixel(1, 1), qRgba(255, 0, 0, 255));
+
+        m_pMain->on_action_Layer_Add_triggered();
+        m_pMain->on_action_Layer_Delete_triggered();
+        const QString native = dir.filePath(QStringLiteral("photo"));
+        cqtest::actOnNextDialog([&native](QDialog *pDialog) {
+            auto *pFiles = qobject_cast<QFileDialog *>(pDialog);
+            QVERIFY(pFiles);
+            pFiles->selectFile(native);
+            QMetaObject::invokeMethod(pFiles, "accept");
+        });
+        m_pMain->on_action_Save_triggered();
+        QCOMPARE(pWindow->FileName(), native + QStringLiteral(".cq"));
+        QVERIFY(!pWindow->isWindowModified());
+        QFile file(native + QStringLiteral(".cq"));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.read(4).toHex(), QByteArray("0dd03713"));
     }
 
     void toggleAllRestoresVisiblePanels()

@@ -100,3 +100,28 @@ void answerNextMessageBox(int iButton, MessageBoxAnswer *pAnswer)
 }
 
 } // namespace cqtest
+
+#include <QDialog>
+
+namespace cqtest {
+
+void actOnNextDialog(const std::function<void(QDialog *)> &act)
+{
+    auto *pTimer = new QTimer(qApp);
+    pTimer->setInterval(10);
+    auto tries = std::make_shared<int>(0);
+    QObject::connect(pTimer, &QTimer::timeout, pTimer, [pTimer, act, tries] {
+        auto *pDialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+        if (!pDialog) {
+            if (++*tries > 500)
+                pTimer->deleteLater();
+            return;
+        }
+        pTimer->stop();
+        pTimer->deleteLater();
+        act(pDialog);
+    });
+    pTimer->start();
+}
+
+} // namespace cqtest

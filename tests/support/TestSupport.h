@@ -2,6 +2,7 @@
 // Small helpers shared by the test executables.
 #include <QImage>
 #include <QString>
+#include <functional>
 
 class QCLContext;
 
@@ -37,5 +38,15 @@ struct MessageBoxAnswer {
     bool seen = false;
 };
 void answerNextMessageBox(int iButton, MessageBoxAnswer *pAnswer = nullptr);
+
+} // namespace cqtest
+
+class QDialog;
+
+namespace cqtest {
+
+// Runs `act` on the next modal dialog that opens (within a few seconds), for
+// flows that ask through a file dialog or a preview before they act.
+void actOnNextDialog(const std::function<void(QDialog *)> &act);
 
 } // namespace cqtest
