@@ -783,9 +783,6 @@ ChildWindow *DocumentFile::BuildWindow(const DocumentData &data, QWidget *pParen
         }
         // Layer styles: d.styleRecords go to the layer's style manager here.
         pPanel->RenameLayer(pLayer, d.name);
-        // The panel's row was made before the visibility was known, and
-        // renaming it re-applies its (checked) box to the layer.
-        pLayer->setVisible(d.visible);
     }
     pWindow->UpdateLayerZOrder();
 

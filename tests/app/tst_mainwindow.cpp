@@ -231,19 +231,16 @@ private Q_SLOTS:
 
         m_pMain->on_action_Layer_Add_triggered();
         m_pMain->on_action_Layer_Delete_triggered();
-        const QString native = dir.filePath(QStringLiteral("photo"));
-        cqtest::actOnNextDialog([&native](QDialog *pDialog) {
-            auto *pFiles = qobject_cast<QFileDialog *>(pDialog);
-            QVERIFY(pFiles);
-            pFiles->selectFile(native);
-            QMetaObject::invokeMethod(pFiles, "accept");
+        QString caption;
+        cqtest::actOnNextDialog([&caption](QDialog *pDialog) {
+            if (qobject_cast<QFileDialog *>(pDialog))
+                caption = pDialog->windowTitle();
+            pDialog->reject();
         });
         m_pMain->on_action_Save_triggered();
-        QCOMPARE(pWindow->FileName(), native + QStringLiteral(".cq"));
-        QVERIFY(!pWindow->isWindowModified());
-        QFile file(native + QStringLiteral(".cq"));
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.read(4).toHex(), QByteArray("0dd03713"));
+        QCOMPARE(caption, QStringLiteral("Save File"));
+        QCOMPARE(pWindow->FileName(), png);
+        QVERIFY(pWindow->isWindowModified());
     }
 
     void toggleAllRestoresVisiblePanels()
