@@ -7,6 +7,7 @@
 #include "Chromaquill.h"
 #include "ConvertToPixmapCmd.h"
 #include "GraphicsView.h"
+#include "CrashHandler.h"
 #include "CreateLayerCmd.h"
 #include "CropSelectionCmd.h"
 #include "FlattenImageCmd.h"
@@ -120,7 +121,7 @@ MainWindow::MainWindow()
     setWindowState(Qt::WindowMaximized);
 
     // Status bar read-outs.
-    m_pSizeLabel = new QLabel(QString::fromLatin1(kSizeIcon) + QStringLiteral(" "));
+    m_pSizeLabel = new QLabel(QString::fromLatin1(kSizeIcon) + QStringLiteral(" labeltext"));
     m_pSizeLabel->setAlignment(Qt::AlignHCenter);
     m_pSizeLabel->setStyleSheet(QStringLiteral("color: rgb(255, 255, 255);"));
     m_pPosLabel = new QLabel(QString(11, QLatin1Char(' ')));
@@ -172,6 +173,8 @@ MainWindow::MainWindow()
     UpdateRecentFileActions();
 
     ChooseComputeMode();
+    // A crash report lists every build log and filter error known at the time.
+    m_programCache.setReportListener([](const QMap<QString, QString> &report) { CrashHandler::SetBuildReport(report); });
     m_pUi->mainToolBar->setStyleSheet(QString::fromLatin1(kToolBarStyle));
     QSettings settings;
     if (settings.contains(QStringLiteral("windowState")))
@@ -486,7 +489,7 @@ void MainWindow::on_action_Resize_triggered()
     if (dialog.exec() != QDialog::Accepted)
         return;
     const QSize chosen = dialog.ChosenSize();
-    if (chosen.isEmpty() || chosen == old)
+    if (chosen.isEmpty())
         return;
     m_pCurrent->undoStack()->push(new ResizeImageCmd(m_pCurrent, chosen.width(), chosen.height(),
                                                      old.width(), old.height()));

@@ -7,9 +7,16 @@ QCLProgram ProgramCache::program(const QString &path)
         return it.value();
     QCLProgram program = m_context.createProgramFromSourceFile(path);
     const bool built = !program.isNull() && program.build();
-    m_report.insert(path, program.log());
+    setReportEntry(path, program.log());
     if (!built)
         return QCLProgram();
     m_programs.insert(path, program);
     return program;
+}
+
+void ProgramCache::setReportEntry(const QString &name, const QString &text)
+{
+    m_report.insert(name, text);
+    if (m_listener)
+        m_listener(m_report);
 }

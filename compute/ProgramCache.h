@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include "QCLContext.h"
 #include "QCLProgram.h"
 
@@ -21,10 +22,16 @@ public:
     bool contains(const QString &path) const { return m_programs.contains(path); }
 
     const QMap<QString, QString> &buildReport() const { return m_report; }
-    void setReportEntry(const QString &name, const QString &text) { m_report.insert(name, text); }
+    void setReportEntry(const QString &name, const QString &text);
+    // Called after every change of the build report (the crash handler keeps a copy).
+    void setReportListener(std::function<void(const QMap<QString, QString> &)> listener)
+    {
+        m_listener = std::move(listener);
+    }
 
 private:
     QCLContext &m_context;
     QMap<QString, QCLProgram> m_programs;
     QMap<QString, QString> m_report;
+    std::function<void(const QMap<QString, QString> &)> m_listener;
 };

@@ -3,6 +3,8 @@
 
 #include "AspectRatio.h"
 #include "ProportionLink.h"
+
+#include <QSpinBox>
 #include "ChildWindow.h"
 #include "MainWindow.h"
 #include "ResizeCanvasCmd.h"
@@ -25,8 +27,10 @@ CanvasSizeDlg::CanvasSizeDlg(int iWidth, int iHeight, QWidget *pParent)
         if (names[i])
             m_icons[i] = QIcon(QStringLiteral(":/icons/%1.png").arg(QLatin1String(names[i])));
 
-    new ProportionLink(m_pUi->widthSpinBox, m_pUi->heightSpinBox, m_pUi->aspectRatioCheckBox,
+    m_pLink = new ProportionLink(m_pUi->widthSpinBox, m_pUi->heightSpinBox, m_pUi->aspectRatioCheckBox,
                        m_pUi->ratioLabelCurrent, AspectRatio::Ratio(iWidth, iHeight), this);
+    connect(m_pUi->widthSpinBox, &QSpinBox::valueChanged, this, &CanvasSizeDlg::widthSpinBoxChanged);
+    connect(m_pUi->heightSpinBox, &QSpinBox::valueChanged, this, &CanvasSizeDlg::heightSpinBoxChanged);
     m_pUi->ratioLabel->setText(AspectRatio::Text(iWidth, iHeight));
     m_pUi->ratioLabelCurrent->setText(AspectRatio::Text(iWidth, iHeight));
     SetAnchor(m_iAnchor);
@@ -84,3 +88,18 @@ void CanvasSizeDlg::on_anchor_right_clicked() { SetAnchor(5); }
 void CanvasSizeDlg::on_anchor_bottomLeft_clicked() { SetAnchor(6); }
 void CanvasSizeDlg::on_anchor_bottom_clicked() { SetAnchor(7); }
 void CanvasSizeDlg::on_anchor_bottomRight_clicked() { SetAnchor(8); }
+
+void CanvasSizeDlg::on_aspectRatioCheckBox_toggled(bool bValue)
+{
+    m_pLink->KeepToggled(bValue);
+}
+
+void CanvasSizeDlg::widthSpinBoxChanged(int iVal)
+{
+    m_pLink->WidthChanged(iVal);
+}
+
+void CanvasSizeDlg::heightSpinBoxChanged(int iVal)
+{
+    m_pLink->HeightChanged(iVal);
+}

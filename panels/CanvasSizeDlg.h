@@ -2,6 +2,8 @@
 #include <QIcon>
 #include "CQDialog.h"
 
+class ProportionLink;
+
 namespace Ui { class CanvasSizeDlg; }
 class QPushButton;
 
@@ -15,6 +17,9 @@ public:
     QSize ChosenSize() const;
 
 public Q_SLOTS:
+    void on_aspectRatioCheckBox_toggled(bool bValue);
+    void widthSpinBoxChanged(int iVal);
+    void heightSpinBoxChanged(int iVal);
     void on_buttonBox_accepted();
     void on_anchor_topLeft_clicked();
     void on_anchor_top_clicked();
@@ -27,6 +32,7 @@ public Q_SLOTS:
     void on_anchor_bottomRight_clicked();
 
 private:
+    ProportionLink *m_pLink = nullptr;
     void SetAnchor(int iAnchor);
     Ui::CanvasSizeDlg *m_pUi;
     int m_iAnchor = 4;

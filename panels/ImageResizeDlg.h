@@ -1,6 +1,8 @@
 #pragma once
 #include "CQDialog.h"
 
+class ProportionLink;
+
 namespace Ui { class ImageResizeDlg; }
 
 // Image > Image Size: asks for the new size; the caller pushes the command.
@@ -12,9 +14,13 @@ public:
     QSize ChosenSize() const { return m_chosen; }
 
 public Q_SLOTS:
+    void on_aspectRatioCheckBox_toggled(bool bValue);
+    void widthSpinBoxChanged(int iVal);
+    void heightSpinBoxChanged(int iVal);
     void accept() override;
 
 private:
+    ProportionLink *m_pLink = nullptr;
     Ui::ImageResizeDlg *m_pUi;
     QSize m_chosen;
 };

@@ -15,9 +15,6 @@ ProportionLink::ProportionLink(QSpinBox *pWidth, QSpinBox *pHeight, QCheckBox *p
     , m_pCurrent(pCurrent)
     , m_dRatio(dRatio)
 {
-    connect(pKeep, &QCheckBox::toggled, this, &ProportionLink::KeepToggled);
-    connect(pWidth, &QSpinBox::valueChanged, this, &ProportionLink::WidthChanged);
-    connect(pHeight, &QSpinBox::valueChanged, this, &ProportionLink::HeightChanged);
 }
 
 void ProportionLink::KeepToggled(bool bValue)

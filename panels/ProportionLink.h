@@ -13,10 +13,12 @@ public:
     ProportionLink(QSpinBox *pWidth, QSpinBox *pHeight, QCheckBox *pKeep, QLabel *pCurrent, double dRatio,
                    QObject *pParent);
 
-private:
+    // The dialogs' own slots forward here.
     void KeepToggled(bool bValue);
     void WidthChanged(int iVal);
     void HeightChanged(int iVal);
+
+private:
     void ShowCurrent();
 
     QSpinBox *m_pWidth;
