@@ -815,73 +815,78 @@ void MainWindow::on_action_Paste_triggered()
     if (!m_pCurrent)
         return;
     const QMimeData *pData = QApplication::clipboard()->mimeData();
-    if (!pData)
+    Layer *pLayer = LayerDlg::instance()->CurrentLayer();
+    if (!pData || !pLayer)
         return;
-    LayerDlg *pPanel = LayerDlg::instance();
-    Layer *pLayer = pPanel->CurrentLayer();
     const bool bHasText = pData->hasText() || pData->hasHtml();
     const bool bHasImage = pData->hasImage();
-    bool bCreated = false;
 
-    if (pLayer && pLayer->kind() == Layer::Raster && bHasText && !bHasImage) {
-        if (QMessageBox::question(this, QStringLiteral("Just curious..."),
-                                  QStringLiteral("You can't paste text into an image layer. Shall I create a new text layer?"),
-                                  QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+    if (pLayer->kind() == Layer::Raster) {
+        if (bHasImage) {
+            PasteImage(static_cast<PixmapLayer *>(pLayer), pData, true);
+            return;
+        }
+        if (!bHasText
+            || QMessageBox::question(this, QStringLiteral("Just curious..."),
+                                     QStringLiteral("You can't paste text into an image layer. Shall I create a new text layer?"),
+                                     QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
             return;
         auto *pCreate = new CreateLayerCmd(m_pCurrent, Layer::Text);
         m_pCurrent->undoStack()->push(pCreate);
-        pLayer = pCreate->layer();
-        pLayer->setPos(QPointF(m_pCurrent->canvasSize().width() / 2, m_pCurrent->canvasSize().height() / 2));
-        static_cast<TextLayer *>(pLayer)->SetEditMode(true);
-    } else if (pLayer && pLayer->kind() == Layer::Text && bHasImage) {
-        // An image never goes into a text layer: it gets a raster layer of its own.
-        if (bHasText || QMessageBox::question(this, QStringLiteral("Just curious..."),
-                                              QStringLiteral("You can't paste an image into a text layer. Shall I create a new image layer?"),
-                                              QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes) {
-            if (bHasText)
-                goto pasteText;
-            return;
-        }
-        auto *pCreate = new CreateLayerCmd(m_pCurrent, Layer::Raster);
-        m_pCurrent->undoStack()->push(pCreate);
-        pLayer = pCreate->layer();
-        bCreated = true;
-    }
-    if (!pLayer)
-        return;
-    if (pLayer->kind() == Layer::Raster && bHasImage) {
-        const QPixmap pixmap = QPixmap::fromImage(qvariant_cast<QImage>(pData->imageData()));
-        const QSize canvas = m_pCurrent->canvasSize();
-        if (pixmap.width() > canvas.width() || pixmap.height() > canvas.height()) {
-            if (QMessageBox::question(this, QStringLiteral("Resize?"),
-                                      QStringLiteral("The image is larger than the current canvas. Expand the canvas to fit the image?"),
-                                      QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes) {
-                const QSize grown = canvas.expandedTo(pixmap.size());
-                m_pCurrent->undoStack()->push(new ResizeCanvasCmd(m_pCurrent, grown.width(), grown.height(),
-                                                                  canvas.width(), canvas.height(), 4));
-            }
-        }
-        auto *pRaster = static_cast<PixmapLayer *>(pLayer);
-        {
-            QPainter painter(&pRaster->image());
-            painter.drawPixmap(0, 0, pixmap);
-        }
-        pRaster->update();
-        if (!bCreated)
-            m_pCurrent->undoStack()->push(new LayerSnapshotCmd(QStringLiteral("Paste - ") + pRaster->name(), pRaster));
-        pPanel->UpdateLayerThumbnail(pRaster);
+        auto *pText = static_cast<TextLayer *>(pCreate->layer());
+        pText->setPos(QPointF(m_pCurrent->canvasSize().width() / 2, m_pCurrent->canvasSize().height() / 2));
+        pText->SetEditMode(true);
+        PasteText(pText, pData);
         return;
     }
-pasteText:
-    if (pLayer->kind() == Layer::Text && bHasText) {
-        auto *pText = static_cast<TextLayer *>(pLayer);
-        if (pData->hasHtml())
-            pText->setHtml(pData->html());
-        else
-            pText->setPlainText(pData->text());
-        pText->setName(pText->toPlainText());
-        pPanel->RenameLayer(pText, pText->name());
+    // A text layer takes text; an image never goes into it. When the
+    // clipboard holds both, the text is what belongs here.
+    if (bHasText) {
+        PasteText(static_cast<TextLayer *>(pLayer), pData);
+        return;
     }
+    if (!bHasImage
+        || QMessageBox::question(this, QStringLiteral("Just curious..."),
+                                 QStringLiteral("You can't paste an image into a text layer. Shall I create a new image layer?"),
+                                 QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+        return;
+    auto *pCreate = new CreateLayerCmd(m_pCurrent, Layer::Raster);
+    m_pCurrent->undoStack()->push(pCreate);
+    PasteImage(static_cast<PixmapLayer *>(pCreate->layer()), pData, false);
+}
+
+void MainWindow::PasteImage(PixmapLayer *pLayer, const QMimeData *pData, bool bSnapshot)
+{
+    const QPixmap pixmap = QPixmap::fromImage(qvariant_cast<QImage>(pData->imageData()));
+    const QSize canvas = m_pCurrent->canvasSize();
+    if ((pixmap.width() > canvas.width() || pixmap.height() > canvas.height())
+        && QMessageBox::question(this, QStringLiteral("Resize?"),
+                                 QStringLiteral("The image is larger than the current canvas. Expand the canvas to fit the image?"),
+                                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes) {
+        const QSize grown = canvas.expandedTo(pixmap.size());
+        m_pCurrent->undoStack()->push(
+            new ResizeCanvasCmd(m_pCurrent, grown.width(), grown.height(), canvas.width(), canvas.height(), 4));
+    }
+    ScratchDB::instance()->WaitForPending(pLayer);
+    {
+        QPainter painter(&pLayer->image());
+        painter.drawPixmap(0, 0, pixmap);
+    }
+    pLayer->update();
+    // A layer made for this paste already has its creation snapshot.
+    if (bSnapshot)
+        m_pCurrent->undoStack()->push(new LayerSnapshotCmd(QStringLiteral("Paste - ") + pLayer->name(), pLayer));
+    LayerDlg::instance()->UpdateLayerThumbnail(pLayer);
+}
+
+void MainWindow::PasteText(TextLayer *pLayer, const QMimeData *pData)
+{
+    if (pData->hasHtml())
+        pLayer->setHtml(pData->html());
+    else
+        pLayer->setPlainText(pData->text());
+    pLayer->setName(pLayer->toPlainText());
+    LayerDlg::instance()->RenameLayer(pLayer, pLayer->name());
 }
 
 // --- Dialogs and help ---------------------------------------------------------------------

@@ -9,6 +9,9 @@
 #include "QCLContext.h"
 
 class ChildWindow;
+class PixmapLayer;
+class QMimeData;
+class TextLayer;
 class QGraphicsSceneMouseEvent;
 class QMdiSubWindow;
 class QUndoStack;
@@ -128,6 +131,8 @@ private:
     void SaveAs(ChildWindow *pWindow);
     void ShowPanel(QWidget *pPanel, bool bShow);
     void LayerFlip(bool bHorizontal);
+    void PasteImage(PixmapLayer *pLayer, const QMimeData *pData, bool bSnapshot);
+    void PasteText(TextLayer *pLayer, const QMimeData *pData);
     void Notify(const QString &text);
 
     Ui::MainWindow *m_pUi;
