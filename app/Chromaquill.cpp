@@ -12,7 +12,6 @@
 #include <QFileInfo>
 #include <QImageReader>
 #include <QImageWriter>
-#include <QPainter>
 #include <QSaveFile>
 #include <QMessageBox>
 
@@ -82,12 +81,7 @@ bool Chromaquill::ExportImage(const QString &path, ChildWindow *pWindow)
 {
     if (!pWindow)
         return false;
-    QImage image(pWindow->canvasSize(), QImage::Format_ARGB32);
-    image.fill(Qt::transparent);
-    {
-        QPainter painter(&image);
-        pWindow->RenderTo(&painter);
-    }
+    const QImage image = pWindow->Flattened();
     const QString format = QFileInfo(path).suffix().toUpper();
     ExportPreviewDlg dialog(format, image, MainWindow::existing());
     if (dialog.exec() != QDialog::Accepted)

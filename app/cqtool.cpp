@@ -8,7 +8,6 @@
 
 #include <QApplication>
 #include <QFileInfo>
-#include <QPainter>
 #include <QStringList>
 
 #include <cstdio>
@@ -126,14 +125,8 @@ int runConvert(const QStringList &args)
     if (isNative(out)) {
         bWritten = DocumentFile::Save(out, pWindow, &error);
     } else {
-        QImage image(pWindow->canvasSize(), QImage::Format_ARGB32);
-        image.fill(Qt::transparent);
-        {
-            QPainter painter(&image);
-            pWindow->RenderTo(&painter);
-        }
         // The export preview starts at quality 100.
-        bWritten = Chromaquill::WriteImage(out, image, 100, &error);
+        bWritten = Chromaquill::WriteImage(out, pWindow->Flattened(), 100, &error);
     }
     delete pWindow;
     if (!bWritten)

@@ -15,36 +15,22 @@ QString QCLDevice::stringInfo(cl_device_info name) const
     return QString::fromLatin1(buffer.constData());
 }
 
-cl_uint QCLDevice::uintInfo(cl_device_info name) const
+template <typename T>
+static T scalarInfo(cl_device_id id, cl_device_info name)
 {
-    cl_uint value = 0;
-    if (!m_id || clGetDeviceInfo(m_id, name, sizeof(value), &value, nullptr) != CL_SUCCESS)
-        return 0;
+    T value{};
+    if (!id || clGetDeviceInfo(id, name, sizeof(value), &value, nullptr) != CL_SUCCESS)
+        return T{};
     return value;
 }
 
-cl_ulong QCLDevice::ulongInfo(cl_device_info name) const
-{
-    cl_ulong value = 0;
-    if (!m_id || clGetDeviceInfo(m_id, name, sizeof(value), &value, nullptr) != CL_SUCCESS)
-        return 0;
-    return value;
-}
-
-size_t QCLDevice::sizeInfo(cl_device_info name) const
-{
-    size_t value = 0;
-    if (!m_id || clGetDeviceInfo(m_id, name, sizeof(value), &value, nullptr) != CL_SUCCESS)
-        return 0;
-    return value;
-}
+cl_uint QCLDevice::uintInfo(cl_device_info name) const { return scalarInfo<cl_uint>(m_id, name); }
+cl_ulong QCLDevice::ulongInfo(cl_device_info name) const { return scalarInfo<cl_ulong>(m_id, name); }
+size_t QCLDevice::sizeInfo(cl_device_info name) const { return scalarInfo<size_t>(m_id, name); }
 
 bool QCLDevice::boolInfo(cl_device_info name) const
 {
-    cl_bool value = CL_FALSE;
-    if (!m_id || clGetDeviceInfo(m_id, name, sizeof(value), &value, nullptr) != CL_SUCCESS)
-        return false;
-    return value != CL_FALSE;
+    return scalarInfo<cl_bool>(m_id, name) != CL_FALSE;
 }
 
 QCLDevice::DeviceTypes QCLDevice::deviceType() const

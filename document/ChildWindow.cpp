@@ -591,6 +591,15 @@ void ChildWindow::RenderTo(QPainter *pPainter)
     }
 }
 
+QImage ChildWindow::Flattened()
+{
+    QImage image(m_canvasSize, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    RenderTo(&painter);
+    return image;
+}
+
 // --- Events ----------------------------------------------------------------------
 
 bool ChildWindow::eventFilter(QObject *pObject, QEvent *pEvent)

@@ -75,6 +75,8 @@ public:
 
     // Draws every visible layer that is not deleted, in z order, as export sees it.
     void RenderTo(QPainter *pPainter);
+    // The document flattened onto a transparent canvas-sized ARGB32 image, as exported.
+    QImage Flattened();
 
     void SetFileName(const QString &path);
     QString FileName() const { return m_fileName; }

@@ -1,4 +1,5 @@
 #include "DocumentFile.h"
+#include "ImageFile.h"
 #include "PngEncoder.h"
 
 #include "ChildWindow.h"
@@ -261,8 +262,7 @@ bool Parser::Run(DocumentData *pData)
                 return Fail(QStringLiteral("The file has two canvas records."));
             if (!Fixed(payload, 8, iTag) || !payload.Int(&w) || !payload.Int(&h))
                 return false;
-            if (w < 1 || h < 1 || w > DocumentFile::kMaxSide || h > DocumentFile::kMaxSide
-                || qint64(w) * h > DocumentFile::kMaxPixels)
+            if (!ImageFile::Fits(w, h))
                 return Fail(QStringLiteral("The canvas size %1 x %2 is not supported.").arg(w).arg(h));
             pData->canvas = QSize(w, h);
             bCanvas = true;
@@ -510,7 +510,7 @@ bool sanitizePng(const QByteArray &in, QByteArray *pOut, QSize *pSize)
                 return false;
             const quint32 w = qFromBigEndian<quint32>(in.constData() + pos + 8);
             const quint32 h = qFromBigEndian<quint32>(in.constData() + pos + 12);
-            if (w == 0 || h == 0 || w > quint32(DocumentFile::kMaxSide) || h > quint32(DocumentFile::kMaxSide))
+            if (!ImageFile::Fits(w, h))
                 *pSize = QSize(-1, -1);
             else
                 *pSize = QSize(int(w), int(h));
@@ -548,7 +548,7 @@ bool Parser::DecodeImages(DocumentData *pData)
         if (!sanitizePng(layer.png, &png, &size))
             return Fail(QStringLiteral("The pixels of layer %1 are not a readable PNG image.").arg(i + 1));
         const qint64 iPixels = qint64(size.width()) * size.height();
-        if (!size.isValid() || iPixels > DocumentFile::kMaxPixels)
+        if (!size.isValid() || !ImageFile::Fits(size.width(), size.height()))
             return Fail(QStringLiteral("Layer %1 is too large.").arg(i + 1));
         iTotal += iPixels;
         if (iTotal > DocumentFile::kMaxDocumentPixels)

@@ -26,9 +26,8 @@ public:
         StyleRecord = 7000, StyleName = 7001, StyleEnabled = 7002
     };
 
-    // Sanity limits applied before anything is allocated.
-    static constexpr int kMaxSide = 32768;
-    static constexpr qint64 kMaxPixels = qint64(1) << 28;
+    // Sanity limits applied before anything is allocated (one image's
+    // limits are ImageFile's).
     // All raster layers of one document together: 512 MiB of ARGB32.
     static constexpr qint64 kMaxDocumentPixels = qint64(1) << 27;
     static constexpr qint64 kMaxFileSize = qint64(2) << 30;

@@ -19,8 +19,7 @@ QImage Read(const QString &path, QString *pError)
     QImageReader reader(path);
     reader.setDecideFormatFromContent(true);
     const QSize size = reader.size();
-    if (size.isValid()
-        && (size.width() > kMaxSide || size.height() > kMaxSide || qint64(size.width()) * size.height() > kMaxPixels))
+    if (size.isValid() && !Fits(size.width(), size.height()))
         return fail(QStringLiteral("The image is too large (%1 x %2).").arg(size.width()).arg(size.height()));
     QImage image = reader.read();
     if (image.isNull())

@@ -41,7 +41,7 @@ public:
     void Crop(const QRegion &region, const QPixmap &source);
 
     // Where the anchor (0..8, row by row) puts an image of oldSize on a
-    // canvas of newSize; nullopt-like invalid point for a bad anchor.
+    // canvas of newSize; false for an anchor outside the grid.
     static bool AnchorOffset(const QSize &oldSize, const QSize &newSize, int iAnchor, QPoint *pOffset);
 
     void paint(QPainter *pPainter, const QStyleOptionGraphicsItem *pOption, QWidget *pWidget) override;

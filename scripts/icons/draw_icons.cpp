@@ -221,18 +221,23 @@ static void arrowRotate()
     save(img, "arrow_rotate");
 }
 
+// Clears room for the down badge so it reads against the icon beneath.
+static void clearBadgeRoom(QPainter &p)
+{
+    p.setCompositionMode(QPainter::CompositionMode_Clear);
+    p.setPen(QPen(Qt::transparent, 2));
+    p.setBrush(Qt::transparent);
+    p.drawRect(QRectF(8.5, 7, 7, 9));
+    p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+}
+
 static void layersDown()
 {
     QImage img(g_out + "/layers.png");
     img = img.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
-    // Clear room for the badge so it reads against the layers.
-    p.setCompositionMode(QPainter::CompositionMode_Clear);
-    p.setPen(QPen(Qt::transparent, 2));
-    p.setBrush(Qt::transparent);
-    p.drawRect(QRectF(8.5, 7, 7, 9));
-    p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    clearBadgeRoom(p);
     downBadge(p, kBlueLight, kBlueMid, kBlueDark);
     p.end();
     save(img, "layers_down");
@@ -243,11 +248,7 @@ static void update()
     QImage img = silk("world");
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
-    p.setCompositionMode(QPainter::CompositionMode_Clear);
-    p.setPen(QPen(Qt::transparent, 2));
-    p.setBrush(Qt::transparent);
-    p.drawRect(QRectF(8.5, 7, 7, 9));
-    p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    clearBadgeRoom(p);
     downBadge(p, kGreenLight, kGreenMid, kGreenDark);
     p.end();
     save(img, "update");
