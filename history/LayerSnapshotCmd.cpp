@@ -25,12 +25,14 @@ int LayerSnapshotCmd::id() const { return commandId<LayerSnapshotCmd>(); }
 void LayerSnapshotCmd::redo()
 {
     ScratchDB *pStore = ScratchDB::instance();
-    if (m_iOwnId == kNoSnapshot)
+    const bool bFirst = m_iOwnId == kNoSnapshot;
+    if (bFirst)
         m_iOwnId = pStore->AddItem(m_pLayer);
     else
-        pStore->RestoreItem(m_pLayer, m_iOwnId);
+        pStore->RestoreItem(m_pLayer, m_iOwnId); // refreshes the thumbnail when the pixels land
     m_pLayer->setCurrentSnapshotId(m_iOwnId);
-    LayerDlg::instance()->UpdateLayerThumbnail(m_pLayer);
+    if (bFirst)
+        LayerDlg::instance()->UpdateLayerThumbnail(m_pLayer);
 }
 
 void LayerSnapshotCmd::undo()
@@ -39,7 +41,6 @@ void LayerSnapshotCmd::undo()
         return;
     ScratchDB::instance()->RestoreItem(m_pLayer, m_iPreviousId);
     m_pLayer->setCurrentSnapshotId(m_iPreviousId);
-    LayerDlg::instance()->UpdateLayerThumbnail(m_pLayer);
 }
 
 void LayerSnapshotCmd::ChangeRasters(ChildWindow *pWindow, const QString &prefix,
