@@ -2,7 +2,7 @@
 
 #include "ChildWindow.h"
 #include "ImageFile.h"
-#include "DocumentFile.h"
+#include "DocumentBuilder.h"
 #include "ExportPreviewDlg.h"
 #include "MainWindow.h"
 #include "ScratchDB.h"
@@ -51,17 +51,14 @@ QString Chromaquill::ImageReadError(const QString &path)
 bool Chromaquill::LoadDocument(const QString &path)
 {
     QString error;
-    DocumentData data;
-    if (!DocumentFile::ReadFile(path, &data, &error)) {
+    Document *pDocument = DocumentBuilder::Load(path, *ScratchDB::instance(), &error);
+    if (!pDocument) {
         ReportFileError(path, error);
         return false;
     }
+    pDocument->SetFileName(path);
     MainWindow *pMain = MainWindow::instance();
-    ChildWindow *pWindow = DocumentFile::BuildWindow(data, pMain);
-    pMain->AddChild(pWindow);
-    // Now that it is the current document the panel and order follow it.
-    pWindow->UpdateLayerZOrder();
-    pWindow->SetFileName(path);
+    pMain->AddChild(new ChildWindow(pMain, pDocument));
     return true;
 }
 
@@ -70,7 +67,7 @@ bool Chromaquill::SaveDocument(const QString &path, ChildWindow *pWindow)
     if (!pWindow)
         return false;
     QString error;
-    if (!DocumentFile::Save(path, pWindow, &error)) {
+    if (!DocumentBuilder::Save(path, *pWindow->document(), &error)) {
         ReportFileError(path, error);
         return false;
     }

@@ -1,14 +1,18 @@
 // Headless companion tool: `cqtool <subcommand> [args]`.
-#include "ChildWindow.h"
 #include "Chromaquill.h"
+#include "Document.h"
+#include "DocumentBuilder.h"
 #include "DocumentFile.h"
+#include "Layer.h"
+#include "ScratchDB.h"
 #include "ImageFile.h"
-#include "LayerDlg.h"
 #include "OpenCLReport.h"
 
 #include <QApplication>
 #include <QFileInfo>
 #include <QStringList>
+
+#include <memory>
 
 #include <cstdio>
 #include <cstdlib>
@@ -45,7 +49,7 @@ bool isNative(const QString &path)
 
 QString blendName(int iMode)
 {
-    for (const auto &entry : LayerDlg::BlendingModes())
+    for (const auto &entry : Layer::BlendingModes())
         if (entry.second == iMode)
             return entry.first;
     return QStringLiteral("mode %1").arg(iMode);
@@ -120,15 +124,15 @@ int runConvert(const QStringList &args)
             return fail(QStringLiteral("%1: %2").arg(in, error));
         data = DocumentFile::FromImage(image, QFileInfo(in).fileName());
     }
-    ChildWindow *pWindow = DocumentFile::BuildWindow(data, nullptr);
+    ScratchDB store;
+    std::unique_ptr<Document> pDocument(DocumentBuilder::Build(data, store));
     bool bWritten;
     if (isNative(out)) {
-        bWritten = DocumentFile::Save(out, pWindow, &error);
+        bWritten = DocumentBuilder::Save(out, *pDocument, &error);
     } else {
         // The export preview starts at quality 100.
-        bWritten = Chromaquill::WriteImage(out, pWindow->Flattened(), 100, &error);
+        bWritten = Chromaquill::WriteImage(out, pDocument->Flattened(), 100, &error);
     }
-    delete pWindow;
     if (!bWritten)
         return fail(QStringLiteral("%1: %2").arg(out, error));
     return 0;

@@ -1,8 +1,6 @@
-#include "ChildWindow.h"
 #include "Chromaquill.h"
 #include "CrashHandler.h"
-#include "CreateLayerCmd.h"
-#include "Layer.h"
+#include "FileActions.h"
 #include "MainWindow.h"
 #include "OpenCLReport.h"
 #include "QCLDevice.h"
@@ -47,13 +45,9 @@ int refuse(const QString &text, const QString &informative, const QString &detai
 int openArguments(const QStringList &files)
 {
     int opened = 0;
-    for (const QString &file : files) {
-        const bool bNative = QFileInfo(file).suffix().toUpper() == QLatin1String("CQ");
-        if (bNative ? Chromaquill::LoadDocument(file) : MainWindow::instance()->OpenImageAsDocument(file))
+    for (const QString &file : files)
+        if (MainWindow::instance()->fileActions().OpenFile(file))
             ++opened;
-        else if (!bNative)
-            Chromaquill::ReportFileError(file, Chromaquill::ImageReadError(file));
-    }
     return opened;
 }
 
@@ -100,13 +94,8 @@ int main(int argc, char **argv)
     pMain->LateInit();
     CrashHandler::SetBuildReport(pMain->programCache().buildReport());
 
-    if (openArguments(Startup::DocumentArguments(arguments)) == 0) {
-        auto *pDocument = new ChildWindow(pMain, Startup::FirstDocumentSize(pMain->size()));
-        pMain->AddChild(pDocument);
-        pDocument->undoStack()->push(new CreateLayerCmd(pDocument, Layer::Raster));
-        pDocument->setWindowTitle(QStringLiteral("Untitled [*]"));
-        pDocument->setWindowModified(false);
-    }
+    if (openArguments(Startup::DocumentArguments(arguments)) == 0)
+        pMain->fileActions().NewDocument(Startup::FirstDocumentSize(pMain->size()));
     QSettings().setValue(QStringLiteral("firstRun"), true);
     new UpdateDlg(UpdateDlg::Automatic, pMain);
 

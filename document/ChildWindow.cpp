@@ -2,21 +2,16 @@
 #include "ui_ChildWindow.h"
 
 #include "CreateLayerCmd.h"
-#include "Feather.h"
 #include "GraphicsScene.h"
-#include "ImageFile.h"
 #include "GraphicsView.h"
-#include "LayerDlg.h"
+#include "ImageFile.h"
 #include "LayerSnapshotCmd.h"
-#include "MainWindow.h"
-#include "Path.h"
+#include "PixelOps.h"
 #include "PixmapLayer.h"
-#include "ProgramCache.h"
 #include "ResizeCanvasCmd.h"
 #include "ScratchDB.h"
 #include "SelectionCmd.h"
 #include "TextLayer.h"
-#include "UndoDlg.h"
 
 #include <QCloseEvent>
 #include <QFileInfo>
@@ -28,41 +23,74 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QScrollArea>
-#include <QStyleOptionGraphicsItem>
 #include <QUndoStack>
 #include <QWheelEvent>
-#include <algorithm>
 
 ChildWindow::ChildWindow(QWidget *pParent, const QSize &canvasSize)
+    : ChildWindow(pParent, new Document(canvasSize, *ScratchDB::instance()))
+{
+}
+
+ChildWindow::ChildWindow(QWidget *pParent, Document *pDocument)
     : QWidget(pParent)
     , m_pUi(new Ui::ChildWindow)
-    , m_canvasSize(canvasSize)
+    , m_pDoc(pDocument)
 {
+    m_pDoc->setParent(this);
     m_pUi->setupUi(this);
     setAttribute(Qt::WA_DeleteOnClose);
-    resize(canvasSize);
-    m_pUndoStack = new QUndoStack(this);
-    connect(m_pUndoStack, &QUndoStack::indexChanged, this, &ChildWindow::UndoStackChanged);
+    resize(m_pDoc->canvasSize());
+    BuildView();
 
+    for (Layer *pLayer : m_pDoc->GetLayers(true))
+        ShowLayer(pLayer);
+    connect(m_pDoc, &Document::LayerAdded, this, &ChildWindow::ShowLayer);
+    connect(m_pDoc, &Document::LayerRemoved, this, &ChildWindow::HideLayer);
+    connect(m_pDoc, &Document::CurrentLayerChanged, this, &ChildWindow::FollowCurrentLayer);
+    connect(m_pDoc, &Document::SelectionChanged, this, [this] {
+        ShowSelection();
+        Q_EMIT SelectionChanged();
+    });
+    connect(m_pDoc, &Document::CanvasResized, this, &ChildWindow::FollowCanvasSize);
+    connect(m_pDoc, &Document::FileNameChanged, this, &ChildWindow::FollowFileName);
+    connect(m_pDoc, &Document::ModifiedChanged, this, &QWidget::setWindowModified);
+    connect(m_pDoc->undoStack(), &QUndoStack::indexChanged, this, &ChildWindow::UndoStackChanged);
+    FollowCurrentLayer(m_pDoc->CurrentLayer());
+    ShowSelection();
+    setWindowModified(m_pDoc->IsModified());
+}
+
+ChildWindow::~ChildWindow()
+{
+    // The scene would delete the layers' items with itself: they belong to
+    // the document, so they leave the scene first.
+    for (QGraphicsItem *pItem : m_pScene->items())
+        m_pScene->removeItem(pItem);
+    delete m_pOutlineA;
+    delete m_pOutlineB;
+    delete m_pMaskOverlay;
+    delete m_pDoc;
+    m_pDoc = nullptr;
+    delete m_pUi;
+}
+
+void ChildWindow::BuildView()
+{
+    const QSize canvas = m_pDoc->canvasSize();
     m_pScene = new GraphicsScene(this);
     m_pScrollArea = new QScrollArea(this);
     m_pScrollArea->resize(size());
     m_pView = new GraphicsView;
     m_pView->setScene(m_pScene);
     m_pView->setFrameShape(QFrame::NoFrame);
-    m_pView->setGeometry(0, 0, canvasSize.width(), canvasSize.height());
-    m_pView->setSceneRect(0, 0, canvasSize.width(), canvasSize.height());
+    m_pView->setGeometry(0, 0, canvas.width(), canvas.height());
+    m_pView->setSceneRect(0, 0, canvas.width(), canvas.height());
     m_pView->setRenderHint(QPainter::Antialiasing);
     m_pView->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_pView->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_pView->setViewportUpdateMode(QGraphicsView::MinimalViewportUpdate);
     m_pView->setOptimizationFlag(QGraphicsView::DontSavePainterState);
-
     m_pScene->installEventFilter(this);
-    LayerDlg *pPanel = LayerDlg::instance();
-    connect(pPanel, &LayerDlg::NewLayer, this, &ChildWindow::NewLayerSlot);
-    connect(pPanel, &LayerDlg::DeleteLayer, this, &ChildWindow::DeleteLayerSlot);
-    connect(pPanel, &LayerDlg::LayerZValueChanged, this, &ChildWindow::UpdateLayerZOrder);
 
     // The scroll area centres the view while it is smaller than the window
     // and scrolls it when the zoomed canvas is larger.
@@ -105,135 +133,36 @@ ChildWindow::ChildWindow(QWidget *pParent, const QSize &canvasSize)
     m_pMaskOverlay->setZValue(4998);
     connect(&m_antsTimer, &QTimer::timeout, this, &ChildWindow::MarchingAntsTimer);
     m_antsTimer.start(500);
-
-    if (MainWindow *pMain = MainWindow::existing())
-        m_pProgramCache = &pMain->programCache();
 }
 
-ChildWindow::~ChildWindow()
+// --- Following the document --------------------------------------------------------
+
+void ChildWindow::ShowLayer(Layer *pLayer)
 {
-    // Commands first: they release their snapshots and refer to layers.
-    delete m_pUndoStack;
-    m_pUndoStack = nullptr;
-    delete m_pStrokePainter;
-    ScratchDB *pStore = ScratchDB::instance();
-    // No panel row may outlive its layer, however the window goes away.
-    for (Layer *pLayer : std::as_const(m_layers))
-        LayerDlg::instance()->RemoveLayer(pLayer);
-    for (Layer *pLayer : std::as_const(m_layers)) {
-        if (pLayer->kind() == Layer::Raster)
-            pStore->ForgetTarget(static_cast<PixmapLayer *>(pLayer));
-        delete pLayer;
-    }
-    m_layers.clear();
-    for (QGraphicsItem *pItem : {static_cast<QGraphicsItem *>(m_pOutlineA),
-                                 static_cast<QGraphicsItem *>(m_pOutlineB),
-                                 static_cast<QGraphicsItem *>(m_pMaskOverlay)}) {
-        if (pItem->scene())
-            pItem->scene()->removeItem(pItem);
-        delete pItem;
-    }
-    qDeleteAll(m_paths);
-    delete m_pUi;
+    if (pLayer->item()->scene() != m_pScene)
+        m_pScene->addItem(pLayer->item());
 }
 
-bool ChildWindow::isCurrentDocument() const
+void ChildWindow::HideLayer(Layer *pLayer)
 {
-    MainWindow *pMain = MainWindow::existing();
-    return !pMain || pMain->currentDocument() == this;
+    if (pLayer->item()->scene() == m_pScene)
+        m_pScene->removeItem(pLayer->item());
+    if (pLayer == m_pFocusLayer)
+        m_pFocusLayer = nullptr;
 }
 
-Layer *ChildWindow::CreateLayer(int iKind)
+void ChildWindow::FollowCurrentLayer(Layer *pLayer)
 {
-    Layer *pLayer = nullptr;
-    if (iKind == Layer::Raster) {
-        auto *pRaster = new PixmapLayer(m_pScene, m_canvasSize.width(), m_canvasSize.height());
-        pRaster->setWindow(this);
-        pRaster->setCurrentSnapshotId(ScratchDB::instance()->AddItem(pRaster));
-        pLayer = pRaster;
-    } else {
-        auto *pText = new TextLayer(m_pScene);
-        pText->setWindow(this);
-        pLayer = pText;
-    }
-    pLayer->setName(QStringLiteral("New Layer"));
-    pLayer->setZValue(m_layers.size());
-    m_layers.append(pLayer);
-    LayerDlg::instance()->AddLayer(pLayer);
-    return pLayer;
+    // Only the current text layer takes the keyboard.
+    if (m_pFocusLayer && m_pFocusLayer->kind() == Layer::Text)
+        m_pFocusLayer->item()->setFlag(QGraphicsItem::ItemIsFocusable, false);
+    m_pFocusLayer = pLayer;
+    if (pLayer && pLayer->kind() == Layer::Text)
+        pLayer->item()->setFlag(QGraphicsItem::ItemIsFocusable, true);
 }
 
-QList<Layer *> ChildWindow::GetLayers(bool bExcludeDeleted) const
+void ChildWindow::FollowCanvasSize(const QSize &size)
 {
-    if (!bExcludeDeleted)
-        return m_layers;
-    QList<Layer *> result;
-    for (Layer *pLayer : m_layers)
-        if (!pLayer->isDeleted())
-            result.append(pLayer);
-    return result;
-}
-
-int ChildWindow::CountLayers() const
-{
-    return int(std::count_if(m_layers.begin(), m_layers.end(),
-                             [](Layer *p) { return !p->isDeleted(); }));
-}
-
-void ChildWindow::RefreshLayerPanel()
-{
-    LayerDlg *pPanel = LayerDlg::instance();
-    pPanel->Clear();
-    for (Layer *pLayer : std::as_const(m_layers))
-        if (!pLayer->isDeleted())
-            pPanel->AddLayer(pLayer);
-    for (Path *pPath : std::as_const(m_paths))
-        pPanel->AddPath(pPath);
-}
-
-void ChildWindow::Activate()
-{
-    RefreshLayerPanel();
-    UndoDlg::instance()->setStack(m_pUndoStack);
-    Q_EMIT ZoomTextChanged(ZoomText());
-    if (MainWindow *pMain = MainWindow::existing())
-        setCursor(pMain->toolCursor());
-}
-
-void ChildWindow::NewLayerSlot()
-{
-    if (isCurrentDocument())
-        m_pUndoStack->push(new CreateLayerCmd(this, Layer::Raster));
-}
-
-void ChildWindow::DeleteLayerSlot(Layer *)
-{
-    // Layers are deleted through DeleteLayerCmd, never directly.
-}
-
-void ChildWindow::UpdateLayerZOrder()
-{
-    if (!isCurrentDocument())
-        return;
-    std::stable_sort(m_layers.begin(), m_layers.end(),
-                     [](Layer *a, Layer *b) { return a->zValue() < b->zValue(); });
-}
-
-void ChildWindow::UndoStackChanged(int)
-{
-    setWindowModified(true);
-}
-
-void ChildWindow::SetFileName(const QString &path)
-{
-    m_fileName = path;
-    setWindowTitle(path + QStringLiteral("[*]"));
-    setWindowModified(false);
-}
-
-void ChildWindow::SetCanvasSize(const QSize &size)
-{
-    m_canvasSize = size;
     m_pView->resize(int(size.width() * m_dZoom), int(size.height() * m_dZoom));
     m_pView->setSceneRect(0, 0, size.width(), size.height());
     m_pScrollArea->update();
@@ -241,101 +170,129 @@ void ChildWindow::SetCanvasSize(const QSize &size)
     Q_EMIT CanvasSizeChanged(size);
 }
 
-void ChildWindow::ScaleImage(const QSize &size)
+void ChildWindow::FollowFileName()
 {
-    for (Layer *pLayer : std::as_const(m_layers))
-        if (pLayer->kind() == Layer::Raster)
-            static_cast<PixmapLayer *>(pLayer)->Scale(size);
-    m_canvasSize = size;
-    m_pView->resize(int(size.width() * m_dZoom), int(size.height() * m_dZoom));
-    m_pView->setSceneRect(0, 0, size.width(), size.height());
-    m_pScrollArea->update();
-    m_pScene->update();
+    setWindowTitle(m_pDoc->FileName() + QStringLiteral("[*]"));
+    setWindowModified(m_pDoc->IsModified());
 }
 
-bool ChildWindow::LoadImageAsLayer(const QString &fileName)
+QString ChildWindow::DisplayName() const
 {
-    const QImage loaded = ImageFile::Read(fileName);
-    if (loaded.isNull())
+    const QString file = m_pDoc->FileName();
+    if (!file.isEmpty())
+        return QFileInfo(file).fileName();
+    QString title = windowTitle();
+    title.remove(QStringLiteral("[*]"));
+    title = title.trimmed();
+    return title.isEmpty() ? QStringLiteral("Untitled") : title;
+}
+
+void ChildWindow::Activate()
+{
+    Q_EMIT ZoomTextChanged(ZoomText());
+}
+
+void ChildWindow::UndoStackChanged(int)
+{
+    setWindowModified(m_pDoc->IsModified());
+}
+
+// --- Importing -----------------------------------------------------------------------
+
+bool ChildWindow::LoadImageAsLayer(const QString &fileName, QString *pError)
+{
+    QString error;
+    const QImage loaded = ImageFile::Read(fileName, &error);
+    if (loaded.isNull()) {
+        if (pError)
+            *pError = error;
         return false;
-    const QPixmap pixmap = QPixmap::fromImage(loaded);
-    if (pixmap.width() > m_canvasSize.width() || pixmap.height() > m_canvasSize.height()) {
-        QWidget *pParent = MainWindow::existing();
-        if (QMessageBox::question(pParent, QStringLiteral("Resize?"),
-                                  QStringLiteral("The image is larger than the current canvas. Expand the canvas to fit the image?"),
-                                  QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes) {
-            const QSize grown = m_canvasSize.expandedTo(pixmap.size());
-            m_pUndoStack->push(new ResizeCanvasCmd(this, grown.width(), grown.height(),
-                                                   m_canvasSize.width(), m_canvasSize.height(), 4));
-        }
     }
-    auto *pCreate = new CreateLayerCmd(this, Layer::Raster);
-    m_pUndoStack->push(pCreate);
-    auto *pLayer = static_cast<PixmapLayer *>(pCreate->layer());
-    {
-        QPainter painter(&pLayer->image());
-        painter.drawPixmap(0, 0, pixmap);
+    const QSize canvas = m_pDoc->canvasSize();
+    QUndoStack *pStack = m_pDoc->undoStack();
+    if ((loaded.width() > canvas.width() || loaded.height() > canvas.height())
+        && QMessageBox::question(window(), QStringLiteral("Resize?"),
+                                 QStringLiteral("The image is larger than the current canvas. Expand the canvas to fit the image?"),
+                                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes) {
+        const QSize grown = canvas.expandedTo(loaded.size());
+        pStack->push(new ResizeCanvasCmd(m_pDoc, grown.width(), grown.height(), canvas.width(), canvas.height(), 4));
     }
-    pLayer->update();
     const QString name = QFileInfo(fileName).fileName();
-    pLayer->setName(name);
-    LayerDlg::instance()->RenameLayer(pLayer, name);
-    m_pUndoStack->push(new LayerSnapshotCmd(QStringLiteral("Load: ") + name, pLayer));
-    LayerDlg::instance()->UpdateLayerThumbnail(pLayer);
+    const QImage pixels = loaded.convertToFormat(QImage::Format_ARGB32);
+    auto *pCreate = new CreateLayerCmd(m_pDoc, Layer::Raster, [&](Layer *pLayer) {
+        auto *pRaster = static_cast<PixmapLayer *>(pLayer);
+        PixelOps::Copy(pixels, pRaster->image(), pixels.rect());
+        pRaster->update();
+        pRaster->setName(name);
+    });
+    pStack->push(pCreate);
+    pStack->push(new LayerSnapshotCmd(QStringLiteral("Load: ") + name, static_cast<PixmapLayer *>(pCreate->layer())));
     return true;
 }
 
-// --- Selection -------------------------------------------------------------
+// --- Selection -------------------------------------------------------------------------
 
-void ChildWindow::SetSelection(const QRegion &region)
+void ChildWindow::ShowSelection()
 {
-    m_selection = region;
-    if (region.isEmpty()) {
-        for (QGraphicsItem *pItem : {static_cast<QGraphicsItem *>(m_pMaskOverlay),
-                                     static_cast<QGraphicsItem *>(m_pOutlineA),
-                                     static_cast<QGraphicsItem *>(m_pOutlineB)})
-            if (pItem->scene())
-                pItem->scene()->removeItem(pItem);
-        m_selectionPath = QPainterPath();
-        m_selectionMask = QPixmap();
-    } else {
-        QPainterPath path;
-        path.addRegion(region);
-        m_selectionPath = path.simplified();
-        m_pOutlineA->setPath(m_selectionPath);
-        m_pOutlineB->setPath(m_selectionPath);
-        m_pOutlineA->setPos(0, 0);
-        m_pOutlineB->setPos(0, 0);
-        if (!m_bFeather && !m_pOutlineA->scene()) {
+    const auto takeOut = [](QGraphicsItem *pItem) {
+        if (pItem->scene())
+            pItem->scene()->removeItem(pItem);
+    };
+    if (m_pDoc->Selection().isEmpty()) {
+        takeOut(m_pMaskOverlay);
+        takeOut(m_pOutlineA);
+        takeOut(m_pOutlineB);
+        return;
+    }
+    const QPainterPath &path = m_pDoc->SelectionPath();
+    m_pOutlineA->setPath(path);
+    m_pOutlineB->setPath(path);
+    m_pOutlineA->setPos(0, 0);
+    m_pOutlineB->setPos(0, 0);
+    if (!m_pDoc->FeatherEnabled()) {
+        takeOut(m_pMaskOverlay);
+        if (!m_pOutlineA->scene()) {
             m_pScene->addItem(m_pOutlineB);
             m_pScene->addItem(m_pOutlineA);
-        } else {
-            m_pOutlineA->update();
-            m_pOutlineB->update();
         }
-        if (m_bFeather)
-            BuildFeatheredMask();
+        return;
     }
-    Q_EMIT SelectionChanged();
+    takeOut(m_pOutlineA);
+    takeOut(m_pOutlineB);
+    // Translucent red everywhere but inside the soft selection.
+    QPixmap overlay(m_pDoc->canvasSize());
+    overlay.fill(QColor(255, 0, 0, 128));
+    {
+        QPainter painter(&overlay);
+        painter.setCompositionMode(QPainter::CompositionMode_DestinationOut);
+        painter.drawImage(path.controlPointRect(), m_pDoc->FeatheredImage());
+    }
+    m_pMaskOverlay->setPixmap(overlay);
+    m_pMaskOverlay->setPos(0, 0);
+    if (!m_pMaskOverlay->scene())
+        m_pScene->addItem(m_pMaskOverlay);
 }
 
 void ChildWindow::SelectAll()
 {
-    UndoDlg::instance()->Push(new SelectionCmd(this, m_selection,
-                                               QRegion(0, 0, m_canvasSize.width(), m_canvasSize.height())));
+    const QSize canvas = m_pDoc->canvasSize();
+    m_pDoc->undoStack()->push(
+        new SelectionCmd(m_pDoc, m_pDoc->Selection(), QRegion(0, 0, canvas.width(), canvas.height())));
 }
 
 void ChildWindow::SelectNone()
 {
-    UndoDlg::instance()->Push(new SelectionCmd(this, m_selection, QRegion()));
+    m_pDoc->undoStack()->push(new SelectionCmd(m_pDoc, m_pDoc->Selection(), QRegion()));
 }
 
 void ChildWindow::SelectInverse()
 {
-    if (m_selection.isEmpty())
+    const QRegion selection = m_pDoc->Selection();
+    if (selection.isEmpty())
         return;
-    const QRegion canvas(0, 0, m_canvasSize.width(), m_canvasSize.height());
-    UndoDlg::instance()->Push(new SelectionCmd(this, m_selection, canvas.xored(m_selection)));
+    const QSize canvas = m_pDoc->canvasSize();
+    const QRegion all(0, 0, canvas.width(), canvas.height());
+    m_pDoc->undoStack()->push(new SelectionCmd(m_pDoc, selection, all.xored(selection)));
 }
 
 void ChildWindow::MarchingAntsTimer()
@@ -348,97 +305,14 @@ void ChildWindow::MarchingAntsTimer()
     m_pOutlineA->update();
 }
 
-void ChildWindow::SetFeather(bool bOn)
-{
-    m_bFeather = bOn;
-    if (bOn) {
-        if (m_pOutlineA->scene())
-            m_pScene->removeItem(m_pOutlineA);
-        if (m_pOutlineB->scene())
-            m_pScene->removeItem(m_pOutlineB);
-        BuildFeatheredMask();
-        return;
-    }
-    if (m_pMaskOverlay->scene())
-        m_pScene->removeItem(m_pMaskOverlay);
-    if (!m_selection.isEmpty() && !m_pOutlineA->scene()) {
-        m_pScene->addItem(m_pOutlineB);
-        m_pScene->addItem(m_pOutlineA);
-    }
-}
-
-void ChildWindow::SetFeatherRadius(int iRadius)
-{
-    m_iFeatherRadius = iRadius;
-    if (m_bFeather)
-        BuildFeatheredMask();
-}
-
 void ChildWindow::MoveSelectionOutline(const QPointF &offset)
 {
     m_pOutlineA->moveBy(offset.x(), offset.y());
     m_pOutlineB->moveBy(offset.x(), offset.y());
-    if (m_bFeather && !m_featheredImage.isNull()) {
-        QPixmap mask(m_canvasSize);
-        mask.fill(Qt::transparent);
-        QPainter painter(&mask);
-        painter.drawImage(m_selectionPath.boundingRect(), m_featheredImage);
-        m_selectionMask = mask;
-    }
+    m_pDoc->RedrawMaskForMovedOutline();
 }
 
-void ChildWindow::BuildFeatheredMask()
-{
-    if (m_selection.isEmpty()) {
-        if (m_pMaskOverlay->scene())
-            m_pScene->removeItem(m_pMaskOverlay);
-        m_selectionMask = QPixmap();
-        return;
-    }
-    QImage shape(m_canvasSize, QImage::Format_ARGB32);
-    shape.fill(Qt::transparent);
-    {
-        QPainter painter(&shape);
-        painter.fillPath(m_selectionPath, Qt::black);
-    }
-    const QRectF pathRect = m_selectionPath.controlPointRect();
-    const QRect grown = pathRect.toRect().adjusted(-m_iFeatherRadius, -m_iFeatherRadius,
-                                                   m_iFeatherRadius, m_iFeatherRadius);
-    m_featheredImage = FeatherImage(shape.copy(grown));
-
-    m_selectionMask = QPixmap(m_canvasSize);
-    m_selectionMask.fill(Qt::transparent);
-    {
-        QPainter painter(&m_selectionMask);
-        painter.drawImage(pathRect, m_featheredImage);
-    }
-    QPixmap overlay(m_canvasSize);
-    overlay.fill(QColor(255, 0, 0, 128));
-    {
-        QPainter painter(&overlay);
-        painter.setCompositionMode(QPainter::CompositionMode_DestinationOut);
-        painter.drawImage(pathRect, m_featheredImage);
-    }
-    m_pMaskOverlay->setPixmap(overlay);
-    m_pMaskOverlay->setPos(0, 0);
-    if (!m_pMaskOverlay->scene())
-        m_pScene->addItem(m_pMaskOverlay);
-}
-
-QImage ChildWindow::FeatherImage(const QImage &source)
-{
-    // The kernels are built once per window, on first use.
-    if (m_pProgramCache && !m_pFeather)
-        m_pFeather = std::make_unique<Feather>(*m_pProgramCache);
-    if (m_pFeather && m_pFeather->isValid()) {
-        const QImage result = m_pFeather->apply(source, m_iFeatherRadius);
-        if (!result.isNull())
-            return result;
-    }
-    return Feather::reference(source, m_iFeatherRadius);
-}
-
-// --- Zoom --------------------------------------------------------------------
+// --- Zoom --------------------------------------------------------------------------------
 
 QString ChildWindow::ZoomText() const
 {
@@ -452,10 +326,9 @@ void ChildWindow::ApplyZoom(double dFactor)
     m_pView->setInteractive(false);
     m_pView->setTransform(m_viewTransform);
     m_pView->setInteractive(true);
-    m_pView->resize(int(m_canvasSize.width() * dFactor), int(m_canvasSize.height() * dFactor));
+    const QSize canvas = m_pDoc->canvasSize();
+    m_pView->resize(int(canvas.width() * dFactor), int(canvas.height() * dFactor));
     Q_EMIT ZoomTextChanged(ZoomText());
-    if (MainWindow *pMain = MainWindow::existing())
-        setCursor(pMain->toolCursor());
     Q_EMIT ZoomChanged();
 }
 
@@ -472,135 +345,7 @@ void ChildWindow::ZoomBy(double dPoints)
     ApplyZoom(factor);
 }
 
-// --- Painting protocol ---------------------------------------------------------
-
-PixmapLayer *ChildWindow::CurrentRasterLayer() const
-{
-    Layer *pLayer = LayerDlg::instance()->CurrentLayer();
-    if (!pLayer || pLayer->kind() != Layer::Raster || pLayer->window() != this)
-        return nullptr;
-    return static_cast<PixmapLayer *>(pLayer);
-}
-
-void ChildWindow::BeginPaint(bool bAccumulate, PixmapLayer *pLayer)
-{
-    m_bAccumulate = bAccumulate;
-    m_pPaintLayer = pLayer ? pLayer : CurrentRasterLayer();
-    if (!m_pPaintLayer)
-        return;
-    // A restore still on its way from disk must land before the edit starts.
-    ScratchDB::instance()->WaitForPending(m_pPaintLayer);
-    const QPointF position = m_pPaintLayer->pos();
-    if (position == QPointF(0, 0)) {
-        m_baseImage = m_pPaintLayer->image();
-    } else {
-        // Canvas-sized, transparent where the layer does not reach: a plain
-        // copy() would clip the rectangle and lose the offset.
-        m_baseImage = QPixmap(m_canvasSize);
-        m_baseImage.fill(Qt::transparent);
-        QPainter painter(&m_baseImage);
-        painter.setCompositionMode(QPainter::CompositionMode_Source);
-        painter.drawPixmap(QPoint(int(position.x()), int(position.y())), m_pPaintLayer->image());
-    }
-    if (m_strokeBuffer.size() != m_baseImage.size())
-        m_strokeBuffer = QPixmap(m_baseImage.size());
-    m_strokeBuffer.fill(Qt::transparent);
-    if (bAccumulate) {
-        if (m_accumBuffer.size() != m_baseImage.size())
-            m_accumBuffer = QPixmap(m_baseImage.size());
-        m_accumBuffer.fill(Qt::transparent);
-    }
-}
-
-QPainter *ChildWindow::BeginStroke()
-{
-    if (!m_bAccumulate)
-        m_strokeBuffer.fill(Qt::transparent);
-    delete m_pStrokePainter;
-    m_pStrokePainter = new QPainter(&m_strokeBuffer);
-    return m_pStrokePainter;
-}
-
-void ChildWindow::CommitStroke(const QRect &requested)
-{
-    delete m_pStrokePainter;
-    m_pStrokePainter = nullptr;
-    if (!m_pPaintLayer)
-        return;
-    const QRect area = requested.isEmpty() ? m_baseImage.rect() : requested;
-    const QPointF position = m_pPaintLayer->pos();
-    QPixmap &target = m_pPaintLayer->image();
-    if (!m_bFeather || m_selectionMask.isNull()) {
-        QPainter painter(&target);
-        painter.translate(-position);
-        painter.setCompositionMode(QPainter::CompositionMode_Source);
-        painter.drawPixmap(area.topLeft(), m_baseImage, area);
-        painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-        if (!m_selection.isEmpty())
-            painter.setClipRegion(m_selection);
-        painter.drawPixmap(area.topLeft(), m_strokeBuffer, area);
-    } else {
-        QPixmap soft(area.size());
-        soft.fill(Qt::transparent);
-        {
-            QPainter painter(&soft);
-            painter.drawPixmap(QPoint(0, 0), m_strokeBuffer, area);
-            painter.setCompositionMode(QPainter::CompositionMode_DestinationIn);
-            painter.drawPixmap(QPoint(0, 0), m_selectionMask, area);
-        }
-        QPixmap &over = m_bAccumulate ? m_accumBuffer : m_strokeBuffer;
-        {
-            QPainter painter(&over);
-            painter.setCompositionMode(QPainter::CompositionMode_Source);
-            painter.drawPixmap(area.topLeft(), soft);
-        }
-        QPainter painter(&target);
-        painter.translate(-position);
-        painter.setCompositionMode(QPainter::CompositionMode_Source);
-        painter.drawPixmap(area.topLeft(), m_baseImage, area);
-        painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-        painter.drawPixmap(area.topLeft(), over, area);
-    }
-    m_pPaintLayer->update(QRectF(area).translated(-position));
-}
-
-void ChildWindow::EndPaint()
-{
-    if (m_pPaintLayer)
-        LayerDlg::instance()->UpdateLayerThumbnail(m_pPaintLayer);
-}
-
-void ChildWindow::RenderTo(QPainter *pPainter)
-{
-    QList<Layer *> sorted = m_layers;
-    std::stable_sort(sorted.begin(), sorted.end(),
-                     [](Layer *a, Layer *b) { return a->zValue() < b->zValue(); });
-    for (Layer *pLayer : std::as_const(sorted)) {
-        // What you see is what you export: hidden layers stay out.
-        if (pLayer->isDeleted() || !pLayer->isVisible())
-            continue;
-        pLayer->MarkChanged();
-        const QPointF position = pLayer->pos();
-        pPainter->resetTransform();
-        pPainter->save();
-        pPainter->translate(position);
-        QStyleOptionGraphicsItem option;
-        option.exposedRect = QRectF(-position.x(), -position.y(), m_canvasSize.width(), m_canvasSize.height());
-        pLayer->item()->paint(pPainter, &option, nullptr);
-        pPainter->restore();
-    }
-}
-
-QImage ChildWindow::Flattened()
-{
-    QImage image(m_canvasSize, QImage::Format_ARGB32);
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
-    RenderTo(&painter);
-    return image;
-}
-
-// --- Events ----------------------------------------------------------------------
+// --- Events -----------------------------------------------------------------------------
 
 bool ChildWindow::eventFilter(QObject *pObject, QEvent *pEvent)
 {
@@ -647,30 +392,23 @@ void ChildWindow::wheelEvent(QWheelEvent *pEvent)
 
 void ChildWindow::closeEvent(QCloseEvent *pEvent)
 {
-    MainWindow *pMain = MainWindow::existing();
-    if (isWindowModified()) {
+    if (m_pDoc->IsModified()) {
         const auto answer = QMessageBox::question(
-            nullptr, QStringLiteral("Save?"),
-            windowTitle() + QStringLiteral(" has been modified. Want to save it?"),
+            nullptr, QStringLiteral("Save?"), DisplayName() + QStringLiteral(" has been modified. Want to save it?"),
             QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
         if (answer == QMessageBox::Cancel) {
             pEvent->ignore();
             return;
         }
         if (answer == QMessageBox::Yes) {
-            if (pMain)
-                pMain->SaveDocument(this);
-            if (isWindowModified()) {
+            Q_EMIT SaveRequested(this);
+            if (m_pDoc->IsModified()) {
                 pEvent->ignore();
                 return;
             }
         }
     }
-    if (isCurrentDocument()) {
-        LayerDlg::instance()->Clear();
-        if (pMain)
-            pMain->DocumentClosing(this);
-    }
+    Q_EMIT Closing(this);
     pEvent->accept();
 }
 
@@ -683,6 +421,9 @@ void ChildWindow::dragEnterEvent(QDragEnterEvent *pEvent)
 void ChildWindow::dropEvent(QDropEvent *pEvent)
 {
     const QList<QUrl> urls = pEvent->mimeData()->urls();
-    for (const QUrl &url : urls)
-        LoadImageAsLayer(url.toLocalFile());
+    for (const QUrl &url : urls) {
+        QString error;
+        if (!LoadImageAsLayer(url.toLocalFile(), &error))
+            Q_EMIT LoadFailed(url.toLocalFile(), error);
+    }
 }

@@ -1,22 +1,19 @@
 #pragma once
+#include "Document.h"
+
 #include <QImage>
 #include <QList>
 #include <QPainterPath>
-#include <QPixmap>
 #include <QRegion>
 #include <QTimer>
 #include <QTransform>
 #include <QWidget>
 
-#include <memory>
-
-class Feather;
 class GraphicsScene;
 class GraphicsView;
 class Layer;
 class Path;
 class PixmapLayer;
-class ProgramCache;
 class QGraphicsPathItem;
 class QGraphicsPixmapItem;
 class QGraphicsScene;
@@ -27,72 +24,77 @@ class QUndoStack;
 
 namespace Ui { class ChildWindow; }
 
-// One open document: canvas, layers, paths, selection, history and view.
-// Tools and filters edit the current raster layer through the painting
-// protocol (BeginPaint, BeginStroke, CommitStroke, EndPaint), which keeps
-// every edit inside the selection.
+// The window and view of one open document: the scene that draws its layers,
+// the zoomed view in a scroll area, the selection's marching ants and the
+// canvas events that tools receive. What the document is lives in its
+// Document; the operations below that edit it forward there.
 class ChildWindow : public QWidget {
     Q_OBJECT
 public:
+    // A window around a new document of the given size.
     ChildWindow(QWidget *pParent, const QSize &canvasSize);
+    // A window around an existing document, which it takes over.
+    ChildWindow(QWidget *pParent, Document *pDocument);
     ~ChildWindow() override;
 
-    Layer *CreateLayer(int iKind);
-    QList<Layer *> GetLayers(bool bExcludeDeleted = false) const;
-    int CountLayers() const;
-    void RefreshLayerPanel();
-    void Activate();
+    Document *document() const { return m_pDoc; }
 
-    void SetCanvasSize(const QSize &size);
-    void ScaleImage(const QSize &size);
-    bool LoadImageAsLayer(const QString &fileName);
+    // --- Forwarded to the document -----------------------------------------------
+    Layer *CreateLayer(int iKind) { return m_pDoc->CreateLayer(iKind); }
+    QList<Layer *> GetLayers(bool bExcludeDeleted = false) const { return m_pDoc->GetLayers(bExcludeDeleted); }
+    int CountLayers() const { return m_pDoc->CountLayers(); }
+    void SetCanvasSize(const QSize &size) { m_pDoc->SetCanvasSize(size); }
+    void ScaleImage(const QSize &size) { m_pDoc->ScaleImage(size); }
+    void SetSelection(const QRegion &region) { m_pDoc->SetSelection(region); }
+    QRegion Selection() const { return m_pDoc->Selection(); }
+    void SetFeather(bool bOn) { m_pDoc->SetFeather(bOn); }
+    void SetFeatherRadius(int iRadius) { m_pDoc->SetFeatherRadius(iRadius); }
+    bool FeatherEnabled() const { return m_pDoc->FeatherEnabled(); }
+    int FeatherRadius() const { return m_pDoc->FeatherRadius(); }
+    const QImage &SelectionMask() const { return m_pDoc->SelectionMask(); }
+    const QPainterPath &SelectionPath() const { return m_pDoc->SelectionPath(); }
+    void BeginPaint(bool bAccumulate, PixmapLayer *pLayer = nullptr) { m_pDoc->BeginPaint(bAccumulate, pLayer); }
+    QPainter *BeginStroke() { return m_pDoc->BeginStroke(); }
+    void CommitStroke(const QRect &area = QRect()) { m_pDoc->CommitStroke(area); }
+    void EndPaint() { m_pDoc->EndPaint(); }
+    QImage &StrokeBuffer() { return m_pDoc->StrokeBuffer(); }
+    const QImage &BaseImage() const { return m_pDoc->BaseImage(); }
+    void RenderTo(QPainter *pPainter) const { m_pDoc->RenderTo(pPainter); }
+    QImage Flattened() const { return m_pDoc->Flattened(); }
+    void SetFileName(const QString &path) { m_pDoc->SetFileName(path); }
+    QString FileName() const { return m_pDoc->FileName(); }
+    QUndoStack *undoStack() const { return m_pDoc->undoStack(); }
+    QSize canvasSize() const { return m_pDoc->canvasSize(); }
+    const QList<Path *> &paths() const { return m_pDoc->paths(); }
 
-    void SetSelection(const QRegion &region);
-    QRegion Selection() const { return m_selection; }
+    // Selection commands pushed on this document's history.
     void SelectAll();
     void SelectNone();
     void SelectInverse();
-    void SetFeather(bool bOn);
-    void SetFeatherRadius(int iRadius);
-    bool FeatherEnabled() const { return m_bFeather; }
-    int FeatherRadius() const { return m_iFeatherRadius; }
+    // Live feedback of the move-selection tool.
     void MoveSelectionOutline(const QPointF &offset);
-    QPixmap SelectionMask() const { return m_selectionMask; }
-    const QPainterPath &SelectionPath() const { return m_selectionPath; }
+
+    // Imports an image file as a new layer (asks before growing the canvas).
+    // False, with the reason in *pError, when the file cannot be read.
+    bool LoadImageAsLayer(const QString &fileName, QString *pError = nullptr);
+
+    // Tells observers that this window became the current document.
+    void Activate();
+    // The name shown to the user: the file's name, or "Untitled".
+    QString DisplayName() const;
 
     void SetZoom(double dPercent);
     void ZoomBy(double dPoints);
     double ZoomFactor() const { return m_dZoom; }
+    QString ZoomText() const;
 
-    // The painting protocol. The current layer is the layers panel's current
-    // layer unless a layer is given explicitly (tests, filters on a layer).
-    void BeginPaint(bool bAccumulate, PixmapLayer *pLayer = nullptr);
-    QPainter *BeginStroke();
-    void CommitStroke(const QRect &area = QRect());
-    void EndPaint();
-    QPixmap &StrokeBuffer() { return m_strokeBuffer; }
-    const QPixmap &BaseImage() const { return m_baseImage; }
-
-    // Draws every visible layer that is not deleted, in z order, as export sees it.
-    void RenderTo(QPainter *pPainter);
-    // The document flattened onto a transparent canvas-sized ARGB32 image, as exported.
-    QImage Flattened();
-
-    void SetFileName(const QString &path);
-    QString FileName() const { return m_fileName; }
-
-    QUndoStack *undoStack() const { return m_pUndoStack; }
     GraphicsScene *scene() const { return m_pScene; }
     GraphicsView *view() const { return m_pView; }
     QScrollArea *scrollArea() const { return m_pScrollArea; }
     GraphicsView *overlayView() const { return m_pOverlayView; }
     QGraphicsScene *overlayScene() const { return m_pOverlayScene; }
-    QSize canvasSize() const { return m_canvasSize; }
-    QList<Path *> &paths() { return m_paths; }
     QMdiSubWindow *subWindow() const { return m_pSubWindow; }
     void setSubWindow(QMdiSubWindow *p) { m_pSubWindow = p; }
-    void setProgramCache(ProgramCache *pCache) { m_pProgramCache = pCache; }
-    QString ZoomText() const;
 
 Q_SIGNALS:
     void MousePosUpdate(int x, int y, ChildWindow *pWindow);
@@ -106,11 +108,15 @@ Q_SIGNALS:
     // Texts for the main window's status bar.
     void ZoomTextChanged(const QString &text);
     void CanvasSizeChanged(const QSize &size);
+    // The user answered Yes to saving before closing: the save must happen
+    // before the signal returns.
+    void SaveRequested(ChildWindow *pWindow);
+    // The close goes ahead.
+    void Closing(ChildWindow *pWindow);
+    // A file dropped on the window could not be read.
+    void LoadFailed(const QString &path, const QString &reason);
 
 public Q_SLOTS:
-    void NewLayerSlot();
-    void DeleteLayerSlot(Layer *pLayer);
-    void UpdateLayerZOrder();
     void UndoStackChanged(int iIndex);
     void MarchingAntsTimer();
 
@@ -124,43 +130,29 @@ protected:
     void dropEvent(QDropEvent *pEvent) override;
 
 private:
-    bool isCurrentDocument() const;
+    void BuildView();
     void ApplyZoom(double dFactor);
-    void BuildFeatheredMask();
-    QImage FeatherImage(const QImage &source);
-    PixmapLayer *CurrentRasterLayer() const;
+    void ShowLayer(Layer *pLayer);
+    void HideLayer(Layer *pLayer);
+    void ShowSelection();
+    void FollowCurrentLayer(Layer *pLayer);
+    void FollowCanvasSize(const QSize &size);
+    void FollowFileName();
 
     Ui::ChildWindow *m_pUi;
-    QSize m_canvasSize;
-    GraphicsScene *m_pScene;
-    QList<Layer *> m_layers;
-    QList<Path *> m_paths;
-    QUndoStack *m_pUndoStack;
+    Document *m_pDoc;
+    GraphicsScene *m_pScene = nullptr;
     double m_dZoom = 1.0;
     QTransform m_viewTransform;
-    QRegion m_selection;
-    QPainterPath m_selectionPath;
-    QGraphicsPathItem *m_pOutlineA;
-    QGraphicsPathItem *m_pOutlineB;
+    QGraphicsPathItem *m_pOutlineA = nullptr;
+    QGraphicsPathItem *m_pOutlineB = nullptr;
     QTimer m_antsTimer;
     bool m_bAntsPhase = false;
-    GraphicsView *m_pView;
-    QScrollArea *m_pScrollArea;
-    QString m_fileName;
-    QPixmap m_baseImage;
-    QPixmap m_accumBuffer;
-    QPixmap m_strokeBuffer;
-    QPainter *m_pStrokePainter = nullptr;
-    bool m_bAccumulate = false;
-    PixmapLayer *m_pPaintLayer = nullptr;
-    std::unique_ptr<Feather> m_pFeather;
-    QPixmap m_selectionMask;
-    QImage m_featheredImage;
-    int m_iFeatherRadius = 1;
-    bool m_bFeather = false;
-    QGraphicsPixmapItem *m_pMaskOverlay;
-    QGraphicsScene *m_pOverlayScene;
-    GraphicsView *m_pOverlayView;
+    GraphicsView *m_pView = nullptr;
+    QScrollArea *m_pScrollArea = nullptr;
+    QGraphicsPixmapItem *m_pMaskOverlay = nullptr;
+    QGraphicsScene *m_pOverlayScene = nullptr;
+    GraphicsView *m_pOverlayView = nullptr;
     QMdiSubWindow *m_pSubWindow = nullptr;
-    ProgramCache *m_pProgramCache = nullptr;
+    Layer *m_pFocusLayer = nullptr;
 };

@@ -2,12 +2,7 @@
 #include "ImageFile.h"
 #include "PngEncoder.h"
 
-#include "ChildWindow.h"
 #include "Layer.h"
-#include "LayerDlg.h"
-#include "PixmapLayer.h"
-#include "ScratchDB.h"
-#include "TextLayer.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -672,54 +667,6 @@ QList<QByteArray> DocumentFile::EncodePngs(const QList<QImage> &images)
     return result;
 }
 
-DocumentData DocumentFile::FromWindow(ChildWindow *pWindow)
-{
-    DocumentData data;
-    data.version = QString::fromLatin1(CQ_VERSION);
-    data.canvas = pWindow->canvasSize();
-    QList<QImage> images;
-    QList<int> raster;
-    for (Layer *pLayer : pWindow->GetLayers(true)) {
-        LayerData layer;
-        layer.kind = pLayer->kind();
-        layer.name = pLayer->name();
-        layer.blendingMode = pLayer->blendingMode();
-        layer.opacity = pLayer->opacity();
-        layer.visible = pLayer->isVisible();
-        layer.z = pLayer->zValue();
-        layer.pos = pLayer->pos();
-        if (layer.kind == Layer::Raster) {
-            // Pixmaps stay on this thread; the encoders get images.
-            raster.append(int(data.layers.size()));
-            images.append(static_cast<PixmapLayer *>(pLayer)->image().toImage());
-        } else {
-            auto *pText = static_cast<TextLayer *>(pLayer);
-            layer.textColor = pText->defaultTextColor();
-            layer.html = pText->toHtml();
-        }
-        data.layers.append(std::move(layer));
-    }
-    const QList<QByteArray> pngs = EncodePngs(images);
-    for (int j = 0; j < raster.size(); ++j)
-        data.layers[raster[j]].png = pngs[j];
-
-    for (const Path *pPath : pWindow->paths()) {
-        PathData path;
-        path.name = pPath->name();
-        path.start = pPath->startPoint();
-        path.items = pPath->items();
-        // A path read from a file begins with its start record as a move to
-        // the start point; that record is written once, not twice.
-        if (!path.items.isEmpty()) {
-            const PathItem &first = path.items.first();
-            if (first.kind == PathItem::MoveTo && first.first == path.start && first.second == path.start)
-                path.items.removeFirst();
-        }
-        data.paths.append(std::move(path));
-    }
-    return data;
-}
-
 DocumentData DocumentFile::FromImage(const QImage &image, const QString &layerName)
 {
     DocumentData data;
@@ -732,77 +679,6 @@ DocumentData DocumentFile::FromImage(const QImage &image, const QString &layerNa
     layer.png = EncodePng(layer.image);
     data.layers.append(std::move(layer));
     return data;
-}
-
-ChildWindow *DocumentFile::BuildWindow(const DocumentData &data, QWidget *pParent)
-{
-    auto *pWindow = new ChildWindow(pParent, data.canvas);
-    LayerDlg *pPanel = LayerDlg::instance();
-    ScratchDB *pStore = ScratchDB::instance();
-
-    // Created in stacking order, so the layer list is sorted by z already.
-    QList<int> order(data.layers.size());
-    std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(),
-                     [&data](int a, int b) { return data.layers[a].z < data.layers[b].z; });
-    // Pixmaps hold premultiplied pixels; converting is the costly part of
-    // building, so it runs on the pool before the layers are made.
-    QList<QImage> premultiplied(data.layers.size());
-    QList<std::function<void()>> jobs;
-    for (int i = 0; i < data.layers.size(); ++i)
-        if (data.layers[i].kind == Layer::Raster)
-            jobs.append([&data, &premultiplied, i] {
-                premultiplied[i] = data.layers[i].image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-            });
-    runParallel(jobs);
-    for (int i : std::as_const(order)) {
-        const LayerData &d = data.layers[i];
-        Layer *pLayer = pWindow->CreateLayer(d.kind);
-        pLayer->setName(d.name);
-        pLayer->setBlendingMode(d.blendingMode);
-        pLayer->setOpacity(d.opacity);
-        pLayer->setOpacityValue(qRound(d.opacity * LayerDlg::kOpacityMaximum));
-        pLayer->setVisible(d.visible);
-        pLayer->setZValue(d.z);
-        pLayer->setPos(d.pos);
-        if (d.kind == Layer::Text) {
-            auto *pText = static_cast<TextLayer *>(pLayer);
-            pText->setDefaultTextColor(d.textColor);
-            pText->setHtml(d.html);
-        } else {
-            auto *pRaster = static_cast<PixmapLayer *>(pLayer);
-            pRaster->setPixmap(QPixmap::fromImage(std::move(premultiplied[i])));
-            pRaster->update();
-            pRaster->setPos(d.pos);
-            // The snapshot taken at creation was of an empty layer; undoing
-            // the first edit must bring back what was read instead.
-            const int iEmpty = pRaster->currentSnapshotId();
-            pRaster->setCurrentSnapshotId(pStore->AddItem(pRaster));
-            if (iEmpty >= 0)
-                pStore->ReleaseItem(iEmpty);
-        }
-        // Layer styles: d.styleRecords go to the layer's style manager here.
-        pPanel->RenameLayer(pLayer, d.name);
-    }
-    pWindow->UpdateLayerZOrder();
-
-    for (const PathData &d : data.paths) {
-        auto *pPath = new Path(d.name);
-        PathItem start;
-        start.kind = PathItem::MoveTo;
-        start.first = start.second = d.start;
-        pPath->AddItem(start);
-        for (const PathItem &item : d.items)
-            pPath->AddItem(item);
-        pWindow->paths().append(pPath);
-    }
-    pWindow->RefreshLayerPanel();
-    for (Layer *pLayer : pWindow->GetLayers(true))
-        pPanel->UpdateLayerThumbnail(pLayer);
-
-    pWindow->undoStack()->push(new QUndoCommand(QStringLiteral("open file")));
-    pWindow->setWindowModified(false);
-    return pWindow;
 }
 
 bool DocumentFile::ReadFile(const QString &path, DocumentData *pData, QString *pError)
@@ -843,19 +719,6 @@ bool DocumentFile::WriteFile(const QString &path, const QByteArray &bytes, QStri
         return false;
     }
     return true;
-}
-
-bool DocumentFile::Save(const QString &path, ChildWindow *pWindow, QString *pError)
-{
-    return WriteFile(path, Serialize(FromWindow(pWindow)), pError);
-}
-
-ChildWindow *DocumentFile::Load(const QString &path, QWidget *pParent, QString *pError)
-{
-    DocumentData data;
-    if (!ReadFile(path, &data, pError))
-        return nullptr;
-    return BuildWindow(data, pParent);
 }
 
 QString DocumentFile::DescribeStyle(const QByteArray &record)

@@ -4,13 +4,11 @@
 #include <QByteArray>
 #include <QString>
 
-class ChildWindow;
-class QWidget;
 
 // The native document file (.cq): a magic number and tagged records,
 // little-endian, with container lengths patched in after their contents.
-// Serialize/Parse work on plain data; FromWindow/BuildWindow connect that
-// data to a document window. Nothing here shows a message: failures come
+// Serialize/Parse work on plain data; DocumentBuilder connects that data to
+// a live document. Nothing here shows a message: failures come
 // back as a reason text for the caller to report.
 class DocumentFile {
 public:
@@ -37,14 +35,6 @@ public:
     // decoded). On failure *pError says why and *pData is untouched.
     static bool Parse(const QByteArray &bytes, DocumentData *pData, QString *pError);
 
-    // Plain data from a window: every layer that is not deleted, in list
-    // order, raster pixels encoded as PNG (in parallel), and the paths.
-    static DocumentData FromWindow(ChildWindow *pWindow);
-    // A new document window holding the data. Layers are created in
-    // stacking order, attributes applied, paths added, and the "open file"
-    // command pushed so that Undo never removes what was read.
-    static ChildWindow *BuildWindow(const DocumentData &data, QWidget *pParent);
-
     // A one-layer document from an image, as opening an image makes it.
     static DocumentData FromImage(const QImage &image, const QString &layerName);
 
@@ -55,8 +45,6 @@ public:
     // File level: read with a size limit, write atomically.
     static bool ReadFile(const QString &path, DocumentData *pData, QString *pError);
     static bool WriteFile(const QString &path, const QByteArray &bytes, QString *pError);
-    static bool Save(const QString &path, ChildWindow *pWindow, QString *pError);
-    static ChildWindow *Load(const QString &path, QWidget *pParent, QString *pError);
 
     // The names and enabled flags of a layer's style records (for listings).
     static QString DescribeStyle(const QByteArray &record);

@@ -16,8 +16,9 @@
 namespace {
 
 // One layer as the composition needs it, gathered on the GUI thread. Raster
-// layers carry their pixels as an image so that worker threads never touch a
-// pixmap; text layers are painted by their item, on the GUI thread only.
+// layers carry their premultiplied display pixels, brought up to date here, so
+// that worker threads only read them; text layers are painted by their item,
+// on the GUI thread only.
 struct LayerStep {
     QGraphicsItem *pText = nullptr;
     QImage pixels;
@@ -147,7 +148,7 @@ void GraphicsScene::Compose(const QRect &area)
         step.pos = pItem->scenePos();
         if (pLayer->kind() == Layer::Raster) {
             auto *pRaster = static_cast<PixmapLayer *>(pLayer);
-            step.pixels = pRaster->image().toImage();
+            step.pixels = pRaster->DisplayImage();
             step.iMode = pRaster->blendingMode();
             step.dOpacity = pRaster->opacity();
         } else {

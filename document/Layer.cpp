@@ -1,23 +1,46 @@
 #include "Layer.h"
 
-#include "ChildWindow.h"
+#include "Document.h"
 #include "GraphicsScene.h"
-#include "LayerDlg.h"
 
 #include <QGraphicsItem>
 #include <QGraphicsScene>
 
+const QList<QPair<QString, int>> &Layer::BlendingModes()
+{
+    static const QList<QPair<QString, int>> modes = {
+        {QStringLiteral("Normal"), 0},       {QStringLiteral("Multiply"), 13},
+        {QStringLiteral("Plus"), 12},        {QStringLiteral("Xor"), 11},
+        {QStringLiteral("Screen"), 14},      {QStringLiteral("Overlay"), 15},
+        {QStringLiteral("Darken"), 16},      {QStringLiteral("Lighten"), 17},
+        {QStringLiteral("Color Dodge"), 18}, {QStringLiteral("Color Burn"), 19},
+        {QStringLiteral("Hard Light"), 20},  {QStringLiteral("Soft Light"), 21},
+        {QStringLiteral("Difference"), 22},  {QStringLiteral("Exclusion"), 23},
+    };
+    return modes;
+}
+
 Layer::Layer(int iKind)
     : m_iKind(iKind)
-    , m_iOpacityValue(LayerDlg::kOpacityMaximum)
+    , m_iOpacityValue(kOpacityMaximum)
 {
 }
 
 Layer::~Layer() = default;
 
-QGraphicsScene *Layer::homeScene() const
+void Layer::setName(const QString &name)
 {
-    return m_pWindow ? m_pWindow->scene() : nullptr;
+    if (name == m_name)
+        return;
+    m_name = name;
+    if (m_pDocument)
+        m_pDocument->NotifyLayerChanged(this);
+}
+
+void Layer::SetOpacityPercent(int iValue)
+{
+    m_iOpacityValue = iValue;
+    setOpacity(qreal(iValue) / kOpacityMaximum);
 }
 
 void Layer::setBlendingMode(int iMode)
@@ -26,6 +49,8 @@ void Layer::setBlendingMode(int iMode)
         return;
     m_iBlendingMode = iMode;
     InvalidateArea();
+    if (m_pDocument)
+        m_pDocument->NotifyLayerChanged(this);
 }
 
 void Layer::InvalidateArea(const QRectF &area)
@@ -49,14 +74,26 @@ void Layer::LayerItemChange(QGraphicsItem::GraphicsItemChange change, const QVar
             InvalidateArea();
         break;
     case QGraphicsItem::ItemPositionChange:
-    case QGraphicsItem::ItemPositionHasChanged:
     case QGraphicsItem::ItemTransformChange:
     case QGraphicsItem::ItemTransformHasChanged:
-    case QGraphicsItem::ItemZValueHasChanged:
-    case QGraphicsItem::ItemOpacityHasChanged:
     case QGraphicsItem::ItemSceneChange: // still in the old scene
     case QGraphicsItem::ItemSceneHasChanged:
         InvalidateArea();
+        break;
+    case QGraphicsItem::ItemPositionHasChanged:
+    case QGraphicsItem::ItemOpacityHasChanged:
+        InvalidateArea();
+        if (m_pDocument)
+            m_pDocument->NotifyLayerChanged(this);
+        break;
+    case QGraphicsItem::ItemVisibleHasChanged:
+        if (m_pDocument)
+            m_pDocument->NotifyLayerChanged(this);
+        break;
+    case QGraphicsItem::ItemZValueHasChanged:
+        InvalidateArea();
+        if (m_pDocument)
+            m_pDocument->NotifyOrderChanged();
         break;
     default:
         break;
@@ -68,15 +105,6 @@ void Layer::setDeleted(bool bDeleted)
     if (bDeleted == m_bDeleted)
         return;
     m_bDeleted = bDeleted;
-    QGraphicsItem *pItem = item();
-    if (bDeleted) {
-        LayerDlg::instance()->RemoveLayer(this);
-        if (pItem->scene())
-            pItem->scene()->removeItem(pItem);
-        return;
-    }
-    if (QGraphicsScene *pScene = homeScene(); pScene && pItem->scene() != pScene)
-        pScene->addItem(pItem);
-    if (m_pWindow)
-        m_pWindow->RefreshLayerPanel();
+    if (m_pDocument)
+        m_pDocument->NotifyDeletedChanged(this);
 }

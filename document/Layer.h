@@ -1,11 +1,12 @@
 #pragma once
 #include <QGraphicsItem>
+#include <QList>
+#include <QPair>
 #include <QPointF>
 #include <QRectF>
 #include <QString>
 
-class QGraphicsScene;
-class ChildWindow;
+class Document;
 
 // The one face of a layer that tools, filters, commands, the file format and
 // the layers panel use. The concrete classes are also canvas items of the
@@ -13,6 +14,12 @@ class ChildWindow;
 class Layer {
 public:
     enum Kind { Raster = 0, Text = 1 };
+    // The opacity slider's range: the opacity value runs from 0 to this.
+    static constexpr int kOpacityMaximum = 100;
+
+    // The blending modes offered, in the order the layers panel lists them,
+    // with their painter composition-mode codes (what a layer stores).
+    static const QList<QPair<QString, int>> &BlendingModes();
 
     explicit Layer(int iKind);
     virtual ~Layer();
@@ -39,27 +46,28 @@ public:
     const QGraphicsItem *item() const { return const_cast<Layer *>(this)->item(); }
 
     QString name() const { return m_name; }
-    void setName(const QString &name) { m_name = name; }
+    void setName(const QString &name);
     int kind() const { return m_iKind; }
 
     int opacityValue() const { return m_iOpacityValue; }
     void setOpacityValue(int iValue) { m_iOpacityValue = iValue; }
+    // The slider value and the drawn opacity together.
+    void SetOpacityPercent(int iValue);
     int blendingMode() const { return m_iBlendingMode; }
     void setBlendingMode(int iMode);
     bool isDeleted() const { return m_bDeleted; }
     int currentSnapshotId() const { return m_iSnapshotId; }
     void setCurrentSnapshotId(int iId) { m_iSnapshotId = iId; }
 
-    // Deleting only hides the layer from the scene and the panel; the layer
-    // stays in its document's list so that undo can bring it back.
+    // Deleting only takes the layer out of the picture and the panel; the
+    // layer stays in its document's list so that undo can bring it back.
     void setDeleted(bool bDeleted);
 
-    // The document window whose scene holds this layer (set by the window).
-    ChildWindow *window() const { return m_pWindow; }
-    void setWindow(ChildWindow *pWindow) { m_pWindow = pWindow; }
+    // The document that holds this layer (set when the document creates it).
+    Document *owner() const { return m_pDocument; }
+    void setOwner(Document *pDocument) { m_pDocument = pDocument; }
 
 protected:
-    QGraphicsScene *homeScene() const;
     // Tells the scene that the picture changed where this layer draws: in
     // area (item coordinates), or everywhere the layer reaches by default.
     void InvalidateArea(const QRectF &area = QRectF());
@@ -75,5 +83,5 @@ private:
     int m_iBlendingMode = 0;
     bool m_bDeleted = false;
     int m_iSnapshotId = -1;
-    ChildWindow *m_pWindow = nullptr;
+    Document *m_pDocument = nullptr;
 };

@@ -1,20 +1,19 @@
 #include "PixmapLayer.h"
 
+#include "Document.h"
 #include "GraphicsScene.h"
-#include "LayerDlg.h"
+#include "PixelOps.h"
 
 #include <QGraphicsScene>
 #include <QGraphicsSceneWheelEvent>
 #include <QPainter>
-#include <QRegion>
 #include <QStyleOptionGraphicsItem>
 
 PixmapLayer::PixmapLayer(QGraphicsScene *pScene, int iWidth, int iHeight)
     : Layer(Raster)
 {
-    m_image = QPixmap(qMax(1, iWidth), qMax(1, iHeight));
-    m_image.fill(Qt::transparent);
-    QGraphicsPixmapItem::setPixmap(m_image);
+    m_image = QImage(qMax(1, iWidth), qMax(1, iHeight), QImage::Format_ARGB32);
+    m_image.fill(0);
     setFlag(QGraphicsItem::ItemSendsGeometryChanges, true);
     if (pScene)
         pScene->addItem(this);
@@ -35,28 +34,66 @@ QRectF PixmapLayer::boundingRect() const
     return QRectF(QPointF(r.topLeft()), QPointF(r.bottomRight()));
 }
 
-void PixmapLayer::update(const QRectF &area)
+QPainterPath PixmapLayer::shape() const
+{
+    QPainterPath path;
+    path.addRect(boundingRect());
+    return path;
+}
+
+void PixmapLayer::PixelsChanged(const QRect &area)
 {
     m_bChanged = true;
+    m_stale += area;
+    if (Document *pDocument = owner())
+        pDocument->NotifyPixelsChanged(this);
+}
+
+void PixmapLayer::update(const QRectF &area)
+{
+    PixelsChanged(area.toAlignedRect().intersected(m_image.rect()));
     InvalidateArea(area);
     QGraphicsPixmapItem::update(area.intersected(boundingRect()));
 }
 
 void PixmapLayer::update()
 {
-    m_bChanged = true;
+    PixelsChanged(m_image.rect());
     InvalidateArea();
     QGraphicsPixmapItem::update();
 }
 
-void PixmapLayer::setPixmap(const QPixmap &pixmap)
+void PixmapLayer::setImage(const QImage &image)
 {
     InvalidateArea();
-    if (pixmap.size() != m_image.size())
+    if (image.size() != m_image.size())
         prepareGeometryChange();
-    m_image = pixmap;
-    QGraphicsPixmapItem::setPixmap(pixmap);
+    m_image = image.format() == QImage::Format_ARGB32 ? image : image.convertToFormat(QImage::Format_ARGB32);
+    PixelsChanged(m_image.rect());
     InvalidateArea();
+}
+
+const QImage &PixmapLayer::DisplayImage()
+{
+    if (m_display.size() != m_image.size())
+        m_stale = m_image.rect();
+    if (m_stale.isEmpty())
+        return m_display;
+    // Premultiplied as the toolkit does it, so the window shows exactly what
+    // a painter drawing the straight pixels would.
+    if (m_stale.boundingRect().contains(m_image.rect()) && m_stale.rectCount() == 1) {
+        m_display = m_image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    } else {
+        for (const QRect &r : m_stale.intersected(m_image.rect()))
+            for (int y = r.top(); y <= r.bottom(); ++y) {
+                const auto *pIn = reinterpret_cast<const QRgb *>(m_image.constScanLine(y));
+                auto *pOut = reinterpret_cast<QRgb *>(m_display.scanLine(y));
+                for (int x = r.left(); x <= r.right(); ++x)
+                    pOut[x] = qPremultiply(pIn[x]);
+            }
+    }
+    m_stale = QRegion();
+    return m_display;
 }
 
 QVariant PixmapLayer::itemChange(GraphicsItemChange change, const QVariant &value)
@@ -79,52 +116,47 @@ bool PixmapLayer::AnchorOffset(const QSize &oldSize, const QSize &newSize, int i
 
 void PixmapLayer::ChangeCanvasSize(const QSize &size, int iAnchor)
 {
-    QPixmap resized(size.expandedTo(QSize(1, 1)));
-    resized.fill(Qt::transparent);
+    QImage resized(size.expandedTo(QSize(1, 1)), QImage::Format_ARGB32);
+    resized.fill(0);
     QPoint offset;
-    if (AnchorOffset(m_image.size(), size, iAnchor, &offset)) {
-        QPainter painter(&resized);
-        painter.drawPixmap(offset, m_image);
-    }
-    setPixmap(resized);
+    if (AnchorOffset(m_image.size(), size, iAnchor, &offset))
+        PixelOps::Copy(m_image, resized, m_image.rect(), -offset);
+    setImage(resized);
 }
 
 void PixmapLayer::Scale(const QSize &size)
 {
-    setPixmap(m_image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+    // Scaled premultiplied, so transparent pixels lend no colour to their
+    // neighbours, then back to straight.
+    const QImage scaled = m_image.convertToFormat(QImage::Format_ARGB32_Premultiplied)
+                              .scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    setImage(scaled);
     update();
 }
 
-void PixmapLayer::Crop(const QRegion &region, const QPixmap &source)
+void PixmapLayer::Crop(const QRegion &region, const QImage &mask)
 {
     const QRect r = region.boundingRect();
-    QPixmap part(r.size().expandedTo(QSize(1, 1)));
-    part.fill(Qt::transparent);
-    QPixmap result(part.size());
-    result.fill(Qt::transparent);
-    if (source.isNull()) {
-        {
-            QPainter painter(&part);
-            painter.setCompositionMode(QPainter::CompositionMode_Source);
-            painter.drawPixmap(QPoint(0, 0), m_image, r);
-        }
-        QPainter painter(&result);
-        painter.setClipRegion(region.translated(-r.topLeft()));
-        painter.drawPixmap(0, 0, part);
+    QImage result(r.size().expandedTo(QSize(1, 1)), QImage::Format_ARGB32);
+    result.fill(0);
+    if (mask.isNull()) {
+        for (const QRect &part : region)
+            PixelOps::Copy(m_image, result, part, r.topLeft());
     } else {
-        QPainter painter(&result);
-        painter.setCompositionMode(QPainter::CompositionMode_Source);
-        painter.drawPixmap(QPoint(0, 0), source, r);
-        painter.setCompositionMode(QPainter::CompositionMode_DestinationIn);
-        painter.drawPixmap(QPoint(0, 0), m_image, r);
+        // Colours stay; each pixel keeps the share of its alpha the mask gives.
+        PixelOps::Copy(m_image, result, r, r.topLeft());
+        for (int y = 0; y < result.height(); ++y) {
+            auto *pRow = reinterpret_cast<quint32 *>(result.scanLine(y));
+            const int my = y + r.top();
+            for (int x = 0; x < result.width(); ++x) {
+                const int mx = x + r.left();
+                const int m = mask.rect().contains(mx, my) ? qAlpha(mask.pixel(mx, my)) : 0;
+                pRow[x] = (pRow[x] & 0x00ffffffu) | (quint32((qAlpha(pRow[x]) * m + 127) / 255) << 24);
+            }
+        }
     }
-    setPixmap(result);
+    setImage(result);
     update();
-}
-
-static void drawPart(QPainter *pPainter, const QRect &r, const QPixmap &pixels)
-{
-    pPainter->drawPixmap(r, pixels, r);
 }
 
 static void drawPart(QPainter *pPainter, const QRect &r, const QImage &pixels)
@@ -132,16 +164,14 @@ static void drawPart(QPainter *pPainter, const QRect &r, const QImage &pixels)
     pPainter->drawImage(r, pixels, r);
 }
 
-template <typename Pixels>
-static void paintLayer(QPainter *pPainter, const QRegion &area, const Pixels &pixels, int iMode, qreal dOpacity)
+void PixmapLayer::PaintPixels(QPainter *pPainter, const QRect &exposed, const QImage &pixels, int iMode,
+                              qreal dOpacity)
 {
     pPainter->setCompositionMode(QPainter::CompositionMode(iMode));
     pPainter->setOpacity(dOpacity);
-    for (const QRect &r : area) {
-        const QRect part = r.intersected(pixels.rect());
-        if (!part.isEmpty())
-            drawPart(pPainter, part, pixels);
-    }
+    const QRect part = exposed.intersected(pixels.rect());
+    if (!part.isEmpty())
+        drawPart(pPainter, part, pixels);
 }
 
 void PixmapLayer::paint(QPainter *pPainter, const QStyleOptionGraphicsItem *pOption, QWidget *)
@@ -151,31 +181,29 @@ void PixmapLayer::paint(QPainter *pPainter, const QStyleOptionGraphicsItem *pOpt
     // exposed part back so the last row and column are drawn too.
     const QRect exposed = pOption->exposedRect.toAlignedRect().adjusted(0, 0, 1, 1);
     // While the scene draws, it has composed most of the layer already.
-    paintLayer(pPainter, GraphicsScene::LayerArea(this, pPainter, exposed), m_image, blendingMode(), opacity());
+    const QRegion area = GraphicsScene::LayerArea(this, pPainter, exposed);
+    pPainter->setCompositionMode(QPainter::CompositionMode(blendingMode()));
+    pPainter->setOpacity(opacity());
+    for (const QRect &r : area) {
+        const QRect part = r.intersected(m_image.rect());
+        if (!part.isEmpty())
+            drawPart(pPainter, part, m_image);
+    }
     m_bChanged = false;
 }
 
-void PixmapLayer::PaintPixels(QPainter *pPainter, const QRect &exposed, const QImage &pixels, int iMode,
-                              qreal dOpacity)
-{
-    paintLayer(pPainter, QRegion(exposed), pixels, iMode, dOpacity);
-}
-
-// The premultiplied pixels the pixmap already holds: a shallow copy, so taking
-// a snapshot costs nothing on the GUI thread. Converting back and forth with
-// straight ARGB32 is exact, so files and restores lose nothing.
+// A shallow copy of the straight pixels: taking a snapshot costs nothing on
+// the GUI thread, and files and restores lose nothing.
 QImage PixmapLayer::ScratchImage() const
 {
-    return m_image.toImage();
+    return m_image;
 }
 
 void PixmapLayer::ScratchRestore(const QImage &image, const QPointF &position)
 {
-    setPixmap(QPixmap::fromImage(image));
+    setImage(image);
     setPos(position);
     update();
-    // A restore from disk lands later than the command that asked for it.
-    LayerDlg::instance()->UpdateLayerThumbnail(this);
 }
 
 void PixmapLayer::wheelEvent(QGraphicsSceneWheelEvent *pEvent)

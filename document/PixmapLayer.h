@@ -3,16 +3,16 @@
 #include "ScratchTarget.h"
 
 #include <QGraphicsPixmapItem>
-#include <QPixmap>
+#include <QImage>
+#include <QRegion>
 
-class QRegion;
-
-// A raster layer: its pixels are a pixmap the size of the canvas (until a
-// tool or command changes that), drawn with the layer's blending mode.
+// A raster layer: its pixels are a straight (not premultiplied) ARGB32 image
+// the size of the canvas (until a tool or command changes that), drawn with
+// the layer's blending mode. Straight pixels keep translucent colours exact
+// through editing, snapshots and files; only the copy the window composes
+// from is premultiplied.
 class PixmapLayer : public Layer, public QGraphicsPixmapItem, public ScratchTarget {
 public:
-    // Adds itself to the scene. The initial snapshot is registered with the
-    // scratch store by the document window, which owns the store reference.
     PixmapLayer(QGraphicsScene *pScene, int iWidth, int iHeight);
     ~PixmapLayer() override;
 
@@ -23,6 +23,7 @@ public:
     void setPos(const QPointF &p) override { QGraphicsPixmapItem::setPos(p); }
     QPointF pos() const override { return QGraphicsPixmapItem::pos(); }
     QRectF boundingRect() const override;
+    QPainterPath shape() const override;
     void setVisible(bool b) override { QGraphicsPixmapItem::setVisible(b); }
     bool isVisible() const override { return QGraphicsPixmapItem::isVisible(); }
     void update(const QRectF &area) override;
@@ -30,15 +31,20 @@ public:
     void MarkChanged() override { m_bChanged = true; }
     QGraphicsItem *item() override { return this; }
 
-    virtual void setPixmap(const QPixmap &pixmap);
-    // The layer's pixels. Painting on the returned reference changes the layer;
-    // callers then call update().
-    QPixmap &image() { return m_image; }
-    const QPixmap &image() const { return m_image; }
+    // Replaces the pixels (converted to straight ARGB32) and repaints.
+    virtual void setImage(const QImage &image);
+    // The layer's pixels, straight ARGB32. Changing them through the returned
+    // reference changes the layer; callers then call update().
+    QImage &image() { return m_image; }
+    const QImage &image() const { return m_image; }
+    // The pixels premultiplied, brought up to date where update() was called.
+    const QImage &DisplayImage();
 
     void ChangeCanvasSize(const QSize &size, int iAnchor);
     void Scale(const QSize &size);
-    void Crop(const QRegion &region, const QPixmap &source);
+    // Keeps the region's part (canvas cropped to its bounding rectangle).
+    // With a feathered mask the kept pixels fade by the mask's alpha.
+    void Crop(const QRegion &region, const QImage &mask);
 
     // Where the anchor (0..8, row by row) puts an image of oldSize on a
     // canvas of newSize; false for an anchor outside the grid.
@@ -59,8 +65,11 @@ protected:
     void wheelEvent(QGraphicsSceneWheelEvent *pEvent) override;
 
 private:
+    void PixelsChanged(const QRect &area);
+
     bool m_bChanged = true;
-    QPixmap m_image;
-    QPixmap m_composed;
+    QImage m_image;
+    QImage m_display;
+    QRegion m_stale; // where m_display lags behind m_image
     QRect m_styledBounds;
 };

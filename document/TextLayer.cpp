@@ -1,10 +1,8 @@
 #include "TextLayer.h"
 
-#include "ChildWindow.h"
+#include "Document.h"
 #include "GraphicsScene.h"
-#include "LayerDlg.h"
 #include "TextEditCmd.h"
-#include "UndoDlg.h"
 
 #include <QGraphicsScene>
 #include <QPainter>
@@ -12,6 +10,7 @@
 #include <QStyleOptionGraphicsItem>
 #include <QTextCharFormat>
 #include <QTextDocument>
+#include <QUndoStack>
 
 TextLayer::TextLayer(QGraphicsScene *pScene)
     : Layer(Text)
@@ -84,8 +83,8 @@ void TextLayer::SetEditMode(bool bEdit)
     QTextDocument *pAfter = document()->clone();
     QTextDocument *pBefore = m_pDocBefore ? m_pDocBefore : document()->clone();
     m_pDocBefore = nullptr;
-    if (QUndoStack *pStack = UndoDlg::instance()->stack())
-        pStack->push(new TextEditCmd(this, pBefore, m_startCursor, pAfter, textCursor()));
+    if (owner())
+        owner()->undoStack()->push(new TextEditCmd(this, pBefore, m_startCursor, pAfter, textCursor()));
     else {
         delete pBefore;
         delete pAfter;
@@ -173,8 +172,6 @@ void TextLayer::paint(QPainter *pPainter, const QStyleOptionGraphicsItem *pOptio
 void TextLayer::keyPressEvent(QKeyEvent *pEvent)
 {
     QGraphicsTextItem::keyPressEvent(pEvent);
-    if (m_bFollowsText) {
+    if (m_bFollowsText)
         setName(toPlainText());
-        LayerDlg::instance()->RenameLayer(this, name());
-    }
 }

@@ -2,7 +2,6 @@
 
 #include "CommandSupport.h"
 #include "Layer.h"
-#include "LayerDlg.h"
 
 ChangeLayerBlendingCmd::ChangeLayerBlendingCmd(Layer *pLayer, int iOld, int iNew)
     : QUndoCommand(QStringLiteral("Layer Blending Mode"))
@@ -29,7 +28,6 @@ void ChangeLayerBlendingCmd::Apply(int iMode)
 {
     m_pLayer->setBlendingMode(iMode);
     m_pLayer->update();
-    LayerDlg::instance()->SetBlendingMode(iMode);
 }
 
 void ChangeLayerBlendingCmd::redo() { Apply(m_iNew); }

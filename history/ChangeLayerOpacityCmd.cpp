@@ -2,7 +2,6 @@
 
 #include "CommandSupport.h"
 #include "Layer.h"
-#include "LayerDlg.h"
 
 ChangeLayerOpacityCmd::ChangeLayerOpacityCmd(Layer *pLayer, int iOld, int iNew)
     : QUndoCommand(QStringLiteral("Layer(") + pLayer->name() + QStringLiteral(") Opacity"))
@@ -29,8 +28,7 @@ bool ChangeLayerOpacityCmd::mergeWith(const QUndoCommand *pOther)
 // what the layer shows.
 void ChangeLayerOpacityCmd::Apply(int iValue)
 {
-    m_pLayer->setOpacityValue(iValue);
-    LayerDlg::instance()->SetLayerOpacity(iValue, m_pLayer);
+    m_pLayer->SetOpacityPercent(iValue);
 }
 
 void ChangeLayerOpacityCmd::redo() { Apply(m_iNew); }

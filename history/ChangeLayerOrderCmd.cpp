@@ -2,7 +2,7 @@
 
 #include "CommandSupport.h"
 #include "Layer.h"
-#include "LayerDlg.h"
+#include "Document.h"
 
 ChangeLayerOrderCmd::ChangeLayerOrderCmd(Layer *pLayer, int iFromRow, int iToRow)
     : QUndoCommand(QStringLiteral("Layer Order (") + pLayer->name() + QLatin1Char(')'))
@@ -23,10 +23,10 @@ bool ChangeLayerOrderCmd::mergeWith(const QUndoCommand *pOther)
         return false;
     // A move past the top or bottom changed nothing; taking its row would
     // make the merged redo change nothing either.
-    if (pCmd->m_iTo >= 0 && pCmd->m_iTo < LayerDlg::instance()->RowCount())
+    if (pCmd->m_iTo >= 0 && pCmd->m_iTo < m_pLayer->owner()->CountLayers())
         m_iTo = pCmd->m_iTo;
     return true;
 }
 
-void ChangeLayerOrderCmd::redo() { LayerDlg::instance()->MoveLayer(m_pLayer, m_iTo); }
-void ChangeLayerOrderCmd::undo() { LayerDlg::instance()->MoveLayer(m_pLayer, m_iFrom); }
+void ChangeLayerOrderCmd::redo() { m_pLayer->owner()->MoveLayer(m_pLayer, m_iTo); }
+void ChangeLayerOrderCmd::undo() { m_pLayer->owner()->MoveLayer(m_pLayer, m_iFrom); }

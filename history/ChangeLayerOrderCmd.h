@@ -3,7 +3,7 @@
 
 class Layer;
 
-// Rows count from the top of the layers panel; repeated moves of one layer
+// Rows count from the top of the layer stack (deleted layers left out); repeated moves of one layer
 // merge into one entry.
 class ChangeLayerOrderCmd : public QUndoCommand {
 public:

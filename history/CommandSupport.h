@@ -1,14 +1,20 @@
 #pragma once
 #include <QUndoCommand>
 
-#include "UndoDlg.h"
+// Process-wide source of undo command ids: 100, 200, 300, ...
+inline int nextCommandId()
+{
+    static int s_counter = 0;
+    s_counter += 100;
+    return s_counter;
+}
 
 // Each command class takes its id the first time it is asked, so every class
 // has its own and only commands of the same class are offered for merging.
 template <class Command>
 int commandId()
 {
-    static const int s_id = UndoDlg::NextCommandId();
+    static const int s_id = nextCommandId();
     return s_id;
 }
 

@@ -1,11 +1,11 @@
 #include "ConvertToPixmapCmd.h"
 
-#include "ChildWindow.h"
+#include "Document.h"
 #include "CommandSupport.h"
 #include "CreateLayerCmd.h"
 #include "DeleteLayerCmd.h"
-#include "LayerDlg.h"
 #include "LayerSnapshotCmd.h"
+#include "PixelOps.h"
 #include "PixmapLayer.h"
 #include "TextLayer.h"
 
@@ -30,18 +30,16 @@ void ConvertToPixmapCmd::redo()
     }
     if (m_pTextLayer->kind() != Layer::Text)
         return;
-    auto *pCreate = new CreateLayerCmd(m_pTextLayer->window(), Layer::Raster, this);
+    auto *pCreate = new CreateLayerCmd(m_pTextLayer->owner(), Layer::Raster, this);
     pCreate->redo();
     m_pCreate = pCreate;
     m_pNewLayer = static_cast<PixmapLayer *>(pCreate->layer());
     m_pNewLayer->setName(m_pTextLayer->name());
-    LayerDlg::instance()->RenameLayer(m_pNewLayer, m_pTextLayer->name());
-    {
-        QPainter painter(&m_pNewLayer->image());
+    m_pNewLayer->setImage(PixelOps::PaintOnStraight(m_pNewLayer->image(), [this](QPainter &painter) {
         painter.translate(m_pTextLayer->pos());
         QStyleOptionGraphicsItem option;
         m_pTextLayer->item()->paint(&painter, &option, nullptr);
-    }
+    }));
     m_pNewLayer->update();
     m_pDelete = new DeleteLayerCmd(m_pTextLayer, this);
     m_pDelete->redo();

@@ -1,17 +1,16 @@
 #include "CropSelectionCmd.h"
 
-#include "ChildWindow.h"
+#include "Document.h"
 #include "CommandSupport.h"
 #include "LayerSnapshotCmd.h"
-#include "MainWindow.h"
 #include "MoveTextCmd.h"
 #include "PixmapLayer.h"
 #include "ScratchDB.h"
 #include "TextLayer.h"
 
-CropSelectionCmd::CropSelectionCmd(ChildWindow *pWindow, const QRegion &region, int iOldWidth, int iOldHeight)
+CropSelectionCmd::CropSelectionCmd(Document *pDocument, const QRegion &region, int iOldWidth, int iOldHeight)
     : QUndoCommand(QStringLiteral("Crop Selection"))
-    , m_pWindow(pWindow)
+    , m_pDocument(pDocument)
     , m_region(region)
     , m_iOldWidth(iOldWidth)
     , m_iOldHeight(iOldHeight)
@@ -23,9 +22,9 @@ int CropSelectionCmd::id() const { return commandId<CropSelectionCmd>(); }
 void CropSelectionCmd::redo()
 {
     if (childCount() == 0) {
-        ScratchDB *pStore = ScratchDB::instance();
-        const QPixmap mask = m_pWindow->SelectionMask();
-        for (Layer *pLayer : m_pWindow->GetLayers(true)) {
+        ScratchDB *pStore = &m_pDocument->store();
+        const QImage mask = m_pDocument->SelectionMask();
+        for (Layer *pLayer : m_pDocument->GetLayers(true)) {
             if (pLayer->kind() == Layer::Text) {
                 auto *pText = static_cast<TextLayer *>(pLayer);
                 const QPoint from = pText->pos().toPoint();
@@ -48,16 +47,14 @@ void CropSelectionCmd::redo()
         for (QUndoCommand *pCmd : std::as_const(m_snapshots))
             pCmd->redo();
     }
-    m_pWindow->SetCanvasSize(m_region.boundingRect().size());
-    m_pWindow->SetSelection(QRegion());
-    MainWindow::FitDocument(m_pWindow);
+    m_pDocument->SetCanvasSize(m_region.boundingRect().size());
+    m_pDocument->SetSelection(QRegion());
 }
 
 void CropSelectionCmd::undo()
 {
-    m_pWindow->SetCanvasSize(QSize(m_iOldWidth, m_iOldHeight));
+    m_pDocument->SetCanvasSize(QSize(m_iOldWidth, m_iOldHeight));
     for (int i = childCount() - 1; i >= 0; --i)
         childAt(this, i)->undo();
-    m_pWindow->SetSelection(m_region);
-    MainWindow::FitDocument(m_pWindow);
+    m_pDocument->SetSelection(m_region);
 }

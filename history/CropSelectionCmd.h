@@ -4,18 +4,18 @@
 #include <QSize>
 #include <QUndoCommand>
 
-class ChildWindow;
+class Document;
 
 // Crops the canvas to the bounding rectangle of the selection.
 class CropSelectionCmd : public QUndoCommand {
 public:
-    CropSelectionCmd(ChildWindow *pWindow, const QRegion &region, int iOldWidth, int iOldHeight);
+    CropSelectionCmd(Document *pDocument, const QRegion &region, int iOldWidth, int iOldHeight);
     int id() const override;
     void redo() override;
     void undo() override;
 
 private:
-    ChildWindow *m_pWindow;
+    Document *m_pDocument;
     QRegion m_region;
     int m_iOldWidth, m_iOldHeight;
     QList<QUndoCommand *> m_textMoves;

@@ -1,14 +1,14 @@
 #include "FlattenImageCmd.h"
 
-#include "ChildWindow.h"
+#include "Document.h"
 #include "CommandSupport.h"
 #include "LayerMergeDownCmd.h"
 #include "PixmapLayer.h"
 #include "ScratchDB.h"
 
-FlattenImageCmd::FlattenImageCmd(ChildWindow *pWindow)
+FlattenImageCmd::FlattenImageCmd(Document *pDocument)
     : QUndoCommand(QStringLiteral("Flatten Image"))
-    , m_pWindow(pWindow)
+    , m_pDocument(pDocument)
 {
 }
 
@@ -21,16 +21,16 @@ void FlattenImageCmd::redo()
         return;
     }
     // Merge what the user last asked for, not images still being read back.
-    ScratchDB *pStore = ScratchDB::instance();
-    for (Layer *pLayer : m_pWindow->GetLayers(true))
+    ScratchDB *pStore = &m_pDocument->store();
+    for (Layer *pLayer : m_pDocument->GetLayers(true))
         if (pLayer->kind() == Layer::Raster)
             pStore->WaitForPending(static_cast<PixmapLayer *>(pLayer));
 
-    QList<Layer *> layers = m_pWindow->GetLayers(true);
+    QList<Layer *> layers = m_pDocument->GetLayers(true);
     while (layers.size() > 1) {
         auto *pMerge = new LayerMergeDownCmd(layers.at(1), layers.at(0), this);
         pMerge->redo();
-        layers = m_pWindow->GetLayers(true);
+        layers = m_pDocument->GetLayers(true);
     }
 }
 

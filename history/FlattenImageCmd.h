@@ -4,16 +4,16 @@
 #include <QSize>
 #include <QUndoCommand>
 
-class ChildWindow;
+class Document;
 
 // Merges every layer, in list order, into the first one.
 class FlattenImageCmd : public QUndoCommand {
 public:
-    explicit FlattenImageCmd(ChildWindow *pWindow);
+    explicit FlattenImageCmd(Document *pDocument);
     int id() const override;
     void redo() override;
     void undo() override;
 
 private:
-    ChildWindow *m_pWindow;
+    Document *m_pDocument;
 };

@@ -1,12 +1,12 @@
 #include "ImageFlipCmd.h"
 
-#include "ChildWindow.h"
+#include "Document.h"
 #include "CommandSupport.h"
 #include "LayerSnapshotCmd.h"
 
-ImageFlipCmd::ImageFlipCmd(ChildWindow *pWindow, bool bHorizontal, bool bVertical, const QString &text)
+ImageFlipCmd::ImageFlipCmd(Document *pDocument, bool bHorizontal, bool bVertical, const QString &text)
     : QUndoCommand(text)
-    , m_pWindow(pWindow)
+    , m_pDocument(pDocument)
     , m_bHorizontal(bHorizontal)
     , m_bVertical(bVertical)
 {
@@ -20,8 +20,8 @@ void ImageFlipCmd::redo()
         redoChildren(this);
         return;
     }
-    LayerSnapshotCmd::ChangeRasters(m_pWindow, QStringLiteral("Image Flip - "), [this](const QPixmap &pixels) {
-        return QPixmap::fromImage(pixels.toImage().mirrored(m_bHorizontal, m_bVertical));
+    LayerSnapshotCmd::ChangeRasters(m_pDocument, QStringLiteral("Image Flip - "), [this](const QImage &pixels) {
+        return pixels.mirrored(m_bHorizontal, m_bVertical);
     }, this);
 }
 

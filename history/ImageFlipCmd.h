@@ -4,18 +4,18 @@
 #include <QSize>
 #include <QUndoCommand>
 
-class ChildWindow;
+class Document;
 
 // Mirrors every raster layer.
 class ImageFlipCmd : public QUndoCommand {
 public:
-    ImageFlipCmd(ChildWindow *pWindow, bool bHorizontal, bool bVertical, const QString &text);
+    ImageFlipCmd(Document *pDocument, bool bHorizontal, bool bVertical, const QString &text);
     int id() const override;
     void redo() override;
     void undo() override;
 
 private:
-    ChildWindow *m_pWindow;
+    Document *m_pDocument;
     bool m_bHorizontal;
     bool m_bVertical;
 };

@@ -1,15 +1,14 @@
 #include "ImageRotateCmd.h"
 
-#include "ChildWindow.h"
+#include "Document.h"
 #include "CommandSupport.h"
 #include "LayerSnapshotCmd.h"
-#include "MainWindow.h"
 
 #include <QTransform>
 
-ImageRotateCmd::ImageRotateCmd(ChildWindow *pWindow, int iAngle, const QString &text)
+ImageRotateCmd::ImageRotateCmd(Document *pDocument, int iAngle, const QString &text)
     : QUndoCommand(text)
-    , m_pWindow(pWindow)
+    , m_pDocument(pDocument)
     , m_iAngle(iAngle)
 {
 }
@@ -19,24 +18,22 @@ int ImageRotateCmd::id() const { return commandId<ImageRotateCmd>(); }
 void ImageRotateCmd::redo()
 {
     if (childCount() == 0) {
-        m_oldSize = m_pWindow->canvasSize();
+        m_oldSize = m_pDocument->canvasSize();
         QTransform rotation;
         rotation.rotate(m_iAngle);
         m_newSize = rotation.mapRect(QRectF(QPointF(0, 0), QSizeF(m_oldSize))).size().toSize();
-        m_pWindow->SetCanvasSize(m_newSize);
-        LayerSnapshotCmd::ChangeRasters(m_pWindow, QStringLiteral("Layer Rotate - "), [&rotation](const QPixmap &pixels) {
+        m_pDocument->SetCanvasSize(m_newSize);
+        LayerSnapshotCmd::ChangeRasters(m_pDocument, QStringLiteral("Layer Rotate - "), [&rotation](const QImage &pixels) {
             return pixels.transformed(rotation, Qt::FastTransformation);
         }, this);
     } else {
-        m_pWindow->SetCanvasSize(m_newSize);
+        m_pDocument->SetCanvasSize(m_newSize);
         redoChildren(this);
     }
-    MainWindow::FitDocument(m_pWindow);
 }
 
 void ImageRotateCmd::undo()
 {
-    m_pWindow->SetCanvasSize(m_oldSize);
+    m_pDocument->SetCanvasSize(m_oldSize);
     undoChildren(this);
-    MainWindow::FitDocument(m_pWindow);
 }

@@ -4,18 +4,18 @@
 #include <QSize>
 #include <QUndoCommand>
 
-class ChildWindow;
+class Document;
 
 // Rotates every raster layer and the canvas by a multiple of 90 degrees.
 class ImageRotateCmd : public QUndoCommand {
 public:
-    ImageRotateCmd(ChildWindow *pWindow, int iAngle, const QString &text);
+    ImageRotateCmd(Document *pDocument, int iAngle, const QString &text);
     int id() const override;
     void redo() override;
     void undo() override;
 
 private:
-    ChildWindow *m_pWindow;
+    Document *m_pDocument;
     int m_iAngle;
     QSize m_oldSize;
     QSize m_newSize;

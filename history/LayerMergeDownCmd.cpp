@@ -3,7 +3,9 @@
 #include "CommandSupport.h"
 #include "ConvertToPixmapCmd.h"
 #include "DeleteLayerCmd.h"
+#include "Document.h"
 #include "LayerSnapshotCmd.h"
+#include "PixelOps.h"
 #include "PixmapLayer.h"
 #include "ScratchDB.h"
 
@@ -46,17 +48,16 @@ void LayerMergeDownCmd::redo()
     }
     auto *pLower = static_cast<PixmapLayer *>(m_pLower);
     // Both layers must show their latest state before they are combined.
-    ScratchDB::instance()->WaitForPending(pLower);
-    ScratchDB::instance()->WaitForPending(static_cast<PixmapLayer *>(m_pUpper));
-    QPixmap merged = pLower->image().copy();
-    {
-        QPainter painter(&merged);
+    ScratchDB &store = pLower->owner()->store();
+    store.WaitForPending(pLower);
+    store.WaitForPending(static_cast<PixmapLayer *>(m_pUpper));
+    const QImage merged = PixelOps::PaintOnStraight(pLower->image(), [&](QPainter &painter) {
         painter.translate(m_pUpper->pos());
         QStyleOptionGraphicsItem option;
         option.exposedRect = pLower->boundingRect();
         m_pUpper->item()->paint(&painter, &option, nullptr);
-    }
-    pLower->setPixmap(merged);
+    });
+    pLower->setImage(merged);
     pLower->update();
     m_pDelete = new DeleteLayerCmd(m_pUpper, this);
     m_pDelete->redo();

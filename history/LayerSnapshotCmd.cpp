@@ -1,8 +1,7 @@
 #include "LayerSnapshotCmd.h"
 
-#include "ChildWindow.h"
+#include "Document.h"
 #include "CommandSupport.h"
-#include "LayerDlg.h"
 #include "PixmapLayer.h"
 #include "ScratchDB.h"
 
@@ -11,49 +10,48 @@ LayerSnapshotCmd::LayerSnapshotCmd(const QString &text, PixmapLayer *pLayer, QUn
     , m_pLayer(pLayer)
     , m_iOwnId(kNoSnapshot)
     , m_iPreviousId(pLayer->currentSnapshotId())
+    , m_store(pLayer->owner()->store())
 {
 }
 
 LayerSnapshotCmd::~LayerSnapshotCmd()
 {
     if (m_iOwnId != kNoSnapshot)
-        ScratchDB::instance()->ReleaseItem(m_iOwnId);
+        m_store.ReleaseItem(m_iOwnId);
 }
 
 int LayerSnapshotCmd::id() const { return commandId<LayerSnapshotCmd>(); }
 
 void LayerSnapshotCmd::redo()
 {
-    ScratchDB *pStore = ScratchDB::instance();
+    ScratchDB *pStore = &m_store;
     const bool bFirst = m_iOwnId == kNoSnapshot;
     if (bFirst)
         m_iOwnId = pStore->AddItem(m_pLayer);
     else
         pStore->RestoreItem(m_pLayer, m_iOwnId); // refreshes the thumbnail when the pixels land
     m_pLayer->setCurrentSnapshotId(m_iOwnId);
-    if (bFirst)
-        LayerDlg::instance()->UpdateLayerThumbnail(m_pLayer);
 }
 
 void LayerSnapshotCmd::undo()
 {
     if (m_iPreviousId == kNoSnapshot)
         return;
-    ScratchDB::instance()->RestoreItem(m_pLayer, m_iPreviousId);
+    m_store.RestoreItem(m_pLayer, m_iPreviousId);
     m_pLayer->setCurrentSnapshotId(m_iPreviousId);
 }
 
-void LayerSnapshotCmd::ChangeRasters(ChildWindow *pWindow, const QString &prefix,
-                                     const std::function<QPixmap(const QPixmap &)> &change, QUndoCommand *pParent)
+void LayerSnapshotCmd::ChangeRasters(Document *pDocument, const QString &prefix,
+                                     const std::function<QImage(const QImage &)> &change, QUndoCommand *pParent)
 {
-    ScratchDB *pStore = ScratchDB::instance();
-    for (Layer *pLayer : pWindow->GetLayers(true)) {
+    ScratchDB *pStore = &pDocument->store();
+    for (Layer *pLayer : pDocument->GetLayers(true)) {
         if (pLayer->kind() != Layer::Raster)
             continue;
         auto *pRaster = static_cast<PixmapLayer *>(pLayer);
         // Change what the user last asked for, not an image still being read back.
         pStore->WaitForPending(pRaster);
-        pRaster->setPixmap(change(pRaster->image()));
+        pRaster->setImage(change(pRaster->image()));
         pRaster->update();
         auto *pSnapshot = new LayerSnapshotCmd(prefix + pRaster->name(), pRaster, pParent);
         pSnapshot->redo();

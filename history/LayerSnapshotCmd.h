@@ -3,9 +3,10 @@
 
 #include <functional>
 
-class ChildWindow;
+class Document;
 class PixmapLayer;
-class QPixmap;
+class ScratchDB;
+class QImage;
 
 // Records a raster layer's pixels and position after an edit. The images
 // live in the scratch store; the command keeps only item ids.
@@ -18,14 +19,15 @@ public:
     void undo() override;
     PixmapLayer *layer() const { return m_pLayer; }
 
-    // Replaces the pixels of every raster layer of the window, deleted ones
+    // Replaces the pixels of every raster layer of the document, deleted ones
     // included, by change(pixels), and snapshots each under pParent as
     // "<prefix><layer name>".
-    static void ChangeRasters(ChildWindow *pWindow, const QString &prefix,
-                              const std::function<QPixmap(const QPixmap &)> &change, QUndoCommand *pParent);
+    static void ChangeRasters(Document *pDocument, const QString &prefix,
+                              const std::function<QImage(const QImage &)> &change, QUndoCommand *pParent);
 
 private:
     PixmapLayer *m_pLayer;
     int m_iOwnId;
     int m_iPreviousId;
+    ScratchDB &m_store;
 };

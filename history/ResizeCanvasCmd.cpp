@@ -1,17 +1,16 @@
 #include "ResizeCanvasCmd.h"
 
-#include "ChildWindow.h"
+#include "Document.h"
 #include "CommandSupport.h"
 #include "LayerSnapshotCmd.h"
-#include "MainWindow.h"
 #include "MoveTextCmd.h"
 #include "PixmapLayer.h"
 #include "ScratchDB.h"
 
-ResizeCanvasCmd::ResizeCanvasCmd(ChildWindow *pWindow, int iNewWidth, int iNewHeight, int iOldWidth,
+ResizeCanvasCmd::ResizeCanvasCmd(Document *pDocument, int iNewWidth, int iNewHeight, int iOldWidth,
                                  int iOldHeight, int iAnchor)
     : QUndoCommand(QStringLiteral("Resize Canvas"))
-    , m_pWindow(pWindow)
+    , m_pDocument(pDocument)
     , m_iNewWidth(iNewWidth)
     , m_iNewHeight(iNewHeight)
     , m_iOldWidth(iOldWidth)
@@ -26,8 +25,8 @@ void ResizeCanvasCmd::redo()
 {
     const QSize newSize(m_iNewWidth, m_iNewHeight);
     if (childCount() == 0) {
-        m_pWindow->SetCanvasSize(newSize);
-        for (Layer *pLayer : m_pWindow->GetLayers(true)) {
+        m_pDocument->SetCanvasSize(newSize);
+        for (Layer *pLayer : m_pDocument->GetLayers(true)) {
             if (pLayer->kind() == Layer::Text) {
                 const QPoint from = pLayer->pos().toPoint();
                 const QPoint to = from + QPoint(m_iNewWidth - m_iOldWidth, m_iNewHeight - m_iOldHeight);
@@ -37,7 +36,7 @@ void ResizeCanvasCmd::redo()
             } else {
                 auto *pRaster = static_cast<PixmapLayer *>(pLayer);
                 // Place what the user last asked for, not an image still being read back.
-                ScratchDB::instance()->WaitForPending(pRaster);
+                m_pDocument->store().WaitForPending(pRaster);
                 pRaster->ChangeCanvasSize(newSize, m_iAnchor);
                 pRaster->update();
                 auto *pSnapshot = new LayerSnapshotCmd(QStringLiteral("Resize Snapshot"), pRaster, this);
@@ -50,15 +49,13 @@ void ResizeCanvasCmd::redo()
             pCmd->redo();
         for (QUndoCommand *pCmd : std::as_const(m_textMoves))
             pCmd->redo();
-        m_pWindow->SetCanvasSize(newSize);
+        m_pDocument->SetCanvasSize(newSize);
     }
-    MainWindow::FitDocument(m_pWindow);
 }
 
 void ResizeCanvasCmd::undo()
 {
-    m_pWindow->SetCanvasSize(QSize(m_iOldWidth, m_iOldHeight));
+    m_pDocument->SetCanvasSize(QSize(m_iOldWidth, m_iOldHeight));
     for (int i = childCount() - 1; i >= 0; --i)
         childAt(this, i)->undo();
-    MainWindow::FitDocument(m_pWindow);
 }

@@ -1,15 +1,14 @@
 #include "ResizeImageCmd.h"
 
-#include "ChildWindow.h"
+#include "Document.h"
 #include "CommandSupport.h"
 #include "LayerSnapshotCmd.h"
-#include "MainWindow.h"
 #include "PixmapLayer.h"
 #include "ScratchDB.h"
 
-ResizeImageCmd::ResizeImageCmd(ChildWindow *pWindow, int iNewWidth, int iNewHeight, int iOldWidth, int iOldHeight)
+ResizeImageCmd::ResizeImageCmd(Document *pDocument, int iNewWidth, int iNewHeight, int iOldWidth, int iOldHeight)
     : QUndoCommand(QStringLiteral("Image Resize"))
-    , m_pWindow(pWindow)
+    , m_pDocument(pDocument)
     , m_iNewWidth(iNewWidth)
     , m_iNewHeight(iNewHeight)
     , m_iOldWidth(iOldWidth)
@@ -24,15 +23,15 @@ void ResizeImageCmd::redo()
     const bool bFirst = childCount() == 0;
     if (bFirst) {
         // Scale what the user last asked for, not an image still being read back.
-        ScratchDB *pStore = ScratchDB::instance();
-        for (Layer *pLayer : m_pWindow->GetLayers())
+        ScratchDB *pStore = &m_pDocument->store();
+        for (Layer *pLayer : m_pDocument->GetLayers())
             if (pLayer->kind() == Layer::Raster)
                 pStore->WaitForPending(static_cast<PixmapLayer *>(pLayer));
     }
-    m_pWindow->ScaleImage(QSize(m_iNewWidth, m_iNewHeight));
+    m_pDocument->ScaleImage(QSize(m_iNewWidth, m_iNewHeight));
     if (bFirst) {
         // Deleted layers too: the window scaled them, and undo must put them back.
-        for (Layer *pLayer : m_pWindow->GetLayers()) {
+        for (Layer *pLayer : m_pDocument->GetLayers()) {
             if (pLayer->kind() != Layer::Raster)
                 continue;
             auto *pSnapshot = new LayerSnapshotCmd(QStringLiteral("Resize Snapshot"),
@@ -42,13 +41,11 @@ void ResizeImageCmd::redo()
     } else {
         redoChildren(this);
     }
-    MainWindow::FitDocument(m_pWindow);
 }
 
 void ResizeImageCmd::undo()
 {
-    m_pWindow->ScaleImage(QSize(m_iOldWidth, m_iOldHeight));
+    m_pDocument->ScaleImage(QSize(m_iOldWidth, m_iOldHeight));
     // The snapshots bring back the exact earlier pixels, not an upscaled copy.
     undoChildren(this);
-    MainWindow::FitDocument(m_pWindow);
 }

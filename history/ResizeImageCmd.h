@@ -4,17 +4,17 @@
 #include <QSize>
 #include <QUndoCommand>
 
-class ChildWindow;
+class Document;
 
 // Scales every raster layer and the canvas.
 class ResizeImageCmd : public QUndoCommand {
 public:
-    ResizeImageCmd(ChildWindow *pWindow, int iNewWidth, int iNewHeight, int iOldWidth, int iOldHeight);
+    ResizeImageCmd(Document *pDocument, int iNewWidth, int iNewHeight, int iOldWidth, int iOldHeight);
     int id() const override;
     void redo() override;
     void undo() override;
 
 private:
-    ChildWindow *m_pWindow;
+    Document *m_pDocument;
     int m_iNewWidth, m_iNewHeight, m_iOldWidth, m_iOldHeight;
 };

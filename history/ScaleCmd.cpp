@@ -1,8 +1,7 @@
 #include "ScaleCmd.h"
 
-#include "ChildWindow.h"
+#include "Document.h"
 #include "CommandSupport.h"
-#include "LayerDlg.h"
 #include "PixmapLayer.h"
 #include "ScratchDB.h"
 
@@ -13,6 +12,7 @@ ScaleCmd::ScaleCmd(PixmapLayer *pLayer, const QRegion &after, const QRegion &bef
     , m_before(before)
     , m_iOwnId(kNoSnapshot)
     , m_iPreviousId(pLayer->currentSnapshotId())
+    , m_store(pLayer->owner()->store())
 {
 }
 
@@ -20,14 +20,14 @@ ScaleCmd::~ScaleCmd()
 {
     // Like the layer snapshots: the item is never restored once the command is gone.
     if (m_iOwnId != kNoSnapshot)
-        ScratchDB::instance()->ReleaseItem(m_iOwnId);
+        m_store.ReleaseItem(m_iOwnId);
 }
 
 int ScaleCmd::id() const { return commandId<ScaleCmd>(); }
 
 void ScaleCmd::redo()
 {
-    ScratchDB *pStore = ScratchDB::instance();
+    ScratchDB *pStore = &m_store;
     if (m_iOwnId == kNoSnapshot) {
         // The tool has already changed the layer and the selection.
         m_iOwnId = pStore->AddItem(m_pLayer);
@@ -37,24 +37,22 @@ void ScaleCmd::redo()
         RefreshHandles();
     }
     m_pLayer->setCurrentSnapshotId(m_iOwnId);
-    LayerDlg::instance()->UpdateLayerThumbnail(m_pLayer);
 }
 
 void ScaleCmd::undo()
 {
     if (m_iPreviousId == kNoSnapshot)
         return;
-    ScratchDB::instance()->RestoreItem(m_pLayer, m_iPreviousId);
+    m_store.RestoreItem(m_pLayer, m_iPreviousId);
     m_pLayer->setCurrentSnapshotId(m_iPreviousId);
-    LayerDlg::instance()->UpdateLayerThumbnail(m_pLayer);
     SetSelection(m_before);
     RefreshHandles();
 }
 
 void ScaleCmd::SetSelection(const QRegion &region)
 {
-    if (ChildWindow *pWindow = m_pLayer->Layer::window())
-        pWindow->SetSelection(region);
+    if (Document *pDocument = m_pLayer->owner())
+        pDocument->SetSelection(region);
 }
 
 void ScaleCmd::RefreshHandles()

@@ -3,6 +3,7 @@
 #include <QUndoCommand>
 
 class PixmapLayer;
+class ScratchDB;
 
 // The move tool's scale of a raster layer: a snapshot that also puts back the
 // selection it had before and after the transform.
@@ -23,4 +24,5 @@ private:
     QRegion m_before;
     int m_iOwnId;
     int m_iPreviousId;
+    ScratchDB &m_store;
 };

@@ -2,17 +2,17 @@
 #include <QRegion>
 #include <QUndoCommand>
 
-class ChildWindow;
+class Document;
 
 class SelectionCmd : public QUndoCommand {
 public:
-    SelectionCmd(ChildWindow *pWindow, const QRegion &oldRegion, const QRegion &newRegion);
+    SelectionCmd(Document *pDocument, const QRegion &oldRegion, const QRegion &newRegion);
     int id() const override;
     void redo() override;
     void undo() override;
 
 private:
-    ChildWindow *m_pWindow;
+    Document *m_pDocument;
     QRegion m_old;
     QRegion m_new;
 };

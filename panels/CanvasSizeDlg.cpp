@@ -5,9 +5,6 @@
 #include "ProportionLink.h"
 
 #include <QSpinBox>
-#include "ChildWindow.h"
-#include "MainWindow.h"
-#include "ResizeCanvasCmd.h"
 
 #include <QUndoStack>
 
@@ -44,17 +41,6 @@ CanvasSizeDlg::~CanvasSizeDlg()
 QSize CanvasSizeDlg::ChosenSize() const
 {
     return QSize(m_pUi->widthSpinBox->value(), m_pUi->heightSpinBox->value());
-}
-
-void CanvasSizeDlg::on_buttonBox_accepted()
-{
-    ChildWindow *pWindow = MainWindow::instance()->currentDocument();
-    if (!pWindow)
-        return;
-    const QSize old = pWindow->canvasSize();
-    const QSize chosen = ChosenSize();
-    pWindow->undoStack()->push(new ResizeCanvasCmd(pWindow, chosen.width(), chosen.height(), old.width(),
-                                                   old.height(), m_iAnchor));
 }
 
 void CanvasSizeDlg::SetAnchor(int iAnchor)

@@ -20,7 +20,6 @@ public Q_SLOTS:
     void on_aspectRatioCheckBox_toggled(bool bValue);
     void widthSpinBoxChanged(int iVal);
     void heightSpinBoxChanged(int iVal);
-    void on_buttonBox_accepted();
     void on_anchor_topLeft_clicked();
     void on_anchor_top_clicked();
     void on_anchor_topRight_clicked();

@@ -5,24 +5,24 @@
 #include "ChangeLayerBlendingCmd.h"
 #include "ChangeLayerOpacityCmd.h"
 #include "ChangeLayerOrderCmd.h"
-#include "ChildWindow.h"
+#include "CreateLayerCmd.h"
 #include "DeleteLayerCmd.h"
-#include "GraphicsScene.h"
+#include "Document.h"
 #include "Layer.h"
-#include "MainWindow.h"
 #include "Path.h"
 #include "PixmapLayer.h"
 #include "RenameLayerCmd.h"
-#include "UndoDlg.h"
 
 #include <QAction>
-#include <algorithm>
-#include <functional>
+#include <QHash>
 #include <QCursor>
 #include <QMenu>
+#include <QPainter>
 #include <QPainterPath>
 #include <QRegion>
 #include <QResizeEvent>
+#include <QTimer>
+#include <QUndoStack>
 
 LayerDlg *LayerDlg::instance()
 {
@@ -37,7 +37,6 @@ LayerDlg::LayerDlg()
     m_pLayerRoot = m_layerModel.invisibleRootItem();
     m_pPathRoot = m_pathModel.invisibleRootItem();
     m_pUi->setupUi(this);
-    m_bUpdating = false;
 
     setAttribute(Qt::WA_AlwaysShowToolTips);
     auto *pTitle = new CQTitleBar(this);
@@ -46,6 +45,7 @@ LayerDlg::LayerDlg()
 
     m_pUi->layerList->setModel(&m_layerModel);
     m_pUi->pathList->setModel(&m_pathModel);
+    m_pUi->layerList->setUniformRowHeights(true);
     m_pLayerSelection = m_pUi->layerList->selectionModel();
     m_pPathSelection = m_pUi->pathList->selectionModel();
     connect(&m_layerModel, &QStandardItemModel::itemChanged, this, &LayerDlg::ItemChanged);
@@ -56,7 +56,7 @@ LayerDlg::LayerDlg()
     connect(m_pUi->layerList, &QWidget::customContextMenuRequested, this, &LayerDlg::LayerListContextMenu);
 
     m_bUpdating = true;
-    for (const auto &[name, code] : BlendingModes())
+    for (const auto &[name, code] : Layer::BlendingModes())
         m_pUi->blendingMode->addItem(name, code);
     m_bUpdating = false;
 
@@ -72,6 +72,13 @@ LayerDlg::LayerDlg()
     m_pMoveDownAction = makeAction(QStringLiteral("Move &Down"), QStringLiteral("move this layer down"), &LayerDlg::on_moveLayerDownBtn_clicked);
     m_pStyleAction = makeAction(QStringLiteral("&Style"), QStringLiteral("layer styles"), &LayerDlg::on_styleBtn_clicked);
     m_pNewBrushAction = makeAction(QStringLiteral("New &Brush"), QStringLiteral("create a new brush from this layer"), &LayerDlg::on_createBrushBtn_clicked);
+    // Layer styles, brushes and the path tool are not there yet: their
+    // entries stay disabled rather than doing nothing.
+    m_pStyleAction->setEnabled(false);
+    m_pNewBrushAction->setEnabled(false);
+    m_pUi->styleBtn->setEnabled(false);
+    m_pUi->addPathBtn->setEnabled(false);
+    UpdateButtons();
 }
 
 LayerDlg::~LayerDlg()
@@ -79,60 +86,73 @@ LayerDlg::~LayerDlg()
     delete m_pUi;
 }
 
-const QList<QPair<QString, int>> &LayerDlg::BlendingModes()
-{
-    static const QList<QPair<QString, int>> modes = {
-        {QStringLiteral("Normal"), 0},       {QStringLiteral("Multiply"), 13},
-        {QStringLiteral("Plus"), 12},        {QStringLiteral("Xor"), 11},
-        {QStringLiteral("Screen"), 14},      {QStringLiteral("Overlay"), 15},
-        {QStringLiteral("Darken"), 16},      {QStringLiteral("Lighten"), 17},
-        {QStringLiteral("Color Dodge"), 18}, {QStringLiteral("Color Burn"), 19},
-        {QStringLiteral("Hard Light"), 20},  {QStringLiteral("Soft Light"), 21},
-        {QStringLiteral("Difference"), 22},  {QStringLiteral("Exclusion"), 23},
-    };
-    return modes;
-}
-
 QSize LayerDlg::ThumbnailSize(const QSize &imageSize)
 {
     const int w = imageSize.width(), h = imageSize.height();
     if (w <= 0 || h <= 0)
-        return QSize(64, 64);
+        return QSize(kThumbnailSide, kThumbnailSide);
     if (h > w)
-        return QSize(int(64.0 / h * w), 64);
-    return QSize(64, int(64.0 / w * h));
+        return QSize(qMax(1, qRound(double(kThumbnailSide) * w / h)), kThumbnailSide);
+    return QSize(kThumbnailSide, qMax(1, qRound(double(kThumbnailSide) * h / w)));
+}
+
+QPixmap LayerDlg::Thumbnail(const QImage &image)
+{
+    QPixmap thumbnail(kThumbnailSide, kThumbnailSide);
+    thumbnail.fill(Qt::transparent);
+    QPainter painter(&thumbnail);
+    const QSize size = ThumbnailSize(image.size());
+    const QRect target(QPoint((kThumbnailSide - size.width()) / 2, (kThumbnailSide - size.height()) / 2), size);
+    QPixmap tile(8, 8);
+    tile.fill(Qt::white);
+    {
+        QPainter tilePainter(&tile);
+        tilePainter.fillRect(4, 0, 4, 4, QColor(204, 204, 204));
+        tilePainter.fillRect(0, 4, 4, 4, QColor(204, 204, 204));
+    }
+    painter.drawTiledPixmap(target, tile);
+    // A quick sample of four by four pixels per thumbnail pixel, then a
+    // smooth reduction of that: cheap enough to follow a brush stroke.
+    const QSize sample = size * 4;
+    const QImage sampled = image.width() > sample.width() || image.height() > sample.height()
+                               ? image.scaled(sample, Qt::IgnoreAspectRatio, Qt::FastTransformation)
+                               : image;
+    painter.drawImage(target, sampled.convertToFormat(QImage::Format_ARGB32_Premultiplied)
+                                  .scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+    return thumbnail;
 }
 
 void LayerDlg::Push(QUndoCommand *pCommand)
 {
-    UndoDlg::instance()->Push(pCommand);
-}
-
-void LayerDlg::Clear()
-{
-    m_layerModel.removeRows(0, m_layerModel.rowCount());
-    m_pathModel.removeRows(0, m_pathModel.rowCount());
-}
-
-void LayerDlg::AddLayer(Layer *pLayer)
-{
-    auto *pItem = new QStandardItem(pLayer->name());
-    pItem->setCheckable(true);
-    // A layer restored as hidden shows an unchecked box, so the panel never
-    // claims a layer is visible when it is not.
-    pItem->setCheckState(pLayer->isVisible() ? Qt::Checked : Qt::Unchecked);
-    pItem->setData(int(pItem->checkState()), kCheckRole);
-    pItem->setData(QVariant::fromValue(static_cast<void *>(pLayer)), kLayerRole);
-    QPixmap thumbnail;
-    if (pLayer->kind() == Layer::Text)
-        thumbnail = QPixmap(QStringLiteral(":/icons/font.png"));
+    if (m_pDocument)
+        m_pDocument->undoStack()->push(pCommand);
     else
-        thumbnail = static_cast<PixmapLayer *>(pLayer)->image();
-    pItem->setData(thumbnail.scaled(32, 32, Qt::IgnoreAspectRatio, Qt::FastTransformation), Qt::DecorationRole);
-    m_pLayerRoot->insertRow(0, pItem);
-    m_pUi->layerList->setCurrentIndex(pItem->index());
-    if (m_layerModel.rowCount() > 1)
-        m_pUi->deleteLayerBtn->setEnabled(true);
+        delete pCommand;
+}
+
+// --- Following the document -------------------------------------------------------------
+
+void LayerDlg::SetDocument(Document *pDocument)
+{
+    if (m_pDocument)
+        disconnect(m_pDocument, nullptr, this, nullptr);
+    m_pDocument = pDocument;
+    m_staleThumbnails.clear();
+    m_bUpdating = true;
+    m_layerModel.removeRows(0, m_layerModel.rowCount());
+    m_bUpdating = false;
+    if (pDocument) {
+        connect(pDocument, &Document::LayerAdded, this, &LayerDlg::LayerAdded);
+        connect(pDocument, &Document::LayerRemoved, this, &LayerDlg::LayerRemoved);
+        connect(pDocument, &Document::LayersReordered, this, &LayerDlg::RebuildRows);
+        connect(pDocument, &Document::LayerChanged, this, &LayerDlg::LayerChanged);
+        connect(pDocument, &Document::LayerPixelsChanged, this, &LayerDlg::PixelsChanged);
+        connect(pDocument, &Document::CurrentLayerChanged, this, &LayerDlg::CurrentLayerChanged);
+        connect(pDocument, &Document::PathsChanged, this, &LayerDlg::RebuildPaths);
+        connect(pDocument, &Document::Closing, this, [this] { SetDocument(nullptr); });
+    }
+    RebuildRows();
+    RebuildPaths();
 }
 
 static Layer *layerOf(const QStandardItem *pItem)
@@ -140,8 +160,173 @@ static Layer *layerOf(const QStandardItem *pItem)
     return pItem ? static_cast<Layer *>(pItem->data(LayerDlg::kLayerRole).value<void *>()) : nullptr;
 }
 
+QStandardItem *LayerDlg::MakeRow(Layer *pLayer, const QVariant &thumbnail)
+{
+    auto *pItem = new QStandardItem(pLayer->name());
+    pItem->setCheckable(true);
+    // A hidden layer shows an unchecked box, so the panel never claims a
+    // layer is visible when it is not.
+    pItem->setCheckState(pLayer->isVisible() ? Qt::Checked : Qt::Unchecked);
+    pItem->setData(int(pItem->checkState()), kCheckRole);
+    pItem->setData(QVariant::fromValue(static_cast<void *>(pLayer)), kLayerRole);
+    if (thumbnail.isValid()) {
+        pItem->setData(thumbnail, Qt::DecorationRole);
+    } else if (pLayer->kind() == Layer::Text) {
+        QPixmap icon(kThumbnailSide, kThumbnailSide);
+        icon.fill(Qt::transparent);
+        QPainter painter(&icon);
+        const QPixmap font(QStringLiteral(":/icons/font.png"));
+        painter.drawPixmap((kThumbnailSide - font.width()) / 2, (kThumbnailSide - font.height()) / 2, font);
+        painter.end();
+        pItem->setData(icon, Qt::DecorationRole);
+    } else {
+        pItem->setData(Thumbnail(static_cast<PixmapLayer *>(pLayer)->image()), Qt::DecorationRole);
+    }
+    return pItem;
+}
+
+void LayerDlg::RebuildRows()
+{
+    m_bUpdating = true;
+    // Rows that stay keep their thumbnails.
+    QHash<Layer *, QVariant> thumbnails;
+    for (int row = 0; row < m_layerModel.rowCount(); ++row)
+        thumbnails.insert(layerOf(m_layerModel.item(row)), m_layerModel.item(row)->data(Qt::DecorationRole));
+    m_layerModel.removeRows(0, m_layerModel.rowCount());
+    if (m_pDocument) {
+        const QList<Layer *> layers = m_pDocument->GetLayers(true);
+        // Appended topmost first: one pass, however many layers there are.
+        for (auto it = layers.crbegin(); it != layers.crend(); ++it)
+            m_pLayerRoot->appendRow(MakeRow(*it, thumbnails.value(*it)));
+    }
+    m_bUpdating = false;
+    CurrentLayerChanged(m_pDocument ? m_pDocument->CurrentLayer() : nullptr);
+    UpdateButtons();
+}
+
+void LayerDlg::RebuildPaths()
+{
+    m_pathModel.removeRows(0, m_pathModel.rowCount());
+    if (m_pDocument)
+        for (Path *pPath : m_pDocument->paths()) {
+            auto *pItem = new QStandardItem(pPath->name());
+            pItem->setCheckable(true);
+            pItem->setCheckState(Qt::Checked);
+            pItem->setData(QVariant::fromValue(static_cast<void *>(pPath)), kLayerRole);
+            m_pPathRoot->insertRow(0, pItem);
+        }
+    m_pUi->deletePathBtn->setEnabled(m_pathModel.rowCount() > 0);
+}
+
+void LayerDlg::LayerAdded(Layer *pLayer)
+{
+    const int row = m_pDocument->RowOf(pLayer);
+    if (row < 0 || RowOf(pLayer) >= 0)
+        return;
+    m_bUpdating = true;
+    m_pLayerRoot->insertRow(row, MakeRow(pLayer));
+    m_bUpdating = false;
+    UpdateButtons();
+}
+
+void LayerDlg::LayerRemoved(Layer *pLayer)
+{
+    const int row = RowOf(pLayer);
+    m_staleThumbnails.remove(pLayer);
+    if (row < 0)
+        return;
+    m_bUpdating = true;
+    m_layerModel.removeRow(row);
+    m_bUpdating = false;
+    UpdateButtons();
+}
+
+void LayerDlg::LayerChanged(Layer *pLayer)
+{
+    const int row = RowOf(pLayer);
+    if (row < 0)
+        return;
+    QStandardItem *pItem = m_layerModel.item(row);
+    m_bUpdating = true;
+    if (pItem->text() != pLayer->name())
+        pItem->setText(pLayer->name());
+    const Qt::CheckState state = pLayer->isVisible() ? Qt::Checked : Qt::Unchecked;
+    if (pItem->checkState() != state) {
+        pItem->setCheckState(state);
+        pItem->setData(int(state), kCheckRole);
+    }
+    m_bUpdating = false;
+    if (pLayer == CurrentLayer())
+        ShowLayerAttributes(pLayer);
+}
+
+void LayerDlg::PixelsChanged(Layer *pLayer)
+{
+    // Painting changes pixels on every mouse move: thumbnails follow once
+    // the events of the moment are handled.
+    if (pLayer->kind() != Layer::Raster)
+        return;
+    if (m_staleThumbnails.isEmpty())
+        QTimer::singleShot(0, this, &LayerDlg::RefreshThumbnails);
+    m_staleThumbnails.insert(pLayer);
+}
+
+void LayerDlg::RefreshThumbnails()
+{
+    const QSet<Layer *> stale = std::exchange(m_staleThumbnails, {});
+    for (Layer *pLayer : stale)
+        UpdateLayerThumbnail(pLayer);
+}
+
+void LayerDlg::UpdateLayerThumbnail(Layer *pLayer)
+{
+    const int row = RowOf(pLayer);
+    if (row < 0 || pLayer->kind() != Layer::Raster)
+        return;
+    m_bUpdating = true;
+    m_layerModel.item(row)->setData(Thumbnail(static_cast<PixmapLayer *>(pLayer)->image()), Qt::DecorationRole);
+    m_bUpdating = false;
+}
+
+void LayerDlg::CurrentLayerChanged(Layer *pLayer)
+{
+    const int row = RowOf(pLayer);
+    m_bUpdating = true;
+    if (row >= 0)
+        m_pUi->layerList->setCurrentIndex(m_layerModel.index(row, 0));
+    else
+        m_pLayerSelection->clearCurrentIndex();
+    m_bUpdating = false;
+    if (pLayer)
+        ShowLayerAttributes(pLayer);
+    Q_EMIT LayerSelectionChanged(pLayer);
+}
+
+void LayerDlg::ShowLayerAttributes(Layer *pLayer)
+{
+    m_bUpdating = true;
+    // Rounded: 0.29 * 100 is 28.999... and would show 28.
+    m_pUi->opacity->setValue(qRound(m_pUi->opacity->maximum() * pLayer->opacity()));
+    m_pUi->blendingMode->setCurrentIndex(m_pUi->blendingMode->findData(pLayer->blendingMode()));
+    m_bUpdating = false;
+}
+
+void LayerDlg::UpdateButtons()
+{
+    m_pUi->deleteLayerBtn->setEnabled(m_layerModel.rowCount() > 1);
+    const bool bDocument = m_pDocument != nullptr;
+    m_pUi->addLayerBtn->setEnabled(bDocument);
+    m_pUi->moveLayerUpBtn->setEnabled(bDocument);
+    m_pUi->moveLayerDownBtn->setEnabled(bDocument);
+    m_pNewLayerAction->setEnabled(bDocument);
+}
+
+// --- Lookups -------------------------------------------------------------------------
+
 int LayerDlg::RowOf(const Layer *pLayer) const
 {
+    if (!pLayer)
+        return -1;
     for (int row = 0; row < m_layerModel.rowCount(); ++row)
         if (layerOf(m_layerModel.item(row)) == pLayer)
             return row;
@@ -153,22 +338,9 @@ int LayerDlg::RowCount() const
     return m_layerModel.rowCount();
 }
 
-void LayerDlg::RemoveLayer(Layer *pLayer)
-{
-    const int row = RowOf(pLayer);
-    if (row < 0)
-        return;
-    m_layerModel.removeRow(row);
-    if (m_layerModel.rowCount() == 1)
-        m_pUi->deleteLayerBtn->setEnabled(false);
-}
-
 Layer *LayerDlg::CurrentLayer() const
 {
-    const QModelIndex current = m_pUi->layerList->currentIndex();
-    if (!current.isValid())
-        return nullptr;
-    return layerOf(m_layerModel.itemFromIndex(current));
+    return m_pDocument ? m_pDocument->CurrentLayer() : nullptr;
 }
 
 Layer *LayerDlg::LayerAtRow(int iRow) const
@@ -178,25 +350,8 @@ Layer *LayerDlg::LayerAtRow(int iRow) const
 
 void LayerDlg::SelectLayer(Layer *pLayer)
 {
-    const int row = RowOf(pLayer);
-    if (row >= 0)
-        m_pUi->layerList->setCurrentIndex(m_layerModel.index(row, 0));
-}
-
-void LayerDlg::RenameLayer(Layer *pLayer, const QString &name)
-{
-    const int row = RowOf(pLayer);
-    if (row >= 0)
-        m_layerModel.item(row)->setText(name);
-}
-
-void LayerDlg::SetLayerOpacity(int iValue, Layer *pLayer)
-{
-    if (pLayer)
-        pLayer->setOpacity(qreal(iValue) / m_pUi->opacity->maximum());
-    m_bUpdating = true;
-    m_pUi->opacity->setValue(iValue);
-    m_bUpdating = false;
+    if (m_pDocument && RowOf(pLayer) >= 0)
+        m_pDocument->SetCurrentLayer(pLayer);
 }
 
 int LayerDlg::OpacityMaximum() const
@@ -220,53 +375,6 @@ int LayerDlg::BlendingModeShown() const
 {
     const QVariant data = m_pUi->blendingMode->currentData();
     return data.isValid() ? data.toInt() : -1;
-}
-
-void LayerDlg::MoveLayer(Layer *pLayer, int iRow)
-{
-    const QModelIndex target = m_pUi->layerList->currentIndex().sibling(iRow, 0);
-    if (!target.isValid())
-        return;
-    const int row = RowOf(pLayer);
-    if (row < 0)
-        return;
-    // The rows share out the z values they already hold, highest at the
-    // top. With no deleted layers that is rows - 1 - row; with deleted ones
-    // it keeps their values unique and makes every move exactly undoable.
-    const int rows = m_layerModel.rowCount();
-    QList<qreal> zValues;
-    for (int i = 0; i < rows; ++i)
-        if (Layer *p = layerOf(m_layerModel.item(i)))
-            zValues.append(p->zValue());
-    std::sort(zValues.begin(), zValues.end(), std::greater<qreal>());
-    const QList<QStandardItem *> taken = m_layerModel.takeRow(row);
-    m_layerModel.insertRow(iRow, taken);
-    m_pUi->layerList->setCurrentIndex(m_layerModel.index(iRow, 0));
-    for (int i = 0, next = 0; i < rows; ++i)
-        if (Layer *p = layerOf(m_layerModel.item(i)))
-            p->setZValue(zValues.at(next++));
-    Q_EMIT LayerZValueChanged();
-}
-
-void LayerDlg::UpdateLayerThumbnail(Layer *pLayer)
-{
-    const int row = RowOf(pLayer);
-    if (row < 0 || pLayer->kind() != Layer::Raster)
-        return;
-    const QPixmap &image = static_cast<PixmapLayer *>(pLayer)->image();
-    const QPixmap thumbnail = image.scaled(ThumbnailSize(image.size()), Qt::KeepAspectRatio, Qt::FastTransformation);
-    m_layerModel.item(row)->setData(thumbnail, Qt::DecorationRole);
-}
-
-void LayerDlg::AddPath(Path *pPath)
-{
-    auto *pItem = new QStandardItem(pPath->name());
-    pItem->setCheckable(true);
-    pItem->setCheckState(Qt::Checked);
-    pItem->setData(QVariant::fromValue(static_cast<void *>(pPath)), kLayerRole);
-    m_pPathRoot->insertRow(0, pItem);
-    m_pUi->pathList->setCurrentIndex(pItem->index());
-    m_pUi->deletePathBtn->setEnabled(true);
 }
 
 static Path *pathOf(const QStandardItem *pItem)
@@ -316,8 +424,12 @@ QList<QAction *> LayerDlg::ContextActions() const
     return actions;
 }
 
+// --- User edits --------------------------------------------------------------------------
+
 void LayerDlg::LayerListContextMenu(QPoint)
 {
+    if (!m_pDocument)
+        return;
     QMenu menu(this);
     menu.addActions(ContextActions());
     menu.exec(QCursor::pos());
@@ -326,7 +438,7 @@ void LayerDlg::LayerListContextMenu(QPoint)
 void LayerDlg::ItemChanged(QStandardItem *pItem)
 {
     Layer *pLayer = layerOf(pItem);
-    if (!pLayer)
+    if (m_bUpdating || !pLayer)
         return;
     // Only a change of the box itself shows or hides the layer: renaming a
     // row or refreshing its thumbnail must not undo a hide made elsewhere.
@@ -339,42 +451,30 @@ void LayerDlg::ItemChanged(QStandardItem *pItem)
             pLayer->setVisible(false);
     }
     if (pItem->text() != pLayer->name())
-        Push(new RenameLayerCmd(pLayer, pItem, pLayer->name(), pItem->text()));
+        Push(new RenameLayerCmd(pLayer, pLayer->name(), pItem->text()));
 }
 
-void LayerDlg::SelectionChanged(QModelIndex, QModelIndex previousSelection)
+void LayerDlg::SelectionChanged(QModelIndex current, QModelIndex)
 {
-    Layer *pLayer = CurrentLayer();
-    if (previousSelection.isValid()) {
-        if (Layer *pPrevious = layerOf(m_layerModel.item(previousSelection.row()));
-            pPrevious && pPrevious->kind() == Layer::Text)
-            pPrevious->item()->setFlag(QGraphicsItem::ItemIsFocusable, false);
-    }
-    if (!pLayer)
+    if (m_bUpdating || !m_pDocument)
         return;
-    m_bUpdating = true;
-    // Rounded: 0.29 * 100 is 28.999... and would show 28.
-    m_pUi->opacity->setValue(qRound(m_pUi->opacity->maximum() * pLayer->opacity()));
-    m_pUi->blendingMode->setCurrentIndex(m_pUi->blendingMode->findData(pLayer->blendingMode()));
-    m_bUpdating = false;
-    if (pLayer->kind() == Layer::Text)
-        pLayer->item()->setFlag(QGraphicsItem::ItemIsFocusable, true);
-    Q_EMIT LayerSelectionChanged(pLayer);
+    if (Layer *pLayer = layerOf(m_layerModel.itemFromIndex(current)))
+        m_pDocument->SetCurrentLayer(pLayer);
 }
 
 void LayerDlg::on_addLayerBtn_clicked()
 {
-    Q_EMIT NewLayer();
+    if (m_pDocument)
+        Push(new CreateLayerCmd(m_pDocument, Layer::Raster));
 }
 
 void LayerDlg::on_deleteLayerBtn_clicked()
 {
     Layer *pLayer = CurrentLayer();
-    if (!pLayer)
+    // The last layer stays: a document always has one.
+    if (!pLayer || m_layerModel.rowCount() < 2)
         return;
     Push(new DeleteLayerCmd(pLayer));
-    if (m_layerModel.rowCount() == 1)
-        m_pUi->deleteLayerBtn->setEnabled(false);
 }
 
 void LayerDlg::on_opacity_valueChanged(int iValue)
@@ -382,9 +482,7 @@ void LayerDlg::on_opacity_valueChanged(int iValue)
     Layer *pLayer = CurrentLayer();
     if (m_bUpdating || !pLayer || iValue == pLayer->opacityValue())
         return;
-    const int old = pLayer->opacityValue();
-    pLayer->setOpacityValue(iValue);
-    Push(new ChangeLayerOpacityCmd(pLayer, old, iValue));
+    Push(new ChangeLayerOpacityCmd(pLayer, pLayer->opacityValue(), iValue));
 }
 
 void LayerDlg::on_moveLayerUpBtn_clicked()
@@ -412,19 +510,18 @@ void LayerDlg::on_blendingMode_currentIndexChanged(int iIndex)
     if (m_bUpdating || !pLayer || iIndex < 0)
         return;
     const int mode = m_pUi->blendingMode->itemData(iIndex).toInt();
-    Push(new ChangeLayerBlendingCmd(pLayer, pLayer->blendingMode(), mode));
-    if (ChildWindow *pWindow = pLayer->window())
-        pWindow->scene()->invalidate();
+    if (mode != pLayer->blendingMode())
+        Push(new ChangeLayerBlendingCmd(pLayer, pLayer->blendingMode(), mode));
 }
 
 void LayerDlg::on_styleBtn_clicked()
 {
-    // Layer styles arrive with their own dialog; nothing to open yet.
+    // Layer styles arrive with their own dialog; the button is disabled until then.
 }
 
 void LayerDlg::on_createBrushBtn_clicked()
 {
-    // Brushes arrive with the brush engine; nothing to create yet.
+    // Brushes arrive with the brush engine; the entry is disabled until then.
 }
 
 void LayerDlg::PathItemChanged(QStandardItem *pItem)
@@ -447,17 +544,9 @@ void LayerDlg::on_addPathBtn_clicked()
 void LayerDlg::on_deletePathBtn_clicked()
 {
     Path *pPath = SelectedPath();
-    for (int row = 0; row < m_pathModel.rowCount(); ++row)
-        if (pathOf(m_pathModel.item(row)) == pPath) {
-            m_pathModel.removeRow(row);
-            break;
-        }
-    if (pPath) {
-        if (MainWindow *pMain = MainWindow::existing(); pMain && pMain->currentDocument())
-            pMain->currentDocument()->paths().removeAll(pPath);
-        delete pPath;
-    }
     m_pPathSelection->clearSelection();
+    if (pPath && m_pDocument)
+        m_pDocument->DeletePath(pPath);
 }
 
 void LayerDlg::resizeEvent(QResizeEvent *pEvent)

@@ -1,8 +1,11 @@
 #pragma once
 #include <QDockWidget>
 #include <QModelIndex>
+#include <QPointer>
+#include <QSet>
 #include <QStandardItemModel>
 
+class Document;
 class Layer;
 class Path;
 class QAction;
@@ -11,56 +14,53 @@ class QUndoCommand;
 
 namespace Ui { class LayerDlg; }
 
-// The layers and paths panel. Its current row is the current layer on which
-// tools, filters and layer actions work. Edits made here go through undo
-// commands, which call back into the panel to show their effect.
+// The layers and paths panel: the rows show the current document's layers,
+// topmost first. It follows the document's signals and changes the document
+// only through undo commands; the current row is the document's current layer.
 class LayerDlg : public QDockWidget {
     Q_OBJECT
 public:
-    static constexpr int kOpacityMaximum = 100;
     static constexpr int kLayerRole = Qt::UserRole + 1;
     // The check state the row last applied to its layer.
     static constexpr int kCheckRole = Qt::UserRole + 2;
+    // Side of the square thumbnails.
+    static constexpr int kThumbnailSide = 64;
 
     static LayerDlg *instance();
     ~LayerDlg() override;
 
-    void Clear();
-    void AddLayer(Layer *pLayer);
-    void RemoveLayer(Layer *pLayer);
+    // The document the panel shows and edits; null shows nothing.
+    void SetDocument(Document *pDocument);
+    Document *document() const { return m_pDocument; }
+
     Layer *CurrentLayer() const;
     Layer *LayerAtRow(int iRow) const;
     int RowOf(const Layer *pLayer) const;
     int RowCount() const;
     void SelectLayer(Layer *pLayer);
-    void RenameLayer(Layer *pLayer, const QString &name);
-    void SetLayerOpacity(int iValue, Layer *pLayer);
     int OpacityMaximum() const;
+    // Shows a mode in the combo box without changing any layer.
     void SetBlendingMode(int iMode);
     int BlendingModeShown() const;
     int OpacityShown() const;
-    void MoveLayer(Layer *pLayer, int iRow);
+    // Draws the layer's thumbnail again now.
     void UpdateLayerThumbnail(Layer *pLayer);
-    void AddPath(Path *pPath);
     Path *SelectedPath() const;
     void SelectPath(Path *pPath);
     void ShowPathsTab();
     void ShowLayersTab();
 
-    // The blending modes in the order the combo box lists them, with their
-    // painter composition-mode codes.
-    static const QList<QPair<QString, int>> &BlendingModes();
-    // Thumbnail size for an image of the given size (64 on the long side).
+    // Size of the image inside a thumbnail (64 on the long side).
     static QSize ThumbnailSize(const QSize &imageSize);
+    // A layer's picture in the panel: its pixels scaled to fit a square over
+    // the transparency checkerboard, so every row has the same height.
+    static QPixmap Thumbnail(const QImage &image);
     // The context-menu entries for the current layer, in menu order.
     QList<QAction *> ContextActions() const;
     // Makes a brush from the current layer (context menu only, no button).
     void on_createBrushBtn_clicked();
 
 Q_SIGNALS:
-    void NewLayer();
-    void DeleteLayer(Layer *pLayer);
-    void LayerZValueChanged();
     void LayerSelectionChanged(Layer *pLayer);
     void NewPath();
     void PathSelectionChanged(Path *pPath);
@@ -87,12 +87,25 @@ protected:
 private:
     LayerDlg();
     void Push(QUndoCommand *pCommand);
+    QStandardItem *MakeRow(Layer *pLayer, const QVariant &thumbnail = QVariant());
+    void RebuildRows();
+    void RebuildPaths();
+    void LayerAdded(Layer *pLayer);
+    void LayerRemoved(Layer *pLayer);
+    void LayerChanged(Layer *pLayer);
+    void PixelsChanged(Layer *pLayer);
+    void CurrentLayerChanged(Layer *pLayer);
+    void ShowLayerAttributes(Layer *pLayer);
+    void RefreshThumbnails();
+    void UpdateButtons();
 
     Ui::LayerDlg *m_pUi;
+    QPointer<Document> m_pDocument;
     QStandardItemModel m_layerModel;
     QStandardItem *m_pLayerRoot;
     QItemSelectionModel *m_pLayerSelection;
     bool m_bUpdating = false;
+    QSet<Layer *> m_staleThumbnails;
     QStandardItemModel m_pathModel;
     QStandardItem *m_pPathRoot;
     QItemSelectionModel *m_pPathSelection;

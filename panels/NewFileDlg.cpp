@@ -2,10 +2,7 @@
 #include "ui_NewFileDlg.h"
 
 #include "AspectRatio.h"
-#include "ChildWindow.h"
-#include "CreateLayerCmd.h"
 #include "Layer.h"
-#include "MainWindow.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -44,16 +41,6 @@ void NewFileDlg::UpdateRatio()
     const QSize size = ChosenSize();
     m_dRatio = AspectRatio::Ratio(size.width(), size.height());
     m_pUi->aspectRatio->setText(QStringLiteral("Maintain Aspect\n") + AspectRatio::Text(size.width(), size.height()));
-}
-
-void NewFileDlg::on_buttonBox_accepted()
-{
-    MainWindow *pMain = MainWindow::instance();
-    auto *pWindow = new ChildWindow(pMain, ChosenSize());
-    pMain->AddChild(pWindow);
-    pWindow->undoStack()->push(new CreateLayerCmd(pWindow, Layer::Raster));
-    pWindow->setWindowTitle(QStringLiteral("Untitled [*]"));
-    pWindow->setWindowModified(false);
 }
 
 void NewFileDlg::on_aspectRatio_toggled(bool)

@@ -3,7 +3,7 @@
 
 namespace Ui { class NewFileDlg; }
 
-// File > New: asks for the canvas size and opens an empty document.
+// File > New: asks for the canvas size of a new document.
 class NewFileDlg : public CQDialog {
     Q_OBJECT
 public:
@@ -12,7 +12,6 @@ public:
     QSize ChosenSize() const;
 
 public Q_SLOTS:
-    void on_buttonBox_accepted();
     void on_aspectRatio_toggled(bool bValue);
     void on_canvasHeight_valueChanged(int iVal);
     void on_canvasWidth_valueChanged(int iVal);

@@ -42,25 +42,6 @@ void UndoDlg::setStack(QUndoStack *pStack)
     m_undoView->setStack(pStack);
 }
 
-bool UndoDlg::Push(QUndoCommand *pCommand)
-{
-    QUndoStack *target = stack();
-    if (!target) {
-        qDebug("UndoDlg: no current undo stack, command dropped");
-        delete pCommand;
-        return false;
-    }
-    target->push(pCommand);
-    return true;
-}
-
-int UndoDlg::NextCommandId()
-{
-    static int counter = 0;
-    counter += 100;
-    return counter;
-}
-
 void UndoDlg::resizeEvent(QResizeEvent *event)
 {
     m_undoView->setGeometry(0, 32, width(), height() - 50);

@@ -1,6 +1,5 @@
 #pragma once
-// The history panel. Its undo view holds the current document's undo stack,
-// which makes it the one route by which commands reach that stack.
+// The history panel: its undo view shows the current document's undo stack.
 #include <QDockWidget>
 
 class QUndoCommand;
@@ -24,14 +23,6 @@ public:
     // The stack the view shows: the current document's, or null.
     QUndoStack *stack() const;
     void setStack(QUndoStack *pStack);
-
-    // Pushes onto the view's stack (the stack runs the command's redo).
-    // Without a stack the command is deleted and false is returned.
-    bool Push(QUndoCommand *pCommand);
-
-    // Process-wide source of undo command ids: 100, 200, 300, ... Each command
-    // class takes one the first time it is asked for its id.
-    static int NextCommandId();
 
 protected:
     void resizeEvent(QResizeEvent *event) override;

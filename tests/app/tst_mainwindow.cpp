@@ -2,6 +2,8 @@
 // actions, clipboard, recent files and panel toggling.
 #include "ChildWindow.h"
 #include "CreateLayerCmd.h"
+#include "Document.h"
+#include "FileActions.h"
 #include "Layer.h"
 #include "LayerDlg.h"
 #include "MainWindow.h"
@@ -30,19 +32,13 @@ class TestMainWindow : public QObject {
     QTemporaryDir m_scratch;
 
     // A document as start-up makes it: one raster layer, history index 1.
-    ChildWindow *newDocument(const QSize &size)
-    {
-        auto *pWindow = new ChildWindow(m_pMain, size);
-        m_pMain->AddChild(pWindow);
-        pWindow->undoStack()->push(new CreateLayerCmd(pWindow, Layer::Raster));
-        pWindow->setWindowModified(false);
-        return pWindow;
-    }
+    ChildWindow *newDocument(const QSize &size) { return m_pMain->fileActions().NewDocument(size); }
     PixmapLayer *currentRaster() { return static_cast<PixmapLayer *>(LayerDlg::instance()->CurrentLayer()); }
+    Ui::MainWindow *ui() { return m_pMain->form(); }
     void closeAll()
     {
         for (QMdiSubWindow *pSub : m_pMain->form()->mdiArea->subWindowList()) {
-            qobject_cast<ChildWindow *>(pSub->widget())->setWindowModified(false);
+            qobject_cast<ChildWindow *>(pSub->widget())->document()->MarkSaved();
             pSub->close();
         }
         QCoreApplication::processEvents();
@@ -65,19 +61,19 @@ private Q_SLOTS:
         ChildWindow *pWindow = newDocument(QSize(64, 48));
         QUndoStack *pStack = pWindow->undoStack();
         QCOMPARE(pStack->index(), 1);
-        m_pMain->on_action_Undo_triggered();
+        ui()->action_Undo->trigger();
         QCOMPARE(pStack->index(), 1);
         QCOMPARE(pWindow->findChildren<PopupNotify *>().size(), 0);
 
-        m_pMain->on_action_Layer_Add_triggered();
+        ui()->action_Layer_Add->trigger();
         QCOMPARE(pStack->index(), 2);
-        m_pMain->on_action_Undo_triggered();
+        ui()->action_Undo->trigger();
         QCOMPARE(pStack->index(), 1);
         const auto popups = pWindow->findChildren<PopupNotify *>();
         QCOMPARE(popups.size(), 1);
         QCOMPARE(popups.first()->text(), QStringLiteral("New Layer"));
         QTRY_COMPARE_WITH_TIMEOUT(pWindow->findChildren<PopupNotify *>().size(), 0, 3000);
-        m_pMain->on_action_Redo_triggered();
+        ui()->action_Redo->trigger();
         QCOMPARE(pStack->index(), 2);
     }
 
@@ -86,22 +82,22 @@ private Q_SLOTS:
         QCOMPARE(MainWindow::ZoomToFit(QSize(4000, 1000), QSize(1000, 800)), 22.5);
         QCOMPARE(MainWindow::ZoomToFit(QSize(100, 100), QSize(1000, 800)), 100.0);
         ChildWindow *pWindow = newDocument(QSize(40, 30));
-        m_pMain->on_action_Actual_Size_triggered();
-        m_pMain->on_action_Zoom_In_triggered();
+        ui()->action_Actual_Size->trigger();
+        ui()->action_Zoom_In->trigger();
         QCOMPARE(pWindow->ZoomFactor(), 1.15);
         QCOMPARE(m_pMain->zoomLabel()->text(), QStringLiteral("115%"));
         pWindow->SetZoom(10);
-        m_pMain->on_action_Zoom_Out_triggered();
+        ui()->action_Zoom_Out->trigger();
         QCOMPARE(pWindow->ZoomFactor(), 0.1);
     }
 
     void rotateLayerKeepsTheUnion()
     {
         ChildWindow *pWindow = newDocument(QSize(100, 50));
-        m_pMain->RotateCurrentLayer(90);
+        ui()->action_Layer_Rotate_90_Right->trigger();
         QCOMPARE(currentRaster()->image().size(), QSize(100, 100));
         QCOMPARE(pWindow->undoStack()->undoText(), QStringLiteral("Layer Rotate - New Layer"));
-        m_pMain->on_action_Undo_triggered();
+        ui()->action_Undo->trigger();
         ScratchDB::instance()->Sync();
         QCOMPARE(currentRaster()->image().size(), QSize(100, 50));
     }
@@ -111,7 +107,7 @@ private Q_SLOTS:
         ChildWindow *pWindow = newDocument(QSize(20, 20));
         cqtest::MessageBoxAnswer answer;
         cqtest::answerNextMessageBox(QMessageBox::Ok, &answer);
-        m_pMain->on_action_Layer_Merge_Down_triggered();
+        ui()->action_Layer_Merge_Down->trigger();
         QVERIFY(answer.seen);
         QCOMPARE(answer.title, QStringLiteral("D'oh"));
         QCOMPARE(answer.text, QStringLiteral("The current layer doesn't have one below it to merge into."));
@@ -122,17 +118,17 @@ private Q_SLOTS:
     {
         ChildWindow *pWindow = newDocument(QSize(8, 8));
         PixmapLayer *pLayer = currentRaster();
-        QPainter(&pLayer->image()).fillRect(pLayer->image().rect(), Qt::red);
+        pLayer->image().fill(Qt::red);
         pLayer->update();
         pWindow->SetSelection(QRegion(2, 2, 3, 3));
-        m_pMain->on_action_Copy_triggered();
+        ui()->action_Copy->trigger();
         const QImage copied = QApplication::clipboard()->image().convertToFormat(QImage::Format_ARGB32);
         QCOMPARE(copied.size(), QSize(8, 8));
         QCOMPARE(copied.pixel(3, 3), qRgba(255, 0, 0, 255));
         QCOMPARE(qAlpha(copied.pixel(0, 0)), 0);
 
-        m_pMain->on_actionDelete_Selection_triggered();
-        const QImage erased = pLayer->image().toImage().convertToFormat(QImage::Format_ARGB32);
+        ui()->actionDelete_Selection->trigger();
+        const QImage erased = pLayer->image();
         QCOMPARE(qAlpha(erased.pixel(3, 3)), 0);
         QCOMPARE(erased.pixel(0, 0), qRgba(255, 0, 0, 255));
         QCOMPARE(pWindow->undoStack()->undoText(), QStringLiteral("Erase - New Layer"));
@@ -142,15 +138,21 @@ private Q_SLOTS:
     {
         ChildWindow *pWindow = newDocument(QSize(6, 6));
         PixmapLayer *pLayer = currentRaster();
-        QPainter(&pLayer->image()).fillRect(pLayer->image().rect(), QColor(10, 20, 30, 128));
+        pLayer->image().fill(QColor(10, 20, 30, 1));
+        pLayer->update();
         pLayer->setPos(QPointF(2, 3));
-        m_pMain->on_action_Layer_Duplicate_triggered();
+        ui()->action_Layer_Duplicate->trigger();
         PixmapLayer *pCopy = currentRaster();
         QVERIFY(pCopy != pLayer);
         QCOMPARE(pCopy->name(), QStringLiteral("New Layer - Copy"));
         QCOMPARE(pCopy->pos(), QPointF(2, 3));
-        QCOMPARE(pCopy->image().toImage(), pLayer->image().toImage());
+        QCOMPARE(pCopy->image(), pLayer->image());
         QCOMPARE(pWindow->GetLayers().size(), 2);
+        // Undoing and redoing the copy keeps its pixels.
+        ui()->action_Undo->trigger();
+        ui()->action_Redo->trigger();
+        ScratchDB::instance()->Sync();
+        QCOMPARE(pCopy->image(), pLayer->image());
     }
 
     void pasteWiderImageAsksToResize()
@@ -162,25 +164,25 @@ private Q_SLOTS:
 
         cqtest::MessageBoxAnswer answer;
         cqtest::answerNextMessageBox(QMessageBox::No, &answer);
-        m_pMain->on_action_Paste_triggered();
+        ui()->action_Paste->trigger();
         QCOMPARE(answer.title, QStringLiteral("Resize?"));
         QCOMPARE(pWindow->canvasSize(), QSize(20, 10));
-        QCOMPARE(currentRaster()->image().toImage().pixel(19, 9), qRgb(0, 0, 255));
+        QCOMPARE(currentRaster()->image().pixel(19, 9), qRgb(0, 0, 255));
         QCOMPARE(pWindow->undoStack()->undoText(), QStringLiteral("Paste - New Layer"));
 
         cqtest::answerNextMessageBox(QMessageBox::Yes);
-        m_pMain->on_action_Paste_triggered();
+        ui()->action_Paste->trigger();
         QCOMPARE(pWindow->canvasSize(), QSize(30, 10));
     }
 
     void pasteTextOntoTextLayer()
     {
         ChildWindow *pWindow = newDocument(QSize(20, 20));
-        auto *pCreate = new CreateLayerCmd(pWindow, Layer::Text);
+        auto *pCreate = new CreateLayerCmd(pWindow->document(), Layer::Text);
         pWindow->undoStack()->push(pCreate);
         const int count = pWindow->undoStack()->count();
         QApplication::clipboard()->setText(QStringLiteral("hello there"));
-        m_pMain->on_action_Paste_triggered();
+        ui()->action_Paste->trigger();
         auto *pText = static_cast<TextLayer *>(pCreate->layer());
         QCOMPARE(pText->toPlainText(), QStringLiteral("hello there"));
         QCOMPARE(pText->name(), QStringLiteral("hello there"));
@@ -196,9 +198,9 @@ private Q_SLOTS:
             QImage(2, 2, QImage::Format_ARGB32).save(files.last());
         }
         for (const QString &file : files)
-            m_pMain->AddRecentFile(file);
+            m_pMain->fileActions().AddRecentFile(file);
         QFile::remove(files.at(5));
-        m_pMain->UpdateRecentFileActions();
+        m_pMain->fileActions().UpdateRecentFileActions();
         QStringList shown;
         for (QAction *pAction : m_pMain->form()->menu_File->actions())
             if (pAction->isVisible() && !pAction->data().toString().isEmpty())
@@ -215,29 +217,30 @@ private Q_SLOTS:
         QImage image(16, 8, QImage::Format_ARGB32);
         image.fill(qRgba(0, 0, 255, 255));
         QVERIFY(image.save(png));
-        QVERIFY(m_pMain->OpenImageAsDocument(png));
+        QVERIFY(m_pMain->fileActions().OpenImageAsDocument(png));
         ChildWindow *pWindow = m_pMain->currentDocument();
         QPainter(&currentRaster()->image()).fillRect(0, 0, 4, 4, Qt::red);
         currentRaster()->update();
+        pWindow->undoStack()->push(new QUndoCommand(QStringLiteral("Paint")));
 
         bool bPreviewed = false;
         cqtest::actOnNextDialog([&bPreviewed](QDialog *pDialog) {
             bPreviewed = pDialog->windowTitle() == QStringLiteral("Export Quality Preview");
             pDialog->accept();
         });
-        m_pMain->on_action_Save_triggered();
+        ui()->action_Save->trigger();
         QVERIFY(bPreviewed);
         QCOMPARE(QImage(png).convertToFormat(QImage::Format_ARGB32).pixel(1, 1), qRgba(255, 0, 0, 255));
 
-        m_pMain->on_action_Layer_Add_triggered();
-        m_pMain->on_action_Layer_Delete_triggered();
+        ui()->action_Layer_Add->trigger();
+        ui()->action_Layer_Delete->trigger();
         QString caption;
         cqtest::actOnNextDialog([&caption](QDialog *pDialog) {
             if (qobject_cast<QFileDialog *>(pDialog))
                 caption = pDialog->windowTitle();
             pDialog->reject();
         });
-        m_pMain->on_action_Save_triggered();
+        ui()->action_Save->trigger();
         QCOMPARE(caption, QStringLiteral("Save File"));
         QCOMPARE(pWindow->FileName(), png);
         QVERIFY(pWindow->isWindowModified());

@@ -1,10 +1,11 @@
 // The native document file: exact bytes, round trips through a window, bad
 // files that must be refused whole, atomic saving, and cqtool on top of it.
-#include "ChildWindow.h"
+#include "Document.h"
+#include "DocumentBuilder.h"
+#include "ScratchDB.h"
 #include "DocumentFile.h"
 #include "PngEncoder.h"
 #include "Layer.h"
-#include "LayerDlg.h"
 #include "Path.h"
 #include "PixmapLayer.h"
 #include "TestSupport.h"
@@ -87,13 +88,13 @@ quint32 crc32(const QByteArray &data)
 
 QImage pixels(const PixmapLayer *pLayer)
 {
-    return pLayer->image().toImage().convertToFormat(QImage::Format_ARGB32);
+    return pLayer->image();
 }
 
-PixmapLayer *addRaster(ChildWindow *pWindow, const QImage &image)
+PixmapLayer *addRaster(Document *pDocument, const QImage &image)
 {
-    auto *pLayer = static_cast<PixmapLayer *>(pWindow->CreateLayer(Layer::Raster));
-    pLayer->setPixmap(QPixmap::fromImage(image));
+    auto *pLayer = static_cast<PixmapLayer *>(pDocument->CreateLayer(Layer::Raster));
+    pLayer->setImage(image);
     return pLayer;
 }
 
@@ -128,7 +129,7 @@ private Q_SLOTS:
 
 QByteArray TestDocumentFile::sampleFile()
 {
-    ChildWindow window(nullptr, QSize(9, 7));
+    Document window(QSize(9, 7), *ScratchDB::instance());
     addRaster(&window, cqtest::patternImage(9, 7, 1))->setName(QStringLiteral("Back"));
     addRaster(&window, cqtest::patternImage(5, 3, 2))->setPos(QPointF(2, 1));
     auto *pText = static_cast<TextLayer *>(window.CreateLayer(Layer::Text));
@@ -136,13 +137,13 @@ QByteArray TestDocumentFile::sampleFile()
     auto *pPath = new Path(QStringLiteral("P"));
     pPath->AddItem({PathItem::MoveTo, {1, 1}, {1, 1}, {}, {}});
     pPath->AddItem({PathItem::LineTo, {}, {4, 4}, {}, {}});
-    window.paths().append(pPath);
-    return DocumentFile::Serialize(DocumentFile::FromWindow(&window));
+    window.AddPath(pPath);
+    return DocumentFile::Serialize(DocumentBuilder::Capture(window));
 }
 
 void TestDocumentFile::goldenBytes()
 {
-    ChildWindow window(nullptr, QSize(10, 10));
+    Document window(QSize(10, 10), *ScratchDB::instance());
     const QImage image = cqtest::patternImage(10, 10, 7);
     PixmapLayer *pLayer = addRaster(&window, image);
     pLayer->setName(QStringLiteral("Layer \u00e9\u4e2d"));
@@ -153,11 +154,11 @@ void TestDocumentFile::goldenBytes()
     auto *pPath = new Path(QStringLiteral("Outline"));
     pPath->AddItem({PathItem::MoveTo, {3, 4}, {3, 4}, {}, {}});
     pPath->AddItem({PathItem::QuadTo, {}, {8, 9}, {5, 6}, {}});
-    window.paths().append(pPath);
+    window.AddPath(pPath);
 
     const QString path = QDir::temp().filePath(QStringLiteral("golden.cq"));
     QString error;
-    QVERIFY2(DocumentFile::Save(path, &window, &error), qPrintable(error));
+    QVERIFY2(DocumentBuilder::Save(path, window, &error), qPrintable(error));
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QByteArray actual = file.readAll();
@@ -197,8 +198,8 @@ void TestDocumentFile::goldenBytes()
 
 void TestDocumentFile::roundTrip()
 {
-    auto *pSource = new ChildWindow(nullptr, QSize(37, 23));
-    std::unique_ptr<ChildWindow> source(pSource);
+    auto *pSource = new Document(QSize(37, 23), *ScratchDB::instance());
+    std::unique_ptr<Document> source(pSource);
     // Created bottom to top, then restacked: the file keeps list order but
     // the stacking must come back from the z values.
     PixmapLayer *pA = addRaster(pSource, cqtest::patternImage(37, 23, 11));
@@ -226,12 +227,12 @@ void TestDocumentFile::roundTrip()
     pPath->AddItem({PathItem::CubicTo, {}, {20, 15}, {12, 4}, {18, 9}});
     pPath->AddItem({PathItem::QuadTo, {}, {3, 20}, {10, 22}, {}});
     pPath->AddItem({PathItem::MoveTo, {}, {30, 1}, {}, {}});
-    pSource->paths().append(pPath);
+    pSource->AddPath(pPath);
 
     const QString file = QDir::temp().filePath(QStringLiteral("roundtrip.cq"));
     QString error;
-    QVERIFY2(DocumentFile::Save(file, pSource, &error), qPrintable(error));
-    std::unique_ptr<ChildWindow> loaded(DocumentFile::Load(file, nullptr, &error));
+    QVERIFY2(DocumentBuilder::Save(file, *pSource, &error), qPrintable(error));
+    std::unique_ptr<Document> loaded(DocumentBuilder::Load(file, *ScratchDB::instance(), &error));
     QVERIFY2(loaded, qPrintable(error));
 
     QCOMPARE(loaded->canvasSize(), QSize(37, 23));
@@ -264,9 +265,10 @@ void TestDocumentFile::roundTrip()
     QCOMPARE(pText2->toHtml(), pText->toHtml());
     QCOMPARE(pText2->pos(), QPointF(4, 5));
 
-    // The panel lists the loaded layers, top of the stack first.
-    QCOMPARE(LayerDlg::instance()->RowCount(), 4);
-    QCOMPARE(LayerDlg::instance()->LayerAtRow(0), layers[3]);
+    // The top of the stack is the first row and the current layer.
+    QCOMPARE(loaded->LayerAtRow(0), layers[3]);
+    QCOMPARE(loaded->CurrentLayer(), layers[3]);
+    QVERIFY(!loaded->IsModified());
 
     QCOMPARE(loaded->paths().size(), 1);
     const Path *pPath2 = loaded->paths().first();
@@ -286,16 +288,16 @@ void TestDocumentFile::roundTrip()
 
     // Saving what was loaded keeps the path whole.
     DocumentData again;
-    QVERIFY(DocumentFile::Parse(DocumentFile::Serialize(DocumentFile::FromWindow(loaded.get())), &again, &error));
+    QVERIFY(DocumentFile::Parse(DocumentFile::Serialize(DocumentBuilder::Capture(*loaded)), &again, &error));
     QCOMPARE(again.paths.first().items.size(), pPath->items().size() - 1); // the start point is kept apart
 }
 
 void TestDocumentFile::emptyPathsAndDeletedLayers()
 {
-    ChildWindow window(nullptr, QSize(4, 4));
+    Document window(QSize(4, 4), *ScratchDB::instance());
     addRaster(&window, cqtest::patternImage(4, 4, 3))->setName(QStringLiteral("kept"));
     addRaster(&window, cqtest::patternImage(4, 4, 4))->setDeleted(true);
-    const QByteArray bytes = DocumentFile::Serialize(DocumentFile::FromWindow(&window));
+    const QByteArray bytes = DocumentFile::Serialize(DocumentBuilder::Capture(window));
     // Paths container at the end: tag 5000, length 4, count 0.
     QCOMPARE(bytes.right(12).toHex(), QByteArray("881300000400000000000000"));
     DocumentData data;
@@ -313,7 +315,7 @@ void TestDocumentFile::openedDocumentCannotBeUndoneAway()
     DocumentData data;
     QString error;
     QVERIFY(DocumentFile::Parse(sampleFile(), &data, &error));
-    std::unique_ptr<ChildWindow> window(DocumentFile::BuildWindow(data, nullptr));
+    std::unique_ptr<Document> window(DocumentBuilder::Build(data, *ScratchDB::instance()));
     QCOMPARE(window->undoStack()->count(), 1);
     QCOMPARE(window->undoStack()->index(), 1);
     QCOMPARE(window->undoStack()->text(0), QStringLiteral("open file"));
@@ -410,7 +412,7 @@ void TestDocumentFile::badFiles()
     file.write(bytes);
     file.close();
     error.clear();
-    QVERIFY(!DocumentFile::Load(path, nullptr, &error));
+    QVERIFY(!DocumentBuilder::Load(path, *ScratchDB::instance(), &error));
     QVERIFY(!error.isEmpty());
 }
 
@@ -457,10 +459,10 @@ void TestDocumentFile::interruptedSaveKeepsOldFile()
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("keep.cq"));
-    ChildWindow window(nullptr, QSize(8, 8));
+    Document window(QSize(8, 8), *ScratchDB::instance());
     addRaster(&window, cqtest::patternImage(8, 8, 9));
     QString error;
-    QVERIFY2(DocumentFile::Save(path, &window, &error), qPrintable(error));
+    QVERIFY2(DocumentBuilder::Save(path, window, &error), qPrintable(error));
     QFile before(path);
     QVERIFY(before.open(QIODevice::ReadOnly));
     const QByteArray old = before.readAll();
@@ -468,7 +470,7 @@ void TestDocumentFile::interruptedSaveKeepsOldFile()
 
     // A much larger document, written under a file-size limit that stops it
     // half-way (EFBIG rather than a signal).
-    ChildWindow bigger(nullptr, QSize(300, 300));
+    Document bigger(QSize(300, 300), *ScratchDB::instance());
     addRaster(&bigger, cqtest::patternImage(300, 300, 10));
     struct rlimit saved;
     QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
@@ -477,7 +479,7 @@ void TestDocumentFile::interruptedSaveKeepsOldFile()
     limited.rlim_cur = 64 * 1024;
     QCOMPARE(setrlimit(RLIMIT_FSIZE, &limited), 0);
     error.clear();
-    const bool bSaved = DocumentFile::Save(path, &bigger, &error);
+    const bool bSaved = DocumentBuilder::Save(path, bigger, &error);
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, previousHandler);
     QVERIFY(!bSaved);
@@ -491,7 +493,7 @@ void TestDocumentFile::interruptedSaveKeepsOldFile()
 
     // A folder that does not exist: refused, with a reason.
     error.clear();
-    QVERIFY(!DocumentFile::Save(dir.filePath(QStringLiteral("missing/x.cq")), &window, &error));
+    QVERIFY(!DocumentBuilder::Save(dir.filePath(QStringLiteral("missing/x.cq")), window, &error));
     QVERIFY(!error.isEmpty());
 }
 
@@ -539,7 +541,7 @@ void TestDocumentFile::cqtoolInspectAndConvert()
     DocumentData data;
     QString error;
     QVERIFY(DocumentFile::Parse(sampleFile(), &data, &error));
-    std::unique_ptr<ChildWindow> window(DocumentFile::BuildWindow(data, nullptr));
+    std::unique_ptr<Document> window(DocumentBuilder::Build(data, *ScratchDB::instance()));
     QImage expected(9, 7, QImage::Format_ARGB32);
     expected.fill(Qt::transparent);
     {

@@ -4,12 +4,10 @@
 #include "ChildWindow.h"
 #include "DocTestSupport.h"
 #include "GraphicsScene.h"
-#include "LayerDlg.h"
 #include "PixmapLayer.h"
 #include "ScratchDB.h"
 #include "TestSupport.h"
 #include "TextLayer.h"
-#include "UndoDlg.h"
 
 #include <QGraphicsSceneEvent>
 #include <QKeyEvent>
@@ -49,7 +47,7 @@ void TestLayers::blendingMatchesPainter_data()
 {
     QTest::addColumn<int>("mode");
     QTest::addColumn<int>("opacity");
-    for (const auto &[name, code] : LayerDlg::BlendingModes())
+    for (const auto &[name, code] : Layer::BlendingModes())
         for (int opacity : {100, 55, 0})
             QTest::addRow("%s-%d", qPrintable(name), opacity) << code << opacity;
 }
@@ -62,8 +60,9 @@ void TestLayers::blendingMatchesPainter()
     ChildWindow window(nullptr, size);
     auto *pBottom = static_cast<PixmapLayer *>(window.CreateLayer(Layer::Raster));
     auto *pTop = static_cast<PixmapLayer *>(window.CreateLayer(Layer::Raster));
-    const QImage a = cqtest::patternImage(size.width(), size.height(), 11).convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    const QImage b = cqtest::patternImage(size.width(), size.height(), 29).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    // Straight pixels, as layers keep them; the painter premultiplies.
+    const QImage a = cqtest::patternImage(size.width(), size.height(), 11);
+    const QImage b = cqtest::patternImage(size.width(), size.height(), 29);
     cqtest::setLayerPixels(pBottom, a);
     cqtest::setLayerPixels(pTop, b);
     pTop->setBlendingMode(mode);
@@ -113,7 +112,7 @@ void TestLayers::rasterBoundingRect()
 
 void TestLayers::changeCanvasSizeAnchors()
 {
-    const QImage old = cqtest::patternImage(100, 100, 5, false).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    const QImage old = cqtest::patternImage(100, 100, 5);
     struct Case { QSize size; int anchor; QPoint at; bool empty; };
     const QList<Case> cases = {
         {{301, 301}, 0, {0, 0}, false},     {{301, 301}, 1, {100, 0}, false},
@@ -123,18 +122,23 @@ void TestLayers::changeCanvasSizeAnchors()
         {{301, 301}, 8, {201, 201}, false}, {{301, 301}, 9, {}, true},
         {{301, 301}, -1, {}, true},         {{51, 51}, 4, {-25, -25}, false},
         {{51, 51}, 8, {-49, -49}, false},   {{150, 80}, 5, {50, -10}, false},
+        // Uneven growth: each row and column takes its own side's change.
+        {{150, 80}, 7, {25, -20}, false},   {{130, 161}, 6, {0, 61}, false},
+        {{130, 161}, 2, {30, 0}, false},    {{91, 133}, 8, {-9, 33}, false},
     };
     for (const Case &c : cases) {
         PixmapLayer layer(nullptr, 100, 100);
         cqtest::setLayerPixels(&layer, old);
         layer.ChangeCanvasSize(c.size, c.anchor);
-        const QImage got = cqtest::layerPixels(&layer);
+        const QImage got = layer.image();
         QCOMPARE(got.size(), c.size);
-        QImage expected = blank(c.size);
-        if (!c.empty) {
-            QPainter painter(&expected);
-            painter.drawImage(c.at, old);
-        }
+        QImage expected(c.size, QImage::Format_ARGB32);
+        expected.fill(0);
+        if (!c.empty)
+            for (int y = 0; y < old.height(); ++y)
+                for (int x = 0; x < old.width(); ++x)
+                    if (expected.rect().contains(c.at + QPoint(x, y)))
+                        expected.setPixel(c.at + QPoint(x, y), old.pixel(x, y));
         QVERIFY2(cqtest::differingPixels(got, expected) == 0,
                  qPrintable(QStringLiteral("anchor %1 size %2x%3").arg(c.anchor).arg(c.size.width()).arg(c.size.height())));
     }
@@ -142,14 +146,14 @@ void TestLayers::changeCanvasSizeAnchors()
 
 void TestLayers::crop()
 {
-    const QImage pixels = cqtest::patternImage(40, 30, 3).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    const QImage pixels = cqtest::patternImage(40, 30, 3);
     const QRegion region = QRegion(5, 4, 10, 6) + QRegion(12, 8, 9, 12);
     const QRect r = region.boundingRect();
 
     PixmapLayer plain(nullptr, 40, 30);
     cqtest::setLayerPixels(&plain, pixels);
-    plain.Crop(region, QPixmap());
-    QImage got = cqtest::layerPixels(&plain);
+    plain.Crop(region, QImage());
+    QImage got = plain.image();
     QCOMPARE(got.size(), r.size());
     for (int y = 0; y < r.height(); ++y)
         for (int x = 0; x < r.width(); ++x) {
@@ -158,23 +162,26 @@ void TestLayers::crop()
             QVERIFY2(got.pixel(x, y) == want, qPrintable(QStringLiteral("plain %1,%2").arg(x).arg(y)));
         }
 
-    // With a source: the source's pixels where the layer is opaque, nothing where it is clear.
+    // With a feathered mask the colours stay and each alpha takes the
+    // mask's share: full left of x = 14, a third at x = 14, none beyond.
     QImage mask = blank(QSize(40, 30));
     {
         QPainter painter(&mask);
         painter.fillRect(0, 0, 14, 30, Qt::black);
+        painter.fillRect(14, 0, 1, 30, QColor(0, 0, 0, 85));
     }
-    const QImage source = cqtest::patternImage(40, 30, 8, false).convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    PixmapLayer withSource(nullptr, 40, 30);
-    cqtest::setLayerPixels(&withSource, mask);
-    withSource.Crop(region, QPixmap::fromImage(source));
-    got = cqtest::layerPixels(&withSource);
+    PixmapLayer masked(nullptr, 40, 30);
+    cqtest::setLayerPixels(&masked, pixels);
+    masked.Crop(region, mask);
+    got = masked.image();
     QCOMPARE(got.size(), r.size());
     for (int y = 0; y < r.height(); ++y)
         for (int x = 0; x < r.width(); ++x) {
             const QPoint p = r.topLeft() + QPoint(x, y);
-            const QRgb want = p.x() < 14 ? source.pixel(p) : 0;
-            QVERIFY2(got.pixel(x, y) == want, qPrintable(QStringLiteral("source %1,%2").arg(x).arg(y)));
+            const QRgb source = pixels.pixel(p);
+            const int share = p.x() < 14 ? 255 : p.x() == 14 ? 85 : 0;
+            const QRgb want = (source & 0xffffffu) | (uint((qAlpha(source) * share + 127) / 255) << 24);
+            QVERIFY2(got.pixel(x, y) == want, qPrintable(QStringLiteral("masked %1,%2").arg(x).arg(y)));
         }
 }
 
@@ -182,7 +189,6 @@ void TestLayers::renderToSkipsHiddenAndDeleted()
 {
     const QSize size(30, 20);
     ChildWindow window(nullptr, size);
-    UndoDlg::instance()->setStack(window.undoStack());
     auto fill = [&](QColor colour, QRect area) {
         auto *pLayer = static_cast<PixmapLayer *>(window.CreateLayer(Layer::Raster));
         QImage image = blank(size);
@@ -213,7 +219,6 @@ void TestLayers::renderToSkipsHiddenAndDeleted()
         painter.fillRect(7, 4, 10, 10, QColor(0, 0, 255, 128));
     }
     QCOMPARE(cqtest::differingPixels(got, expected), qint64(0));
-    UndoDlg::instance()->setStack(nullptr);
 }
 
 void TestLayers::textColour()
@@ -250,7 +255,6 @@ void TestLayers::textColour()
 void TestLayers::nameFollowsTextUntilFirstEditEnds()
 {
     ChildWindow window(nullptr, QSize(50, 50));
-    UndoDlg::instance()->setStack(window.undoStack());
     auto *pText = static_cast<TextLayer *>(window.CreateLayer(Layer::Text));
     auto type = [&](const QString &keys) {
         for (QChar c : keys) {
@@ -262,7 +266,6 @@ void TestLayers::nameFollowsTextUntilFirstEditEnds()
     type(QStringLiteral("Hi"));
     QCOMPARE(pText->toPlainText(), QStringLiteral("Hi"));
     QCOMPARE(pText->name(), QStringLiteral("Hi"));
-    QCOMPARE(LayerDlg::instance()->LayerAtRow(LayerDlg::instance()->RowOf(pText))->name(), QStringLiteral("Hi"));
     const int before = window.undoStack()->count();
     pText->SetEditMode(false);
     QCOMPARE(window.undoStack()->count(), before + 1);
@@ -278,7 +281,6 @@ void TestLayers::nameFollowsTextUntilFirstEditEnds()
     QCOMPARE(pText->toPlainText(), QStringLiteral("Hi"));
     window.undoStack()->redo();
     QCOMPARE(pText->toPlainText(), QStringLiteral("Hi!"));
-    UndoDlg::instance()->setStack(nullptr);
 }
 
 QTEST_MAIN(TestLayers)

@@ -1,8 +1,10 @@
 // The painting protocol (selection clipping, feathering, areas off the canvas,
-// moved layers, accumulation, commits from the base image), selection
-// commands, zoom rules and mouse position reporting.
+// moved layers, accumulation, commits from the base image, straight pixels
+// kept exact, filter results replacing the selection), selection commands,
+// zoom rules and mouse position reporting.
 #include "ChildWindow.h"
 #include "DocTestSupport.h"
+#include "Feather.h"
 #include "GraphicsScene.h"
 #include "GraphicsView.h"
 #include "PixmapLayer.h"
@@ -10,7 +12,6 @@
 #include "QCLContext.h"
 #include "ScratchDB.h"
 #include "TestSupport.h"
-#include "UndoDlg.h"
 
 #include <QGraphicsSceneMouseEvent>
 #include <QSignalSpy>
@@ -29,6 +30,8 @@ private slots:
     void movedLayer();
     void accumulateVersusNot();
     void commitsStartFromBaseImage();
+    void untouchedPixelsStayExact();
+    void resultReplacesSelection();
     void selectionCommands();
     void zoomRules();
     void mousePositions();
@@ -45,6 +48,7 @@ void TestPainting::initTestCase()
     QVERIFY(m_tmp.isValid());
     ScratchDB::instance()->Init(m_tmp.path(), 256 * 1024 * 1024);
     QVERIFY2(cqtest::createCpuContext(m_context), "no OpenCL CPU device");
+    Document::SetDefaultFeatherer(&Feather::reference);
     qRegisterMetaType<QGraphicsSceneMouseEvent *>();
 }
 
@@ -83,7 +87,7 @@ void TestPainting::featheredCommitBlendsSoftly()
 {
     ProgramCache cache(m_context);
     ChildWindow window(nullptr, QSize(64, 48));
-    window.setProgramCache(&cache);
+    window.document()->SetFeatherer(Feather::Featherer(cache));
     PixmapLayer *pLayer = newLayer(window, Qt::white);
     window.SetFeather(true);
     window.SetFeatherRadius(12);
@@ -196,13 +200,79 @@ void TestPainting::commitsStartFromBaseImage()
     QCOMPARE(cqtest::differingPixels(cqtest::layerPixels(pLayer), once), qint64(0));
     QVERIFY(qGreen(once.pixel(3, 3)) > 100 && qGreen(once.pixel(3, 3)) < 150);
     // The base image itself was never touched.
-    QCOMPARE(window.BaseImage().toImage().pixel(3, 3), qRgb(255, 255, 255));
+    QCOMPARE(window.BaseImage().pixel(3, 3), qRgb(255, 255, 255));
+}
+
+// Translucent pixels keep their exact straight colour wherever the stroke
+// leaves them alone, even inside the committed area.
+void TestPainting::untouchedPixelsStayExact()
+{
+    Document document(QSize(33, 21), *ScratchDB::instance());
+    auto *pLayer = static_cast<PixmapLayer *>(document.CreateLayer(Layer::Raster));
+    QImage pixels = cqtest::patternImage(33, 21, 77);
+    pixels.setPixel(4, 4, qRgba(200, 100, 50, 1));
+    pixels.setPixel(5, 4, qRgba(17, 230, 99, 0));
+    cqtest::setLayerPixels(pLayer, pixels);
+    document.SetSelection(QRegion(0, 0, 20, 21));
+    document.BeginPaint(true, pLayer);
+    document.BeginStroke()->fillRect(QRect(10, 10, 3, 3), QColor(0, 0, 255, 200));
+    document.CommitStroke(QRect(0, 0, 33, 21));
+    document.EndPaint();
+    const QImage &got = pLayer->image();
+    for (int y = 0; y < 21; ++y)
+        for (int x = 0; x < 33; ++x) {
+            if (QRect(10, 10, 3, 3).contains(x, y))
+                continue;
+            QVERIFY2(got.pixel(x, y) == pixels.pixel(x, y), qPrintable(QStringLiteral("%1,%2").arg(x).arg(y)));
+        }
+    // Under the stroke: its colour over the old one, in straight terms.
+    const QRgb under = pixels.pixel(11, 11);
+    const int a = 200 + qAlpha(under) * 55 / 255;
+    QVERIFY(qAbs(qAlpha(got.pixel(11, 11)) - a) <= 1);
+    QVERIFY(qBlue(got.pixel(11, 11)) >= qBlue(under));
+}
+
+// A filter's result takes the place of what was inside the selection, alpha
+// and colour alike; outside nothing changes. A feathered selection mixes the
+// two by the mask.
+void TestPainting::resultReplacesSelection()
+{
+    const QImage before = cqtest::patternImage(24, 16, 5);
+    const QImage result = cqtest::patternImage(24, 16, 6);
+    for (bool feather : {false, true}) {
+        Document document(QSize(24, 16), *ScratchDB::instance());
+        auto *pLayer = static_cast<PixmapLayer *>(document.CreateLayer(Layer::Raster));
+        cqtest::setLayerPixels(pLayer, before);
+        document.SetFeather(feather);
+        document.SetFeatherRadius(3);
+        document.SetSelection(QRegion(6, 4, 10, 8));
+        document.BeginPaint(false, pLayer);
+        document.CommitResult(result);
+        document.CommitResult(result); // previews repeat from the base image
+        document.EndPaint();
+        const QImage &got = pLayer->image();
+        for (int y = 0; y < 16; ++y)
+            for (int x = 0; x < 24; ++x) {
+                const QString where = QStringLiteral("%1,%2 feather %3").arg(x).arg(y).arg(feather);
+                if (!feather) {
+                    const QRgb want = QRect(6, 4, 10, 8).contains(x, y) ? result.pixel(x, y) : before.pixel(x, y);
+                    QVERIFY2(got.pixel(x, y) == want, qPrintable(where));
+                    continue;
+                }
+                const int m = qAlpha(document.SelectionMask().pixel(x, y));
+                if (m == 0 || m == 255)
+                    QVERIFY2(got.pixel(x, y) == (m ? result.pixel(x, y) : before.pixel(x, y)), qPrintable(where));
+                else
+                    QVERIFY2(qAbs(qAlpha(got.pixel(x, y))
+                                  - (qAlpha(before.pixel(x, y)) * (255 - m) + qAlpha(result.pixel(x, y)) * m) / 255) <= 1,
+                             qPrintable(where));
+            }
+    }
 }
 
 void TestPainting::selectionCommands()
 {
     ChildWindow window(nullptr, QSize(30, 20));
-    UndoDlg::instance()->setStack(window.undoStack());
     QUndoStack *pStack = window.undoStack();
     window.SelectInverse();
     QCOMPARE(pStack->count(), 0);
@@ -219,7 +289,6 @@ void TestPainting::selectionCommands()
     QCOMPARE(window.Selection(), QRegion(10, 0, 20, 20));
     pStack->undo();
     QCOMPARE(window.Selection(), QRegion(0, 0, 10, 20));
-    UndoDlg::instance()->setStack(nullptr);
 }
 
 void TestPainting::zoomRules()

@@ -2,13 +2,12 @@
 // and scale. Every case checks pixels against a reference built here and
 // that undo and redo bring back the exact pixels. The second half runs the
 // same cases with the scratch store spilling every snapshot to disk first.
-#include "ChildWindow.h"
+#include "Document.h"
 #include "CreateLayerCmd.h"
 #include "CropSelectionCmd.h"
 #include "FlattenImageCmd.h"
 #include "ImageFlipCmd.h"
 #include "ImageRotateCmd.h"
-#include "LayerDlg.h"
 #include "LayerSnapshotCmd.h"
 #include "PixmapLayer.h"
 #include "ResizeCanvasCmd.h"
@@ -29,22 +28,18 @@
 
 namespace {
 
-// The layer's pixels as the layer holds them (premultiplied), so that
+// The layer's pixels as the layer holds them (straight), so that
 // comparisons see exactly what a restore gave back.
-using cqtest::layerPixels;
-
-// A pattern as it looks once it has been through a layer.
-QImage layerPattern(int w, int h, quint32 seed)
+QImage layerPixels(const PixmapLayer *pLayer)
 {
-    return QPixmap::fromImage(cqtest::patternImage(w, h, seed)).toImage().convertToFormat(
-        QImage::Format_ARGB32_Premultiplied);
+    return pLayer->image();
 }
 
 // Builds the expected image pixel by pixel: dst(x, y) = src(map(x, y)) or
 // transparent where map gives a point outside the source.
 QImage remap(const QImage &src, QSize size, const std::function<QPoint(int, int)> &map)
 {
-    QImage out(size, QImage::Format_ARGB32_Premultiplied);
+    QImage out(size, QImage::Format_ARGB32);
     for (int y = 0; y < size.height(); ++y)
         for (int x = 0; x < size.width(); ++x) {
             const QPoint p = map(x, y);
@@ -53,17 +48,8 @@ QImage remap(const QImage &src, QSize size, const std::function<QPoint(int, int)
     return out;
 }
 
-struct Document {
-    Document() = default;
-    Document(Document &&) = default;
-    // The panel must not keep rows of layers that are about to go.
-    ~Document()
-    {
-        if (window)
-            LayerDlg::instance()->Clear();
-    }
-
-    std::unique_ptr<ChildWindow> window;
+struct TestDoc {
+    std::unique_ptr<Document> window;
     QList<PixmapLayer *> rasters;
     TextLayer *text = nullptr;
 
@@ -99,10 +85,10 @@ struct Document {
     }
 };
 
-Document makeDocument(QSize size, int iRasters, bool bText)
+TestDoc makeDocument(QSize size, int iRasters, bool bText)
 {
-    Document doc;
-    doc.window = std::make_unique<ChildWindow>(nullptr, size);
+    TestDoc doc;
+    doc.window = std::make_unique<Document>(size, *ScratchDB::instance());
     for (int i = 0; i < iRasters; ++i) {
         doc.addRaster(cqtest::patternImage(size.width(), size.height(), 11 + i));
         if (i == 0 && bText)
@@ -163,13 +149,13 @@ private:
     void spill(bool bSpill, PixmapLayer *pProbe);
     // After undo or redo: with spilling, let the store deliver what it read.
     void settle(bool bSpill);
-    void undo(Document &doc, bool bSpill, PixmapLayer *pProbe = nullptr)
+    void undo(TestDoc &doc, bool bSpill, PixmapLayer *pProbe = nullptr)
     {
         spill(bSpill, pProbe);
         doc.stack()->undo();
         settle(bSpill);
     }
-    void redo(Document &doc, bool bSpill, PixmapLayer *pProbe = nullptr)
+    void redo(TestDoc &doc, bool bSpill, PixmapLayer *pProbe = nullptr)
     {
         spill(bSpill, pProbe);
         doc.stack()->redo();
@@ -218,7 +204,7 @@ void TestImageCmds::caseRotate(bool bSpill)
         {180, [](int x, int y, int w, int h) { return QPoint(w - 1 - x, h - 1 - y); }},
     };
     for (const Case &c : cases) {
-        Document doc = makeDocument(QSize(300, 200), 2, true);
+        TestDoc doc = makeDocument(QSize(300, 200), 2, true);
         const QList<QImage> before = doc.images();
         const int entries = doc.stack()->count();
         doc.stack()->push(new ImageRotateCmd(doc.window.get(), c.angle,
@@ -249,7 +235,7 @@ void TestImageCmds::caseRotate(bool bSpill)
 
 void TestImageCmds::caseFlip(bool bSpill)
 {
-    Document doc = makeDocument(QSize(61, 37), 2, true);
+    TestDoc doc = makeDocument(QSize(61, 37), 2, true);
     const QList<QImage> start = doc.images();
     const int entries = doc.stack()->count();
 
@@ -289,7 +275,7 @@ void TestImageCmds::caseFlip(bool bSpill)
 
 void TestImageCmds::caseResizeImage(bool bSpill)
 {
-    Document doc = makeDocument(QSize(100, 100), 2, false);
+    TestDoc doc = makeDocument(QSize(100, 100), 2, false);
     // A deleted layer is scaled too and must come back exactly.
     doc.rasters.last()->setDeleted(true);
     const QList<QImage> before = doc.images();
@@ -314,7 +300,7 @@ void TestImageCmds::caseResizeImage(bool bSpill)
 void TestImageCmds::caseResizeCanvas(bool bSpill)
 {
     for (int anchor : {0, 8}) {
-        Document doc = makeDocument(QSize(100, 100), 1, true);
+        TestDoc doc = makeDocument(QSize(100, 100), 1, true);
         const QList<QImage> before = doc.images();
         doc.stack()->push(new ResizeCanvasCmd(doc.window.get(), 200, 200, 100, 100, anchor));
         QCOMPARE(doc.window->canvasSize(), QSize(200, 200));
@@ -338,7 +324,7 @@ void TestImageCmds::caseResizeCanvas(bool bSpill)
 
 void TestImageCmds::caseCrop(bool bSpill)
 {
-    Document doc = makeDocument(QSize(100, 100), 2, true);
+    TestDoc doc = makeDocument(QSize(100, 100), 2, true);
     // Bounding rectangle (10, 20, 30, 40); the gap between the parts is cut away.
     const QRegion region = QRegion(10, 20, 30, 10) + QRegion(10, 50, 10, 10);
     QCOMPARE(region.boundingRect(), QRect(10, 20, 30, 40));
@@ -372,10 +358,11 @@ void TestImageCmds::caseCrop(bool bSpill)
 
 void TestImageCmds::caseFlatten(bool bSpill)
 {
-    Document doc = makeDocument(QSize(40, 30), 3, false);
+    TestDoc doc = makeDocument(QSize(40, 30), 3, false);
     const QList<QImage> before = doc.images();
-    // Later layers of the list are painted over the first, source-over.
-    QImage expected = before.first();
+    // Later layers of the list are painted over the first, source-over;
+    // compared premultiplied, as the painter composes.
+    QImage expected = before.first().convertToFormat(QImage::Format_ARGB32_Premultiplied);
     {
         QPainter painter(&expected);
         painter.drawImage(0, 0, before.at(1));
@@ -386,7 +373,7 @@ void TestImageCmds::caseFlatten(bool bSpill)
     doc.stack()->push(pFlatten);
     QCOMPARE(pFlatten->childCount(), 2);
     QCOMPARE(doc.window->GetLayers(true), QList<Layer *>{doc.rasters.first()});
-    QCOMPARE(cqtest::differingPixels(layerPixels(doc.rasters.first()), expected), qint64(0));
+    QCOMPARE(cqtest::differingPixels(cqtest::layerPixels(doc.rasters.first()), expected), qint64(0));
 
     undo(doc, bSpill, doc.rasters.first());
     QCOMPARE(doc.window->GetLayers(true).size(), 3);
@@ -394,7 +381,7 @@ void TestImageCmds::caseFlatten(bool bSpill)
 
     redo(doc, bSpill);
     QCOMPARE(doc.window->GetLayers(true).size(), 1);
-    QCOMPARE(cqtest::differingPixels(layerPixels(doc.rasters.first()), expected), qint64(0));
+    QCOMPARE(cqtest::differingPixels(cqtest::layerPixels(doc.rasters.first()), expected), qint64(0));
 
     // One layer: still an entry, and nothing changes.
     const QImage flat = layerPixels(doc.rasters.first());
@@ -406,14 +393,14 @@ void TestImageCmds::caseFlatten(bool bSpill)
 
 void TestImageCmds::caseScale(bool bSpill)
 {
-    Document doc = makeDocument(QSize(50, 40), 1, false);
+    TestDoc doc = makeDocument(QSize(50, 40), 1, false);
     PixmapLayer *pLayer = doc.rasters.first();
     const QImage before = layerPixels(pLayer);
     const QRegion selection(5, 5, 20, 10);
     doc.window->SetSelection(selection);
 
     // What the move tool does before pushing: change the layer, clear the selection.
-    pLayer->setPixmap(QPixmap::fromImage(layerPattern(25, 20, 99)));
+    pLayer->setImage(cqtest::patternImage(25, 20, 99));
     pLayer->setPos(QPointF(7, 3));
     doc.window->SetSelection(QRegion());
     const QImage after = layerPixels(pLayer);
@@ -435,10 +422,10 @@ void TestImageCmds::editAfterUndoWaitsForRestore()
     // Undo a paint whose earlier snapshot is on disk, then rotate at once: the
     // rotation must start from the restored image, and no late read-back may
     // overwrite the rotated layer.
-    Document doc = makeDocument(QSize(30, 20), 1, false);
+    TestDoc doc = makeDocument(QSize(30, 20), 1, false);
     PixmapLayer *pLayer = doc.rasters.first();
     const QImage original = layerPixels(pLayer);
-    pLayer->setPixmap(QPixmap::fromImage(cqtest::patternImage(30, 20, 77)));
+    pLayer->setImage(cqtest::patternImage(30, 20, 77));
     doc.stack()->push(new LayerSnapshotCmd(QStringLiteral("Paint - ") + pLayer->name(), pLayer));
     ScratchDB::instance()->Sync();
     doc.stack()->undo();

@@ -1,32 +1,61 @@
-// Layer commands: texts, ids and merging, delete, merge down, convert to
-// pixmap and the first snapshot's undo.
+// Layer commands on a document with no window: what an observer of the
+// document hears, merging, delete, merge down, convert to pixmap, layers born
+// with content, and the first snapshot's undo.
 #include "ChangeLayerBlendingCmd.h"
 #include "ChangeLayerOpacityCmd.h"
 #include "ChangeLayerOrderCmd.h"
-#include "ChildWindow.h"
 #include "ConvertToPixmapCmd.h"
 #include "CreateLayerCmd.h"
 #include "DeleteLayerCmd.h"
 #include "DocTestSupport.h"
-#include "GraphicsScene.h"
-#include "LayerDlg.h"
+#include "Document.h"
+#include "ImageFlipCmd.h"
 #include "LayerMergeDownCmd.h"
 #include "LayerSnapshotCmd.h"
-#include "MoveTextCmd.h"
 #include "RenameLayerCmd.h"
+#include "ResizeCanvasCmd.h"
 #include "ScratchDB.h"
 #include "SelectionCmd.h"
 #include "TestSupport.h"
-#include "TextEditCmd.h"
-#include "UndoDlg.h"
 
-#include <QComboBox>
-#include <QGraphicsScene>
-#include <QSet>
-#include <QSlider>
 #include <QTemporaryDir>
 #include <QUndoStack>
 #include <QtTest>
+
+namespace {
+
+// Writes down what a panel or window would be told, in order.
+class Observer : public QObject {
+public:
+    explicit Observer(Document *pDocument)
+    {
+        connect(pDocument, &Document::LayerAdded, this, [this](Layer *p) { heard << QStringLiteral("added ") + p->name(); });
+        connect(pDocument, &Document::LayerRemoved, this, [this](Layer *p) { heard << QStringLiteral("removed ") + p->name(); });
+        connect(pDocument, &Document::LayersReordered, this, [this] { heard << QStringLiteral("reordered"); });
+        connect(pDocument, &Document::LayerChanged, this, [this](Layer *p) { heard << QStringLiteral("changed ") + p->name(); });
+        connect(pDocument, &Document::LayerPixelsChanged, this, [this](Layer *p) { heard << QStringLiteral("pixels ") + p->name(); });
+        connect(pDocument, &Document::CurrentLayerChanged, this,
+                [this](Layer *p) { heard << QStringLiteral("current ") + (p ? p->name() : QStringLiteral("none")); });
+        connect(pDocument, &Document::SelectionChanged, this, [this] { heard << QStringLiteral("selection"); });
+        connect(pDocument, &Document::CanvasResized, this,
+                [this](QSize s) { heard << QStringLiteral("canvas %1x%2").arg(s.width()).arg(s.height()); });
+        connect(pDocument, &Document::ModifiedChanged, this,
+                [this](bool b) { heard << (b ? QStringLiteral("modified") : QStringLiteral("saved")); });
+    }
+    // What was heard since the last call, without repeats in a row.
+    QStringList take()
+    {
+        QStringList result;
+        for (const QString &line : std::as_const(heard))
+            if (result.isEmpty() || result.last() != line)
+                result << line;
+        heard.clear();
+        return result;
+    }
+    QStringList heard;
+};
+
+} // namespace
 
 class TestLayerCmds : public QObject
 {
@@ -35,18 +64,18 @@ private slots:
     void initTestCase();
     void init();
     void cleanup();
-    void idsAndTexts();
-    void opacityAndBlendingMerge();
-    void moveUpMerges();
+    void observerHearsEveryChange();
+    void mergingCommands();
     void deleteAndUndo();
+    void copiesKeepTheirPixels();
     void mergeDownTextOntoRaster();
     void convertReplaysWithoutRepainting();
     void firstSnapshotUndo();
 
 private:
     QTemporaryDir m_tmp;
-    ChildWindow *m_pWindow = nullptr;
-    QUndoStack *stack() { return m_pWindow->undoStack(); }
+    Document *m_pDocument = nullptr;
+    QUndoStack *stack() { return m_pDocument->undoStack(); }
     PixmapLayer *pushRaster();
 };
 
@@ -59,106 +88,102 @@ void TestLayerCmds::initTestCase()
 
 void TestLayerCmds::init()
 {
-    m_pWindow = new ChildWindow(nullptr, QSize(48, 32));
-    m_pWindow->Activate();
+    m_pDocument = new Document(QSize(48, 32), *ScratchDB::instance());
 }
 
 void TestLayerCmds::cleanup()
 {
-    UndoDlg::instance()->setStack(nullptr);
-    LayerDlg::instance()->Clear();
-    delete m_pWindow;
-    m_pWindow = nullptr;
+    delete m_pDocument;
+    m_pDocument = nullptr;
 }
 
 PixmapLayer *TestLayerCmds::pushRaster()
 {
-    auto *pCreate = new CreateLayerCmd(m_pWindow, Layer::Raster);
+    auto *pCreate = new CreateLayerCmd(m_pDocument, Layer::Raster);
     stack()->push(pCreate);
     return static_cast<PixmapLayer *>(pCreate->layer());
 }
 
-void TestLayerCmds::idsAndTexts()
+void TestLayerCmds::observerHearsEveryChange()
 {
-    QGraphicsScene scene;
-    PixmapLayer layer(&scene, 4, 4);
-    layer.setName(QStringLiteral("Sky"));
-    QList<QUndoCommand *> commands = {
-        new CreateLayerCmd(m_pWindow, Layer::Raster),
-        new RenameLayerCmd(&layer, nullptr, QStringLiteral("a"), QStringLiteral("b")),
-        new ChangeLayerOpacityCmd(&layer, 100, 50),
-        new ChangeLayerBlendingCmd(&layer, 0, 13),
-        new ChangeLayerOrderCmd(&layer, 1, 0),
-        new DeleteLayerCmd(&layer),
-        new LayerSnapshotCmd(QStringLiteral("Fill - Sky"), &layer),
-        new LayerMergeDownCmd(&layer, &layer),
-        new ConvertToPixmapCmd(&layer),
-        new MoveTextCmd(&layer, QPoint(), QPoint(1, 1)),
-        new SelectionCmd(m_pWindow, QRegion(), QRegion()),
-    };
-    const QStringList texts = {"New Layer", "Layer Name", "Layer(Sky) Opacity", "Layer Blending Mode",
-                               "Layer Order (Sky)", "Delete Layer (Sky)", "Fill - Sky", "Layer Merge Down",
-                               "Convert To Pixmap", "Move Text", "Selection Change"};
-    QSet<int> ids;
-    for (int i = 0; i < commands.size(); ++i) {
-        QCOMPARE(commands[i]->text(), texts[i]);
-        QVERIFY(commands[i]->id() > 0);
-        ids.insert(commands[i]->id());
-        QCOMPARE(commands[i]->id(), commands[i]->id());
-    }
-    QCOMPARE(ids.size(), commands.size());
-    qDeleteAll(commands);
+    Observer observer(m_pDocument);
+    PixmapLayer *pA = pushRaster();
+    QCOMPARE(observer.take(), (QStringList{"added New Layer", "current New Layer", "modified"}));
+    m_pDocument->MarkSaved();
+    QCOMPARE(observer.take(), QStringList{"saved"});
+
+    stack()->push(new RenameLayerCmd(pA, pA->name(), QStringLiteral("Sky")));
+    stack()->push(new ChangeLayerOpacityCmd(pA, 100, 40));
+    stack()->push(new ChangeLayerBlendingCmd(pA, 0, 13));
+    QCOMPARE(observer.take(), (QStringList{"changed Sky", "modified", "changed Sky", "pixels Sky"}));
+    PixmapLayer *pB = pushRaster();
+    stack()->push(new RenameLayerCmd(pB, pB->name(), QStringLiteral("Ink")));
+    observer.take();
+
+    stack()->push(new ChangeLayerOrderCmd(pB, 0, 1));
+    QCOMPARE(observer.take(), QStringList{"reordered"});
+    QCOMPARE(m_pDocument->GetLayers(), (QList<Layer *>{pB, pA}));
+    stack()->push(new DeleteLayerCmd(pB));
+    QCOMPARE(observer.take(), (QStringList{"removed Ink", "current Sky"}));
+    stack()->undo();
+    QCOMPARE(observer.take(), (QStringList{"added Ink", "current Ink"}));
+
+    stack()->push(new SelectionCmd(m_pDocument, QRegion(), QRegion(1, 2, 3, 4)));
+    QCOMPARE(observer.take(), QStringList{"selection"});
+    stack()->push(new ResizeCanvasCmd(m_pDocument, 60, 30, 48, 32, 4));
+    QVERIFY(observer.take().contains(QStringLiteral("canvas 60x30")));
+    stack()->undo();
+    QVERIFY(observer.take().contains(QStringLiteral("canvas 48x32")));
+    stack()->push(new ImageFlipCmd(m_pDocument, true, false, QStringLiteral("Image Flip Horizontal")));
+    const QStringList flipped = observer.take();
+    QVERIFY(flipped.contains(QStringLiteral("pixels Sky")) && flipped.contains(QStringLiteral("pixels Ink")));
+
+    // Undoing back to the saved state clears the mark; redoing sets it again.
+    while (stack()->index() > 1)
+        stack()->undo();
+    QVERIFY(!m_pDocument->IsModified());
+    QVERIFY(observer.take().contains(QStringLiteral("saved")));
+    stack()->redo();
+    QVERIFY(m_pDocument->IsModified());
 }
 
-void TestLayerCmds::opacityAndBlendingMerge()
+void TestLayerCmds::mergingCommands()
 {
     PixmapLayer *pA = pushRaster();
     PixmapLayer *pB = pushRaster();
+    pushRaster();
+    pushRaster();
     const int base = stack()->count();
-    LayerDlg *pPanel = LayerDlg::instance();
-    auto *pSlider = pPanel->findChild<QSlider *>(QStringLiteral("opacity"));
-    auto *pCombo = pPanel->findChild<QComboBox *>(QStringLiteral("blendingMode"));
-    pPanel->SelectLayer(pA);
-    for (int v = 100; v >= 40; v -= 5)
-        pSlider->setValue(v);
+    // A slider drag: one entry, undone in one step.
+    for (int v = 95; v >= 40; v -= 5)
+        stack()->push(new ChangeLayerOpacityCmd(pA, pA->opacityValue(), v));
     QCOMPARE(stack()->count(), base + 1);
     QCOMPARE(pA->opacity(), 0.4);
     stack()->undo();
     QCOMPARE(pA->opacity(), 1.0);
-    QCOMPARE(pPanel->OpacityShown(), 100);
     QCOMPARE(pA->opacityValue(), 100);
     stack()->redo();
-    QCOMPARE(pA->opacity(), 0.4);
-
-    pPanel->SelectLayer(pB);
-    pSlider->setValue(70);
-    QCOMPARE(stack()->count(), base + 2);
-    pCombo->setCurrentIndex(1);
-    pCombo->setCurrentIndex(3);
+    QCOMPARE(pA->opacityValue(), 40);
+    // Another layer's changes start a new entry.
+    stack()->push(new ChangeLayerOpacityCmd(pB, 100, 70));
+    stack()->push(new ChangeLayerBlendingCmd(pB, 0, 13));
+    stack()->push(new ChangeLayerBlendingCmd(pB, 13, 11));
     QCOMPARE(stack()->count(), base + 3);
     QCOMPARE(pB->blendingMode(), 11);
     stack()->undo();
     QCOMPARE(pB->blendingMode(), 0);
-    QCOMPARE(pPanel->BlendingModeShown(), 0);
-    QCOMPARE(pB->opacity(), 0.7);
-}
 
-void TestLayerCmds::moveUpMerges()
-{
-    PixmapLayer *pA = pushRaster();
-    pushRaster();
-    pushRaster();
-    pushRaster();
-    LayerDlg *pPanel = LayerDlg::instance();
-    pPanel->SelectLayer(pA);
-    const int base = stack()->count();
-    for (int i = 0; i < 3; ++i)
-        pPanel->on_moveLayerUpBtn_clicked();
-    QCOMPARE(stack()->count(), base + 1);
-    QCOMPARE(pPanel->RowOf(pA), 0);
+    // Moving a layer up three rows, then past the top: one entry.
+    const int before = stack()->index();
+    for (int i = 0; i < 4; ++i) {
+        const int row = m_pDocument->RowOf(pA);
+        stack()->push(new ChangeLayerOrderCmd(pA, row, row - 1));
+    }
+    QCOMPARE(stack()->count(), before + 1);
+    QCOMPARE(m_pDocument->RowOf(pA), 0);
     QCOMPARE(pA->zValue(), 3.0);
     stack()->undo();
-    QCOMPARE(pPanel->RowOf(pA), 3);
+    QCOMPARE(m_pDocument->RowOf(pA), 3);
     QCOMPARE(pA->zValue(), 0.0);
 }
 
@@ -166,66 +191,95 @@ void TestLayerCmds::deleteAndUndo()
 {
     pushRaster();
     PixmapLayer *pLayer = pushRaster();
-    const QImage pixels = cqtest::patternImage(48, 32, 4).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    const QImage pixels = cqtest::patternImage(48, 32, 4);
     cqtest::setLayerPixels(pLayer, pixels);
     stack()->push(new LayerSnapshotCmd(QStringLiteral("Fill - New Layer"), pLayer));
-    stack()->push(new RenameLayerCmd(pLayer, nullptr, pLayer->name(), QStringLiteral("Ink")));
+    stack()->push(new RenameLayerCmd(pLayer, pLayer->name(), QStringLiteral("Ink")));
     stack()->push(new ChangeLayerOpacityCmd(pLayer, 100, 35));
     stack()->push(new ChangeLayerBlendingCmd(pLayer, 0, 22));
-    const QStringList before = cqtest::fingerprint(m_pWindow);
-    const int row = LayerDlg::instance()->RowOf(pLayer);
+    const QStringList before = cqtest::fingerprint(m_pDocument);
     stack()->push(new DeleteLayerCmd(pLayer));
     QVERIFY(pLayer->isDeleted());
-    QVERIFY(!pLayer->scene());
-    QCOMPARE(LayerDlg::instance()->RowOf(pLayer), -1);
-    QCOMPARE(m_pWindow->CountLayers(), 1);
+    QCOMPARE(m_pDocument->RowOf(pLayer), -1);
+    QCOMPARE(m_pDocument->CountLayers(), 1);
     stack()->undo();
-    QVERIFY(pLayer->scene() == static_cast<QGraphicsScene *>(m_pWindow->scene()));
-    QCOMPARE(LayerDlg::instance()->RowOf(pLayer), row);
-    QCOMPARE(cqtest::fingerprint(m_pWindow), before);
-    QCOMPARE(cqtest::differingPixels(cqtest::layerPixels(pLayer), pixels), qint64(0));
+    QCOMPARE(m_pDocument->RowOf(pLayer), 0);
+    QCOMPARE(cqtest::fingerprint(m_pDocument), before);
+    QCOMPARE(pLayer->image(), pixels);
+}
+
+// A layer born with pixels (a copy, a paste) keeps them when its creation is
+// undone and redone, and when the edit after it is undone.
+void TestLayerCmds::copiesKeepTheirPixels()
+{
+    PixmapLayer *pSource = pushRaster();
+    const QImage pixels = cqtest::patternImage(48, 32, 9);
+    cqtest::setLayerPixels(pSource, pixels);
+    auto *pCreate = new CreateLayerCmd(m_pDocument, Layer::Raster, [&](Layer *pCopy) {
+        static_cast<PixmapLayer *>(pCopy)->setImage(pSource->image());
+        pCopy->setName(QStringLiteral("Copy"));
+    });
+    stack()->push(pCreate);
+    auto *pCopy = static_cast<PixmapLayer *>(pCreate->layer());
+    QImage red(48, 32, QImage::Format_ARGB32);
+    red.fill(Qt::red);
+    cqtest::setLayerPixels(pCopy, red);
+    stack()->push(new LayerSnapshotCmd(QStringLiteral("Fill - Copy"), pCopy));
+    stack()->undo();
+    ScratchDB::instance()->WaitForPending(pCopy);
+    QCOMPARE(pCopy->image(), pixels);
+    stack()->undo();
+    QVERIFY(pCopy->isDeleted());
+    stack()->redo();
+    ScratchDB::instance()->WaitForPending(pCopy);
+    QCOMPARE(pCopy->image(), pixels);
+    QCOMPARE(pCopy->name(), QStringLiteral("Copy"));
+    stack()->redo();
+    ScratchDB::instance()->WaitForPending(pCopy);
+    QCOMPARE(pCopy->image(), red);
 }
 
 void TestLayerCmds::mergeDownTextOntoRaster()
 {
     PixmapLayer *pLower = pushRaster();
-    QImage lower(48, 32, QImage::Format_ARGB32_Premultiplied);
-    lower.fill(Qt::white);
+    // Translucent pixels the text never touches must survive the merge exactly.
+    const QImage lower = cqtest::patternImage(48, 32, 12);
     cqtest::setLayerPixels(pLower, lower);
     stack()->push(new LayerSnapshotCmd(QStringLiteral("Fill - New Layer"), pLower));
-    auto *pCreate = new CreateLayerCmd(m_pWindow, Layer::Text);
+    auto *pCreate = new CreateLayerCmd(m_pDocument, Layer::Text);
     stack()->push(pCreate);
     auto *pText = static_cast<TextLayer *>(pCreate->layer());
     pText->setPlainText(QStringLiteral("MM"));
     pText->setDefaultTextColor(Qt::black);
     pText->setPos(QPointF(3, 2));
-    const QStringList before = cqtest::fingerprint(m_pWindow);
+    const QStringList before = cqtest::fingerprint(m_pDocument);
 
     stack()->push(new LayerMergeDownCmd(pText, pLower));
     QVERIFY(pText->isDeleted());
-    const QImage merged = cqtest::layerPixels(pLower);
+    const QImage merged = pLower->image();
     QVERIFY(cqtest::differingPixels(merged, lower) > 0);
+    QCOMPARE(merged.pixel(47, 31), lower.pixel(47, 31));
     // The text's converted copy is gone too; only the lower layer remains.
-    QCOMPARE(m_pWindow->CountLayers(), 1);
-    const QStringList after = cqtest::fingerprint(m_pWindow);
+    QCOMPARE(m_pDocument->CountLayers(), 1);
+    const QStringList after = cqtest::fingerprint(m_pDocument);
 
     stack()->undo();
     // Layers made since stay in the list, deleted.
-    const QStringList undone = cqtest::fingerprint(m_pWindow);
+    const QStringList undone = cqtest::fingerprint(m_pDocument);
     QCOMPARE(undone.mid(0, before.size()), before);
     for (const QString &line : undone.mid(before.size()))
         QVERIFY(line.startsWith(QStringLiteral("del=1")));
     QVERIFY(!pText->isDeleted());
     QVERIFY(pText->textInteractionFlags() & Qt::TextEditable);
-    QCOMPARE(cqtest::differingPixels(cqtest::layerPixels(pLower), lower), qint64(0));
+    QCOMPARE(pLower->image(), lower);
     stack()->redo();
-    QCOMPARE(cqtest::fingerprint(m_pWindow), after);
+    QCOMPARE(cqtest::fingerprint(m_pDocument), after);
 }
 
 void TestLayerCmds::convertReplaysWithoutRepainting()
 {
     pushRaster();
-    auto *pCreate = new CreateLayerCmd(m_pWindow, Layer::Text);
+    auto *pCreate = new CreateLayerCmd(m_pDocument, Layer::Text);
     stack()->push(pCreate);
     auto *pText = static_cast<TextLayer *>(pCreate->layer());
     pText->setPlainText(QStringLiteral("Hello"));
@@ -236,42 +290,42 @@ void TestLayerCmds::convertReplaysWithoutRepainting()
     QVERIFY(pRaster);
     QCOMPARE(pRaster->name(), QStringLiteral("Hello"));
     QVERIFY(pText->isDeleted());
-    const QImage converted = cqtest::layerPixels(pRaster);
+    const QImage converted = pRaster->image();
     QVERIFY(converted != QImage(converted.size(), converted.format()));
-    const QStringList after = cqtest::fingerprint(m_pWindow);
+    const QStringList after = cqtest::fingerprint(m_pDocument);
     stack()->undo();
     QVERIFY(pRaster->isDeleted());
     QVERIFY(!pText->isDeleted());
     pText->setPlainText(QStringLiteral("Changed meanwhile"));
     stack()->redo();
     QCOMPARE(pConvert->newLayer(), pRaster);
-    QCOMPARE(cqtest::differingPixels(cqtest::layerPixels(pRaster), converted), qint64(0));
+    QCOMPARE(pRaster->image(), converted);
     pText->setPlainText(QStringLiteral("Hello"));
-    QCOMPARE(cqtest::fingerprint(m_pWindow), after);
+    QCOMPARE(cqtest::fingerprint(m_pDocument), after);
 
     // On a raster layer the command does nothing.
     auto *pNothing = new ConvertToPixmapCmd(pRaster);
-    const int layers = m_pWindow->GetLayers().size();
+    const int layers = m_pDocument->GetLayers().size();
     pNothing->redo();
     pNothing->undo();
-    QCOMPARE(m_pWindow->GetLayers().size(), layers);
+    QCOMPARE(m_pDocument->GetLayers().size(), layers);
     delete pNothing;
 }
 
 void TestLayerCmds::firstSnapshotUndo()
 {
     PixmapLayer *pLayer = pushRaster();
-    const QImage creation = cqtest::layerPixels(pLayer);
-    QImage red(48, 32, QImage::Format_ARGB32_Premultiplied);
+    const QImage creation = pLayer->image();
+    QImage red(48, 32, QImage::Format_ARGB32);
     red.fill(Qt::red);
     cqtest::setLayerPixels(pLayer, red);
     stack()->push(new LayerSnapshotCmd(QStringLiteral("Fill - New Layer"), pLayer));
     stack()->undo();
     ScratchDB::instance()->WaitForPending(pLayer);
-    QCOMPARE(cqtest::differingPixels(cqtest::layerPixels(pLayer), creation), qint64(0));
-    QCOMPARE(qAlpha(cqtest::layerPixels(pLayer).pixel(5, 5)), 0);
+    QCOMPARE(pLayer->image(), creation);
+    QCOMPARE(qAlpha(pLayer->image().pixel(5, 5)), 0);
     stack()->redo();
-    QCOMPARE(cqtest::differingPixels(cqtest::layerPixels(pLayer), red), qint64(0));
+    QCOMPARE(pLayer->image(), red);
 }
 
 QTEST_MAIN(TestLayerCmds)

@@ -1,11 +1,12 @@
-// The layers panel: row order after moves, lookups, blending entries, delete
-// button, thumbnails, context menu, opacity display, visibility and renaming.
-#include "ChildWindow.h"
+// The layers panel through its own widgets: rows follow the document it
+// shows (order, deletes, undo), buttons push commands, the opacity slider and
+// blending box show the current layer and merge a drag into one entry,
+// visibility and renaming, square thumbnails, and switching documents.
 #include "DocTestSupport.h"
+#include "Document.h"
 #include "LayerDlg.h"
 #include "ScratchDB.h"
 #include "TestSupport.h"
-#include "UndoDlg.h"
 
 #include <QComboBox>
 #include <QSlider>
@@ -21,15 +22,23 @@ class TestLayerDlg : public QObject
     Q_OBJECT
 private slots:
     void initTestCase();
-    void rowsFollowZOrder();
-    void blendingEntriesByCode();
-    void deleteButtonRules();
-    void thumbnails();
-    void contextMenu();
-    void opacityShownWithoutHistory();
+    void cleanup() { m_pPanel->SetDocument(nullptr); }
+    void rowsFollowTheDocument();
+    void buttonsPushCommands();
+    void opacityAndBlendingControls();
     void visibilityAndRenaming();
+    void thumbnailsAreSquareAndKeepTheRatio();
+    void switchingDocuments();
 
 private:
+    template <class T> T *part(const char *name) { return m_pPanel->findChild<T *>(QLatin1String(name)); }
+    QStandardItemModel *rows() { return qobject_cast<QStandardItemModel *>(part<QTreeView>("layerList")->model()); }
+    void click(const char *button)
+    {
+        auto *pButton = part<QToolButton>(button);
+        QVERIFY(pButton && pButton->isEnabled());
+        QTest::mouseClick(pButton, Qt::LeftButton);
+    }
     QTemporaryDir m_tmp;
     LayerDlg *m_pPanel = nullptr;
 };
@@ -40,166 +49,183 @@ void TestLayerDlg::initTestCase()
     QVERIFY(m_tmp.isValid());
     ScratchDB::instance()->Init(m_tmp.path(), 256 * 1024 * 1024);
     m_pPanel = LayerDlg::instance();
+    m_pPanel->setFloating(true);
+    m_pPanel->show();
 }
 
-template <class T> static T *part(const char *name)
+void TestLayerDlg::rowsFollowTheDocument()
 {
-    return LayerDlg::instance()->findChild<T *>(QLatin1String(name));
-}
-
-void TestLayerDlg::rowsFollowZOrder()
-{
-    ChildWindow window(nullptr, QSize(20, 20));
-    window.Activate();
-    Layer *pA = window.CreateLayer(Layer::Raster);
-    Layer *pB = window.CreateLayer(Layer::Raster);
-    Layer *pC = window.CreateLayer(Layer::Text);
+    Document document(QSize(20, 20), *ScratchDB::instance());
+    m_pPanel->SetDocument(&document);
+    Layer *pA = document.CreateLayer(Layer::Raster);
+    Layer *pB = document.CreateLayer(Layer::Raster);
+    Layer *pC = document.CreateLayer(Layer::Text);
     QCOMPARE(m_pPanel->RowCount(), 3);
     QCOMPARE(m_pPanel->LayerAtRow(0), pC);
     QCOMPARE(m_pPanel->RowOf(pA), 2);
-    QCOMPARE(m_pPanel->RowOf(nullptr), -1);
     QCOMPARE(m_pPanel->CurrentLayer(), pC);
-    m_pPanel->SelectLayer(pA);
-    QCOMPARE(m_pPanel->CurrentLayer(), pA);
-    m_pPanel->on_moveLayerUpBtn_clicked();
-    m_pPanel->on_moveLayerUpBtn_clicked();
-    QCOMPARE(m_pPanel->RowOf(pA), 0);
-    QCOMPARE(pA->zValue(), 2.0);
-    QCOMPARE(pC->zValue(), 1.0);
-    QCOMPARE(pB->zValue(), 0.0);
-    QCOMPARE(window.GetLayers(), (QList<Layer *>{pB, pC, pA}));
-    QCOMPARE(window.undoStack()->count(), 1);
-    // At the top already: the entry is pushed, nothing moves.
-    m_pPanel->on_moveLayerUpBtn_clicked();
-    QCOMPARE(m_pPanel->RowOf(pA), 0);
-    window.undoStack()->undo();
-    QCOMPARE(m_pPanel->RowOf(pA), 2);
-    QCOMPARE(window.GetLayers(), (QList<Layer *>{pA, pB, pC}));
-    UndoDlg::instance()->setStack(nullptr);
-    m_pPanel->Clear();
-}
-
-void TestLayerDlg::blendingEntriesByCode()
-{
-    auto *pCombo = part<QComboBox>("blendingMode");
-    QVERIFY(pCombo);
-    QCOMPARE(pCombo->count(), 14);
-    m_pPanel->SetBlendingMode(13);
-    QCOMPARE(pCombo->currentText(), QStringLiteral("Multiply"));
-    m_pPanel->SetBlendingMode(11);
-    QCOMPARE(pCombo->currentIndex(), 3);
-    m_pPanel->SetBlendingMode(5);
-    QCOMPARE(pCombo->currentIndex(), -1);
-    QCOMPARE(m_pPanel->BlendingModeShown(), -1);
-}
-
-void TestLayerDlg::deleteButtonRules()
-{
-    auto *pDelete = part<QToolButton>("deleteLayerBtn");
-    QVERIFY(pDelete);
-    ChildWindow window(nullptr, QSize(20, 20));
-    window.Activate();
-    pDelete->setEnabled(false);
-    Layer *pA = window.CreateLayer(Layer::Raster);
-    QVERIFY(!pDelete->isEnabled());
-    Layer *pB = window.CreateLayer(Layer::Raster);
-    QVERIFY(pDelete->isEnabled());
-    m_pPanel->SelectLayer(pB);
-    m_pPanel->on_deleteLayerBtn_clicked();
-    QVERIFY(pB->isDeleted());
-    QCOMPARE(window.undoStack()->text(0), QStringLiteral("Delete Layer (New Layer)"));
-    QVERIFY(!pDelete->isEnabled());
-    QCOMPARE(m_pPanel->RowCount(), 1);
-    QCOMPARE(m_pPanel->CurrentLayer(), pA);
-    window.undoStack()->undo();
-    QCOMPARE(m_pPanel->RowCount(), 2);
-    QVERIFY(pDelete->isEnabled());
-    UndoDlg::instance()->setStack(nullptr);
-    m_pPanel->Clear();
-}
-
-void TestLayerDlg::thumbnails()
-{
-    QCOMPARE(LayerDlg::ThumbnailSize(QSize(200, 100)), QSize(64, 32));
-    QCOMPARE(LayerDlg::ThumbnailSize(QSize(100, 300)), QSize(21, 64));
-    QCOMPARE(LayerDlg::ThumbnailSize(QSize(50, 50)), QSize(64, 64));
-    ChildWindow window(nullptr, QSize(100, 300));
-    window.Activate();
-    Layer *pLayer = window.CreateLayer(Layer::Raster);
-    m_pPanel->UpdateLayerThumbnail(pLayer);
+    // Clicking a row makes its layer the document's current layer.
     auto *pList = part<QTreeView>("layerList");
-    const QPixmap thumb = pList->model()->index(0, 0).data(Qt::DecorationRole).value<QPixmap>();
-    QCOMPARE(thumb.size(), QSize(21, 64));
-    UndoDlg::instance()->setStack(nullptr);
-    m_pPanel->Clear();
+    pList->setCurrentIndex(rows()->index(2, 0));
+    QCOMPARE(document.CurrentLayer(), pA);
+    click("moveLayerUpBtn");
+    click("moveLayerUpBtn");
+    QCOMPARE(m_pPanel->RowOf(pA), 0);
+    QCOMPARE(document.GetLayers(), (QList<Layer *>{pB, pC, pA}));
+    QCOMPARE(document.undoStack()->count(), 1);
+    QCOMPARE(pList->currentIndex().row(), 0);
+    document.undoStack()->undo();
+    QCOMPARE(m_pPanel->RowOf(pA), 2);
+    QCOMPARE(m_pPanel->LayerAtRow(0), pC);
 }
 
-void TestLayerDlg::contextMenu()
+void TestLayerDlg::buttonsPushCommands()
 {
-    ChildWindow window(nullptr, QSize(20, 20));
-    window.Activate();
-    window.CreateLayer(Layer::Text);
-    QCOMPARE(m_pPanel->ContextActions().size(), 5);
-    window.CreateLayer(Layer::Raster);
-    QCOMPARE(m_pPanel->ContextActions().size(), 6);
-    UndoDlg::instance()->setStack(nullptr);
-    m_pPanel->Clear();
+    Document document(QSize(20, 20), *ScratchDB::instance());
+    m_pPanel->SetDocument(&document);
+    auto *pDelete = part<QToolButton>("deleteLayerBtn");
+    click("addLayerBtn");
+    QCOMPARE(document.CountLayers(), 1);
+    QVERIFY(!pDelete->isEnabled()); // the last layer stays
+    click("addLayerBtn");
+    Layer *pTop = document.CurrentLayer();
+    QCOMPARE(m_pPanel->RowOf(pTop), 0);
+    click("deleteLayerBtn");
+    QVERIFY(pTop->isDeleted());
+    QCOMPARE(document.undoStack()->text(2), QStringLiteral("Delete Layer (New Layer)"));
+    QCOMPARE(m_pPanel->RowCount(), 1);
+    QVERIFY(!pDelete->isEnabled());
+    QCOMPARE(m_pPanel->CurrentLayer(), document.LayerAtRow(0));
+    document.undoStack()->undo();
+    QCOMPARE(m_pPanel->RowCount(), 2);
+    QCOMPARE(m_pPanel->CurrentLayer(), pTop);
+    QVERIFY(pDelete->isEnabled());
 }
 
-void TestLayerDlg::opacityShownWithoutHistory()
+void TestLayerDlg::opacityAndBlendingControls()
 {
-    ChildWindow window(nullptr, QSize(20, 20));
-    window.Activate();
-    Layer *pA = window.CreateLayer(Layer::Raster);
-    Layer *pB = window.CreateLayer(Layer::Raster);
+    Document document(QSize(20, 20), *ScratchDB::instance());
+    m_pPanel->SetDocument(&document);
+    Layer *pA = document.CreateLayer(Layer::Raster);
+    Layer *pB = document.CreateLayer(Layer::Raster);
+    auto *pSlider = part<QSlider>("opacity");
+    auto *pCombo = part<QComboBox>("blendingMode");
+    // The controls show the current layer, including values set elsewhere.
     for (int value : {40, 29, 57, 0, 100}) {
         pA->setOpacity(value / 100.0);
         m_pPanel->SelectLayer(pB);
         m_pPanel->SelectLayer(pA);
         QCOMPARE(m_pPanel->OpacityShown(), value);
     }
-    QCOMPARE(window.undoStack()->count(), 0);
-    // A drag through the slider: one merged entry.
-    auto *pSlider = part<QSlider>("opacity");
+    QCOMPARE(document.undoStack()->count(), 0);
+    // A drag through the slider: one merged entry, undone in one step.
     for (int v = 99; v >= 29; --v)
         pSlider->setValue(v);
-    QCOMPARE(window.undoStack()->count(), 1);
+    QCOMPARE(document.undoStack()->count(), 1);
     QCOMPARE(pA->opacity(), 0.29);
+    document.undoStack()->undo();
+    QCOMPARE(pA->opacity(), 1.0);
+    QCOMPARE(m_pPanel->OpacityShown(), 100);
+
     m_pPanel->SelectLayer(pB);
-    m_pPanel->SelectLayer(pA);
-    QCOMPARE(m_pPanel->OpacityShown(), 29);
-    UndoDlg::instance()->setStack(nullptr);
-    m_pPanel->Clear();
+    pCombo->setCurrentIndex(pCombo->findText(QStringLiteral("Multiply")));
+    QCOMPARE(pB->blendingMode(), 13);
+    pCombo->setCurrentIndex(pCombo->findText(QStringLiteral("Xor")));
+    QCOMPARE(pB->blendingMode(), 11);
+    // The undone opacity entry gave way; the two blending changes merged.
+    QCOMPARE(document.undoStack()->count(), 1);
+    document.undoStack()->undo();
+    QCOMPARE(pB->blendingMode(), 0);
+    QCOMPARE(m_pPanel->BlendingModeShown(), 0);
+    m_pPanel->SetBlendingMode(5); // not a mode the box offers
+    QCOMPARE(m_pPanel->BlendingModeShown(), -1);
 }
 
 void TestLayerDlg::visibilityAndRenaming()
 {
-    ChildWindow window(nullptr, QSize(20, 20));
-    window.Activate();
-    Layer *pLayer = window.CreateLayer(Layer::Text);
-    auto *pModel = qobject_cast<QStandardItemModel *>(part<QTreeView>("layerList")->model());
-    QVERIFY(pModel);
-    QStandardItem *pRow = pModel->item(0);
-    pRow->setCheckState(Qt::Unchecked);
+    Document document(QSize(20, 20), *ScratchDB::instance());
+    m_pPanel->SetDocument(&document);
+    Layer *pLayer = document.CreateLayer(Layer::Text);
+    rows()->item(0)->setCheckState(Qt::Unchecked);
     QVERIFY(!pLayer->isVisible());
-    QCOMPARE(window.undoStack()->count(), 0);
-    window.RefreshLayerPanel();
-    QCOMPARE(pModel->item(0)->checkState(), Qt::Unchecked);
-    pModel->item(0)->setCheckState(Qt::Checked);
-    QVERIFY(pLayer->isVisible());
+    QCOMPARE(document.undoStack()->count(), 0);
+    // Shown again to the panel, a hidden layer's row stays unchecked.
+    m_pPanel->SetDocument(nullptr);
+    m_pPanel->SetDocument(&document);
+    QCOMPARE(rows()->item(0)->checkState(), Qt::Unchecked);
+    pLayer->setVisible(true);
+    QCOMPARE(rows()->item(0)->checkState(), Qt::Checked);
 
-    pModel->item(0)->setText(QStringLiteral("Title"));
-    QCOMPARE(window.undoStack()->count(), 1);
-    QCOMPARE(window.undoStack()->text(0), QStringLiteral("Layer Name"));
+    rows()->item(0)->setText(QStringLiteral("Title"));
+    QCOMPARE(document.undoStack()->count(), 1);
     QCOMPARE(pLayer->name(), QStringLiteral("Title"));
-    window.undoStack()->undo();
+    document.undoStack()->undo();
     QCOMPARE(pLayer->name(), QStringLiteral("New Layer"));
-    QCOMPARE(pModel->item(0)->text(), QStringLiteral("New Layer"));
-    QCOMPARE(window.undoStack()->count(), 1);
-    window.undoStack()->redo();
-    QCOMPARE(pModel->item(0)->text(), QStringLiteral("Title"));
-    UndoDlg::instance()->setStack(nullptr);
-    m_pPanel->Clear();
+    QCOMPARE(rows()->item(0)->text(), QStringLiteral("New Layer"));
+    QCOMPARE(document.undoStack()->count(), 1);
+    document.undoStack()->redo();
+    QCOMPARE(rows()->item(0)->text(), QStringLiteral("Title"));
+}
+
+void TestLayerDlg::thumbnailsAreSquareAndKeepTheRatio()
+{
+    Document document(QSize(400, 300), *ScratchDB::instance());
+    m_pPanel->SetDocument(&document);
+    auto *pLayer = static_cast<PixmapLayer *>(document.CreateLayer(Layer::Raster));
+    QImage circle(400, 300, QImage::Format_ARGB32);
+    circle.fill(0);
+    {
+        QPainter painter(&circle);
+        painter.setBrush(Qt::red);
+        painter.setPen(Qt::NoPen);
+        painter.drawEllipse(QPoint(200, 150), 150, 150);
+    }
+    cqtest::setLayerPixels(pLayer, circle);
+    QTRY_VERIFY(!rows()->item(0)->data(Qt::DecorationRole).isNull());
+    m_pPanel->UpdateLayerThumbnail(pLayer);
+    const QImage thumb = rows()->item(0)->data(Qt::DecorationRole).value<QPixmap>().toImage();
+    QCOMPARE(thumb.size(), QSize(LayerDlg::kThumbnailSide, LayerDlg::kThumbnailSide));
+    // The circle stays round: as wide as it is tall, 48 of 64 pixels.
+    int left = 64, right = -1, top = 64, bottom = -1;
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 64; ++x)
+            if (qRed(thumb.pixel(x, y)) > 200 && qGreen(thumb.pixel(x, y)) < 80) {
+                left = qMin(left, x);
+                right = qMax(right, x);
+                top = qMin(top, y);
+                bottom = qMax(bottom, y);
+            }
+    QVERIFY(qAbs((right - left) - (bottom - top)) <= 1);
+    QVERIFY(qAbs(right - left + 1 - 48) <= 2);
+    // A text layer's row is as tall as a raster layer's.
+    document.CreateLayer(Layer::Text);
+    QCOMPARE(rows()->item(0)->data(Qt::DecorationRole).value<QPixmap>().size(), thumb.size());
+}
+
+void TestLayerDlg::switchingDocuments()
+{
+    Document first(QSize(20, 20), *ScratchDB::instance());
+    Document second(QSize(20, 20), *ScratchDB::instance());
+    first.CreateLayer(Layer::Raster);
+    first.CreateLayer(Layer::Raster);
+    Layer *pOnly = second.CreateLayer(Layer::Text);
+    m_pPanel->SetDocument(&first);
+    QCOMPARE(m_pPanel->RowCount(), 2);
+    m_pPanel->SetDocument(&second);
+    QCOMPARE(m_pPanel->RowCount(), 1);
+    QCOMPARE(m_pPanel->CurrentLayer(), pOnly);
+    // Changes to a document the panel no longer shows leave it alone.
+    first.CreateLayer(Layer::Raster);
+    QCOMPARE(m_pPanel->RowCount(), 1);
+    // A document that goes away takes its rows with it.
+    {
+        Document passing(QSize(8, 8), *ScratchDB::instance());
+        passing.CreateLayer(Layer::Raster);
+        m_pPanel->SetDocument(&passing);
+        QCOMPARE(m_pPanel->RowCount(), 1);
+    }
+    QCOMPARE(m_pPanel->RowCount(), 0);
+    QVERIFY(!m_pPanel->document());
 }
 
 QTEST_MAIN(TestLayerDlg)

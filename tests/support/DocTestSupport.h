@@ -2,6 +2,7 @@
 // Helpers for tests that build documents: layer pixels as images and a
 // fingerprint of a whole document's layer stack.
 #include "ChildWindow.h"
+#include "Document.h"
 #include "Layer.h"
 #include "PixmapLayer.h"
 #include "TextLayer.h"
@@ -22,14 +23,15 @@ inline QImage blank(QSize size)
     return image;
 }
 
+// A layer's pixels as the window composes them (premultiplied).
 inline QImage layerPixels(const PixmapLayer *pLayer)
 {
-    return pLayer->image().toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    return pLayer->image().convertToFormat(QImage::Format_ARGB32_Premultiplied);
 }
 
 inline void setLayerPixels(PixmapLayer *pLayer, const QImage &image)
 {
-    pLayer->setPixmap(QPixmap::fromImage(image));
+    pLayer->setImage(image);
     pLayer->update();
 }
 
@@ -40,7 +42,7 @@ inline QStringList fingerprint(const QList<Layer *> &layers)
     for (const Layer *pLayer : layers) {
         QString content;
         if (pLayer->kind() == Layer::Raster) {
-            const QImage pixels = layerPixels(static_cast<const PixmapLayer *>(pLayer));
+            const QImage &pixels = static_cast<const PixmapLayer *>(pLayer)->image();
             QCryptographicHash hash(QCryptographicHash::Sha1);
             hash.addData(QByteArrayView(reinterpret_cast<const char *>(pixels.constBits()), pixels.sizeInBytes()));
             content = QStringLiteral("%1x%2:").arg(pixels.width()).arg(pixels.height())
@@ -55,6 +57,11 @@ inline QStringList fingerprint(const QList<Layer *> &layers)
                      .arg(pLayer->pos().x()).arg(pLayer->pos().y()).arg(content);
     }
     return lines;
+}
+
+inline QStringList fingerprint(const Document *pDocument)
+{
+    return fingerprint(pDocument->GetLayers());
 }
 
 inline QStringList fingerprint(const ChildWindow *pWindow)

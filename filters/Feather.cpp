@@ -3,6 +3,7 @@
 #include "QCLContext.h"
 
 #include <algorithm>
+#include <memory>
 
 static const char kProgramPath[] = ":/Filters/imageBlend.cl";
 
@@ -119,4 +120,19 @@ QImage Feather::reference(const QImage &image, int radius)
     verticalPass(reinterpret_cast<const quint32 *>(middle.constBits()),
                  reinterpret_cast<quint32 *>(result.bits()), width, height, radius);
     return result;
+}
+
+std::function<QImage(const QImage &, int)> Feather::Featherer(ProgramCache &cache)
+{
+    auto pFeather = std::make_shared<std::unique_ptr<Feather>>();
+    return [pFeather, &cache](const QImage &shape, int radius) {
+        if (!*pFeather)
+            *pFeather = std::make_unique<Feather>(cache);
+        if ((*pFeather)->isValid()) {
+            const QImage result = (*pFeather)->apply(shape, radius);
+            if (!result.isNull())
+                return result;
+        }
+        return reference(shape, radius);
+    };
 }

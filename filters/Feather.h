@@ -4,12 +4,14 @@
 #include <QImage>
 #include <QString>
 
+#include <functional>
+
 class ProgramCache;
 class QCLContext;
 
 // Softens a selection mask's alpha with the featherHorizontal and
-// featherVertical kernels of ":/Filters/imageBlend.cl". A document window
-// makes one and reuses its kernels.
+// featherVertical kernels of ":/Filters/imageBlend.cl", with a plain C++
+// reference of the same integer arithmetic.
 class Feather
 {
 public:
@@ -28,6 +30,10 @@ public:
     static void horizontalPass(const quint32 *src, quint32 *dst, int width, int height, int radius);
     static void verticalPass(const quint32 *src, quint32 *dst, int width, int height, int radius);
     static QImage reference(const QImage &image, int radius);
+
+    // The feathering a document uses: the kernels, built from the cache on
+    // first use, falling back to the reference where they cannot run.
+    static std::function<QImage(const QImage &, int)> Featherer(ProgramCache &cache);
 
 private:
     QCLContext *m_context = nullptr;

@@ -1,0 +1,261 @@
+#include "FileActions.h"
+#include "ui_MainWindow.h"
+
+#include "ChildWindow.h"
+#include "Chromaquill.h"
+#include "CreateLayerCmd.h"
+#include "Document.h"
+#include "ImageFile.h"
+#include "LayerSnapshotCmd.h"
+#include "MainWindow.h"
+#include "NewFileDlg.h"
+#include "PixmapLayer.h"
+#include "ScratchDB.h"
+
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMdiArea>
+#include <QSettings>
+#include <QUndoStack>
+
+namespace {
+
+const char kImageFilter[] =
+    "All Formats (*.cq *.bmp *.ico *.gif *.jpg *.jpeg *.pbm *.pgm *.png *.ppm *.tga *.tiff *.xbm *.xpm);;"
+    "Chromaquill (*.cq);;Windows Bitmap (*.bmp);;Icon (*.ico);;Graphic Interchange Format (*.gif);;"
+    "Joint Photographic Experts Group (*.jpg *.jpeg);;Portable Bitmap (*.pbm);;Portable Graymap (*.pgm);;"
+    "Portable Network Graphics (*.png);;Portable Pixmap(*.ppm);;Targa (*.tga);;Tagged Image File Format (*.tiff);;"
+    "X11 Bitmap(*.xbm);;X11 Pixmap(*.xpm)";
+const char kExportFilter[] =
+    "Windows Bitmap (*.bmp);;Icon (*.ico);;Joint Photographic Experts Group (*.jpg *.jpeg);;"
+    "Portable Network Graphics (*.png);;Portable Pixmap(*.ppm);;TARGA (*.tga);;"
+    "Tagged Image File Format (*.tiff);;X11 Bitmap(*.xbm);;X11 Pixmap(*.xpm)";
+const char kNativeFilter[] = "Chromaquill (*.cq);;";
+
+// A save dialog that adds the suffix when the user types a bare name.
+QString askSavePath(const QString &caption, const char *filter, const QString &suffix)
+{
+    QFileDialog dialog(nullptr, caption, QString(), QString::fromLatin1(filter));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(suffix);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().first();
+}
+
+bool isNative(const QString &path)
+{
+    return QFileInfo(path).suffix().toUpper() == QLatin1String("CQ");
+}
+
+} // namespace
+
+FileActions::FileActions(MainWindow *pMain)
+    : QObject(pMain)
+    , m_pMain(pMain)
+{
+    Ui::MainWindow *pUi = pMain->form();
+    connect(pUi->action_New, &QAction::triggered, this, &FileActions::on_action_New_triggered);
+    connect(pUi->action_Import_In_New_Document, &QAction::triggered, this,
+            &FileActions::on_action_Import_In_New_Document_triggered);
+    connect(pUi->action_Import_In_New_Layer, &QAction::triggered, this,
+            &FileActions::on_action_Import_In_New_Layer_triggered);
+    connect(pUi->action_Save, &QAction::triggered, this, &FileActions::on_action_Save_triggered);
+    connect(pUi->action_Save_As, &QAction::triggered, this, &FileActions::on_action_Save_As_triggered);
+    connect(pUi->action_Export, &QAction::triggered, this, &FileActions::on_action_Export_triggered);
+    connect(pUi->action_Close, &QAction::triggered, this, &FileActions::on_action_Close_triggered);
+    connect(pUi->action_Exit, &QAction::triggered, this, &FileActions::on_action_Exit_triggered);
+
+    for (int i = 0; i < 5; ++i) {
+        auto *pAction = new QAction(this);
+        pAction->setVisible(false);
+        connect(pAction, &QAction::triggered, this, &FileActions::on_action_openRecentFile);
+        m_recentFileActions.append(pAction);
+        pUi->menu_File->addAction(pAction);
+    }
+    UpdateRecentFileActions();
+}
+
+ChildWindow *FileActions::NewDocument(const QSize &size)
+{
+    auto *pDocument = new Document(size, *ScratchDB::instance());
+    pDocument->undoStack()->push(new CreateLayerCmd(pDocument, Layer::Raster));
+    pDocument->MarkSaved();
+    auto *pWindow = new ChildWindow(m_pMain, pDocument);
+    pWindow->setWindowTitle(QStringLiteral("Untitled [*]"));
+    m_pMain->AddChild(pWindow);
+    return pWindow;
+}
+
+bool FileActions::OpenImageAsDocument(const QString &path, QString *pError)
+{
+    QString error;
+    const QImage image = ImageFile::Read(path, &error);
+    if (image.isNull()) {
+        if (pError)
+            *pError = error;
+        return false;
+    }
+    const QString name = QFileInfo(path).fileName();
+    auto *pDocument = new Document(image.size(), *ScratchDB::instance());
+    auto *pCreate = new CreateLayerCmd(pDocument, Layer::Raster, [&](Layer *pLayer) {
+        static_cast<PixmapLayer *>(pLayer)->setImage(image);
+        pLayer->setName(name);
+    });
+    pDocument->undoStack()->push(pCreate);
+    pDocument->undoStack()->push(
+        new LayerSnapshotCmd(QStringLiteral("Load: ") + name, static_cast<PixmapLayer *>(pCreate->layer())));
+    pDocument->SetFileName(path);
+    auto *pWindow = new ChildWindow(m_pMain, pDocument);
+    pWindow->setWindowTitle(name + QStringLiteral(" [*]"));
+    pWindow->SetZoom(MainWindow::ZoomToFit(image.size(), m_pMain->size()));
+    AddRecentFile(path);
+    m_pMain->AddChild(pWindow);
+    return true;
+}
+
+bool FileActions::OpenFile(const QString &path)
+{
+    if (isNative(path))
+        return Chromaquill::LoadDocument(path);
+    QString error;
+    if (OpenImageAsDocument(path, &error))
+        return true;
+    Chromaquill::ReportFileError(path, error);
+    return false;
+}
+
+void FileActions::AddRecentFile(const QString &path)
+{
+    QSettings settings;
+    QStringList files = settings.value(QStringLiteral("recentFileList")).toStringList();
+    files.removeAll(path);
+    files.prepend(path);
+    while (files.size() > 5)
+        files.removeLast();
+    settings.setValue(QStringLiteral("recentFileList"), files);
+    UpdateRecentFileActions();
+}
+
+void FileActions::UpdateRecentFileActions()
+{
+    QSettings settings;
+    const QStringList stored = settings.value(QStringLiteral("recentFileList")).toStringList();
+    QStringList kept;
+    for (const QString &file : stored) {
+        if (kept.size() == 5)
+            break;
+        if (QFileInfo::exists(file))
+            kept.append(file);
+    }
+    // Only write when something changed: start-up must not create settings
+    // on the paths that end before the window is shown.
+    if (kept != stored)
+        settings.setValue(QStringLiteral("recentFileList"), kept);
+    for (int i = 0; i < m_recentFileActions.size(); ++i) {
+        QAction *pAction = m_recentFileActions.at(i);
+        if (i < kept.size()) {
+            pAction->setText(QStringLiteral("&%1 %2").arg(i + 1).arg(QFileInfo(kept.at(i)).fileName()));
+            pAction->setData(kept.at(i));
+            pAction->setVisible(true);
+        } else {
+            pAction->setVisible(false);
+        }
+    }
+}
+
+void FileActions::on_action_openRecentFile()
+{
+    if (auto *pAction = qobject_cast<QAction *>(sender()))
+        OpenFile(pAction->data().toString());
+}
+
+void FileActions::on_action_New_triggered()
+{
+    auto *pDialog = new NewFileDlg(m_pMain);
+    pDialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(pDialog, &QDialog::accepted, this, [this, pDialog] { NewDocument(pDialog->ChosenSize()); });
+    pDialog->show();
+}
+
+void FileActions::on_action_Import_In_New_Document_triggered()
+{
+    const QString path = QFileDialog::getOpenFileName(nullptr, QStringLiteral("Open Image"), QString(),
+                                                      QString::fromLatin1(kImageFilter));
+    if (path.isEmpty())
+        return;
+    if (OpenFile(path))
+        AddRecentFile(path);
+}
+
+void FileActions::on_action_Import_In_New_Layer_triggered()
+{
+    ChildWindow *pWindow = m_pMain->currentDocument();
+    if (!pWindow)
+        return;
+    QString filter = QString::fromLatin1(kImageFilter);
+    filter.remove(QStringLiteral("Chromaquill (*.cq);;"));
+    const QString path = QFileDialog::getOpenFileName(nullptr, QStringLiteral("Open Image"), QString(), filter);
+    if (path.isEmpty())
+        return;
+    QString error;
+    if (!pWindow->LoadImageAsLayer(path, &error))
+        Chromaquill::ReportFileError(path, error);
+}
+
+void FileActions::SaveAs(ChildWindow *pWindow)
+{
+    const QString path = askSavePath(QStringLiteral("Save File"), kNativeFilter, QStringLiteral("cq"));
+    if (path.isEmpty())
+        return;
+    if (Chromaquill::SaveDocument(path, pWindow))
+        pWindow->SetFileName(path);
+}
+
+void FileActions::SaveDocument(ChildWindow *pWindow)
+{
+    if (!pWindow)
+        return;
+    const QString file = pWindow->FileName();
+    if (file.isEmpty() || (!isNative(file) && pWindow->GetLayers().size() > 1)) {
+        SaveAs(pWindow);
+        return;
+    }
+    if (!isNative(file)) {
+        Chromaquill::ExportImage(file, pWindow);
+        return;
+    }
+    if (Chromaquill::SaveDocument(file, pWindow))
+        pWindow->SetFileName(file);
+}
+
+void FileActions::on_action_Save_triggered()
+{
+    SaveDocument(m_pMain->currentDocument());
+}
+
+void FileActions::on_action_Save_As_triggered()
+{
+    if (ChildWindow *pWindow = m_pMain->currentDocument())
+        SaveAs(pWindow);
+}
+
+void FileActions::on_action_Export_triggered()
+{
+    ChildWindow *pWindow = m_pMain->currentDocument();
+    if (!pWindow)
+        return;
+    const QString path = askSavePath(QStringLiteral("Export Image"), kExportFilter, QStringLiteral("png"));
+    if (!path.isEmpty())
+        Chromaquill::ExportImage(path, pWindow);
+}
+
+void FileActions::on_action_Close_triggered()
+{
+    m_pMain->form()->mdiArea->closeActiveSubWindow();
+}
+
+void FileActions::on_action_Exit_triggered()
+{
+    m_pMain->close();
+}

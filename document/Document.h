@@ -1,0 +1,173 @@
+#pragma once
+#include <QImage>
+#include <QList>
+#include <QObject>
+#include <QPainterPath>
+#include <QRegion>
+#include <QSize>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+class Layer;
+class PaintSession;
+class Path;
+class PixmapLayer;
+class QPainter;
+class QUndoStack;
+class ScratchDB;
+
+// What a document is, with no widget behind it: the canvas, the layer stack
+// and its order, the current layer, the selection, the paths, the history,
+// the file name and whether it was changed since it was saved.
+//
+// Windows and panels observe its signals; commands, tools and filters change
+// it through its operations, so all of them work headless too.
+class Document : public QObject {
+    Q_OBJECT
+public:
+    // Softens a selection shape's alpha by a radius (the feathering kernel,
+    // or its reference where no device is at hand). Installed at start-up.
+    using Featherer = std::function<QImage(const QImage &shape, int iRadius)>;
+
+    Document(const QSize &canvasSize, ScratchDB &store, QObject *pParent = nullptr);
+    ~Document() override;
+
+    ScratchDB &store() const { return m_store; }
+    QUndoStack *undoStack() const { return m_pUndoStack; }
+
+    // --- Canvas ---------------------------------------------------------------
+    QSize canvasSize() const { return m_canvasSize; }
+    void SetCanvasSize(const QSize &size);
+    // Scales every raster layer, deleted ones included, then the canvas.
+    void ScaleImage(const QSize &size);
+
+    // --- Layers -----------------------------------------------------------------
+    // A new layer of the canvas size named "New Layer", stacked on top and made
+    // current. Raster layers register their first snapshot with the store.
+    Layer *CreateLayer(int iKind);
+    // Every layer in ascending z order, or only those not deleted.
+    QList<Layer *> GetLayers(bool bExcludeDeleted = false) const;
+    int CountLayers() const;
+
+    Layer *CurrentLayer() const { return m_pCurrent; }
+    void SetCurrentLayer(Layer *pLayer);
+    // The current layer if it is a raster layer.
+    PixmapLayer *CurrentRasterLayer() const;
+
+    // Rows as the layers panel lists them: the layers not deleted, topmost first.
+    int RowOf(const Layer *pLayer) const;
+    Layer *LayerAtRow(int iRow) const;
+    // Moves a layer to a row; the shown layers share out the z values they
+    // hold, highest at the top, so every move is exactly undoable.
+    void MoveLayer(Layer *pLayer, int iRow);
+
+    // Called by the layers themselves when they change.
+    void NotifyLayerChanged(Layer *pLayer);
+    void NotifyPixelsChanged(Layer *pLayer);
+    void NotifyDeletedChanged(Layer *pLayer);
+    // A layer's z value changed: the list is put in order again when next read.
+    void NotifyOrderChanged();
+
+    // --- Selection --------------------------------------------------------------
+    QRegion Selection() const { return m_selection; }
+    void SetSelection(const QRegion &region);
+    const QPainterPath &SelectionPath() const { return m_selectionPath; }
+    bool FeatherEnabled() const { return m_bFeather; }
+    int FeatherRadius() const { return m_iFeatherRadius; }
+    void SetFeather(bool bOn);
+    void SetFeatherRadius(int iRadius);
+    // Canvas-sized, alpha = selection strength; null unless feathering is on
+    // and something is selected.
+    const QImage &SelectionMask() const { return m_selectionMask; }
+    // The softened shape drawn into SelectionPath()'s control-point rectangle.
+    const QImage &FeatheredImage() const { return m_featheredImage; }
+    // The mask redrawn after the move-selection tool shifted the outline.
+    void RedrawMaskForMovedOutline();
+
+    static void SetDefaultFeatherer(Featherer featherer);
+    void SetFeatherer(Featherer featherer) { m_featherer = std::move(featherer); }
+
+    // --- Paths --------------------------------------------------------------------
+    const QList<Path *> &paths() const { return m_paths; }
+    void AddPath(Path *pPath);
+    // Removes and deletes the path.
+    void DeletePath(Path *pPath);
+
+    // --- File and modified state ------------------------------------------------------
+    QString FileName() const { return m_fileName; }
+    // Stores the path and marks the current state as the saved one.
+    void SetFileName(const QString &path);
+    // The current state is the saved one (undoing back to it clears the mark).
+    void MarkSaved();
+    bool IsModified() const;
+
+    // --- Painting protocol ------------------------------------------------------------
+    // Edits begin from the layer's pixels at BeginPaint (the current raster
+    // layer unless one is given); every commit starts again from them and
+    // keeps the edit inside the selection.
+    void BeginPaint(bool bAccumulate, PixmapLayer *pLayer = nullptr);
+    QPainter *BeginStroke();
+    // Draws the stroke buffer's part `area` (canvas coordinates; empty = the
+    // whole canvas) over the base image into the layer.
+    void CommitStroke(const QRect &area = QRect());
+    // Replaces the base image's pixels inside the selection by `result`
+    // (straight ARGB32, canvas-sized): what a filter's result does.
+    void CommitResult(const QImage &result);
+    void EndPaint();
+    QImage &StrokeBuffer();
+    const QImage &BaseImage() const;
+    PixmapLayer *PaintLayer() const;
+
+    // --- Rendering ---------------------------------------------------------------------
+    // Draws every visible layer that is not deleted, in z order, as export sees it.
+    void RenderTo(QPainter *pPainter) const;
+    // The document flattened onto a transparent canvas-sized ARGB32 image.
+    QImage Flattened() const;
+
+Q_SIGNALS:
+    void LayerAdded(Layer *pLayer);     // created, or brought back by undo
+    void LayerRemoved(Layer *pLayer);   // deleted (kept for undo) or destroyed
+    void LayersReordered();
+    void LayerChanged(Layer *pLayer);   // name, opacity, blending, visibility, position
+    void LayerPixelsChanged(Layer *pLayer);
+    void CurrentLayerChanged(Layer *pLayer);
+    void SelectionChanged();
+    void CanvasResized(const QSize &size);
+    void PathsChanged();
+    void FileNameChanged(const QString &path);
+    void ModifiedChanged(bool bModified);
+    // The document is about to be destroyed; observers let go of its layers.
+    void Closing();
+
+private:
+    // The layer list, in ascending z order (sorted lazily: a document being
+    // read sets thousands of z values in a row).
+    const QList<Layer *> &Ordered() const;
+    void BuildFeatheredMask();
+    void PickCurrentAfterRemoval(Layer *pRemoved);
+    // The feathered mask while it shapes painting, else null.
+    const QImage *PaintMask() const;
+
+    ScratchDB &m_store;
+    QUndoStack *m_pUndoStack;
+    QSize m_canvasSize;
+    mutable QList<Layer *> m_layers;
+    mutable bool m_bOrderDirty = false;
+    bool m_bReordering = false;
+    Layer *m_pCurrent = nullptr;
+    QList<Path *> m_paths;
+    QString m_fileName;
+
+    QRegion m_selection;
+    QPainterPath m_selectionPath;
+    bool m_bFeather = false;
+    int m_iFeatherRadius = 1;
+    QImage m_featheredImage;
+    QImage m_selectionMask;
+    Featherer m_featherer;
+
+    std::unique_ptr<PaintSession> m_pPaint;
+    bool m_bDestroying = false;
+};

@@ -1,0 +1,129 @@
+#include "DocumentBuilder.h"
+
+#include "Document.h"
+#include "DocumentFile.h"
+#include "Layer.h"
+#include "Path.h"
+#include "PixmapLayer.h"
+#include "ScratchDB.h"
+#include "TextLayer.h"
+
+#include <QUndoCommand>
+#include <QUndoStack>
+
+#include <algorithm>
+#include <numeric>
+
+DocumentData DocumentBuilder::Capture(const Document &document)
+{
+    DocumentData data;
+    data.version = QString::fromLatin1(CQ_VERSION);
+    data.canvas = document.canvasSize();
+    QList<QImage> images;
+    QList<int> raster;
+    for (Layer *pLayer : document.GetLayers(true)) {
+        LayerData layer;
+        layer.kind = pLayer->kind();
+        layer.name = pLayer->name();
+        layer.blendingMode = pLayer->blendingMode();
+        layer.opacity = pLayer->opacity();
+        layer.visible = pLayer->isVisible();
+        layer.z = pLayer->zValue();
+        layer.pos = pLayer->pos();
+        if (layer.kind == Layer::Raster) {
+            raster.append(int(data.layers.size()));
+            images.append(static_cast<PixmapLayer *>(pLayer)->image());
+        } else {
+            auto *pText = static_cast<TextLayer *>(pLayer);
+            layer.textColor = pText->defaultTextColor();
+            layer.html = pText->toHtml();
+        }
+        data.layers.append(std::move(layer));
+    }
+    const QList<QByteArray> pngs = DocumentFile::EncodePngs(images);
+    for (int j = 0; j < raster.size(); ++j)
+        data.layers[raster[j]].png = pngs[j];
+
+    for (const Path *pPath : document.paths()) {
+        PathData path;
+        path.name = pPath->name();
+        path.start = pPath->startPoint();
+        path.items = pPath->items();
+        // A path read from a file begins with its start record as a move to
+        // the start point; that record is written once, not twice.
+        if (!path.items.isEmpty()) {
+            const PathItem &first = path.items.first();
+            if (first.kind == PathItem::MoveTo && first.first == path.start && first.second == path.start)
+                path.items.removeFirst();
+        }
+        data.paths.append(std::move(path));
+    }
+    return data;
+}
+
+Document *DocumentBuilder::Build(const DocumentData &data, ScratchDB &store)
+{
+    auto *pDocument = new Document(data.canvas, store);
+
+    // Created in stacking order, so the layer list is sorted by z already.
+    QList<int> order(data.layers.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(),
+                     [&data](int a, int b) { return data.layers[a].z < data.layers[b].z; });
+    for (int i : std::as_const(order)) {
+        const LayerData &d = data.layers[i];
+        Layer *pLayer = pDocument->CreateLayer(d.kind);
+        pLayer->setName(d.name);
+        pLayer->setBlendingMode(d.blendingMode);
+        pLayer->setOpacity(d.opacity);
+        pLayer->setOpacityValue(qRound(d.opacity * Layer::kOpacityMaximum));
+        pLayer->setVisible(d.visible);
+        pLayer->setZValue(d.z);
+        pLayer->setPos(d.pos);
+        if (d.kind == Layer::Text) {
+            auto *pText = static_cast<TextLayer *>(pLayer);
+            pText->setDefaultTextColor(d.textColor);
+            pText->setHtml(d.html);
+        } else {
+            auto *pRaster = static_cast<PixmapLayer *>(pLayer);
+            pRaster->setImage(d.image);
+            // The snapshot taken at creation was of an empty layer; undoing
+            // the first edit must bring back what was read instead.
+            const int iEmpty = pRaster->currentSnapshotId();
+            pRaster->setCurrentSnapshotId(store.AddItem(pRaster));
+            if (iEmpty >= 0)
+                store.ReleaseItem(iEmpty);
+        }
+    }
+
+    for (const PathData &d : data.paths) {
+        auto *pPath = new Path(d.name);
+        PathItem start;
+        start.kind = PathItem::MoveTo;
+        start.first = start.second = d.start;
+        pPath->AddItem(start);
+        for (const PathItem &item : d.items)
+            pPath->AddItem(item);
+        pDocument->AddPath(pPath);
+    }
+    // The topmost layer is current, as after creating the layers one by one.
+    const QList<Layer *> layers = pDocument->GetLayers(true);
+    pDocument->SetCurrentLayer(layers.isEmpty() ? nullptr : layers.last());
+
+    pDocument->undoStack()->push(new QUndoCommand(QStringLiteral("open file")));
+    pDocument->MarkSaved();
+    return pDocument;
+}
+
+bool DocumentBuilder::Save(const QString &path, const Document &document, QString *pError)
+{
+    return DocumentFile::WriteFile(path, DocumentFile::Serialize(Capture(document)), pError);
+}
+
+Document *DocumentBuilder::Load(const QString &path, ScratchDB &store, QString *pError)
+{
+    DocumentData data;
+    if (!DocumentFile::ReadFile(path, &data, pError))
+        return nullptr;
+    return Build(data, store);
+}

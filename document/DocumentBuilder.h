@@ -1,0 +1,25 @@
+#pragma once
+#include "DocumentData.h"
+
+#include <QString>
+
+class Document;
+class ScratchDB;
+
+// Connects the plain data of a native file to a live Document: what a
+// document holds, captured for writing, and a document built from what was
+// read. No window is involved, so the tool and the tests use it headless.
+class DocumentBuilder {
+public:
+    // Every layer that is not deleted, in stacking order, raster pixels
+    // encoded as PNG (in parallel), and the paths.
+    static DocumentData Capture(const Document &document);
+    // A new document holding the data. Layers are created in stacking order,
+    // attributes applied, paths added, and the "open file" command pushed so
+    // that Undo never removes what was read; the document starts unmodified.
+    static Document *Build(const DocumentData &data, ScratchDB &store);
+
+    // File level: serialise and write atomically; read, parse and build.
+    static bool Save(const QString &path, const Document &document, QString *pError);
+    static Document *Load(const QString &path, ScratchDB &store, QString *pError);
+};

@@ -1,0 +1,111 @@
+#include "PaintSession.h"
+
+#include "PixelOps.h"
+#include "PixmapLayer.h"
+
+#include <QPainter>
+
+PaintSession::~PaintSession()
+{
+    ClosePainter();
+}
+
+void PaintSession::ClosePainter()
+{
+    delete m_pPainter;
+    m_pPainter = nullptr;
+}
+
+QPoint PaintSession::LayerOrigin() const
+{
+    // Truncated like the copy in Begin, so both sides agree on whole pixels.
+    const QPointF pos = m_pLayer->pos();
+    return QPoint(int(pos.x()), int(pos.y()));
+}
+
+void PaintSession::Begin(PixmapLayer *pLayer, const QSize &canvas, bool bAccumulate)
+{
+    ClosePainter();
+    m_bAccumulate = bAccumulate;
+    m_pLayer = pLayer;
+    if (!m_pLayer)
+        return;
+    const QPoint origin = LayerOrigin();
+    if (origin.isNull()) {
+        m_base = m_pLayer->image();
+    } else {
+        // Canvas-sized, transparent where the layer does not reach: a plain
+        // copy() would clip the rectangle and lose the offset.
+        m_base = QImage(canvas, QImage::Format_ARGB32);
+        m_base.fill(0);
+        PixelOps::Copy(m_pLayer->image(), m_base, QRect(QPoint(0, 0), m_pLayer->image().size()), -origin);
+    }
+    if (m_stroke.size() != m_base.size())
+        m_stroke = QImage(m_base.size(), QImage::Format_ARGB32_Premultiplied);
+    m_stroke.fill(0);
+    if (bAccumulate) {
+        if (m_accum.size() != m_base.size())
+            m_accum = QImage(m_base.size(), QImage::Format_ARGB32_Premultiplied);
+        m_accum.fill(0);
+    }
+}
+
+QPainter *PaintSession::BeginStroke()
+{
+    if (!m_bAccumulate)
+        m_stroke.fill(0);
+    ClosePainter();
+    m_pPainter = new QPainter(&m_stroke);
+    return m_pPainter;
+}
+
+void PaintSession::Repaint(const QRect &area)
+{
+    m_pLayer->update(QRectF(area.translated(-LayerOrigin())));
+}
+
+void PaintSession::Commit(const QRect &requested, const QRegion &selection, const QImage *pMask)
+{
+    ClosePainter();
+    if (!m_pLayer)
+        return;
+    const QRect area = (requested.isEmpty() ? m_base.rect() : requested).intersected(m_base.rect());
+    if (area.isEmpty())
+        return;
+    QImage &target = m_pLayer->image();
+    const QPoint origin = LayerOrigin();
+    if (!pMask) {
+        PixelOps::Copy(m_base, target, area, origin);
+        const QRegion inside = selection.isEmpty() ? QRegion(area) : selection.intersected(area);
+        for (const QRect &part : inside)
+            PixelOps::Over(m_stroke, m_base, target, part, origin);
+    } else {
+        // The stroke weakened by the mask; accumulating tools keep it apart
+        // so that their next dab is masked once, not again.
+        QImage &soft = m_bAccumulate ? m_accum : m_stroke;
+        PixelOps::MultiplyByMask(m_stroke, *pMask, soft, area);
+        PixelOps::Over(soft, m_base, target, area, origin);
+    }
+    Repaint(area);
+}
+
+void PaintSession::CommitResult(const QImage &result, const QRegion &selection, const QImage *pMask)
+{
+    ClosePainter();
+    if (!m_pLayer || result.isNull())
+        return;
+    const QImage straight = result.format() == QImage::Format_ARGB32 ? result
+                                                                     : result.convertToFormat(QImage::Format_ARGB32);
+    const QRect area = m_base.rect();
+    PixelOps::Replace(straight, m_base, m_pLayer->image(), area, selection, pMask, LayerOrigin());
+    Repaint(area);
+}
+
+PixmapLayer *PaintSession::End()
+{
+    ClosePainter();
+    PixmapLayer *pLayer = m_pLayer;
+    m_pLayer = nullptr;
+    m_base = QImage();
+    return pLayer;
+}

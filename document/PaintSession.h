@@ -1,0 +1,48 @@
+#pragma once
+#include <QImage>
+#include <QPoint>
+#include <QRegion>
+
+class PixmapLayer;
+class QPainter;
+
+// The state of one edit through the painting protocol: the layer's pixels
+// when it began (the base image), what the tool draws (the stroke buffer) and,
+// for accumulating tools, the soft-masked stroke so far.
+//
+// Base and layer pixels are straight ARGB32; the buffers tools draw into are
+// premultiplied, as the painter likes them.
+class PaintSession {
+public:
+    PaintSession() = default;
+    ~PaintSession();
+    PaintSession(const PaintSession &) = delete;
+    PaintSession &operator=(const PaintSession &) = delete;
+
+    // The base image is the layer's image, or for a moved layer the part of
+    // it that lies on a canvas of the given size, transparent elsewhere.
+    void Begin(PixmapLayer *pLayer, const QSize &canvas, bool bAccumulate);
+    QPainter *BeginStroke();
+    // pMask: the feathered selection mask, or null for a hard selection.
+    void Commit(const QRect &requested, const QRegion &selection, const QImage *pMask);
+    void CommitResult(const QImage &result, const QRegion &selection, const QImage *pMask);
+    // Ends the edit; returns the layer that was painted (or null).
+    PixmapLayer *End();
+
+    PixmapLayer *layer() const { return m_pLayer; }
+    QImage &strokeBuffer() { return m_stroke; }
+    const QImage &baseImage() const { return m_base; }
+
+private:
+    void ClosePainter();
+    // Where the layer's image sits in base coordinates.
+    QPoint LayerOrigin() const;
+    void Repaint(const QRect &area);
+
+    PixmapLayer *m_pLayer = nullptr;
+    QImage m_base;
+    QImage m_stroke;
+    QImage m_accum;
+    QPainter *m_pPainter = nullptr;
+    bool m_bAccumulate = false;
+};
