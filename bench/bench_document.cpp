@@ -2,7 +2,6 @@
 // redrawing a full-HD-ish view of a deep stack in mixed blending modes.
 #include "ChildWindow.h"
 #include "GraphicsScene.h"
-#include "LayerDlg.h"
 #include "PixmapLayer.h"
 #include "ScratchDB.h"
 
@@ -48,12 +47,12 @@ int main(int argc, char **argv)
     }
     {
         ChildWindow window(nullptr, QSize(big, big));
-        const auto &modes = LayerDlg::BlendingModes();
+        const auto &modes = Layer::BlendingModes();
         for (int i = 0; i < 10; ++i) {
             auto *pLayer = static_cast<PixmapLayer *>(window.CreateLayer(Layer::Raster));
-            QImage image(big, big, QImage::Format_ARGB32_Premultiplied);
+            QImage image(big, big, QImage::Format_ARGB32);
             image.fill(QColor::fromHsv(i * 36, 200, 220, 120 + i * 12));
-            pLayer->setPixmap(QPixmap::fromImage(image));
+            pLayer->setImage(image);
             pLayer->setBlendingMode(modes[i % modes.size()].second);
             pLayer->setOpacity(0.5 + i * 0.05);
         }

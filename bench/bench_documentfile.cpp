@@ -1,6 +1,8 @@
 // Save and load of a document with eight 4096 x 4096 raster layers: MB/s of
 // pixel data each way (medians of a few runs).
-#include "ChildWindow.h"
+#include "Document.h"
+#include "DocumentBuilder.h"
+#include "ScratchDB.h"
 #include "DocumentFile.h"
 #include "PixmapLayer.h"
 
@@ -69,10 +71,11 @@ int main(int argc, char **argv)
     constexpr int kSide = 4096, kLayers = 8, kRuns = 3;
     const double pixelMb = double(kSide) * kSide * 4 * kLayers / (1024.0 * 1024.0);
 
-    auto *pWindow = new ChildWindow(nullptr, QSize(kSide, kSide));
+    ScratchDB store;
+    auto *pDocument = new Document(QSize(kSide, kSide), store);
     for (int i = 0; i < kLayers; ++i) {
-        auto *pLayer = static_cast<PixmapLayer *>(pWindow->CreateLayer(0));
-        pLayer->setPixmap(QPixmap::fromImage(layerContent(kSide, i + 1)));
+        auto *pLayer = static_cast<PixmapLayer *>(pDocument->CreateLayer(0));
+        pLayer->setImage(layerContent(kSide, i + 1));
     }
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("bench.cq"));
@@ -82,14 +85,14 @@ int main(int argc, char **argv)
         QElapsedTimer t;
         QString error;
         t.start();
-        if (!DocumentFile::Save(path, pWindow, &error)) {
+        if (!DocumentBuilder::Save(path, *pDocument, &error)) {
             std::fprintf(stderr, "save failed: %s\n", qPrintable(error));
             return 1;
         }
         saves << t.nsecsElapsed() / 1e9;
         iFileSize = QFile(path).size();
         t.start();
-        ChildWindow *pLoaded = DocumentFile::Load(path, nullptr, &error);
+        Document *pLoaded = DocumentBuilder::Load(path, store, &error);
         loads << t.nsecsElapsed() / 1e9;
         if (!pLoaded) {
             std::fprintf(stderr, "load failed: %s\n", qPrintable(error));
@@ -102,6 +105,6 @@ int main(int argc, char **argv)
                 iFileSize / 1048576.0);
     std::printf("save: %.3f s  %.0f MB/s\n", s, pixelMb / s);
     std::printf("load: %.3f s  %.0f MB/s\n", l, pixelMb / l);
-    delete pWindow;
+    delete pDocument;
     return 0;
 }

@@ -2,14 +2,15 @@
 // rotate, flip, image size and canvas size, each timed for its first redo
 // (the push), its undo and a later redo. The scratch store is not started,
 // so snapshots stay in memory and the figures are the commands' own work.
-#include "ChildWindow.h"
+#include "Document.h"
+#include "PixelOps.h"
 #include "CreateLayerCmd.h"
 #include "ExportPreviewDlg.h"
 #include "ImageFlipCmd.h"
 #include "ImageRotateCmd.h"
-#include "LayerDlg.h"
 #include "LayerSnapshotCmd.h"
 #include "PixmapLayer.h"
+#include "ScratchDB.h"
 #include "ResizeCanvasCmd.h"
 #include "ResizeImageCmd.h"
 
@@ -69,19 +70,18 @@ int main(int argc, char **argv)
     const int layers = 8;
     const int runs = 3;
 
-    ChildWindow window(nullptr, QSize(side, side));
+    Document window(QSize(side, side), *ScratchDB::instance());
     QUndoStack *pStack = window.undoStack();
     for (int i = 0; i < layers; ++i) {
         auto *pCreate = new CreateLayerCmd(&window, Layer::Raster);
         pStack->push(pCreate);
         auto *pLayer = static_cast<PixmapLayer *>(pCreate->layer());
-        {
-            QPainter painter(&pLayer->image());
+        pLayer->setImage(PixelOps::PaintOnStraight(pLayer->image(), [&](QPainter &painter) {
             QLinearGradient gradient(0, 0, side, side);
             gradient.setColorAt(0, QColor::fromHsv(i * 40, 200, 220, 255));
             gradient.setColorAt(1, QColor::fromHsv((i * 40 + 120) % 360, 160, 120, 128));
             painter.fillRect(QRect(0, 0, side, side / (i + 1) + 1), gradient);
-        }
+        }));
         pLayer->update();
         pStack->push(new LayerSnapshotCmd(QStringLiteral("Paint - ") + pLayer->name(), pLayer));
     }
@@ -135,6 +135,5 @@ int main(int argc, char **argv)
                     "last preview after %.1f ms, %d trial writes\n",
                     side, side, burst, worstStep, timer.nsecsElapsed() / 1e6, encodes);
     }
-    LayerDlg::instance()->Clear();
     return 0;
 }

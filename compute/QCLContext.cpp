@@ -237,7 +237,7 @@ QString QCLContext::errorName(cl_int code)
     case -62: return QStringLiteral("CL_INVALID_MIP_LEVEL");
     case -63: return QStringLiteral("CL_INVALID_GLOBAL_WORK_SIZE");
     case -64: return QStringLiteral("CL_INVALID_PROPERTY");
-    case -1000: return QStringLiteral("CL_INVALID_CL_SHAREGROUP_REFERENCE_KHR");
+    case -1000: return QStringLiteral("CL_INVALID_GL_SHAREGROUP_REFERENCE_KHR");
     case -1001: return QStringLiteral("CL_PLATFORM_NOT_FOUND_KHR");
     case -1057: return QStringLiteral("CL_DEVICE_PARTITION_FAILED_EXT");
     case -1058: return QStringLiteral("CL_INVALID_PARTITION_COUNT_EXT");

@@ -148,7 +148,9 @@ void GraphicsScene::Compose(const QRect &area)
         step.pos = pItem->scenePos();
         if (pLayer->kind() == Layer::Raster) {
             auto *pRaster = static_cast<PixmapLayer *>(pLayer);
-            step.pixels = pRaster->DisplayImage();
+            // Only what this pass composes is premultiplied now.
+            const QRect wanted = need.boundingRect().translated(m_cacheRect.topLeft() - step.pos.toPoint());
+            step.pixels = pRaster->DisplayImage(wanted.adjusted(-1, -1, 1, 1));
             step.iMode = pRaster->blendingMode();
             step.dOpacity = pRaster->opacity();
         } else {

@@ -1,5 +1,6 @@
 #include "PixelOps.h"
 
+#include <QColor>
 #include <QPainter>
 
 #include <cstring>
@@ -39,6 +40,16 @@ quint32 OverPixel(quint32 s, quint32 b)
     if (sa == 255)
         return s;
     const int ba = channel(b, 24);
+    if (ba == 0) // nothing below: the stroke's own colour, unpremultiplied
+        return qUnpremultiply(s);
+    if (ba == 255) { // opaque below stays opaque; divisions by a constant
+        quint32 out = 0xff000000u;
+        for (int shift = 0; shift < 24; shift += 8) {
+            const int c = (channel(s, shift) * 255 + channel(b, shift) * (255 - sa) + 127) / 255;
+            out |= quint32(c > 255 ? 255 : c) << shift;
+        }
+        return out;
+    }
     // t is the base's share of the result, scaled by 255 * 255.
     const int t = ba * (255 - sa);
     const int den = sa * 255 + t;

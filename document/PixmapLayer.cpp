@@ -73,26 +73,24 @@ void PixmapLayer::setImage(const QImage &image)
     InvalidateArea();
 }
 
-const QImage &PixmapLayer::DisplayImage()
+const QImage &PixmapLayer::DisplayImage(const QRect &needed)
 {
-    if (m_display.size() != m_image.size())
+    if (m_display.size() != m_image.size()) {
+        m_display = QImage(m_image.size(), QImage::Format_ARGB32_Premultiplied);
         m_stale = m_image.rect();
-    if (m_stale.isEmpty())
-        return m_display;
-    // Premultiplied as the toolkit does it, so the window shows exactly what
-    // a painter drawing the straight pixels would.
-    if (m_stale.boundingRect().contains(m_image.rect()) && m_stale.rectCount() == 1) {
-        m_display = m_image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    } else {
-        for (const QRect &r : m_stale.intersected(m_image.rect()))
-            for (int y = r.top(); y <= r.bottom(); ++y) {
-                const auto *pIn = reinterpret_cast<const QRgb *>(m_image.constScanLine(y));
-                auto *pOut = reinterpret_cast<QRgb *>(m_display.scanLine(y));
-                for (int x = r.left(); x <= r.right(); ++x)
-                    pOut[x] = qPremultiply(pIn[x]);
-            }
     }
-    m_stale = QRegion();
+    const QRegion now = m_stale.intersected(needed.isNull() ? m_image.rect() : needed.intersected(m_image.rect()));
+    if (now.isEmpty())
+        return m_display;
+    // Premultiplied by the painter's own conversion, so the window shows
+    // exactly what a painter drawing the straight pixels (export) would.
+    {
+        QPainter painter(&m_display);
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        for (const QRect &r : now)
+            painter.drawImage(r.topLeft(), m_image, r);
+    }
+    m_stale -= now;
     return m_display;
 }
 

@@ -37,8 +37,9 @@ public:
     // reference changes the layer; callers then call update().
     QImage &image() { return m_image; }
     const QImage &image() const { return m_image; }
-    // The pixels premultiplied, brought up to date where update() was called.
-    const QImage &DisplayImage();
+    // The pixels premultiplied, brought up to date within `needed` (layer
+    // coordinates; null for all of it) where update() was called.
+    const QImage &DisplayImage(const QRect &needed = QRect());
 
     void ChangeCanvasSize(const QSize &size, int iAnchor);
     void Scale(const QSize &size);

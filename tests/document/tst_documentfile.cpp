@@ -387,6 +387,14 @@ void TestDocumentFile::badFiles_data()
         << "does not say what kind";
     QTest::newRow("layer outside list") << Bytes::File({{2000, canvas}, {4000, Bytes::Raster(png100(cqtest::patternImage(2, 2, 1)))}})
                                         << "outside the layer list";
+    // A layer PNG cut inside its last chunk's checksum, the lengths around it
+    // patched to match: the chunk walk must count the 4 checksum bytes.
+    const QByteArray whole = png100(cqtest::patternImage(2, 2, 1));
+    for (int cut = 1; cut <= 4; ++cut)
+        QTest::addRow("png cut %d bytes into the last checksum", cut)
+            << Bytes::File({{2000, canvas}, {3000, Bytes::List(4000, {Bytes::Raster(whole.chopped(cut))})},
+                            {5000, noPaths}})
+            << "layer 1";
     QTest::newRow("unknown tag is skipped")
         << Bytes::File({{2000, canvas}, {9999, "future record"}, {3000, layers}, {5000, noPaths}}) << QString();
 }
