@@ -21,6 +21,7 @@
 #include "ResizeImageCmd.h"
 #include "ScratchDB.h"
 #include "TextLayer.h"
+#include "ToolboxDlg.h"
 
 #include <QMessageBox>
 #include <QUndoStack>
@@ -56,8 +57,12 @@ LayerActions::LayerActions(MainWindow *pMain)
             pWindow->SelectAll();
     });
     on(pUi->action_Select_None, [this] {
-        if (ChildWindow *pWindow = m_pMain->currentDocument())
+        if (ChildWindow *pWindow = m_pMain->currentDocument()) {
             pWindow->SelectNone();
+            // Tools holding on to the old selection (a floating move) start over.
+            if (ToolboxDlg *pToolbox = ToolboxDlg::existing())
+                pToolbox->Reactivate();
+        }
     });
     on(pUi->action_Select_Inverse, [this] {
         if (ChildWindow *pWindow = m_pMain->currentDocument())

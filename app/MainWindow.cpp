@@ -2,6 +2,7 @@
 #include "ui_MainWindow.h"
 
 #include "AboutDlg.h"
+#include "BaseTool.h"
 #include "ChildWindow.h"
 #include "Chromaquill.h"
 #include "ClipboardActions.h"
@@ -17,6 +18,8 @@
 #include "SettingsDlg.h"
 #include "Startup.h"
 #include "SystemInfoDlg.h"
+#include "ToolboxDlg.h"
+#include "ZoomTool.h"
 #include "UndoDlg.h"
 #include "UpdateDlg.h"
 
@@ -89,9 +92,9 @@ MainWindow::MainWindow()
     addDockWidget(Qt::RightDockWidgetArea, LayerDlg::instance());
     UndoDlg *pHistory = UndoDlg::instance(this);
     addDockWidget(Qt::RightDockWidgetArea, pHistory);
-    // The tool box, colour picker and histogram panels come with the tools
-    // and filters; until then their Window entries have nothing to show.
-    for (QAction *pAction : {m_pUi->action_Palette, m_pUi->action_Toolbar, m_pUi->action_Histogram}) {
+    // The colour picker and histogram panels come with the tools and filters;
+    // until then their Window entries have nothing to show.
+    for (QAction *pAction : {m_pUi->action_Palette, m_pUi->action_Histogram}) {
         pAction->setChecked(false);
         pAction->setEnabled(false);
     }
@@ -111,6 +114,14 @@ MainWindow::MainWindow()
         restoreState(settings.value(QStringLiteral("windowState")).toByteArray(), 0);
     m_pUi->action_History->setChecked(pHistory->isVisible());
     m_pUi->action_Layers->setChecked(!LayerDlg::instance()->isHidden());
+
+    // The toolbox floats at the document area's top left until moved.
+    ToolboxDlg *pToolbox = ToolboxDlg::instance(this, this);
+    const QRect area = m_pUi->mdiArea->frameGeometry();
+    pToolbox->move(mapToGlobal(QPoint(area.left(), area.top() + pToolbox->sizeHint().height() / 2)));
+    if (settings.contains(QStringLiteral("ToolBoxGeometry")))
+        pToolbox->restoreGeometry(settings.value(QStringLiteral("ToolBoxGeometry")).toByteArray());
+    m_pUi->action_Toolbar->setChecked(true);
 }
 
 MainWindow::~MainWindow()
@@ -171,6 +182,24 @@ void MainWindow::ChooseComputeMode()
 void MainWindow::LateInit()
 {
     // The filter registry hooks in here.
+    ToolboxDlg *pToolbox = ToolboxDlg::instance();
+    pToolbox->show();
+    pToolbox->Select(ToolSet::Brush);
+}
+
+QCursor MainWindow::toolCursor() const
+{
+    return m_pActiveTool ? m_pActiveTool->GetCursor() : QCursor(Qt::ArrowCursor);
+}
+
+ChildWindow *MainWindow::CurrentWindow() const
+{
+    return m_pCurrent;
+}
+
+QToolBar *MainWindow::OptionBar() const
+{
+    return m_pUi->mainToolBar;
 }
 
 ChildWindow *MainWindow::currentDocument() const
@@ -185,21 +214,44 @@ Document *MainWindow::currentDoc() const
 
 // --- Event routing -----------------------------------------------------------
 
-void MainWindow::MousePosUpdate(int x, int y, ChildWindow *)
+void MainWindow::MousePosUpdate(int x, int y, ChildWindow *pWindow)
 {
     m_pPosLabel->setText(QString::number(x) + QLatin1Char(':') + QString::number(y));
+    if (m_pActiveTool)
+        m_pActiveTool->MousePosUpdate(x, y, pWindow);
 }
 
-void MainWindow::MousePress(QGraphicsSceneMouseEvent *, QPoint, ChildWindow *) {}
-void MainWindow::MouseRelease(QGraphicsSceneMouseEvent *, QPoint, ChildWindow *) {}
-void MainWindow::KeyPress(QKeyEvent *) {}
-void MainWindow::KeyRelease(QKeyEvent *) {}
+void MainWindow::MousePress(QGraphicsSceneMouseEvent *pEvent, QPoint point, ChildWindow *pWindow)
+{
+    if (m_pActiveTool)
+        m_pActiveTool->MousePress(pEvent->buttons(), point, pEvent->modifiers(), pWindow);
+}
+
+void MainWindow::MouseRelease(QGraphicsSceneMouseEvent *pEvent, QPoint point, ChildWindow *pWindow)
+{
+    if (m_pActiveTool)
+        m_pActiveTool->MouseRelease(pEvent->buttons(), point, pEvent->modifiers(), pWindow);
+}
+
+void MainWindow::KeyPress(QKeyEvent *pEvent)
+{
+    if (m_pActiveTool)
+        m_pActiveTool->KeyPress(pEvent);
+}
+
+void MainWindow::KeyRelease(QKeyEvent *pEvent)
+{
+    if (m_pActiveTool)
+        m_pActiveTool->KeyRelease(pEvent);
+}
 
 void MainWindow::MouseWheel(int iDelta, ChildWindow *pWindow)
 {
-    // Until the tool box exists the wheel zooms only with Ctrl, as the zoom tool would.
-    if (pWindow && (QApplication::keyboardModifiers() & Qt::ControlModifier))
-        pWindow->ZoomBy(iDelta > 0 ? 15 : -15);
+    // Ctrl+wheel zooms, whichever tool is active.
+    if (QApplication::keyboardModifiers() & Qt::ControlModifier)
+        ToolboxDlg::instance()->tools().zoomTool()->MouseWheel(iDelta, pWindow);
+    else if (m_pActiveTool)
+        m_pActiveTool->MouseWheel(iDelta, pWindow);
 }
 
 // --- Documents ----------------------------------------------------------------
@@ -247,6 +299,8 @@ void MainWindow::SetCurrent(ChildWindow *pWindow)
     pWindow->setCursor(toolCursor());
     pWindow->Activate();
     ShowCanvasSize(pWindow);
+    // The tool's options and cursor refer to the new document.
+    ToolboxDlg::instance()->Reactivate();
 }
 
 void MainWindow::ShowCanvasSize(ChildWindow *pWindow)
@@ -273,8 +327,10 @@ void MainWindow::ChildWindowChanged(QMdiSubWindow *pSub)
 
 void MainWindow::DocumentClosing(ChildWindow *pWindow)
 {
-    if (pWindow == m_pCurrent)
-        SetCurrent(nullptr);
+    if (pWindow != m_pCurrent)
+        return;
+    ToolboxDlg::instance()->DeactivateCurrent();
+    SetCurrent(nullptr);
 }
 
 double MainWindow::ZoomToFit(const QSize &canvas, const QSize &window)
@@ -293,8 +349,12 @@ void MainWindow::ShowPanel(QWidget *pPanel, bool bShow)
 }
 
 void MainWindow::on_action_Palette_triggered() {}
-void MainWindow::on_action_Toolbar_triggered() {}
 void MainWindow::on_action_Histogram_triggered() {}
+
+void MainWindow::on_action_Toolbar_triggered()
+{
+    ShowPanel(ToolboxDlg::instance(), m_pUi->action_Toolbar->isChecked());
+}
 
 void MainWindow::on_action_History_triggered()
 {
@@ -309,6 +369,7 @@ void MainWindow::on_action_Layers_triggered()
 void MainWindow::on_action_Toggle_All_Windows_triggered()
 {
     const QList<QPair<QWidget *, QAction *>> panels = {
+        {ToolboxDlg::instance(), m_pUi->action_Toolbar},
         {LayerDlg::instance(), m_pUi->action_Layers},
         {UndoDlg::instance(), m_pUi->action_History},
     };
@@ -341,13 +402,13 @@ void MainWindow::SetHistogramChecked(bool bChecked)
 void MainWindow::on_action_Zoom_In_triggered()
 {
     if (m_pCurrent)
-        m_pCurrent->ZoomBy(15);
+        ToolboxDlg::instance()->tools().zoomTool()->MouseWheel(120, m_pCurrent);
 }
 
 void MainWindow::on_action_Zoom_Out_triggered()
 {
     if (m_pCurrent)
-        m_pCurrent->ZoomBy(-15);
+        ToolboxDlg::instance()->tools().zoomTool()->MouseWheel(-120, m_pCurrent);
 }
 
 void MainWindow::on_action_Zoom_To_Window_triggered()
@@ -443,6 +504,7 @@ void MainWindow::on_action_Submit_A_Bug_triggered()
 void MainWindow::closeEvent(QCloseEvent *pEvent)
 {
     QSettings settings;
+    settings.setValue(QStringLiteral("ToolBoxGeometry"), ToolboxDlg::instance()->saveGeometry());
     settings.setValue(QStringLiteral("UndoDlgGeometry"), UndoDlg::instance()->saveGeometry());
     settings.setValue(QStringLiteral("LayerDlgGeometry"), LayerDlg::instance()->saveGeometry());
     settings.setValue(QStringLiteral("windowState"), saveState(0));

@@ -6,6 +6,7 @@
 
 #include "ProgramCache.h"
 #include "QCLContext.h"
+#include "ToolContext.h"
 
 class ChildWindow;
 class ClipboardActions;
@@ -20,7 +21,7 @@ namespace Ui { class MainWindow; }
 // The single top-level window: document area, menus, status bar, panels.
 // The menus' work is shared out by concern: FileActions (documents and
 // files), LayerActions (layer, image and selection menus), ClipboardActions.
-class MainWindow : public QMainWindow {
+class MainWindow : public QMainWindow, public ToolContext {
     Q_OBJECT
 public:
     // Creates the window on first use.
@@ -40,8 +41,15 @@ public:
     QCLContext &clContext() { return m_clContext; }
     ProgramCache &programCache() { return m_programCache; }
     bool isGpuMode() const { return m_bGpuMode; }
-    QCursor toolCursor() const { return QCursor(Qt::ArrowCursor); }
+    // The cursor of the active tool over a document.
+    QCursor toolCursor() const;
     FileActions &fileActions() const { return *m_pFileActions; }
+
+    // What the tools work on.
+    ChildWindow *CurrentWindow() const override;
+    QToolBar *OptionBar() const override;
+    void SetActiveTool(BaseTool *pTool) override { m_pActiveTool = pTool; }
+    BaseTool *ActiveTool() const override { return m_pActiveTool; }
 
     // Runs the filter registry and the Filter menu once the window is shown.
     void LateInit();
@@ -106,5 +114,6 @@ private:
     bool m_bGpuMode = false;
     FileActions *m_pFileActions = nullptr;
     LayerActions *m_pLayerActions = nullptr;
+    BaseTool *m_pActiveTool = nullptr;
     ClipboardActions *m_pClipboardActions = nullptr;
 };

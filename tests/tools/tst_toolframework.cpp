@@ -1,0 +1,188 @@
+// The tool framework through the main window and real mouse events: one
+// tool's options on the bar at a time, events reaching the active tool,
+// zoom and pan rules, and handles that keep to their axis.
+#include "ChildWindow.h"
+#include "FileActions.h"
+#include "GraphicsView.h"
+#include "HandleGraphicsItem.h"
+#include "MainWindow.h"
+#include "ScratchDB.h"
+#include "TestSupport.h"
+#include "ToolboxDlg.h"
+#include "ZoomTool.h"
+#include "ui_MainWindow.h"
+
+#include <QComboBox>
+#include <QGraphicsScene>
+#include <QGraphicsSceneMouseEvent>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QToolBar>
+#include <QToolButton>
+#include <QtTest>
+
+class TestToolFramework : public QObject {
+    Q_OBJECT
+    MainWindow *m_pMain = nullptr;
+    QTemporaryDir m_scratch;
+
+    ToolboxDlg *toolbox() { return ToolboxDlg::instance(); }
+    QList<QComboBox *> combos() { return m_pMain->form()->mainToolBar->findChildren<QComboBox *>(); }
+    void click(ChildWindow *pWindow, QPoint canvasPoint, Qt::KeyboardModifiers keys = Qt::NoModifier)
+    {
+        QWidget *pViewport = pWindow->view()->viewport();
+        const QPoint at = pWindow->view()->mapFromScene(QPointF(canvasPoint));
+        QTest::mouseClick(pViewport, Qt::LeftButton, keys, at);
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        cqtest::isolateSettings();
+        ScratchDB::instance()->Init(m_scratch.path(), ScratchDB::DefaultMemoryLimit);
+        m_pMain = MainWindow::instance();
+        m_pMain->resize(1000, 800);
+        m_pMain->show();
+        m_pMain->LateInit();
+        QVERIFY(QTest::qWaitForWindowExposed(m_pMain));
+    }
+    void cleanup()
+    {
+        for (QMdiSubWindow *pSub : m_pMain->form()->mdiArea->subWindowList())
+            pSub->close();
+        QCoreApplication::processEvents();
+    }
+
+    void oneToolsOptionsAtATime()
+    {
+        m_pMain->fileActions().NewDocument(QSize(64, 48));
+        for (int i = 0; i < 3; ++i) {
+            toolbox()->Select(ToolSet::Zoom);
+            QCOMPARE(combos().size(), 1);
+            QCOMPARE(m_pMain->ActiveTool(), toolbox()->tools().Tool(ToolSet::Zoom));
+            toolbox()->Select(ToolSet::Pan);
+            QCOMPARE(combos().size(), 0);
+            QCOMPARE(m_pMain->ActiveTool(), toolbox()->tools().Tool(ToolSet::Pan));
+        }
+        // Buttons of tools still to come cannot be chosen.
+        QVERIFY(!toolbox()->Button(ToolSet::Gradient)->isEnabled());
+        toolbox()->Select(ToolSet::Gradient);
+        QCOMPARE(m_pMain->ActiveTool(), toolbox()->tools().Tool(ToolSet::Pan));
+    }
+
+    void zoomByClicksAndCombo()
+    {
+        ChildWindow *pWindow = m_pMain->fileActions().NewDocument(QSize(200, 100));
+        pWindow->SetZoom(100);
+        toolbox()->Select(ToolSet::Zoom);
+        click(pWindow, QPoint(50, 50));
+        QCOMPARE(pWindow->ZoomFactor(), 1.2);
+        QCOMPARE(combos().first()->currentText(), QStringLiteral("120"));
+        // At 10 %, Ctrl-click takes 20 away: the zoom stops at 1 %.
+        combos().first()->setEditText(QStringLiteral("10"));
+        pWindow->SetZoom(10);
+        click(pWindow, QPoint(5, 5), Qt::ControlModifier);
+        QCOMPARE(pWindow->ZoomFactor(), 0.01);
+        // A right click changes nothing; a typed zoom applies, never below 1 %.
+        pWindow->SetZoom(100);
+        QTest::mouseClick(pWindow->view()->viewport(), Qt::RightButton, {}, QPoint(5, 5));
+        QCOMPARE(pWindow->ZoomFactor(), 1.0);
+        toolbox()->tools().zoomTool()->ZoomFactorChanged(QStringLiteral("-40"));
+        QCOMPARE(pWindow->ZoomFactor(), 0.01);
+        // Another document becoming current refreshes the combo.
+        ChildWindow *pOther = m_pMain->fileActions().NewDocument(QSize(50, 50));
+        pOther->SetZoom(75);
+        toolbox()->Reactivate();
+        QCOMPARE(combos().first()->currentText(), QStringLiteral("75"));
+    }
+
+    void wheelZoomWhicheverToolIsActive()
+    {
+        ChildWindow *pWindow = m_pMain->fileActions().NewDocument(QSize(200, 100));
+        pWindow->SetZoom(100);
+        toolbox()->Select(ToolSet::Pan);
+        toolbox()->tools().zoomTool()->MouseWheel(120, pWindow);
+        QCOMPARE(pWindow->ZoomFactor(), 1.15);
+        m_pMain->form()->action_Zoom_Out->trigger();
+        QCOMPARE(pWindow->ZoomFactor(), 1.0);
+    }
+
+    void panOnlyWhenZoomedIn()
+    {
+        ChildWindow *pWindow = m_pMain->fileActions().NewDocument(QSize(2000, 1600));
+        toolbox()->Select(ToolSet::Pan);
+        pWindow->SetZoom(50);
+        QCOMPARE(m_pMain->toolCursor().shape(), Qt::OpenHandCursor);
+        QGraphicsSceneMouseEvent press(QEvent::GraphicsSceneMousePress);
+        press.setButtons(Qt::LeftButton);
+        m_pMain->MousePress(&press, QPoint(10, 10), pWindow);
+        QCOMPARE(m_pMain->toolCursor().shape(), Qt::OpenHandCursor);
+        pWindow->SetZoom(100);
+        QCoreApplication::processEvents();
+        m_pMain->MousePress(&press, QPoint(10, 10), pWindow);
+        QCOMPARE(m_pMain->toolCursor().shape(), Qt::ClosedHandCursor);
+        auto *pBar = pWindow->scrollArea()->horizontalScrollBar();
+        QVERIFY(pBar->maximum() > 0);
+        const int before = pBar->value();
+        m_pMain->MousePosUpdate(110, 10, pWindow);
+        QVERIFY(pBar->value() > before);
+        QGraphicsSceneMouseEvent release(QEvent::GraphicsSceneMouseRelease);
+        m_pMain->MouseRelease(&release, QPoint(110, 10), pWindow);
+        QCOMPARE(m_pMain->toolCursor().shape(), Qt::OpenHandCursor);
+    }
+
+    void closingTheDocumentLetsTheToolGo()
+    {
+        ChildWindow *pWindow = m_pMain->fileActions().NewDocument(QSize(20, 20));
+        toolbox()->Select(ToolSet::Zoom);
+        QCOMPARE(combos().size(), 1);
+        pWindow->subWindow()->close();
+        QCoreApplication::processEvents();
+        QVERIFY(!m_pMain->ActiveTool());
+        QCOMPARE(combos().size(), 0);
+        // The next document brings the same tool back.
+        m_pMain->fileActions().NewDocument(QSize(20, 20));
+        QCOMPARE(m_pMain->ActiveTool(), toolbox()->tools().Tool(ToolSet::Zoom));
+    }
+
+    void handleKeepsToItsAxis()
+    {
+        QGraphicsScene scene(0, 0, 400, 300);
+        QGraphicsView view(&scene);
+        view.resize(400, 300);
+        auto *pHandle = new HandleGraphicsItem;
+        scene.addItem(pHandle);
+        pHandle->m_iDragMode = HandleGraphicsItem::HorizontalDrag;
+        pHandle->m_dRotation = 30;
+        pHandle->m_rotationCentre = QPointF(200, 150);
+        pHandle->SetPosition(100, 100);
+        const QPointF start = pHandle->mapToScene(QPointF(0, 0));
+        int moved = 0;
+        connect(pHandle, &HandleGraphicsItem::Moved, [&moved] { ++moved; });
+        auto send = [&](QEvent::Type type, QPointF at, Qt::MouseButtons buttons) {
+            QGraphicsSceneMouseEvent event(type);
+            event.setScenePos(at);
+            event.setButton(Qt::LeftButton);
+            event.setButtons(buttons);
+            scene.sendEvent(pHandle, &event);
+        };
+        send(QEvent::GraphicsSceneMousePress, start + QPointF(4, 4), Qt::LeftButton);
+        send(QEvent::GraphicsSceneMouseMove, start + QPointF(40, 60), Qt::LeftButton);
+        send(QEvent::GraphicsSceneMouseRelease, start + QPointF(40, 60), Qt::NoButton);
+        QCOMPARE(moved, 1);
+        // Along the rotated frame's horizontal only: the handle's offset from
+        // where it started, seen unrotated, has no vertical part.
+        QTransform unrotate;
+        unrotate.rotate(-30);
+        const QPointF along = unrotate.map(pHandle->mapToScene(QPointF(0, 0)) - start);
+        QVERIFY2(qAbs(along.y()) < 1e-6, qPrintable(QString::number(along.y())));
+        QVERIFY(qAbs(along.x()) > 1);
+    }
+};
+
+QTEST_MAIN(TestToolFramework)
+#include "tst_toolframework.moc"

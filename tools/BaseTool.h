@@ -1,0 +1,58 @@
+#pragma once
+#include <QCursor>
+#include <QList>
+#include <QObject>
+#include <QPoint>
+
+class ChildWindow;
+class QAction;
+class QKeyEvent;
+class QWidget;
+class ToolContext;
+
+// A canvas tool. One instance of each exists; while active it shows its
+// options on the option bar and receives the current document's canvas
+// events (canvas pixel coordinates). It edits the document through the
+// painting protocol and undo commands only.
+class BaseTool : public QObject {
+    Q_OBJECT
+public:
+    explicit BaseTool(ToolContext &context, QObject *pParent = nullptr);
+
+    // Shows the options, takes the canvas events and sets the cursor.
+    virtual void Activate() = 0;
+    // Removes the options, ends any pending interaction, lets go of the events.
+    virtual void Deactivate() = 0;
+    virtual QCursor GetCursor() const;
+
+public Q_SLOTS:
+    virtual void MousePosUpdate(int x, int y, ChildWindow *pWindow);
+    virtual void MousePress(Qt::MouseButtons buttons, QPoint point, Qt::KeyboardModifiers keys, ChildWindow *pWindow);
+    virtual void MouseRelease(Qt::MouseButtons buttons, QPoint point, Qt::KeyboardModifiers keys,
+                              ChildWindow *pWindow);
+    virtual void MouseWheel(int iDelta, ChildWindow *pWindow);
+    virtual void KeyPress(QKeyEvent *pEvent);
+    virtual void KeyRelease(QKeyEvent *pEvent);
+
+protected:
+    ToolContext &context() const { return m_context; }
+    ChildWindow *CurrentWindow() const;
+
+    // Appends an option widget to the option bar; it goes with EndActivation().
+    template <class Widget> Widget *AddOption(Widget *pWidget)
+    {
+        AddOptionWidget(pWidget);
+        return pWidget;
+    }
+    // The common first and last steps of Activate() and Deactivate().
+    void BeginActivation();
+    void EndActivation();
+    // The current document window shows this tool's cursor.
+    void RefreshCursor();
+
+private:
+    void AddOptionWidget(QWidget *pWidget);
+
+    ToolContext &m_context;
+    QList<QAction *> m_options;
+};
