@@ -45,6 +45,7 @@ MainWindow *s_pInstance = nullptr;
 const char kSizeIcon[] = "<img src=':/icons/doc_resize.png'>";
 
 const char kToolBarStyle[] =
+    "QToolBar { background-color: rgb(50, 50, 50); border: none; spacing: 4px; }"
     "QLabel { color: white; margin-left: 5px; margin-right: 5px; }"
     "QToolTip, QToolTip * { color: black; }"
     "QSlider::groove:horizontal { border: 1px solid #bbb; background: white; height: 10px; border-radius: 4px; }"
