@@ -420,9 +420,28 @@ void Document::RenderTo(QPainter *pPainter) const
 
 QImage Document::Flattened() const
 {
-    QImage image(m_canvasSize, QImage::Format_ARGB32);
+    // One plain layer covering the canvas is its own picture: its straight
+    // pixels go out untouched, so opening and saving an image loses nothing.
+    const QList<Layer *> shown = [this] {
+        QList<Layer *> result;
+        for (Layer *pLayer : Ordered())
+            if (!pLayer->isDeleted() && pLayer->isVisible())
+                result.append(pLayer);
+        return result;
+    }();
+    if (shown.size() == 1 && shown.first()->kind() == Layer::Raster && shown.first()->pos() == QPointF(0, 0)
+        && shown.first()->opacity() == 1.0 && shown.first()->blendingMode() == QPainter::CompositionMode_SourceOver) {
+        const QImage &pixels = static_cast<const PixmapLayer *>(shown.first())->image();
+        if (pixels.size() == m_canvasSize)
+            return pixels;
+    }
+    // Composed premultiplied, as the window composes, and unpremultiplied
+    // once at the end.
+    QImage image(m_canvasSize, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
-    QPainter painter(&image);
-    RenderTo(&painter);
-    return image;
+    {
+        QPainter painter(&image);
+        RenderTo(&painter);
+    }
+    return image.convertToFormat(QImage::Format_ARGB32);
 }

@@ -16,12 +16,17 @@
 namespace {
 
 // One layer as the composition needs it, gathered on the GUI thread. Raster
-// layers carry their premultiplied display pixels, brought up to date here, so
-// that worker threads only read them; text layers are painted by their item,
-// on the GUI thread only.
+// layers carry their premultiplied display pixels (a view of the layer's own
+// buffer) and the part of them each band must bring up to date first, so that
+// threads never touch a layer; text layers are painted by their item, on the
+// GUI thread only.
 struct LayerStep {
     QGraphicsItem *pText = nullptr;
+    const QImage *pStraight = nullptr;
+    uchar *pDisplayBits = nullptr;
+    qsizetype displayStride = 0;
     QImage pixels;
+    QRegion stale; // layer coordinates
     QPointF pos;
     int iMode = 0;
     qreal dOpacity = 1;
@@ -127,6 +132,7 @@ void GraphicsScene::UpdateCacheRect()
     m_cacheRect = inner;
     m_checkerOrigin = checker.topLeft();
     m_cache = inner.isEmpty() ? QImage() : QImage(inner.size(), QImage::Format_ARGB32_Premultiplied);
+    m_flat = inner.isEmpty() ? QImage() : QImage(inner.size(), QImage::Format_ARGB32_Premultiplied);
     m_valid = QRegion();
 }
 
@@ -148,9 +154,15 @@ void GraphicsScene::Compose(const QRect &area)
         step.pos = pItem->scenePos();
         if (pLayer->kind() == Layer::Raster) {
             auto *pRaster = static_cast<PixmapLayer *>(pLayer);
-            // Only what this pass composes is premultiplied now.
+            QImage &display = pRaster->DisplayBuffer();
+            step.pStraight = &pRaster->image();
+            step.pDisplayBits = display.bits();
+            step.displayStride = display.bytesPerLine();
+            step.pixels = QImage(step.pDisplayBits, display.width(), display.height(), step.displayStride,
+                                 QImage::Format_ARGB32_Premultiplied);
+            // Only what this pass composes is premultiplied now, by the bands.
             const QRect wanted = need.boundingRect().translated(m_cacheRect.topLeft() - step.pos.toPoint());
-            step.pixels = pRaster->DisplayImage(wanted.adjusted(-1, -1, 1, 1));
+            step.stale = pRaster->TakeStale(wanted.adjusted(-1, -1, 1, 1));
             step.iMode = pRaster->blendingMode();
             step.dOpacity = pRaster->opacity();
         } else {
@@ -162,22 +174,30 @@ void GraphicsScene::Compose(const QRect &area)
 
     const QRectF checker = CheckerRect().translated(-QPointF(m_cacheRect.topLeft()));
     const QPoint cacheOrigin = m_cacheRect.topLeft();
-    uchar *pBits = m_cache.bits();
+    uchar *pShownBits = m_cache.bits();
+    uchar *pFlatBits = m_flat.bits();
     const qsizetype stride = m_cache.bytesPerLine();
-    auto composeBand = [&, pBits, stride](const QRect &band) {
-        // A painter of its own on just this band's rows, so bands can be
-        // composed side by side.
-        QImage target(pBits + band.top() * stride + band.left() * 4, band.width(), band.height(),
-                      stride, QImage::Format_ARGB32_Premultiplied);
-        QPainter painter(&target);
+    auto composeBand = [&, pShownBits, pFlatBits, stride](const QRect &band) {
+        // Painters of their own on just this band's rows, so bands can be
+        // composed side by side. The layers go onto transparency, as export
+        // draws them; only that picture goes over the checkerboard.
+        const qsizetype offset = band.top() * stride + band.left() * 4;
+        QImage flat(pFlatBits + offset, band.width(), band.height(), stride, QImage::Format_ARGB32_Premultiplied);
+        QImage shown(pShownBits + offset, band.width(), band.height(), stride, QImage::Format_ARGB32_Premultiplied);
+        flat.fill(Qt::transparent);
+        QPainter painter(&flat);
         painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
         painter.translate(-band.topLeft());
-        FillChecker(&painter, checker);
         for (const LayerStep &step : steps) {
-            painter.save();
             const QPointF at = step.pos - QPointF(cacheOrigin);
-            painter.translate(at);
             const QRectF exposed = QRectF(band).translated(-at);
+            if (step.pStraight) {
+                const QRect rows = exposed.toAlignedRect().adjusted(0, -1, 0, 1);
+                for (const QRect &part : step.stale.intersected(QRect(0, rows.top(), step.pixels.width(), rows.height())))
+                    PixmapLayer::Premultiply(*step.pStraight, step.pDisplayBits, step.displayStride, part);
+            }
+            painter.save();
+            painter.translate(at);
             if (step.pText) {
                 QStyleOptionGraphicsItem option;
                 option.exposedRect = exposed;
@@ -195,6 +215,11 @@ void GraphicsScene::Compose(const QRect &area)
             }
             painter.restore();
         }
+        painter.end();
+        QPainter over(&shown);
+        over.translate(-band.topLeft());
+        FillChecker(&over, checker);
+        over.drawImage(band.topLeft(), flat);
     };
 
     const int iThreads = bTextLayers ? 1 : qBound(1, QThread::idealThreadCount(), 4);

@@ -8,10 +8,11 @@ class QGraphicsItem;
 
 // The document's scene: draws the transparency checkerboard under the layers.
 //
-// Blending a deep stack is slow (the toolkit's generic composition modes cost
-// many milliseconds a layer), so the scene keeps the checkerboard and every
-// shown layer composed into one image and only composes again what was
-// invalidated. Layers report their changes through Invalidate(); while the
+// The layers are composed onto transparency, as export composes them, and
+// only that picture is shown over the checkerboard: blending modes never see
+// the checkerboard. Blending a deep stack is slow (the toolkit's generic
+// composition modes cost many milliseconds a layer), so the scene keeps the
+// composed picture and only composes again what was invalidated. Layers report their changes through Invalidate(); while the
 // scene draws, they paint themselves only where the composed image does not
 // reach (see LayerArea()).
 class GraphicsScene : public QGraphicsScene {
@@ -55,7 +56,8 @@ private:
 
     QPixmap m_tile;
     QImage m_tileImage;
-    QImage m_cache;
+    QImage m_cache; // the checkerboard with m_flat over it: what the view shows
+    QImage m_flat;  // the layers composed onto transparency, as export sees them
     QRect m_cacheRect;
     QPointF m_checkerOrigin;
     QRegion m_valid; // cache coordinates

@@ -73,25 +73,30 @@ void PixmapLayer::setImage(const QImage &image)
     InvalidateArea();
 }
 
-const QImage &PixmapLayer::DisplayImage(const QRect &needed)
+QImage &PixmapLayer::DisplayBuffer()
 {
     if (m_display.size() != m_image.size()) {
         m_display = QImage(m_image.size(), QImage::Format_ARGB32_Premultiplied);
         m_stale = m_image.rect();
     }
-    const QRegion now = m_stale.intersected(needed.isNull() ? m_image.rect() : needed.intersected(m_image.rect()));
-    if (now.isEmpty())
-        return m_display;
-    // Premultiplied by the painter's own conversion, so the window shows
-    // exactly what a painter drawing the straight pixels (export) would.
-    {
-        QPainter painter(&m_display);
-        painter.setCompositionMode(QPainter::CompositionMode_Source);
-        for (const QRect &r : now)
-            painter.drawImage(r.topLeft(), m_image, r);
-    }
-    m_stale -= now;
     return m_display;
+}
+
+QRegion PixmapLayer::TakeStale(const QRect &needed)
+{
+    const QRegion taken = m_stale.intersected(needed.intersected(m_image.rect()));
+    m_stale -= taken;
+    return taken;
+}
+
+void PixmapLayer::Premultiply(const QImage &src, uchar *pDst, qsizetype bytesPerLine, const QRect &r)
+{
+    // Through a painter on just these rows.
+    QImage rows(pDst + qsizetype(r.top()) * bytesPerLine, src.width(), r.height(), bytesPerLine,
+                QImage::Format_ARGB32_Premultiplied);
+    QPainter painter(&rows);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.drawImage(QPoint(r.left(), 0), src, r);
 }
 
 QVariant PixmapLayer::itemChange(GraphicsItemChange change, const QVariant &value)

@@ -37,9 +37,17 @@ public:
     // reference changes the layer; callers then call update().
     QImage &image() { return m_image; }
     const QImage &image() const { return m_image; }
-    // The pixels premultiplied, brought up to date within `needed` (layer
-    // coordinates; null for all of it) where update() was called.
-    const QImage &DisplayImage(const QRect &needed = QRect());
+    // The premultiplied copy of the pixels that the window composes from.
+    // It lags behind the pixels where update() was called: TakeStale() hands
+    // over that part within `needed` (layer coordinates) for the caller to
+    // bring up to date (see Premultiply()).
+    QImage &DisplayBuffer();
+    QRegion TakeStale(const QRect &needed);
+    // The part r of an image of src's size at pDst (premultiplied ARGB32,
+    // bytesPerLine apart) becomes src's part r premultiplied, exactly as a
+    // painter drawing src would premultiply it. Threads may convert
+    // different rows of one image side by side.
+    static void Premultiply(const QImage &src, uchar *pDst, qsizetype bytesPerLine, const QRect &r);
 
     void ChangeCanvasSize(const QSize &size, int iAnchor);
     void Scale(const QSize &size);

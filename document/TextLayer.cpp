@@ -63,6 +63,9 @@ void TextLayer::TextChanged()
 QVariant TextLayer::itemChange(GraphicsItemChange change, const QVariant &value)
 {
     LayerItemChange(change, value);
+    // Where the text now is: a later change must clear this place, not the old one.
+    if (change == ItemPositionHasChanged)
+        m_lastSceneRect = mapRectToScene(boundingRect().adjusted(-1, -1, 1, 1));
     if (change == ItemSceneHasChanged)
         if (auto *pScene = qobject_cast<GraphicsScene *>(scene()))
             pScene->WatchText(this);

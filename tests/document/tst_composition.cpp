@@ -1,16 +1,15 @@
 // The scene's composed picture: after every kind of change to the stack, the
-// scene draws exactly what painting each shown layer over the checkerboard
-// draws, even where the picture had been composed before the change.
+// scene draws exactly what export draws (every shown layer painted onto
+// transparency), shown over the checkerboard, even where the picture had been
+// composed before the change.
 #include "ChildWindow.h"
 #include "DocTestSupport.h"
 #include "GraphicsScene.h"
 #include "GraphicsView.h"
-#include "LayerDlg.h"
 #include "PixmapLayer.h"
 #include "ScratchDB.h"
 #include "TestSupport.h"
 #include "TextLayer.h"
-#include "UndoDlg.h"
 
 #include <QKeyEvent>
 #include <QStyleOptionGraphicsItem>
@@ -42,25 +41,15 @@ void TestComposition::initTestCase()
 
 using cqtest::blank;
 
-// What the scene drew before it composed anything: the checkerboard over its
-// rectangle, then every shown layer's own paint() in stacking order.
+// Every shown layer's own paint(), in stacking order, onto transparency (what
+// export draws), then that picture over the checkerboard.
 static QImage expectedPicture(ChildWindow &window)
 {
-    QImage image = blank(window.canvasSize());
-    QPainter painter(&image);
+    QImage layers = blank(window.canvasSize());
+    QPainter painter(&layers);
     // As the document's view draws (the text cursor's edge shows it).
     painter.setRenderHint(QPainter::Antialiasing);
-    QPixmap tile(20, 20);
-    {
-        QPainter t(&tile);
-        t.fillRect(0, 0, 20, 20, QColor(204, 204, 204));
-        t.fillRect(0, 0, 10, 10, Qt::white);
-        t.fillRect(10, 10, 10, 10, Qt::white);
-    }
-    painter.drawTiledPixmap(QRectF(QPointF(0, 0), window.scene()->sceneRect().size()), tile);
-    QList<Layer *> layers = window.GetLayers(true);
-    std::stable_sort(layers.begin(), layers.end(), [](Layer *a, Layer *b) { return a->zValue() < b->zValue(); });
-    for (Layer *pLayer : std::as_const(layers)) {
+    for (Layer *pLayer : window.GetLayers(true)) {
         if (!pLayer->isVisible() || pLayer->opacity() < 0.001)
             continue;
         painter.save();
@@ -70,6 +59,18 @@ static QImage expectedPicture(ChildWindow &window)
         pLayer->item()->paint(&painter, &option, nullptr);
         painter.restore();
     }
+    painter.end();
+    QImage image = blank(window.canvasSize());
+    QPainter over(&image);
+    QPixmap tile(20, 20);
+    {
+        QPainter t(&tile);
+        t.fillRect(0, 0, 20, 20, QColor(204, 204, 204));
+        t.fillRect(0, 0, 10, 10, Qt::white);
+        t.fillRect(10, 10, 10, 10, Qt::white);
+    }
+    over.drawTiledPixmap(QRectF(QPointF(0, 0), window.scene()->sceneRect().size()), tile);
+    over.drawImage(0, 0, layers);
     return image;
 }
 
@@ -131,7 +132,6 @@ void TestComposition::changesReachThePicture()
 {
     QFETCH(QSize, size);
     ChildWindow window(nullptr, size);
-    UndoDlg::instance()->setStack(window.undoStack());
     PixmapLayer *pBottom = patternLayer(window, 3, QPainter::CompositionMode_SourceOver, 1.0);
     PixmapLayer *pMultiply = patternLayer(window, 7, QPainter::CompositionMode_Multiply, 0.8);
     PixmapLayer *pOverlay = patternLayer(window, 11, QPainter::CompositionMode_Overlay, 1.0);
@@ -186,9 +186,9 @@ void TestComposition::changesReachThePicture()
     pOverlay->setDeleted(false);
     CHECK_PICTURE("undeleted");
 
-    pMultiply->setPixmap(QPixmap::fromImage(cqtest::patternImage(size.width() / 2, size.height() / 2, 17)));
+    pMultiply->setImage(cqtest::patternImage(size.width() / 2, size.height() / 2, 17));
     CHECK_PICTURE("smaller pixmap");
-    pMultiply->setPixmap(QPixmap::fromImage(cqtest::patternImage(size.width(), size.height(), 19)));
+    pMultiply->setImage(cqtest::patternImage(size.width(), size.height(), 19));
     CHECK_PICTURE("full pixmap");
 
     // Only part of the view drawn, then a change elsewhere and a full draw.
@@ -203,13 +203,11 @@ void TestComposition::changesReachThePicture()
     PixmapLayer *pNew = patternLayer(window, 23, QPainter::CompositionMode_Difference, 0.7);
     CHECK_PICTURE("new layer");
     pNew->setDeleted(true);
-    UndoDlg::instance()->setStack(nullptr);
 }
 
 void TestComposition::textEdits()
 {
     ChildWindow window(nullptr, QSize(90, 60));
-    UndoDlg::instance()->setStack(window.undoStack());
     patternLayer(window, 5, QPainter::CompositionMode_SourceOver, 1.0);
     auto *pText = static_cast<TextLayer *>(window.CreateLayer(Layer::Text));
     pText->setBlendingMode(QPainter::CompositionMode_Difference);
@@ -235,7 +233,6 @@ void TestComposition::textEdits()
     CHECK_PICTURE("redone");
     pText->setColor(Qt::red);
     CHECK_PICTURE("recoloured");
-    UndoDlg::instance()->setStack(nullptr);
 }
 
 void TestComposition::exportUnaffectedBySceneDrawing()
@@ -244,12 +241,7 @@ void TestComposition::exportUnaffectedBySceneDrawing()
     ChildWindow window(nullptr, size);
     patternLayer(window, 2, QPainter::CompositionMode_SourceOver, 1.0);
     patternLayer(window, 4, QPainter::CompositionMode_HardLight, 0.7);
-    auto exported = [&] {
-        QImage image = blank(size);
-        QPainter painter(&image);
-        window.RenderTo(&painter);
-        return image;
-    };
+    auto exported = [&] { return window.Flattened(); };
     const QImage before = exported();
     scenePicture(window);
     QCOMPARE(cqtest::differingPixels(exported(), before), qint64(0));

@@ -550,12 +550,14 @@ void TestDocumentFile::cqtoolInspectAndConvert()
     QString error;
     QVERIFY(DocumentFile::Parse(sampleFile(), &data, &error));
     std::unique_ptr<Document> window(DocumentBuilder::Build(data, *ScratchDB::instance()));
-    QImage expected(9, 7, QImage::Format_ARGB32);
+    // Composed premultiplied, as the window composes, then made straight.
+    QImage expected(9, 7, QImage::Format_ARGB32_Premultiplied);
     expected.fill(Qt::transparent);
     {
         QPainter painter(&expected);
         window->RenderTo(&painter);
     }
+    expected.convertTo(QImage::Format_ARGB32);
     QCOMPARE(cqtest::differingPixels(QImage(flat).convertToFormat(QImage::Format_ARGB32), expected), 0);
 
     // An image becomes a one-layer document named after the file.
