@@ -352,5 +352,6 @@ int main(int argc, char **argv)
     speedometer();
     logo();
     drawToolIcons();
+    drawFilterIcons();
     return 0;
 }

@@ -95,3 +95,4 @@ inline void tube(QPainter &p, const QPainterPath &path, qreal width, const QBrus
 }
 
 void drawToolIcons();
+void drawFilterIcons();
