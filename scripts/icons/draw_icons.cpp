@@ -1,59 +1,17 @@
 // Draws the icons the Silk set lacks, in its style: soft vertical gradients,
 // a darker outline of the same hue, small overlay badges bottom right.
 //
-// Build and run (needs Qt 6 and the famfamfam-silk package for the bases):
-//   g++ -std=c++20 -fPIC draw_icons.cpp $(pkg-config --cflags --libs Qt6Gui) -o /tmp/draw_icons
+// Build and run from the repository root (needs Qt 6 and the famfamfam-silk
+// package for the bases):
+//   g++ -std=c++20 -fPIC scripts/icons/*.cpp $(pkg-config --cflags --libs Qt6Gui) -o /tmp/draw_icons
 //   QT_QPA_PLATFORM=offscreen /tmp/draw_icons resources/icons /usr/share/icons/silk/16x16
+#include "icon_paint.h"
+
 #include <QConicalGradient>
 #include <QGuiApplication>
-#include <QImage>
-#include <QLinearGradient>
-#include <QPainter>
-#include <QPainterPath>
 #include <QRadialGradient>
 #include <QTransform>
 #include <cmath>
-#include <cstdio>
-
-static QString g_out;
-static QString g_silk;
-
-static const QColor kGreenLight(0xc4, 0xe8, 0xbc);
-static const QColor kGreenMid(0x7c, 0xc2, 0x70);
-static const QColor kGreenDark(0x3a, 0x8a, 0x32);
-static const QColor kBlueLight(0xc9, 0xdc, 0xf7);
-static const QColor kBlueMid(0x6f, 0x9b, 0xe0);
-static const QColor kBlueDark(0x2f, 0x5c, 0xa8);
-
-static QImage blank(int size = 16)
-{
-    QImage img(size, size, QImage::Format_ARGB32_Premultiplied);
-    img.fill(Qt::transparent);
-    return img;
-}
-
-static void save(const QImage &img, const char *name)
-{
-    const QString path = g_out + "/" + name + ".png";
-    if (!img.convertToFormat(QImage::Format_ARGB32).save(path))
-        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
-}
-
-static QImage silk(const char *name)
-{
-    QImage img(g_silk + "/" + name + ".png");
-    if (img.isNull())
-        std::fprintf(stderr, "missing silk base %s\n", name);
-    return img.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-}
-
-static QLinearGradient vgrad(qreal y0, qreal y1, QColor a, QColor b)
-{
-    QLinearGradient g(0, y0, 0, y1);
-    g.setColorAt(0, a);
-    g.setColorAt(1, b);
-    return g;
-}
 
 // The Silk arrow (pointing up, 16 px tall) as a path around (8, 8).
 static QPainterPath upArrow(qreal scale)
@@ -393,5 +351,7 @@ int main(int argc, char **argv)
     docResize();
     speedometer();
     logo();
+    drawToolIcons();
+    drawFilterIcons();
     return 0;
 }
