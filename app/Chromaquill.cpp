@@ -82,13 +82,13 @@ bool Chromaquill::ExportImage(const QString &path, ChildWindow *pWindow)
     const QString format = QFileInfo(path).suffix().toUpper();
     ExportPreviewDlg dialog(format, image, MainWindow::existing());
     if (dialog.exec() != QDialog::Accepted)
-        return true;
+        return false;
     QString error;
     if (!WriteImage(path, image, dialog.Quality(), &error)) {
         ReportFileError(path, error);
-        return true;
+        return false;
     }
-    pWindow->SetFileName(path);
+    // A copy: the document keeps its own file name.
     return true;
 }
 

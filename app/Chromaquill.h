@@ -23,7 +23,8 @@ public:
     static bool LoadDocument(const QString &path);
     // Writes the document as a native file, atomically.
     static bool SaveDocument(const QString &path, ChildWindow *pWindow);
-    // Flattens the document through the export preview and writes the image.
+    // Flattens the document through the export preview and writes a copy of
+    // it as an image; the document's file name stays. True when written.
     static bool ExportImage(const QString &path, ChildWindow *pWindow);
 
     // Writes an image in the format its suffix names, at a quality, through

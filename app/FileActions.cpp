@@ -32,12 +32,17 @@ const char kExportFilter[] =
     "Tagged Image File Format (*.tiff);;X11 Bitmap(*.xbm);;X11 Pixmap(*.xpm)";
 const char kNativeFilter[] = "Chromaquill (*.cq);;";
 
-// A save dialog that adds the suffix when the user types a bare name.
+// A save dialog that adds the suffix when the user types a bare name and
+// starts on the filter of that suffix.
 QString askSavePath(const QString &caption, const char *filter, const QString &suffix)
 {
     QFileDialog dialog(nullptr, caption, QString(), QString::fromLatin1(filter));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(suffix);
+    for (const QString &entry : dialog.nameFilters())
+        if (entry.contains(QStringLiteral("*.") + suffix + QLatin1Char(')'))
+            || entry.contains(QStringLiteral("*.") + suffix + QLatin1Char(' ')))
+            dialog.selectNameFilter(entry);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
     return dialog.selectedFiles().first();
@@ -222,7 +227,10 @@ void FileActions::SaveDocument(ChildWindow *pWindow)
         return;
     }
     if (!isNative(file)) {
-        Chromaquill::ExportImage(file, pWindow);
+        // An image opened as a one-layer document is saved by writing the
+        // image again: it is then the saved state.
+        if (Chromaquill::ExportImage(file, pWindow))
+            pWindow->document()->MarkSaved();
         return;
     }
     if (Chromaquill::SaveDocument(file, pWindow))

@@ -30,6 +30,7 @@
 #include <QGraphicsSceneMouseEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QScreen>
@@ -277,6 +278,10 @@ void MainWindow::AddChild(ChildWindow *pWindow)
     connect(pWindow, &ChildWindow::SaveRequested, m_pFileActions, &FileActions::SaveDocument);
     connect(pWindow, &ChildWindow::Closing, this, &MainWindow::DocumentClosing);
     connect(pWindow, &ChildWindow::LoadFailed, this, &Chromaquill::ReportFileError);
+    // The document area's own shortcuts (Ctrl+W among them) would clash
+    // with the File menu's.
+    for (QAction *pAction : pSub->systemMenu()->actions())
+        pAction->setShortcut(QKeySequence());
     pSub->show();
     pSub->showMaximized();
     pWindow->setSubWindow(pSub);
@@ -509,6 +514,18 @@ void MainWindow::closeEvent(QCloseEvent *pEvent)
     settings.setValue(QStringLiteral("UndoDlgGeometry"), UndoDlg::instance()->saveGeometry());
     settings.setValue(QStringLiteral("LayerDlgGeometry"), LayerDlg::instance()->saveGeometry());
     settings.setValue(QStringLiteral("windowState"), saveState(0));
+    // Every modified document is asked about first: one Cancel keeps them all.
+    const QList<QMdiSubWindow *> windows = m_pUi->mdiArea->subWindowList();
+    for (QMdiSubWindow *pSub : windows) {
+        auto *pWindow = qobject_cast<ChildWindow *>(pSub->widget());
+        if (!pWindow)
+            continue;
+        m_pUi->mdiArea->setActiveSubWindow(pSub);
+        if (!pWindow->AskToSave()) {
+            pEvent->ignore();
+            return;
+        }
+    }
     m_pUi->mdiArea->closeAllSubWindows();
     if (!m_pUi->mdiArea->subWindowList().isEmpty()) {
         pEvent->ignore();

@@ -78,6 +78,9 @@ void ChildWindow::BuildView()
 {
     const QSize canvas = m_pDoc->canvasSize();
     m_pScene = new GraphicsScene(this);
+    // The canvas, not the items' extent: a raster layer's bounding rectangle
+    // stops one pixel short, and moved text reaches past the edge.
+    m_pScene->setSceneRect(0, 0, canvas.width(), canvas.height());
     m_pScrollArea = new QScrollArea(this);
     m_pScrollArea->resize(size());
     m_pView = new GraphicsView;
@@ -165,6 +168,7 @@ void ChildWindow::FollowCanvasSize(const QSize &size)
 {
     m_pView->resize(int(size.width() * m_dZoom), int(size.height() * m_dZoom));
     m_pView->setSceneRect(0, 0, size.width(), size.height());
+    m_pScene->setSceneRect(0, 0, size.width(), size.height());
     m_pScrollArea->update();
     m_pScene->update();
     Q_EMIT CanvasSizeChanged(size);
@@ -390,23 +394,29 @@ void ChildWindow::wheelEvent(QWheelEvent *pEvent)
     Q_EMIT MouseWheel(pEvent->angleDelta().y(), this);
 }
 
+bool ChildWindow::AskToSave()
+{
+    if (m_bCloseAgreed || !m_pDoc->IsModified())
+        return m_bCloseAgreed = true;
+    const auto answer = QMessageBox::question(
+        nullptr, QStringLiteral("Save?"), DisplayName() + QStringLiteral(" has been modified. Want to save it?"),
+        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    if (answer == QMessageBox::Cancel)
+        return false;
+    if (answer == QMessageBox::Yes) {
+        Q_EMIT SaveRequested(this);
+        // Saving was cancelled or failed: the work stays open.
+        if (m_pDoc->IsModified())
+            return false;
+    }
+    return m_bCloseAgreed = true;
+}
+
 void ChildWindow::closeEvent(QCloseEvent *pEvent)
 {
-    if (m_pDoc->IsModified()) {
-        const auto answer = QMessageBox::question(
-            nullptr, QStringLiteral("Save?"), DisplayName() + QStringLiteral(" has been modified. Want to save it?"),
-            QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
-        if (answer == QMessageBox::Cancel) {
-            pEvent->ignore();
-            return;
-        }
-        if (answer == QMessageBox::Yes) {
-            Q_EMIT SaveRequested(this);
-            if (m_pDoc->IsModified()) {
-                pEvent->ignore();
-                return;
-            }
-        }
+    if (!AskToSave()) {
+        pEvent->ignore();
+        return;
     }
     Q_EMIT Closing(this);
     pEvent->accept();

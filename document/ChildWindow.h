@@ -80,6 +80,9 @@ public:
 
     // Tells observers that this window became the current document.
     void Activate();
+    // Asks to save a modified document (Yes, No, Cancel). True when the
+    // window may close; the next close then does not ask again.
+    bool AskToSave();
     // The name shown to the user: the file's name, or "Untitled".
     QString DisplayName() const;
 
@@ -155,4 +158,5 @@ private:
     GraphicsView *m_pOverlayView = nullptr;
     QMdiSubWindow *m_pSubWindow = nullptr;
     Layer *m_pFocusLayer = nullptr;
+    bool m_bCloseAgreed = false;
 };
