@@ -81,6 +81,7 @@ private slots:
     void everyTruncationIsRefused();
     void flippedBytesNeverCrash();
     void fileWriteIsAtomic();
+    void shippedSetIsComplete();
 };
 
 void TestBrushSetFile::writesGoldenBytes()
@@ -282,6 +283,30 @@ void TestBrushSetFile::fileWriteIsAtomic()
 
     QVERIFY(!BrushSetFile::Read(dir.filePath(QStringLiteral("missing.cqb")), &read, &error));
     QVERIFY(!error.isEmpty());
+}
+
+// The default set as the build copies it beside the executables.
+void TestBrushSetFile::shippedSetIsComplete()
+{
+    const QString path = qEnvironmentVariable("CQ_BINARY_DIR") + QStringLiteral("/Brushes/CQ_default.cqb");
+    QList<CQBrush *> brushes;
+    QString error;
+    QVERIFY2(BrushSetFile::Read(path, &brushes, &error), qPrintable(path + QStringLiteral(": ") + error));
+    QStringList names;
+    bool bAllPaint = true;
+    for (const CQBrush *pBrush : brushes) {
+        names << pBrush->Name();
+        // Every tip lays down paint somewhere, and its saved defaults are its settings.
+        bool bOpaque = false;
+        for (int y = 0; y < pBrush->Tip().height() && !bOpaque; ++y)
+            for (int x = 0; x < pBrush->Tip().width() && !bOpaque; ++x)
+                bOpaque = qAlpha(pBrush->Tip().pixel(x, y)) > 128;
+        bAllPaint = bAllPaint && bOpaque && pBrush->SavedDefault(CQBrush::Spacing) == pBrush->Value(CQBrush::Spacing);
+    }
+    qDeleteAll(brushes);
+    QVERIFY(names.size() >= 12);
+    QCOMPARE(QSet<QString>(names.begin(), names.end()).size(), names.size());
+    QVERIFY(bAllPaint);
 }
 
 QTEST_MAIN(TestBrushSetFile)
