@@ -4,7 +4,6 @@
 #include "BrushSetFile.h"
 #include "CQBrush.h"
 
-
 #include <cstdint>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *pData, size_t size)

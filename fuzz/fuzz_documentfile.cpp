@@ -3,7 +3,6 @@
 #include "FuzzSupport.h"
 #include "DocumentFile.h"
 
-
 #include <cstdint>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *pData, size_t size)

@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
+#include <QMetaMethod>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
@@ -116,6 +117,7 @@ BrushDlg::BrushDlg(ProgramCache &cache, QWidget *pParent)
     m_pUi->brushMenuButton->setMenu(m_pSetMenu);
 
     LoadBrushSet(QSettings().value(QStringLiteral("currentBrushSet"), defaultSetName()).toString());
+    m_bConstructed = true;
 }
 
 BrushDlg::~BrushDlg()
@@ -169,8 +171,13 @@ void BrushDlg::LoadBrushSet(const QString &setName)
     QList<CQBrush *> brushes;
     const QString path = FindSet(name);
     QString error;
-    if (!path.isEmpty() && !BrushSetFile::Read(path, &brushes, &error))
-        emit FileError(QStringLiteral("Could not read the brush set \"%1\": %2").arg(QDir::toNativeSeparators(path), error));
+    if (!path.isEmpty() && !BrushSetFile::Read(path, &brushes, &error)) {
+        const QString message = QStringLiteral("Could not read the brush set \"%1\": %2").arg(QDir::toNativeSeparators(path), error);
+        if (m_bConstructed)
+            emit FileError(message);
+        else
+            m_pendingError = message; // nobody can be listening yet
+    }
     if (brushes.isEmpty())
         brushes.append(defaultBrush());
     ReplaceSet(brushes, name);
@@ -452,6 +459,15 @@ void BrushDlg::on_makeDefaultBrush_clicked()
     if (CQBrush *pBrush = m_pMenuBrush ? m_pMenuBrush : m_pCurrent) {
         pBrush->MakeDefault();
         SaveBrushSet();
+    }
+}
+
+void BrushDlg::connectNotify(const QMetaMethod &signal)
+{
+    if (signal == QMetaMethod::fromSignal(&BrushDlg::FileError) && !m_pendingError.isEmpty()) {
+        // Told once the connection is complete, from the event loop.
+        QMetaObject::invokeMethod(this, [this, message = m_pendingError] { emit FileError(message); }, Qt::QueuedConnection);
+        m_pendingError.clear();
     }
 }
 

@@ -62,7 +62,8 @@ public:
 Q_SIGNALS:
     void BrushChanged();
     // A brush set could not be read or written; the text names the file
-    // and the reason, for the window's "Error" box.
+    // and the reason, for the window's "Error" box. A problem with the set
+    // loaded at construction reaches the first receiver connected.
     void FileError(const QString &message);
 
 public Q_SLOTS:
@@ -81,6 +82,7 @@ public Q_SLOTS:
 
 protected:
     bool eventFilter(QObject *pWatched, QEvent *pEvent) override;
+    void connectNotify(const QMetaMethod &signal) override;
 
 private:
     BrushDlg(ProgramCache &cache, QWidget *pParent);
@@ -108,4 +110,6 @@ private:
     QAction *m_pLoadAction = nullptr;
     QAction *m_pExportAction = nullptr;
     bool m_bUpdating = false;
+    bool m_bConstructed = false;
+    QString m_pendingError;
 };
