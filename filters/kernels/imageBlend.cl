@@ -66,3 +66,22 @@ __kernel void featherVertical(__global const int *src, __global int *dst, int wi
         dst[i] = withAlpha(dst[i], a);
     }
 }
+
+// Brush tip colouring, one work item per pixel. The darker a tip pixel, the
+// more of the colour it takes; the tip's alpha scales the colour's alpha.
+// color holds red, green, blue and alpha in 0..1. Keep the arithmetic in step
+// with BrushColorizer::Reference.
+__kernel void brushBlend(__global const int *src, __global const float *color, __global int *dst)
+{
+    const size_t i = get_global_id(0);
+    const uint p = (uint)src[i];
+    const float a = (float)((p >> 24) & 0xffu) / 255.0f * color[3];
+    const float r = (1.0f - (float)((p >> 16) & 0xffu) / 255.0f) * color[0];
+    const float g = (1.0f - (float)((p >> 8) & 0xffu) / 255.0f) * color[1];
+    const float b = (1.0f - (float)(p & 0xffu) / 255.0f) * color[2];
+    const uint ia = (uint)clamp((int)(a * 255.0f), 0, 255);
+    const uint ir = (uint)clamp((int)(r * 255.0f), 0, 255);
+    const uint ig = (uint)clamp((int)(g * 255.0f), 0, 255);
+    const uint ib = (uint)clamp((int)(b * 255.0f), 0, 255);
+    dst[i] = as_int((ia << 24) | (ir << 16) | (ig << 8) | ib);
+}

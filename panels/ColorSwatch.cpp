@@ -1,0 +1,213 @@
+#include "ColorSwatch.h"
+#include "ColorPicker.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QDrag>
+#include <QMenu>
+#include <QMimeData>
+#include <QPainter>
+#include <QSettings>
+#include <algorithm>
+
+ColorSwatch::ColorSwatch(QWidget *pParent)
+    : QWidget(pParent)
+    , m_color(QColor::fromHsl(255, 255, 255, 255))
+{
+    setAcceptDrops(true);
+    setStyleSheet(QStringLiteral("QToolTip, QToolTip * {color: black;background-color: rgba(20, 20, 20, 255);}"));
+    setToolTip(ToolTipFor(m_color));
+    m_antsTimer.setInterval(250);
+    connect(&m_antsTimer, &QTimer::timeout, this, &ColorSwatch::MarchingAntsTimer);
+
+    const struct {
+        const char *text;
+        const char *tip;
+        void (ColorSwatch::*slot)();
+    } actions[] = {
+        {"&Clear", "clear this swatch", &ColorSwatch::OnClearSwatch},
+        {"&Invert Color", "invert the color", &ColorSwatch::OnInvertColor},
+        {"&Copy HTML Color", "copy html color to the clipboard", &ColorSwatch::OnCopyHTML},
+        {"Copy Color", "copy color to the clipboard", &ColorSwatch::OnCopyColor},
+        {"Paste Color", "paste color from clipboard", &ColorSwatch::OnPasteColor},
+    };
+    for (const auto &a : actions) {
+        auto *pAction = new QAction(QString::fromLatin1(a.text), this);
+        pAction->setStatusTip(QString::fromLatin1(a.tip));
+        connect(pAction, &QAction::triggered, this, a.slot);
+        m_actions.append(pAction);
+    }
+}
+
+ColorSwatch::ColorSwatch(const QString &name, QWidget *pParent) : ColorSwatch(pParent)
+{
+    setObjectName(name);
+    Restore();
+}
+
+QString ColorSwatch::ToolTipFor(const QColor &color)
+{
+    const QColor cmyk = color.toCmyk();
+    return QStringLiteral("HTML: %1\nRGB(%2, %3, %4)\nHSL(%5, %6, %7)\nCMYK(%8, %9, %10, %11)")
+        .arg(color.name())
+        .arg(color.red()).arg(color.green()).arg(color.blue())
+        .arg(std::max(color.hslHue(), 0)).arg(color.hslSaturation()).arg(color.lightness())
+        .arg(cmyk.cyan()).arg(cmyk.magenta()).arg(cmyk.yellow()).arg(cmyk.black());
+}
+
+void ColorSwatch::SetColorSilently(const QColor &color)
+{
+    m_color = color;
+    if (m_bOpaqueOnly && m_color.isValid())
+        m_color.setAlpha(255);
+    setToolTip(ToolTipFor(m_color));
+    m_dragPixmap = QPixmap();
+    update();
+}
+
+void ColorSwatch::SetColor(const QColor &color)
+{
+    SetColorSilently(color);
+    // Nameless swatches have no key to keep their colour under.
+    if (!objectName().isEmpty())
+        QSettings().setValue(objectName(), m_color);
+    emit ColorChanged(this);
+}
+
+void ColorSwatch::Restore()
+{
+    if (objectName().isEmpty())
+        return;
+    const QVariant saved = QSettings().value(objectName());
+    if (saved.isValid() && saved.canConvert<QColor>())
+        SetColorSilently(saved.value<QColor>());
+}
+
+void ColorSwatch::SetSelected(bool bSelected)
+{
+    m_bSelected = bSelected;
+    if (bSelected)
+        m_antsTimer.start();
+    else
+        m_antsTimer.stop();
+    update();
+}
+
+void ColorSwatch::MarchingAntsTimer()
+{
+    m_bAntsPhase = !m_bAntsPhase;
+    update();
+}
+
+void ColorSwatch::OnClearSwatch()
+{
+    SetColor(QColor());
+}
+
+void ColorSwatch::OnInvertColor()
+{
+    if (!m_color.isValid())
+        return;
+    SetColor(QColor(255 - m_color.red(), 255 - m_color.green(), 255 - m_color.blue(), m_color.alpha()));
+}
+
+void ColorSwatch::OnCopyHTML()
+{
+    QApplication::clipboard()->setText(m_color.name());
+}
+
+void ColorSwatch::OnCopyColor()
+{
+    auto *pData = new QMimeData;
+    pData->setColorData(m_color);
+    QApplication::clipboard()->setMimeData(pData);
+}
+
+void ColorSwatch::OnPasteColor()
+{
+    const QMimeData *pData = QApplication::clipboard()->mimeData();
+    if (pData && pData->hasColor())
+        SetColor(pData->colorData().value<QColor>());
+}
+
+void ColorSwatch::showEvent(QShowEvent *pEvent)
+{
+    Restore();
+    QWidget::showEvent(pEvent);
+}
+
+void ColorSwatch::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    for (int y = 0; y < height(); y += 4)
+        for (int x = 0; x < width(); x += 4)
+            painter.fillRect(x, y, 4, 4, ((x + y) / 4) % 2 ? QColor(204, 204, 204) : Qt::white);
+    if (m_color.isValid())
+        painter.fillRect(rect(), m_color);
+    if (m_bSelected) {
+        QPen pen(Qt::black, 1, Qt::DashLine);
+        pen.setDashOffset(m_bAntsPhase ? 3 : 0);
+        painter.setPen(pen);
+        painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    }
+    if (!windowIconText().isEmpty()) {
+        painter.setPen(Qt::black);
+        painter.setFont(QFont(QStringLiteral("Arial"), 12, QFont::Bold));
+        painter.drawText(4, height() / 2 + painter.fontMetrics().ascent() / 2 - 1, windowIconText());
+    }
+}
+
+void ColorSwatch::mousePressEvent(QMouseEvent *pEvent)
+{
+    if (pEvent->button() == Qt::LeftButton)
+        m_pressPos = pEvent->position().toPoint();
+    emit Selected(this);
+}
+
+void ColorSwatch::mouseMoveEvent(QMouseEvent *pEvent)
+{
+    if (!(pEvent->buttons() & Qt::LeftButton))
+        return;
+    if ((pEvent->position().toPoint() - m_pressPos).manhattanLength() < QApplication::startDragDistance())
+        return;
+    if (m_dragPixmap.isNull())
+        m_dragPixmap = grab();
+    auto *pData = new QMimeData;
+    pData->setColorData(m_color);
+    auto *pDrag = new QDrag(this);
+    pDrag->setMimeData(pData);
+    pDrag->setPixmap(m_dragPixmap);
+    pDrag->exec(Qt::CopyAction);
+}
+
+void ColorSwatch::mouseDoubleClickEvent(QMouseEvent *)
+{
+    if (ColorPicker *pPicker = ColorPicker::existing())
+        pPicker->SetColor(m_color);
+    emit DoubleClicked(this);
+}
+
+void ColorSwatch::contextMenuEvent(QContextMenuEvent *pEvent)
+{
+    QMenu menu(this);
+    menu.addActions(m_actions);
+    menu.exec(pEvent->globalPos());
+}
+
+void ColorSwatch::dragEnterEvent(QDragEnterEvent *pEvent)
+{
+    if (pEvent->mimeData()->hasColor())
+        pEvent->acceptProposedAction();
+}
+
+void ColorSwatch::dropEvent(QDropEvent *pEvent)
+{
+    if (!pEvent->mimeData()->hasColor())
+        return;
+    const QColor color = pEvent->mimeData()->colorData().value<QColor>();
+    emit ColorDrop(this, qobject_cast<ColorSwatch *>(pEvent->source()));
+    SetColor(color);
+    pEvent->acceptProposedAction();
+}
