@@ -3,6 +3,8 @@
 
 #include "AboutDlg.h"
 #include "BaseTool.h"
+#include "BrushDlg.h"
+#include "ColorPicker.h"
 #include "ChildWindow.h"
 #include "Chromaquill.h"
 #include "ClipboardActions.h"
@@ -94,12 +96,11 @@ MainWindow::MainWindow()
     addDockWidget(Qt::RightDockWidgetArea, LayerDlg::instance());
     UndoDlg *pHistory = UndoDlg::instance(this);
     addDockWidget(Qt::RightDockWidgetArea, pHistory);
-    // The colour picker and histogram panels come with the tools and filters;
-    // until then their Window entries have nothing to show.
-    for (QAction *pAction : {m_pUi->action_Palette, m_pUi->action_Histogram}) {
-        pAction->setChecked(false);
-        pAction->setEnabled(false);
-    }
+    // The histogram panel comes with the filters; until then its Window
+    // entry has nothing to show.
+    m_pUi->action_Histogram->setChecked(false);
+    m_pUi->action_Histogram->setEnabled(false);
+
 
     m_pFileActions = new FileActions(this);
     m_pLayerActions = new LayerActions(this);
@@ -114,16 +115,9 @@ MainWindow::MainWindow()
     QSettings settings;
     if (settings.contains(QStringLiteral("windowState")))
         restoreState(settings.value(QStringLiteral("windowState")).toByteArray(), 0);
-    m_pUi->action_History->setChecked(pHistory->isVisible());
+    m_pUi->action_History->setChecked(!pHistory->isHidden());
     m_pUi->action_Layers->setChecked(!LayerDlg::instance()->isHidden());
-
-    // The toolbox floats at the document area's top left until moved.
-    ToolboxDlg *pToolbox = ToolboxDlg::instance(this, this);
-    const QRect area = m_pUi->mdiArea->frameGeometry();
-    pToolbox->move(mapToGlobal(QPoint(area.left(), area.top() + pToolbox->sizeHint().height() / 2)));
-    if (settings.contains(QStringLiteral("ToolBoxGeometry")))
-        pToolbox->restoreGeometry(settings.value(QStringLiteral("ToolBoxGeometry")).toByteArray());
-    m_pUi->action_Toolbar->setChecked(true);
+    ToolboxDlg::instance(this, this);
 }
 
 MainWindow::~MainWindow()
@@ -183,9 +177,29 @@ void MainWindow::ChooseComputeMode()
 
 void MainWindow::LateInit()
 {
+    // Made only once the program is sure to run: they read and write their
+    // settings (colours, the brush set).
+    ColorPicker *pPalette = ColorPicker::instance(this);
+    addDockWidget(Qt::RightDockWidgetArea, pPalette);
+    BrushDlg *pBrushes = BrushDlg::instance(&m_programCache, this);
+    connect(pBrushes, &BrushDlg::FileError, this, [this](const QString &message) {
+        QMessageBox::warning(this, QStringLiteral("Error"), message);
+    });
+    QSettings settings;
+    if (settings.contains(QStringLiteral("windowState")))
+        restoreState(settings.value(QStringLiteral("windowState")).toByteArray(), 0);
+    m_pUi->action_Palette->setChecked(!pPalette->isHidden());
+
     // The filter registry hooks in here.
+
+    // The toolbox floats at the document area's top left until moved.
     ToolboxDlg *pToolbox = ToolboxDlg::instance();
+    const QRect area = m_pUi->mdiArea->frameGeometry();
+    pToolbox->move(mapToGlobal(QPoint(area.left(), area.top() + pToolbox->sizeHint().height() / 2)));
+    if (settings.contains(QStringLiteral("ToolBoxGeometry")))
+        pToolbox->restoreGeometry(settings.value(QStringLiteral("ToolBoxGeometry")).toByteArray());
     pToolbox->show();
+    m_pUi->action_Toolbar->setChecked(true);
     pToolbox->Select(ToolSet::Brush);
 }
 
@@ -202,6 +216,16 @@ ChildWindow *MainWindow::CurrentWindow() const
 QToolBar *MainWindow::OptionBar() const
 {
     return m_pUi->mainToolBar;
+}
+
+ToolSwatches *MainWindow::Swatches()
+{
+    return ColorPicker::instance(this);
+}
+
+BrushSource *MainWindow::Brushes()
+{
+    return BrushDlg::instance(&m_programCache, this);
 }
 
 ChildWindow *MainWindow::currentDocument() const
@@ -354,7 +378,10 @@ void MainWindow::ShowPanel(QWidget *pPanel, bool bShow)
         pPanel->setVisible(bShow);
 }
 
-void MainWindow::on_action_Palette_triggered() {}
+void MainWindow::on_action_Palette_triggered()
+{
+    ShowPanel(ColorPicker::instance(), m_pUi->action_Palette->isChecked());
+}
 void MainWindow::on_action_Histogram_triggered() {}
 
 void MainWindow::on_action_Toolbar_triggered()
@@ -378,6 +405,7 @@ void MainWindow::on_action_Toggle_All_Windows_triggered()
         {ToolboxDlg::instance(), m_pUi->action_Toolbar},
         {LayerDlg::instance(), m_pUi->action_Layers},
         {UndoDlg::instance(), m_pUi->action_History},
+        {ColorPicker::instance(this), m_pUi->action_Palette},
     };
     if (!m_pUi->action_Toggle_All_Windows->isChecked()) {
         for (const auto &[pPanel, pAction] : panels) {
@@ -513,6 +541,8 @@ void MainWindow::closeEvent(QCloseEvent *pEvent)
     settings.setValue(QStringLiteral("ToolBoxGeometry"), ToolboxDlg::instance()->saveGeometry());
     settings.setValue(QStringLiteral("UndoDlgGeometry"), UndoDlg::instance()->saveGeometry());
     settings.setValue(QStringLiteral("LayerDlgGeometry"), LayerDlg::instance()->saveGeometry());
+    if (ColorPicker *pPalette = ColorPicker::existing())
+        settings.setValue(QStringLiteral("ColorPickerGeometry"), pPalette->saveGeometry());
     settings.setValue(QStringLiteral("windowState"), saveState(0));
     // Every modified document is asked about first: one Cancel keeps them all.
     const QList<QMdiSubWindow *> windows = m_pUi->mdiArea->subWindowList();

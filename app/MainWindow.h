@@ -50,6 +50,9 @@ public:
     QToolBar *OptionBar() const override;
     void SetActiveTool(BaseTool *pTool) override { m_pActiveTool = pTool; }
     BaseTool *ActiveTool() const override { return m_pActiveTool; }
+    ProgramCache &Programs() override { return m_programCache; }
+    ToolSwatches *Swatches() override;
+    BrushSource *Brushes() override;
 
     // Runs the filter registry and the Filter menu once the window is shown.
     void LateInit();

@@ -372,6 +372,11 @@ void Document::CommitStroke(const QRect &area)
     m_pPaint->Commit(area, m_selection, PaintMask());
 }
 
+void Document::CommitErase(const QRect &area)
+{
+    m_pPaint->CommitErase(area, m_selection, PaintMask());
+}
+
 void Document::CommitResult(const QImage &result)
 {
     m_pPaint->CommitResult(result, m_selection, PaintMask());

@@ -112,6 +112,9 @@ public:
     // Draws the stroke buffer's part `area` (canvas coordinates; empty = the
     // whole canvas) over the base image into the layer.
     void CommitStroke(const QRect &area = QRect());
+    // Takes alpha away from the base image where the stroke buffer has
+    // alpha (an eraser's stroke), within the selection.
+    void CommitErase(const QRect &area = QRect());
     // Replaces the base image's pixels inside the selection by `result`
     // (straight ARGB32, canvas-sized): what a filter's result does.
     void CommitResult(const QImage &result);

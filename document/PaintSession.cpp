@@ -66,6 +66,17 @@ void PaintSession::Repaint(const QRect &area)
 
 void PaintSession::Commit(const QRect &requested, const QRegion &selection, const QImage *pMask)
 {
+    CommitWith(&PixelOps::Over, requested, selection, pMask);
+}
+
+void PaintSession::CommitErase(const QRect &requested, const QRegion &selection, const QImage *pMask)
+{
+    CommitWith(&PixelOps::Erase, requested, selection, pMask);
+}
+
+void PaintSession::CommitWith(Combine combine, const QRect &requested, const QRegion &selection,
+                              const QImage *pMask)
+{
     ClosePainter();
     if (!m_pLayer)
         return;
@@ -78,13 +89,13 @@ void PaintSession::Commit(const QRect &requested, const QRegion &selection, cons
         PixelOps::Copy(m_base, target, area, origin);
         const QRegion inside = selection.isEmpty() ? QRegion(area) : selection.intersected(area);
         for (const QRect &part : inside)
-            PixelOps::Over(m_stroke, m_base, target, part, origin);
+            combine(m_stroke, m_base, target, part, origin);
     } else {
         // The stroke weakened by the mask; accumulating tools keep it apart
         // so that their next dab is masked once, not again.
         QImage &soft = m_bAccumulate ? m_accum : m_stroke;
         PixelOps::MultiplyByMask(m_stroke, *pMask, soft, area);
-        PixelOps::Over(soft, m_base, target, area, origin);
+        combine(soft, m_base, target, area, origin);
     }
     Repaint(area);
 }

@@ -26,6 +26,8 @@ public:
     // pMask: the feathered selection mask, or null for a hard selection.
     void Commit(const QRect &requested, const QRegion &selection, const QImage *pMask);
     void CommitResult(const QImage &result, const QRegion &selection, const QImage *pMask);
+    // Like Commit(), but the stroke's alpha takes alpha away from the base.
+    void CommitErase(const QRect &requested, const QRegion &selection, const QImage *pMask);
     // Ends the edit; returns the layer that was painted (or null).
     PixmapLayer *End();
 
@@ -35,6 +37,8 @@ public:
 
 private:
     void ClosePainter();
+    using Combine = void (*)(const QImage &, const QImage &, QImage &, const QRect &, const QPoint &);
+    void CommitWith(Combine combine, const QRect &requested, const QRegion &selection, const QImage *pMask);
     // Where the layer's image sits in base coordinates.
     QPoint LayerOrigin() const;
     void Repaint(const QRect &area);

@@ -128,6 +128,23 @@ void Over(const QImage &stroke, const QImage &base, QImage &dst, const QRect &ar
     }
 }
 
+void Erase(const QImage &stroke, const QImage &base, QImage &dst, const QRect &area, const QPoint &dstOrigin)
+{
+    const QRect r = clipped(area.intersected(stroke.rect()), base, dst, dstOrigin);
+    if (r.isEmpty())
+        return;
+    for (int y = r.top(); y <= r.bottom(); ++y) {
+        const quint32 *s = rowOf(stroke, y);
+        const quint32 *b = rowOf(base, y);
+        quint32 *d = rowOf(dst, y - dstOrigin.y()) - dstOrigin.x();
+        for (int x = r.left(); x <= r.right(); ++x) {
+            const int c = channel(s[x], 24);
+            const int a = (channel(b[x], 24) * (255 - c) + 127) / 255;
+            d[x] = (b[x] & 0x00ffffffu) | (quint32(a) << 24);
+        }
+    }
+}
+
 void MultiplyByMask(const QImage &src, const QImage &mask, QImage &dst, const QRect &area)
 {
     const QRect r = area.intersected(src.rect()).intersected(dst.rect());

@@ -24,6 +24,11 @@ void Copy(const QImage &src, QImage &dst, const QRect &area, const QPoint &dstOr
 void Over(const QImage &stroke, const QImage &base, QImage &dst, const QRect &area,
           const QPoint &dstOrigin = QPoint());
 
+// dst = base with its alpha taken away by the stroke's alpha (coverage) in
+// `area`; colours stay. Same coordinates and formats as Over().
+void Erase(const QImage &stroke, const QImage &base, QImage &dst, const QRect &area,
+           const QPoint &dstOrigin = QPoint());
+
 // Scales the premultiplied pixels of `area` of src by the alpha of mask
 // (same coordinates; outside the mask counts as 0) into dst's same area.
 void MultiplyByMask(const QImage &src, const QImage &mask, QImage &dst, const QRect &area);

@@ -64,6 +64,11 @@ BrushDlg *BrushDlg::instance(ProgramCache *pCache, QWidget *pParent)
     return g_pInstance;
 }
 
+QMetaObject::Connection BrushDlg::OnBrushChanged(QObject *pReceiver, std::function<void()> handler)
+{
+    return connect(this, &BrushDlg::BrushChanged, pReceiver, std::move(handler));
+}
+
 BrushDlg *BrushDlg::existing()
 {
     return g_pInstance;

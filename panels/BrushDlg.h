@@ -1,5 +1,6 @@
 #pragma once
 #include "BrushColorizer.h"
+#include "BrushSource.h"
 #include "CQBrush.h"
 #include "CQDialog.h"
 
@@ -17,7 +18,7 @@ namespace Ui { class BrushDlg; }
 // per-user folder and then from the shipped one beside the executable, and
 // saved to the per-user folder. The panel owns the brushes; a tool borrows
 // CurrentBrush() and takes it again on every BrushChanged().
-class BrushDlg : public CQDialog
+class BrushDlg : public CQDialog, public BrushSource
 {
     Q_OBJECT
 public:
@@ -30,7 +31,9 @@ public:
     static QString ShippedFolder();
     static QString UserFolder();
 
-    CQBrush *CurrentBrush() const { return m_pCurrent; }
+    CQBrush *CurrentBrush() const override { return m_pCurrent; }
+    QMetaObject::Connection OnBrushChanged(QObject *pReceiver, std::function<void()> handler) override;
+    void ToggleShown() override { setVisible(!isVisible()); }
     const QList<CQBrush *> &Brushes() const { return m_brushes; }
     QLabel *Thumbnail(const CQBrush *pBrush) const;
     QString CurrentSetName() const { return m_setName; }

@@ -1,12 +1,16 @@
 #pragma once
 
 class BaseTool;
+class BrushSource;
 class ChildWindow;
+class ProgramCache;
 class QToolBar;
+class ToolSwatches;
 
 // What a tool may reach of the program around it: the document window it
-// works on, the bar that shows its options, and the slot that says which
-// tool receives the canvas events. The main window provides it.
+// works on, the bar that shows its options, the slot that says which tool
+// receives the canvas events, the compute programs, the colour swatches and
+// the brushes. The main window provides it.
 class ToolContext {
 public:
     virtual ~ToolContext() = default;
@@ -18,4 +22,9 @@ public:
     // The tool that receives the canvas events (null for none).
     virtual void SetActiveTool(BaseTool *pTool) = 0;
     virtual BaseTool *ActiveTool() const = 0;
+
+    virtual ProgramCache &Programs() = 0;
+    // Null where there is no palette or brush panel (headless use).
+    virtual ToolSwatches *Swatches() = 0;
+    virtual BrushSource *Brushes() = 0;
 };

@@ -1,0 +1,93 @@
+#include "EraseTool.h"
+
+#include "BrushWidths.h"
+#include "ChildWindow.h"
+#include "LayerSnapshotCmd.h"
+#include "PaintToolSupport.h"
+#include "PixmapLayer.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QPainter>
+#include <QUndoStack>
+
+void EraseTool::Activate()
+{
+    AddOption(new QLabel(QStringLiteral("Eraser Width")));
+    m_pWidths = AddOption(BrushWidths::MakeCombo(m_iWidth));
+    connect(m_pWidths, &QComboBox::currentTextChanged, this, &EraseTool::BrushWidthChanged);
+    BeginActivation();
+}
+
+void EraseTool::Deactivate()
+{
+    if (m_bStroke)
+        MouseRelease(Qt::NoButton, QPoint(), Qt::NoModifier, CurrentWindow());
+    EndActivation();
+}
+
+QCursor EraseTool::GetCursor() const
+{
+    const ChildWindow *pWindow = CurrentWindow();
+    return PaintToolSupport::RoundCursor(m_iWidth, pWindow ? pWindow->ZoomFactor() : 1.0);
+}
+
+void EraseTool::BrushWidthChanged(const QString &text)
+{
+    bool bOk = false;
+    const int width = text.toInt(&bOk);
+    if (!bOk || width < 1)
+        return;
+    m_iWidth = width;
+    RefreshCursor();
+}
+
+void EraseTool::MouseWheel(int iDelta, ChildWindow *)
+{
+    BrushWidths::Step(m_pWidths, iDelta);
+}
+
+void EraseTool::MousePress(Qt::MouseButtons buttons, QPoint point, Qt::KeyboardModifiers, ChildWindow *pWindow)
+{
+    if (!(buttons & Qt::LeftButton) || m_bStroke)
+        return;
+    PixmapLayer *pLayer = PaintToolSupport::RasterForPainting(pWindow);
+    if (!pLayer)
+        return;
+    // The stroke gathers the pen's coverage; each commit takes that much
+    // alpha from the layer as it was at the press, inside the selection.
+    pWindow->document()->BeginPaint(true, pLayer);
+    m_last = point;
+    m_bStroke = true;
+    EraseTo(pWindow, point);
+}
+
+void EraseTool::EraseTo(ChildWindow *pWindow, QPoint point)
+{
+    Document *pDocument = pWindow->document();
+    QPainter *pPainter = pDocument->BeginStroke();
+    pPainter->setRenderHint(QPainter::Antialiasing);
+    pPainter->setPen(QPen(Qt::black, m_iWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    pPainter->drawLine(m_last, point);
+    const int reach = m_iWidth / 2 + 2;
+    pDocument->CommitErase(QRect(m_last, point).normalized().adjusted(-reach, -reach, reach, reach));
+    m_last = point;
+}
+
+void EraseTool::MousePosUpdate(int x, int y, ChildWindow *pWindow)
+{
+    if (m_bStroke && pWindow)
+        EraseTo(pWindow, QPoint(x, y));
+}
+
+void EraseTool::MouseRelease(Qt::MouseButtons buttons, QPoint, Qt::KeyboardModifiers, ChildWindow *pWindow)
+{
+    if (!m_bStroke || (buttons & Qt::LeftButton) || !pWindow)
+        return;
+    m_bStroke = false;
+    Document *pDocument = pWindow->document();
+    PixmapLayer *pLayer = pDocument->PaintLayer();
+    pDocument->EndPaint();
+    if (pLayer)
+        pDocument->undoStack()->push(new LayerSnapshotCmd(QStringLiteral("Erase - ") + pLayer->name(), pLayer));
+}
