@@ -1,6 +1,7 @@
 #include "LayerDlg.h"
 #include "ui_LayerDlg.h"
 
+#include "BrushDlg.h"
 #include "CQTitleBar.h"
 #include "ChangeLayerBlendingCmd.h"
 #include "ChangeLayerOpacityCmd.h"
@@ -72,10 +73,9 @@ LayerDlg::LayerDlg()
     m_pMoveDownAction = makeAction(QStringLiteral("Move &Down"), QStringLiteral("move this layer down"), &LayerDlg::on_moveLayerDownBtn_clicked);
     m_pStyleAction = makeAction(QStringLiteral("&Style"), QStringLiteral("layer styles"), &LayerDlg::on_styleBtn_clicked);
     m_pNewBrushAction = makeAction(QStringLiteral("New &Brush"), QStringLiteral("create a new brush from this layer"), &LayerDlg::on_createBrushBtn_clicked);
-    // Layer styles, brushes and the path tool are not there yet: their
-    // entries stay disabled rather than doing nothing.
+    // Layer styles and the path tool are not there yet: their entries stay
+    // disabled rather than doing nothing.
     m_pStyleAction->setEnabled(false);
-    m_pNewBrushAction->setEnabled(false);
     m_pUi->styleBtn->setEnabled(false);
     m_pUi->addPathBtn->setEnabled(false);
     UpdateButtons();
@@ -521,7 +521,9 @@ void LayerDlg::on_styleBtn_clicked()
 
 void LayerDlg::on_createBrushBtn_clicked()
 {
-    // Brushes arrive with the brush engine; the entry is disabled until then.
+    PixmapLayer *pLayer = m_pDocument ? m_pDocument->CurrentRasterLayer() : nullptr;
+    if (pLayer && BrushDlg::existing())
+        BrushDlg::existing()->NewBrushFromImage(pLayer->image());
 }
 
 void LayerDlg::PathItemChanged(QStandardItem *pItem)
