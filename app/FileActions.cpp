@@ -130,8 +130,11 @@ bool FileActions::OpenFile(const QString &path)
     return false;
 }
 
-void FileActions::AddRecentFile(const QString &path)
+void FileActions::AddRecentFile(const QString &given)
 {
+    // One entry per file, however it was named.
+    const QString canonical = QFileInfo(given).canonicalFilePath();
+    const QString path = canonical.isEmpty() ? QFileInfo(given).absoluteFilePath() : canonical;
     QSettings settings;
     QStringList files = settings.value(QStringLiteral("recentFileList")).toStringList();
     files.removeAll(path);

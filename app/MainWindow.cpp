@@ -28,6 +28,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
+#include <QDir>
 #include <QGraphicsScene>
 #include <QGraphicsSceneMouseEvent>
 #include <QMdiArea>
@@ -91,6 +92,9 @@ MainWindow::MainWindow()
     BuildStatusBar();
 
     connect(m_pUi->mdiArea, &QMdiArea::subWindowActivated, this, &MainWindow::ChildWindowChanged);
+    connect(m_pUi->menu_Window, &QMenu::aboutToShow, this, &MainWindow::ListDocuments);
+    SetTabbedDocuments(QSettings().value(QStringLiteral("TabbedDocuments"), false).toBool());
+    EnableDocumentActions(false);
 
     // Panels.
     addDockWidget(Qt::RightDockWidgetArea, LayerDlg::instance());
@@ -115,6 +119,9 @@ MainWindow::MainWindow()
     QSettings settings;
     if (settings.contains(QStringLiteral("windowState")))
         restoreState(settings.value(QStringLiteral("windowState")).toByteArray(), 0);
+    // A panel closed by its own button unchecks its Window entry.
+    connect(pHistory, &QDockWidget::visibilityChanged, m_pUi->action_History, &QAction::setChecked);
+    connect(LayerDlg::instance(), &QDockWidget::visibilityChanged, m_pUi->action_Layers, &QAction::setChecked);
     m_pUi->action_History->setChecked(!pHistory->isHidden());
     m_pUi->action_Layers->setChecked(!LayerDlg::instance()->isHidden());
     ToolboxDlg::instance(this, this);
@@ -136,7 +143,7 @@ void MainWindow::BuildStatusBar()
         pLabel->setStyleSheet(QStringLiteral("color: rgb(255, 255, 255);"));
         return pLabel;
     };
-    m_pSizeLabel = label(QString::fromLatin1(kSizeIcon) + QStringLiteral(" labeltext"));
+    m_pSizeLabel = label(QString::fromLatin1(kSizeIcon));
     m_pPosLabel = label(QString(11, QLatin1Char(' ')));
     m_pZoomLabel = label(QString(11, QLatin1Char(' ')));
     m_pMemoryLabel = new QLabel;
@@ -188,7 +195,8 @@ void MainWindow::LateInit()
     QSettings settings;
     if (settings.contains(QStringLiteral("windowState")))
         restoreState(settings.value(QStringLiteral("windowState")).toByteArray(), 0);
-    m_pUi->action_Palette->setChecked(!pPalette->isHidden());
+    connect(pPalette, &QDockWidget::visibilityChanged, m_pUi->action_Palette, &QAction::setChecked);
+    m_pUi->action_Palette->setChecked(true);
 
     // The filter registry hooks in here.
 
@@ -322,8 +330,12 @@ void MainWindow::SetCurrent(ChildWindow *pWindow)
     Document *pDocument = pWindow ? pWindow->document() : nullptr;
     LayerDlg::instance()->SetDocument(pDocument);
     UndoDlg::instance()->setStack(pDocument ? pDocument->undoStack() : nullptr);
+    EnableDocumentActions(pWindow != nullptr);
     if (!pWindow) {
+        // Nothing is shown: no size, position or zoom to speak of.
         m_pSizeLabel->setText(QString::fromLatin1(kSizeIcon));
+        m_pPosLabel->clear();
+        m_pZoomLabel->clear();
         return;
     }
     pWindow->setCursor(toolCursor());
@@ -493,7 +505,55 @@ void MainWindow::on_action_Redo_triggered()
 void MainWindow::on_action_Settings_triggered()
 {
     SettingsDlg dialog(nullptr);
+    connect(&dialog, &SettingsDlg::TabbedDocumentsChanged, this, &MainWindow::SetTabbedDocuments);
     dialog.exec();
+}
+
+void MainWindow::SetTabbedDocuments(bool bTabs)
+{
+    m_pUi->mdiArea->setViewMode(bTabs ? QMdiArea::TabbedView : QMdiArea::SubWindowView);
+    m_pUi->mdiArea->setTabsClosable(true);
+    m_pUi->mdiArea->setTabsMovable(true);
+}
+
+void MainWindow::EnableDocumentActions(bool bEnabled)
+{
+    const QList<QAction *> actions = {
+        m_pUi->action_Import_In_New_Layer, m_pUi->action_Save, m_pUi->action_Save_As, m_pUi->action_Export,
+        m_pUi->action_Close, m_pUi->action_Undo, m_pUi->action_Redo, m_pUi->action_Crop, m_pUi->action_Copy,
+        m_pUi->action_Paste, m_pUi->action_Zoom_In, m_pUi->action_Zoom_Out, m_pUi->action_Zoom_To_Window,
+        m_pUi->action_Actual_Size, m_pUi->action_Select_All, m_pUi->action_Select_None,
+        m_pUi->action_Select_Inverse, m_pUi->actionDelete_Selection};
+    for (QAction *pAction : actions)
+        pAction->setEnabled(bEnabled);
+    for (QMenu *pMenu : {m_pUi->menu_Image, m_pUi->menu_Layer})
+        for (QAction *pAction : pMenu->actions())
+            pAction->setEnabled(bEnabled);
+    // Filter entries keep their own state (a filter whose kernels failed
+    // stays disabled): the menu as a whole follows the document.
+    m_pUi->menuFilter->menuAction()->setEnabled(bEnabled);
+}
+
+void MainWindow::ListDocuments()
+{
+    qDeleteAll(m_documentEntries);
+    m_documentEntries.clear();
+    const QList<QMdiSubWindow *> windows = m_pUi->mdiArea->subWindowList();
+    if (windows.isEmpty())
+        return;
+    m_documentEntries.append(m_pUi->menu_Window->addSeparator());
+    for (int i = 0; i < windows.size(); ++i) {
+        auto *pWindow = qobject_cast<ChildWindow *>(windows[i]->widget());
+        if (!pWindow)
+            continue;
+        const QString name = pWindow->DisplayName() + (pWindow->isWindowModified() ? QStringLiteral(" *") : QString());
+        QAction *pEntry = m_pUi->menu_Window->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(name));
+        pEntry->setCheckable(true);
+        pEntry->setChecked(pWindow == m_pCurrent);
+        QMdiSubWindow *pSub = windows[i];
+        connect(pEntry, &QAction::triggered, this, [this, pSub] { m_pUi->mdiArea->setActiveSubWindow(pSub); });
+        m_documentEntries.append(pEntry);
+    }
 }
 
 void MainWindow::on_action_System_Info_triggered()
@@ -530,7 +590,14 @@ void MainWindow::on_action_OpenCL_Debug_triggered()
 
 void MainWindow::on_action_Submit_A_Bug_triggered()
 {
-    QDesktopServices::openUrl(QUrl(QStringLiteral("https://kestrelvane.example/chromaquill/feedback")));
+    const QString address = QStringLiteral("https://kestrelvane.example/chromaquill/feedback");
+    if (QDesktopServices::openUrl(QUrl(address)))
+        return;
+    // No browser to hand the page to: say where to go and what to bring.
+    QMessageBox::information(this, QStringLiteral("Submit A Bug"),
+                             QStringLiteral("Please report the bug at\n%1\n\nReports of crashes are kept in\n%2\n"
+                                            "Attaching the latest one helps.")
+                                 .arg(address, QDir::toNativeSeparators(CrashHandler::ReportFolder())));
 }
 
 // --- Window --------------------------------------------------------------------------------

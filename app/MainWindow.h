@@ -101,6 +101,11 @@ private:
     void SetCurrent(ChildWindow *pWindow);
     void ShowCanvasSize(ChildWindow *pWindow);
     void DocumentClosing(ChildWindow *pWindow);
+    // Entries that act on a document are enabled only while one is open.
+    void EnableDocumentActions(bool bEnabled);
+    // The open documents at the end of the Window menu.
+    void ListDocuments();
+    void SetTabbedDocuments(bool bTabs);
     void ShowPanel(QWidget *pPanel, bool bShow);
     void Notify(const QString &text);
 
@@ -111,6 +116,7 @@ private:
     QLabel *m_pMemoryLabel;
     QLabel *m_pOpenCLIcon;
     QList<QWidget *> m_hiddenPanels;
+    QList<QAction *> m_documentEntries;
     QPointer<ChildWindow> m_pCurrent;
     QCLContext m_clContext;
     ProgramCache m_programCache;

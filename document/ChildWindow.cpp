@@ -26,6 +26,8 @@
 #include <QUndoStack>
 #include <QWheelEvent>
 
+#include <cmath>
+
 ChildWindow::ChildWindow(QWidget *pParent, const QSize &canvasSize)
     : ChildWindow(pParent, new Document(canvasSize, *ScratchDB::instance()))
 {
@@ -320,7 +322,10 @@ void ChildWindow::MoveSelectionOutline(const QPointF &offset)
 
 QString ChildWindow::ZoomText() const
 {
-    return QString::number(m_dZoom * 100, 'g', 6) + QLatin1Char('%');
+    // Whole percents, or one decimal where the zoom has a fraction.
+    const double percent = m_dZoom * 100;
+    const double rounded = std::round(percent * 10) / 10;
+    return QString::number(rounded, 'f', rounded == std::round(rounded) ? 0 : 1) + QLatin1Char('%');
 }
 
 void ChildWindow::ApplyZoom(double dFactor)

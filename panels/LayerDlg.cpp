@@ -55,6 +55,9 @@ LayerDlg::LayerDlg()
     connect(m_pPathSelection, &QItemSelectionModel::currentChanged, this,
             qOverload<QModelIndex, QModelIndex>(&LayerDlg::PathSelectionChanged));
     connect(m_pUi->layerList, &QWidget::customContextMenuRequested, this, &LayerDlg::LayerListContextMenu);
+    // The slider's value in words, whoever moved it.
+    connect(m_pUi->opacity, &QSlider::valueChanged, this,
+            [this](int iValue) { m_pUi->opacityValue->setText(QString::number(iValue) + QLatin1Char('%')); });
 
     m_bUpdating = true;
     for (const auto &[name, code] : Layer::BlendingModes())

@@ -9,6 +9,7 @@ SettingsDlg::SettingsDlg(QWidget *parent)
 {
     ui->setupUi(this);
     setTitle(windowTitle());
+    ui->tabbedDocuments->setChecked(QSettings().value(QStringLiteral("TabbedDocuments"), false).toBool());
 }
 
 SettingsDlg::~SettingsDlg()
@@ -19,6 +20,12 @@ SettingsDlg::~SettingsDlg()
 void SettingsDlg::on_openCLForceCPU_toggled(bool bState)
 {
     QSettings().setValue(QStringLiteral("OpenCLForceCPU"), bState);
+}
+
+void SettingsDlg::on_tabbedDocuments_toggled(bool bState)
+{
+    QSettings().setValue(QStringLiteral("TabbedDocuments"), bState);
+    Q_EMIT TabbedDocumentsChanged(bState);
 }
 
 void SettingsDlg::on_openCLLoadKernelAtStartup_toggled(bool bState)

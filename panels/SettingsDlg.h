@@ -1,6 +1,7 @@
 #pragma once
-// Edits the compute settings read at the next start. Each box writes its key
-// the moment it is toggled, so cancelling keeps what was toggled.
+// Edits the compute settings read at the next start and the look of the
+// document area. Each box writes its key the moment it is toggled, so
+// cancelling keeps what was toggled.
 #include "CQDialog.h"
 
 namespace Ui { class SettingsDlg; }
@@ -15,6 +16,10 @@ public:
 public slots:
     void on_openCLForceCPU_toggled(bool bState);
     void on_openCLLoadKernelAtStartup_toggled(bool bState);
+    void on_tabbedDocuments_toggled(bool bState);
+
+Q_SIGNALS:
+    void TabbedDocumentsChanged(bool bTabs);
 
 private:
     Ui::SettingsDlg *ui;
