@@ -1,0 +1,233 @@
+// What a user sees of the main window, through its real widgets: the
+// picture export writes shown over the checkerboard to the last pixel,
+// export leaving the document alone, the modified mark, closing and leaving
+// with Cancel, entries without a document, the status bar, the Window
+// menu's documents, recent files and dropped files that cannot be read.
+#include "ChildWindow.h"
+#include "Document.h"
+#include "FileActions.h"
+#include "GraphicsView.h"
+#include "LayerDlg.h"
+#include "MainWindow.h"
+#include "PixmapLayer.h"
+#include "ScratchDB.h"
+#include "TestSupport.h"
+#include "ui_MainWindow.h"
+
+#include <QFileDialog>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPainter>
+#include <QSettings>
+#include <QSlider>
+#include <QTemporaryDir>
+#include <QUndoStack>
+#include <QtTest>
+
+class TestWindow : public QObject {
+    Q_OBJECT
+    MainWindow *m_pMain = nullptr;
+    QTemporaryDir m_scratch;
+    QTemporaryDir m_files;
+
+    Ui::MainWindow *ui() { return m_pMain->form(); }
+    QList<QMdiSubWindow *> open() { return ui()->mdiArea->subWindowList(); }
+    ChildWindow *newDocument(QSize size) { return m_pMain->fileActions().NewDocument(size); }
+    void closeAll()
+    {
+        for (QMdiSubWindow *pSub : open()) {
+            qobject_cast<ChildWindow *>(pSub->widget())->document()->MarkSaved();
+            pSub->close();
+        }
+        QCoreApplication::processEvents();
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        cqtest::isolateSettings();
+        ScratchDB::instance()->Init(m_scratch.path(), ScratchDB::DefaultMemoryLimit);
+        m_pMain = MainWindow::instance();
+        m_pMain->resize(1000, 800);
+        m_pMain->show();
+        m_pMain->LateInit();
+        QVERIFY(QTest::qWaitForWindowExposed(m_pMain));
+    }
+    void cleanup() { closeAll(); }
+
+    // A red square in Difference over transparency is red, as export writes
+    // it; the window shows exactly that over the checkerboard, up to the
+    // canvas's last pixel at any zoom.
+    void windowShowsWhatExportWrites()
+    {
+        ChildWindow *pWindow = newDocument(QSize(61, 41));
+        QImage square(61, 41, QImage::Format_ARGB32);
+        square.fill(0);
+        QPainter(&square).fillRect(10, 10, 30, 20, Qt::red);
+        auto *pLayer = pWindow->document()->CurrentRasterLayer();
+        pLayer->setImage(square);
+        pLayer->setBlendingMode(QPainter::CompositionMode_Difference);
+        const QImage exported = pWindow->Flattened();
+        QCOMPARE(exported.pixel(20, 20), qRgb(255, 0, 0));
+        for (double zoom : {100.0, 200.0}) {
+            pWindow->SetZoom(zoom);
+            QCoreApplication::processEvents();
+            const QImage shown = pWindow->view()->grab().toImage().convertToFormat(QImage::Format_ARGB32);
+            const int z = int(zoom / 100);
+            QCOMPARE(shown.size(), QSize(61 * z, 41 * z));
+            QCOMPARE(shown.pixel(20 * z, 20 * z), qRgb(255, 0, 0));
+            // The checkerboard (white or light grey), never the dark
+            // background, in the last column and row.
+            for (QPoint p : {QPoint(61 * z - 1, 41 * z - 1), QPoint(61 * z - 1, 0), QPoint(0, 41 * z - 1)})
+                QVERIFY2(qRed(shown.pixel(p)) >= 204, qPrintable(QStringLiteral("zoom %1 at %2,%3").arg(zoom).arg(p.x()).arg(p.y())));
+        }
+    }
+
+    void exportWritesACopy()
+    {
+        ChildWindow *pWindow = newDocument(QSize(16, 8));
+        const QString own = m_files.filePath(QStringLiteral("own.cq"));
+        pWindow->SetFileName(own);
+        pWindow->undoStack()->push(new QUndoCommand(QStringLiteral("Paint")));
+        const QString copy = m_files.filePath(QStringLiteral("copy"));
+        QString filterShown;
+        cqtest::actOnNextDialog([&](QDialog *pDialog) {
+            auto *pFiles = qobject_cast<QFileDialog *>(pDialog);
+            QVERIFY(pFiles);
+            filterShown = pFiles->selectedNameFilter();
+            pFiles->selectFile(copy);
+            cqtest::actOnNextDialog([](QDialog *pPreview) { pPreview->accept(); });
+            QMetaObject::invokeMethod(pFiles, "accept");
+        });
+        ui()->action_Export->trigger();
+        QVERIFY2(filterShown.contains(QStringLiteral("*.png")), qPrintable(filterShown));
+        QVERIFY(QFileInfo::exists(copy + QStringLiteral(".png")));
+        QCOMPARE(pWindow->FileName(), own);
+        QVERIFY(pWindow->isWindowModified());
+        QVERIFY(pWindow->windowTitle().startsWith(own));
+    }
+
+    void modifiedMarkFollowsTheSavedState()
+    {
+        ChildWindow *pWindow = newDocument(QSize(16, 8));
+        QVERIFY(!pWindow->isWindowModified());
+        ui()->action_Layer_Add->trigger();
+        QVERIFY(pWindow->isWindowModified());
+        ui()->action_Undo->trigger();
+        QVERIFY(!pWindow->isWindowModified());
+        ui()->action_Redo->trigger();
+        // Closing asks, naming the document plainly.
+        cqtest::MessageBoxAnswer answer;
+        cqtest::answerNextMessageBox(QMessageBox::Cancel, &answer);
+        pWindow->subWindow()->close();
+        QCOMPARE(answer.text, QStringLiteral("Untitled has been modified. Want to save it?"));
+        QCOMPARE(open().size(), 1);
+    }
+
+    void closeShortcutAndCancelledExit()
+    {
+        newDocument(QSize(16, 8));
+        m_pMain->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_pMain));
+        QTest::keyClick(m_pMain->windowHandle(), Qt::Key_W, Qt::ControlModifier);
+        QCoreApplication::processEvents();
+        QVERIFY(open().isEmpty());
+
+        newDocument(QSize(16, 8));
+        ChildWindow *pModified = newDocument(QSize(16, 8));
+        pModified->undoStack()->push(new QUndoCommand(QStringLiteral("Paint")));
+        newDocument(QSize(16, 8));
+        cqtest::answerNextMessageBox(QMessageBox::Cancel);
+        QVERIFY(!m_pMain->close());
+        QCOMPARE(open().size(), 3);
+    }
+
+    void entriesNeedADocument()
+    {
+        QVERIFY(open().isEmpty());
+        QVERIFY(!ui()->action_Flatten->isEnabled());
+        QVERIFY(!ui()->action_Layer_Add->isEnabled());
+        QVERIFY(!ui()->action_Select_All->isEnabled());
+        QVERIFY(!ui()->action_Undo->isEnabled());
+        QVERIFY(ui()->action_New->isEnabled());
+        QVERIFY(ui()->action_Settings->isEnabled());
+        QCOMPARE(m_pMain->zoomLabel()->text(), QString());
+        newDocument(QSize(16, 8));
+        QVERIFY(ui()->action_Flatten->isEnabled() && ui()->action_Layer_Add->isEnabled());
+    }
+
+    void statusBarAndWindowMenu()
+    {
+        ChildWindow *pFirst = newDocument(QSize(700, 700));
+        pFirst->SetZoom(100.0 * 90 / 700);
+        QCOMPARE(m_pMain->zoomLabel()->text(), QStringLiteral("12.9%"));
+        pFirst->SetZoom(50);
+        QCOMPARE(m_pMain->zoomLabel()->text(), QStringLiteral("50%"));
+        m_pMain->MousePosUpdate(12, 34, pFirst);
+        ChildWindow *pSecond = newDocument(QSize(20, 20));
+        // The Window menu lists both; choosing the first brings it back.
+        Q_EMIT ui()->menu_Window->aboutToShow();
+        QList<QAction *> entries;
+        for (QAction *pAction : ui()->menu_Window->actions())
+            if (pAction->text().contains(QStringLiteral("Untitled")))
+                entries << pAction;
+        QCOMPARE(entries.size(), 2);
+        entries.first()->trigger();
+        QCOMPARE(m_pMain->currentDocument(), pFirst);
+        closeAll();
+        QVERIFY(m_pMain->positionLabel()->text().trimmed().isEmpty());
+        QVERIFY(m_pMain->zoomLabel()->text().isEmpty());
+        Q_UNUSED(pSecond);
+    }
+
+    void opacitySliderShowsItsValue()
+    {
+        newDocument(QSize(16, 8));
+        auto *pSlider = LayerDlg::instance()->findChild<QSlider *>(QStringLiteral("opacity"));
+        auto *pValue = LayerDlg::instance()->findChild<QLabel *>(QStringLiteral("opacityValue"));
+        pSlider->setValue(37);
+        QCOMPARE(pValue->text(), QStringLiteral("37%"));
+    }
+
+    void recentFilesByCanonicalPath()
+    {
+        const QString file = m_files.filePath(QStringLiteral("pic.png"));
+        QVERIFY(cqtest::patternImage(4, 4, 1).save(file));
+        QDir(m_files.path()).mkdir(QStringLiteral("sub"));
+        m_pMain->fileActions().AddRecentFile(m_files.filePath(QStringLiteral("sub/../pic.png")));
+        m_pMain->fileActions().AddRecentFile(file);
+        const QStringList stored = QSettings().value(QStringLiteral("recentFileList")).toStringList();
+        QCOMPARE(stored.count(QFileInfo(file).canonicalFilePath()), 1);
+        QCOMPARE(stored.size(), 1);
+    }
+
+    void unreadableDropIsReported()
+    {
+        ChildWindow *pWindow = newDocument(QSize(16, 8));
+        const QString bad = m_files.filePath(QStringLiteral("broken.png"));
+        QFile file(bad);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("not an image at all");
+        file.close();
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(bad)});
+        QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        const int layers = pWindow->CountLayers();
+        cqtest::MessageBoxAnswer answer;
+        cqtest::answerNextMessageBox(QMessageBox::Ok, &answer);
+        // Entered first, as a real drag does.
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(pWindow, &enter);
+        QVERIFY(enter.isAccepted());
+        QApplication::sendEvent(pWindow, &drop);
+        QCOMPARE(answer.title, QStringLiteral("Error"));
+        QVERIFY(answer.text.contains(QStringLiteral("broken.png")));
+        QCOMPARE(pWindow->CountLayers(), layers);
+    }
+};
+
+QTEST_MAIN(TestWindow)
+#include "tst_window.moc"
