@@ -16,17 +16,12 @@
 namespace {
 
 // One layer as the composition needs it, gathered on the GUI thread. Raster
-// layers carry their premultiplied display pixels (a view of the layer's own
-// buffer) and the part of them each band must bring up to date first, so that
-// threads never touch a layer; text layers are painted by their item, on the
-// GUI thread only.
+// layers carry their (straight) pixels as a shared image that threads only
+// read; the painter premultiplies as it blends. Text layers are painted by
+// their item, on the GUI thread only.
 struct LayerStep {
     QGraphicsItem *pText = nullptr;
-    const QImage *pStraight = nullptr;
-    uchar *pDisplayBits = nullptr;
-    qsizetype displayStride = 0;
     QImage pixels;
-    QRegion stale; // layer coordinates
     QPointF pos;
     int iMode = 0;
     qreal dOpacity = 1;
@@ -154,15 +149,7 @@ void GraphicsScene::Compose(const QRect &area)
         step.pos = pItem->scenePos();
         if (pLayer->kind() == Layer::Raster) {
             auto *pRaster = static_cast<PixmapLayer *>(pLayer);
-            QImage &display = pRaster->DisplayBuffer();
-            step.pStraight = &pRaster->image();
-            step.pDisplayBits = display.bits();
-            step.displayStride = display.bytesPerLine();
-            step.pixels = QImage(step.pDisplayBits, display.width(), display.height(), step.displayStride,
-                                 QImage::Format_ARGB32_Premultiplied);
-            // Only what this pass composes is premultiplied now, by the bands.
-            const QRect wanted = need.boundingRect().translated(m_cacheRect.topLeft() - step.pos.toPoint());
-            step.stale = pRaster->TakeStale(wanted.adjusted(-1, -1, 1, 1));
+            step.pixels = pRaster->image();
             step.iMode = pRaster->blendingMode();
             step.dOpacity = pRaster->opacity();
         } else {
@@ -191,11 +178,6 @@ void GraphicsScene::Compose(const QRect &area)
         for (const LayerStep &step : steps) {
             const QPointF at = step.pos - QPointF(cacheOrigin);
             const QRectF exposed = QRectF(band).translated(-at);
-            if (step.pStraight) {
-                const QRect rows = exposed.toAlignedRect().adjusted(0, -1, 0, 1);
-                for (const QRect &part : step.stale.intersected(QRect(0, rows.top(), step.pixels.width(), rows.height())))
-                    PixmapLayer::Premultiply(*step.pStraight, step.pDisplayBits, step.displayStride, part);
-            }
             painter.save();
             painter.translate(at);
             if (step.pText) {

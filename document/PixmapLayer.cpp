@@ -41,24 +41,23 @@ QPainterPath PixmapLayer::shape() const
     return path;
 }
 
-void PixmapLayer::PixelsChanged(const QRect &area)
+void PixmapLayer::PixelsChanged()
 {
     m_bChanged = true;
-    m_stale += area;
     if (Document *pDocument = owner())
         pDocument->NotifyPixelsChanged(this);
 }
 
 void PixmapLayer::update(const QRectF &area)
 {
-    PixelsChanged(area.toAlignedRect().intersected(m_image.rect()));
+    PixelsChanged();
     InvalidateArea(area);
     QGraphicsPixmapItem::update(area.intersected(boundingRect()));
 }
 
 void PixmapLayer::update()
 {
-    PixelsChanged(m_image.rect());
+    PixelsChanged();
     InvalidateArea();
     QGraphicsPixmapItem::update();
 }
@@ -69,34 +68,8 @@ void PixmapLayer::setImage(const QImage &image)
     if (image.size() != m_image.size())
         prepareGeometryChange();
     m_image = image.format() == QImage::Format_ARGB32 ? image : image.convertToFormat(QImage::Format_ARGB32);
-    PixelsChanged(m_image.rect());
+    PixelsChanged();
     InvalidateArea();
-}
-
-QImage &PixmapLayer::DisplayBuffer()
-{
-    if (m_display.size() != m_image.size()) {
-        m_display = QImage(m_image.size(), QImage::Format_ARGB32_Premultiplied);
-        m_stale = m_image.rect();
-    }
-    return m_display;
-}
-
-QRegion PixmapLayer::TakeStale(const QRect &needed)
-{
-    const QRegion taken = m_stale.intersected(needed.intersected(m_image.rect()));
-    m_stale -= taken;
-    return taken;
-}
-
-void PixmapLayer::Premultiply(const QImage &src, uchar *pDst, qsizetype bytesPerLine, const QRect &r)
-{
-    // Through a painter on just these rows.
-    QImage rows(pDst + qsizetype(r.top()) * bytesPerLine, src.width(), r.height(), bytesPerLine,
-                QImage::Format_ARGB32_Premultiplied);
-    QPainter painter(&rows);
-    painter.setCompositionMode(QPainter::CompositionMode_Source);
-    painter.drawImage(QPoint(r.left(), 0), src, r);
 }
 
 QVariant PixmapLayer::itemChange(GraphicsItemChange change, const QVariant &value)

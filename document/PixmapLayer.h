@@ -9,8 +9,8 @@
 // A raster layer: its pixels are a straight (not premultiplied) ARGB32 image
 // the size of the canvas (until a tool or command changes that), drawn with
 // the layer's blending mode. Straight pixels keep translucent colours exact
-// through editing, snapshots and files; only the copy the window composes
-// from is premultiplied.
+// through editing, snapshots and files; the painter premultiplies them as it
+// composes, and only the window's composed picture is premultiplied.
 class PixmapLayer : public Layer, public QGraphicsPixmapItem, public ScratchTarget {
 public:
     PixmapLayer(QGraphicsScene *pScene, int iWidth, int iHeight);
@@ -37,17 +37,6 @@ public:
     // reference changes the layer; callers then call update().
     QImage &image() { return m_image; }
     const QImage &image() const { return m_image; }
-    // The premultiplied copy of the pixels that the window composes from.
-    // It lags behind the pixels where update() was called: TakeStale() hands
-    // over that part within `needed` (layer coordinates) for the caller to
-    // bring up to date (see Premultiply()).
-    QImage &DisplayBuffer();
-    QRegion TakeStale(const QRect &needed);
-    // The part r of an image of src's size at pDst (premultiplied ARGB32,
-    // bytesPerLine apart) becomes src's part r premultiplied, exactly as a
-    // painter drawing src would premultiply it. Threads may convert
-    // different rows of one image side by side.
-    static void Premultiply(const QImage &src, uchar *pDst, qsizetype bytesPerLine, const QRect &r);
 
     void ChangeCanvasSize(const QSize &size, int iAnchor);
     void Scale(const QSize &size);
@@ -74,11 +63,9 @@ protected:
     void wheelEvent(QGraphicsSceneWheelEvent *pEvent) override;
 
 private:
-    void PixelsChanged(const QRect &area);
+    void PixelsChanged();
 
     bool m_bChanged = true;
     QImage m_image;
-    QImage m_display;
-    QRegion m_stale; // where m_display lags behind m_image
     QRect m_styledBounds;
 };
