@@ -114,35 +114,32 @@ void Copy(const QImage &src, QImage &dst, const QRect &area, const QPoint &dstOr
         std::memcpy(rowOf(dst, y - dstOrigin.y()) + (r.left() - dstOrigin.x()), rowOf(src, y) + r.left(), bytes);
 }
 
-void Over(const QImage &stroke, const QImage &base, QImage &dst, const QRect &area, const QPoint &dstOrigin)
+// Runs `combine` over every pixel of `area` of stroke and base into dst.
+template <class Combine>
+void combinePixels(const QImage &stroke, const QImage &base, QImage &dst, const QRect &area, const QPoint &dstOrigin,
+                   Combine combine)
 {
     const QRect r = clipped(area.intersected(stroke.rect()), base, dst, dstOrigin);
-    if (r.isEmpty())
-        return;
     for (int y = r.top(); y <= r.bottom(); ++y) {
         const quint32 *s = rowOf(stroke, y);
         const quint32 *b = rowOf(base, y);
         quint32 *d = rowOf(dst, y - dstOrigin.y()) - dstOrigin.x();
         for (int x = r.left(); x <= r.right(); ++x)
-            d[x] = OverPixel(s[x], b[x]);
+            d[x] = combine(s[x], b[x]);
     }
+}
+
+void Over(const QImage &stroke, const QImage &base, QImage &dst, const QRect &area, const QPoint &dstOrigin)
+{
+    combinePixels(stroke, base, dst, area, dstOrigin, &OverPixel);
 }
 
 void Erase(const QImage &stroke, const QImage &base, QImage &dst, const QRect &area, const QPoint &dstOrigin)
 {
-    const QRect r = clipped(area.intersected(stroke.rect()), base, dst, dstOrigin);
-    if (r.isEmpty())
-        return;
-    for (int y = r.top(); y <= r.bottom(); ++y) {
-        const quint32 *s = rowOf(stroke, y);
-        const quint32 *b = rowOf(base, y);
-        quint32 *d = rowOf(dst, y - dstOrigin.y()) - dstOrigin.x();
-        for (int x = r.left(); x <= r.right(); ++x) {
-            const int c = channel(s[x], 24);
-            const int a = (channel(b[x], 24) * (255 - c) + 127) / 255;
-            d[x] = (b[x] & 0x00ffffffu) | (quint32(a) << 24);
-        }
-    }
+    combinePixels(stroke, base, dst, area, dstOrigin, [](quint32 s, quint32 b) {
+        const int a = (channel(b, 24) * (255 - channel(s, 24)) + 127) / 255;
+        return (b & 0x00ffffffu) | (quint32(a) << 24);
+    });
 }
 
 void MultiplyByMask(const QImage &src, const QImage &mask, QImage &dst, const QRect &area)

@@ -170,11 +170,7 @@ void BrushTool::MouseRelease(Qt::MouseButtons buttons, QPoint, Qt::KeyboardModif
     if (!m_bStroke || (buttons & Qt::LeftButton) || !pWindow)
         return;
     m_bStroke = false;
-    Document *pDocument = pWindow->document();
-    PixmapLayer *pLayer = pDocument->PaintLayer();
-    pDocument->EndPaint();
-    if (pLayer)
-        pDocument->undoStack()->push(new LayerSnapshotCmd(QStringLiteral("Paintbrush - ") + pLayer->name(), pLayer));
+    PaintToolSupport::EndStroke(pWindow, QStringLiteral("Paintbrush - "));
     // A stroke with colour jitter leaves the last dab's colour on the tip.
     RefreshLook();
 }

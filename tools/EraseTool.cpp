@@ -85,9 +85,5 @@ void EraseTool::MouseRelease(Qt::MouseButtons buttons, QPoint, Qt::KeyboardModif
     if (!m_bStroke || (buttons & Qt::LeftButton) || !pWindow)
         return;
     m_bStroke = false;
-    Document *pDocument = pWindow->document();
-    PixmapLayer *pLayer = pDocument->PaintLayer();
-    pDocument->EndPaint();
-    if (pLayer)
-        pDocument->undoStack()->push(new LayerSnapshotCmd(QStringLiteral("Erase - ") + pLayer->name(), pLayer));
+    PaintToolSupport::EndStroke(pWindow, QStringLiteral("Erase - "));
 }

@@ -1,12 +1,14 @@
 #include "PaintToolSupport.h"
 
 #include "ChildWindow.h"
+#include "LayerSnapshotCmd.h"
 #include "PixmapLayer.h"
 
 #include <QBitmap>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPainterPath>
+#include <QUndoStack>
 
 namespace PaintToolSupport {
 
@@ -21,6 +23,15 @@ PixmapLayer *RasterForPainting(ChildWindow *pWindow)
         return nullptr;
     }
     return pWindow->document()->CurrentRasterLayer();
+}
+
+void EndStroke(ChildWindow *pWindow, const QString &prefix)
+{
+    Document *pDocument = pWindow->document();
+    PixmapLayer *pLayer = pDocument->PaintLayer();
+    pDocument->EndPaint();
+    if (pLayer)
+        pDocument->undoStack()->push(new LayerSnapshotCmd(prefix + pLayer->name(), pLayer));
 }
 
 // Big enough for the largest brush at a close zoom, small enough for any

@@ -12,6 +12,7 @@
 #include "PixmapLayer.h"
 #include "ScratchDB.h"
 #include "TestSupport.h"
+#include "WindowTestSupport.h"
 #include "ui_MainWindow.h"
 
 #include <QFileDialog>
@@ -36,26 +37,10 @@ class TestWindow : public QObject {
     Ui::MainWindow *ui() { return m_pMain->form(); }
     QList<QMdiSubWindow *> open() { return ui()->mdiArea->subWindowList(); }
     ChildWindow *newDocument(QSize size) { return m_pMain->fileActions().NewDocument(size); }
-    void closeAll()
-    {
-        for (QMdiSubWindow *pSub : open()) {
-            qobject_cast<ChildWindow *>(pSub->widget())->document()->MarkSaved();
-            pSub->close();
-        }
-        QCoreApplication::processEvents();
-    }
+    void closeAll() { cqtest::closeAllDocuments(m_pMain); }
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        cqtest::isolateSettings();
-        ScratchDB::instance()->Init(m_scratch.path(), ScratchDB::DefaultMemoryLimit);
-        m_pMain = MainWindow::instance();
-        m_pMain->resize(1000, 800);
-        m_pMain->show();
-        m_pMain->LateInit();
-        QVERIFY(QTest::qWaitForWindowExposed(m_pMain));
-    }
+    void initTestCase() { m_pMain = cqtest::startMainWindow(m_scratch.path()); }
     void cleanup() { closeAll(); }
 
     // A red square in Difference over transparency is red, as export writes

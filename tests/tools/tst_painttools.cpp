@@ -9,6 +9,7 @@
 #include "MainWindow.h"
 #include "ScratchDB.h"
 #include "TestSupport.h"
+#include "WindowTestSupport.h"
 #include "ToolboxDlg.h"
 #include "ui_MainWindow.h"
 
@@ -62,24 +63,8 @@ class TestPaintTools : public QObject {
     }
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        cqtest::isolateSettings();
-        ScratchDB::instance()->Init(m_scratch.path(), ScratchDB::DefaultMemoryLimit);
-        m_pMain = MainWindow::instance();
-        m_pMain->resize(1000, 800);
-        m_pMain->show();
-        m_pMain->LateInit();
-        QVERIFY(QTest::qWaitForWindowExposed(m_pMain));
-    }
-    void cleanup()
-    {
-        for (QMdiSubWindow *pSub : m_pMain->form()->mdiArea->subWindowList()) {
-            qobject_cast<ChildWindow *>(pSub->widget())->document()->MarkSaved();
-            pSub->close();
-        }
-        QCoreApplication::processEvents();
-    }
+    void initTestCase() { m_pMain = cqtest::startMainWindow(m_scratch.path()); }
+    void cleanup() { cqtest::closeAllDocuments(m_pMain); }
 
     void brushStrokeIsOneExactStep()
     {

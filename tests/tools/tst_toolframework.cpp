@@ -8,6 +8,7 @@
 #include "MainWindow.h"
 #include "ScratchDB.h"
 #include "TestSupport.h"
+#include "WindowTestSupport.h"
 #include "ToolboxDlg.h"
 #include "ZoomTool.h"
 #include "ui_MainWindow.h"
@@ -40,22 +41,8 @@ class TestToolFramework : public QObject {
     }
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        cqtest::isolateSettings();
-        ScratchDB::instance()->Init(m_scratch.path(), ScratchDB::DefaultMemoryLimit);
-        m_pMain = MainWindow::instance();
-        m_pMain->resize(1000, 800);
-        m_pMain->show();
-        m_pMain->LateInit();
-        QVERIFY(QTest::qWaitForWindowExposed(m_pMain));
-    }
-    void cleanup()
-    {
-        for (QMdiSubWindow *pSub : m_pMain->form()->mdiArea->subWindowList())
-            pSub->close();
-        QCoreApplication::processEvents();
-    }
+    void initTestCase() { m_pMain = cqtest::startMainWindow(m_scratch.path()); }
+    void cleanup() { cqtest::closeAllDocuments(m_pMain); }
 
     void oneToolsOptionsAtATime()
     {
