@@ -11,6 +11,7 @@
 #include "PopupNotify.h"
 #include "ScratchDB.h"
 #include "TestSupport.h"
+#include "WindowTestSupport.h"
 #include "TextLayer.h"
 #include "UndoDlg.h"
 #include "ui_MainWindow.h"
@@ -35,26 +36,14 @@ class TestMainWindow : public QObject {
     ChildWindow *newDocument(const QSize &size) { return m_pMain->fileActions().NewDocument(size); }
     PixmapLayer *currentRaster() { return static_cast<PixmapLayer *>(LayerDlg::instance()->CurrentLayer()); }
     Ui::MainWindow *ui() { return m_pMain->form(); }
-    void closeAll()
-    {
-        for (QMdiSubWindow *pSub : m_pMain->form()->mdiArea->subWindowList()) {
-            qobject_cast<ChildWindow *>(pSub->widget())->document()->MarkSaved();
-            pSub->close();
-        }
-        QCoreApplication::processEvents();
-    }
 
 private Q_SLOTS:
     void initTestCase()
     {
-        cqtest::isolateSettings();
-        ScratchDB::instance()->Init(m_scratch.path(), ScratchDB::DefaultMemoryLimit);
-        m_pMain = MainWindow::instance();
+        m_pMain = cqtest::startMainWindow(m_scratch.path());
         QVERIFY(m_pMain->clContext().isCreated());
-        m_pMain->resize(1000, 800);
-        m_pMain->show();
     }
-    void cleanup() { closeAll(); }
+    void cleanup() { cqtest::closeAllDocuments(m_pMain); }
 
     void undoGuardAndPopup()
     {
