@@ -163,28 +163,64 @@ static Layer *layerOf(const QStandardItem *pItem)
     return pItem ? static_cast<Layer *>(pItem->data(LayerDlg::kLayerRole).value<void *>()) : nullptr;
 }
 
-QStandardItem *LayerDlg::MakeRow(Layer *pLayer, const QVariant &thumbnail)
+namespace {
+
+// A layer's row. Its thumbnail is drawn when the view first asks for it, so
+// a document of thousands of layers costs only the rows in sight.
+class LayerRow : public QStandardItem {
+public:
+    LayerRow(Layer *pLayer, const QPixmap &thumbnail)
+        : QStandardItem(pLayer->name())
+        , m_pLayer(pLayer)
+        , m_thumbnail(thumbnail)
+    {
+    }
+    QVariant data(int iRole) const override
+    {
+        if (iRole != Qt::DecorationRole)
+            return QStandardItem::data(iRole);
+        if (m_thumbnail.isNull())
+            m_thumbnail = m_pLayer->kind() == Layer::Text ? TextIcon()
+                                                          : LayerDlg::Thumbnail(static_cast<PixmapLayer *>(m_pLayer)->image());
+        return m_thumbnail;
+    }
+    // The pixels changed: drawn again when next shown.
+    void Forget()
+    {
+        m_thumbnail = QPixmap();
+        emitDataChanged();
+    }
+    QPixmap Cached() const { return m_thumbnail; }
+
+private:
+    static QPixmap TextIcon()
+    {
+        static const QPixmap icon = [] {
+            QPixmap square(LayerDlg::kThumbnailSide, LayerDlg::kThumbnailSide);
+            square.fill(Qt::transparent);
+            QPainter painter(&square);
+            const QPixmap font(QStringLiteral(":/icons/font.png"));
+            painter.drawPixmap((square.width() - font.width()) / 2, (square.height() - font.height()) / 2, font);
+            return square;
+        }();
+        return icon;
+    }
+
+    Layer *m_pLayer;
+    mutable QPixmap m_thumbnail;
+};
+
+} // namespace
+
+QStandardItem *LayerDlg::MakeRow(Layer *pLayer, const QPixmap &thumbnail)
 {
-    auto *pItem = new QStandardItem(pLayer->name());
+    auto *pItem = new LayerRow(pLayer, thumbnail);
     pItem->setCheckable(true);
     // A hidden layer shows an unchecked box, so the panel never claims a
     // layer is visible when it is not.
     pItem->setCheckState(pLayer->isVisible() ? Qt::Checked : Qt::Unchecked);
     pItem->setData(int(pItem->checkState()), kCheckRole);
     pItem->setData(QVariant::fromValue(static_cast<void *>(pLayer)), kLayerRole);
-    if (thumbnail.isValid()) {
-        pItem->setData(thumbnail, Qt::DecorationRole);
-    } else if (pLayer->kind() == Layer::Text) {
-        QPixmap icon(kThumbnailSide, kThumbnailSide);
-        icon.fill(Qt::transparent);
-        QPainter painter(&icon);
-        const QPixmap font(QStringLiteral(":/icons/font.png"));
-        painter.drawPixmap((kThumbnailSide - font.width()) / 2, (kThumbnailSide - font.height()) / 2, font);
-        painter.end();
-        pItem->setData(icon, Qt::DecorationRole);
-    } else {
-        pItem->setData(Thumbnail(static_cast<PixmapLayer *>(pLayer)->image()), Qt::DecorationRole);
-    }
     return pItem;
 }
 
@@ -192,9 +228,9 @@ void LayerDlg::RebuildRows()
 {
     m_bUpdating = true;
     // Rows that stay keep their thumbnails.
-    QHash<Layer *, QVariant> thumbnails;
+    QHash<Layer *, QPixmap> thumbnails;
     for (int row = 0; row < m_layerModel.rowCount(); ++row)
-        thumbnails.insert(layerOf(m_layerModel.item(row)), m_layerModel.item(row)->data(Qt::DecorationRole));
+        thumbnails.insert(layerOf(m_layerModel.item(row)), static_cast<LayerRow *>(m_layerModel.item(row))->Cached());
     m_layerModel.removeRows(0, m_layerModel.rowCount());
     if (m_pDocument) {
         const QList<Layer *> layers = m_pDocument->GetLayers(true);
@@ -287,7 +323,7 @@ void LayerDlg::UpdateLayerThumbnail(Layer *pLayer)
     if (row < 0 || pLayer->kind() != Layer::Raster)
         return;
     m_bUpdating = true;
-    m_layerModel.item(row)->setData(Thumbnail(static_cast<PixmapLayer *>(pLayer)->image()), Qt::DecorationRole);
+    static_cast<LayerRow *>(m_layerModel.item(row))->Forget();
     m_bUpdating = false;
 }
 

@@ -43,7 +43,7 @@ public:
     void SetBlendingMode(int iMode);
     int BlendingModeShown() const;
     int OpacityShown() const;
-    // Draws the layer's thumbnail again now.
+    // The layer's thumbnail is drawn again when next shown.
     void UpdateLayerThumbnail(Layer *pLayer);
     Path *SelectedPath() const;
     void SelectPath(Path *pPath);
@@ -87,7 +87,7 @@ protected:
 private:
     LayerDlg();
     void Push(QUndoCommand *pCommand);
-    QStandardItem *MakeRow(Layer *pLayer, const QVariant &thumbnail = QVariant());
+    QStandardItem *MakeRow(Layer *pLayer, const QPixmap &thumbnail = QPixmap());
     void RebuildRows();
     void RebuildPaths();
     void LayerAdded(Layer *pLayer);
