@@ -3,7 +3,9 @@
 
 #include "AspectRatio.h"
 #include "ProportionLink.h"
+#include "SizeLimit.h"
 
+#include <QPushButton>
 #include <QSpinBox>
 #include "ChildWindow.h"
 #include "MainWindow.h"
@@ -17,6 +19,7 @@ CanvasSizeDlg::CanvasSizeDlg(int iWidth, int iHeight, QWidget *pParent)
 {
     m_pUi->setupUi(this);
     setTitle(windowTitle());
+    m_pLimit = new SizeLimit(m_pUi->widthSpinBox, m_pUi->heightSpinBox, m_pUi->buttonBox->button(QDialogButtonBox::Ok), this);
     m_pUi->widthSpinBox->setValue(iWidth);
     m_pUi->heightSpinBox->setValue(iHeight);
 
@@ -49,7 +52,7 @@ QSize CanvasSizeDlg::ChosenSize() const
 void CanvasSizeDlg::on_buttonBox_accepted()
 {
     ChildWindow *pWindow = MainWindow::instance()->currentDocument();
-    if (!pWindow)
+    if (!pWindow || !m_pLimit->Allowed())
         return;
     const QSize old = pWindow->canvasSize();
     const QSize chosen = ChosenSize();

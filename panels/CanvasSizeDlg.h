@@ -3,6 +3,7 @@
 #include "CQDialog.h"
 
 class ProportionLink;
+class SizeLimit;
 
 namespace Ui { class CanvasSizeDlg; }
 class QPushButton;
@@ -33,6 +34,7 @@ public Q_SLOTS:
 
 private:
     ProportionLink *m_pLink = nullptr;
+    SizeLimit *m_pLimit = nullptr;
     void SetAnchor(int iAnchor);
     Ui::CanvasSizeDlg *m_pUi;
     int m_iAnchor = 4;

@@ -6,8 +6,10 @@
 #include "CreateLayerCmd.h"
 #include "Layer.h"
 #include "MainWindow.h"
+#include "SizeLimit.h"
 
 #include <QClipboard>
+#include <QPushButton>
 #include <QGuiApplication>
 #include <QPixmap>
 #include <QUndoStack>
@@ -18,6 +20,7 @@ NewFileDlg::NewFileDlg(QWidget *pParent)
 {
     m_pUi->setupUi(this);
     setTitle(windowTitle());
+    m_pLimit = new SizeLimit(m_pUi->canvasWidth, m_pUi->canvasHeight, m_pUi->buttonBox->button(QDialogButtonBox::Ok), this);
     // A copied image is the likeliest size for a new document.
     const QPixmap clipboard = QPixmap::fromImage(QGuiApplication::clipboard()->image());
     if (!clipboard.isNull()) {
@@ -48,6 +51,8 @@ void NewFileDlg::UpdateRatio()
 
 void NewFileDlg::on_buttonBox_accepted()
 {
+    if (!m_pLimit->Allowed())
+        return;
     MainWindow *pMain = MainWindow::instance();
     auto *pWindow = new ChildWindow(pMain, ChosenSize());
     pMain->AddChild(pWindow);

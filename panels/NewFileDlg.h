@@ -1,6 +1,8 @@
 #pragma once
 #include "CQDialog.h"
 
+class SizeLimit;
+
 namespace Ui { class NewFileDlg; }
 
 // File > New: asks for the canvas size and opens an empty document.
@@ -23,4 +25,5 @@ private:
     double m_dRatio = 0;
     bool m_bGuard = false;
     Ui::NewFileDlg *m_pUi;
+    SizeLimit *m_pLimit = nullptr;
 };
