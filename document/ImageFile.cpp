@@ -9,6 +9,7 @@
 #include <QImageReader>
 #include <QImageWriter>
 #include <QThread>
+#include <QtEndian>
 
 #include <new>
 
@@ -28,6 +29,34 @@ QString sizeText(const QSize &size)
     return QStringLiteral("%1 x %2").arg(size.width()).arg(size.height());
 }
 
+// An uncompressed BMP must hold all the rows its header promises (the
+// toolkit's reader would fill the missing ones in silently).
+bool bmpComplete(const QByteArray &bytes)
+{
+    if (bytes.size() < 30 || !bytes.startsWith("BM"))
+        return true;
+    const auto *p = reinterpret_cast<const uchar *>(bytes.constData());
+    const quint32 offset = qFromLittleEndian<quint32>(p + 10);
+    const quint32 header = qFromLittleEndian<quint32>(p + 14);
+    qint64 width, height, bits, compression = 0;
+    if (header == 12) {
+        width = qFromLittleEndian<quint16>(p + 18);
+        height = qFromLittleEndian<quint16>(p + 20);
+        bits = qFromLittleEndian<quint16>(p + 24);
+    } else {
+        if (bytes.size() < 34)
+            return false;
+        width = qFromLittleEndian<qint32>(p + 18);
+        height = qAbs(qint64(qFromLittleEndian<qint32>(p + 22)));
+        bits = qFromLittleEndian<quint16>(p + 28);
+        compression = qFromLittleEndian<quint32>(p + 30);
+    }
+    if ((compression != 0 && compression != 3 && compression != 6) || !Fits(width, height))
+        return true; // run-length data has no fixed size; sizes are checked later
+    const qint64 rowBytes = (bits * width + 31) / 32 * 4;
+    return width > 0 && qint64(offset) + rowBytes * height <= bytes.size();
+}
+
 // Everything but PNG goes through the toolkit's readers.
 QImage decodeOther(const QByteArray &bytes, QString *pError)
 {
@@ -37,6 +66,8 @@ QImage decodeOther(const QByteArray &bytes, QString *pError)
         if (!JpegStructure::Check(bytes, &claimed, &reason))
             return fail(pError, reason);
     }
+    if (!bmpComplete(bytes))
+        return fail(pError, QStringLiteral("The image is truncated."));
     // The readers' own ceiling, in MiB, for what a header may claim.
     const int iLimitMb = int((kMaxPixels * 4) >> 20);
     if (QImageReader::allocationLimit() != iLimitMb)
