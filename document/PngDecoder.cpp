@@ -144,8 +144,12 @@ void convertRow(int colorType, const uchar *in, quint32 *out, quint32 width, con
 {
     switch (colorType) {
     case 6:
-        for (quint32 x = 0; x < width; ++x, in += 4)
-            out[x] = (quint32(in[3]) << 24) | (quint32(in[0]) << 16) | (quint32(in[1]) << 8) | in[2];
+        // The bytes R, G, B, A to 0xAARRGGBB: swap red and blue.
+        for (quint32 x = 0; x < width; ++x) {
+            quint32 rgba;
+            std::memcpy(&rgba, in + 4 * x, 4);
+            out[x] = (rgba & 0xff00ff00u) | ((rgba >> 16) & 0xffu) | ((rgba & 0xffu) << 16);
+        }
         break;
     case 2:
         for (quint32 x = 0; x < width; ++x, in += 3) {

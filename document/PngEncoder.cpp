@@ -142,23 +142,35 @@ Layout analyse(const QImage &image)
 {
     Layout layout;
     auto table = std::make_unique<ColourTable>();
+    const int width = image.width(), height = image.height();
     bool bOpaque = true, bFew = true;
-    quint32 last = 0;
-    bool bHaveLast = false;
-    for (int y = 0; y < image.height() && (bOpaque || bFew); ++y) {
+    quint32 last = ~reinterpret_cast<const quint32 *>(image.constScanLine(0))[0];
+    int y = 0;
+    // Colours (and opacity) until there are too many of them...
+    for (; y < height && bFew; ++y) {
         const auto *line = reinterpret_cast<const quint32 *>(image.constScanLine(y));
-        for (int x = 0; x < image.width(); ++x) {
+        for (int x = 0; x < width; ++x) {
             const quint32 c = line[x];
-            if (bHaveLast && c == last)
+            if (c == last)
                 continue;
             last = c;
-            bHaveLast = true;
             bOpaque = bOpaque && (c >> 24) == 0xff;
-            if (bFew && table->Find(c) < 0)
+            if (table->Find(c) < 0) {
                 bFew = false;
-            if (!bOpaque && !bFew)
+                // The rest of this row still counts for opacity.
+                for (int rest = x; rest < width && bOpaque; ++rest)
+                    bOpaque = (line[rest] >> 24) == 0xff;
                 break;
+            }
         }
+    }
+    // ...then opacity alone, a row at a time.
+    for (; y < height && bOpaque; ++y) {
+        const auto *line = reinterpret_cast<const quint32 *>(image.constScanLine(y));
+        quint32 alpha = 0xffffffffu;
+        for (int x = 0; x < width; ++x)
+            alpha &= line[x];
+        bOpaque = (alpha >> 24) == 0xff;
     }
     if (bFew) {
         // Translucent entries first, so that the tRNS chunk stays short.
@@ -186,12 +198,11 @@ void packRow(const Layout &layout, const quint32 *in, uchar *out, int width)
 {
     switch (layout.colorType) {
     case 6:
-        for (int x = 0; x < width; ++x, out += 4) {
+        // 0xAARRGGBB to the bytes R, G, B, A: swap red and blue.
+        for (int x = 0; x < width; ++x) {
             const quint32 c = in[x];
-            out[0] = uchar(c >> 16);
-            out[1] = uchar(c >> 8);
-            out[2] = uchar(c);
-            out[3] = uchar(c >> 24);
+            const quint32 rgba = (c & 0xff00ff00u) | ((c >> 16) & 0xffu) | ((c & 0xffu) << 16);
+            std::memcpy(out + 4 * x, &rgba, 4);
         }
         break;
     case 2:
