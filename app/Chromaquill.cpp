@@ -24,6 +24,11 @@ Chromaquill::Chromaquill(int &argc, char **argv)
     registerTitleFont();
 }
 
+Chromaquill::~Chromaquill()
+{
+    ScratchDB::instance()->Shutdown();
+}
+
 void Chromaquill::SetIdentity()
 {
     QCoreApplication::setOrganizationName(QStringLiteral("Kestrelvane"));

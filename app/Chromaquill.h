@@ -13,6 +13,8 @@ public:
     static constexpr const char *kVersion = "0.55b";
 
     Chromaquill(int &argc, char **argv);
+    // A clean exit: the scratch store's files go with the application.
+    ~Chromaquill() override;
     QString version() const { return m_version; }
 
     // Sets the settings identity; safe to call before the application exists.
