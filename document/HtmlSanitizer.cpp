@@ -119,6 +119,7 @@ struct Attribute {
 struct Open {
     QString name;
     bool bKept;
+    bool bInKeptTable; // what is inside it belongs to a kept table
 };
 
 // One pass over the markup: a tag at a time, a stack of open elements.
@@ -148,7 +149,7 @@ private:
     void Markup()
     {
         const QChar next = At(m_pos + 1);
-        if (m_in.mid(m_pos, 4) == QLatin1String("<!--")) {
+        if (QStringView(m_in).mid(m_pos, 4) == QLatin1String("<!--")) {
             const qsizetype end = m_in.indexOf(QLatin1String("-->"), m_pos + 4);
             m_pos = end < 0 ? m_in.size() : end + 3;
         } else if (next == QLatin1Char('!') || next == QLatin1Char('?')) {
@@ -165,10 +166,10 @@ private:
 
     QString Name()
     {
-        const qsizetype start = m_pos;
-        while (m_pos < m_in.size() && (m_in[m_pos].isLetterOrNumber() || m_in[m_pos] == QLatin1Char('-')))
-            ++m_pos;
-        return m_in.mid(start, m_pos - start).toLower();
+        QString name;
+        for (; m_pos < m_in.size() && (m_in[m_pos].isLetterOrNumber() || m_in[m_pos] == QLatin1Char('-')); ++m_pos)
+            name += m_in[m_pos].toLower();
+        return name;
     }
 
     void SkipSpace()
@@ -287,7 +288,7 @@ private:
             bKept = bKept && InKeptTable();
         const bool bPushed = m_stack.size() < kMaxStack;
         if (bPushed)
-            m_stack.append({name, bKept});
+            m_stack.append({name, bKept, name == QLatin1String("table") ? bKept : InKeptTable()});
         else
             bKept = false;
         if (bKept) {
@@ -331,13 +332,7 @@ private:
     }
 
     // Whether the nearest table around here is one that was kept.
-    bool InKeptTable() const
-    {
-        for (qsizetype i = m_stack.size() - 1; i >= 0; --i)
-            if (m_stack[i].name == QLatin1String("table"))
-                return m_stack[i].bKept;
-        return false;
-    }
+    bool InKeptTable() const { return !m_stack.isEmpty() && m_stack.last().bInKeptTable; }
 
     void Meta(const QList<Attribute> &attributes)
     {

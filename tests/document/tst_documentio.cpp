@@ -288,7 +288,7 @@ private Q_SLOTS:
                 tiff[i] = char(tiff[i] ^ 0x5a);
             QTest::newRow("tiff scrambled") << tiff << "tif";
         }
-        QTest::newRow("gif garbage") << QByteArray("GIF89a\x40\x00\x40\x00garbage", 19) << "gif";
+        QTest::newRow("gif garbage") << QByteArray("GIF89a\x40\x00\x40\x00garbage", 17) << "gif";
         QTest::newRow("document cut short") << DocumentFile::Serialize(DocumentFile::FromImage(picture, "x")).left(90)
                                             << "cq";
     }
