@@ -2,21 +2,13 @@
 // every input without crashing, hanging or allocating without bound.
 #include "DocumentFile.h"
 
-#include <QGuiApplication>
+#include "FuzzSupport.h"
 
 #include <cstdint>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *pData, size_t size)
 {
-    static int argc = 1;
-    static char name[] = "fuzz";
-    static char *argv[] = {name, nullptr};
-    static QGuiApplication *pApp = [] {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
-        return new QGuiApplication(argc, argv);
-    }();
-    (void)pApp;
+    ensureFuzzApplication();
     const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char *>(pData), qsizetype(size));
     DocumentData data;
     QString error;

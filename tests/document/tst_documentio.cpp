@@ -17,7 +17,6 @@
 #include <QtEndian>
 #include <QtTest>
 
-#include <csignal>
 #include <sys/resource.h>
 #include <sys/stat.h>
 
@@ -238,15 +237,10 @@ private Q_SLOTS:
 
         // Stopped half-way by a file-size limit: the old bytes stay, no
         // temporary file is left, and the reason is the system's.
-        struct rlimit saved;
-        QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
-        const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-        struct rlimit limited = saved;
-        limited.rlim_cur = 64 * 1024;
-        QCOMPARE(setrlimit(RLIMIT_FSIZE, &limited), 0);
-        const bool bWritten = AtomicFile::Write(path, QByteArray(200 * 1024, 'x'), &error);
-        setrlimit(RLIMIT_FSIZE, &saved);
-        std::signal(SIGXFSZ, previousHandler);
+        bool bWritten = true;
+        QVERIFY(cqtest::withFileSizeLimit(64 * 1024, [&] {
+            bWritten = AtomicFile::Write(path, QByteArray(200 * 1024, 'x'), &error);
+        }));
         QVERIFY(!bWritten);
         QCOMPARE(error, QStringLiteral("File too large"));
         QCOMPARE(readBytes(path), QByteArray("third"));
