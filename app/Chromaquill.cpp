@@ -1,5 +1,6 @@
 #include "Chromaquill.h"
 
+#include "AtomicFile.h"
 #include "ChildWindow.h"
 #include "ImageFile.h"
 #include "DocumentBuilder.h"
@@ -10,9 +11,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QImageReader>
-#include <QImageWriter>
-#include <QSaveFile>
 #include <QMessageBox>
 
 Chromaquill::Chromaquill(int &argc, char **argv)
@@ -24,6 +22,11 @@ Chromaquill::Chromaquill(int &argc, char **argv)
     SetIdentity();
     ScratchDB::instance()->Init();
     registerTitleFont();
+}
+
+Chromaquill::~Chromaquill()
+{
+    ScratchDB::instance()->Shutdown();
 }
 
 void Chromaquill::SetIdentity()
@@ -38,14 +41,6 @@ void Chromaquill::ReportFileError(const QString &path, const QString &reason)
 {
     QMessageBox::warning(MainWindow::existing(), QStringLiteral("Error"),
                          QStringLiteral("%1\n\n%2").arg(QDir::toNativeSeparators(path), reason));
-}
-
-QString Chromaquill::ImageReadError(const QString &path)
-{
-    QString error;
-    if (ImageFile::Read(path, &error).isNull())
-        return error;
-    return QStringLiteral("The image could not be read.");
 }
 
 bool Chromaquill::LoadDocument(const QString &path)
@@ -94,23 +89,8 @@ bool Chromaquill::ExportImage(const QString &path, ChildWindow *pWindow)
 
 bool Chromaquill::WriteImage(const QString &path, const QImage &image, int iQuality, QString *pError)
 {
-    // Through a save file, like documents: a failed export leaves any
-    // earlier file alone.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        *pError = file.errorString();
-        return false;
-    }
-    QImageWriter writer(&file, QFileInfo(path).suffix().toLower().toLatin1());
-    writer.setQuality(iQuality);
-    if (!writer.write(image)) {
-        *pError = writer.errorString();
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) {
-        *pError = file.errorString();
-        return false;
-    }
-    return true;
+    // Encoded in memory first, then written like documents: a failed export
+    // leaves any earlier file alone.
+    const QByteArray bytes = ImageFile::Encode(image, QFileInfo(path).suffix().toLatin1(), iQuality, pError);
+    return !bytes.isEmpty() && AtomicFile::Write(path, bytes, pError);
 }

@@ -13,6 +13,8 @@ public:
     static constexpr const char *kVersion = "0.55b";
 
     Chromaquill(int &argc, char **argv);
+    // A clean exit: the scratch store's files go with the application.
+    ~Chromaquill() override;
     QString version() const { return m_version; }
 
     // Sets the settings identity; safe to call before the application exists.
@@ -33,7 +35,6 @@ public:
 
     // The one way file problems reach the user.
     static void ReportFileError(const QString &path, const QString &reason);
-    static QString ImageReadError(const QString &path);
 
 private:
     QString m_version;

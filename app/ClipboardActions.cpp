@@ -4,6 +4,7 @@
 #include "ChildWindow.h"
 #include "CreateLayerCmd.h"
 #include "Document.h"
+#include "HtmlSanitizer.h"
 #include "LayerSnapshotCmd.h"
 #include "MainWindow.h"
 #include "PixelOps.h"
@@ -130,8 +131,10 @@ void ClipboardActions::PasteImageInto(PixmapLayer *pLayer, const QImage &pasted)
 
 void ClipboardActions::PasteText(TextLayer *pLayer, const QMimeData *pData)
 {
-    if (pData->hasHtml())
-        pLayer->setHtml(pData->html());
+    // Rich text from elsewhere goes through the same bounds as a file's.
+    QString html;
+    if (pData->hasHtml() && HtmlSanitizer::Clean(pData->html(), &html))
+        pLayer->setHtml(html);
     else
         pLayer->setPlainText(pData->text());
     pLayer->setName(pLayer->toPlainText());

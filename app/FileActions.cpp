@@ -156,10 +156,8 @@ void FileActions::UpdateRecentFileActions()
         if (QFileInfo::exists(file))
             kept.append(file);
     }
-    // Only write when something changed: start-up must not create settings
-    // on the paths that end before the window is shown.
-    if (kept != stored)
-        settings.setValue(QStringLiteral("recentFileList"), kept);
+    // Files that went away are only left out of the menu: reading the list
+    // writes nothing.
     for (int i = 0; i < m_recentFileActions.size(); ++i) {
         QAction *pAction = m_recentFileActions.at(i);
         if (i < kept.size()) {

@@ -65,6 +65,16 @@ QSize FirstDocumentSize(const QSize &windowSize)
     return QSize(windowSize.width() / 2, windowSize.height() / 2);
 }
 
+bool HasComputeDevice(bool bForceCpu, const QList<QCLDevice> &devices)
+{
+    for (const QCLDevice &device : devices) {
+        const QCLDevice::DeviceTypes type = device.deviceType();
+        if ((type & QCLDevice::CPU) || (!bForceCpu && (type & QCLDevice::GPU)))
+            return true;
+    }
+    return false;
+}
+
 ComputeMode ChooseComputeMode(bool bForceCpu, const std::function<bool(QCLDevice::DeviceTypes)> &create)
 {
     if (!bForceCpu) {

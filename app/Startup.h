@@ -34,6 +34,11 @@ QString DeviceSummary(const QList<QCLDevice> &devices);
 // The first document is half the main window's size, rounding toward zero.
 QSize FirstDocumentSize(const QSize &windowSize);
 
+// Whether the compute-mode choice has any device to try: a GPU (unless
+// forced to the CPU) or a CPU. Without one, start-up refuses before the
+// main window exists, so that nothing is written to the settings.
+bool HasComputeDevice(bool bForceCpu, const QList<QCLDevice> &devices);
+
 enum class ComputeMode { Gpu, Cpu, None };
 
 // Tries the GPU unless forced to the CPU, then the CPU. `create` makes the

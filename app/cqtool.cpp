@@ -12,10 +12,12 @@
 #include <QFileInfo>
 #include <QStringList>
 
+#include <cerrno>
 #include <memory>
-
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -25,9 +27,36 @@ struct Subcommand {
     int (*run)(const QStringList &args);
 };
 
+// Where the one line of error goes: the real stderr. The process's own
+// stderr is pointed at /dev/null while the tool works, so that nothing the
+// libraries print (image decoders, the platform plugin) comes before it.
+int g_errorFd = STDERR_FILENO;
+
+void silenceStderr()
+{
+    const int saved = ::dup(STDERR_FILENO);
+    const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+    if (saved < 0 || null < 0 || ::dup2(null, STDERR_FILENO) < 0) {
+        if (saved >= 0)
+            ::close(saved);
+    } else {
+        ::fcntl(saved, F_SETFD, FD_CLOEXEC);
+        g_errorFd = saved;
+    }
+    if (null >= 0)
+        ::close(null);
+}
+
 int fail(const QString &message)
 {
-    std::fprintf(stderr, "cqtool: %s\n", qPrintable(message));
+    const QByteArray line = "cqtool: " + message.toLocal8Bit().replace('\n', ' ') + '\n';
+    qsizetype done = 0;
+    while (done < line.size()) {
+        const ssize_t n = ::write(g_errorFd, line.constData() + done, size_t(line.size() - done));
+        if (n <= 0 && errno != EINTR)
+            break;
+        done += qMax<ssize_t>(n, 0);
+    }
     return 1;
 }
 
@@ -161,11 +190,11 @@ int main(int argc, char **argv)
 {
     // No display is needed or wanted.
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    // Start-up chatter from the platform plugin (runtime dir and the like)
-    // would break the one-line error contract on stderr.
-    const QtMessageHandler previous = qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
+    // One line of error, nothing else: toolkit and library messages go
+    // nowhere, whichever way they are written.
+    silenceStderr();
+    qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
     QApplication app(argc, argv);
-    qInstallMessageHandler(previous);
     QStringList args = app.arguments().mid(1);
     if (args.isEmpty())
         return fail(usage());

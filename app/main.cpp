@@ -7,13 +7,12 @@
 #include "QCLPlatform.h"
 #include "Startup.h"
 #include "SystemInfoDlg.h"
+#include "TerminationWatcher.h"
 #include "UpdateDlg.h"
 
-#include <QDateTime>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QTextStream>
-#include <QTimer>
 #include <QMessageBox>
 #include <QSettings>
 #include <QUndoStack>
@@ -86,10 +85,14 @@ int main(int argc, char **argv)
                       QStringLiteral("Chromaquill requires OpenCL 1.1 or greater. Please update your graphics card drivers."),
                       summary);
 
+    const QString noDevice = QStringLiteral("No OpenCL device found.");
+    const QString needsOpenCL = QStringLiteral("Chromaquill requires OpenCL to run.");
+    if (!Startup::HasComputeDevice(Startup::ForceCpu(QSettings()), QCLDevice::allDevices()))
+        return refuse(noDevice, needsOpenCL, summary);
+
     MainWindow *pMain = MainWindow::instance();
     if (!pMain->clContext().isCreated())
-        return refuse(QStringLiteral("No OpenCL device found."), QStringLiteral("Chromaquill requires OpenCL to run."),
-                      summary);
+        return refuse(noDevice, needsOpenCL, summary);
     pMain->show();
     pMain->LateInit();
     CrashHandler::SetBuildReport(pMain->programCache().buildReport());
@@ -99,12 +102,14 @@ int main(int argc, char **argv)
     QSettings().setValue(QStringLiteral("firstRun"), true);
     new UpdateDlg(UpdateDlg::Automatic, pMain);
 
-    // Start-up timing: report when the first document is on screen, then leave.
-    if (qEnvironmentVariableIsSet("CHROMAQUILL_STARTUP_PROBE"))
-        QTimer::singleShot(0, &app, [&app] {
-            QTextStream(stdout) << "first-document-shown " << QDateTime::currentMSecsSinceEpoch() << '\n';
+    // Asked to end from outside: as if the window were closed (which may
+    // ask about unsaved work); asked again, the program ends at once.
+    TerminationWatcher termination;
+    int iRequests = 0;
+    QObject::connect(&termination, &TerminationWatcher::Requested, &app, [&app, pMain, &iRequests] {
+        if (++iRequests > 1 || pMain->close())
             app.quit();
-        });
+    });
 
     const int status = app.exec();
     delete pMain;

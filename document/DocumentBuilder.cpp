@@ -12,6 +12,8 @@
 #include <QUndoStack>
 
 #include <algorithm>
+#include <memory>
+#include <new>
 #include <numeric>
 
 DocumentData DocumentBuilder::Capture(const Document &document)
@@ -63,7 +65,8 @@ DocumentData DocumentBuilder::Capture(const Document &document)
 
 Document *DocumentBuilder::Build(const DocumentData &data, ScratchDB &store)
 {
-    auto *pDocument = new Document(data.canvas, store);
+    // Owned here until it is whole, so running out of memory half way frees it.
+    auto pDocument = std::make_unique<Document>(data.canvas, store);
 
     // Created in stacking order, so the layer list is sorted by z already.
     QList<int> order(data.layers.size());
@@ -112,12 +115,14 @@ Document *DocumentBuilder::Build(const DocumentData &data, ScratchDB &store)
 
     pDocument->undoStack()->push(new QUndoCommand(QStringLiteral("open file")));
     pDocument->MarkSaved();
-    return pDocument;
+    return pDocument.release();
 }
 
 bool DocumentBuilder::Save(const QString &path, const Document &document, QString *pError)
 {
-    return DocumentFile::WriteFile(path, DocumentFile::Serialize(Capture(document)), pError);
+    // Nothing is written when a layer could not be encoded: the old file stays.
+    const QByteArray bytes = DocumentFile::Serialize(Capture(document), pError);
+    return !bytes.isEmpty() && DocumentFile::WriteFile(path, bytes, pError);
 }
 
 Document *DocumentBuilder::Load(const QString &path, ScratchDB &store, QString *pError)
@@ -125,5 +130,11 @@ Document *DocumentBuilder::Load(const QString &path, ScratchDB &store, QString *
     DocumentData data;
     if (!DocumentFile::ReadFile(path, &data, pError))
         return nullptr;
-    return Build(data, store);
+    try {
+        return Build(data, store);
+    } catch (const std::bad_alloc &) {
+        // Each layer fits on its own; all of them together may not.
+        *pError = QStringLiteral("There is not enough memory to open this document.");
+        return nullptr;
+    }
 }

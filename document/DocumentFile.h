@@ -24,13 +24,14 @@ public:
         StyleRecord = 7000, StyleName = 7001, StyleEnabled = 7002
     };
 
-    // Sanity limits applied before anything is allocated (one image's
-    // limits are ImageFile's).
-    // All raster layers of one document together: 512 MiB of ARGB32.
-    static constexpr qint64 kMaxDocumentPixels = qint64(1) << 27;
+    // What the reader accepts (each layer's pixels: ImageFile::Fits).
+    // There is no limit on a whole document beyond the memory there is.
     static constexpr qint64 kMaxFileSize = qint64(2) << 30;
 
+    // Empty when a raster layer has no encoded pixels (its encoding
+    // failed): such a document must not be written.
     static QByteArray Serialize(const DocumentData &data);
+    static QByteArray Serialize(const DocumentData &data, QString *pError);
     // Fills *pData only when the whole buffer is a valid document (PNGs
     // decoded). On failure *pError says why and *pData is untouched.
     static bool Parse(const QByteArray &bytes, DocumentData *pData, QString *pError);
@@ -38,11 +39,13 @@ public:
     // A one-layer document from an image, as opening an image makes it.
     static DocumentData FromImage(const QImage &image, const QString &layerName);
 
-    // PNG at quality 100, ARGB32; what the file stores for a raster layer.
+    // What the file stores for a raster layer: PNG, compressed fast, the
+    // pixels exactly as given. Empty when encoding failed (memory ran out).
     static QByteArray EncodePng(const QImage &image);
     static QList<QByteArray> EncodePngs(const QList<QImage> &images);
 
-    // File level: read with a size limit, write atomically.
+    // File level: read with a size limit, write atomically (empty bytes
+    // are refused and leave any earlier file alone).
     static bool ReadFile(const QString &path, DocumentData *pData, QString *pError);
     static bool WriteFile(const QString &path, const QByteArray &bytes, QString *pError);
 

@@ -1,30 +1,179 @@
 #include "ImageFile.h"
+#include "JpegStructure.h"
+#include "PngDecoder.h"
+#include "PngEncoder.h"
 
+#include <QBuffer>
+#include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
+#include <QImageWriter>
+#include <QThread>
+#include <QtEndian>
+
+#include <new>
 
 namespace ImageFile {
 
-QImage Read(const QString &path, QString *pError)
+namespace {
+
+QImage fail(QString *pError, const QString &reason)
 {
-    auto fail = [pError](const QString &reason) {
-        if (pError)
-            *pError = reason;
-        return QImage();
-    };
-    if (!QFileInfo(path).isFile())
-        return fail(QStringLiteral("The file does not exist."));
-    // The decoders' own ceiling, in MiB, for what a header may claim.
-    QImageReader::setAllocationLimit(int((kMaxPixels * 4) >> 20));
-    QImageReader reader(path);
+    if (pError)
+        *pError = reason;
+    return QImage();
+}
+
+QString sizeText(const QSize &size)
+{
+    return QStringLiteral("%1 x %2").arg(size.width()).arg(size.height());
+}
+
+// An uncompressed BMP must hold all the rows its header promises (the
+// toolkit's reader would fill the missing ones in silently).
+bool bmpComplete(const QByteArray &bytes)
+{
+    if (bytes.size() < 30 || !bytes.startsWith("BM"))
+        return true;
+    const auto *p = reinterpret_cast<const uchar *>(bytes.constData());
+    const quint32 offset = qFromLittleEndian<quint32>(p + 10);
+    const quint32 header = qFromLittleEndian<quint32>(p + 14);
+    qint64 width, height, bits, compression = 0;
+    if (header == 12) {
+        width = qFromLittleEndian<quint16>(p + 18);
+        height = qFromLittleEndian<quint16>(p + 20);
+        bits = qFromLittleEndian<quint16>(p + 24);
+    } else {
+        if (bytes.size() < 34)
+            return false;
+        width = qFromLittleEndian<qint32>(p + 18);
+        height = qAbs(qint64(qFromLittleEndian<qint32>(p + 22)));
+        bits = qFromLittleEndian<quint16>(p + 28);
+        compression = qFromLittleEndian<quint32>(p + 30);
+    }
+    if ((compression != 0 && compression != 3 && compression != 6) || !Fits(width, height))
+        return true; // run-length data has no fixed size; sizes are checked later
+    const qint64 rowBytes = (bits * width + 31) / 32 * 4;
+    return width > 0 && qint64(offset) + rowBytes * height <= bytes.size();
+}
+
+// Everything but PNG goes through the toolkit's readers.
+QImage decodeOther(const QByteArray &bytes, QString *pError)
+{
+    QSize claimed;
+    if (JpegStructure::IsJpeg(bytes)) {
+        QString reason;
+        if (!JpegStructure::Check(bytes, &claimed, &reason))
+            return fail(pError, reason);
+    }
+    if (!bmpComplete(bytes))
+        return fail(pError, QStringLiteral("The image is truncated."));
+    // The readers' own ceiling, in MiB, for what a header may claim.
+    const int iLimitMb = int((kMaxPixels * 4) >> 20);
+    if (QImageReader::allocationLimit() != iLimitMb)
+        QImageReader::setAllocationLimit(iLimitMb);
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
     reader.setDecideFormatFromContent(true);
     const QSize size = reader.size();
-    if (size.isValid() && !Fits(size.width(), size.height()))
-        return fail(QStringLiteral("The image is too large (%1 x %2).").arg(size.width()).arg(size.height()));
+    if (size.isValid()) {
+        if (!Fits(size.width(), size.height()))
+            return fail(pError, QStringLiteral("The image is too large (%1).").arg(sizeText(size)));
+        if (claimed.isValid() && claimed != size)
+            return fail(pError, QStringLiteral("The image is damaged (its size is given twice, differently)."));
+    } else if (claimed.isValid() && !Fits(claimed.width(), claimed.height())) {
+        return fail(pError, QStringLiteral("The image is too large (%1).").arg(sizeText(claimed)));
+    }
     QImage image = reader.read();
+    if (image.isNull()) {
+        if (reader.error() == QImageReader::UnsupportedFormatError)
+            return fail(pError, QStringLiteral("The file is not an image in a format the editor can read."));
+        return fail(pError, QStringLiteral("The image could not be read: %1.").arg(reader.errorString()));
+    }
+    if ((size.isValid() && image.size() != size) || !Fits(image.width(), image.height()))
+        return fail(pError, QStringLiteral("The image could not be read completely."));
+    // In place where the formats allow it, so the peak stays at one image.
+    image.convertTo(QImage::Format_ARGB32);
     if (image.isNull())
-        return fail(QStringLiteral("The image could not be read: %1.").arg(reader.errorString()));
+        return fail(pError, NoMemoryText(size.width(), size.height()));
     return image;
+}
+
+} // namespace
+
+QString NoMemoryText(qint64 width, qint64 height)
+{
+    return QStringLiteral("There is not enough memory for an image of %1 x %2 pixels.").arg(width).arg(height);
+}
+
+QImage Decode(const QByteArray &bytes, QString *pError)
+{
+    try {
+        if (bytes.startsWith("\x89PNG")) {
+            PngDecoder::Result result = PngDecoder::Decode(bytes);
+            if (result.status != PngDecoder::Status::Ok)
+                return fail(pError, result.reason);
+            return std::move(result.image);
+        }
+        return decodeOther(bytes, pError);
+    } catch (const std::bad_alloc &) {
+        return fail(pError, QStringLiteral("There is not enough memory to read the image."));
+    }
+}
+
+QImage Read(const QString &path, QString *pError)
+{
+    QFile file(path);
+    if (!QFileInfo(path).isFile())
+        return fail(pError, QStringLiteral("The file does not exist."));
+    if (!file.open(QIODevice::ReadOnly))
+        return fail(pError, file.errorString());
+    if (file.size() > kMaxFileSize)
+        return fail(pError, QStringLiteral("The file is too large to be an image the editor can open."));
+    QByteArray bytes;
+    try {
+        bytes = file.readAll();
+    } catch (const std::bad_alloc &) {
+        return fail(pError, QStringLiteral("There is not enough memory to read the file."));
+    }
+    if (file.error() != QFileDevice::NoError)
+        return fail(pError, file.errorString());
+    return Decode(bytes, pError);
+}
+
+QByteArray Encode(const QImage &image, const QByteArray &format, int iQuality, QString *pError)
+{
+    auto failed = [pError](const QString &reason) {
+        if (pError)
+            *pError = reason;
+        return QByteArray();
+    };
+    if (image.isNull())
+        return failed(QStringLiteral("There is no image to write."));
+    const QByteArray lower = format.toLower();
+    try {
+        if (lower == "png") {
+            QByteArray bytes = PngEncoder::Encode(image, PngEncoder::LevelForQuality(iQuality),
+                                                  qMax(1, QThread::idealThreadCount()));
+            if (bytes.isEmpty())
+                return failed(QStringLiteral("There is not enough memory to encode the image."));
+            return bytes;
+        }
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        QImageWriter writer(&buffer, lower);
+        writer.setQuality(iQuality);
+        if (!writer.write(image))
+            return failed(writer.error() == QImageWriter::UnsupportedFormatError
+                              ? QStringLiteral("Images cannot be written as \"%1\".").arg(QString::fromLatin1(format))
+                              : writer.errorString());
+        return bytes;
+    } catch (const std::bad_alloc &) {
+        return failed(QStringLiteral("There is not enough memory to encode the image."));
+    }
 }
 
 } // namespace ImageFile

@@ -2,6 +2,7 @@
 
 #include "Document.h"
 #include "GraphicsScene.h"
+#include "SafeTextDocument.h"
 #include "TextEditCmd.h"
 
 #include <QGraphicsScene>
@@ -15,6 +16,9 @@
 TextLayer::TextLayer(QGraphicsScene *pScene)
     : Layer(Text)
 {
+    // Text from files and the clipboard never makes the editor fetch
+    // anything (a local image named in the text, a style sheet).
+    setDocument(new SafeTextDocument(this));
     setTextInteractionFlags(Qt::TextEditorInteraction);
     setFlag(QGraphicsItem::ItemSendsGeometryChanges, true);
     if (pScene)
@@ -79,12 +83,12 @@ void TextLayer::SetEditMode(bool bEdit)
         if (!m_lastCursor.isNull())
             setTextCursor(m_lastCursor);
         delete m_pDocBefore;
-        m_pDocBefore = document()->clone();
+        m_pDocBefore = SafeTextDocument::CopyOf(document());
         setTextInteractionFlags(Qt::TextEditorInteraction);
         return;
     }
-    QTextDocument *pAfter = document()->clone();
-    QTextDocument *pBefore = m_pDocBefore ? m_pDocBefore : document()->clone();
+    QTextDocument *pAfter = SafeTextDocument::CopyOf(document());
+    QTextDocument *pBefore = m_pDocBefore ? m_pDocBefore : SafeTextDocument::CopyOf(document());
     m_pDocBefore = nullptr;
     if (owner())
         owner()->undoStack()->push(new TextEditCmd(this, pBefore, m_startCursor, pAfter, textCursor()));

@@ -1,8 +1,8 @@
 #pragma once
-// The application object every fuzz target needs for images and strings,
-// made once, offscreen and silent.
 #include <QGuiApplication>
 
+// The application object every fuzz target needs for images and text:
+// offscreen, silent, created on the first input.
 inline void ensureFuzzApplication()
 {
     static int argc = 1;

@@ -1,7 +1,8 @@
 // Feeds arbitrary bytes to the document parser: it must refuse or accept
 // every input without crashing, hanging or allocating without bound.
-#include "FuzzSupport.h"
 #include "DocumentFile.h"
+
+#include "FuzzSupport.h"
 
 #include <cstdint>
 

@@ -11,6 +11,8 @@
 #include <QTemporaryFile>
 #include <QThread>
 
+#include <algorithm>
+
 ScratchDB::ScratchDB(QObject *pParent)
     : QObject(pParent)
 {
@@ -18,11 +20,31 @@ ScratchDB::ScratchDB(QObject *pParent)
 
 ScratchDB::~ScratchDB()
 {
-    if (m_pThread)
-        m_pThread->Stop();
-    delete m_pWorker;
-    delete m_pThread;
+    Shutdown();
     qDeleteAll(m_items);
+}
+
+void ScratchDB::Shutdown()
+{
+    if (m_pThread) {
+        m_pThread->Stop();
+        delete m_pWorker;
+        delete m_pThread;
+        m_pWorker = nullptr;
+        m_pThread = nullptr;
+    }
+    {
+        // What lives only in the folder goes with it.
+        std::unique_lock list(m_listLock);
+        for (ScratchItem *pItem : std::as_const(m_items)) {
+            if (pItem->image.isNull() && !pItem->fileName.isEmpty())
+                pItem->readFailed = true;
+            pItem->fileName.clear();
+        }
+        m_readBack.clear();
+        m_itemSettled.notify_all();
+    }
+    m_folder.Close();
 }
 
 ScratchDB *ScratchDB::instance()
@@ -87,7 +109,7 @@ int ScratchDB::AddItem(ScratchTarget *pTarget)
 {
     // What the layer shows now is the newest state; an older restore still
     // on its way must not overwrite it.
-    m_pending.remove(pTarget);
+    ClearPending(pTarget);
 
     auto *pItem = new ScratchItem;
     pItem->image = pTarget->ScratchImage();
@@ -129,18 +151,18 @@ void ScratchDB::RestoreItem(ScratchTarget *pTarget, int iId)
 
     if (!image.isNull()) {
         // Served from memory: supersedes any restore still being read.
-        m_pending.remove(pTarget);
+        ClearPending(pTarget);
         pTarget->ScratchRestore(image, pos);
         return;
     }
     if (!bOnDisk || bFailed || !m_pWorker) {
         // Nothing to bring back; an older pending restore would be wrong too.
-        m_pending.remove(pTarget);
+        ClearPending(pTarget);
         if (bFailed)
             ReportFailure(iId);
         return;
     }
-    m_pending.insert(pTarget, iId);
+    SetPending(pTarget, iId);
     QMetaObject::invokeMethod(m_pWorker, "RestoreItem", Qt::QueuedConnection, Q_ARG(int, iId));
 }
 
@@ -164,13 +186,16 @@ void ScratchDB::WaitForPending(ScratchTarget *pTarget)
     QPointF pos;
     bool bFailed = false;
     {
+        // The item stays pinned until here, so once read it cannot be
+        // dropped again before this takes its image.
         std::unique_lock list(m_listLock);
-        const ScratchItem *pItem = m_items.at(iId);
+        ScratchItem *pItem = m_items.at(iId);
         while (pItem->image.isNull() && !pItem->readFailed && !pItem->released)
             m_itemSettled.wait(list);
         image = pItem->image;
         pos = pItem->position;
         bFailed = image.isNull() && pItem->readFailed;
+        --pItem->pins;
     }
     // The worker's own result arrives later and finds nothing pending.
     if (!image.isNull())
@@ -186,7 +211,31 @@ bool ScratchDB::HasPending(ScratchTarget *pTarget) const
 
 void ScratchDB::ForgetTarget(ScratchTarget *pTarget)
 {
-    m_pending.remove(pTarget);
+    ClearPending(pTarget);
+}
+
+void ScratchDB::SetPending(ScratchTarget *pTarget, int iId)
+{
+    ClearPending(pTarget);
+    m_pending.insert(pTarget, iId);
+    std::unique_lock list(m_listLock);
+    ++m_items.at(iId)->pins;
+}
+
+void ScratchDB::ClearPending(ScratchTarget *pTarget)
+{
+    const auto it = m_pending.constFind(pTarget);
+    if (it == m_pending.constEnd())
+        return;
+    const int iId = it.value();
+    m_pending.erase(it);
+    Unpin(iId);
+}
+
+void ScratchDB::Unpin(int iId)
+{
+    std::unique_lock list(m_listLock);
+    --m_items.at(iId)->pins;
 }
 
 void ScratchDB::Sync()
@@ -210,6 +259,7 @@ void ScratchDB::ApplyRead(int iId, const QImage &image, const QPointF &pos)
         }
         ScratchTarget *pTarget = it.key();
         it = m_pending.erase(it);
+        Unpin(iId);
         if (!image.isNull())
             pTarget->ScratchRestore(image, pos);
     }
@@ -278,17 +328,48 @@ bool ScratchDB::OverLimit() const
     return m_iMemoryInUse > m_iMemoryLimit;
 }
 
+bool ScratchDB::DropReadBack()
+{
+    std::unique_lock list(m_listLock);
+    return DropReadBackLocked();
+}
+
+bool ScratchDB::DropReadBackLocked()
+{
+    for (;;) {
+        {
+            std::lock_guard memory(m_memoryLock);
+            if (m_iMemoryInUse <= m_iMemoryLimit / 2)
+                return true;
+        }
+        // Oldest first; not while a restore still waits for the image.
+        const auto readBack = std::find_if(m_readBack.begin(), m_readBack.end(),
+                                           [this](int i) { return m_items.at(i)->pins == 0; });
+        if (readBack == m_readBack.end())
+            return false;
+        ScratchItem *pItem = m_items.at(*readBack);
+        m_readBack.erase(readBack);
+        AddMemory(-pItem->bytes);
+        pItem->image = QImage();
+        NoteMemoryChanged();
+    }
+}
+
 void ScratchDB::SpillToDisk()
 {
     QSet<int> failedNow; // written without success in this spill: not again
     std::unique_lock list(m_listLock);
+    // Snapshots read back earlier still have their files: dropping them
+    // again costs nothing, so they go first.
+    if (DropReadBackLocked())
+        return;
     for (;;) {
         {
             std::lock_guard memory(m_memoryLock);
             if (m_iMemoryInUse <= m_iMemoryLimit / 2)
                 break;
         }
-        // Items that have a file or were released never spill again.
+        // Items that have a file or were released are never written again.
         while (m_iSpillCursor < m_items.size()) {
             const ScratchItem *pItem = m_items.at(m_iSpillCursor);
             if (pItem->fileName.isEmpty() && !pItem->image.isNull())
@@ -381,6 +462,7 @@ void ScratchDB::ReadItem(int iId, QImage &image, QPointF &pos)
             pItem->readFailed = true;
         } else {
             pItem->image = loaded;
+            m_readBack.insert(iId);
             std::lock_guard memory(m_memoryLock);
             m_iMemoryInUse += pItem->bytes;
         }
@@ -406,6 +488,7 @@ void ScratchDB::DropItem(int iId)
         pItem->image = QImage();
         pItem->fileName.clear();
         pItem->released = true;
+        m_readBack.erase(iId);
         m_itemSettled.notify_all();
     }
     NoteMemoryChanged();

@@ -10,6 +10,7 @@
 #include <QVariant>
 #include <condition_variable>
 #include <mutex>
+#include <set>
 
 class ScratchItem;
 class ScratchTarget;
@@ -18,7 +19,9 @@ class ScratchWorker;
 
 // Store of layer snapshots for undo. Keeps the images of its items in memory
 // up to a limit and moves the oldest to PNG files in a private folder on a
-// low-priority thread; commands hold only item ids.
+// low-priority thread; commands hold only item ids. A snapshot read back
+// from its file may be dropped from memory again (its file stays), so a
+// long run of undo and redo keeps near the limit too.
 //
 // Public operations are called on the thread the store lives on (the GUI
 // thread). The worker thread shares the item list (list lock) and the memory
@@ -40,6 +43,9 @@ public:
     void Init();
     // The same with an explicit root folder and memory limit.
     void Init(const QString &sRoot, qint64 iLimit);
+    // A clean exit: stops the worker and removes the instance's folder with
+    // every file in it. The store keeps working from memory afterwards.
+    void Shutdown();
 
     int AddItem(ScratchTarget *pTarget);
     void RestoreItem(ScratchTarget *pTarget, int iId);
@@ -87,11 +93,19 @@ private:
     // Worker thread.
     bool OverLimit() const;
     void SpillToDisk();
+    // Drops images read back from their files (oldest first, none that a
+    // restore still waits for) until half the limit is reached; false when
+    // they were not enough.
+    bool DropReadBack();
+    bool DropReadBackLocked();
     bool WriteImage(const QImage &image, QString &sFileName) const;
     void ReadItem(int iId, QImage &image, QPointF &pos);
     void DropItem(int iId);
 
     void AddMemory(qint64 iDelta);
+    void SetPending(ScratchTarget *pTarget, int iId);
+    void ClearPending(ScratchTarget *pTarget);
+    void Unpin(int iId);
     void NoteMemoryChanged();
     void ReportFailure(int iId);
     bool ValidId(int iId) const;
@@ -105,6 +119,7 @@ private:
     QList<ScratchItem *> m_items;
     std::condition_variable m_itemSettled; // a read finished or an item was released
     int m_iSpillCursor = 0;       // worker only: items before it never spill
+    std::set<int> m_readBack;     // items read back from their file and in memory again
 
     mutable std::mutex m_memoryLock;
     qint64 m_iMemoryLimit = 0;    // set before the worker starts

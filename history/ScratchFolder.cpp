@@ -4,6 +4,8 @@
 #include <QFile>
 
 #include <cerrno>
+#include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -12,19 +14,75 @@
 namespace {
 
 const char kInstancePrefix[] = "instance-";
+constexpr int kMaxTreeDepth = 32;
 
-int openNoFollow(const QString &sPath, int iFlags)
+QByteArray encoded(const QString &sPath)
 {
-    const QByteArray path = QFile::encodeName(sPath);
-    return ::open(path.constData(), iFlags | O_NOFOLLOW | O_CLOEXEC, 0600);
+    return QFile::encodeName(sPath);
+}
+
+// Removes name (inside the folder parentFd) with everything below it. A link
+// is removed itself, never what it points to; only real folders are entered.
+void removeTree(int parentFd, const char *name, int iDepth)
+{
+    const int fd = ::openat(parentFd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) {
+        ::unlinkat(parentFd, name, 0);
+        return;
+    }
+    if (DIR *pDir = ::fdopendir(fd)) {
+        while (const dirent *pEntry = ::readdir(pDir)) {
+            if (std::strcmp(pEntry->d_name, ".") == 0 || std::strcmp(pEntry->d_name, "..") == 0)
+                continue;
+            struct stat st;
+            if (::fstatat(fd, pEntry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode)) {
+                if (iDepth < kMaxTreeDepth)
+                    removeTree(fd, pEntry->d_name, iDepth + 1);
+            } else {
+                ::unlinkat(fd, pEntry->d_name, 0);
+            }
+        }
+        ::closedir(pDir); // closes fd as well
+    } else {
+        ::close(fd);
+    }
+    ::unlinkat(parentFd, name, AT_REMOVEDIR);
+}
+
+void removeTree(const QString &sPath)
+{
+    const QByteArray path = encoded(sPath);
+    const int slash = path.lastIndexOf('/');
+    const QByteArray parent = slash > 0 ? path.left(slash) : QByteArray("/");
+    const int parentFd = ::open(parent.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (parentFd < 0)
+        return;
+    removeTree(parentFd, path.constData() + slash + 1, 0);
+    ::close(parentFd);
+}
+
+// Whether the instance folder at dirFd is held by a live process: its lock
+// file is a plain file that someone has locked. Anything else (no lock, a
+// link, a folder, a lock nobody holds) means its process has gone.
+bool heldByLiveInstance(int dirFd)
+{
+    const QByteArray lock = encoded(ScratchFolder::LockFileName());
+    const int fd = ::openat(dirFd, lock.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return errno == EMFILE || errno == ENFILE || errno == ENOMEM; // cannot tell: leave it
+    struct stat st;
+    bool bHeld = false;
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode))
+        bHeld = ::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+    ::close(fd);
+    return bHeld;
 }
 
 } // namespace
 
 ScratchFolder::~ScratchFolder()
 {
-    if (m_iLockFd >= 0)
-        ::close(m_iLockFd);
+    Close();
 }
 
 QString ScratchFolder::DefaultRoot()
@@ -37,13 +95,20 @@ QString ScratchFolder::LockFileName()
     return QStringLiteral("instance.lock");
 }
 
-bool ScratchFolder::IsOwnDirectory(const QString &sPath)
+bool ScratchFolder::UseAsRoot(const QString &sPath)
 {
-    struct stat st;
-    const QByteArray path = QFile::encodeName(sPath);
-    if (::lstat(path.constData(), &st) != 0)
+    const QByteArray path = encoded(sPath);
+    ::mkdir(path.constData(), 0700);
+    const int fd = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
         return false;
-    return S_ISDIR(st.st_mode) && st.st_uid == ::getuid();
+    struct stat st;
+    bool bOk = ::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::getuid();
+    // Nobody else may list, add or remove anything in it.
+    if (bOk && (st.st_mode & 077) != 0)
+        bOk = ::fchmod(fd, 0700) == 0;
+    ::close(fd);
+    return bOk;
 }
 
 bool ScratchFolder::Open(const QString &sRoot)
@@ -52,72 +117,85 @@ bool ScratchFolder::Open(const QString &sRoot)
         return true;
 
     QString root = sRoot;
-    ::mkdir(QFile::encodeName(root).constData(), 0700);
-    if (!IsOwnDirectory(root)) {
-        // Someone else's folder, or a link: use a fresh private root instead.
-        QByteArray tmpl = QFile::encodeName(sRoot + QStringLiteral("-XXXXXX"));
-        if (!::mkdtemp(tmpl.data()))
-            return false;
-        root = QFile::decodeName(tmpl);
+    if (!UseAsRoot(root)) {
+        root = sRoot + QLatin1Char('-') + QString::number(::getuid());
+        if (!UseAsRoot(root)) {
+            QByteArray tmpl = encoded(sRoot + QStringLiteral("-XXXXXX"));
+            if (!::mkdtemp(tmpl.data()))
+                return false;
+            root = QFile::decodeName(tmpl);
+            m_bOwnsRoot = true;
+        }
     }
 
     // Start-up of instances is serialised on a lock in the root, so an
     // instance folder that has no lock yet is never mistaken for a stale one.
-    const int startupFd = openNoFollow(root + QStringLiteral("/.lock"), O_RDWR | O_CREAT);
+    const int startupFd = ::open(encoded(root + QStringLiteral("/.lock")).constData(),
+                                 O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (startupFd >= 0 && ::flock(startupFd, LOCK_EX) == 0)
         RemoveStaleInstances(root);
 
-    QByteArray tmpl = QFile::encodeName(root + QLatin1Char('/') + QLatin1String(kInstancePrefix)
-                                        + QStringLiteral("XXXXXX"));
+    QByteArray tmpl = encoded(root + QLatin1Char('/') + QLatin1String(kInstancePrefix) + QStringLiteral("XXXXXX"));
     if (::mkdtemp(tmpl.data())) {
         const QString path = QFile::decodeName(tmpl);
-        const int fd = openNoFollow(path + QLatin1Char('/') + LockFileName(),
-                                    O_RDWR | O_CREAT | O_EXCL);
+        const int fd = ::open(encoded(path + QLatin1Char('/') + LockFileName()).constData(),
+                              O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
         if (fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0) {
             m_sPath = path;
             m_iLockFd = fd;
         } else {
             if (fd >= 0)
                 ::close(fd);
-            RemoveInstance(path);
+            removeTree(path);
         }
     }
     if (startupFd >= 0)
         ::close(startupFd);
+    if (m_sPath.isEmpty() && m_bOwnsRoot) {
+        removeTree(root);
+        m_bOwnsRoot = false;
+    }
+    if (!m_sPath.isEmpty())
+        m_sRoot = root;
     return !m_sPath.isEmpty();
+}
+
+void ScratchFolder::Close()
+{
+    if (m_sPath.isEmpty())
+        return;
+    // Removed while still locked, so no other start takes it for stale
+    // half-way through.
+    removeTree(m_sPath);
+    ::close(m_iLockFd);
+    m_iLockFd = -1;
+    if (m_bOwnsRoot)
+        removeTree(m_sRoot);
+    m_bOwnsRoot = false;
+    m_sPath.clear();
+    m_sRoot.clear();
 }
 
 void ScratchFolder::RemoveStaleInstances(const QString &sRoot)
 {
-    const QStringList names = QDir(sRoot).entryList(
-        QDir::Dirs | QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    const int rootFd = ::open(encoded(sRoot).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (rootFd < 0)
+        return;
+    const QStringList names = QDir(sRoot).entryList(QDir::Dirs | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     for (const QString &name : names) {
         if (!name.startsWith(QLatin1String(kInstancePrefix)))
             continue;
-        const QString path = sRoot + QLatin1Char('/') + name;
-        if (!IsOwnDirectory(path))
+        const QByteArray entry = encoded(name);
+        // Only real folders of this user; a link dressed as one is left alone.
+        const int dirFd = ::openat(rootFd, entry.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (dirFd < 0)
             continue;
-        const int fd = openNoFollow(path + QLatin1Char('/') + LockFileName(), O_RDWR);
-        if (fd < 0 && errno != ENOENT)
-            continue;
-        // A lock nobody holds (or none at all) means its process has gone.
-        if (fd < 0 || ::flock(fd, LOCK_EX | LOCK_NB) == 0)
-            RemoveInstance(path);
-        if (fd >= 0)
-            ::close(fd);
-    }
-}
-
-void ScratchFolder::RemoveInstance(const QString &sPath)
-{
-    const QStringList names = QDir(sPath).entryList(
-        QDir::Dirs | QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-    for (const QString &name : names) {
-        const QByteArray path = QFile::encodeName(sPath + QLatin1Char('/') + name);
         struct stat st;
-        // unlink() removes a link itself, never what it points to.
-        if (::lstat(path.constData(), &st) == 0 && !S_ISDIR(st.st_mode))
-            ::unlink(path.constData());
+        const bool bOwn = ::fstat(dirFd, &st) == 0 && st.st_uid == ::getuid();
+        const bool bStale = bOwn && !heldByLiveInstance(dirFd);
+        ::close(dirFd);
+        if (bStale)
+            removeTree(rootFd, entry.constData(), 0);
     }
-    ::rmdir(QFile::encodeName(sPath).constData());
+    ::close(rootFd);
 }

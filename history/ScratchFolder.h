@@ -3,10 +3,16 @@
 
 // The private folder of one running instance of the scratch store:
 // <root>/instance-XXXXXX, mode 0700, holding an exclusive lock on its
-// "instance.lock" file for as long as this object lives. Opening one removes
-// the instance folders under the same root that no live process holds, so
-// that a second instance never touches the first one's files. Symbolic links
-// are never followed.
+// "instance.lock" file for as long as it is open. Opening one removes the
+// instance folders under the same root that no live process holds, so that
+// a second instance never touches the first one's files; closing it (a
+// clean exit) removes it. Symbolic links are never followed.
+//
+// The root must be a folder of this user: an existing one is tightened to
+// mode 0700. When it is not (a file, a link, someone else's folder), the
+// root is "<root>-<uid>" instead, held to the same rule, so every start
+// finds the same place; only when that fails too is a fresh folder made,
+// and removed again on closing.
 class ScratchFolder
 {
 public:
@@ -17,16 +23,20 @@ public:
 
     // False when no private folder could be made; Path() is then empty.
     bool Open(const QString &sRoot);
+    // Removes the folder and everything in it, and lets go of the lock.
+    void Close();
     QString Path() const { return m_sPath; }
+    QString Root() const { return m_sRoot; }
 
     static QString DefaultRoot();
     static QString LockFileName();
 
 private:
-    static bool IsOwnDirectory(const QString &sPath);
+    static bool UseAsRoot(const QString &sPath);
     static void RemoveStaleInstances(const QString &sRoot);
-    static void RemoveInstance(const QString &sPath);
 
+    QString m_sRoot;
     QString m_sPath;
     int m_iLockFd = -1;
+    bool m_bOwnsRoot = false; // a fresh root, removed on closing
 };

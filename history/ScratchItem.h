@@ -16,4 +16,7 @@ public:
     qint64 bytes = 0;        // what the image counts in the memory in use
     bool readFailed = false; // its file could not be read back
     bool released = false;
+    // Restores asked for and not yet handed to their layer: while there are
+    // any, the image read back is not dropped again.
+    int pins = 0;
 };

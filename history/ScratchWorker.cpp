@@ -18,6 +18,10 @@ void ScratchWorker::RestoreItem(int iId)
     QPointF pos;
     m_pStore->ReadItem(iId, image, pos);
     emit ItemRead(iId, image, pos);
+    // What was read back counts in the memory in use: older read-backs
+    // make room (nothing new is written for it).
+    if (m_pStore->OverLimit())
+        m_pStore->DropReadBack();
 }
 
 void ScratchWorker::ReleaseItem(int iId)

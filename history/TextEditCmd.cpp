@@ -1,5 +1,7 @@
 #include "TextEditCmd.h"
 
+#include "SafeTextDocument.h"
+
 #include "CommandSupport.h"
 #include "TextLayer.h"
 
@@ -28,7 +30,7 @@ int TextEditCmd::id() const { return commandId<TextEditCmd>(); }
 // stay intact for the next undo or redo.
 void TextEditCmd::Apply(const QTextDocument *pDocument)
 {
-    m_pLayer->setDocument(pDocument->clone(m_pLayer));
+    m_pLayer->setDocument(SafeTextDocument::CopyOf(pDocument, m_pLayer));
     m_pLayer->update();
 }
 

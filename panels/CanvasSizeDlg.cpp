@@ -3,7 +3,9 @@
 
 #include "AspectRatio.h"
 #include "ProportionLink.h"
+#include "SizeLimit.h"
 
+#include <QPushButton>
 #include <QSpinBox>
 
 #include <QUndoStack>
@@ -14,6 +16,7 @@ CanvasSizeDlg::CanvasSizeDlg(int iWidth, int iHeight, QWidget *pParent)
 {
     m_pUi->setupUi(this);
     setTitle(windowTitle());
+    m_pLimit = new SizeLimit(m_pUi->widthSpinBox, m_pUi->heightSpinBox, m_pUi->buttonBox->button(QDialogButtonBox::Ok), this);
     m_pUi->widthSpinBox->setValue(iWidth);
     m_pUi->heightSpinBox->setValue(iHeight);
 
@@ -36,6 +39,12 @@ CanvasSizeDlg::CanvasSizeDlg(int iWidth, int iHeight, QWidget *pParent)
 CanvasSizeDlg::~CanvasSizeDlg()
 {
     delete m_pUi;
+}
+
+void CanvasSizeDlg::accept()
+{
+    if (m_pLimit->Allowed())
+        CQDialog::accept();
 }
 
 QSize CanvasSizeDlg::ChosenSize() const

@@ -3,6 +3,7 @@
 #include "CQDialog.h"
 
 class ProportionLink;
+class SizeLimit;
 
 namespace Ui { class CanvasSizeDlg; }
 class QPushButton;
@@ -15,6 +16,8 @@ public:
     ~CanvasSizeDlg() override;
     int Anchor() const { return m_iAnchor; }
     QSize ChosenSize() const;
+    // Only a size that can be saved closes the dialog.
+    void accept() override;
 
 public Q_SLOTS:
     void on_aspectRatioCheckBox_toggled(bool bValue);
@@ -32,6 +35,7 @@ public Q_SLOTS:
 
 private:
     ProportionLink *m_pLink = nullptr;
+    SizeLimit *m_pLimit = nullptr;
     void SetAnchor(int iAnchor);
     Ui::CanvasSizeDlg *m_pUi;
     int m_iAnchor = 4;

@@ -1,12 +1,8 @@
 #include "ExportPreviewDlg.h"
 #include "ui_ExportPreviewDlg.h"
 
-#include <QDebug>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QImageReader>
-#include <QImageWriter>
+#include "ImageFile.h"
+
 #include <QPixmap>
 #include <QRunnable>
 
@@ -15,12 +11,10 @@ ExportPreviewDlg::ExportPreviewDlg(const QString &format, const QImage &image, Q
     , m_pUi(new Ui::ExportPreviewDlg)
     , m_image(image)
     , m_format(format)
-    , m_file(QDir::tempPath() + QStringLiteral("/chromaquill"))
 {
     m_pUi->setupUi(this);
     setTitle(windowTitle());
     m_pool.setMaxThreadCount(1);
-    m_file.open();
     m_pUi->dimensions->setText(QString::number(image.width())
                                + QStringLiteral(" X ") + QString::number(image.height()));
     m_pUi->previewWidget->setPixmap(QPixmap::fromImage(image));
@@ -29,7 +23,7 @@ ExportPreviewDlg::ExportPreviewDlg(const QString &format, const QImage &image, Q
 
 ExportPreviewDlg::~ExportPreviewDlg()
 {
-    // A running write uses the temporary file; its result is dropped with us.
+    // A running encode finishes; its result is dropped with us.
     m_iNextQuality = -1;
     m_pool.waitForDone();
     delete m_pUi;
@@ -63,26 +57,12 @@ void ExportPreviewDlg::StartEncode(int iQuality)
     m_iNextQuality = -1;
     const QImage image = m_image;
     const QByteArray format = m_format.toLower().toLatin1();
-    const QString fileName = m_file.fileName();
-    QRunnable *pJob = QRunnable::create([this, image, format, fileName, iQuality] {
-        QImage readBack;
-        qint64 iBytes = 0;
-        {
-            QFile file(fileName);
-            bool bWritten = false;
-            if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-                QImageWriter writer(&file, format);
-                writer.setQuality(iQuality);
-                bWritten = writer.write(image);
-            }
-            if (!bWritten)
-                qDebug() << "ERROR SAVING FILE TO TMP" << fileName;
-        }
-        // Whatever the file holds now, format taken from its contents.
-        QImageReader reader(fileName);
-        reader.setDecideFormatFromContent(true);
-        readBack = reader.read();
-        iBytes = QFileInfo(fileName).size();
+    QRunnable *pJob = QRunnable::create([this, image, format, iQuality] {
+        // Encoded exactly as the export writes it; what it decodes back to
+        // is the preview, and its length the size on disk.
+        const QByteArray bytes = ImageFile::Encode(image, format, iQuality);
+        const QImage readBack = bytes.isEmpty() ? QImage() : ImageFile::Decode(bytes);
+        const qint64 iBytes = bytes.size();
         // Queued to the dialog: dropped if the dialog is gone by then.
         QMetaObject::invokeMethod(this, [this, iQuality, iBytes, readBack] {
             EncodeFinished(iQuality, iBytes, readBack);

@@ -1,13 +1,13 @@
 #pragma once
 #include <QImage>
-#include <QTemporaryFile>
 #include <QThreadPool>
 #include "CQDialog.h"
 
 namespace Ui { class ExportPreviewDlg; }
 
-// Shows how an export will look and how large it will be at a quality.
-// The trial write runs on a worker thread, one at a time; slider values that
+// Shows how an export will look and how large it will be at a quality: the
+// image is encoded exactly as the export writes it. The trial encode runs
+// on a worker thread, one at a time; slider values that
 // arrive meanwhile are coalesced so that only the latest one is encoded next.
 class ExportPreviewDlg : public CQDialog {
     Q_OBJECT
@@ -35,7 +35,6 @@ private:
     int m_iQuality = -1;
     QImage m_image;
     QString m_format;
-    QTemporaryFile m_file;
     QThreadPool m_pool;
     bool m_bBusy = false;
     int m_iNextQuality = -1; // the latest value asked for while busy, -1 for none

@@ -3,7 +3,9 @@
 
 #include "AspectRatio.h"
 #include "ProportionLink.h"
+#include "SizeLimit.h"
 
+#include <QPushButton>
 #include <QSpinBox>
 
 ImageResizeDlg::ImageResizeDlg(int iWidth, int iHeight, QWidget *pParent)
@@ -12,6 +14,7 @@ ImageResizeDlg::ImageResizeDlg(int iWidth, int iHeight, QWidget *pParent)
 {
     m_pUi->setupUi(this);
     setTitle(windowTitle());
+    m_pLimit = new SizeLimit(m_pUi->widthSpinBox, m_pUi->heightSpinBox, m_pUi->buttonBox->button(QDialogButtonBox::Ok), this);
     m_pUi->widthSpinBox->setValue(iWidth);
     m_pUi->heightSpinBox->setValue(iHeight);
     m_pLink = new ProportionLink(m_pUi->widthSpinBox, m_pUi->heightSpinBox, m_pUi->aspectRatioCheckBox,
@@ -29,6 +32,8 @@ ImageResizeDlg::~ImageResizeDlg()
 
 void ImageResizeDlg::accept()
 {
+    if (!m_pLimit->Allowed())
+        return;
     m_chosen = QSize(m_pUi->widthSpinBox->value(), m_pUi->heightSpinBox->value());
     CQDialog::accept();
 }

@@ -2,6 +2,7 @@
 #include "CQDialog.h"
 
 class ProportionLink;
+class SizeLimit;
 
 namespace Ui { class ImageResizeDlg; }
 
@@ -21,6 +22,7 @@ public Q_SLOTS:
 
 private:
     ProportionLink *m_pLink = nullptr;
+    SizeLimit *m_pLimit = nullptr;
     Ui::ImageResizeDlg *m_pUi;
     QSize m_chosen;
 };

@@ -3,8 +3,10 @@
 
 #include "AspectRatio.h"
 #include "Layer.h"
+#include "SizeLimit.h"
 
 #include <QClipboard>
+#include <QPushButton>
 #include <QGuiApplication>
 #include <QPixmap>
 #include <QUndoStack>
@@ -15,6 +17,7 @@ NewFileDlg::NewFileDlg(QWidget *pParent)
 {
     m_pUi->setupUi(this);
     setTitle(windowTitle());
+    m_pLimit = new SizeLimit(m_pUi->canvasWidth, m_pUi->canvasHeight, m_pUi->buttonBox->button(QDialogButtonBox::Ok), this);
     // A copied image is the likeliest size for a new document.
     const QPixmap clipboard = QPixmap::fromImage(QGuiApplication::clipboard()->image());
     if (!clipboard.isNull()) {
@@ -29,6 +32,12 @@ NewFileDlg::NewFileDlg(QWidget *pParent)
 NewFileDlg::~NewFileDlg()
 {
     delete m_pUi;
+}
+
+void NewFileDlg::accept()
+{
+    if (m_pLimit->Allowed())
+        CQDialog::accept();
 }
 
 QSize NewFileDlg::ChosenSize() const

@@ -1,6 +1,8 @@
 #pragma once
 #include "CQDialog.h"
 
+class SizeLimit;
+
 namespace Ui { class NewFileDlg; }
 
 // File > New: asks for the canvas size of a new document.
@@ -10,6 +12,8 @@ public:
     explicit NewFileDlg(QWidget *pParent = nullptr);
     ~NewFileDlg() override;
     QSize ChosenSize() const;
+    // Only a size that can be saved closes the dialog.
+    void accept() override;
 
 public Q_SLOTS:
     void on_aspectRatio_toggled(bool bValue);
@@ -22,4 +26,5 @@ private:
     double m_dRatio = 0;
     bool m_bGuard = false;
     Ui::NewFileDlg *m_pUi;
+    SizeLimit *m_pLimit = nullptr;
 };

@@ -2,6 +2,7 @@
 #include "CQBrush.h"
 #include "ImageFile.h"
 #include "PngChunks.h"
+#include "PngDecoder.h"
 
 #include <QBuffer>
 #include <QDataStream>
@@ -84,15 +85,8 @@ bool fail(QString *pError, const QString &reason)
 
 QImage decodePng(const QByteArray &png, const QSize &size)
 {
-    QByteArray copy = png;
-    QBuffer buffer(&copy);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer, "png");
-    reader.setDecideFormatFromContent(false);
-    QImage image = reader.read();
-    if (image.size() != size)
-        return QImage();
-    return image.convertToFormat(QImage::Format_ARGB32);
+    const QImage image = PngDecoder::Decode(png).image;
+    return image.size() == size ? image : QImage();
 }
 
 // One brush record. `iIndex` counts from 1 for the messages.
@@ -107,13 +101,18 @@ bool readBrush(Cursor &in, int iIndex, qint64 *pPixels, CQBrush *pBrush, QString
         return fail(pError, QStringLiteral("The file ends inside %1.").arg(where));
     if (iMarker != 1)
         return fail(pError, QStringLiteral("Brush %1 has no tip image.").arg(iIndex));
-    QByteArray png;
-    QSize size;
-    const qsizetype iPngBytes = PngChunks::Scan(in.here(), in.remaining(), &png, &size);
-    if (iPngBytes < 0)
-        return fail(pError, QStringLiteral("The tip of %1 is not a readable PNG image.").arg(where));
-    if (!size.isValid())
+    // The tip's chunks are checked where they lie, before anything decodes.
+    const QByteArray rest = QByteArray::fromRawData(in.here(), in.remaining());
+    PngChunks::Png chunks;
+    QString reason;
+    const PngChunks::Result result = PngChunks::Read(rest, &chunks, &reason);
+    if (result == PngChunks::Result::TooLarge)
         return fail(pError, QStringLiteral("The tip of %1 is too large.").arg(where));
+    if (result != PngChunks::Result::Ok)
+        return fail(pError, QStringLiteral("The tip of %1 is not a readable PNG image.").arg(where));
+    const qsizetype iPngBytes = chunks.end;
+    const QSize size(int(chunks.header.width), int(chunks.header.height));
+    const QByteArray png = chunks.clean;
     *pPixels += qint64(size.width()) * size.height();
     if (*pPixels > BrushSetFile::kMaxSetPixels)
         return fail(pError, QStringLiteral("The tips hold more pixels than a brush set may (%1).").arg(BrushSetFile::kMaxSetPixels));

@@ -1,5 +1,6 @@
 // Start-up decisions: arguments, the force flag, the compute-mode choice, the
-// first document's size, and the exit paths of the real binary.
+// first document's size, and the real binary: its refusing paths, a normal
+// start and a clean end.
 #include "QCLDevice.h"
 #include "QCLPlatform.h"
 #include "Startup.h"
@@ -24,7 +25,12 @@ class TestStartup : public QObject {
 private:
     QString binary() const { return qEnvironmentVariable("CQ_BINARY_DIR") + QStringLiteral("/chromaquill"); }
 
-    // Runs the editor headless with a private settings location.
+    static QString settingsFile(const QTemporaryDir &home)
+    {
+        return home.filePath(QStringLiteral("config/Kestrelvane/Chromaquill.conf"));
+    }
+
+    // Runs the editor headless with private settings and temporary folders.
     QProcess *run(const QStringList &arguments, const QProcessEnvironment &extra, QTemporaryDir &home)
     {
         auto *pProcess = new QProcess(this);
@@ -32,6 +38,8 @@ private:
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
         env.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral("data")));
+        QDir().mkpath(home.filePath(QStringLiteral("tmp")));
+        env.insert(QStringLiteral("TMPDIR"), home.filePath(QStringLiteral("tmp")));
         for (const QString &key : extra.keys())
             env.insert(key, extra.value(key));
         pProcess->setProcessEnvironment(env);
@@ -105,6 +113,10 @@ private Q_SLOTS:
             expected += d.name() + d.vendor() + d.version() + d.languageVersion();
         QCOMPARE(Startup::DeviceSummary(devices), expected);
         QCOMPARE(Startup::DeviceSummary(devices + devices), expected + expected);
+        // PoCL offers a CPU device: there is something to try, forced or not.
+        QVERIFY(Startup::HasComputeDevice(false, devices));
+        QVERIFY(Startup::HasComputeDevice(true, devices));
+        QVERIFY(!Startup::HasComputeDevice(false, {}));
     }
 
     void firstDocumentIsHalfTheWindow()
@@ -113,7 +125,8 @@ private Q_SLOTS:
         QCOMPARE(Startup::FirstDocumentSize(QSize(1, 3)), QSize(0, 1));
     }
 
-    // The refusing paths end with status 0 and write nothing to the settings.
+    // The refusing paths end with status 0 and write nothing to the settings,
+    // not even a recent-file list pruned of a file that has gone.
     void exitPaths_data()
     {
         QTest::addColumn<QStringList>("arguments");
@@ -139,27 +152,49 @@ private Q_SLOTS:
         QProcessEnvironment extra;
         if (!variable.isEmpty())
             extra.insert(variable, value == QLatin1String("EMPTY") ? emptyVendors.path() : value);
+        {
+            QSettings seeded(settingsFile(home), QSettings::IniFormat);
+            seeded.setValue(QStringLiteral("recentFileList"),
+                            QStringList({home.filePath(QStringLiteral("gone.cq")), home.filePath(QStringLiteral("x.cq"))}));
+            seeded.setValue(QStringLiteral("OpenCLForceCPU"), false);
+        }
+        QFile conf(settingsFile(home));
+        QVERIFY(conf.open(QIODevice::ReadOnly));
+        const QByteArray before = conf.readAll();
+        conf.close();
         QProcess *pProcess = run(arguments, extra, home);
         QVERIFY(pProcess->waitForFinished(60000));
         QCOMPARE(pProcess->exitStatus(), QProcess::NormalExit);
         QCOMPARE(pProcess->exitCode(), 0);
         const QString output = QString::fromLocal8Bit(pProcess->readAllStandardOutput() + pProcess->readAllStandardError());
         QVERIFY2(output.contains(expected), qPrintable(output));
-        QVERIFY(!QFileInfo::exists(home.filePath(QStringLiteral("config/Kestrelvane/Chromaquill.conf"))));
+        QVERIFY(conf.open(QIODevice::ReadOnly));
+        QCOMPARE(conf.readAll(), before);
     }
 
-    // A normal start reaches the first document and records "firstRun".
-    void normalStartShowsFirstDocument()
+    // A normal start reaches the first document (and records "firstRun"),
+    // with its scratch folder in place; asked to end, the editor closes its
+    // window as a user would (the window layout is saved) and removes its
+    // scratch files.
+    void normalStartAndCleanEnd()
     {
         QTemporaryDir home;
-        QProcessEnvironment extra;
-        extra.insert(QStringLiteral("CHROMAQUILL_STARTUP_PROBE"), QStringLiteral("1"));
-        QProcess *pProcess = run({}, extra, home);
+        QProcess *pProcess = run({}, QProcessEnvironment(), home);
+        const QString scratch = home.filePath(QStringLiteral("tmp/chromaquillScratch"));
+        auto started = [&] {
+            QSettings settings(settingsFile(home), QSettings::IniFormat);
+            return settings.value(QStringLiteral("firstRun")).toBool()
+                   && !QDir(scratch).entryList({QStringLiteral("instance-*")}, QDir::Dirs).isEmpty();
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(started() || pProcess->state() == QProcess::NotRunning, 60000);
+        QVERIFY2(pProcess->state() == QProcess::Running, pProcess->readAllStandardError().constData());
+        pProcess->terminate();
         QVERIFY(pProcess->waitForFinished(60000));
+        QCOMPARE(pProcess->exitStatus(), QProcess::NormalExit);
         QCOMPARE(pProcess->exitCode(), 0);
-        QVERIFY(pProcess->readAllStandardOutput().contains("first-document-shown"));
-        QSettings settings(home.filePath(QStringLiteral("config/Kestrelvane/Chromaquill.conf")), QSettings::IniFormat);
-        QCOMPARE(settings.value(QStringLiteral("firstRun")).toBool(), true);
+        QCOMPARE(QDir(scratch).entryList({QStringLiteral("instance-*")}, QDir::Dirs), QStringList());
+        QSettings settings(settingsFile(home), QSettings::IniFormat);
+        QVERIFY(settings.contains(QStringLiteral("windowState")));
     }
 };
 

@@ -60,8 +60,11 @@ private slots:
     void waitForPendingAppliesAtOnce();
     void failedWriteKeepsSnapshot();
     void unreadableFileReportedOnce();
+    void longUndoRedoRunStaysNearLimit();
+    void shutdownRemovesFiles();
     void instancesKeepEachOthersFiles();
     void staleInstancesAndLinks();
+    void rootIsMadePrivate();
 
 private:
     QTemporaryDir m_tmp;
@@ -169,7 +172,8 @@ void TestScratchDB::restoreFromDisk()
     QCOMPARE(layer.m_pos, QPointF(13.5, -7));
     QCOMPARE(db.memoryInUse(), before + first.sizeInBytes());
 
-    // Now in memory and on disk: served at once, never written again.
+    // Now in memory and on disk: served at once, never written again, and
+    // the first to be dropped from memory when room is needed.
     const QString file = db.itemFileName(id);
     layer.Set(QImage(), QPointF());
     db.RestoreItem(&layer, id);
@@ -178,7 +182,73 @@ void TestScratchDB::restoreFromDisk()
     db.AddItem(&layer);
     db.Sync();
     QCOMPARE(db.itemFileName(id), file);
-    QVERIFY(db.isItemInMemory(id));
+    QVERIFY(!db.isItemInMemory(id));
+    db.RestoreItem(&layer, id);
+    db.Sync();
+    QVERIFY(samePixels(layer.m_image, first));
+}
+
+// Undo and redo over many snapshots on disk: each one read back is dropped
+// again when room is needed, so memory stays near the limit instead of
+// growing with every step, and every step still brings the right pixels.
+void TestScratchDB::longUndoRedoRunStaysNearLimit()
+{
+    ScratchDB db;
+    db.Init(m_tmp.path() + QStringLiteral("/run"), 4 * MiB);
+    QList<QImage> images;
+    FakeLayer layer;
+    for (int i = 0; i < 12; ++i) {
+        images << cqtest::patternImage(512, 512, 200 + i); // 1 MiB each
+        layer.Set(images.last(), QPointF(i, 0));
+        db.AddItem(&layer);
+        db.Sync();
+    }
+    qint64 highest = 0;
+    for (int round = 0; round < 2; ++round) {
+        for (int step = 0; step < 24; ++step) {
+            const int id = step < 12 ? 11 - step : step - 12; // undo all the way, then redo
+            db.RestoreItem(&layer, id);
+            db.Sync();
+            QVERIFY2(samePixels(layer.m_image, images[id]), qPrintable(QString::number(id)));
+            highest = qMax(highest, db.memoryInUse());
+        }
+    }
+    QVERIFY2(highest <= 5 * MiB, qPrintable(QString::number(highest)));
+    // A restore that is still waiting keeps its image even when room is made.
+    FakeLayer other;
+    for (int id = 0; id < 12; ++id) {
+        db.RestoreItem(&layer, id);
+        db.RestoreItem(&other, 11 - id);
+        db.WaitForPending(&layer);
+        db.WaitForPending(&other);
+        QVERIFY(samePixels(layer.m_image, images[id]));
+        QVERIFY(samePixels(other.m_image, images[11 - id]));
+    }
+}
+
+// A clean exit removes the instance's folder and files; the store goes on
+// from memory, and nothing waits for a worker that is gone.
+void TestScratchDB::shutdownRemovesFiles()
+{
+    ScratchDB db;
+    db.Init(m_tmp.path() + QStringLiteral("/shutdown"), 1 * MiB);
+    FakeLayer layer(cqtest::patternImage(512, 512, 70));
+    const int first = db.AddItem(&layer);
+    layer.Set(cqtest::patternImage(512, 512, 71), QPointF());
+    db.AddItem(&layer);
+    db.Sync();
+    const QString file = db.itemFileName(first);
+    const QString folder = db.folder();
+    QVERIFY(QFileInfo::exists(file));
+    db.RestoreItem(&layer, first);
+    db.Shutdown();
+    QVERIFY(!QFileInfo::exists(folder));
+    db.WaitForPending(&layer);
+    FakeLayer later(cqtest::patternImage(8, 8, 72));
+    const int id = db.AddItem(&later);
+    later.Set(QImage(), QPointF());
+    db.RestoreItem(&later, id);
+    QVERIFY(samePixels(later.m_image, cqtest::patternImage(8, 8, 72)));
 }
 
 void TestScratchDB::latestRestoreWins()
@@ -357,14 +427,15 @@ void TestScratchDB::instancesKeepEachOthersFiles()
         QVERIFY(samePixels(layer.m_image, cqtest::patternImage(64, 64, 90)));
     }
 
-    // Once an instance has gone its folder is stale and the next start clears it.
+    // An instance that ends cleanly takes its folder with it; the other
+    // instance's files stay.
     const QString firstFolder = first->folder();
     delete first;
-    QVERIFY(QFileInfo::exists(file));
-    ScratchDB third;
-    third.Init(root, 0);
     QVERIFY(!QFileInfo::exists(file));
     QVERIFY(!QFileInfo::exists(firstFolder));
+    ScratchDB third;
+    third.Init(root, 0);
+    QCOMPARE(QDir(root).entryList(QDir::Dirs | QDir::NoDotAndDotDot), QStringList{QFileInfo(third.folder()).fileName()});
 }
 
 void TestScratchDB::staleInstancesAndLinks()
@@ -386,6 +457,14 @@ void TestScratchDB::staleInstancesAndLinks()
     QVERIFY(touch(crashed + QStringLiteral("/pixmap-a.png")));
     QVERIFY(touch(crashed + QStringLiteral("/.hidden")));
     QVERIFY(QFile::link(outside + QStringLiteral("/keep.png"), crashed + QStringLiteral("/link.png")));
+    QVERIFY(QDir().mkpath(crashed + QStringLiteral("/sub/deeper")));
+    QVERIFY(touch(crashed + QStringLiteral("/sub/deeper/pixmap-d.png")));
+    QVERIFY(QFile::link(outside, crashed + QStringLiteral("/sub/outside")));
+    // One whose lock file is a link: no live instance makes one like that.
+    const QString linkedLock = root + QStringLiteral("/instance-linkedlock");
+    QVERIFY(QDir().mkpath(linkedLock));
+    QVERIFY(touch(outside + QStringLiteral("/keep.lock")));
+    QVERIFY(QFile::link(outside + QStringLiteral("/keep.lock"), linkedLock + QStringLiteral("/instance.lock")));
     // An instance folder without any lock.
     const QString unlocked = root + QStringLiteral("/instance-nolock");
     QVERIFY(QDir().mkpath(unlocked));
@@ -406,21 +485,56 @@ void TestScratchDB::staleInstancesAndLinks()
     db.Init(root, 0);
     QVERIFY(!QFileInfo::exists(crashed));
     QVERIFY(!QFileInfo::exists(unlocked));
+    QVERIFY(!QFileInfo::exists(linkedLock));
+    QVERIFY(QFileInfo::exists(outside + QStringLiteral("/keep.lock")));
     QVERIFY(QFileInfo::exists(live + QStringLiteral("/pixmap-c.png")));
     QVERIFY(QFileInfo::exists(outside + QStringLiteral("/keep.png")));
     QVERIFY(QFileInfo(root + QStringLiteral("/instance-link")).isSymLink());
     QVERIFY(QFileInfo(root + QStringLiteral("/elsewhere")).isSymLink());
     ::close(fd);
 
-    // A root that is itself a link is not used.
+    // A root that is itself a link is not used, nor what it points to.
     const QString linkedRoot = m_tmp.path() + QStringLiteral("/linkedRoot");
     QVERIFY(QFile::link(outside, linkedRoot));
     ScratchDB viaLink;
     viaLink.Init(linkedRoot, 0);
-    QVERIFY(!viaLink.folder().isEmpty());
-    QVERIFY(!viaLink.folder().startsWith(linkedRoot + QLatin1Char('/')));
+    QVERIFY(viaLink.folder().startsWith(linkedRoot + QStringLiteral("-%1/instance-").arg(::getuid())));
     QCOMPARE(QDir(outside).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
-             QStringList{QStringLiteral("keep.png")});
+             QStringList({QStringLiteral("keep.lock"), QStringLiteral("keep.png")}));
+}
+
+// The root is this user's alone: an open one is closed to others, and one
+// that cannot be used (a file here) is replaced by the same place at every
+// start, so starts do not pile up folders.
+void TestScratchDB::rootIsMadePrivate()
+{
+    const QString open = m_tmp.path() + QStringLiteral("/open");
+    QVERIFY(QDir().mkpath(open));
+    QVERIFY(::chmod(QFile::encodeName(open).constData(), 0777) == 0);
+    {
+        ScratchDB db;
+        db.Init(open, 0);
+        struct stat st;
+        QCOMPARE(::stat(QFile::encodeName(open).constData(), &st), 0);
+        QCOMPARE(int(st.st_mode & 0777), 0700);
+        QCOMPARE(::stat(QFile::encodeName(db.folder()).constData(), &st), 0);
+        QCOMPARE(int(st.st_mode & 0777), 0700);
+    }
+
+    const QString fileRoot = m_tmp.path() + QStringLiteral("/fileRoot");
+    QFile file(fileRoot);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.close();
+    const QString fallback = fileRoot + QStringLiteral("-%1").arg(::getuid());
+    for (int start = 0; start < 3; ++start) {
+        ScratchDB db;
+        db.Init(fileRoot, 0);
+        QVERIFY2(db.folder().startsWith(fallback + QStringLiteral("/instance-")), qPrintable(db.folder()));
+    }
+    QCOMPARE(QDir(m_tmp.path()).entryList({QStringLiteral("fileRoot*")}, QDir::AllEntries),
+             QStringList({QStringLiteral("fileRoot"), QFileInfo(fallback).fileName()}));
+    QCOMPARE(QDir(fallback).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList{QStringLiteral(".lock")});
 }
 
 QTEST_GUILESS_MAIN(TestScratchDB)

@@ -1,7 +1,9 @@
 // Document dialogs: the proportion rule, the new-file dialog's clipboard
-// size and aspect lock, the canvas dialog's anchor arrows, the image size
-// dialog, and the export preview's size text and coalesced trial writes.
+// size and aspect lock, the size limits of the three size dialogs, the
+// canvas dialog's anchor arrows, the image size dialog, and the export
+// preview's size (what the export writes) and coalesced trial encodes.
 #include "AspectRatio.h"
+#include "Chromaquill.h"
 #include "CanvasSizeDlg.h"
 #include "ExportPreviewDlg.h"
 #include "ImageResizeDlg.h"
@@ -10,12 +12,16 @@
 
 #include <QCheckBox>
 #include <QClipboard>
+#include <QDialogButtonBox>
 #include <QGuiApplication>
+#include <QFileInfo>
 #include <QLabel>
+#include <QPainter>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSlider>
 #include <QSpinBox>
+#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
@@ -44,10 +50,12 @@ private slots:
     void proportionRule();
     void newFileTakesClipboardSize();
     void newFileKeepsAspect();
+    void sizeDialogsOfferOnlyWhatCanBeSaved();
     void canvasAnchorArrows();
     void canvasAndResizeKeepAspect();
     void sizeText();
     void exportPreview();
+    void exportPreviewShowsTheEncodedSize();
     void exportCoalescesSliderValues();
 };
 
@@ -92,8 +100,6 @@ void TestDocDialogs::newFileKeepsAspect()
     auto *pHeight = child<QSpinBox>(&dialog, "canvasHeight");
     auto *pBox = child<QCheckBox>(&dialog, "aspectRatio");
     QCOMPARE(dialog.ChosenSize(), QSize(800, 600));
-    QCOMPARE(pWidth->minimum(), 0);
-    QCOMPARE(pWidth->maximum(), 10000);
     pBox->setChecked(true);
     pWidth->setValue(400);
     QCOMPARE(pHeight->value(), 300);
@@ -102,16 +108,49 @@ void TestDocDialogs::newFileKeepsAspect()
     // The locked ratio stays the one from when the box was checked.
     QCOMPARE(pBox->text(), QStringLiteral("Maintain Aspect\n4:3 (1.33)"));
 
-    // Unchecked: changes only refresh the text; a zero height must not divide.
-    pBox->setChecked(false);
-    pHeight->setValue(0);
-    QCOMPARE(pWidth->value(), 401);
-    pBox->setChecked(true);
-    pWidth->setValue(500);
-    QCOMPARE(pHeight->value(), 0);
+    // Unchecked: changes only refresh the text.
     pBox->setChecked(false);
     pHeight->setValue(500);
+    pWidth->setValue(500);
     QCOMPARE(pBox->text(), QStringLiteral("Maintain Aspect\n1:1 (1)"));
+}
+
+// New File, Canvas Size and Image Size offer only canvases that can be
+// saved and opened again: no empty side, no side past 32768, at most 2^28
+// pixels. Past that OK is disabled and accepting does nothing.
+void TestDocDialogs::sizeDialogsOfferOnlyWhatCanBeSaved()
+{
+    QGuiApplication::clipboard()->clear();
+    NewFileDlg newFile;
+    CanvasSizeDlg canvas(100, 100);
+    ImageResizeDlg resize(100, 100);
+    const QList<QPair<QDialog *, QPair<const char *, const char *>>> dialogs = {
+        {&newFile, {"canvasWidth", "canvasHeight"}},
+        {&canvas, {"widthSpinBox", "heightSpinBox"}},
+        {&resize, {"widthSpinBox", "heightSpinBox"}}};
+    for (const auto &d : dialogs) {
+        auto *pWidth = child<QSpinBox>(d.first, d.second.first);
+        auto *pHeight = child<QSpinBox>(d.first, d.second.second);
+        QPushButton *pOk = child<QDialogButtonBox>(d.first, "buttonBox")->button(QDialogButtonBox::Ok);
+        pWidth->setValue(0);
+        QCOMPARE(pWidth->value(), 1);
+        pWidth->setValue(40000);
+        QCOMPARE(pWidth->value(), 32768);
+        pHeight->setValue(8192);
+        QVERIFY(pOk->isEnabled());
+        pHeight->setValue(8193);
+        QVERIFY(!pOk->isEnabled());
+        QVERIFY(!pOk->toolTip().isEmpty());
+        pWidth->setValue(16384);
+        pHeight->setValue(16384);
+        QVERIFY(pOk->isEnabled());
+        pHeight->setValue(16385);
+        QVERIFY(!pOk->isEnabled());
+    }
+    // Accepting anyway (a keyboard shortcut, a script) records nothing.
+    resize.accept();
+    QCOMPARE(resize.ChosenSize(), QSize());
+    QCOMPARE(resize.result(), int(QDialog::Rejected));
 }
 
 void TestDocDialogs::canvasAnchorArrows()
@@ -217,6 +256,32 @@ void TestDocDialogs::exportPreview()
     QCOMPARE(child<QSlider>(&dialog, "qualitySlider")->value(), 10);
     QCOMPARE(dialog.Quality(), 10);
     QTRY_VERIFY(!dialog.IsEncoding());
+}
+
+// The size shown is what the export writes: for a mostly empty layer a few
+// kilobytes, not its raw pixels.
+void TestDocDialogs::exportPreviewShowsTheEncodedSize()
+{
+    QImage image(1024, 1024, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    {
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setBrush(Qt::red);
+        painter.drawEllipse(QPointF(300, 400), 40, 40);
+    }
+    ExportPreviewDlg dialog(QStringLiteral("PNG"), image);
+    QSignalSpy spy(&dialog, &ExportPreviewDlg::PreviewUpdated);
+    QTRY_VERIFY_WITH_TIMEOUT(!dialog.IsEncoding() && !spy.isEmpty(), 20000);
+    const qint64 shown = spy.last().at(1).toLongLong();
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("export.png"));
+    QString error;
+    QVERIFY2(Chromaquill::WriteImage(path, image, dialog.Quality(), &error), qPrintable(error));
+    QCOMPARE(QFileInfo(path).size(), shown);
+    QVERIFY2(shown < 16 * 1024, qPrintable(QString::number(shown)));
+    QCOMPARE(cqtest::differingPixels(QImage(path).convertToFormat(QImage::Format_ARGB32), image), qint64(0));
 }
 
 void TestDocDialogs::exportCoalescesSliderValues()

@@ -7,7 +7,26 @@
 
 #include "QCLContext.h"
 
+#include <csignal>
+#include <sys/resource.h>
+
 namespace cqtest {
+
+bool withFileSizeLimit(qint64 iBytes, const std::function<void()> &work)
+{
+    struct rlimit saved;
+    if (getrlimit(RLIMIT_FSIZE, &saved) != 0)
+        return false;
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit limited = saved;
+    limited.rlim_cur = rlim_t(iBytes);
+    const bool bSet = setrlimit(RLIMIT_FSIZE, &limited) == 0;
+    if (bSet)
+        work();
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previousHandler);
+    return bSet;
+}
 
 QImage patternImage(int width, int height, quint32 seed, bool withAlpha)
 {

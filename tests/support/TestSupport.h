@@ -20,6 +20,11 @@ qint64 differingPixels(const QImage &a, const QImage &b);
 // never reads or writes the developer's own settings.
 void isolateSettings();
 
+// Runs work with the process's file-size limit lowered to iBytes (a write
+// past it fails with EFBIG instead of raising a signal), then puts the
+// limit back. False when the limit could not be set.
+bool withFileSizeLimit(qint64 iBytes, const std::function<void()> &work);
+
 // Creates the context on the CPU (PoCL) device. On failure writes a warning
 // naming the platforms found, so QVERIFY2 on the result explains itself.
 bool createCpuContext(QCLContext &context);

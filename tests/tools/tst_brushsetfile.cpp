@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <QtEndian>
 #include <QtTest>
+#include <zlib.h>
 #include <cstring>
 
 namespace {
@@ -195,6 +196,9 @@ void TestBrushSetFile::damagedSetsAreRefused_data()
         const qsizetype ihdr = b.data.indexOf("IHDR");
         qToBigEndian<quint32>(40000, b.data.data() + ihdr + 4);
         qToBigEndian<quint32>(40000, b.data.data() + ihdr + 8);
+        // The header's checksum follows, or the chunk is merely damaged.
+        const quint32 crc = quint32(::crc32(0, reinterpret_cast<const Bytef *>(b.data.constData() + ihdr), 17));
+        qToBigEndian<quint32>(crc, b.data.data() + ihdr + 17);
         b.int32(0).int32(0).int32(0).int32(0).int32(0);
         QTest::newRow("huge tip") << b.data << "too large";
     }

@@ -1,0 +1,14 @@
+#pragma once
+#include <QByteArray>
+#include <QString>
+
+// Writes a whole file so that it is either replaced completely or left as it
+// was: the bytes go to a new file beside it, are flushed to the disk, and
+// only then is the new file renamed over the old one. Every failure (a full
+// disk, a size limit, a missing folder) is reported with the system's own
+// words, and no partial file is ever left under either name.
+namespace AtomicFile {
+
+bool Write(const QString &path, const QByteArray &bytes, QString *pError);
+
+} // namespace AtomicFile

@@ -1,0 +1,19 @@
+#pragma once
+#include "DocumentData.h"
+
+#include <QByteArray>
+#include <QString>
+
+// Reads the native file's records into plain data. Every length, count and
+// size is checked against what remains and against the editor's limits
+// before anything is allocated; text layers' HTML comes out sanitised.
+namespace DocumentParser {
+
+// Fills *pData only when the whole buffer is a valid document; otherwise
+// *pError says why and *pData is untouched.
+bool Parse(const QByteArray &bytes, DocumentData *pData, QString *pError);
+
+// The name and enabled flag of a layer style record, for listings.
+QString DescribeStyle(const QByteArray &record);
+
+} // namespace DocumentParser

@@ -1,0 +1,93 @@
+#include "JpegStructure.h"
+
+#include <QtEndian>
+
+#include <cstring>
+
+namespace JpegStructure {
+
+namespace {
+
+bool isFrame(uchar marker)
+{
+    // SOF0 to SOF15, less DHT (C4), JPG (C8) and DAC (CC).
+    return marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
+}
+
+} // namespace
+
+bool IsJpeg(const QByteArray &bytes)
+{
+    return bytes.size() >= 3 && uchar(bytes[0]) == 0xFF && uchar(bytes[1]) == 0xD8 && uchar(bytes[2]) == 0xFF;
+}
+
+bool Check(const QByteArray &bytes, QSize *pSize, QString *pReason)
+{
+    auto fail = [pReason](const QString &reason) {
+        *pReason = reason;
+        return false;
+    };
+    if (!IsJpeg(bytes))
+        return fail(QStringLiteral("It is not a JPEG image."));
+    const auto *p = reinterpret_cast<const uchar *>(bytes.constData());
+    const qsizetype n = bytes.size();
+    const QString truncated = QStringLiteral("The image is truncated.");
+    qsizetype pos = 2;
+    bool bFrame = false, bScan = false;
+    for (;;) {
+        // Markers may be preceded by any number of fill bytes.
+        while (pos < n && p[pos] == 0xFF && pos + 1 < n && p[pos + 1] == 0xFF)
+            ++pos;
+        if (n - pos < 2)
+            return fail(truncated);
+        if (p[pos] != 0xFF)
+            return fail(QStringLiteral("The image is damaged (a marker is missing)."));
+        const uchar marker = p[pos + 1];
+        pos += 2;
+        if (marker == 0xD9) {
+            if (!bFrame || !bScan)
+                return fail(QStringLiteral("The image is damaged (it ends before any picture data)."));
+            return true;
+        }
+        if ((marker >= 0xD0 && marker <= 0xD7) || marker == 0x01)
+            continue; // markers without a segment
+        if (n - pos < 2)
+            return fail(truncated);
+        const int length = qFromBigEndian<quint16>(p + pos);
+        if (length < 2)
+            return fail(QStringLiteral("The image is damaged (a segment has no valid length)."));
+        if (n - pos < length)
+            return fail(truncated);
+        const uchar *segment = p + pos + 2;
+        if (isFrame(marker)) {
+            if (length < 8 || bFrame)
+                return fail(QStringLiteral("The image is damaged (its frame header is not valid)."));
+            *pSize = QSize(qFromBigEndian<quint16>(segment + 3), qFromBigEndian<quint16>(segment + 1));
+            bFrame = true;
+        }
+        pos += length;
+        if (marker != 0xDA)
+            continue;
+        if (!bFrame)
+            return fail(QStringLiteral("The image is damaged (picture data comes before its frame header)."));
+        bScan = true;
+        // Entropy-coded data: 0xFF is followed by 0 (a stuffed byte) or a
+        // restart marker, until the next real marker.
+        for (;;) {
+            const void *pFF = std::memchr(p + pos, 0xFF, size_t(n - pos));
+            if (!pFF)
+                return fail(truncated);
+            pos = static_cast<const uchar *>(pFF) - p;
+            if (pos + 1 >= n)
+                return fail(truncated);
+            const uchar next = p[pos + 1];
+            if (next == 0x00 || (next >= 0xD0 && next <= 0xD7) || next == 0xFF) {
+                pos += next == 0xFF ? 1 : 2;
+                continue;
+            }
+            break;
+        }
+    }
+}
+
+} // namespace JpegStructure

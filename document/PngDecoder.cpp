@@ -1,0 +1,264 @@
+#include "PngDecoder.h"
+#include "PngChunks.h"
+#include "PngFilter.h"
+
+#include <QtEndian>
+#include <libdeflate.h>
+#include <png.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <new>
+
+static_assert(Q_BYTE_ORDER == Q_LITTLE_ENDIAN, "ARGB32 is written as B, G, R, A bytes");
+
+namespace PngDecoder {
+
+namespace {
+
+// Above this many bytes of pixels the one-piece inflate (which holds the
+// filtered rows and the image together) gives way to libpng's rows.
+constexpr qint64 kPlainLimit = qint64(128) << 20;
+
+Result failure(Status status, const QString &reason)
+{
+    Result r;
+    r.status = status;
+    r.reason = reason;
+    return r;
+}
+
+Result noMemory(const PngChunks::Header &h)
+{
+    return failure(Status::NoMemory, QStringLiteral("There is not enough memory for an image of %1 x %2 pixels.")
+                                         .arg(h.width).arg(h.height));
+}
+
+// --- libpng, row by row ------------------------------------------------------
+
+struct ReadState {
+    const uchar *data;
+    size_t size;
+    size_t pos;
+    char message[160];
+};
+
+void readBytes(png_structp png, png_bytep out, size_t n)
+{
+    auto *pState = static_cast<ReadState *>(png_get_io_ptr(png));
+    if (n > pState->size - pState->pos)
+        png_error(png, "the image is truncated");
+    std::memcpy(out, pState->data + pState->pos, n);
+    pState->pos += n;
+}
+
+[[noreturn]] void onError(png_structp png, png_const_charp message)
+{
+    auto *pState = static_cast<ReadState *>(png_get_error_ptr(png));
+    qstrncpy(pState->message, message, sizeof pState->message);
+    png_longjmp(png, 1);
+}
+
+void onWarning(png_structp, png_const_charp)
+{
+    // Recoverable oddities (benign errors included) are not the user's concern.
+}
+
+// Plain C style: nothing with a destructor lives across setjmp.
+bool readRows(ReadState *pState, uchar *pBits, qsizetype stride, quint32 width, quint32 height)
+{
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, pState, onError, onWarning);
+    if (!png)
+        return false;
+    png_infop info = png_create_info_struct(png);
+    auto **rows = static_cast<png_bytep *>(std::malloc(sizeof(png_bytep) * height));
+    if (!info || !rows) {
+        png_destroy_read_struct(&png, info ? &info : nullptr, nullptr);
+        std::free(rows);
+        qstrncpy(pState->message, "out of memory", sizeof pState->message);
+        return false;
+    }
+    for (quint32 y = 0; y < height; ++y)
+        rows[y] = pBits + qsizetype(y) * stride;
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_read_struct(&png, &info, nullptr);
+        std::free(rows);
+        return false;
+    }
+    png_set_read_fn(png, pState, readBytes);
+    png_read_info(png, info);
+    if (png_get_image_width(png, info) != width || png_get_image_height(png, info) != height)
+        png_error(png, "the header changed");
+    png_set_expand(png);
+    png_set_scale_16(png);
+    png_set_gray_to_rgb(png);
+    png_set_bgr(png);
+    png_set_filler(png, 0xff, PNG_FILLER_AFTER);
+    png_set_interlace_handling(png);
+    png_read_update_info(png, info);
+    if (png_get_rowbytes(png, info) != size_t(width) * 4)
+        png_error(png, "unexpected row layout");
+    png_read_image(png, rows);
+    png_read_end(png, nullptr);
+    png_destroy_read_struct(&png, &info, nullptr);
+    std::free(rows);
+    return true;
+}
+
+Result decodeRows(const PngChunks::Png &png)
+{
+    const PngChunks::Header &h = png.header;
+    QImage image(int(h.width), int(h.height), QImage::Format_ARGB32);
+    if (image.isNull())
+        return noMemory(h);
+    ReadState state{reinterpret_cast<const uchar *>(png.clean.constData()), size_t(png.clean.size()), 0, {}};
+    if (!readRows(&state, image.bits(), image.bytesPerLine(), h.width, h.height)) {
+        if (QByteArray(state.message).toLower().contains("memory"))
+            return noMemory(h);
+        return failure(Status::Damaged, QStringLiteral("The image is damaged (%1).").arg(QString::fromLatin1(state.message)));
+    }
+    Result r;
+    r.image = std::move(image);
+    r.status = Status::Ok;
+    return r;
+}
+
+// --- The plain case: 8-bit RGB, RGBA or palette, not interlaced -------------
+
+// What each palette index becomes: entries past the palette are black, past
+// the transparency table opaque, as libpng expands them.
+void paletteTable(const PngChunks::Png &png, quint32 table[256])
+{
+    const auto *pal = reinterpret_cast<const uchar *>(png.palette.constData());
+    const qsizetype entries = png.palette.size() / 3;
+    const auto *alpha = reinterpret_cast<const uchar *>(png.transparency.constData());
+    for (int i = 0; i < 256; ++i) {
+        const quint32 rgb = i < entries ? (quint32(pal[3 * i]) << 16) | (quint32(pal[3 * i + 1]) << 8) | pal[3 * i + 2] : 0;
+        const quint32 a = i < png.transparency.size() ? alpha[i] : 255;
+        table[i] = (a << 24) | rgb;
+    }
+}
+
+void convertRow(int colorType, const uchar *in, quint32 *out, quint32 width, const quint32 *table, const int *key)
+{
+    switch (colorType) {
+    case 6:
+        // The bytes R, G, B, A to 0xAARRGGBB: swap red and blue.
+        for (quint32 x = 0; x < width; ++x) {
+            quint32 rgba;
+            std::memcpy(&rgba, in + 4 * x, 4);
+            out[x] = (rgba & 0xff00ff00u) | ((rgba >> 16) & 0xffu) | ((rgba & 0xffu) << 16);
+        }
+        break;
+    case 2:
+        for (quint32 x = 0; x < width; ++x, in += 3) {
+            const quint32 rgb = (quint32(in[0]) << 16) | (quint32(in[1]) << 8) | in[2];
+            out[x] = (key && int(rgb) == *key) ? rgb : 0xff000000u | rgb;
+        }
+        break;
+    default:
+        for (quint32 x = 0; x < width; ++x)
+            out[x] = table[in[x]];
+        break;
+    }
+}
+
+enum class Plain { Done, NotPlain, NoMemory };
+
+Plain decodePlain(const QByteArray &bytes, const PngChunks::Png &png, QImage *pImage)
+{
+    const PngChunks::Header &h = png.header;
+    if (!png.plain || h.depth != 8 || h.interlace != 0 || (h.colorType != 2 && h.colorType != 3 && h.colorType != 6)
+        || qint64(h.width) * h.height * 4 > kPlainLimit)
+        return Plain::NotPlain;
+    // A transparent colour key: samples beyond 8 bits are left to libpng.
+    int key = -1;
+    if (h.colorType == 2 && !png.transparency.isEmpty()) {
+        const auto *t = reinterpret_cast<const uchar *>(png.transparency.constData());
+        if (t[0] || t[2] || t[4])
+            return Plain::NotPlain;
+        key = (t[1] << 16) | (t[3] << 8) | t[5];
+    }
+    const int bpp = h.colorType == 6 ? 4 : h.colorType == 2 ? 3 : 1;
+    const qsizetype rowBytes = qsizetype(h.width) * bpp;
+    const qsizetype total = (rowBytes + 1) * qsizetype(h.height);
+    std::unique_ptr<uchar[]> filtered(new (std::nothrow) uchar[size_t(total)]);
+    std::unique_ptr<uchar[]> zeros(new (std::nothrow) uchar[size_t(rowBytes)]());
+    if (!filtered || !zeros)
+        return Plain::NotPlain; // libpng needs less memory
+    const QByteArray idat = PngChunks::ImageData(bytes, png);
+    libdeflate_decompressor *pInflater = libdeflate_alloc_decompressor();
+    if (!pInflater)
+        return Plain::NotPlain;
+    size_t inUsed = 0, outMade = 0;
+    const libdeflate_result inflated = libdeflate_zlib_decompress_ex(pInflater, idat.constData(), size_t(idat.size()),
+                                                                     filtered.get(), size_t(total), &inUsed, &outMade);
+    libdeflate_free_decompressor(pInflater);
+    // Short, long or damaged data: libpng decides what it makes of it.
+    if (inflated != LIBDEFLATE_SUCCESS || outMade != size_t(total))
+        return Plain::NotPlain;
+
+    QImage image(int(h.width), int(h.height), QImage::Format_ARGB32);
+    if (image.isNull())
+        return Plain::NoMemory;
+    quint32 table[256];
+    if (h.colorType == 3)
+        paletteTable(png, table);
+    const uchar *prev = zeros.get();
+    for (quint32 y = 0; y < h.height; ++y) {
+        uchar *row = filtered.get() + qsizetype(y) * (rowBytes + 1);
+        if (!PngFilter::Undo(row[0], row + 1, prev, rowBytes, bpp))
+            return Plain::NotPlain;
+        convertRow(h.colorType, row + 1, reinterpret_cast<quint32 *>(image.scanLine(int(y))), h.width, table,
+                   key >= 0 ? &key : nullptr);
+        prev = row + 1;
+    }
+    *pImage = std::move(image);
+    return Plain::Done;
+}
+
+Result checked(const QByteArray &bytes, PngChunks::Png *pPng)
+{
+    QString reason;
+    switch (PngChunks::Read(bytes, pPng, &reason)) {
+    case PngChunks::Result::Ok:
+        return Result{QImage(), Status::Ok, QString()};
+    case PngChunks::Result::NotPng:
+        return failure(Status::NotPng, reason);
+    case PngChunks::Result::TooLarge:
+        return failure(Status::TooLarge, reason);
+    default:
+        return failure(Status::Damaged, reason);
+    }
+}
+
+} // namespace
+
+Result Decode(const QByteArray &bytes)
+{
+    PngChunks::Png png;
+    Result r = checked(bytes, &png);
+    if (r.status != Status::Ok)
+        return r;
+    switch (decodePlain(bytes, png, &r.image)) {
+    case Plain::Done:
+        return r;
+    case Plain::NoMemory:
+        return noMemory(png.header);
+    case Plain::NotPlain:
+        break;
+    }
+    return decodeRows(png);
+}
+
+Result DecodeWithLibpng(const QByteArray &bytes)
+{
+    PngChunks::Png png;
+    const Result r = checked(bytes, &png);
+    if (r.status != Status::Ok)
+        return r;
+    return decodeRows(png);
+}
+
+} // namespace PngDecoder
