@@ -1,17 +1,16 @@
 #include "FilterParams.h"
 
+QString FilterParam::range() const
+{
+    return QStringLiteral("%1%2 to %3").arg(count() > 1 ? QStringLiteral("each ") : QString()).arg(minimum).arg(maximum);
+}
+
 QString FilterParam::describe() const
 {
-    const QString range = QStringLiteral("%1 to %2").arg(minimum).arg(maximum);
     if (count() == 1)
-        return QStringLiteral("%1 %2").arg(key, range);
-    QStringList names;
-    static const char *const triple[] = {"R", "G", "B"};
-    for (int i = 0; i < count(); ++i)
-        names << (count() == 3 ? QLatin1String(triple[i]) : QStringLiteral("V%1").arg(i + 1));
-    if (count() == 2 && key == QLatin1String("range"))
-        names = {QStringLiteral("START"), QStringLiteral("SPAN")};
-    return QStringLiteral("%1 %2 each %3").arg(key, names.join(QLatin1Char(',')), range);
+        return QStringLiteral("%1 (%2)").arg(key, range());
+    const QString parts = count() == 3 ? QStringLiteral("R,G,B") : QStringLiteral("START,SPAN");
+    return QStringLiteral("%1=%2 (%3)").arg(key, parts, range());
 }
 
 int FilterValues::value(const QString &key, int fallback) const
@@ -67,13 +66,13 @@ bool FilterValues::parse(const FilterParams &params, const QStringList &argument
             return fail(QStringLiteral("%1 is given twice").arg(key));
         const QStringList parts = argument.mid(eq + 1).split(QLatin1Char(','));
         if (parts.size() != pParam->count())
-            return fail(QStringLiteral("%1 takes %2 value(s): %3").arg(key).arg(pParam->count()).arg(pParam->describe()));
+            return fail(QStringLiteral("%1 takes %2 values: %3").arg(key).arg(pParam->count()).arg(pParam->describe()));
         QList<int> numbers;
         for (const QString &part : parts) {
             bool ok = false;
             const int n = part.trimmed().toInt(&ok);
             if (!ok || n < pParam->minimum || n > pParam->maximum)
-                return fail(QStringLiteral("%1=%2 is out of range: %3").arg(key, argument.mid(eq + 1), pParam->describe()));
+                return fail(QStringLiteral("%1=%2 is out of range (%3)").arg(key, argument.mid(eq + 1), pParam->range()));
             numbers << n;
         }
         values.set(key, numbers);

@@ -18,7 +18,9 @@ struct FilterParam {
     bool optional = false;
 
     int count() const { return int(defaults.size()); }
-    // "radius 3 to 175", "red R,G,B each -200 to 200".
+    // "3 to 175", "each -200 to 200".
+    QString range() const;
+    // "radius (3 to 175)", "red=R,G,B (each -200 to 200)".
     QString describe() const;
 };
 

@@ -45,6 +45,9 @@ public:
     QImage Run(const QImage &image, const FilterValues &values);
     // The same arithmetic on the host.
     virtual QImage Reference(const QImage &image, const FilterValues &values) const = 0;
+    // Launches the kernels under the kernel lock on buffers that outlive the
+    // call (as an open dialog keeps them), then fetches the output.
+    bool Compute(FilterBuffers &buffers, const FilterValues &values, FilterBuffers::Output &output);
 
 Q_SIGNALS:
     void Complete(bool bAccepted) override;
@@ -57,18 +60,17 @@ protected:
     // Launches the kernels that fill `output` from buffers.inputBuffer().
     // Called with the kernel lock held, on whichever thread computes.
     virtual bool Enqueue(FilterBuffers &buffers, const FilterValues &values, QCLBuffer &output) = 0;
-    // Enqueue under the kernel lock, then fetch the output.
-    bool Compute(FilterBuffers &buffers, const FilterValues &values, FilterBuffers::Output &output);
 
     QCLKernel &Kernel(int index) { return m_kernels[index]; }
 
-    // Launches a kernel of one work item per pixel as
-    // kernel(input, output, args...).
+    // Launches a per-pixel kernel, one work item per block of 16 pixels, as
+    // kernel(input, output, args..., pixel count).
     template <typename... Args>
     static bool RunPerPixel(QCLKernel &kernel, FilterBuffers &buffers, QCLBuffer &output, const Args &...args)
     {
-        kernel.setGlobalWorkSize(QCLWorkSize(buffers.pixelCount()));
-        return !kernel(buffers.inputBuffer(), output, args...).isNull();
+        const size_t count = buffers.pixelCount();
+        kernel.setGlobalWorkSize(QCLWorkSize((count + 15) / 16));
+        return !kernel(buffers.inputBuffer(), output, args..., int(count)).isNull();
     }
 
     // 32-bit ARGB, straight alpha, whatever the image came as.
