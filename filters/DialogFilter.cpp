@@ -99,7 +99,10 @@ void DialogFilter::Request(const FilterValues &values)
             bOk = Compute(*buffers, values, output);
         }
         QMetaObject::invokeMethod(
-            this, [this, buffers, output, generation, bOk] { Deliver(buffers, output, generation, bOk); },
+            this,
+            [this, buffers, output = std::move(output), generation, bOk]() mutable {
+                Deliver(buffers, std::move(output), generation, bOk);
+            },
             Qt::QueuedConnection);
     });
 }
@@ -108,19 +111,19 @@ void DialogFilter::Deliver(const std::shared_ptr<FilterBuffers> &buffers, Filter
                            quint64 generation, bool bOk)
 {
     if (buffers != m_buffers || generation != m_generation.load()) {
-        buffers->giveBack(output);
+        buffers->giveBack(std::move(output));
         return;
     }
     m_shownGeneration = generation;
     if (bOk) {
         if (!m_shown.isNull())
-            m_buffers->giveBack(m_shown);
-        m_shown = output;
+            m_buffers->giveBack(std::move(m_shown));
+        m_shown = std::move(output);
         // A copy, so that a receiver that writes to it detaches.
         QImage image = m_shown.image;
         Q_EMIT Updated(image);
     } else {
-        buffers->giveBack(output);
+        buffers->giveBack(std::move(output));
     }
     if (m_pWaitLoop)
         m_pWaitLoop->quit();

@@ -36,12 +36,13 @@ FilterBuffers::Output FilterBuffers::takeOutput()
     return output;
 }
 
-void FilterBuffers::giveBack(Output output)
+void FilterBuffers::giveBack(Output &&output)
 {
-    if (output.isNull() || !output.image.isDetached())
+    Output returned = std::move(output);
+    if (returned.isNull() || !returned.image.isDetached())
         return;
     std::lock_guard<std::mutex> lock(m_poolLock);
-    m_pool.append(output);
+    m_pool.append(std::move(returned));
 }
 
 int FilterBuffers::outputsMade() const

@@ -41,7 +41,7 @@ public:
     Output takeOutput();
     // Hands an output back for reuse. One whose image is still shared (a
     // caller kept a copy) is dropped instead, so that copy never changes.
-    void giveBack(Output output);
+    void giveBack(Output &&output);
     // How many outputs were made so far (a dialog that recycles stays low).
     int outputsMade() const;
 

@@ -26,6 +26,8 @@ public:
     void Populate(const QStringList &pluginFolders = PluginFolders());
     static QStringList PluginFolders();
 
+    // Appends one more filter (it stays owned by whoever made it).
+    void Add(FilterPlugin *pFilter) { m_filters.append(pFilter); }
     const QList<FilterPlugin *> &Filters() const { return m_filters; }
     FilterPlugin *Find(const QString &name) const;
     // Names of the filters that came from plug-in files, in load order.
