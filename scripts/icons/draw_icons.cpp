@@ -369,6 +369,92 @@ static void logo()
     save(img, "cqLogo");
 }
 
+// The filter icons.
+
+// Silk's contrast icon turned round, for the high end of the contrast slider.
+static void contrastFlipped()
+{
+    save(silk("contrast").mirrored(true, false), "contrast_flipped");
+}
+
+// A blue drop for the blurs.
+static void waterDrop()
+{
+    QImage img = blank();
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    QPainterPath drop;
+    drop.moveTo(8, 0.8);
+    drop.cubicTo(9.5, 4.5, 13.5, 7.5, 13.5, 10.2);
+    drop.cubicTo(13.5, 13.3, 11, 15.3, 8, 15.3);
+    drop.cubicTo(5, 15.3, 2.5, 13.3, 2.5, 10.2);
+    drop.cubicTo(2.5, 7.5, 6.5, 4.5, 8, 0.8);
+    QRadialGradient g(QPointF(6.3, 9.5), 7);
+    g.setColorAt(0, kBlueLight);
+    g.setColorAt(1, kBlueMid);
+    p.setBrush(g);
+    p.setPen(QPen(kBlueDark, 1, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.drawPath(drop);
+    p.setPen(QPen(QColor(255, 255, 255, 200), 1.2, Qt::SolidLine, Qt::RoundCap));
+    p.drawArc(QRectF(4.6, 8.2, 4, 5), 150 * 16, 70 * 16);
+    p.end();
+    save(img, "water_drop");
+}
+
+// Silk's colour wheel, its right half gone grey.
+static void colorToGray()
+{
+    QImage img = silk("color_wheel");
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = img.width() / 2; x < img.width(); ++x) {
+            const QRgb c = img.pixel(x, y);
+            const int v = qGray(qUnpremultiply(c));
+            img.setPixel(x, y, qPremultiply(qRgba(v, v, v, qAlpha(c))));
+        }
+    save(img, "color_to_gray");
+}
+
+// A layer sheet with histogram bars over it, for the levels.
+static void layerHistogram()
+{
+    QImage img = blank();
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setBrush(vgrad(1, 15, QColor(0xf4, 0xf4, 0xf4), QColor(0xd0, 0xd4, 0xdc)));
+    p.setPen(QPen(QColor(0x7a, 0x84, 0x94), 1));
+    p.drawRoundedRect(QRectF(0.5, 1.5, 15, 13), 1.5, 1.5);
+    const qreal heights[] = {3, 6, 9, 7, 10, 5, 3};
+    p.setPen(Qt::NoPen);
+    for (int i = 0; i < 7; ++i) {
+        p.setBrush(vgrad(13.5 - heights[i], 13.5, kBlueMid, kBlueDark));
+        p.drawRect(QRectF(2 + i * 1.75, 13.5 - heights[i], 1.5, heights[i]));
+    }
+    p.end();
+    save(img, "layer_his");
+}
+
+// Three overlapping discs, red, green and blue, for the channel mixer.
+static void rgbImages()
+{
+    QImage img = blank();
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setCompositionMode(QPainter::CompositionMode_Plus);
+    const struct {
+        QPointF c;
+        QColor colour;
+    } discs[] = {{QPointF(8, 5.5), QColor(230, 40, 40, 220)},
+                 {QPointF(5.2, 10.3), QColor(40, 190, 40, 220)},
+                 {QPointF(10.8, 10.3), QColor(50, 80, 235, 220)}};
+    for (const auto &d : discs) {
+        p.setPen(Qt::NoPen);
+        p.setBrush(d.colour);
+        p.drawEllipse(d.c, 4.6, 4.6);
+    }
+    p.end();
+    save(img, "rgb_images");
+}
+
 int main(int argc, char **argv)
 {
     QGuiApplication app(argc, argv);
@@ -393,5 +479,10 @@ int main(int argc, char **argv)
     docResize();
     speedometer();
     logo();
+    contrastFlipped();
+    waterDrop();
+    colorToGray();
+    layerHistogram();
+    rgbImages();
     return 0;
 }
