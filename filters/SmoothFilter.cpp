@@ -6,8 +6,10 @@
 namespace {
 enum Scratch { kRowSums, kGreenSums };
 const QString kSize = QStringLiteral("size");
-constexpr int kChunk = 256;   // pixels per work item along a row (the kernel's BOX_CHUNK)
-constexpr int kBand = 128;    // rows per work group down the columns
+// Each window sum starts from scratch once per chunk of a row and once per
+// band of rows; long chunks and bands keep that cost small for big windows.
+constexpr int kChunk = 512;    // pixels per work item along a row
+constexpr int kBand = 256;     // rows per work group down the columns
 constexpr size_t kGroup = 256; // column blocks per work group at most
 
 // Below 0 mirrors without repeating the first sample, past the end mirrors
@@ -57,7 +59,7 @@ bool SmoothFilter::Enqueue(FilterBuffers &buffers, const FilterValues &values, Q
     const size_t group = qMin(qMin(kGroup, blocks), qMax<size_t>(1, buffers.context().defaultDevice().maximumWorkItemsPerGroup()));
     columns.setGlobalWorkSize(QCLWorkSize((blocks + group - 1) / group * group, size_t((height + kBand - 1) / kBand)));
     columns.setLocalWorkSize(QCLWorkSize(group, 1));
-    return !rows(buffers.inputBuffer(), rowSums, greenSums, width, size, pitch).isNull()
+    return !rows(buffers.inputBuffer(), rowSums, greenSums, width, size, pitch, kChunk).isNull()
         && !columns(buffers.inputBuffer(), rowSums, greenSums, output, width, height, size, pitch, kBand).isNull();
 }
 

@@ -100,9 +100,12 @@ inline Hsl rgbToHsl(int16 r, int16 g, int16 b)
     out.l = (mx + mn) / 2;
     const int16 under = out.l < 128 ? mx + mn : 510 - mx - mn;
     out.s = grey ? (int16)0 : divide(255 * d, grey ? (int16)1 : under);
+    // One division for whichever sector the maximum picks; 0 + x is x, so
+    // this is the same arithmetic as dividing in each branch.
     const float16 fd = convert_float16(grey ? (int16)1 : d);
-    const float16 hf = r == mx ? convert_float16(g - b) / fd
-                               : (g == mx ? 2.0f + convert_float16(b - r) / fd : 4.0f + convert_float16(r - g) / fd);
+    const int16 numerator = r == mx ? g - b : (g == mx ? b - r : r - g);
+    const float16 sector = r == mx ? 0.0f : (g == mx ? 2.0f : 4.0f);
+    const float16 hf = sector + convert_float16(numerator) / fd;
     int16 h = convert_int16_rtz(42.666667f * hf);
     h = h < 0 ? h + 256 : h;
     out.h = grey ? (int16)0 : clamp(h, 0, 255);

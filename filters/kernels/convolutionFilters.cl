@@ -147,20 +147,18 @@ inline uint16 laneScan(uint16 v)
     return v;
 }
 
-#define BOX_CHUNK 256
-
 // Window sums along each row: red and blue packed 16 bits apart in `rbSums`
 // (a sum of at most 175 samples never carries), green in `gSums`. Both have
-// rows of `iPitch` entries. Global size: (chunks of 256 columns, rows); each
-// work item slides its window along its chunk, 16 pixels per step.
+// rows of `iPitch` entries. Global size: (chunks of `iChunk` columns, rows);
+// each work item slides its window along its chunk, 16 pixels per step.
 __kernel void boxSumRows(__global const uint *src, __global uint *rbSums, __global ushort *gSums, int iImageWidth,
-                         int iMaskStride, int iPitch)
+                         int iMaskStride, int iPitch, int iChunk)
 {
     const int width = iImageWidth, m = iMaskStride, h = m / 2;
-    const int xs = (int)get_global_id(0) * BOX_CHUNK, y = (int)get_global_id(1);
+    const int xs = (int)get_global_id(0) * iChunk, y = (int)get_global_id(1);
     if (xs >= width)
         return;
-    const int xe = min(width, xs + BOX_CHUNK);
+    const int xe = min(width, xs + iChunk);
     __global const uint *row = src + (size_t)y * width;
     __global uint *rbRow = rbSums + (size_t)y * iPitch;
     __global ushort *gRow = gSums + (size_t)y * iPitch;
