@@ -294,9 +294,6 @@ void TestQCL::programCacheBuildsOnce()
     QCOMPARE(capture.lines().size(), 1);
 }
 
-QTEST_GUILESS_MAIN(TestQCL)
-#include "tst_qcl.moc"
-
 void TestQCL::hostBuffersAndThreadQueues()
 {
     const int count = 4096;
@@ -333,3 +330,6 @@ void TestQCL::hostBuffersAndThreadQueues()
     for (int i = 0; i < count; i += 97)
         QCOMPARE(dst[i], 2 * i + 1);
 }
+
+QTEST_GUILESS_MAIN(TestQCL)
+#include "tst_qcl.moc"
