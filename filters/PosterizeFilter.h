@@ -1,19 +1,16 @@
 #pragma once
 // "Posterize": n levels per colour channel (red, green and blue each its own n).
-#include "DialogFilter.h"
+#include "ThresholdFilter.h"
 
-class PosterizeFilter : public DialogFilter
+class PosterizeFilter : public ThresholdFilter
 {
     Q_OBJECT
 public:
     explicit PosterizeFilter(QObject *pParent = nullptr);
 
-    FilterParams Params() const override;
-    QImage Reference(const QImage &image, const FilterValues &values) const override;
-
-protected:
-    FilterDialog *CreateDialog(QWidget *pParent) override;
-    bool Enqueue(FilterBuffers &buffers, const FilterValues &values, QCLBuffer &output) override;
+    // One channel c with n levels: round(c / 255 n) / n 255, single
+    // precision, halves rounded away from zero, truncated.
+    static int Level(int c, int n);
 };
 
 QImage posterizeReference(const QImage &image, int iRed, int iGreen, int iBlue);
