@@ -83,6 +83,7 @@ void CqtoolFilterTest::badCallsWriteNothing_data()
     QTest::newRow("short triple") << QStringList{"Image Adjust/Channel Mixer", "red=1,2", "green=0,100,0",
                                                  "blue=0,0,100", "gray=1,1,1", "monochrome=0", "luminosity=0"}
                                   << "red=R,G,B (each -200 to 200)";
+    QTest::newRow("given twice") << QStringList{"Blurs/Gaussian", "radius=5", "radius=6"} << "radius is given twice";
     QTest::newRow("not a number") << QStringList{"Blurs/Motion Blur", "angle=ten", "distance=3"} << "angle";
     QTest::newRow("select outside") << QStringList{"Invert Colors", "--select", "500,500,5,5"} << "outside";
     QTest::newRow("bad select") << QStringList{"Invert Colors", "--select", "1,2,3"} << "X,Y,W,H";

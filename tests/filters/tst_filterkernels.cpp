@@ -3,6 +3,7 @@
 #include "FilterRegistry.h"
 #include "KernelFilter.h"
 #include "GaussianBlur.h"
+#include "HslMath.h"
 #include "MotionBlur.h"
 #include "ProgramCache.h"
 #include "QCLContext.h"
@@ -20,6 +21,7 @@ private Q_SLOTS:
     void anchors();
     void gaussianWeights();
     void motionOffsets();
+    void hslConversion();
 
 private:
     KernelFilter *filter(const QString &name);
@@ -261,6 +263,20 @@ void FilterKernelsTest::motionOffsets()
     const QList<QPoint> diagonal = MotionBlur::Offsets(45, 10);
     QCOMPARE(diagonal.first(), QPoint(0, 0));
     QCOMPARE(diagonal.last(), QPoint(-7, 7));
+}
+
+void FilterKernelsTest::hslConversion()
+{
+    auto hsl = [](int r, int g, int b) {
+        const HslMath::Hsl v = HslMath::FromRgb(r, g, b);
+        return QList<int>{v.h, v.s, v.l};
+    };
+    QCOMPARE(hsl(255, 0, 0), (QList<int>{0, 255, 127}));
+    QCOMPARE(hsl(0, 255, 0), (QList<int>{85, 255, 127}));
+    QCOMPARE(hsl(0, 0, 255), (QList<int>{170, 255, 127}));
+    QCOMPARE(hsl(100, 100, 100), (QList<int>{0, 0, 100}));
+    // Magenta-red lies just below hue 0 and wraps to the top of the circle.
+    QCOMPARE(hsl(255, 0, 128), (QList<int>{235, 255, 127}));
 }
 
 QTEST_MAIN(FilterKernelsTest)
