@@ -51,6 +51,7 @@ QString KernelFilter::Initialize(QCLContext *pContext)
         }
         m_kernels.append(kernel);
     }
+    m_maxGroupSize = qMax<size_t>(1, pContext->defaultDevice().maximumWorkItemsPerGroup());
     m_bReady = true;
     return QString();
 }
