@@ -51,7 +51,9 @@ QString KernelFilter::Initialize(QCLContext *pContext)
         }
         m_kernels.append(kernel);
     }
-    m_maxGroupSize = qMax<size_t>(1, pContext->defaultDevice().maximumWorkItemsPerGroup());
+    // The context finds its default device on first use; settle that here,
+    // on the loading thread, before any preview thread asks.
+    pContext->defaultDevice();
     m_bReady = true;
     return QString();
 }

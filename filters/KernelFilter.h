@@ -37,8 +37,6 @@ public:
     void SetProgramCache(ProgramCache *pCache) { m_pProgramCache = pCache; }
     bool IsReady() const { return m_bReady; }
     QCLContext *Context() const { return m_pContext; }
-    // The device's largest work group, read once while loading.
-    size_t MaxGroupSize() const { return m_maxGroupSize; }
 
     // The keys, ranges and defaults of the filter's parameters.
     virtual FilterParams Params() const { return {}; }
@@ -89,7 +87,6 @@ private:
     bool m_bInitialized = false;
     bool m_bReady = false;
     QString m_initError;
-    size_t m_maxGroupSize = 1;
     // Kernel arguments belong to the kernel object: one run at a time.
     std::mutex m_kernelLock;
 };

@@ -56,7 +56,7 @@ bool SmoothFilter::Enqueue(FilterBuffers &buffers, const FilterValues &values, Q
     QCLKernel &columns = Kernel(1);
     rows.setGlobalWorkSize(QCLWorkSize(size_t((width + kChunk - 1) / kChunk), size_t(height)));
     const size_t blocks = size_t(pitch / 16);
-    const size_t group = qMin(qMin(kGroup, blocks), MaxGroupSize());
+    const size_t group = qMin(qMin(kGroup, blocks), columns.maximumWorkGroupSize());
     columns.setGlobalWorkSize(QCLWorkSize((blocks + group - 1) / group * group, size_t((height + kBand - 1) / kBand)));
     columns.setLocalWorkSize(QCLWorkSize(group, 1));
     return !rows(buffers.inputBuffer(), rowSums, greenSums, width, size, pitch, kChunk).isNull()
