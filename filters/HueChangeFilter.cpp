@@ -19,7 +19,7 @@ HueChangeFilter::HueChangeFilter(QObject *pParent)
 
 FilterParams HueChangeFilter::Params() const
 {
-    FilterParam range{kRange, 0, 360, {0, 60}};
+    FilterParam range{kRange, 0, 359, {0, 60}};
     range.optional = true;
     return {{kHue, 0, 359, {0}}, {kSaturation, -255, 255, {0}}, {kLightness, -255, 255, {0}}, range};
 }
