@@ -185,8 +185,13 @@ void DialogFilter::Finish()
 {
     delete m_pTimer;
     m_pTimer = nullptr;
-    if (m_pDialog)
+    if (m_pDialog) {
         disconnect(m_pDialog, nullptr, this, nullptr);
+        // Ended from here rather than by its buttons: it closes (and so
+        // deletes itself) all the same.
+        if (m_pDialog->isVisible())
+            m_pDialog->close();
+    }
     m_pDialog = nullptr;
     m_shown = FilterBuffers::Output();
     m_buffers.reset();

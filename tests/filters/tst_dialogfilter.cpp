@@ -96,6 +96,9 @@ void DialogFilterTest::cleanup()
     for (FilterPlugin *pFilter : m_registry->Filters())
         if (auto *pDialog = qobject_cast<DialogFilter *>(pFilter->GetObject()); pDialog && pDialog->IsRunning())
             pDialog->Rejected();
+    // Closed dialogs delete themselves once the event loop gets to it.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(!QApplication::activeModalWidget());
 }
 
 DialogFilter *DialogFilterTest::filter(const QString &name)
