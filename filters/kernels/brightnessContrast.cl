@@ -37,14 +37,6 @@ inline uint16 withRgb(uint16 p, int16 r, int16 g, int16 b)
         | as_uint16(clamp(b, 0, 255));
 }
 
-// Round half away from zero, without a library call.
-inline int16 roundAway(float16 x)
-{
-    const int16 t = convert_int16_rtz(x);
-    const float16 d = x - convert_float16(t);
-    return t + (d >= 0.5f ? (int16)1 : (int16)0) - (d <= -0.5f ? (int16)1 : (int16)0);
-}
-
 #define BLOCK_BEGIN                                                                                 \
     const size_t i = get_global_id(0) * 16, n = (size_t)iCount;                                     \
     if (i >= n)                                                                                     \
@@ -120,18 +112,36 @@ __kernel void solarize(__global const uint *src, __global uint *dest, int iRedTh
                                    solarizeChannel(blueOf(p), iBlueThreshold)));
 }
 
-// n levels per channel, rounding halves away from zero.
-inline int16 posterizeChannel(int16 c, int levels)
+// n levels per channel: round(c / 255 n) / n 255, halves rounded away from
+// zero (without a library call), truncated.
+inline uint posterizeLevel(int c, int levels)
 {
     const float l = (float)levels;
-    return convert_int16_rtz(convert_float16(roundAway(convert_float16(c) / 255.0f * l)) / l * 255.0f);
+    const float x = (float)c / 255.0f * l;
+    const int t = (int)x;
+    const float d = x - (float)t;
+    const int r = t + (d >= 0.5f ? 1 : 0) - (d <= -0.5f ? 1 : 0);
+    return (uint)clamp((int)((float)r / l * 255.0f), 0, 255);
 }
 
+// The result depends on one channel value at a time, so each work group
+// first works out all 3 x 256 of them into a table (two divisions each),
+// then every pixel is three lookups. Work items do POSTERIZE_RUN pixels
+// each; global size: ceil(iCount / POSTERIZE_RUN) rounded up to the group.
+#define POSTERIZE_RUN 64
 __kernel void posterize(__global const uint *src, __global uint *dest, int iRedThreshold, int iGreenThreshold,
                         int iBlueThreshold, int iCount)
 {
-    BLOCK_BEGIN
-    storeBlock(dest, i, n, withRgb(p, posterizeChannel(redOf(p), iRedThreshold),
-                                   posterizeChannel(greenOf(p), iGreenThreshold),
-                                   posterizeChannel(blueOf(p), iBlueThreshold)));
+    __local uint table[768];
+    for (int c = (int)get_local_id(0); c < 256; c += (int)get_local_size(0)) {
+        table[c] = posterizeLevel(c, iRedThreshold) << 16;
+        table[256 + c] = posterizeLevel(c, iGreenThreshold) << 8;
+        table[512 + c] = posterizeLevel(c, iBlueThreshold);
+    }
+    barrier(CLK_LOCAL_MEM_FENCE);
+    const size_t first = get_global_id(0) * POSTERIZE_RUN, end = min(first + POSTERIZE_RUN, (size_t)iCount);
+    for (size_t i = first; i < end; ++i) {
+        const uint p = src[i];
+        dest[i] = (p & 0xff000000u) | table[(p >> 16) & 255u] | table[256 + ((p >> 8) & 255u)] | table[512 + (p & 255u)];
+    }
 }
