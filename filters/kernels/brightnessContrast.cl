@@ -1,7 +1,8 @@
 // Per-pixel colour kernels. A pixel is one 32-bit integer, alpha in the top
 // byte, then red, green and blue; alpha is kept. Each work item does a block
 // of 16 pixels with vector arithmetic (a CPU device runs it as SIMD); the
-// last block of the image may be short. Global size: ceil(iCount / 16).
+// last block of the image may be short. Global size: ceil(iCount / 16)
+// (posterize, which looks values up in a table, says its own).
 // Contraction stays off so that the device rounds like the host code.
 #pragma OPENCL FP_CONTRACT OFF
 
