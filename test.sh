@@ -2,7 +2,7 @@
 # Builds and runs the test suite through ctest.
 #   ./test.sh          release build, whole suite
 #   ./test.sh asan     AddressSanitizer + UndefinedBehaviorSanitizer, whole suite
-#   ./test.sh tsan     ThreadSanitizer, the scratch-store and history tests
+#   ./test.sh tsan     ThreadSanitizer, the scratch-store, history and filter tests
 # Extra arguments go to ctest (for example -R compute).
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -23,6 +23,6 @@ cmake -S . -B "$dir" "${flags[@]}" -DCQ_BUILD_TESTS=ON >/dev/null
 cmake --build "$dir" -j2
 cd "$dir"
 if [ "$mode" = tsan ]; then
-  exec ctest --output-on-failure -L history "$@"
+  exec ctest --output-on-failure -L 'history|filters' "$@"
 fi
 exec ctest --output-on-failure "$@"

@@ -4,6 +4,25 @@
 #include <QtGlobal>
 #include <vector>
 
+namespace {
+// The queue a QCLQueueScope put in place on this thread, and its context.
+thread_local const QCLContext *t_scopeContext = nullptr;
+thread_local cl_command_queue t_scopeQueue = nullptr;
+} // namespace
+
+QCLQueueScope::QCLQueueScope(QCLContext &context, const QCLCommandQueue &queue)
+    : m_previousContext(t_scopeContext), m_previousQueue(t_scopeQueue)
+{
+    t_scopeContext = &context;
+    t_scopeQueue = queue.queueId();
+}
+
+QCLQueueScope::~QCLQueueScope()
+{
+    t_scopeContext = m_previousContext;
+    t_scopeQueue = m_previousQueue;
+}
+
 QCLContext::~QCLContext()
 {
     // Queues hold the context, so drop them first.
@@ -106,9 +125,29 @@ QCLCommandQueue QCLContext::commandQueue()
 
 cl_command_queue QCLContext::activeQueue()
 {
+    if (t_scopeContext == this && t_scopeQueue)
+        return t_scopeQueue;
     if (!m_queue.isNull())
         return m_queue.queueId();
     return defaultCommandQueue().queueId();
+}
+
+QCLCommandQueue QCLContext::createCommandQueue()
+{
+    static const char label[] = "QCLContext::createCommandQueue:";
+    const QCLDevice dev = defaultDevice();
+    if (!m_id || dev.isNull()) {
+        reportError(this, label, m_id ? CL_INVALID_DEVICE : CL_INVALID_CONTEXT);
+        return QCLCommandQueue();
+    }
+    cl_int status = CL_INVALID_VALUE;
+    cl_command_queue queue = clCreateCommandQueue(m_id, dev.deviceId(), 0, &status);
+    if (!reportError(this, label, status)) {
+        if (queue)
+            clReleaseCommandQueue(queue);
+        return QCLCommandQueue();
+    }
+    return QCLCommandQueue(this, queue);
 }
 
 QCLBuffer QCLContext::createBufferDevice(size_t size, QCLMemoryObject::Access access)
@@ -135,6 +174,20 @@ QCLBuffer QCLContext::createBufferCopy(const void *data, size_t size, QCLMemoryO
     cl_int status = CL_INVALID_VALUE;
     cl_mem id = clCreateBuffer(m_id, cl_mem_flags(access) | CL_MEM_COPY_HOST_PTR, size,
                                const_cast<void *>(data), &status);
+    if (!reportError(this, label, status))
+        return QCLBuffer();
+    return QCLBuffer(this, id);
+}
+
+QCLBuffer QCLContext::createBufferHost(void *data, size_t size, QCLMemoryObject::Access access)
+{
+    static const char label[] = "QCLContext::createBufferHost:";
+    if (!m_id) {
+        reportError(this, label, CL_INVALID_CONTEXT);
+        return QCLBuffer();
+    }
+    cl_int status = CL_INVALID_VALUE;
+    cl_mem id = clCreateBuffer(m_id, cl_mem_flags(access) | CL_MEM_USE_HOST_PTR, size, data, &status);
     if (!reportError(this, label, status))
         return QCLBuffer();
     return QCLBuffer(this, id);

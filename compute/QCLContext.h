@@ -9,6 +9,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <atomic>
 
 // The compute context: one per process in the program, though tests make
 // their own. Every wrapper operation records its status here and reports a
@@ -36,9 +37,15 @@ public:
     // Handle of the queue every enqueue uses; null (after a warning) when
     // no queue can be made.
     cl_command_queue activeQueue();
+    // A further in-order queue on the default device, for work submitted from
+    // another thread (see QCLQueueScope).
+    QCLCommandQueue createCommandQueue();
 
     QCLBuffer createBufferDevice(size_t size, QCLMemoryObject::Access access);
     QCLBuffer createBufferCopy(const void *data, size_t size, QCLMemoryObject::Access access);
+    // A buffer over host memory that must outlive it (use-host-pointer); on a
+    // CPU device kernels work on that memory directly.
+    QCLBuffer createBufferHost(void *data, size_t size, QCLMemoryObject::Access access);
 
     template <typename T>
     QCLVector<T> createVector(int size, QCLMemoryObject::Access access = QCLMemoryObject::ReadWrite)
@@ -52,8 +59,8 @@ public:
     QCLProgram createProgramFromSourceCode(const QByteArray &source);
     QCLProgram buildProgramFromSourceFile(const QString &path);
 
-    cl_int lastError() const { return m_lastError; }
-    void setLastError(cl_int code) { m_lastError = code; }
+    cl_int lastError() const { return m_lastError.load(); }
+    void setLastError(cl_int code) { m_lastError.store(code); }
 
     static QString errorName(cl_int code);
 
@@ -66,5 +73,22 @@ private:
     mutable QCLDevice m_defaultDevice;
     QCLCommandQueue m_queue;
     QCLCommandQueue m_defaultQueue;
-    cl_int m_lastError = CL_SUCCESS;
+    std::atomic<cl_int> m_lastError{CL_SUCCESS};
+};
+
+// While alive, every enqueue that this thread makes through `context` goes
+// to `queue` instead of the context's active queue; scopes nest. Lets a
+// worker thread run kernels without waiting behind the user-interface
+// thread's queue. The queue must belong to the context.
+class QCLQueueScope
+{
+public:
+    QCLQueueScope(QCLContext &context, const QCLCommandQueue &queue);
+    ~QCLQueueScope();
+    QCLQueueScope(const QCLQueueScope &) = delete;
+    QCLQueueScope &operator=(const QCLQueueScope &) = delete;
+
+private:
+    const QCLContext *m_previousContext;
+    cl_command_queue m_previousQueue;
 };

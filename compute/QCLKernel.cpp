@@ -27,6 +27,16 @@ QCLKernel::~QCLKernel()
         clReleaseKernel(m_id);
 }
 
+size_t QCLKernel::maximumWorkGroupSize() const
+{
+    if (!m_id || !m_context)
+        return 1;
+    size_t size = 0;
+    const cl_int status = clGetKernelWorkGroupInfo(m_id, m_context->defaultDevice().deviceId(),
+                                                   CL_KERNEL_WORK_GROUP_SIZE, sizeof(size), &size, nullptr);
+    return status == CL_SUCCESS && size > 0 ? size : 1;
+}
+
 bool QCLKernel::setRawArg(int index, size_t size, const void *value)
 {
     static const char label[] = "QCLKernel::setArg:";

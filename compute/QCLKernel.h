@@ -29,6 +29,11 @@ public:
     QCLWorkSize localWorkSize() const { return m_local; }
     void setLocalWorkSize(const QCLWorkSize &size) { m_local = size; }
 
+    // The largest work group this kernel can run with on the context's
+    // default device (registers and local memory can make it smaller than
+    // the device's own limit); 1 when unknown.
+    size_t maximumWorkGroupSize() const;
+
     bool setArg(int index, cl_int value);
     bool setArg(int index, float value);
     bool setArg(int index, const QCLMemoryObject &value);

@@ -7,7 +7,7 @@ pkgs=(cmake g++ make ccache pkg-config
       opencl-headers ocl-icd-opencl-dev ocl-icd-libopencl1 pocl-opencl-icd clinfo
       xvfb xauth fonts-dejavu-core)
 if [ "${CQ_WANT_FUZZ:-0}" = 1 ]; then pkgs+=(clang libclang-rt-14-dev); fi
-if [ "${CQ_WANT_BENCH:-0}" = 1 ]; then pkgs+=(libbenchmark-dev imagemagick python3-pil); fi
+if [ "${CQ_WANT_BENCH:-0}" = 1 ]; then pkgs+=(libbenchmark-dev imagemagick python3-pil libopencv-dev); fi
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -85,3 +85,77 @@ __kernel void brushBlend(__global const int *src, __global const float *color, _
     const uint ib = (uint)clamp((int)(b * 255.0f), 0, 255);
     dst[i] = as_int((ia << 24) | (ir << 16) | (ig << 8) | ib);
 }
+
+// Motion blur: each pixel averages itself and the pixels at the given
+// offsets that lie inside the image, all four channels. Each work item does
+// 16 neighbouring pixels of a row; sums are kept two channels to an integer
+// (16 bits apart; at most 101 samples never carry). Global size: (blocks of
+// 16 columns, rows).
+inline uint16 divideByCount(uint16 n, uint16 count)
+{
+    uint16 q = convert_uint16_rtz(convert_float16(n) / convert_float16(count));
+    q += as_uint16((q + 1u) * count <= n) & 1u;
+    q -= as_uint16(q * count > n) & 1u;
+    return q;
+}
+
+__kernel void blurOffsets(__global const int *offsets, __global const uint *srcImage, __global uint *destImage,
+                          int iOffsetLen, int iStride, int iHeight)
+{
+    const int width = iStride, height = iHeight;
+    const int x0 = (int)get_global_id(0) * 16, y = (int)get_global_id(1);
+    if (x0 >= width)
+        return;
+    const int lanesLive = min(16, width - x0);
+    const int16 lane = (int16)(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+    const uint16 liveMask = as_uint16(lane < lanesLive);
+    __global const uint *row = srcImage + (size_t)y * width;
+
+    uint16 own;
+    if (lanesLive == 16) {
+        own = vload16(0, row + x0);
+    } else {
+        uint lanes[16];
+        for (int i = 0; i < 16; ++i)
+            lanes[i] = row[x0 + min(i, lanesLive - 1)];
+        own = vload16(0, lanes);
+    }
+    uint16 rb = own & 0x00ff00ffu, ga = (own >> 8) & 0x00ff00ffu;
+    uint16 count = (uint16)1u;
+
+    for (int j = 0; j < iOffsetLen; ++j) {
+        const int dx = offsets[2 * j], sy = y + offsets[2 * j + 1];
+        if (sy < 0 || sy >= height)
+            continue;
+        __global const uint *line = srcImage + (size_t)sy * width;
+        const int sx = x0 + dx;
+        if (lanesLive == 16 && sx >= 0 && sx + 15 < width) {
+            const uint16 p = vload16(0, line + sx);
+            rb += p & 0x00ff00ffu;
+            ga += (p >> 8) & 0x00ff00ffu;
+            count += 1u;
+        } else {
+            const int16 column = sx + lane;
+            const uint16 valid = as_uint16(column >= 0 && column < width) & liveMask;
+            uint lanes[16];
+            for (int i = 0; i < 16; ++i)
+                lanes[i] = line[clamp(sx + i, 0, width - 1)];
+            const uint16 p = vload16(0, lanes) & valid;
+            rb += p & 0x00ff00ffu;
+            ga += (p >> 8) & 0x00ff00ffu;
+            count += valid & 1u;
+        }
+    }
+    const uint16 r = divideByCount(rb >> 16, count), b = divideByCount(rb & 0xffffu, count);
+    const uint16 a = divideByCount(ga >> 16, count), g = divideByCount(ga & 0xffffu, count);
+    const uint16 result = (a << 24) | (r << 16) | (g << 8) | b;
+    __global uint *out = destImage + (size_t)y * width + x0;
+    if (lanesLive == 16) {
+        vstore16(result, 0, out);
+    } else {
+        uint lanes[16];
+        vstore16(result, 0, lanes);
+        for (int i = 0; i < lanesLive; ++i)
+            out[i] = lanes[i];
+    }
+}

@@ -5,6 +5,7 @@
 #include <CL/cl_ext.h>
 #include <CL/cl_gl.h>
 #include <QtTest>
+#include <thread>
 
 namespace {
 
@@ -59,6 +60,7 @@ private slots:
     void failuresWarnOnce();
     void nullObjectsNeverReachDriver();
     void programCacheBuildsOnce();
+    void hostBuffersAndThreadQueues();
 
 private:
     QCLContext m_context;
@@ -340,6 +342,43 @@ void TestQCL::programCacheBuildsOnce()
     QVERIFY(cache.buildReport().contains(missing));
     QCOMPARE(cache.buildReport().value(missing), QString());
     QCOMPARE(capture.lines().size(), 1);
+}
+
+void TestQCL::hostBuffersAndThreadQueues()
+{
+    const int count = 4096;
+    alignas(4096) static qint32 src[count], dst[count];
+    for (int i = 0; i < count; ++i) {
+        src[i] = i;
+        dst[i] = -1;
+    }
+    QCLBuffer in = m_context.createBufferHost(src, sizeof(src), QCLMemoryObject::ReadOnly);
+    QCLBuffer out = m_context.createBufferHost(dst, sizeof(dst), QCLMemoryObject::WriteOnly);
+    QVERIFY(!in.isNull() && !out.isNull());
+    QCLKernel kernel = m_program.createKernel(QStringLiteral("mulAdd"));
+    kernel.setGlobalWorkSize(QCLWorkSize(size_t(count)));
+
+    // Another thread enqueues on its own queue; this thread's stays as it was.
+    const QCLCommandQueue extra = m_context.createCommandQueue();
+    QVERIFY(!extra.isNull());
+    const cl_command_queue mine = m_context.activeQueue();
+    cl_command_queue seen = nullptr;
+    bool ok = false;
+    std::thread worker([&] {
+        QCLQueueScope scope(m_context, extra);
+        seen = m_context.activeQueue();
+        ok = !kernel(in, out, 2, 1.0f).isNull();
+        // Mapping waits for the kernel and lands in the host memory.
+        void *mapped = out.map(0, sizeof(dst), QCLBuffer::MapRead);
+        ok = ok && mapped == static_cast<void *>(dst) && out.unmap(mapped);
+    });
+    worker.join();
+    QVERIFY(ok);
+    QCOMPARE(seen, extra.queueId());
+    QCOMPARE(m_context.activeQueue(), mine);
+    QVERIFY(seen != mine);
+    for (int i = 0; i < count; i += 97)
+        QCOMPARE(dst[i], 2 * i + 1);
 }
 
 QTEST_GUILESS_MAIN(TestQCL)

@@ -1,0 +1,86 @@
+#include "ChannelMixFilter.h"
+#include "ChannelMixerDlg.h"
+#include "PixelMath.h"
+
+#include <cmath>
+
+namespace {
+const char *const kRowKeys[4] = {"red", "green", "blue", "gray"};
+enum Scratch { kRedRow, kGreenRow, kBlueRow, kLuminosity };
+} // namespace
+
+ChannelMixFilter::ChannelMixFilter(QObject *pParent)
+    : DialogFilter(QStringLiteral("Image Adjust/Channel Mixer"), QStringLiteral(":/icons/rgb_images.png"),
+                   QStringLiteral("colorAdjust.cl"), {QStringLiteral("mixer"), QStringLiteral("monoMixer")}, pParent)
+{
+}
+
+FilterParams ChannelMixFilter::Params() const
+{
+    return {{QStringLiteral("red"), -200, 200, {100, 0, 0}},
+            {QStringLiteral("green"), -200, 200, {0, 100, 0}},
+            {QStringLiteral("blue"), -200, 200, {0, 0, 100}},
+            {QStringLiteral("gray"), -200, 200, {100, 100, 100}},
+            {QStringLiteral("monochrome"), 0, 1, {0}},
+            {QStringLiteral("luminosity"), 0, 1, {0}}};
+}
+
+ChannelMixFilter::Mix ChannelMixFilter::MixOf(const FilterValues &values)
+{
+    Mix mix;
+    const bool preserve = values.value(QStringLiteral("luminosity")) != 0;
+    mix.monochrome = values.value(QStringLiteral("monochrome")) != 0;
+    for (int row = 0; row < 4; ++row) {
+        const QList<int> percent = values.list(QLatin1String(kRowKeys[row]));
+        for (int i = 0; i < 3; ++i)
+            mix.rows[row][i] = float(percent.value(i)) / 100.0f;
+        const float sum = mix.rows[row][0] + mix.rows[row][1] + mix.rows[row][2];
+        mix.luminosity[row] = preserve && sum != 0.0f ? 1.0f / sum : 1.0f;
+    }
+    return mix;
+}
+
+FilterDialog *ChannelMixFilter::CreateDialog(QWidget *pParent)
+{
+    return new ChannelMixerDlg(pParent);
+}
+
+bool ChannelMixFilter::Enqueue(FilterBuffers &buffers, const FilterValues &values, QCLBuffer &output)
+{
+    const Mix mix = MixOf(values);
+    if (mix.monochrome)
+        return RunPerPixel(Kernel(1), buffers, output, mix.rows[3][0], mix.rows[3][1], mix.rows[3][2],
+                           mix.luminosity[3]);
+    QCLBuffer rows[3];
+    for (int row = 0; row < 3; ++row) {
+        rows[row] = buffers.scratch(kRedRow + row, 3 * sizeof(float));
+        if (rows[row].isNull() || !rows[row].write(mix.rows[row].data(), 3 * sizeof(float)))
+            return false;
+    }
+    QCLBuffer luminosity = buffers.scratch(kLuminosity, 3 * sizeof(float));
+    if (luminosity.isNull() || !luminosity.write(mix.luminosity.data(), 3 * sizeof(float)))
+        return false;
+    return RunPerPixel(Kernel(0), buffers, output, rows[0], rows[1], rows[2], luminosity);
+}
+
+QImage channelMixReference(const QImage &image, const ChannelMixFilter::Mix &mix)
+{
+    auto mixed = [](int r, int g, int b, const std::array<float, 3> &row, float luminosity) {
+        return int(std::round((float(r) * row[0] + float(g) * row[1] + float(b) * row[2]) * luminosity));
+    };
+    return PixelMath::MapPixels(image, [&](quint32 p) {
+        const int r = qRed(p), g = qGreen(p), b = qBlue(p);
+        if (mix.monochrome) {
+            const int v = mixed(r, g, b, mix.rows[3], mix.luminosity[3]);
+            return PixelMath::WithRgb(p, v, v, v);
+        }
+        return PixelMath::WithRgb(p, mixed(r, g, b, mix.rows[0], mix.luminosity[0]),
+                                  mixed(r, g, b, mix.rows[1], mix.luminosity[1]),
+                                  mixed(r, g, b, mix.rows[2], mix.luminosity[2]));
+    });
+}
+
+QImage ChannelMixFilter::Reference(const QImage &image, const FilterValues &values) const
+{
+    return channelMixReference(image, MixOf(values));
+}

@@ -1,0 +1,89 @@
+#pragma once
+// The life of a filter with a dialog, shared by every such filter: the
+// dialog opens non-modally where it was last accepted, a 50 ms timer notices
+// changed values, previews are computed off the user-interface thread on
+// buffers kept while the dialog is open, and the result goes out through
+// Updated and Complete.
+//
+// Previews: only the latest values are ever computed, and a result that
+// arrives after newer values were asked for is dropped. A dialog previews the
+// values it shows as soon as it opens. OK lands the result of the values
+// shown last, waiting for it (BusyChanged(true) when that takes more than
+// half a second); Cancel never waits.
+#include "FilterDialog.h"
+#include "KernelFilter.h"
+#include "PreviewWorker.h"
+#include "QCLCommandQueue.h"
+
+#include <QPointer>
+#include <atomic>
+#include <memory>
+#include <optional>
+
+class QEventLoop;
+class QTimer;
+
+class DialogFilter : public KernelFilter
+{
+    Q_OBJECT
+public:
+    ~DialogFilter() override;
+
+    // Opens the dialog for `image` and returns a null image.
+    QImage ApplyFilter(QImage image) override;
+
+    // The parent of the dialogs (by default the filter's parent widget).
+    void SetDialogParent(QWidget *pParent) { m_pDialogParent = pParent; }
+
+    bool IsRunning() const { return m_pTimer != nullptr; }
+    FilterDialog *Dialog() const { return m_pDialog; }
+    // The buffers of the open dialog (null when none is open).
+    const FilterBuffers *Buffers() const { return m_buffers.get(); }
+    // The values of the newest preview asked for.
+    FilterValues RequestedValues() const { return m_lastUsed.value_or(FilterValues()); }
+    PreviewWorker &Worker() { return m_worker; }
+
+    static constexpr int kTimerInterval = 50;
+    static constexpr int kBusyDelay = 500;
+
+Q_SIGNALS:
+    // OK is waiting for a preview that takes a while (true), and is done (false).
+    void BusyChanged(bool bBusy);
+
+public Q_SLOTS:
+    void Accepted();
+    void Rejected();
+    void TimerUpdate();
+    void DialogChange();
+
+protected:
+    DialogFilter(const QString &name, const QString &iconPath, const QString &programFile,
+                 const QStringList &kernelNames, QObject *pParent);
+
+    virtual FilterDialog *CreateDialog(QWidget *pParent) = 0;
+    // What a new dialog shows: the table's defaults unless a filter says more.
+    virtual FilterValues InitialValues() const { return FilterValues::defaults(Params()); }
+
+private:
+    void Request(const FilterValues &values);
+    void Deliver(const std::shared_ptr<FilterBuffers> &buffers, FilterBuffers::Output output, quint64 generation,
+                 bool bOk);
+    void WaitForLatest();
+    // Stops the timer and lets go of the dialog and the buffers.
+    void Finish();
+    QWidget *DialogParent() const;
+
+    QWidget *m_pDialogParent = nullptr;
+    QPointer<FilterDialog> m_pDialog;
+    QTimer *m_pTimer = nullptr;
+    FilterValues m_current;
+    std::optional<FilterValues> m_lastUsed;
+    std::shared_ptr<FilterBuffers> m_buffers;
+    FilterBuffers::Output m_shown;
+    std::atomic<quint64> m_generation{0};
+    quint64 m_shownGeneration = 0;
+    QEventLoop *m_pWaitLoop = nullptr;
+    QCLCommandQueue m_queue;
+    // Last, so that it is destroyed first: its thread may still use the rest.
+    PreviewWorker m_worker;
+};

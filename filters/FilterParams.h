@@ -1,0 +1,58 @@
+#pragma once
+// A filter's parameters declared once: key, allowed range and default. Its
+// dialog takes ranges and initial values from the table and `cqtool filter`
+// checks its arguments against it.
+#include <QList>
+#include <QMap>
+#include <QString>
+#include <QStringList>
+
+struct FilterParam {
+    QString key;
+    int minimum = 0;
+    int maximum = 0;
+    // One entry per value the key carries (three for "R,G,B", two for
+    // "START,SPAN"); the size says how many values the key takes.
+    QList<int> defaults;
+    // An optional key may be absent (a switched-off part of the dialog).
+    bool optional = false;
+
+    int count() const { return int(defaults.size()); }
+    // "3 to 175", "each -200 to 200".
+    QString range() const;
+    // "radius (3 to 175)", "red=R,G,B (each -200 to 200)".
+    QString describe() const;
+};
+
+using FilterParams = QList<FilterParam>;
+
+// Parameter values by key; every value is an integer (switches are 0 or 1,
+// angles whole degrees). An absent optional key is simply not there.
+class FilterValues
+{
+public:
+    bool has(const QString &key) const { return m_values.contains(key); }
+    int value(const QString &key, int fallback = 0) const;
+    QList<int> list(const QString &key) const { return m_values.value(key); }
+    void set(const QString &key, int value) { m_values.insert(key, {value}); }
+    void set(const QString &key, const QList<int> &values) { m_values.insert(key, values); }
+    void remove(const QString &key) { m_values.remove(key); }
+    bool isEmpty() const { return m_values.isEmpty(); }
+    QStringList keys() const { return m_values.keys(); }
+
+    bool operator==(const FilterValues &other) const { return m_values == other.m_values; }
+    bool operator!=(const FilterValues &other) const { return !(*this == other); }
+
+    // The defaults of every key that is not optional.
+    static FilterValues defaults(const FilterParams &params);
+
+    // Reads "KEY=VALUE" arguments (VALUE "N" or "N,N,..."). Every required
+    // key must be given; no key may be unknown, repeated or out of range.
+    // On failure returns false with one line in *pError naming the key and
+    // its range.
+    static bool parse(const FilterParams &params, const QStringList &arguments, FilterValues *pValues,
+                      QString *pError);
+
+private:
+    QMap<QString, QList<int>> m_values;
+};

@@ -1,0 +1,114 @@
+#include "GaussianBlur.h"
+#include "PixelMath.h"
+#include "PixelateDlg.h"
+#include "QCLContext.h"
+
+#include <cmath>
+
+namespace {
+enum Scratch { kWeights, kIntermediate };
+const QString kRadius = QStringLiteral("radius");
+
+// Column (or row) of offset o from c: mirrored without repeating the first
+// sample below 0, n - 1 - o past the end, clamped when still outside.
+int gaussianIndex(int c, int o, int n)
+{
+    int i = c + o;
+    if (i < 0)
+        i = -i;
+    else if (i > n - 1)
+        i = n - 1 - o;
+    return qBound(0, i, n - 1);
+}
+} // namespace
+
+GaussianBlur::GaussianBlur(QObject *pParent)
+    : DialogFilter(QStringLiteral("Blurs/Gaussian"), QStringLiteral(":/icons/water_drop.png"),
+                   QStringLiteral("convolutionFilters.cl"),
+                   {QStringLiteral("convolve1DHorizontal"), QStringLiteral("convolve1DVertical")}, pParent)
+{
+}
+
+FilterParams GaussianBlur::Params() const
+{
+    return {{kRadius, 3, 175, {3}}};
+}
+
+QList<float> GaussianBlur::Weights(int iRadius)
+{
+    const float sigma = float(iRadius / 3);
+    const float norm = float(1.0 / std::sqrt(2.0 * double(sigma) * double(sigma) * M_PI));
+    QList<float> weights;
+    float sum = 0.0f;
+    for (int i = -iRadius; i <= iRadius; ++i) {
+        const float w = std::pow(2.7182817f, -float(i * i) / (2.0f * sigma * sigma)) * norm;
+        weights.append(w);
+        sum += w;
+    }
+    for (float &w : weights)
+        w /= sum;
+    return weights;
+}
+
+FilterDialog *GaussianBlur::CreateDialog(QWidget *pParent)
+{
+    auto *pDialog = new PixelateDlg(kRadius, pParent);
+    pDialog->SetTitle(QStringLiteral("Gaussian Blur"));
+    return pDialog;
+}
+
+bool GaussianBlur::Enqueue(FilterBuffers &buffers, const FilterValues &values, QCLBuffer &output)
+{
+    const int radius = values.value(kRadius);
+    const QList<float> weights = Weights(radius);
+    const int width = buffers.width(), height = buffers.height();
+    QCLBuffer mask = buffers.scratch(kWeights, size_t(weights.size()) * sizeof(float));
+    QCLBuffer middle = buffers.scratch(kIntermediate, buffers.pixelCount() * 4);
+    if (mask.isNull() || middle.isNull() || !mask.write(weights.constData(), size_t(weights.size()) * sizeof(float)))
+        return false;
+    const QCLWorkSize blocks(size_t((width + 15) / 16), size_t(height));
+    QCLKernel &horizontal = Kernel(0);
+    QCLKernel &vertical = Kernel(1);
+    horizontal.setGlobalWorkSize(blocks);
+    vertical.setGlobalWorkSize(blocks);
+    return !horizontal(buffers.inputBuffer(), middle, mask, width, radius).isNull()
+        && !vertical(middle, output, mask, width, height, radius).isNull();
+}
+
+void gaussianLine(const quint32 *src, quint32 *dst, int n, qsizetype step, const QList<float> &weights)
+{
+    const int radius = int(weights.size() / 2);
+    for (int c = 0; c < n; ++c) {
+        float r = 0.0f, g = 0.0f, b = 0.0f;
+        for (int o = -radius; o <= radius; ++o) {
+            const quint32 p = src[gaussianIndex(c, o, n) * step];
+            const float w = weights[o + radius];
+            r += float(qRed(p)) * w;
+            g += float(qGreen(p)) * w;
+            b += float(qBlue(p)) * w;
+        }
+        dst[c * step] = PixelMath::WithRgb(src[c * step], int(r), int(g), int(b));
+    }
+}
+
+QImage gaussianBlurReference(const QImage &image, int iRadius)
+{
+    const QImage in = image.convertToFormat(QImage::Format_ARGB32);
+    const QList<float> weights = GaussianBlur::Weights(iRadius);
+    const int width = in.width(), height = in.height();
+    QImage middle(in.size(), QImage::Format_ARGB32);
+    QImage out(in.size(), QImage::Format_ARGB32);
+    for (int y = 0; y < height; ++y)
+        gaussianLine(reinterpret_cast<const quint32 *>(in.constScanLine(y)),
+                     reinterpret_cast<quint32 *>(middle.scanLine(y)), width, 1, weights);
+    const auto *mid = reinterpret_cast<const quint32 *>(middle.constBits());
+    auto *dst = reinterpret_cast<quint32 *>(out.bits());
+    for (int x = 0; x < width; ++x)
+        gaussianLine(mid + x, dst + x, height, width, weights);
+    return out;
+}
+
+QImage GaussianBlur::Reference(const QImage &image, const FilterValues &values) const
+{
+    return gaussianBlurReference(image, values.value(kRadius));
+}

@@ -1,0 +1,31 @@
+#pragma once
+// "Blurs/Gaussian": a separable Gaussian of radius r (sigma = r / 3, whole
+// number), red, green and blue only; alpha stays.
+#include "DialogFilter.h"
+
+#include <QList>
+
+class GaussianBlur : public DialogFilter
+{
+    Q_OBJECT
+public:
+    explicit GaussianBlur(QObject *pParent = nullptr);
+
+    FilterParams Params() const override;
+    QImage Reference(const QImage &image, const FilterValues &values) const override;
+
+    // The 2r + 1 normalised weights of radius r (at least 3).
+    static QList<float> Weights(int iRadius);
+
+protected:
+    FilterDialog *CreateDialog(QWidget *pParent) override;
+    bool Enqueue(FilterBuffers &buffers, const FilterValues &values, QCLBuffer &output) override;
+};
+
+// Host reference: the horizontal pass, then the vertical pass on its
+// (truncated, clamped) result.
+QImage gaussianBlurReference(const QImage &image, int iRadius);
+
+// One pass over a line of n samples `step` apart: taps in order, samples
+// mirrored at the ends as the kernels do. Shared by the reference passes.
+void gaussianLine(const quint32 *src, quint32 *dst, int n, qsizetype step, const QList<float> &weights);

@@ -1,0 +1,92 @@
+#pragma once
+// Base of the built-in filters: the interface plumbing, loading the program
+// and kernels, and running them on buffers. A subclass names its program and
+// kernels, declares its parameters, and supplies the kernel launches and a
+// host reference of the same arithmetic.
+#include "FilterBuffers.h"
+#include "FilterParams.h"
+#include "FilterPlugin.h"
+#include "QCLKernel.h"
+
+#include <QList>
+#include <QObject>
+#include <QStringList>
+#include <mutex>
+
+class ProgramCache;
+
+class KernelFilter : public QObject, public FilterPlugin
+{
+    Q_OBJECT
+    Q_INTERFACES(FilterPlugin)
+public:
+    QString GetName() override { return m_name; }
+    QString GetAuthor() override { return QStringLiteral("Kestrelvane, LLC"); }
+    QIcon GetIcon() override;
+    // Builds the program (shared through the program cache when one is set)
+    // and fetches the kernels in order. Runs once; later calls repeat the
+    // first answer.
+    QString Initialize(QCLContext *pContext) override;
+    QObject *GetObject() override { return this; }
+
+    // Immediate filters return Run() of the image; on a device failure they
+    // return the image unchanged (so nothing lands).
+    QImage ApplyFilter(QImage image) override;
+
+    // Where programs are shared; set before Initialize.
+    void SetProgramCache(ProgramCache *pCache) { m_pProgramCache = pCache; }
+    bool IsReady() const { return m_bReady; }
+    QCLContext *Context() const { return m_pContext; }
+
+    // The keys, ranges and defaults of the filter's parameters.
+    virtual FilterParams Params() const { return {}; }
+    // The filter on the calling thread with the given values (converted to
+    // 32-bit ARGB first); a null image when the device fails.
+    QImage Run(const QImage &image, const FilterValues &values);
+    // The same arithmetic on the host.
+    virtual QImage Reference(const QImage &image, const FilterValues &values) const = 0;
+    // Launches the kernels under the kernel lock on buffers that outlive the
+    // call (as an open dialog keeps them), then fetches the output.
+    bool Compute(FilterBuffers &buffers, const FilterValues &values, FilterBuffers::Output &output);
+
+Q_SIGNALS:
+    void Complete(bool bAccepted) override;
+    void Updated(QImage &image) override;
+
+protected:
+    KernelFilter(const QString &name, const QString &iconPath, const QString &programFile,
+                 const QStringList &kernelNames, QObject *pParent);
+
+    // Launches the kernels that fill `output` from buffers.inputBuffer().
+    // Called with the kernel lock held, on whichever thread computes.
+    virtual bool Enqueue(FilterBuffers &buffers, const FilterValues &values, QCLBuffer &output) = 0;
+
+    QCLKernel &Kernel(int index) { return m_kernels[index]; }
+
+    // Launches a per-pixel kernel, one work item per block of 16 pixels, as
+    // kernel(input, output, args..., pixel count).
+    template <typename... Args>
+    static bool RunPerPixel(QCLKernel &kernel, FilterBuffers &buffers, QCLBuffer &output, const Args &...args)
+    {
+        const size_t count = buffers.pixelCount();
+        kernel.setGlobalWorkSize(QCLWorkSize((count + 15) / 16));
+        return !kernel(buffers.inputBuffer(), output, args..., int(count)).isNull();
+    }
+
+    // 32-bit ARGB, straight alpha, whatever the image came as.
+    static QImage Argb32(const QImage &image);
+
+private:
+    QString m_name;
+    QString m_iconPath;
+    QString m_programFile;
+    QStringList m_kernelNames;
+    QList<QCLKernel> m_kernels;
+    QCLContext *m_pContext = nullptr;
+    ProgramCache *m_pProgramCache = nullptr;
+    bool m_bInitialized = false;
+    bool m_bReady = false;
+    QString m_initError;
+    // Kernel arguments belong to the kernel object: one run at a time.
+    std::mutex m_kernelLock;
+};

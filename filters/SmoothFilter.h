@@ -1,0 +1,22 @@
+#pragma once
+// "Blurs/Box": the average of an m x m window (offsets -m/2 .. m - 1 - m/2),
+// in integers; alpha stays. The device slides running sums along rows and
+// then down columns, so the cost does not grow with m.
+#include "DialogFilter.h"
+
+class SmoothFilter : public DialogFilter
+{
+    Q_OBJECT
+public:
+    explicit SmoothFilter(QObject *pParent = nullptr);
+
+    FilterParams Params() const override;
+    QImage Reference(const QImage &image, const FilterValues &values) const override;
+
+protected:
+    FilterDialog *CreateDialog(QWidget *pParent) override;
+    bool Enqueue(FilterBuffers &buffers, const FilterValues &values, QCLBuffer &output) override;
+};
+
+// Host reference: every window summed in full.
+QImage boxBlurReference(const QImage &image, int iSize);

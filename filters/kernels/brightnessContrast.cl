@@ -1,0 +1,148 @@
+// Per-pixel colour kernels. A pixel is one 32-bit integer, alpha in the top
+// byte, then red, green and blue; alpha is kept. Each work item does a block
+// of 16 pixels with vector arithmetic (a CPU device runs it as SIMD); the
+// last block of the image may be short. Global size: ceil(iCount / 16)
+// (posterize, which looks values up in a table, says its own).
+// Contraction stays off so that the device rounds like the host code.
+#pragma OPENCL FP_CONTRACT OFF
+
+inline uint16 loadBlock(__global const uint *src, size_t i, size_t n)
+{
+    if (i + 16 <= n)
+        return vload16(0, src + i);
+    uint lanes[16];
+    for (int k = 0; k < 16; ++k)
+        lanes[k] = src[min(i + k, n - 1)];
+    return vload16(0, lanes);
+}
+
+inline void storeBlock(__global uint *dest, size_t i, size_t n, uint16 v)
+{
+    if (i + 16 <= n) {
+        vstore16(v, 0, dest + i);
+        return;
+    }
+    uint lanes[16];
+    vstore16(v, 0, lanes);
+    for (size_t k = 0; i + k < n; ++k)
+        dest[i + k] = lanes[k];
+}
+
+inline int16 redOf(uint16 p) { return convert_int16((p >> 16) & 255u); }
+inline int16 greenOf(uint16 p) { return convert_int16((p >> 8) & 255u); }
+inline int16 blueOf(uint16 p) { return convert_int16(p & 255u); }
+
+inline uint16 withRgb(uint16 p, int16 r, int16 g, int16 b)
+{
+    return (p & 0xff000000u) | (as_uint16(clamp(r, 0, 255)) << 16) | (as_uint16(clamp(g, 0, 255)) << 8)
+        | as_uint16(clamp(b, 0, 255));
+}
+
+#define BLOCK_BEGIN                                                                                 \
+    const size_t i = get_global_id(0) * 16, n = (size_t)iCount;                                     \
+    if (i >= n)                                                                                     \
+        return;                                                                                     \
+    const uint16 p = loadBlock(src, i, n);
+
+__kernel void grayscale(__global const uint *src, __global uint *dest, int iCount)
+{
+    BLOCK_BEGIN
+    const float16 f = 0.299f * convert_float16(redOf(p)) + 0.587f * convert_float16(greenOf(p))
+        + 0.114f * convert_float16(blueOf(p));
+    const int16 g = convert_int16_rtz(f);
+    storeBlock(dest, i, n, withRgb(p, g, g, g));
+}
+
+// Each line uses the channels as the lines before it left them.
+__kernel void sepia(__global const uint *src, __global uint *dest, int iCount)
+{
+    BLOCK_BEGIN
+    const float16 r0 = convert_float16(redOf(p)), g0 = convert_float16(greenOf(p)), b0 = convert_float16(blueOf(p));
+    const int16 r = clamp(convert_int16_rtz(0.393f * r0 + 0.769f * g0 + 0.189f * b0), 0, 255);
+    const float16 r1 = convert_float16(r);
+    const int16 g = clamp(convert_int16_rtz(0.349f * r1 + 0.686f * g0 + 0.168f * b0), 0, 255);
+    const float16 g1 = convert_float16(g);
+    const int16 b = clamp(convert_int16_rtz(0.272f * r1 + 0.534f * g1 + 0.131f * b0), 0, 255);
+    storeBlock(dest, i, n, withRgb(p, r, g, b));
+}
+
+__kernel void invert(__global const uint *src, __global uint *dest, int iCount)
+{
+    BLOCK_BEGIN
+    storeBlock(dest, i, n, p ^ 0x00ffffffu);
+}
+
+inline int16 contrastChannel(int16 c, float contrast)
+{
+    return convert_int16_rtz(convert_float16(c - 128) * contrast) + 128;
+}
+
+__kernel void brightness(__global const uint *src, __global uint *dest, int iBrightness, float fContrast, int iCount)
+{
+    BLOCK_BEGIN
+    storeBlock(dest, i, n, withRgb(p, contrastChannel(redOf(p) + iBrightness, fContrast),
+                                   contrastChannel(greenOf(p) + iBrightness, fContrast),
+                                   contrastChannel(blueOf(p) + iBrightness, fContrast)));
+}
+
+__kernel void colorAdjust(__global const uint *src, __global uint *dest, int iRed, int iGreen, int iBlue,
+                          int bMonochrome, int iCount)
+{
+    BLOCK_BEGIN
+    if (bMonochrome) {
+        const float16 f = (float)iRed / 255.0f * convert_float16(redOf(p))
+            + (float)iGreen / 255.0f * convert_float16(greenOf(p)) + (float)iBlue / 255.0f * convert_float16(blueOf(p));
+        const int16 g = convert_int16_rtz(f);
+        storeBlock(dest, i, n, withRgb(p, g, g, g));
+    } else {
+        storeBlock(dest, i, n, withRgb(p, redOf(p) + iRed, greenOf(p) + iGreen, blueOf(p) + iBlue));
+    }
+}
+
+inline int16 solarizeChannel(int16 c, int threshold)
+{
+    return c > threshold ? 255 - c : c;
+}
+
+__kernel void solarize(__global const uint *src, __global uint *dest, int iRedThreshold, int iGreenThreshold,
+                       int iBlueThreshold, int iCount)
+{
+    BLOCK_BEGIN
+    storeBlock(dest, i, n, withRgb(p, solarizeChannel(redOf(p), iRedThreshold),
+                                   solarizeChannel(greenOf(p), iGreenThreshold),
+                                   solarizeChannel(blueOf(p), iBlueThreshold)));
+}
+
+// n levels per channel: round(c / 255 n) / n 255, halves rounded away from
+// zero (without a library call), truncated.
+inline uint posterizeLevel(int c, int levels)
+{
+    const float l = (float)levels;
+    const float x = (float)c / 255.0f * l;
+    const int t = (int)x;
+    const float d = x - (float)t;
+    const int r = t + (d >= 0.5f ? 1 : 0) - (d <= -0.5f ? 1 : 0);
+    return (uint)clamp((int)((float)r / l * 255.0f), 0, 255);
+}
+
+// The result depends on one channel value at a time, so each work group
+// first works out all 3 x 256 of them into a table (two divisions each),
+// then every pixel is three lookups. Work items do POSTERIZE_RUN pixels
+// each; global size: ceil(iCount / POSTERIZE_RUN) rounded up to the group.
+#define POSTERIZE_RUN 64
+__kernel void posterize(__global const uint *src, __global uint *dest, int iRedThreshold, int iGreenThreshold,
+                        int iBlueThreshold, int iCount)
+{
+    __local uint table[768];
+    for (int c = (int)get_local_id(0); c < 256; c += (int)get_local_size(0)) {
+        table[c] = posterizeLevel(c, iRedThreshold) << 16;
+        table[256 + c] = posterizeLevel(c, iGreenThreshold) << 8;
+        table[512 + c] = posterizeLevel(c, iBlueThreshold);
+    }
+    barrier(CLK_LOCAL_MEM_FENCE);
+    const size_t first = get_global_id(0) * POSTERIZE_RUN, end = min(first + POSTERIZE_RUN, (size_t)iCount);
+    for (size_t i = first; i < end; ++i) {
+        const uint p = src[i];
+        dest[i] = (p & 0xff000000u) | table[(p >> 16) & 255u] | table[256 + ((p >> 8) & 255u)] | table[512 + (p & 255u)];
+    }
+}

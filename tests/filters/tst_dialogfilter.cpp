@@ -1,0 +1,391 @@
+// The shared dialog-filter life: previews off the interface thread, latest
+// values only, stale results dropped, OK and Cancel, buffers per dialog and
+// the remembered place; and the dialogs' own controls.
+#include "ChannelMixerDlg.h"
+#include "DialogFilter.h"
+#include "FilterLanding.h"
+#include "FilterRegistry.h"
+#include "HueChangeFilterDlg.h"
+#include "HueModifyWidget.h"
+#include "ProgramCache.h"
+#include "QCLContext.h"
+#include "SolarizeFilter.h"
+#include "TestSupport.h"
+#include "ThresholdsDlg.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QPushButton>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QSlider>
+#include <QtTest>
+
+// Records what a filter sends out, in order; disconnects when it goes.
+struct Recorder : QObject {
+    explicit Recorder(DialogFilter *pFilter)
+    {
+        connect(pFilter, &DialogFilter::Updated, this, [this](QImage &image) {
+            images << image.copy();
+            events << QStringLiteral("updated");
+        });
+        connect(pFilter, &DialogFilter::Complete, this, [this](bool bAccepted) {
+            events << (bAccepted ? QStringLiteral("accepted") : QStringLiteral("cancelled"));
+        });
+    }
+    int updates() const { return int(images.size()); }
+    QList<QImage> images;
+    QStringList events;
+};
+
+class DialogFilterTest : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void previewsShownValuesAtOnce();
+    void onlyLatestValuesAreComputed();
+    void staleResultIsNeverShown();
+    void okLandsLatestValues();
+    void okOnThreadWaitsForLatest();
+    void cancelNeverWaits();
+    void reopenStartsFromShownValues();
+    void largerImageGetsNewBuffers();
+    void reopensWhereLastAccepted();
+    void previewsReuseTheirOutputs();
+
+    void lockedChannelsMoveTogether();
+    void channelMixerEditsTheChosenRow();
+    void hueWheelFollowsTheMouse();
+
+private:
+    DialogFilter *filter(const QString &name);
+    QSlider *slider(DialogFilter *pFilter, const char *name);
+    void click(DialogFilter *pFilter, QDialogButtonBox::StandardButton button);
+
+    QCLContext m_context;
+    std::unique_ptr<ProgramCache> m_cache;
+    std::unique_ptr<FilterRegistry> m_registry;
+    QImage m_image;
+};
+
+void DialogFilterTest::initTestCase()
+{
+    cqtest::isolateSettings();
+    QVERIFY2(cqtest::createCpuContext(m_context), "an OpenCL CPU device is required");
+    m_cache = std::make_unique<ProgramCache>(m_context);
+    m_registry = std::make_unique<FilterRegistry>(*m_cache, nullptr);
+    m_registry->Populate({});
+    m_image = cqtest::patternImage(37, 21, 11);
+}
+
+void DialogFilterTest::init()
+{
+    QSettings().clear();
+    for (FilterPlugin *pFilter : m_registry->Filters())
+        if (auto *pDialog = qobject_cast<DialogFilter *>(pFilter->GetObject()))
+            pDialog->Worker().SetManual(true);
+}
+
+void DialogFilterTest::cleanup()
+{
+    for (FilterPlugin *pFilter : m_registry->Filters())
+        if (auto *pDialog = qobject_cast<DialogFilter *>(pFilter->GetObject()); pDialog && pDialog->IsRunning())
+            pDialog->Rejected();
+    // Closed dialogs delete themselves once the event loop gets to it.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(!QApplication::activeModalWidget());
+}
+
+DialogFilter *DialogFilterTest::filter(const QString &name)
+{
+    auto *pFilter = qobject_cast<DialogFilter *>(m_registry->Find(name)->GetObject());
+    if (pFilter && !m_registry->IsLoaded(pFilter))
+        m_registry->Load(pFilter);
+    return pFilter;
+}
+
+QSlider *DialogFilterTest::slider(DialogFilter *pFilter, const char *name)
+{
+    return pFilter->Dialog()->findChild<QSlider *>(QLatin1String(name));
+}
+
+void DialogFilterTest::click(DialogFilter *pFilter, QDialogButtonBox::StandardButton button)
+{
+    pFilter->Dialog()->findChild<QDialogButtonBox *>()->button(button)->click();
+}
+
+void DialogFilterTest::previewsShownValuesAtOnce()
+{
+    DialogFilter *pGaussian = filter(QStringLiteral("Blurs/Gaussian"));
+    Recorder seen(pGaussian);
+    QVERIFY(pGaussian->ApplyFilter(m_image).isNull());
+    QVERIFY(pGaussian->Dialog()->isVisible());
+    QCOMPARE(pGaussian->Dialog()->windowTitle(), QStringLiteral("Gaussian Blur"));
+    // No control moved, yet the shown radius 3 is on its way.
+    QVERIFY(pGaussian->Worker().HasPending());
+    QVERIFY(pGaussian->Worker().RunPending());
+    QTRY_COMPARE(seen.updates(), 1);
+    QCOMPARE(seen.images.first(), pGaussian->Reference(m_image, pGaussian->RequestedValues()));
+    QCOMPARE(pGaussian->RequestedValues().value(QStringLiteral("radius")), 3);
+}
+
+void DialogFilterTest::onlyLatestValuesAreComputed()
+{
+    DialogFilter *pBox = filter(QStringLiteral("Blurs/Box"));
+    Recorder seen(pBox);
+    pBox->ApplyFilter(m_image);
+    for (int size : {4, 5, 6}) {
+        slider(pBox, "sizeSlider")->setValue(size);
+        pBox->TimerUpdate();
+    }
+    QVERIFY(pBox->Worker().RunPending());
+    QVERIFY(!pBox->Worker().HasPending());
+    QTRY_COMPARE(seen.updates(), 1);
+    FilterValues six;
+    six.set(QStringLiteral("size"), 6);
+    QCOMPARE(seen.images.first(), pBox->Reference(m_image, six));
+    // Values that did not change ask for nothing.
+    pBox->TimerUpdate();
+    QVERIFY(!pBox->Worker().HasPending());
+}
+
+void DialogFilterTest::staleResultIsNeverShown()
+{
+    DialogFilter *pMotion = filter(QStringLiteral("Blurs/Motion Blur"));
+    Recorder seen(pMotion);
+    pMotion->ApplyFilter(m_image);
+    // The preview of the opening values is under way when the user moves on.
+    PreviewWorker::Job running = pMotion->Worker().TakePending();
+    QVERIFY(running);
+    slider(pMotion, "distanceSlider")->setValue(9);
+    pMotion->TimerUpdate();
+    running();
+    QCoreApplication::processEvents();
+    QCOMPARE(seen.updates(), 0);
+    QVERIFY(pMotion->Worker().RunPending());
+    QTRY_COMPARE(seen.updates(), 1);
+    QCOMPARE(seen.images.first(), pMotion->Reference(m_image, pMotion->RequestedValues()));
+    QCOMPARE(pMotion->RequestedValues().value(QStringLiteral("distance")), 9);
+}
+
+void DialogFilterTest::okLandsLatestValues()
+{
+    DialogFilter *pSolarize = filter(QStringLiteral("Solarize"));
+    Recorder seen(pSolarize);
+    pSolarize->ApplyFilter(m_image);
+    pSolarize->Worker().TakePending();
+    // A change the timer has not seen yet still lands.
+    auto *pDialog = qobject_cast<ThresholdsDlg *>(pSolarize->Dialog());
+    pDialog->findChild<QCheckBox *>(QStringLiteral("lockChannels"))->setChecked(false);
+    pDialog->Slider(1)->setValue(40);
+    click(pSolarize, QDialogButtonBox::Ok);
+    QCOMPARE(seen.events, (QStringList{QStringLiteral("updated"), QStringLiteral("accepted")}));
+    QCOMPARE(seen.images.last(), solarizeReference(m_image, 128, 40, 128));
+    QVERIFY(!pSolarize->IsRunning());
+}
+
+void DialogFilterTest::okOnThreadWaitsForLatest()
+{
+    DialogFilter *pGaussian = filter(QStringLiteral("Blurs/Gaussian"));
+    pGaussian->Worker().SetManual(false);
+    Recorder seen(pGaussian);
+    const QImage big = cqtest::patternImage(301, 203, 5);
+    pGaussian->ApplyFilter(big);
+    for (int radius : {30, 12, 17})
+        slider(pGaussian, "sizeSlider")->setValue(radius);
+    click(pGaussian, QDialogButtonBox::Ok);
+    QCOMPARE(seen.events.last(), QStringLiteral("accepted"));
+    QCOMPARE(seen.events.count(QStringLiteral("accepted")), 1);
+    FilterValues seventeen;
+    seventeen.set(QStringLiteral("radius"), 17);
+    QCOMPARE(seen.images.last(), pGaussian->Run(big, seventeen));
+}
+
+void DialogFilterTest::cancelNeverWaits()
+{
+    DialogFilter *pPosterize = filter(QStringLiteral("Posterize"));
+    Recorder seen(pPosterize);
+    pPosterize->ApplyFilter(m_image);
+    PreviewWorker::Job running = pPosterize->Worker().TakePending();
+    slider(pPosterize, "thresholdRedSlider")->setValue(9);
+    pPosterize->TimerUpdate();
+    QVERIFY(pPosterize->Worker().HasPending());
+    click(pPosterize, QDialogButtonBox::Cancel);
+    // Answered at once, with the preview still unfinished and nothing waiting.
+    QCOMPARE(seen.events, QStringList{QStringLiteral("cancelled")});
+    QVERIFY(!pPosterize->Worker().HasPending());
+    running();
+    QCoreApplication::processEvents();
+    QCOMPARE(seen.updates(), 0);
+}
+
+void DialogFilterTest::reopenStartsFromShownValues()
+{
+    DialogFilter *pGaussian = filter(QStringLiteral("Blurs/Gaussian"));
+    pGaussian->ApplyFilter(m_image);
+    slider(pGaussian, "sizeSlider")->setValue(9);
+    click(pGaussian, QDialogButtonBox::Ok);
+    QCOMPARE(pGaussian->RequestedValues().value(QStringLiteral("radius")), 9);
+    // The dialog shows 3 again and previews exactly that, not the hidden 9.
+    pGaussian->ApplyFilter(m_image);
+    QCOMPARE(slider(pGaussian, "sizeSlider")->value(), 3);
+    QVERIFY(pGaussian->Worker().HasPending());
+    QCOMPARE(pGaussian->RequestedValues().value(QStringLiteral("radius")), 3);
+
+    // Identity values: what OK lands equals the input, so no step is needed.
+    DialogFilter *pBrightness = filter(QStringLiteral("Image Adjust/Brightness | Contrast"));
+    Recorder seen(pBrightness);
+    pBrightness->ApplyFilter(m_image);
+    click(pBrightness, QDialogButtonBox::Ok);
+    QCOMPARE(seen.updates(), 1);
+    QVERIFY(FilterLanding::SamePixels(seen.images.last(), m_image));
+}
+
+void DialogFilterTest::largerImageGetsNewBuffers()
+{
+    DialogFilter *pBox = filter(QStringLiteral("Blurs/Box"));
+    Recorder seen(pBox);
+    pBox->ApplyFilter(cqtest::patternImage(9, 7, 1));
+    QCOMPARE(pBox->Buffers()->width(), 9);
+    click(pBox, QDialogButtonBox::Ok);
+    QVERIFY(!pBox->Buffers());
+    const QImage larger = cqtest::patternImage(70, 45, 2);
+    pBox->ApplyFilter(larger);
+    QCOMPARE(pBox->Buffers()->width(), 70);
+    QCOMPARE(pBox->Buffers()->height(), 45);
+    slider(pBox, "sizeSlider")->setValue(7);
+    click(pBox, QDialogButtonBox::Ok);
+    FilterValues seven;
+    seven.set(QStringLiteral("size"), 7);
+    QCOMPARE(seen.images.last(), pBox->Reference(larger, seven));
+}
+
+void DialogFilterTest::reopensWhereLastAccepted()
+{
+    DialogFilter *pLevels = filter(QStringLiteral("Image Adjust/Levels"));
+    pLevels->ApplyFilter(m_image);
+    pLevels->Dialog()->move(123, 77);
+    const QPoint accepted = pLevels->Dialog()->pos();
+    click(pLevels, QDialogButtonBox::Ok);
+    QCOMPARE(QSettings().value(QStringLiteral("FilterDialogLocation")).toPoint(), accepted);
+
+    pLevels->ApplyFilter(m_image);
+    QCOMPARE(pLevels->Dialog()->pos(), accepted);
+    pLevels->Dialog()->move(300, 310);
+    click(pLevels, QDialogButtonBox::Cancel);
+    QCOMPARE(QSettings().value(QStringLiteral("FilterDialogLocation")).toPoint(), accepted);
+    pLevels->ApplyFilter(m_image);
+    QCOMPARE(pLevels->Dialog()->pos(), accepted);
+}
+
+void DialogFilterTest::previewsReuseTheirOutputs()
+{
+    DialogFilter *pInvertLike = filter(QStringLiteral("Solarize"));
+    QImage kept;
+    auto holder = std::make_unique<QObject>();
+    connect(pInvertLike, &DialogFilter::Updated, holder.get(), [&](QImage &image) { kept = image; });
+    pInvertLike->ApplyFilter(m_image);
+    auto *pDialog = qobject_cast<ThresholdsDlg *>(pInvertLike->Dialog());
+    for (int value : {10, 20, 30, 40}) {
+        pDialog->Slider(0)->setValue(value);
+        pInvertLike->TimerUpdate();
+        pInvertLike->Worker().RunPending();
+        QCoreApplication::processEvents();
+    }
+    // The window held on to each preview, so each one got fresh memory and
+    // the one it holds was never written over.
+    const QImage held = kept;
+    const QImage heldCopy = held.copy();
+    kept = QImage();
+    pDialog->Slider(0)->setValue(50);
+    pInvertLike->TimerUpdate();
+    pInvertLike->Worker().RunPending();
+    QCoreApplication::processEvents();
+    QCOMPARE(held, heldCopy);
+    // Without a holder two outputs take turns (one shown, one computed), so
+    // four more previews make at most those two.
+    holder.reset();
+    const int made = pInvertLike->Buffers()->outputsMade();
+    for (int value : {60, 70, 80, 90}) {
+        pDialog->Slider(0)->setValue(value);
+        pInvertLike->TimerUpdate();
+        pInvertLike->Worker().RunPending();
+        QCoreApplication::processEvents();
+    }
+    QVERIFY(pInvertLike->Buffers()->outputsMade() <= made + 2);
+}
+
+void DialogFilterTest::lockedChannelsMoveTogether()
+{
+    ThresholdsDlg dialog(QStringLiteral("Posterize"));
+    FilterParams params;
+    for (const char *key : {"red", "green", "blue"})
+        params.append({QLatin1String(key), 2, 64, {5}});
+    dialog.SetParams(params);
+    dialog.SetValues(FilterValues::defaults(params));
+    QSignalSpy changed(&dialog, &FilterDialog::Changed);
+    dialog.Slider(0)->setValue(20);
+    QCOMPARE(dialog.Values().list(QStringLiteral("green")), QList<int>{20});
+    QCOMPARE(dialog.Values().list(QStringLiteral("blue")), QList<int>{20});
+    // Capped at the maximum; then locked moves keep the capped distance.
+    dialog.Slider(2)->setValue(60);
+    QCOMPARE(dialog.Values().value(QStringLiteral("red")), 60);
+    dialog.Slider(1)->setValue(64);
+    QCOMPARE(dialog.Values().value(QStringLiteral("red")), 64);
+    QCOMPARE(dialog.Values().value(QStringLiteral("blue")), 64);
+    QCOMPARE(changed.count(), 3);
+    dialog.findChild<QCheckBox *>(QStringLiteral("lockChannels"))->setChecked(false);
+    dialog.Slider(0)->setValue(3);
+    QCOMPARE(dialog.Values().value(QStringLiteral("green")), 64);
+}
+
+void DialogFilterTest::channelMixerEditsTheChosenRow()
+{
+    ChannelMixerDlg dialog;
+    auto *pCombo = dialog.findChild<QComboBox *>(QStringLiteral("channelComboBox"));
+    auto *pRed = dialog.findChild<QSlider *>(QStringLiteral("redSlider"));
+    auto *pMono = dialog.findChild<QCheckBox *>(QStringLiteral("monochromeCheckBox"));
+    pCombo->setCurrentText(QStringLiteral("Green"));
+    QCOMPARE(pRed->value(), 0);
+    pRed->setValue(50);
+    QCOMPARE(dialog.Values().list(QStringLiteral("green")), (QList<int>{50, 100, 0}));
+    QCOMPARE(dialog.Values().list(QStringLiteral("red")), (QList<int>{100, 0, 0}));
+    pMono->setChecked(true);
+    QVERIFY(!pCombo->isEnabled());
+    QCOMPARE(pRed->value(), 100);
+    pRed->setValue(-30);
+    QCOMPARE(dialog.Values().list(QStringLiteral("gray")), (QList<int>{-30, 100, 100}));
+    pMono->setChecked(false);
+    QCOMPARE(pRed->value(), 50);
+}
+
+void DialogFilterTest::hueWheelFollowsTheMouse()
+{
+    HueChangeFilterDlg dialog;
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    HueModifyWidget *pWheel = dialog.Wheel();
+    QSignalSpy changed(&dialog, &FilterDialog::Changed);
+    const QPointF centre = QRectF(pWheel->rect()).center();
+    // Drag the hue handle to straight up: 90 degrees.
+    QTest::mousePress(pWheel, Qt::LeftButton, {}, pWheel->HandlePosition(HueModifyWidget::kHue).toPoint());
+    QMouseEvent move(QEvent::MouseMove, centre + QPointF(0, -40), pWheel->mapToGlobal(centre + QPointF(0, -40)),
+                     Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(pWheel, &move);
+    QTest::mouseRelease(pWheel, Qt::LeftButton, {}, (centre + QPointF(0, -40)).toPoint());
+    QCOMPARE(dialog.Values().value(QStringLiteral("hue")), 90);
+    QVERIFY(changed.count() >= 1);
+    // The range goes in only with "use range", start and span in degrees.
+    QVERIFY(!dialog.Values().has(QStringLiteral("range")));
+    pWheel->SetRange(300, 100);
+    dialog.findChild<QCheckBox *>(QStringLiteral("useRangeCheckBox"))->setChecked(true);
+    QCOMPARE(dialog.Values().list(QStringLiteral("range")), (QList<int>{300, 100}));
+}
+
+QTEST_MAIN(DialogFilterTest)
+#include "tst_dialogfilter.moc"
