@@ -5,6 +5,7 @@
 class ChildWindow;
 class Document;
 class PixmapLayer;
+class QWidget;
 
 // What the painting tools share: finding the layer a press paints on, and
 // the cursors that outline what a dab will cover at the current zoom.
@@ -13,6 +14,8 @@ namespace PaintToolSupport {
 // The document's current raster layer, or null. A text layer gets the
 // "Woah, bucko." warning; no document or no layer stays silent.
 PixmapLayer *RasterForPainting(ChildWindow *pWindow);
+// The same for a document, the warning shown over pParent.
+PixmapLayer *RasterForPainting(Document *pDocument, QWidget *pParent);
 // The outline of the tip's opaque part, scaled by the zoom, drawn black
 // under white; the hot spot in the middle.
 QCursor TipOutlineCursor(const QImage &tip, double dZoom);
