@@ -1,0 +1,80 @@
+#include "RubberBandTool.h"
+
+#include "ChildWindow.h"
+#include "Document.h"
+#include "LayerSnapshotCmd.h"
+#include "PixmapLayer.h"
+
+#include <QPainter>
+#include <QUndoStack>
+
+void RubberBandTool::BeginShape(ChildWindow *pWindow, PixmapLayer *pLayer)
+{
+    m_pDocument = pWindow->document();
+    m_pLayer = pLayer;
+    m_shown = QRegion();
+    // Opened accumulating: the stroke buffer is not cleared at every redraw
+    // (a whole-canvas clear per mouse move); Redraw clears what it drew.
+    m_pDocument->BeginPaint(true, pLayer);
+    m_layerConnection = connect(m_pDocument, &Document::CurrentLayerChanged, this, [this](Layer *pLayer) {
+        if (pLayer != m_pLayer)
+            ShapeLayerSwitched();
+    });
+}
+
+void RubberBandTool::Redraw(const QRegion &reach, const std::function<void(QPainter &)> &draw)
+{
+    if (!m_pDocument)
+        return;
+    const QRegion canvas(QRect(QPoint(0, 0), m_pDocument->canvasSize()));
+    const QRegion inside = reach.intersected(canvas);
+    QPainter *pPainter = m_pDocument->BeginStroke();
+    pPainter->setCompositionMode(QPainter::CompositionMode_Clear);
+    for (const QRect &rect : m_shown)
+        pPainter->fillRect(rect, Qt::transparent);
+    pPainter->setCompositionMode(QPainter::CompositionMode_SourceOver);
+    if (!inside.isEmpty() && draw) {
+        pPainter->setClipRegion(inside);
+        pPainter->setRenderHint(QPainter::Antialiasing);
+        draw(*pPainter);
+    }
+    const QRegion dirty = m_shown.united(inside);
+    m_shown = draw ? inside : QRegion();
+    if (dirty.isEmpty()) {
+        pPainter->end(); // nothing was or is shown: nothing to commit
+        return;
+    }
+    for (const QRect &rect : dirty)
+        m_pDocument->CommitStroke(rect);
+}
+
+void RubberBandTool::Clear()
+{
+    Redraw(QRegion(), nullptr);
+}
+
+bool RubberBandTool::Finish(const QString &operation)
+{
+    disconnect(m_layerConnection);
+    if (!m_pDocument)
+        return false;
+    Document *pDocument = m_pDocument;
+    const bool bShown = !m_shown.isEmpty();
+    PixmapLayer *pLayer = m_pLayer;
+    m_pDocument = nullptr;
+    m_pLayer = nullptr;
+    m_shown = QRegion();
+    pDocument->EndPaint();
+    if (!bShown)
+        return false;
+    pDocument->undoStack()->push(new LayerSnapshotCmd(operation + QStringLiteral(" - ") + pLayer->name(), pLayer));
+    return true;
+}
+
+void RubberBandTool::Cancel()
+{
+    if (!m_pDocument)
+        return;
+    Clear();
+    Finish(QString());
+}
