@@ -6,6 +6,7 @@
 #include "LineTool.h"
 #include "PanTool.h"
 #include "RectangleTool.h"
+#include "TextTool.h"
 #include "ZoomTool.h"
 
 ToolSet::ToolSet(ToolContext &context, QObject *pParent)
@@ -13,6 +14,7 @@ ToolSet::ToolSet(ToolContext &context, QObject *pParent)
 {
     m_tools[Brush] = new BrushTool(context, this);
     m_tools[Zoom] = new ZoomTool(context, this);
+    m_tools[Text] = new TextTool(context, this);
     m_tools[Line] = new LineTool(context, this);
     m_tools[Rectangle] = new RectangleTool(context, RectangleTool::Plain, this);
     m_tools[RoundedRectangle] = new RectangleTool(context, RectangleTool::Rounded, this);
