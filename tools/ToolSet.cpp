@@ -6,6 +6,7 @@
 #include "GradientTool.h"
 #include "LineTool.h"
 #include "PanTool.h"
+#include "PathTool.h"
 #include "RectangleTool.h"
 #include "SmudgeTool.h"
 #include "StampTool.h"
@@ -25,6 +26,7 @@ ToolSet::ToolSet(ToolContext &context, QObject *pParent)
     m_tools[ColorPick] = new ColorPickTool(context, this);
     m_tools[Erase] = new EraseTool(context, this);
     m_tools[Pan] = new PanTool(context, this);
+    m_tools[PathEdit] = new PathTool(context, this);
     m_tools[Stamp] = new StampTool(context, this);
     m_tools[Smudge] = new SmudgeTool(context, this);
     m_tools[Gradient] = new GradientTool(context, this);
