@@ -2,6 +2,7 @@
 
 #include "ChildWindow.h"
 #include "GraphicsScene.h"
+#include "GraphicsView.h"
 #include "HandleGraphicsItem.h"
 #include "PaintToolSupport.h"
 #include "PenOptions.h"
@@ -182,6 +183,18 @@ std::unique_ptr<QGradient> GradientTool::MakeGradient(Type eType, const QPointF 
     return pGradient;
 }
 
+QRect GradientTool::ShownCanvas() const
+{
+    // The part of the canvas the window shows now, a pixel wider all round.
+    if (!m_pWindow || !m_pWindow->isVisible())
+        return QRect();
+    QWidget *pViewport = m_pWindow->view()->viewport();
+    const QRect seen = pViewport->visibleRegion().boundingRect();
+    if (seen.isEmpty())
+        return QRect();
+    return m_pWindow->view()->mapToScene(seen).boundingRect().toAlignedRect().adjusted(-1, -1, 1, 1);
+}
+
 void GradientTool::Draw()
 {
     if (m_iState == Idle || !IsShaping())
@@ -193,11 +206,18 @@ void GradientTool::Draw()
     }
     const std::unique_ptr<QGradient> pGradient = MakeGradient(m_eType, m_start, m_end, m_startColor, m_endColor);
     const QRect canvas(QPoint(0, 0), ShapeDocument()->canvasSize());
-    Redraw(QRegion(canvas), [&](QPainter &painter) {
+    const auto paint = [&](QPainter &painter) {
         painter.setPen(Qt::NoPen);
         painter.setBrush(*pGradient);
         painter.drawRect(canvas);
-    });
+    };
+    // While the mouse drags an end, only what the window shows follows it;
+    // the whole layer is drawn once the drag ends.
+    const QRect shown = ShownCanvas().intersected(canvas);
+    if ((m_iState == Dragging || m_iState == DraggingHandle) && !shown.isEmpty() && shown != canvas)
+        Redraw(QRegion(shown), paint, Cover::Part);
+    else
+        Redraw(QRegion(canvas), paint, Cover::Whole);
 }
 
 bool GradientTool::OverAHandle(const QPointF &point) const
@@ -310,7 +330,7 @@ void GradientTool::MouseRelease(Qt::MouseButtons, QPoint point, Qt::KeyboardModi
         return;
     }
     m_iState = Pending;
-    Draw();
+    Draw(); // the whole layer now
     ShowHandles(pWindow);
 }
 
@@ -338,11 +358,12 @@ void GradientTool::HandleMouseUp(HandleGraphicsItem *pHandle, QGraphicsSceneMous
 {
     if (m_iState == Idle)
         return;
+    m_iState = Pending;
+    Draw(); // the whole layer now
     if (pHandle->HitTest(pEvent->scenePos())) {
         m_iState = OverHandle;
         SetWindowCursor(QCursor(Qt::OpenHandCursor));
     } else {
-        m_iState = Pending;
         SetWindowCursor(GetCursor());
     }
 }
@@ -366,6 +387,11 @@ void GradientTool::Commit()
     HideHandles();
     if (m_iState == Idle)
         return;
+    if (m_iState == Dragging || m_iState == DraggingHandle) {
+        // Cut short in the middle of a drag: the whole layer first.
+        m_iState = Pending;
+        Draw();
+    }
     m_iState = Idle;
     Finish(QStringLiteral("Gradient"));
     SetWindowCursor(GetCursor());

@@ -56,6 +56,7 @@ protected:
 
 private:
     void Draw();
+    QRect ShownCanvas() const;
     void ShowHandles(ChildWindow *pWindow);
     void HideHandles();
     bool OverAHandle(const QPointF &point) const;

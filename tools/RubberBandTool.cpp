@@ -22,24 +22,26 @@ void RubberBandTool::BeginShape(ChildWindow *pWindow, PixmapLayer *pLayer)
     });
 }
 
-void RubberBandTool::Redraw(const QRegion &reach, const std::function<void(QPainter &)> &draw)
+void RubberBandTool::Redraw(const QRegion &reach, const std::function<void(QPainter &)> &draw, Cover eCover)
 {
     if (!m_pDocument)
         return;
     const QRegion canvas(QRect(QPoint(0, 0), m_pDocument->canvasSize()));
-    const QRegion inside = reach.intersected(canvas);
+    const QRegion inside = draw ? reach.intersected(canvas) : QRegion();
+    const QRegion stale = eCover == Cover::Over ? m_shown : eCover == Cover::Whole ? m_shown.subtracted(inside) : QRegion();
     QPainter *pPainter = m_pDocument->BeginStroke();
     pPainter->setCompositionMode(QPainter::CompositionMode_Clear);
-    for (const QRect &rect : m_shown)
+    for (const QRect &rect : stale)
         pPainter->fillRect(rect, Qt::transparent);
-    pPainter->setCompositionMode(QPainter::CompositionMode_SourceOver);
-    if (!inside.isEmpty() && draw) {
+    pPainter->setCompositionMode(eCover == Cover::Over ? QPainter::CompositionMode_SourceOver
+                                                       : QPainter::CompositionMode_Source);
+    if (!inside.isEmpty()) {
         pPainter->setClipRegion(inside);
         pPainter->setRenderHint(QPainter::Antialiasing);
         draw(*pPainter);
     }
-    const QRegion dirty = m_shown.united(inside);
-    m_shown = draw ? inside : QRegion();
+    const QRegion dirty = stale.united(inside);
+    m_shown = eCover == Cover::Part ? m_shown.united(inside) : inside;
     if (dirty.isEmpty()) {
         pPainter->end(); // nothing was or is shown: nothing to commit
         return;

@@ -28,9 +28,20 @@ protected:
     Document *ShapeDocument() const { return m_pDocument; }
     bool IsShowingShape() const { return !m_shown.isEmpty(); }
 
+    enum class Cover {
+        // `draw` paints over transparency; the previous shape goes first.
+        Over,
+        // `draw` sets every pixel of the reach (it paints in the composition
+        // mode Source): only the previous shape's pixels outside it go.
+        Whole,
+        // Like Whole, but the previous shape outside the reach stays too: a
+        // live preview of the part the window shows, completed by a later
+        // Whole redraw.
+        Part
+    };
     // Draws the shape anew: `draw` paints within `reach` (canvas
     // coordinates; the painter is clipped to it, antialiasing on).
-    void Redraw(const QRegion &reach, const std::function<void(QPainter &)> &draw);
+    void Redraw(const QRegion &reach, const std::function<void(QPainter &)> &draw, Cover eCover = Cover::Over);
     // The layer as it was: no shape.
     void Clear();
     // Ends the painting state; when a shape is shown, pushes one snapshot

@@ -307,6 +307,33 @@ private Q_SLOTS:
         QCOMPARE(pWindow->undoStack()->count(), entries);
     }
 
+    void gradientDragFollowsOnScreenThenEverywhere()
+    {
+        // A canvas larger than the window: a drag redraws what shows, the
+        // release the whole layer.
+        const QImage base = patternImage(1800, 1500, 21, false);
+        ChildWindow *pWindow = documentWith(m_pMain, base);
+        ToolboxDlg::instance()->Select(ToolSet::Gradient);
+        gradientTool()->SetType(GradientTool::Linear);
+        setSwatch(QStringLiteral("GradientStartColor"), Qt::white);
+        setSwatch(QStringLiteral("GradientEndColor"), QColor(0, 0, 120));
+        drag(pWindow, {QPointF(50, 50), QPointF(900, 700), QPointF(1700, 1400)});
+        const QRect probe(100, 100, 1, 1), far(1000, 200, 1, 1);
+        // The start handle dragged: the whole gradient changes.
+        press(pWindow, QPointF(50, 50));
+        move(pWindow, QPointF(100, 90));
+        move(pWindow, QPointF(150, 120));
+        const QImage moved = gradientOver(base, GradientTool::Linear, QPointF(150, 120), QPointF(1700, 1400), Qt::white, QColor(0, 0, 120));
+        const QImage before = gradientOver(base, GradientTool::Linear, QPointF(50, 50), QPointF(1700, 1400), Qt::white, QColor(0, 0, 120));
+        QVERIFY(maxChannelDiff(before, moved, far) > 2);
+        QVERIFY(maxChannelDiff(layerOf(pWindow)->image(), moved, probe) <= 2);
+        release(pWindow, QPointF(150, 120));
+        QVERIFY(maxChannelDiff(layerOf(pWindow)->image(), moved, far) <= 2);
+        QVERIFY(maxChannelDiff(layerOf(pWindow)->image(), moved) <= 2);
+        key(pWindow, Qt::Key_Escape);
+        QCOMPARE(layerOf(pWindow)->image(), base);
+    }
+
     void gradientPressAwayStartsAnother()
     {
         const QImage base = patternImage(120, 80, 19);
