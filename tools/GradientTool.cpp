@@ -88,6 +88,12 @@ void GradientTool::Activate()
     }
     SwatchSelected(m_pStartSwatch);
     DrawIcons();
+    // The handles keep their size on screen when the zoom changes.
+    if (ChildWindow *pWindow = CurrentWindow())
+        m_connections << connect(pWindow, &ChildWindow::ZoomChanged, this, [this] {
+            if (m_pWindow && m_pStartHandle->scene())
+                ShowHandles(m_pWindow);
+        });
 }
 
 void GradientTool::Deactivate()
@@ -119,12 +125,7 @@ void GradientTool::GradientBtnClicked()
 
 void GradientTool::SwatchSelected(QWidget *pSwatch)
 {
-    ToolSwatches *pSwatches = context().Swatches();
-    if (pSwatches && m_pCurrentSwatch)
-        pSwatches->SetSwatchSelected(m_pCurrentSwatch, false);
-    m_pCurrentSwatch = pSwatch;
-    if (pSwatches && m_pCurrentSwatch)
-        pSwatches->SetSwatchSelected(m_pCurrentSwatch, true);
+    PenOptions::SelectSwatch(context().Swatches(), m_pCurrentSwatch, pSwatch);
 }
 
 void GradientTool::ColorPickerChanged(const QColor &color)

@@ -1,12 +1,14 @@
 #include "PaintToolSupport.h"
 
 #include "ChildWindow.h"
+#include "LayerSnapshotCmd.h"
 #include "PixmapLayer.h"
 
 #include <QBitmap>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPainterPath>
+#include <QUndoStack>
 
 namespace PaintToolSupport {
 
@@ -26,6 +28,16 @@ PixmapLayer *RasterForPainting(Document *pDocument, QWidget *pParent)
         return nullptr;
     }
     return pDocument->CurrentRasterLayer();
+}
+
+void FinishStroke(Document *pDocument, const QString &operation, bool bChanged)
+{
+    if (!pDocument)
+        return;
+    PixmapLayer *pLayer = pDocument->PaintLayer();
+    pDocument->EndPaint();
+    if (pLayer && bChanged)
+        pDocument->undoStack()->push(new LayerSnapshotCmd(operation + QStringLiteral(" - ") + pLayer->name(), pLayer));
 }
 
 // Big enough for the largest brush at a close zoom, small enough for any

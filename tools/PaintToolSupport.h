@@ -5,6 +5,7 @@
 class ChildWindow;
 class Document;
 class PixmapLayer;
+class QString;
 class QWidget;
 
 // What the painting tools share: finding the layer a press paints on, and
@@ -16,6 +17,9 @@ namespace PaintToolSupport {
 PixmapLayer *RasterForPainting(ChildWindow *pWindow);
 // The same for a document, the warning shown over pParent.
 PixmapLayer *RasterForPainting(Document *pDocument, QWidget *pParent);
+// Ends the document's painting and, when the stroke changed something,
+// records it as "<operation> - <layer name>".
+void FinishStroke(Document *pDocument, const QString &operation, bool bChanged = true);
 // The outline of the tip's opaque part, scaled by the zoom, drawn black
 // under white; the hot spot in the middle.
 QCursor TipOutlineCursor(const QImage &tip, double dZoom);

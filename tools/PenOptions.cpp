@@ -80,4 +80,13 @@ QLabel *MakeSwatchLabel(ToolSwatches *pSwatches, const QString &labelText, const
     return pLabel;
 }
 
+void SelectSwatch(ToolSwatches *pSwatches, QPointer<QWidget> &rCurrent, QWidget *pSwatch)
+{
+    if (pSwatches && rCurrent)
+        pSwatches->SetSwatchSelected(rCurrent, false);
+    rCurrent = pSwatch;
+    if (pSwatches && rCurrent)
+        pSwatches->SetSwatchSelected(rCurrent, true);
+}
+
 } // namespace PenOptions

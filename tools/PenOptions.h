@@ -1,5 +1,6 @@
 #pragma once
 #include <QColor>
+#include <QPointer>
 #include <QString>
 
 class QComboBox;
@@ -22,5 +23,8 @@ QComboBox *MakeWidthBox();
 // swatches. The swatch is returned through ppSwatch.
 QLabel *MakeSwatchLabel(ToolSwatches *pSwatches, const QString &labelText, const QString &swatchName,
                         const QString &iconText, QWidget **ppSwatch);
+
+// Makes `pSwatch` the one the palette's colours go to, in place of `rCurrent`.
+void SelectSwatch(ToolSwatches *pSwatches, QPointer<QWidget> &rCurrent, QWidget *pSwatch);
 
 } // namespace PenOptions

@@ -108,12 +108,7 @@ void RectangleTool::PenWidthChanged(const QString &width)
 
 void RectangleTool::SwatchSelected(QWidget *pSwatch)
 {
-    ToolSwatches *pSwatches = context().Swatches();
-    if (pSwatches && m_pCurrentSwatch)
-        pSwatches->SetSwatchSelected(m_pCurrentSwatch, false);
-    m_pCurrentSwatch = pSwatch;
-    if (pSwatches && m_pCurrentSwatch)
-        pSwatches->SetSwatchSelected(m_pCurrentSwatch, true);
+    PenOptions::SelectSwatch(context().Swatches(), m_pCurrentSwatch, pSwatch);
 }
 
 void RectangleTool::ColorPickerChanged(const QColor &color)

@@ -2,11 +2,10 @@
 
 #include "ChildWindow.h"
 #include "Document.h"
-#include "LayerSnapshotCmd.h"
+#include "PaintToolSupport.h"
 #include "PixmapLayer.h"
 
 #include <QPainter>
-#include <QUndoStack>
 
 void RubberBandTool::BeginShape(ChildWindow *pWindow, PixmapLayer *pLayer)
 {
@@ -62,15 +61,11 @@ bool RubberBandTool::Finish(const QString &operation)
         return false;
     Document *pDocument = m_pDocument;
     const bool bShown = !m_shown.isEmpty();
-    PixmapLayer *pLayer = m_pLayer;
     m_pDocument = nullptr;
     m_pLayer = nullptr;
     m_shown = QRegion();
-    pDocument->EndPaint();
-    if (!bShown)
-        return false;
-    pDocument->undoStack()->push(new LayerSnapshotCmd(operation + QStringLiteral(" - ") + pLayer->name(), pLayer));
-    return true;
+    PaintToolSupport::FinishStroke(pDocument, operation, bShown);
+    return bShown;
 }
 
 void RubberBandTool::Cancel()

@@ -2,7 +2,6 @@
 
 #include "BrushWidths.h"
 #include "ChildWindow.h"
-#include "LayerSnapshotCmd.h"
 #include "PaintToolSupport.h"
 #include "PixelOps.h"
 #include "PixmapLayer.h"
@@ -10,7 +9,6 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QSpinBox>
-#include <QUndoStack>
 
 SmudgeTool::SmudgeTool(ToolContext &context, QObject *pParent)
     : BaseTool(context, pParent)
@@ -110,9 +108,6 @@ void SmudgeTool::MouseRelease(Qt::MouseButtons buttons, QPoint, Qt::KeyboardModi
     m_work = QImage();
     if (!m_pWindow)
         return;
-    Document *pDocument = m_pWindow->document();
-    PixmapLayer *pLayer = pDocument->PaintLayer();
-    pDocument->EndPaint();
-    if (pLayer && m_bPainted)
-        pDocument->undoStack()->push(new LayerSnapshotCmd(QStringLiteral("Smudge - ") + pLayer->name(), pLayer));
+    // A click without a drag painted nothing: nothing to record.
+    PaintToolSupport::FinishStroke(m_pWindow->document(), QStringLiteral("Smudge"), m_bPainted);
 }

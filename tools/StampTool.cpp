@@ -3,7 +3,6 @@
 #include "BrushWidths.h"
 #include "ChildWindow.h"
 #include "GraphicsScene.h"
-#include "LayerSnapshotCmd.h"
 #include "PaintToolSupport.h"
 #include "PixmapLayer.h"
 
@@ -12,7 +11,6 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPainter>
-#include <QUndoStack>
 
 StampTool::StampTool(ToolContext &context, QObject *pParent)
     : BaseTool(context, pParent)
@@ -179,10 +177,6 @@ void StampTool::MouseRelease(Qt::MouseButtons buttons, QPoint, Qt::KeyboardModif
     m_copy = QImage();
     if (!m_pWindow)
         return;
-    Document *pDocument = m_pWindow->document();
-    PixmapLayer *pLayer = pDocument->PaintLayer();
-    pDocument->EndPaint();
     // A click without a drag painted nothing: nothing to record.
-    if (pLayer && m_bPainted)
-        pDocument->undoStack()->push(new LayerSnapshotCmd(QStringLiteral("Stamp - ") + pLayer->name(), pLayer));
+    PaintToolSupport::FinishStroke(m_pWindow->document(), QStringLiteral("Stamp"), m_bPainted);
 }

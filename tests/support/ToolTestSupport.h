@@ -107,6 +107,23 @@ inline void settle(PixmapLayer *pLayer)
     ScratchDB::instance()->WaitForPending(pLayer);
 }
 
+// The last step's name, and undo then redo bringing back the layer's pixels
+// before and after it exactly.
+inline void checkUndoRedoExact(ChildWindow *pWindow, const QImage &before, const QString &entry)
+{
+    QUndoStack *pStack = pWindow->undoStack();
+    QCOMPARE(pStack->undoText(), entry);
+    auto layer = [pWindow] { return pWindow->document()->CurrentRasterLayer(); };
+    const QImage after = layer()->image();
+    QVERIFY(after != before);
+    pStack->undo();
+    settle(layer());
+    QCOMPARE(layer()->image(), before);
+    pStack->redo();
+    settle(layer());
+    QCOMPARE(layer()->image(), after);
+}
+
 inline ColorSwatch *barSwatch(MainWindow *pMain, const QString &name)
 {
     return pMain->OptionBar()->findChild<ColorSwatch *>(name);

@@ -12,6 +12,7 @@
 #include "ToolTestSupport.h"
 #include "ToolboxDlg.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QFile>
 #include <QPainterPathStroker>
@@ -120,6 +121,24 @@ private Q_SLOTS:
         ToolboxDlg::instance()->Select(ToolSet::Brush);
         QCOMPARE(pDocument->paths().size(), 2);
         QCOMPARE(pDocument->paths().last()->name(), QStringLiteral("Path 2"));
+    }
+
+    void newButtonStartsAPath()
+    {
+        ChildWindow *pWindow = documentWith(m_pMain, patternImage(120, 100, 56, false));
+        LayerDlg *pPanel = LayerDlg::instance();
+        auto *pNew = pPanel->findChild<QAbstractButton *>(QStringLiteral("addPathBtn"));
+        QVERIFY(pNew && pNew->isEnabled());
+        pNew->click();
+        QCOMPARE(m_pMain->ActiveTool(), static_cast<BaseTool *>(tool()));
+        click(pWindow, QPointF(10, 10));
+        click(pWindow, QPointF(60, 40));
+        // With a path picked, the button lets go of it: the next click starts another.
+        pNew->click();
+        QCOMPARE(pWindow->document()->paths().size(), 1);
+        QVERIFY(!pPanel->SelectedPath());
+        click(pWindow, QPointF(10, 10));
+        QVERIFY(tool()->Draft());
     }
 
     void dragPointsAndHandlesOfThePickedPath()

@@ -36,19 +36,6 @@ class TestRetouchTools : public QObject {
         QComboBox *pBox = m_pMain->OptionBar()->findChild<QComboBox *>();
         pBox->setCurrentIndex(pBox->findText(QString::number(iWidth)));
     }
-    void undoRedoExact(ChildWindow *pWindow, const QImage &before, const QString &entry)
-    {
-        QUndoStack *pStack = pWindow->undoStack();
-        QCOMPARE(pStack->undoText(), entry);
-        const QImage after = layerOf(pWindow)->image();
-        QVERIFY(after != before);
-        pStack->undo();
-        settle(layerOf(pWindow));
-        QCOMPARE(layerOf(pWindow)->image(), before);
-        pStack->redo();
-        settle(layerOf(pWindow));
-        QCOMPARE(layerOf(pWindow)->image(), after);
-    }
     // Points within `inner` of the segment a-b, and those beyond `outer`.
     static double toSegment(QPointF p, QPointF a, QPointF b)
     {
@@ -119,7 +106,7 @@ private Q_SLOTS:
         // The source went along: the marker sits at (30, 10).
         QCOMPARE(pStamp->SourcePoint(), QPoint(30, 10));
         QCOMPARE(pStamp->marker()->sceneBoundingRect().center(), QPointF(30, 10));
-        undoRedoExact(pWindow, base, QStringLiteral("Stamp - New Layer"));
+        checkUndoRedoExact(pWindow, base, QStringLiteral("Stamp - New Layer"));
         // The next stroke goes on from there.
         drag(pWindow, {QPointF(40, 120), QPointF(50, 120)});
         QCOMPARE(layerOf(pWindow)->image().pixel(45, 120), base.pixel(35, 10));
@@ -235,7 +222,7 @@ private Q_SLOTS:
             for (int x = 96; x < 120; ++x)
                 QCOMPARE(after.pixel(x, y), base.pixel(x, y));
         }
-        undoRedoExact(pWindow, base, QStringLiteral("Smudge - New Layer"));
+        checkUndoRedoExact(pWindow, base, QStringLiteral("Smudge - New Layer"));
         pWindow->undoStack()->undo();
         settle(layerOf(pWindow));
 

@@ -40,18 +40,6 @@ class TestShapeTools : public QObject {
         box(0)->setCurrentText(fill);
         box(2)->setCurrentText(QString::number(iWidth));
     }
-    void undoRedoExact(ChildWindow *pWindow, const QImage &before, const QString &entry)
-    {
-        QUndoStack *pStack = pWindow->undoStack();
-        QCOMPARE(pStack->undoText(), entry);
-        const QImage after = layerOf(pWindow)->image();
-        pStack->undo();
-        settle(layerOf(pWindow));
-        QCOMPARE(layerOf(pWindow)->image(), before);
-        pStack->redo();
-        settle(layerOf(pWindow));
-        QCOMPARE(layerOf(pWindow)->image(), after);
-    }
     HandleGraphicsItem *endHandle()
     {
         return static_cast<GradientTool *>(ToolboxDlg::instance()->tools().Tool(ToolSet::Gradient))->handle(1);
@@ -105,7 +93,7 @@ private Q_SLOTS:
         });
         QVERIFY2(maxChannelDiff(layerOf(pWindow)->image(), expected) <= 2,
                  qPrintable(QString::number(maxChannelDiff(layerOf(pWindow)->image(), expected))));
-        undoRedoExact(pWindow, base, QStringLiteral("Line Tool - New Layer"));
+        checkUndoRedoExact(pWindow, base, QStringLiteral("Line Tool - New Layer"));
         // The pen outlives the tool: back again, the next line is as wide.
         ToolboxDlg::instance()->Select(ToolSet::Brush);
         ToolboxDlg::instance()->Select(ToolSet::Line);
@@ -147,7 +135,7 @@ private Q_SLOTS:
         });
         const QImage first = layerOf(pWindow)->image();
         QVERIFY2(maxChannelDiff(first, expected) <= 2, qPrintable(QString::number(maxChannelDiff(first, expected))));
-        undoRedoExact(pWindow, base, entry);
+        checkUndoRedoExact(pWindow, base, entry);
         pWindow->undoStack()->undo();
         settle(layerOf(pWindow));
         drag(pWindow, {QPointF(30, 20), QPointF(70, 60), QPointF(120, 90)});
@@ -276,7 +264,7 @@ private Q_SLOTS:
         QCOMPARE(gradientTool()->state(), int(GradientTool::Idle));
         QVERIFY(!endHandle()->scene());
         QCOMPARE(pWindow->undoStack()->count(), entries + 1);
-        undoRedoExact(pWindow, base, QStringLiteral("Gradient - New Layer"));
+        checkUndoRedoExact(pWindow, base, QStringLiteral("Gradient - New Layer"));
     }
 
     void gradientHandleDragThenEscape()
