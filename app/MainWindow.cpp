@@ -231,6 +231,11 @@ ToolSwatches *MainWindow::Swatches()
     return ColorPicker::instance(this);
 }
 
+ToolPaths *MainWindow::Paths()
+{
+    return LayerDlg::instance();
+}
+
 BrushSource *MainWindow::Brushes()
 {
     return BrushDlg::instance(&m_programCache, this);

@@ -53,6 +53,7 @@ public:
     ProgramCache &Programs() override { return m_programCache; }
     ToolSwatches *Swatches() override;
     BrushSource *Brushes() override;
+    ToolPaths *Paths() override;
 
     // Runs the filter registry and the Filter menu once the window is shown.
     void LateInit();

@@ -327,6 +327,27 @@ void Document::DeletePath(Path *pPath)
     Q_EMIT PathsChanged();
 }
 
+void Document::InsertPath(int iIndex, Path *pPath)
+{
+    m_paths.insert(qBound(0, iIndex, int(m_paths.size())), pPath);
+    Q_EMIT PathsChanged();
+}
+
+int Document::TakePath(Path *pPath)
+{
+    const int index = int(m_paths.indexOf(pPath));
+    if (index < 0)
+        return -1;
+    m_paths.removeAt(index);
+    Q_EMIT PathsChanged();
+    return index;
+}
+
+void Document::NotifyPathChanged(Path *pPath)
+{
+    Q_EMIT PathChanged(pPath);
+}
+
 // --- File --------------------------------------------------------------------------------
 
 void Document::SetFileName(const QString &path)
@@ -377,9 +398,9 @@ void Document::CommitErase(const QRect &area)
     m_pPaint->CommitErase(area, m_selection, PaintMask());
 }
 
-void Document::CommitResult(const QImage &result)
+void Document::CommitResult(const QImage &result, const QRect &area)
 {
-    m_pPaint->CommitResult(result, m_selection, PaintMask());
+    m_pPaint->CommitResult(result, area, m_selection, PaintMask());
 }
 
 void Document::EndPaint()

@@ -94,6 +94,13 @@ public:
     void AddPath(Path *pPath);
     // Removes and deletes the path.
     void DeletePath(Path *pPath);
+    // Puts a path at a place in the list (clamped), or takes it out without
+    // deleting it (its former index, -1 when it was not there): what undo
+    // needs to bring a path back where it was.
+    void InsertPath(int iIndex, Path *pPath);
+    int TakePath(Path *pPath);
+    // A path's points changed (not the list): views of it redraw.
+    void NotifyPathChanged(Path *pPath);
 
     // --- File and modified state ------------------------------------------------------
     QString FileName() const { return m_fileName; }
@@ -117,7 +124,8 @@ public:
     void CommitErase(const QRect &area = QRect());
     // Replaces the base image's pixels inside the selection by `result`
     // (straight ARGB32, canvas-sized): what a filter's result does.
-    void CommitResult(const QImage &result);
+    // Only `area` (canvas coordinates) when one is given.
+    void CommitResult(const QImage &result, const QRect &area = QRect());
     void EndPaint();
     QImage &StrokeBuffer();
     const QImage &BaseImage() const;
@@ -139,6 +147,7 @@ Q_SIGNALS:
     void SelectionChanged();
     void CanvasResized(const QSize &size);
     void PathsChanged();
+    void PathChanged(Path *pPath);
     void FileNameChanged(const QString &path);
     void ModifiedChanged(bool bModified);
     // The document is about to be destroyed; observers let go of its layers.

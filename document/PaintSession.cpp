@@ -100,14 +100,17 @@ void PaintSession::CommitWith(Combine combine, const QRect &requested, const QRe
     Repaint(area);
 }
 
-void PaintSession::CommitResult(const QImage &result, const QRegion &selection, const QImage *pMask)
+void PaintSession::CommitResult(const QImage &result, const QRect &requested, const QRegion &selection,
+                                const QImage *pMask)
 {
     ClosePainter();
     if (!m_pLayer || result.isNull())
         return;
     const QImage straight = result.format() == QImage::Format_ARGB32 ? result
                                                                      : result.convertToFormat(QImage::Format_ARGB32);
-    const QRect area = m_base.rect();
+    const QRect area = requested.isEmpty() ? m_base.rect() : requested.intersected(m_base.rect());
+    if (area.isEmpty())
+        return;
     PixelOps::Replace(straight, m_base, m_pLayer->image(), area, selection, pMask, LayerOrigin());
     Repaint(area);
 }

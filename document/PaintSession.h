@@ -25,7 +25,8 @@ public:
     QPainter *BeginStroke();
     // pMask: the feathered selection mask, or null for a hard selection.
     void Commit(const QRect &requested, const QRegion &selection, const QImage *pMask);
-    void CommitResult(const QImage &result, const QRegion &selection, const QImage *pMask);
+    // `requested` empty: the whole image.
+    void CommitResult(const QImage &result, const QRect &requested, const QRegion &selection, const QImage *pMask);
     // Like Commit(), but the stroke's alpha takes alpha away from the base.
     void CommitErase(const QRect &requested, const QRegion &selection, const QImage *pMask);
     // Ends the edit; returns the layer that was painted (or null).

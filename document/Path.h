@@ -12,9 +12,13 @@ struct PathItem {
     QPointF second;   // where the segment ends
     QPointF control1; // cubic and quadratic curves
     QPointF control2; // cubic curves only
+
+    bool operator==(const PathItem &other) const = default;
 };
 
-// A named vector path of a document.
+// A named vector path of a document. Its anchors are the points where its
+// segments end (the first one is where it starts); a cubic segment's first
+// control point belongs to the anchor before it, the second to its own.
 class Path {
 public:
     explicit Path(const QString &name = QString()) : m_name(name) {}
@@ -29,7 +33,23 @@ public:
     void AddItem(PathItem item);
     QPainterPath ToPainterPath() const;
 
+    // The geometry as a whole, for undo: start point and points as given.
+    void SetPoints(const QPointF &start, const QList<PathItem> &items);
+    bool SamePoints(const Path &other) const { return m_start == other.m_start && m_items == other.m_items; }
+
+    int AnchorCount() const { return int(m_items.size()); }
+    QPointF Anchor(int iIndex) const { return m_items.at(iIndex).second; }
+    // Ends where it starts, with at least two segments.
+    bool IsClosed() const;
+    // Moves an anchor; the control points that belong to it move along, and
+    // a closed path stays closed when its start moves.
+    void MoveAnchor(int iIndex, const QPointF &to);
+    // Sets control point 1 or 2 of the segment ending at anchor iIndex.
+    void MoveControl(int iIndex, int iControl, const QPointF &to);
+
 private:
+    void MoveOneAnchor(int iIndex, const QPointF &to);
+
     QString m_name;
     QPointF m_start;
     QList<PathItem> m_items;

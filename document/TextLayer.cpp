@@ -118,12 +118,27 @@ void TextLayer::setFont(const QFont &font)
     QGraphicsTextItem::setFont(font);
 }
 
+void TextLayer::MergeFormat(const QTextCharFormat &format)
+{
+    QTextCursor cursor = textCursor();
+    if (cursor.hasSelection()) {
+        cursor.mergeCharFormat(format);
+        return;
+    }
+    cursor.select(QTextCursor::Document);
+    cursor.mergeCharFormat(format);
+    cursor.clearSelection();
+    // Text typed into an empty layer takes the item's own font.
+    QGraphicsTextItem::setFont(format.font().resolve(QGraphicsTextItem::font()));
+}
+
 QFont TextLayer::font() const
 {
     QTextCursor cursor = textCursor();
     if (!cursor.hasSelection())
         cursor.select(QTextCursor::Document);
-    return cursor.charFormat().font();
+    // What the text does not set itself comes from the item's font.
+    return cursor.charFormat().font().resolve(QGraphicsTextItem::font());
 }
 
 void TextLayer::setColor(const QColor &color)

@@ -6,6 +6,7 @@
 #include <QTextCursor>
 
 class QRegion;
+class QTextCharFormat;
 class QTextDocument;
 
 // A layer holding editable rich text. While its name follows its text (until
@@ -31,6 +32,9 @@ public:
 
     void SetEditMode(bool bEdit);
     void setFont(const QFont &font);
+    // Merges only the properties set in `format` into the selected text, or
+    // into all of it (and what is typed next) when nothing is selected.
+    void MergeFormat(const QTextCharFormat &format);
     QFont font() const;
     void setColor(const QColor &color);
     QColor color() const;

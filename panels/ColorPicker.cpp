@@ -364,3 +364,17 @@ QMetaObject::Connection ColorPicker::OnPaletteColor(QObject *pReceiver, std::fun
 {
     return connect(this, &ColorPicker::ColorChanged, pReceiver, [handler = std::move(handler)](QColor color) { handler(color); });
 }
+
+QMetaObject::Connection ColorPicker::OnSwatchClicked(QWidget *pSwatch, QObject *pReceiver, std::function<void()> handler)
+{
+    auto *pColorSwatch = qobject_cast<ColorSwatch *>(pSwatch);
+    if (!pColorSwatch)
+        return {};
+    return connect(pColorSwatch, &ColorSwatch::Selected, pReceiver, [handler = std::move(handler)] { handler(); });
+}
+
+void ColorPicker::SetSwatchSelected(QWidget *pSwatch, bool bSelected)
+{
+    if (auto *pColorSwatch = qobject_cast<ColorSwatch *>(pSwatch))
+        pColorSwatch->SetSelected(bSelected);
+}

@@ -54,6 +54,9 @@ public:
     QColor SwatchColor(const QWidget *pSwatch) const override;
     void SetSwatchColor(QWidget *pSwatch, const QColor &color) override;
     QMetaObject::Connection OnPaletteColor(QObject *pReceiver, std::function<void(const QColor &)> handler) override;
+    QMetaObject::Connection OnSwatchClicked(QWidget *pSwatch, QObject *pReceiver, std::function<void()> handler) override;
+    void SetSwatchSelected(QWidget *pSwatch, bool bSelected) override;
+    void SetPaletteColor(const QColor &color) override { SetColor(color); }
 
 Q_SIGNALS:
     void ColorChanged(QColor color);

@@ -1,7 +1,13 @@
 #include "LayerDlg.h"
 #include "ui_LayerDlg.h"
 
+#include "AddPathCmd.h"
 #include "BrushDlg.h"
+#include "BrushTool.h"
+#include "ColorSwatch.h"
+#include "PaintToolSupport.h"
+#include "PathActions.h"
+#include "ToolboxDlg.h"
 #include "CQTitleBar.h"
 #include "ChangeLayerBlendingCmd.h"
 #include "ChangeLayerOpacityCmd.h"
@@ -55,6 +61,8 @@ LayerDlg::LayerDlg()
     connect(m_pPathSelection, &QItemSelectionModel::currentChanged, this,
             qOverload<QModelIndex, QModelIndex>(&LayerDlg::PathSelectionChanged));
     connect(m_pUi->layerList, &QWidget::customContextMenuRequested, this, &LayerDlg::LayerListContextMenu);
+    m_pUi->pathList->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_pUi->pathList, &QWidget::customContextMenuRequested, this, &LayerDlg::PathListContextMenu);
     // The slider's value in words, whoever moved it.
     connect(m_pUi->opacity, &QSlider::valueChanged, this,
             [this](int iValue) { m_pUi->opacityValue->setText(QString::number(iValue) + QLatin1Char('%')); });
@@ -76,11 +84,14 @@ LayerDlg::LayerDlg()
     m_pMoveDownAction = makeAction(QStringLiteral("Move &Down"), QStringLiteral("move this layer down"), &LayerDlg::on_moveLayerDownBtn_clicked);
     m_pStyleAction = makeAction(QStringLiteral("&Style"), QStringLiteral("layer styles"), &LayerDlg::on_styleBtn_clicked);
     m_pNewBrushAction = makeAction(QStringLiteral("New &Brush"), QStringLiteral("create a new brush from this layer"), &LayerDlg::on_createBrushBtn_clicked);
-    // Layer styles and the path tool are not there yet: their entries stay
-    // disabled rather than doing nothing.
+    m_pStrokePathAction = makeAction(QStringLiteral("Stroke Path"), QStringLiteral("paint along the path with the brush's colour and width"), &LayerDlg::StrokePath);
+    m_pFillPathAction = makeAction(QStringLiteral("Fill Path"), QStringLiteral("fill the path's inside with the brush's colour"), &LayerDlg::FillPath);
+    m_pPathSelectionAction = makeAction(QStringLiteral("Path to Selection"), QStringLiteral("select the path's inside"), &LayerDlg::PathToSelection);
+    m_pDeletePathAction = makeAction(QStringLiteral("Delete Path"), QStringLiteral("delete this path"), &LayerDlg::on_deletePathBtn_clicked);
+    // Layer styles are not there yet: their entries stay disabled rather
+    // than doing nothing.
     m_pStyleAction->setEnabled(false);
     m_pUi->styleBtn->setEnabled(false);
-    m_pUi->addPathBtn->setEnabled(false);
     UpdateButtons();
 }
 
@@ -156,6 +167,11 @@ void LayerDlg::SetDocument(Document *pDocument)
     }
     RebuildRows();
     RebuildPaths();
+}
+
+static Path *pathOf(const QStandardItem *pItem)
+{
+    return pItem ? static_cast<Path *>(pItem->data(LayerDlg::kLayerRole).value<void *>()) : nullptr;
 }
 
 static Layer *layerOf(const QStandardItem *pItem)
@@ -245,6 +261,10 @@ void LayerDlg::RebuildRows()
 
 void LayerDlg::RebuildPaths()
 {
+    // The picked path stays picked when it is still there; rebuilding alone
+    // tells nobody about a change of pick.
+    Path *pPicked = SelectedPath();
+    const QSignalBlocker blocker(m_pPathSelection);
     m_pathModel.removeRows(0, m_pathModel.rowCount());
     if (m_pDocument)
         for (Path *pPath : m_pDocument->paths()) {
@@ -254,7 +274,13 @@ void LayerDlg::RebuildPaths()
             pItem->setData(QVariant::fromValue(static_cast<void *>(pPath)), kLayerRole);
             m_pPathRoot->insertRow(0, pItem);
         }
+    m_pPathSelection->clear();
+    if (pPicked)
+        for (int row = 0; row < m_pathModel.rowCount(); ++row)
+            if (pathOf(m_pathModel.item(row)) == pPicked)
+                m_pPathSelection->setCurrentIndex(m_pathModel.index(row, 0), QItemSelectionModel::ClearAndSelect);
     m_pUi->deletePathBtn->setEnabled(m_pathModel.rowCount() > 0);
+    m_pUi->pathList->viewport()->update();
 }
 
 void LayerDlg::LayerAdded(Layer *pLayer)
@@ -416,11 +442,6 @@ int LayerDlg::BlendingModeShown() const
     return data.isValid() ? data.toInt() : -1;
 }
 
-static Path *pathOf(const QStandardItem *pItem)
-{
-    return pItem ? static_cast<Path *>(pItem->data(LayerDlg::kLayerRole).value<void *>()) : nullptr;
-}
-
 Path *LayerDlg::SelectedPath() const
 {
     const QModelIndexList selected = m_pPathSelection->selectedIndexes();
@@ -452,6 +473,82 @@ void LayerDlg::ShowPathsTab()
 void LayerDlg::ShowLayersTab()
 {
     m_pUi->tabWidget->setCurrentWidget(m_pUi->layersTab);
+}
+
+void LayerDlg::PickPath(Path *pPath)
+{
+    for (int row = 0; row < m_pathModel.rowCount(); ++row)
+        if (pPath && pathOf(m_pathModel.item(row)) == pPath) {
+            m_pPathSelection->setCurrentIndex(m_pathModel.index(row, 0), QItemSelectionModel::ClearAndSelect);
+            return;
+        }
+    m_pPathSelection->clear();
+}
+
+QMetaObject::Connection LayerDlg::OnNewPath(QObject *pReceiver, std::function<void()> handler)
+{
+    return connect(this, &LayerDlg::NewPath, pReceiver, [handler = std::move(handler)] { handler(); });
+}
+
+QMetaObject::Connection LayerDlg::OnPathPicked(QObject *pReceiver, std::function<void(Path *)> handler)
+{
+    return connect(this, qOverload<Path *>(&LayerDlg::PathSelectionChanged), pReceiver,
+                   [handler = std::move(handler)](Path *pPath) { handler(pPath); });
+}
+
+QList<QAction *> LayerDlg::PathContextActions() const
+{
+    return {m_pStrokePathAction, m_pFillPathAction, m_pPathSelectionAction, m_pDeletePathAction};
+}
+
+void LayerDlg::PathListContextMenu(QPoint point)
+{
+    // The entries act on the row under the mouse.
+    const QModelIndex index = m_pUi->pathList->indexAt(point);
+    if (!index.isValid())
+        return;
+    m_pPathSelection->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+    QMenu menu(this);
+    menu.addActions(PathContextActions());
+    menu.exec(QCursor::pos());
+}
+
+// What the brush paints with: its swatch's saved colour and its width.
+static QColor brushColor()
+{
+    const ColorSwatch swatch(QStringLiteral("BrushColorSwatch"), nullptr);
+    return swatch.Color();
+}
+
+static int brushWidth()
+{
+    ToolboxDlg *pToolbox = ToolboxDlg::existing();
+    auto *pBrush = pToolbox ? static_cast<BrushTool *>(pToolbox->tools().Tool(ToolSet::Brush)) : nullptr;
+    return pBrush ? pBrush->Width() : 10;
+}
+
+void LayerDlg::StrokePath()
+{
+    Path *pPath = SelectedPath();
+    if (!pPath || !m_pDocument)
+        return;
+    if (PixmapLayer *pLayer = PaintToolSupport::RasterForPainting(m_pDocument, window()))
+        PathActions::Stroke(m_pDocument, pLayer, *pPath, brushColor(), brushWidth());
+}
+
+void LayerDlg::FillPath()
+{
+    Path *pPath = SelectedPath();
+    if (!pPath || !m_pDocument)
+        return;
+    if (PixmapLayer *pLayer = PaintToolSupport::RasterForPainting(m_pDocument, window()))
+        PathActions::Fill(m_pDocument, pLayer, *pPath, brushColor());
+}
+
+void LayerDlg::PathToSelection()
+{
+    if (Path *pPath = SelectedPath(); pPath && m_pDocument)
+        PathActions::ToSelection(m_pDocument, *pPath);
 }
 
 QList<QAction *> LayerDlg::ContextActions() const
@@ -579,6 +676,10 @@ void LayerDlg::PathSelectionChanged(QModelIndex current, QModelIndex)
 
 void LayerDlg::on_addPathBtn_clicked()
 {
+    // New paths are drawn with the path tool: it comes up ready for one.
+    if (ToolboxDlg *pToolbox = ToolboxDlg::existing(); pToolbox && pToolbox->CurrentTool()
+        != pToolbox->tools().Tool(ToolSet::PathEdit))
+        pToolbox->Select(ToolSet::PathEdit);
     Q_EMIT NewPath();
 }
 
@@ -586,8 +687,8 @@ void LayerDlg::on_deletePathBtn_clicked()
 {
     Path *pPath = SelectedPath();
     m_pPathSelection->clearSelection();
-    if (pPath && m_pDocument)
-        m_pDocument->DeletePath(pPath);
+    if (pPath && m_pDocument && m_pDocument->paths().contains(pPath))
+        Push(new AddPathCmd(m_pDocument, pPath, AddPathCmd::Delete));
 }
 
 void LayerDlg::resizeEvent(QResizeEvent *pEvent)

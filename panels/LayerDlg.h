@@ -5,6 +5,8 @@
 #include <QSet>
 #include <QStandardItemModel>
 
+#include "ToolPaths.h"
+
 class Document;
 class Layer;
 class Path;
@@ -17,7 +19,7 @@ namespace Ui { class LayerDlg; }
 // The layers and paths panel: the rows show the current document's layers,
 // topmost first. It follows the document's signals and changes the document
 // only through undo commands; the current row is the document's current layer.
-class LayerDlg : public QDockWidget {
+class LayerDlg : public QDockWidget, public ToolPaths {
     Q_OBJECT
 public:
     static constexpr int kLayerRole = Qt::UserRole + 1;
@@ -45,10 +47,17 @@ public:
     int OpacityShown() const;
     // The layer's thumbnail is drawn again when next shown.
     void UpdateLayerThumbnail(Layer *pLayer);
-    Path *SelectedPath() const;
+    Path *SelectedPath() const override;
     void SelectPath(Path *pPath);
-    void ShowPathsTab();
-    void ShowLayersTab();
+    void ShowPathsTab() override;
+    void ShowLayersTab() override;
+    // ToolPaths
+    void PickPath(Path *pPath) override;
+    QMetaObject::Connection OnNewPath(QObject *pReceiver, std::function<void()> handler) override;
+    QMetaObject::Connection OnPathPicked(QObject *pReceiver, std::function<void(Path *)> handler) override;
+    // The paths list's context-menu entries, in menu order: stroke, fill,
+    // to selection, delete. They act on the picked path.
+    QList<QAction *> PathContextActions() const;
 
     // Size of the image inside a thumbnail (64 on the long side).
     static QSize ThumbnailSize(const QSize &imageSize);
@@ -67,6 +76,7 @@ Q_SIGNALS:
 
 public Q_SLOTS:
     void LayerListContextMenu(QPoint point);
+    void PathListContextMenu(QPoint point);
     void ItemChanged(QStandardItem *pItem);
     void SelectionChanged(QModelIndex currentSelection, QModelIndex previousSelection);
     void on_addLayerBtn_clicked();
@@ -98,6 +108,9 @@ private:
     void ShowLayerAttributes(Layer *pLayer);
     void RefreshThumbnails();
     void UpdateButtons();
+    void StrokePath();
+    void FillPath();
+    void PathToSelection();
 
     Ui::LayerDlg *m_pUi;
     QPointer<Document> m_pDocument;
@@ -115,4 +128,8 @@ private:
     QAction *m_pMoveUpAction;
     QAction *m_pMoveDownAction;
     QAction *m_pNewBrushAction;
+    QAction *m_pStrokePathAction;
+    QAction *m_pFillPathAction;
+    QAction *m_pPathSelectionAction;
+    QAction *m_pDeletePathAction;
 };

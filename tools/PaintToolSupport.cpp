@@ -14,15 +14,30 @@ namespace PaintToolSupport {
 
 PixmapLayer *RasterForPainting(ChildWindow *pWindow)
 {
-    Layer *pLayer = pWindow ? pWindow->document()->CurrentLayer() : nullptr;
+    return pWindow ? RasterForPainting(pWindow->document(), pWindow) : nullptr;
+}
+
+PixmapLayer *RasterForPainting(Document *pDocument, QWidget *pParent)
+{
+    Layer *pLayer = pDocument ? pDocument->CurrentLayer() : nullptr;
     if (!pLayer)
         return nullptr;
     if (pLayer->kind() == Layer::Text) {
-        QMessageBox::warning(pWindow, QStringLiteral("Woah, bucko."), QStringLiteral("You can't paint on a text layer!"),
+        QMessageBox::warning(pParent, QStringLiteral("Woah, bucko."), QStringLiteral("You can't paint on a text layer!"),
                              QMessageBox::Ok);
         return nullptr;
     }
-    return pWindow->document()->CurrentRasterLayer();
+    return pDocument->CurrentRasterLayer();
+}
+
+void FinishStroke(Document *pDocument, const QString &operation, bool bChanged)
+{
+    if (!pDocument)
+        return;
+    PixmapLayer *pLayer = pDocument->PaintLayer();
+    pDocument->EndPaint();
+    if (pLayer && bChanged)
+        pDocument->undoStack()->push(new LayerSnapshotCmd(operation + QStringLiteral(" - ") + pLayer->name(), pLayer));
 }
 
 void EndStroke(ChildWindow *pWindow, const QString &prefix)

@@ -5,6 +5,7 @@ class BrushSource;
 class ChildWindow;
 class ProgramCache;
 class QToolBar;
+class ToolPaths;
 class ToolSwatches;
 
 // What a tool may reach of the program around it: the document window it
@@ -27,4 +28,6 @@ public:
     // Null where there is no palette or brush panel (headless use).
     virtual ToolSwatches *Swatches() = 0;
     virtual BrushSource *Brushes() = 0;
+    // The paths list; null where there is no panel (headless use).
+    virtual ToolPaths *Paths() { return nullptr; }
 };

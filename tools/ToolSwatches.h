@@ -25,4 +25,13 @@ public:
     // Calls `handler` (in `pReceiver`'s context) with every colour the user
     // picks in the palette, until the connection is broken.
     virtual QMetaObject::Connection OnPaletteColor(QObject *pReceiver, std::function<void(const QColor &)> handler) = 0;
+    // Calls `handler` whenever the user clicks the swatch (to make it the
+    // one the palette's colours go to).
+    virtual QMetaObject::Connection OnSwatchClicked(QWidget *pSwatch, QObject *pReceiver,
+                                                    std::function<void()> handler) = 0;
+    // Marks the swatch as the one the palette's colours go to.
+    virtual void SetSwatchSelected(QWidget *pSwatch, bool bSelected) = 0;
+    // Makes a colour the palette's current colour, as if the user chose it
+    // there (a colour picked from the canvas).
+    virtual void SetPaletteColor(const QColor &color) = 0;
 };

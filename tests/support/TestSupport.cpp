@@ -1,6 +1,8 @@
 #include "TestSupport.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QTemporaryDir>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QRandomGenerator>
@@ -61,6 +63,18 @@ qint64 differingPixels(const QImage &a, const QImage &b)
 void isolateSettings()
 {
     QStandardPaths::setTestModeEnabled(true);
+    // Test mode alone gives every test process on the machine one settings
+    // file under the home folder: tests running side by side would clear and
+    // overwrite each other's. Each process gets a folder of its own.
+    static const QString s_base = [] {
+        const QString base = qEnvironmentVariableIsSet("XDG_CONFIG_HOME") ? qEnvironmentVariable("XDG_CONFIG_HOME")
+                                                                           : QDir::tempPath();
+        QDir().mkpath(base);
+        return base;
+    }();
+    static QTemporaryDir s_settings(s_base + QStringLiteral("/cq-test-settings-XXXXXX"));
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, s_settings.path());
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, s_settings.path());
     QCoreApplication::setOrganizationName(QStringLiteral("Kestrelvane"));
     QCoreApplication::setApplicationName(QStringLiteral("Chromaquill"));
     QSettings().clear();

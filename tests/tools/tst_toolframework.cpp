@@ -56,8 +56,8 @@ private Q_SLOTS:
             QCOMPARE(m_pMain->ActiveTool(), toolbox()->tools().Tool(ToolSet::Pan));
         }
         // Buttons of tools still to come cannot be chosen.
-        QVERIFY(!toolbox()->Button(ToolSet::Gradient)->isEnabled());
-        toolbox()->Select(ToolSet::Gradient);
+        QVERIFY(!toolbox()->Button(ToolSet::Smooth)->isEnabled());
+        toolbox()->Select(ToolSet::Smooth);
         QCOMPARE(m_pMain->ActiveTool(), toolbox()->tools().Tool(ToolSet::Pan));
     }
 

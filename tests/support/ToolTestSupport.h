@@ -1,0 +1,166 @@
+#pragma once
+// Helpers for tests that drive canvas tools with real mouse and key events
+// on a shown document window.
+#include "ChildWindow.h"
+#include "ColorSwatch.h"
+#include "FileActions.h"
+#include "GraphicsView.h"
+#include "LayerSnapshotCmd.h"
+#include "MainWindow.h"
+#include "PixmapLayer.h"
+#include "ScratchDB.h"
+#include "TestSupport.h"
+#include "DocTestSupport.h"
+
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QToolBar>
+#include <QUndoStack>
+#include <QtTest>
+
+#include <cstdlib>
+#include <functional>
+#include <QPainter>
+
+namespace cqtest {
+
+// The view point over a canvas point (whole pixels map exactly at 100 %).
+// QTest takes the point (0, 0) for "the widget's centre": tests keep off it.
+inline QPoint viewPoint(ChildWindow *pWindow, QPointF canvasPoint)
+{
+    return pWindow->view()->mapFromScene(canvasPoint);
+}
+
+inline void press(ChildWindow *pWindow, QPointF p, Qt::KeyboardModifiers keys = {})
+{
+    QTest::mousePress(pWindow->view()->viewport(), Qt::LeftButton, keys, viewPoint(pWindow, p));
+}
+
+inline void move(ChildWindow *pWindow, QPointF p)
+{
+    QTest::mouseMove(pWindow->view()->viewport(), viewPoint(pWindow, p));
+}
+
+inline void release(ChildWindow *pWindow, QPointF p, Qt::KeyboardModifiers keys = {})
+{
+    QTest::mouseRelease(pWindow->view()->viewport(), Qt::LeftButton, keys, viewPoint(pWindow, p));
+}
+
+// Presses at the first point, moves through the others, releases at the last.
+inline void drag(ChildWindow *pWindow, const QList<QPointF> &points, Qt::KeyboardModifiers keys = {})
+{
+    press(pWindow, points.first(), keys);
+    for (const QPointF &p : points.mid(1))
+        move(pWindow, p);
+    release(pWindow, points.last(), keys);
+}
+
+inline void click(ChildWindow *pWindow, QPointF p, Qt::KeyboardModifiers keys = {})
+{
+    press(pWindow, p, keys);
+    release(pWindow, p, keys);
+}
+
+inline void key(ChildWindow *pWindow, Qt::Key eKey)
+{
+    QTest::keyClick(pWindow->view()->viewport(), eKey);
+}
+
+// A shown document at 100 % whose one raster layer holds the pixels, with
+// that state recorded as its first undo step.
+inline ChildWindow *documentWith(MainWindow *pMain, const QImage &pixels)
+{
+    ChildWindow *pWindow = pMain->fileActions().NewDocument(pixels.size());
+    pWindow->SetZoom(100);
+    auto *pLayer = pWindow->document()->CurrentRasterLayer();
+    setLayerPixels(pLayer, pixels);
+    pWindow->undoStack()->push(new LayerSnapshotCmd(QStringLiteral("Fill - New Layer"), pLayer));
+    QCoreApplication::processEvents();
+    return pWindow;
+}
+
+inline void closeAll(MainWindow *pMain)
+{
+    for (QMdiSubWindow *pSub : pMain->findChild<QMdiArea *>()->subWindowList()) {
+        qobject_cast<ChildWindow *>(pSub->widget())->document()->MarkSaved();
+        pSub->close();
+    }
+    QCoreApplication::processEvents();
+}
+
+inline MainWindow *startMainWindow()
+{
+    isolateSettings();
+    MainWindow *pMain = MainWindow::instance();
+    pMain->resize(1000, 800);
+    pMain->show();
+    pMain->LateInit();
+    if (!QTest::qWaitForWindowExposed(pMain))
+        return nullptr;
+    return pMain;
+}
+
+// Waits for the scratch store so a layer shows what undo or redo restored.
+inline void settle(PixmapLayer *pLayer)
+{
+    ScratchDB::instance()->Sync();
+    ScratchDB::instance()->WaitForPending(pLayer);
+}
+
+// The last step's name, and undo then redo bringing back the layer's pixels
+// before and after it exactly.
+inline void checkUndoRedoExact(ChildWindow *pWindow, const QImage &before, const QString &entry)
+{
+    QUndoStack *pStack = pWindow->undoStack();
+    QCOMPARE(pStack->undoText(), entry);
+    auto layer = [pWindow] { return pWindow->document()->CurrentRasterLayer(); };
+    const QImage after = layer()->image();
+    QVERIFY(after != before);
+    pStack->undo();
+    settle(layer());
+    QCOMPARE(layer()->image(), before);
+    pStack->redo();
+    settle(layer());
+    QCOMPARE(layer()->image(), after);
+}
+
+inline ColorSwatch *barSwatch(MainWindow *pMain, const QString &name)
+{
+    return pMain->OptionBar()->findChild<ColorSwatch *>(name);
+}
+
+// The largest difference of any channel between two straight images, as
+// premultiplied values: the colour of a nearly transparent pixel is not
+// held to more than its weight.
+inline int maxChannelDiff(const QImage &straightA, const QImage &straightB, const QRect &area = QRect(),
+                          QPoint *pWhere = nullptr)
+{
+    const QImage a = straightA.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    const QImage b = straightB.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    const QRect r = area.isNull() ? a.rect() : area.intersected(a.rect());
+    int worst = 0;
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x) {
+            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+            const int d = std::max({std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)),
+                                    std::abs(qBlue(p) - qBlue(q)), std::abs(qAlpha(p) - qAlpha(q))});
+            if (d > worst && pWhere)
+                *pWhere = QPoint(x, y);
+            worst = std::max(worst, d);
+        }
+    return worst;
+}
+
+// What a painter draws over straight pixels: drawn premultiplied, read back straight.
+inline QImage drawnOver(const QImage &straight, const std::function<void(QPainter &)> &draw)
+{
+    QImage image = straight.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    {
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        draw(painter);
+    }
+    return image.convertToFormat(QImage::Format_ARGB32);
+}
+
+} // namespace cqtest

@@ -1,0 +1,265 @@
+// The path tool and the paths list through real mouse and key events:
+// corner and curve points, closing on the first point, Return and Escape,
+// dragging points and handles of the picked path, each change an undo step;
+// a drawn path through a .cq file and back; stroke, fill and selection from
+// a path against references.
+#include "AddPathCmd.h"
+#include "DocumentBuilder.h"
+#include "DocumentFile.h"
+#include "LayerDlg.h"
+#include "Path.h"
+#include "PathTool.h"
+#include "ToolTestSupport.h"
+#include "ToolboxDlg.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QFile>
+#include <QPainterPathStroker>
+#include <QSettings>
+#include <QTemporaryDir>
+
+using namespace cqtest;
+
+class TestPathTool : public QObject {
+    Q_OBJECT
+    MainWindow *m_pMain = nullptr;
+    QTemporaryDir m_scratch;
+
+    PathTool *tool() { return static_cast<PathTool *>(ToolboxDlg::instance()->tools().Tool(ToolSet::PathEdit)); }
+    PixmapLayer *layerOf(ChildWindow *pWindow) { return pWindow->document()->CurrentRasterLayer(); }
+    static PathItem item(int iKind, QPointF first, QPointF second, QPointF c1 = {}, QPointF c2 = {})
+    {
+        PathItem p;
+        p.kind = iKind;
+        p.first = first;
+        p.second = second;
+        p.control1 = c1;
+        p.control2 = c2;
+        return p;
+    }
+    // Draws the test's closed path: two corners, a curve point, back to the start.
+    Path *drawClosedPath(ChildWindow *pWindow)
+    {
+        click(pWindow, QPointF(20, 20));
+        click(pWindow, QPointF(100, 20));
+        drag(pWindow, {QPointF(100, 100), QPointF(120, 100), QPointF(140, 100)});
+        click(pWindow, QPointF(21, 19)); // within reach of the first point
+        return pWindow->document()->paths().value(0);
+    }
+    static QList<PathItem> closedPathItems()
+    {
+        return {item(PathItem::MoveTo, QPointF(20, 20), QPointF(20, 20)),
+                item(PathItem::LineTo, QPointF(20, 20), QPointF(100, 20)),
+                item(PathItem::CubicTo, QPointF(100, 20), QPointF(100, 100), QPointF(100, 20), QPointF(60, 100)),
+                item(PathItem::CubicTo, QPointF(100, 100), QPointF(20, 20), QPointF(140, 100), QPointF(20, 20))};
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        ScratchDB::instance()->Init(m_scratch.path(), ScratchDB::DefaultMemoryLimit);
+        m_pMain = startMainWindow();
+        QVERIFY(m_pMain);
+    }
+    void cleanup()
+    {
+        ToolboxDlg::instance()->Select(ToolSet::Brush);
+        closeAll(m_pMain);
+    }
+
+    void drawCornersAndCurvesThenClose()
+    {
+        ChildWindow *pWindow = documentWith(m_pMain, patternImage(200, 150, 51, false));
+        ToolboxDlg::instance()->Select(ToolSet::PathEdit);
+        QUndoStack *pStack = pWindow->undoStack();
+        const int entries = pStack->count();
+        Path *pPath = drawClosedPath(pWindow);
+        QVERIFY(pPath);
+        QVERIFY(!tool()->Draft());
+        QCOMPARE(pWindow->document()->paths().size(), 1);
+        QCOMPARE(pPath->name(), QStringLiteral("Path 1"));
+        QCOMPARE(pPath->items(), closedPathItems());
+        QVERIFY(pPath->IsClosed());
+        QCOMPARE(LayerDlg::instance()->SelectedPath(), pPath);
+        QCOMPARE(pStack->count(), entries + 1);
+        QCOMPARE(pStack->undoText(), QStringLiteral("New Path"));
+        pStack->undo();
+        QVERIFY(pWindow->document()->paths().isEmpty());
+        pStack->redo();
+        QCOMPARE(pWindow->document()->paths(), QList<Path *>{pPath});
+    }
+
+    void returnFinishesEscapeDrops()
+    {
+        ChildWindow *pWindow = documentWith(m_pMain, patternImage(120, 100, 52, false));
+        ToolboxDlg::instance()->Select(ToolSet::PathEdit);
+        Document *pDocument = pWindow->document();
+        // One point is no path.
+        click(pWindow, QPointF(10, 10));
+        key(pWindow, Qt::Key_Return);
+        QVERIFY(pDocument->paths().isEmpty());
+        click(pWindow, QPointF(10, 10));
+        click(pWindow, QPointF(50, 50));
+        click(pWindow, QPointF(90, 20));
+        key(pWindow, Qt::Key_Return);
+        QCOMPARE(pDocument->paths().size(), 1);
+        QVERIFY(!pDocument->paths().first()->IsClosed());
+        QCOMPARE(pDocument->paths().first()->AnchorCount(), 3);
+        // Away from the picked path a new one starts; Escape drops it.
+        const int entries = pWindow->undoStack()->count();
+        click(pWindow, QPointF(70, 80));
+        click(pWindow, QPointF(100, 90));
+        QVERIFY(tool()->Draft());
+        key(pWindow, Qt::Key_Escape);
+        QVERIFY(!tool()->Draft());
+        QCOMPARE(pDocument->paths().size(), 1);
+        QCOMPARE(pWindow->undoStack()->count(), entries);
+        // A path being drawn when the tool changes is kept.
+        click(pWindow, QPointF(30, 90));
+        click(pWindow, QPointF(60, 95));
+        ToolboxDlg::instance()->Select(ToolSet::Brush);
+        QCOMPARE(pDocument->paths().size(), 2);
+        QCOMPARE(pDocument->paths().last()->name(), QStringLiteral("Path 2"));
+    }
+
+    void newButtonStartsAPath()
+    {
+        ChildWindow *pWindow = documentWith(m_pMain, patternImage(120, 100, 56, false));
+        LayerDlg *pPanel = LayerDlg::instance();
+        auto *pNew = pPanel->findChild<QAbstractButton *>(QStringLiteral("addPathBtn"));
+        QVERIFY(pNew && pNew->isEnabled());
+        pNew->click();
+        QCOMPARE(m_pMain->ActiveTool(), static_cast<BaseTool *>(tool()));
+        click(pWindow, QPointF(10, 10));
+        click(pWindow, QPointF(60, 40));
+        // With a path picked, the button lets go of it: the next click starts another.
+        pNew->click();
+        QCOMPARE(pWindow->document()->paths().size(), 1);
+        QVERIFY(!pPanel->SelectedPath());
+        click(pWindow, QPointF(10, 10));
+        QVERIFY(tool()->Draft());
+    }
+
+    void dragPointsAndHandlesOfThePickedPath()
+    {
+        ChildWindow *pWindow = documentWith(m_pMain, patternImage(200, 150, 53, false));
+        ToolboxDlg::instance()->Select(ToolSet::PathEdit);
+        Path *pPath = drawClosedPath(pWindow);
+        QUndoStack *pStack = pWindow->undoStack();
+        const QList<PathItem> drawn = pPath->items();
+        // A corner: the segment after it starts there too.
+        drag(pWindow, {QPointF(100, 20), QPointF(105, 25), QPointF(110, 30)});
+        QCOMPARE(pPath->items()[1].second, QPointF(110, 30));
+        QCOMPARE(pPath->items()[2].first, QPointF(110, 30));
+        QCOMPARE(pPath->items()[2].control1, QPointF(110, 30)); // its handle came along
+        QCOMPARE(pStack->undoText(), QStringLiteral("Edit Path - Path 1"));
+        // A handle of the curve point.
+        drag(pWindow, {QPointF(60, 100), QPointF(70, 110)});
+        QCOMPARE(pPath->items()[2].control2, QPointF(70, 110));
+        // The start of a closed path: it stays closed.
+        drag(pWindow, {QPointF(20, 20), QPointF(30, 25)});
+        QCOMPARE(pPath->startPoint(), QPointF(30, 25));
+        QVERIFY(pPath->IsClosed());
+        pStack->undo();
+        pStack->undo();
+        pStack->undo();
+        QCOMPARE(pPath->items(), drawn);
+        pStack->redo();
+        QCOMPARE(pPath->items()[1].second, QPointF(110, 30));
+        // A click on no point of it changes nothing and records nothing.
+        const int entries = pStack->count();
+        click(pWindow, QPointF(60, 60));
+        key(pWindow, Qt::Key_Escape);
+        QCOMPARE(pStack->count(), entries);
+    }
+
+    void drawnPathThroughAFile()
+    {
+        ChildWindow *pWindow = documentWith(m_pMain, patternImage(200, 150, 54, false));
+        ToolboxDlg::instance()->Select(ToolSet::PathEdit);
+        drawClosedPath(pWindow);
+        click(pWindow, QPointF(150, 10));
+        click(pWindow, QPointF(190, 140));
+        key(pWindow, Qt::Key_Return);
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("paths.cq"));
+        QString error;
+        QVERIFY2(DocumentBuilder::Save(file, *pWindow->document(), &error), qPrintable(error));
+        std::unique_ptr<Document> pLoaded(DocumentBuilder::Load(file, *ScratchDB::instance(), &error));
+        QVERIFY2(pLoaded, qPrintable(error));
+        QCOMPARE(pLoaded->paths().size(), 2);
+        for (int i = 0; i < 2; ++i) {
+            const Path *pOriginal = pWindow->document()->paths()[i];
+            const Path *pRead = pLoaded->paths()[i];
+            QCOMPARE(pRead->name(), pOriginal->name());
+            QCOMPARE(pRead->startPoint(), pOriginal->startPoint());
+            QCOMPARE(pRead->items(), pOriginal->items());
+            QCOMPARE(pRead->ToPainterPath(), pOriginal->ToPainterPath());
+        }
+        // Written again untouched, the document comes out byte for byte.
+        QFile saved(file);
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        QCOMPARE(DocumentFile::Serialize(DocumentBuilder::Capture(*pLoaded)), saved.readAll());
+    }
+
+    void strokeFillAndSelectionFromAPath()
+    {
+        const QImage base = patternImage(160, 120, 55, false);
+        ChildWindow *pWindow = documentWith(m_pMain, base);
+        Document *pDocument = pWindow->document();
+        auto *pPath = new Path(QStringLiteral("Shape"));
+        pPath->SetPoints(QPointF(20, 20), closedPathItems());
+        pWindow->undoStack()->push(new AddPathCmd(pDocument, pPath));
+        LayerDlg *pPanel = LayerDlg::instance();
+        pPanel->PickPath(pPath);
+        QCOMPARE(pPanel->SelectedPath(), pPath);
+        const QList<QAction *> actions = pPanel->PathContextActions();
+        QSettings().setValue(QStringLiteral("BrushColorSwatch"), QColor(250, 120, 0));
+        const QPainterPath shape = pPath->ToPainterPath();
+
+        actions[0]->trigger(); // stroke, with the brush's colour and width (10)
+        QCOMPARE(pWindow->undoStack()->undoText(), QStringLiteral("Stroke Path - New Layer"));
+        const QImage stroked = drawnOver(base, [&](QPainter &painter) {
+            painter.setPen(QPen(QColor(250, 120, 0), 10, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+            painter.drawPath(shape);
+        });
+        QVERIFY(maxChannelDiff(layerOf(pWindow)->image(), stroked) <= 2);
+        pWindow->undoStack()->undo();
+        settle(layerOf(pWindow));
+
+        actions[1]->trigger(); // fill
+        const QImage filled = drawnOver(base, [&](QPainter &painter) { painter.fillPath(shape, QColor(250, 120, 0)); });
+        QVERIFY(maxChannelDiff(layerOf(pWindow)->image(), filled) <= 2);
+        pWindow->undoStack()->undo();
+        settle(layerOf(pWindow));
+
+        actions[2]->trigger(); // to selection
+        QCOMPARE(pWindow->undoStack()->undoText(), QStringLiteral("Selection Change"));
+        const QRegion selected = pDocument->Selection();
+        // Every pixel whose centre lies clearly inside is selected, every one
+        // clearly outside is not.
+        QPainterPathStroker stroker;
+        stroker.setWidth(2);
+        const QPainterPath edge = stroker.createStroke(shape);
+        int inside = 0;
+        for (int y = 0; y < 120; ++y)
+            for (int x = 0; x < 160; ++x) {
+                const QPointF centre(x + 0.5, y + 0.5);
+                if (edge.contains(centre))
+                    continue;
+                QCOMPARE(selected.contains(QPoint(x, y)), shape.contains(centre));
+                inside += shape.contains(centre);
+            }
+        QVERIFY2(inside > 1500, qPrintable(QString::number(inside)));
+
+        actions[3]->trigger(); // delete, as an undo step
+        QVERIFY(pDocument->paths().isEmpty());
+        QVERIFY(!pPanel->SelectedPath());
+        pWindow->undoStack()->undo();
+        QCOMPARE(pDocument->paths(), QList<Path *>{pPath});
+    }
+};
+
+QTEST_MAIN(TestPathTool)
+#include "tst_pathtool.moc"
