@@ -12,6 +12,9 @@
 #include "Document.h"
 #include "Feather.h"
 #include "FileActions.h"
+#include "FilterActions.h"
+#include "FilterMenu.h"
+#include "FilterRegistry.h"
 #include "GraphicsView.h"
 #include "LayerActions.h"
 #include "LayerDlg.h"
@@ -198,7 +201,12 @@ void MainWindow::LateInit()
     connect(pPalette, &QDockWidget::visibilityChanged, m_pUi->action_Palette, &QAction::setChecked);
     m_pUi->action_Palette->setChecked(true);
 
-    // The filter registry hooks in here.
+    // Filters come last: plug-ins may be slow to load, and a filter's
+    // dialog opens over the window.
+    m_pFilters = new FilterRegistry(m_programCache, this, this);
+    m_pFilters->Populate();
+    m_pFilterActions = new FilterActions(this, *m_pFilters);
+    FilterMenu::Build(m_pUi->menuFilter, *m_pFilters, this);
 
     // The toolbox floats at the document area's top left until moved.
     ToolboxDlg *pToolbox = ToolboxDlg::instance();
@@ -446,6 +454,28 @@ void MainWindow::on_action_Toggle_All_Windows_triggered()
 void MainWindow::SetHistogramChecked(bool bChecked)
 {
     m_pUi->action_Histogram->setChecked(bChecked);
+}
+
+// --- Filters -----------------------------------------------------------------------
+
+void MainWindow::FilterTriggered(QAction *pAction)
+{
+    m_pFilterActions->Triggered(pAction);
+}
+
+void MainWindow::FilterUpdate(QImage &image)
+{
+    m_pFilterActions->Update(image);
+}
+
+void MainWindow::FilterComplete(bool bAccepted)
+{
+    m_pFilterActions->Complete(bAccepted);
+}
+
+void MainWindow::FilterBusy(bool bBusy)
+{
+    m_pFilterActions->Busy(bBusy);
 }
 
 // --- Zoom ------------------------------------------------------------------------

@@ -12,6 +12,8 @@ class ChildWindow;
 class ClipboardActions;
 class Document;
 class FileActions;
+class FilterActions;
+class FilterRegistry;
 class LayerActions;
 class QGraphicsSceneMouseEvent;
 class QMdiSubWindow;
@@ -20,7 +22,8 @@ namespace Ui { class MainWindow; }
 
 // The single top-level window: document area, menus, status bar, panels.
 // The menus' work is shared out by concern: FileActions (documents and
-// files), LayerActions (layer, image and selection menus), ClipboardActions.
+// files), LayerActions (layer, image and selection menus), ClipboardActions,
+// FilterActions (the Filter menu).
 class MainWindow : public QMainWindow, public ToolContext {
     Q_OBJECT
 public:
@@ -89,6 +92,11 @@ public Q_SLOTS:
     void on_action_Submit_A_Bug_triggered();
     void ChildWindowChanged(QMdiSubWindow *pWindow);
     void SetHistogramChecked(bool bChecked);
+    // The Filter menu's entries and the running filter's signals.
+    void FilterTriggered(QAction *pAction);
+    void FilterUpdate(QImage &image);
+    void FilterComplete(bool bAccepted);
+    void FilterBusy(bool bBusy);
 
 protected:
     void closeEvent(QCloseEvent *pEvent) override;
@@ -126,4 +134,6 @@ private:
     LayerActions *m_pLayerActions = nullptr;
     BaseTool *m_pActiveTool = nullptr;
     ClipboardActions *m_pClipboardActions = nullptr;
+    FilterRegistry *m_pFilters = nullptr;
+    FilterActions *m_pFilterActions = nullptr;
 };

@@ -1,0 +1,120 @@
+#include "FilterActions.h"
+
+#include "ChildWindow.h"
+#include "Document.h"
+#include "FilterLanding.h"
+#include "FilterMenu.h"
+#include "FilterPlugin.h"
+#include "FilterRegistry.h"
+#include "LayerSnapshotCmd.h"
+#include "MainWindow.h"
+#include "PixmapLayer.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QStatusBar>
+#include <QUndoStack>
+
+FilterActions::FilterActions(MainWindow *pMain, FilterRegistry &registry)
+    : QObject(pMain)
+    , m_pMain(pMain)
+    , m_registry(registry)
+{
+}
+
+void FilterActions::Triggered(QAction *pAction)
+{
+    ChildWindow *pWindow = m_pMain->currentDocument();
+    if (!pWindow || IsRunning() || !FilterMenu::FilterOf(pAction))
+        return;
+    FilterPlugin *pFilter = FilterMenu::Prepare(pAction, m_registry, m_pMain);
+    if (!pFilter)
+        return;
+    Document *pDocument = pWindow->document();
+    Layer *pCurrent = pDocument->CurrentLayer();
+    if (!pCurrent)
+        return;
+    if (pCurrent->kind() == Layer::Text) {
+        QMessageBox::warning(m_pMain, QStringLiteral("D'oh!"),
+                             QStringLiteral("Turn this layer into a pixmap before applying a filter."), QMessageBox::Ok);
+        return;
+    }
+    PixmapLayer *pLayer = pDocument->CurrentRasterLayer();
+    m_pActive = pFilter;
+    m_pDocument = pDocument;
+    m_pLayer = pLayer;
+    m_bChanged = false;
+    // The filter sees the layer as the canvas shows it, so that the
+    // selection (canvas coordinates) lands where it was drawn.
+    pDocument->BeginPaint(false, pLayer);
+    const QImage result = pFilter->ApplyFilter(pDocument->BaseImage());
+    if (result.isNull())
+        return; // a dialog filter: its previews come through Update()
+    const QImage before = pDocument->BaseImage();
+    pDocument->CommitResult(result);
+    const bool bChanged = !FilterLanding::SamePixels(before, pLayer->image());
+    Finish();
+    if (bChanged)
+        pDocument->undoStack()->push(
+            new LayerSnapshotCmd(FilterMenu::UndoText(pFilter, false, pLayer->name()), pLayer));
+}
+
+void FilterActions::Update(const QImage &image)
+{
+    if (!m_pDocument || m_pDocument->PaintLayer() != m_pLayer)
+        return;
+    m_pDocument->CommitResult(image);
+    m_bChanged = true;
+}
+
+void FilterActions::Complete(bool bAccepted)
+{
+    if (!m_pDocument)
+        return;
+    Document *pDocument = m_pDocument;
+    PixmapLayer *pLayer = m_pLayer;
+    bool bChanged = m_bChanged && pDocument->PaintLayer() == pLayer;
+    if (bChanged) {
+        const QImage before = pDocument->BaseImage();
+        if (!bAccepted)
+            pDocument->CommitResult(before); // the layer comes back exactly
+        bChanged = bAccepted && !FilterLanding::SamePixels(before, pLayer->image());
+    }
+    FilterPlugin *pFilter = m_pActive;
+    Finish();
+    if (bChanged)
+        pDocument->undoStack()->push(new LayerSnapshotCmd(FilterMenu::UndoText(pFilter, true, pLayer->name()), pLayer));
+}
+
+void FilterActions::Finish()
+{
+    if (m_pDocument)
+        m_pDocument->EndPaint();
+    m_pDocument = nullptr;
+    m_pLayer = nullptr;
+    m_pActive = nullptr;
+    m_bChanged = false;
+}
+
+void FilterActions::Busy(bool bBusy)
+{
+    if (bBusy) {
+        QApplication::setOverrideCursor(Qt::BusyCursor);
+        if (!m_pProgress) {
+            m_pProgress = new QProgressBar(m_pMain->statusBar());
+            m_pProgress->setRange(0, 0); // no known end: the bar just moves
+            m_pProgress->setMaximumWidth(160);
+        }
+        m_pMain->statusBar()->showMessage(QStringLiteral("Applying filter..."));
+        m_pMain->statusBar()->addWidget(m_pProgress);
+        m_pProgress->show();
+        return;
+    }
+    QApplication::restoreOverrideCursor();
+    if (m_pProgress) {
+        m_pMain->statusBar()->removeWidget(m_pProgress);
+        m_pMain->statusBar()->clearMessage();
+    }
+}

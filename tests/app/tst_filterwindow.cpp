@@ -1,0 +1,164 @@
+// Filters picked from the window's Filter menu: an immediate filter changes
+// only the selection and is one undo step; a dialog filter's preview lands
+// through the painting protocol, OK records one step whose undo and redo give
+// the same pixels, Cancel puts every pixel back, accepting an unchanged
+// picture records nothing, and a text layer is refused.
+#include "ChildWindow.h"
+#include "CreateLayerCmd.h"
+#include "Document.h"
+#include "FileActions.h"
+#include "FilterDialog.h"
+#include "FilterLanding.h"
+#include "GaussianBlur.h"
+#include "InvertColorFilter.h"
+#include "LayerSnapshotCmd.h"
+#include "MainWindow.h"
+#include "PixmapLayer.h"
+#include "TestSupport.h"
+#include "WindowTestSupport.h"
+#include "ui_MainWindow.h"
+
+#include <QDialogButtonBox>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSlider>
+#include <QTemporaryDir>
+#include <QUndoStack>
+#include <QtTest>
+
+namespace {
+
+// The open filter dialog (the toolbox is a dialog too).
+FilterDialog *openDialog()
+{
+    for (QWidget *pWidget : QApplication::topLevelWidgets())
+        if (auto *pDialog = qobject_cast<FilterDialog *>(pWidget); pDialog && pDialog->isVisible())
+            return pDialog;
+    return nullptr;
+}
+
+void press(QDialogButtonBox::StandardButton button)
+{
+    openDialog()->findChild<QDialogButtonBox *>()->button(button)->click();
+    QCoreApplication::processEvents();
+}
+
+} // namespace
+
+class TestFilterWindow : public QObject {
+    Q_OBJECT
+    MainWindow *m_pMain = nullptr;
+    QTemporaryDir m_scratch;
+    QImage m_image = cqtest::patternImage(80, 50, 21);
+
+    // The Filter menu's entry for a menu path.
+    QAction *entry(const QString &path)
+    {
+        QMenu *pMenu = m_pMain->form()->menuFilter;
+        const QStringList parts = path.split(QLatin1Char('/'));
+        for (int i = 0; i + 1 < parts.size(); ++i)
+            for (QAction *pAction : pMenu->actions())
+                if (pAction->menu() && pAction->text() == parts[i])
+                    pMenu = pAction->menu();
+        for (QAction *pAction : pMenu->actions())
+            if (pAction->text() == parts.last())
+                return pAction;
+        return nullptr;
+    }
+    Document *newDocument()
+    {
+        ChildWindow *pWindow = m_pMain->fileActions().NewDocument(m_image.size());
+        Document *pDocument = pWindow->document();
+        PixmapLayer *pLayer = pDocument->CurrentRasterLayer();
+        pLayer->setImage(m_image);
+        pDocument->undoStack()->push(new LayerSnapshotCmd(QStringLiteral("Paint"), pLayer));
+        return pDocument;
+    }
+    static QImage pixels(Document *pDocument) { return pDocument->CurrentRasterLayer()->image(); }
+    static QStringList steps(Document *pDocument)
+    {
+        QStringList texts;
+        for (int i = 0; i < pDocument->undoStack()->count(); ++i)
+            texts << pDocument->undoStack()->text(i);
+        return texts;
+    }
+
+private Q_SLOTS:
+    void initTestCase() { m_pMain = cqtest::startMainWindow(m_scratch.path()); }
+    void cleanup() { cqtest::closeAllDocuments(m_pMain); }
+
+    void immediateFilterInsideTheSelection()
+    {
+        Document *pDocument = newDocument();
+        pDocument->SetSelection(QRegion(0, 0, 10, 10));
+        const QStringList before = steps(pDocument);
+        entry(QStringLiteral("Invert Colors"))->trigger();
+        const QImage inverted = invertReference(m_image);
+        QCOMPARE(steps(pDocument), before + QStringList{QStringLiteral("Invert Colors - New Layer")});
+        QCOMPARE(pixels(pDocument).pixel(3, 3), inverted.pixel(3, 3));
+        QCOMPARE(pixels(pDocument).pixel(30, 30), m_image.pixel(30, 30));
+        const QImage after = pixels(pDocument);
+        pDocument->undoStack()->undo();
+        QVERIFY(FilterLanding::SamePixels(pixels(pDocument), m_image));
+        pDocument->undoStack()->redo();
+        QVERIFY(FilterLanding::SamePixels(pixels(pDocument), after));
+    }
+
+    void dialogFilterPreviewsAndLands()
+    {
+        Document *pDocument = newDocument();
+        const QRegion selection(20, 10, 30, 25);
+        pDocument->SetSelection(selection);
+        const int iSteps = pDocument->undoStack()->count();
+        entry(QStringLiteral("Blurs/Gaussian"))->trigger();
+        QVERIFY(openDialog());
+        openDialog()->findChild<QSlider *>(QStringLiteral("sizeSlider"))->setValue(7);
+        // The preview reaches the layer while the dialog is open.
+        const QImage whole = gaussianBlurReference(m_image, 7);
+        QTRY_COMPARE(pixels(pDocument).pixel(30, 20), whole.pixel(30, 20));
+        press(QDialogButtonBox::Ok);
+        QCOMPARE(pDocument->undoStack()->count(), iSteps + 1);
+        QCOMPARE(pDocument->undoStack()->text(iSteps), QStringLiteral("Gaussian - New Layer"));
+        // Inside, the whole-image blur (neighbours outside were read too);
+        // outside, the original pixels.
+        const QImage landed = pixels(pDocument);
+        QCOMPARE(landed, FilterLanding::Land(m_image, whole, selection));
+        pDocument->undoStack()->undo();
+        QVERIFY(FilterLanding::SamePixels(pixels(pDocument), m_image));
+        pDocument->undoStack()->redo();
+        QVERIFY(FilterLanding::SamePixels(pixels(pDocument), landed));
+
+        // Opened and accepted as it came, Brightness changes nothing: no step.
+        entry(QStringLiteral("Image Adjust/Brightness | Contrast"))->trigger();
+        press(QDialogButtonBox::Ok);
+        QCOMPARE(pDocument->undoStack()->count(), iSteps + 1);
+    }
+
+    void cancelRestoresEveryPixel()
+    {
+        Document *pDocument = newDocument();
+        const int iSteps = pDocument->undoStack()->count();
+        entry(QStringLiteral("Posterize"))->trigger();
+        QTRY_VERIFY(!FilterLanding::SamePixels(pixels(pDocument), m_image));
+        press(QDialogButtonBox::Cancel);
+        QVERIFY(FilterLanding::SamePixels(pixels(pDocument), m_image));
+        QCOMPARE(pDocument->undoStack()->count(), iSteps);
+    }
+
+    void textLayerIsRefused()
+    {
+        Document *pDocument = newDocument();
+        pDocument->undoStack()->push(new CreateLayerCmd(pDocument, Layer::Text));
+        QCOMPARE(pDocument->CurrentLayer()->kind(), Layer::Text);
+        const int iSteps = pDocument->undoStack()->count();
+        cqtest::MessageBoxAnswer answer;
+        cqtest::answerNextMessageBox(QMessageBox::Ok, &answer);
+        entry(QStringLiteral("Invert Colors"))->trigger();
+        QCOMPARE(answer.text, QStringLiteral("Turn this layer into a pixmap before applying a filter."));
+        QCOMPARE(pDocument->undoStack()->count(), iSteps);
+    }
+};
+
+QTEST_MAIN(TestFilterWindow)
+#include "tst_filterwindow.moc"
