@@ -2,7 +2,10 @@
 
 #include "BrushTool.h"
 #include "EraseTool.h"
+#include "LassoTool.h"
+#include "MoveSelectionTool.h"
 #include "PanTool.h"
+#include "SelectTool.h"
 #include "ZoomTool.h"
 
 ToolSet::ToolSet(ToolContext &context, QObject *pParent)
@@ -12,6 +15,11 @@ ToolSet::ToolSet(ToolContext &context, QObject *pParent)
     m_tools[Zoom] = new ZoomTool(context, this);
     m_tools[Erase] = new EraseTool(context, this);
     m_tools[Pan] = new PanTool(context, this);
+    auto *pMoveSelection = new MoveSelectionTool(context, this);
+    m_tools[MoveSelection] = pMoveSelection;
+    m_tools[RectSelect] = new SelectTool(context, SelectTool::RectangleShape, pMoveSelection, this);
+    m_tools[EllipseSelect] = new SelectTool(context, SelectTool::EllipseShape, pMoveSelection, this);
+    m_tools[Lasso] = new LassoTool(context, this);
 }
 
 ZoomTool *ToolSet::zoomTool() const
