@@ -2,10 +2,12 @@
 
 #include "BrushTool.h"
 #include "EraseTool.h"
+#include "FillTool.h"
 #include "LassoTool.h"
 #include "MoveSelectionTool.h"
 #include "PanTool.h"
 #include "SelectTool.h"
+#include "WandTool.h"
 #include "ZoomTool.h"
 
 ToolSet::ToolSet(ToolContext &context, QObject *pParent)
@@ -20,6 +22,8 @@ ToolSet::ToolSet(ToolContext &context, QObject *pParent)
     m_tools[RectSelect] = new SelectTool(context, SelectTool::RectangleShape, pMoveSelection, this);
     m_tools[EllipseSelect] = new SelectTool(context, SelectTool::EllipseShape, pMoveSelection, this);
     m_tools[Lasso] = new LassoTool(context, this);
+    m_tools[Fill] = new FillTool(context, this);
+    m_tools[Wand] = new WandTool(context, this);
 }
 
 ZoomTool *ToolSet::zoomTool() const
