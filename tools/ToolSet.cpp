@@ -5,6 +5,7 @@
 #include "FillTool.h"
 #include "LassoTool.h"
 #include "MoveSelectionTool.h"
+#include "MoveTool.h"
 #include "PanTool.h"
 #include "SelectTool.h"
 #include "WandTool.h"
@@ -24,6 +25,7 @@ ToolSet::ToolSet(ToolContext &context, QObject *pParent)
     m_tools[Lasso] = new LassoTool(context, this);
     m_tools[Fill] = new FillTool(context, this);
     m_tools[Wand] = new WandTool(context, this);
+    m_tools[Move] = new MoveTool(context, this);
 }
 
 ZoomTool *ToolSet::zoomTool() const
