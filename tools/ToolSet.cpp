@@ -1,6 +1,7 @@
 #include "ToolSet.h"
 
 #include "BrushTool.h"
+#include "CropTool.h"
 #include "EraseTool.h"
 #include "FillTool.h"
 #include "LassoTool.h"
@@ -26,6 +27,7 @@ ToolSet::ToolSet(ToolContext &context, QObject *pParent)
     m_tools[Fill] = new FillTool(context, this);
     m_tools[Wand] = new WandTool(context, this);
     m_tools[Move] = new MoveTool(context, this);
+    m_tools[Crop] = new CropTool(context, this);
 }
 
 ZoomTool *ToolSet::zoomTool() const
