@@ -52,9 +52,15 @@ void ScanlineFlood::Restrict(const QRegion &allowed)
         }
 }
 
+template <int eMatch> inline bool ScanlineFlood::Hit(quint32 pixel) const
+{
+    // The seed's own colour is the common case in an area: one comparison.
+    return (pixel == m_target && m_iTolerance > 0) || Matches(Match(eMatch), m_target, pixel, m_iTolerance);
+}
+
 template <int eMatch> inline bool ScanlineFlood::Open(qsizetype i, const quint32 *pRow, int x) const
 {
-    return m_state[size_t(i)] == kFree && Matches(Match(eMatch), m_target, pRow[x], m_iTolerance);
+    return m_state[size_t(i)] == kFree && Hit<eMatch>(pRow[x]);
 }
 
 template <int eMatch> void ScanlineFlood::TakeSpan(int x, int y)
@@ -63,11 +69,10 @@ template <int eMatch> void ScanlineFlood::TakeSpan(int x, int y)
     const quint32 *pRow = m_pPixels + y * m_iStride;
     pState[x] = kTaken;
     int left = x;
-    while (left > 0 && pState[left - 1] == kFree && Matches(Match(eMatch), m_target, pRow[left - 1], m_iTolerance))
+    while (left > 0 && pState[left - 1] == kFree && Hit<eMatch>(pRow[left - 1]))
         pState[--left] = kTaken;
     int right = x;
-    while (right + 1 < m_iWidth && pState[right + 1] == kFree
-           && Matches(Match(eMatch), m_target, pRow[right + 1], m_iTolerance))
+    while (right + 1 < m_iWidth && pState[right + 1] == kFree && Hit<eMatch>(pRow[right + 1]))
         pState[++right] = kTaken;
     m_spans.push_back({left, right, y});
 }

@@ -49,6 +49,7 @@ public:
 private:
     enum : uint8_t { kFree = 0, kBlocked = 1, kTaken = 2 };
     template <int eMatch> void RunWith(const QPoint &seed);
+    template <int eMatch> bool Hit(quint32 pixel) const;
     template <int eMatch> bool Open(qsizetype i, const quint32 *pRow, int x) const;
     template <int eMatch> void TakeSpan(int x, int y);
 
