@@ -1,5 +1,7 @@
 #include "CropGeometry.h"
 
+#include "BoxHandles.h"
+
 #include <QtGlobal>
 #include <cstdlib>
 
@@ -34,63 +36,54 @@ QRect DragBox(const QPoint &anchor, const QPoint &point, double dRatio, bool bSq
 QRect HandleBox(const QRect &box, int iHandle, const QPoint &point, double dRatio, const QSize &canvas)
 {
     const QPoint p = Clamp(point, canvas);
-    int left = box.left(), top = box.top();
-    int right = box.x() + box.width(), bottom = box.y() + box.height();
-    const bool bLeft = iHandle == 0 || iHandle == 6 || iHandle == 7;
-    const bool bRight = iHandle == 2 || iHandle == 3 || iHandle == 4;
-    const bool bTop = iHandle == 0 || iHandle == 1 || iHandle == 2;
-    const bool bBottom = iHandle == 4 || iHandle == 5 || iHandle == 6;
-    const bool bCorner = (bLeft || bRight) && (bTop || bBottom);
-    if (dRatio > 0 && bCorner) {
-        const QPoint opposite(bLeft ? right : left, bTop ? bottom : top);
+    const BoxHandles::Sides sides = BoxHandles::SidesOf(iHandle);
+    if (dRatio > 0 && (sides.bLeft || sides.bRight) && (sides.bTop || sides.bBottom)) {
+        // A corner keeps the ratio toward the opposite corner.
+        const QPoint opposite(sides.bLeft ? box.x() + box.width() : box.left(),
+                              sides.bTop ? box.y() + box.height() : box.top());
         const QRect r = DragBox(opposite, p, dRatio, false);
         return r.width() > 0 && r.height() > 0 ? r : box;
     }
-    if (bLeft)
-        left = qMin(p.x(), right - 1);
-    if (bRight)
-        right = qMax(p.x(), left + 1);
-    if (bTop)
-        top = qMin(p.y(), bottom - 1);
-    if (bBottom)
-        bottom = qMax(p.y(), top + 1);
-    if (dRatio > 0) {
-        // An edge sets one side; the other follows about the centre line,
-        // within the room the canvas leaves.
-        if (bLeft || bRight) {
-            int width = right - left;
-            const double centre = (top + bottom) / 2.0;
-            const double room = 2 * qMin(centre, canvas.height() - centre);
-            int height = int(width / dRatio);
-            if (height > room) {
-                height = int(room);
-                width = int(height * dRatio);
-                if (bLeft)
-                    left = right - width;
-                else
-                    right = left + width;
-            }
-            top = int(centre - height / 2.0);
-            bottom = top + height;
-        } else {
-            int height = bottom - top;
-            const double centre = (left + right) / 2.0;
-            const double room = 2 * qMin(centre, canvas.width() - centre);
-            int width = int(height * dRatio);
-            if (width > room) {
-                width = int(room);
-                height = int(width / dRatio);
-                if (bTop)
-                    top = bottom - height;
-                else
-                    bottom = top + height;
-            }
-            left = int(centre - width / 2.0);
-            right = left + width;
+    const QRect dragged = BoxHandles::Drag(box, iHandle, p);
+    if (dRatio <= 0)
+        return dragged;
+    // An edge sets one side; the other follows about the centre line,
+    // within the room the canvas leaves.
+    int left = dragged.left(), top = dragged.top();
+    int right = dragged.x() + dragged.width(), bottom = dragged.y() + dragged.height();
+    if (sides.bLeft || sides.bRight) {
+        int width = right - left;
+        const double centre = (top + bottom) / 2.0;
+        const double room = 2 * qMin(centre, canvas.height() - centre);
+        int height = int(width / dRatio);
+        if (height > room) {
+            height = int(room);
+            width = int(height * dRatio);
+            if (sides.bLeft)
+                left = right - width;
+            else
+                right = left + width;
         }
-        if (right <= left || bottom <= top)
-            return box;
+        top = int(centre - height / 2.0);
+        bottom = top + height;
+    } else {
+        int height = bottom - top;
+        const double centre = (left + right) / 2.0;
+        const double room = 2 * qMin(centre, canvas.width() - centre);
+        int width = int(height * dRatio);
+        if (width > room) {
+            width = int(room);
+            height = int(width / dRatio);
+            if (sides.bTop)
+                top = bottom - height;
+            else
+                bottom = top + height;
+        }
+        left = int(centre - width / 2.0);
+        right = left + width;
     }
+    if (right <= left || bottom <= top)
+        return box;
     return QRect(left, top, right - left, bottom - top);
 }
 

@@ -1,5 +1,6 @@
 #include "CropTool.h"
 
+#include "BoxHandles.h"
 #include "ChildWindow.h"
 #include "CropGeometry.h"
 #include "CropSelectionCmd.h"
@@ -41,15 +42,9 @@ CropTool::CropTool(ToolContext &context, QObject *pParent)
     m_iGuide = settings.value(QStringLiteral("cropToolGuide"), 0).toInt();
     m_iRatioType = settings.value(QStringLiteral("cropToolRatio"), 0).toInt();
     for (int i = 0; i < int(m_handles.size()); ++i) {
-        auto *pHandle = new HandleGraphicsItem;
-        pHandle->m_iIdentifier = i;
-        pHandle->setZValue(5001);
+        HandleGraphicsItem *pHandle = BoxHandles::Create(i);
         // The tool keeps the box on the canvas itself.
         pHandle->m_bBounded = false;
-        if (i == 1 || i == 5)
-            pHandle->m_iDragMode = HandleGraphicsItem::VerticalDrag;
-        else if (i == 3 || i == 7)
-            pHandle->m_iDragMode = HandleGraphicsItem::HorizontalDrag;
         connect(pHandle, &HandleGraphicsItem::Moved, this, &CropTool::HandleMoved);
         connect(pHandle, &HandleGraphicsItem::MouseDown, this, &CropTool::HandleMouseDown);
         connect(pHandle, &HandleGraphicsItem::MouseUp, this, &CropTool::HandleMouseUp);
@@ -182,12 +177,8 @@ void CropTool::Refresh()
     m_pShade->setVisible(!m_cropRect.isEmpty());
     const bool bHandles = !m_cropRect.isEmpty() && m_iState != Drawing && m_iState != MovingBox;
     const int size = qMax(4, qRound(kHandleScreenSize / m_pWindow->ZoomFactor()));
-    const QRectF box(m_cropRect);
-    const QPointF points[8] = {box.topLeft(),     QPointF(box.center().x(), box.top()),
-                               box.topRight(),    QPointF(box.right(), box.center().y()),
-                               box.bottomRight(), QPointF(box.center().x(), box.bottom()),
-                               box.bottomLeft(),  QPointF(box.left(), box.center().y())};
-    for (int i = 0; i < 8; ++i) {
+    const std::array<QPointF, BoxHandles::kCount> points = BoxHandles::Points(QRectF(m_cropRect));
+    for (int i = 0; i < BoxHandles::kCount; ++i) {
         HandleGraphicsItem *pHandle = m_handles[size_t(i)];
         pHandle->setVisible(bHandles);
         if (pHandle->Size() != size)

@@ -1,5 +1,6 @@
 #pragma once
 #include "BaseTool.h"
+#include "BoxHandles.h"
 
 #include <QPointer>
 #include <QRect>
@@ -61,7 +62,7 @@ private:
     double m_dRatio = 0;
     int m_iState = Outside;
     int m_iHoverHandle = -1;
-    std::array<HandleGraphicsItem *, 8> m_handles{};
+    std::array<HandleGraphicsItem *, BoxHandles::kCount> m_handles{};
     CropShadeItem *m_pShade;
     QPointer<SizeReadout> m_pReadout;
     QPointer<ChildWindow> m_pWindow;

@@ -1,5 +1,6 @@
 #include "MoveTool.h"
 
+#include "BoxHandles.h"
 #include "ChildWindow.h"
 #include "GraphicsScene.h"
 #include "GraphicsView.h"
@@ -44,13 +45,7 @@ MoveTool::MoveTool(ToolContext &context, QObject *pParent)
     , m_pPictureItem(new QGraphicsPixmapItem)
 {
     for (int i = 0; i < int(m_handles.size()); ++i) {
-        auto *pHandle = new HandleGraphicsItem;
-        pHandle->m_iIdentifier = i;
-        pHandle->setZValue(5001);
-        if (i == 1 || i == 5)
-            pHandle->m_iDragMode = HandleGraphicsItem::VerticalDrag;
-        else if (i == 3 || i == 7)
-            pHandle->m_iDragMode = HandleGraphicsItem::HorizontalDrag;
+        HandleGraphicsItem *pHandle = BoxHandles::Create(i);
         if (i == kRotationHandle)
             pHandle->SetShape(HandleGraphicsItem::Circle);
         connect(pHandle, &HandleGraphicsItem::Moved, this, &MoveTool::HandleMoved);
@@ -213,13 +208,9 @@ void MoveTool::LayOut()
     m_pOutline->setVisible(bShown);
     if (!bShown)
         return;
-    const QRectF box(m_box);
-    const QPointF centre = m_overlay.FromCanvas(box.center());
-    const QPointF corners[8] = {box.topLeft(),     QPointF(box.center().x(), box.top()),
-                                box.topRight(),    QPointF(box.right(), box.center().y()),
-                                box.bottomRight(), QPointF(box.center().x(), box.bottom()),
-                                box.bottomLeft(),  QPointF(box.left(), box.center().y())};
-    for (int i = 0; i < 8; ++i) {
+    const QPointF centre = m_overlay.FromCanvas(QRectF(m_box).center());
+    const std::array<QPointF, BoxHandles::kCount> corners = BoxHandles::Points(QRectF(m_box));
+    for (int i = 0; i < BoxHandles::kCount; ++i) {
         HandleGraphicsItem *pHandle = m_handles[size_t(i)];
         pHandle->m_dRotation = m_dRotation;
         pHandle->m_rotationCentre = centre;
@@ -463,21 +454,10 @@ void MoveTool::HandleMoved(HandleGraphicsItem *pHandle, QGraphicsSceneMouseEvent
     }
     const QPointF c = m_overlay.ToCanvas(pHandle->Position());
     const QPoint p(qRound(c.x()), qRound(c.y()));
-    int left = m_box.left(), top = m_box.top();
-    int right = m_box.x() + m_box.width(), bottom = m_box.y() + m_box.height();
-    const bool bLeft = id == 0 || id == 6 || id == 7;
-    const bool bRight = id == 2 || id == 3 || id == 4;
-    const bool bTop = id == 0 || id == 1 || id == 2;
-    const bool bBottom = id == 4 || id == 5 || id == 6;
-    // Never past the opposite edge: at least one pixel stays.
-    if (bLeft)
-        left = qMin(p.x(), right - 1);
-    if (bRight)
-        right = qMax(p.x(), left + 1);
-    if (bTop)
-        top = qMin(p.y(), bottom - 1);
-    if (bBottom)
-        bottom = qMax(p.y(), top + 1);
+    const QRect dragged = BoxHandles::Drag(m_box, id, p);
+    const BoxHandles::Sides sides = BoxHandles::SidesOf(id);
+    int left = dragged.left(), top = dragged.top();
+    int right = dragged.x() + dragged.width(), bottom = dragged.y() + dragged.height();
     const bool bCtrl = (pEvent ? pEvent->modifiers() : QApplication::keyboardModifiers()) & Qt::ControlModifier;
     if (bCtrl && m_dAspect > 0) {
         // The proportions of the lifted picture hold; the side dragged
@@ -487,11 +467,11 @@ void MoveTool::HandleMoved(HandleGraphicsItem *pHandle, QGraphicsSceneMouseEvent
             height = qMax(1, int(std::lround(width / m_dAspect)));
         else
             width = qMax(1, int(std::lround(height * m_dAspect)));
-        if (bLeft)
+        if (sides.bLeft)
             left = right - width;
         else
             right = left + width;
-        if (bTop)
+        if (sides.bTop)
             top = bottom - height;
         else
             bottom = top + height;

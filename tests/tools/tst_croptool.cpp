@@ -2,23 +2,15 @@
 // edge, handles), and real gestures on a shown document: Return crops as one
 // undo step that brings the earlier selection back, Escape and a missing or
 // flat box change nothing, a feathered crop keeps the colours.
-#include "ChildWindow.h"
 #include "CropGeometry.h"
 #include "CropTool.h"
-#include "DocTestSupport.h"
-#include "FileActions.h"
 #include "GestureSupport.h"
-#include "HandleGraphicsItem.h"
-#include "LayerSnapshotCmd.h"
-#include "MainWindow.h"
-#include "ScratchDB.h"
-#include "TestSupport.h"
-#include "ToolboxDlg.h"
+#include "ToolTestSupport.h"
 #include "ui_MainWindow.h"
+#include "HandleGraphicsItem.h"
+#include "ToolboxDlg.h"
 
 #include <QComboBox>
-#include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QToolBar>
@@ -33,16 +25,7 @@ class TestCropTool : public QObject {
     MainWindow *m_pMain = nullptr;
     QTemporaryDir m_scratch;
 
-    ChildWindow *document(const QImage &pixels)
-    {
-        ChildWindow *pWindow = m_pMain->fileActions().NewDocument(pixels.size());
-        pWindow->SetZoom(100);
-        auto *pLayer = pWindow->document()->CurrentRasterLayer();
-        cqtest::setLayerPixels(pLayer, pixels);
-        pWindow->undoStack()->push(new LayerSnapshotCmd(QStringLiteral("Load: test"), pLayer));
-        QCoreApplication::processEvents();
-        return pWindow;
-    }
+    ChildWindow *document(const QImage &pixels) { return cqtest::documentWith(m_pMain, pixels); }
     CropTool *tool() { return static_cast<CropTool *>(ToolboxDlg::instance()->tools().Tool(ToolSet::Crop)); }
     PixmapLayer *layerOf(ChildWindow *pWindow) { return pWindow->document()->CurrentRasterLayer(); }
     QComboBox *ratioCombo()
@@ -53,32 +36,18 @@ class TestCropTool : public QObject {
         return nullptr;
     }
     void key(ChildWindow *pWindow, int iKey) { QTest::keyClick(pWindow->view(), Qt::Key(iKey)); }
-    static void settle(ChildWindow *pWindow)
-    {
-        ScratchDB::instance()->Sync();
-        ScratchDB::instance()->WaitForPending(pWindow->document()->CurrentRasterLayer());
-    }
 
 private Q_SLOTS:
     void initTestCase()
     {
-        cqtest::isolateSettings();
-        ScratchDB::instance()->Init(m_scratch.path(), ScratchDB::DefaultMemoryLimit);
-        m_pMain = MainWindow::instance();
-        m_pMain->resize(1000, 800);
-        m_pMain->show();
-        m_pMain->LateInit();
-        QVERIFY(QTest::qWaitForWindowExposed(m_pMain));
+        m_pMain = cqtest::startMainWindow(m_scratch.path());
+        QVERIFY(m_pMain);
     }
     void cleanup()
     {
         if (QComboBox *pCombo = ratioCombo())
             pCombo->setCurrentIndex(0);
-        for (QMdiSubWindow *pSub : m_pMain->form()->mdiArea->subWindowList()) {
-            qobject_cast<ChildWindow *>(pSub->widget())->document()->MarkSaved();
-            pSub->close();
-        }
-        QCoreApplication::processEvents();
+        cqtest::closeDocuments(m_pMain);
     }
 
     void ratiosOnlyShrinkTowardTheAnchor()
@@ -135,12 +104,12 @@ private Q_SLOTS:
         QVERIFY(tool()->CropRect().isEmpty());
         QCOMPARE(pWindow->undoStack()->count(), entries + 1);
         pWindow->undoStack()->undo();
-        settle(pWindow);
+        cqtest::settle(pWindow);
         QCOMPARE(pWindow->canvasSize(), QSize(200, 150));
         QCOMPARE(layerOf(pWindow)->image(), before);
         QCOMPARE(pWindow->Selection(), earlier);
         pWindow->undoStack()->redo();
-        settle(pWindow);
+        cqtest::settle(pWindow);
         QCOMPARE(layerOf(pWindow)->image(), after);
         QCOMPARE(pWindow->canvasSize(), QSize(100, 60));
     }

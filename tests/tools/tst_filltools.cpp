@@ -2,24 +2,16 @@
 // the fill against a plain flood on random images, inside a hard and a
 // feathered selection, on a moved layer, undone and redone exactly; the
 // wand turning the same floods into selections, one undo step each.
-#include "ChildWindow.h"
-#include "DocTestSupport.h"
-#include "FileActions.h"
 #include "FillTool.h"
 #include "FloodReference.h"
 #include "GestureSupport.h"
-#include "LayerSnapshotCmd.h"
-#include "MainWindow.h"
+#include "ToolTestSupport.h"
+#include "ui_MainWindow.h"
 #include "PixelOps.h"
-#include "ScratchDB.h"
-#include "TestSupport.h"
 #include "ToolboxDlg.h"
 #include "WandTool.h"
-#include "ui_MainWindow.h"
 
 #include <QLabel>
-#include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QMessageBox>
 #include <QSlider>
 #include <QTemporaryDir>
@@ -34,16 +26,7 @@ class TestFillTools : public QObject {
     MainWindow *m_pMain = nullptr;
     QTemporaryDir m_scratch;
 
-    ChildWindow *document(const QImage &pixels)
-    {
-        ChildWindow *pWindow = m_pMain->fileActions().NewDocument(pixels.size());
-        pWindow->SetZoom(100);
-        auto *pLayer = pWindow->document()->CurrentRasterLayer();
-        cqtest::setLayerPixels(pLayer, pixels);
-        pWindow->undoStack()->push(new LayerSnapshotCmd(QStringLiteral("Load: test"), pLayer));
-        QCoreApplication::processEvents();
-        return pWindow;
-    }
+    ChildWindow *document(const QImage &pixels) { return cqtest::documentWith(m_pMain, pixels); }
     PixmapLayer *layerOf(ChildWindow *pWindow) { return pWindow->document()->CurrentRasterLayer(); }
     FillTool *fillTool() { return static_cast<FillTool *>(ToolboxDlg::instance()->tools().Tool(ToolSet::Fill)); }
     QSlider *slider() { return m_pMain->form()->mainToolBar->findChild<QSlider *>(); }
@@ -53,10 +36,15 @@ class TestFillTools : public QObject {
         fillTool()->ColorPickerChanged(color);
         slider()->setValue(iTolerance);
     }
-    static void settle(ChildWindow *pWindow)
+    // Black, with a white block from (5, 5) to (24, 19).
+    static QImage whiteBlock()
     {
-        ScratchDB::instance()->Sync();
-        ScratchDB::instance()->WaitForPending(pWindow->document()->CurrentRasterLayer());
+        QImage image(60, 40, QImage::Format_ARGB32);
+        image.fill(qRgb(0, 0, 0));
+        for (int y = 5; y < 20; ++y)
+            for (int x = 5; x < 25; ++x)
+                image.setPixel(x, y, qRgb(255, 255, 255));
+        return image;
     }
     // The pixels a fill of `color` from `seed` should give, by the plain flood.
     static QImage expectedFill(const QImage &before, QPoint seed, QRgb color, int t, const QRegion &allowed = QRegion())
@@ -73,21 +61,12 @@ class TestFillTools : public QObject {
 private Q_SLOTS:
     void initTestCase()
     {
-        cqtest::isolateSettings();
-        ScratchDB::instance()->Init(m_scratch.path(), ScratchDB::DefaultMemoryLimit);
-        m_pMain = MainWindow::instance();
-        m_pMain->resize(1000, 800);
-        m_pMain->show();
-        m_pMain->LateInit();
-        QVERIFY(QTest::qWaitForWindowExposed(m_pMain));
+        m_pMain = cqtest::startMainWindow(m_scratch.path());
+        QVERIFY(m_pMain);
     }
     void cleanup()
     {
-        for (QMdiSubWindow *pSub : m_pMain->form()->mdiArea->subWindowList()) {
-            qobject_cast<ChildWindow *>(pSub->widget())->document()->MarkSaved();
-            pSub->close();
-        }
-        QCoreApplication::processEvents();
+        cqtest::closeDocuments(m_pMain);
     }
 
     void fillMatchesThePlainFloodAndUndoesExactly()
@@ -107,10 +86,10 @@ private Q_SLOTS:
                 QCOMPARE(pWindow->undoStack()->count(), entries + 1);
                 QCOMPARE(pWindow->undoStack()->undoText(), QStringLiteral("Fill - New Layer"));
                 pWindow->undoStack()->undo();
-                settle(pWindow);
+                cqtest::settle(pWindow);
                 QCOMPARE(layerOf(pWindow)->image(), before);
                 pWindow->undoStack()->redo();
-                settle(pWindow);
+                cqtest::settle(pWindow);
                 QCOMPARE(layerOf(pWindow)->image(), after);
                 cleanup();
             }
@@ -171,11 +150,7 @@ private Q_SLOTS:
 
     void fillLandsUnderThePointerOnAMovedLayer()
     {
-        QImage before(60, 40, QImage::Format_ARGB32);
-        before.fill(qRgb(0, 0, 0));
-        for (int y = 5; y < 20; ++y)
-            for (int x = 5; x < 25; ++x)
-                before.setPixel(x, y, qRgb(255, 255, 255));
+        const QImage before = whiteBlock();
         ChildWindow *pWindow = document(before);
         layerOf(pWindow)->setPos(QPointF(10, 5));
         selectFill(QColor(255, 0, 0), 30);
@@ -249,11 +224,7 @@ private Q_SLOTS:
 
     void wandOnAMovedLayer()
     {
-        QImage before(60, 40, QImage::Format_ARGB32);
-        before.fill(qRgb(0, 0, 0));
-        for (int y = 5; y < 20; ++y)
-            for (int x = 5; x < 25; ++x)
-                before.setPixel(x, y, qRgb(255, 255, 255));
+        const QImage before = whiteBlock();
         ChildWindow *pWindow = document(before);
         layerOf(pWindow)->setPos(QPointF(10, 5));
         ToolboxDlg::instance()->Select(ToolSet::Wand);

@@ -3,24 +3,18 @@
 // undo step that undoes and redoes exactly, Escape and switching tools put
 // the layer back exactly, nudges, the ratio lock, rotation, zoom, and a
 // text layer moved in one step.
-#include "ChildWindow.h"
-#include "DocTestSupport.h"
-#include "FileActions.h"
 #include "FloatingPicture.h"
 #include "GestureSupport.h"
+#include "ToolTestSupport.h"
+#include "ui_MainWindow.h"
 #include "GraphicsView.h"
 #include "HandleGraphicsItem.h"
-#include "LayerSnapshotCmd.h"
-#include "MainWindow.h"
 #include "MoveTool.h"
-#include "ScratchDB.h"
-#include "TestSupport.h"
 #include "ToolboxDlg.h"
-#include "ui_MainWindow.h"
 
 #include <QDoubleSpinBox>
-#include <QMdiArea>
-#include <QMdiSubWindow>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QToolBar>
 #include <QUndoStack>
@@ -31,16 +25,7 @@ class TestMoveTool : public QObject {
     MainWindow *m_pMain = nullptr;
     QTemporaryDir m_scratch;
 
-    ChildWindow *document(const QImage &pixels)
-    {
-        ChildWindow *pWindow = m_pMain->fileActions().NewDocument(pixels.size());
-        pWindow->SetZoom(100);
-        auto *pLayer = pWindow->document()->CurrentRasterLayer();
-        cqtest::setLayerPixels(pLayer, pixels);
-        pWindow->undoStack()->push(new LayerSnapshotCmd(QStringLiteral("Load: test"), pLayer));
-        QCoreApplication::processEvents();
-        return pWindow;
-    }
+    ChildWindow *document(const QImage &pixels) { return cqtest::documentWith(m_pMain, pixels); }
     MoveTool *tool() { return static_cast<MoveTool *>(ToolboxDlg::instance()->tools().Tool(ToolSet::Move)); }
     PixmapLayer *layerOf(ChildWindow *pWindow) { return pWindow->document()->CurrentRasterLayer(); }
     QPointF at(QPointF canvasPoint) { return tool()->Overlay().FromCanvas(canvasPoint); }
@@ -53,12 +38,21 @@ class TestMoveTool : public QObject {
         QTest::mouseMove(pViewport, at(to).toPoint());
         QTest::mouseRelease(pViewport, Qt::LeftButton, {}, at(to).toPoint());
     }
-    void key(ChildWindow *pWindow, int iKey) { QTest::keyClick(pWindow->overlayView(), Qt::Key(iKey)); }
-    static void settle(ChildWindow *pWindow)
+    // One undo brings back the pixels and the selection from before, one
+    // redo those from after.
+    void undoRedoExact(ChildWindow *pWindow, const QImage &before, const QRegion &selectedBefore, const QImage &after)
     {
-        ScratchDB::instance()->Sync();
-        ScratchDB::instance()->WaitForPending(pWindow->document()->CurrentRasterLayer());
+        const QRegion selectedAfter = pWindow->Selection();
+        pWindow->undoStack()->undo();
+        cqtest::settle(pWindow);
+        QCOMPARE(layerOf(pWindow)->image(), before);
+        QCOMPARE(pWindow->Selection(), selectedBefore);
+        pWindow->undoStack()->redo();
+        cqtest::settle(pWindow);
+        QCOMPARE(layerOf(pWindow)->image(), after);
+        QCOMPARE(pWindow->Selection(), selectedAfter);
     }
+    void key(ChildWindow *pWindow, int iKey) { QTest::keyClick(pWindow->overlayView(), Qt::Key(iKey)); }
     // What moving the opaque pixels of `region` by `offset` gives: the place
     // they left is transparent (colour kept), they cover what they land on.
     static QImage moved(const QImage &before, const QRegion &region, QPoint offset)
@@ -79,22 +73,13 @@ class TestMoveTool : public QObject {
 private Q_SLOTS:
     void initTestCase()
     {
-        cqtest::isolateSettings();
-        ScratchDB::instance()->Init(m_scratch.path(), ScratchDB::DefaultMemoryLimit);
-        m_pMain = MainWindow::instance();
-        m_pMain->resize(1000, 800);
-        m_pMain->show();
-        m_pMain->LateInit();
-        QVERIFY(QTest::qWaitForWindowExposed(m_pMain));
+        m_pMain = cqtest::startMainWindow(m_scratch.path());
+        QVERIFY(m_pMain);
     }
     void cleanup()
     {
         ToolboxDlg::instance()->Select(ToolSet::Zoom);
-        for (QMdiSubWindow *pSub : m_pMain->form()->mdiArea->subWindowList()) {
-            qobject_cast<ChildWindow *>(pSub->widget())->document()->MarkSaved();
-            pSub->close();
-        }
-        QCoreApplication::processEvents();
+        cqtest::closeDocuments(m_pMain);
     }
 
     void dragLiftsThenCommitsOneExactStep()
@@ -118,14 +103,7 @@ private Q_SLOTS:
         QCOMPARE(cqtest::differingPixels(after, moved(before, selected, QPoint(25, 10))), qint64(0));
         QCOMPARE(pWindow->Selection(), selected.translated(25, 10));
         QCOMPARE(pWindow->undoStack()->count(), entries + 1);
-        pWindow->undoStack()->undo();
-        settle(pWindow);
-        QCOMPARE(layerOf(pWindow)->image(), before);
-        QCOMPARE(pWindow->Selection(), selected);
-        pWindow->undoStack()->redo();
-        settle(pWindow);
-        QCOMPARE(layerOf(pWindow)->image(), after);
-        QCOMPARE(pWindow->Selection(), selected.translated(25, 10));
+        undoRedoExact(pWindow, before, selected, after);
     }
 
     void escapeAndSwitchingToolsRestoreExactly()
@@ -237,13 +215,7 @@ private Q_SLOTS:
             FloatingPicture::Placement(QSize(50, 30), QRect(50, 40, 50, 30), 90).map(QRegion(0, 0, 50, 30));
         QCOMPARE(pWindow->Selection(), expectedSelection);
         QCOMPARE(pWindow->Selection().boundingRect(), QRect(60, 30, 30, 50));
-        pWindow->undoStack()->undo();
-        settle(pWindow);
-        QCOMPARE(layerOf(pWindow)->image(), before);
-        QCOMPARE(pWindow->Selection(), selected);
-        pWindow->undoStack()->redo();
-        settle(pWindow);
-        QCOMPARE(layerOf(pWindow)->image(), after);
+        undoRedoExact(pWindow, before, selected, after);
     }
 
     void followsTheZoom()
@@ -264,6 +236,26 @@ private Q_SLOTS:
         QCOMPARE(tool()->Box(), QRect(20, 10, 20, 20));
         key(pWindow, Qt::Key_Escape);
         QCOMPARE(layerOf(pWindow)->image(), before);
+    }
+
+    void followsScrolling()
+    {
+        ChildWindow *pWindow = document(cqtest::patternImage(600, 500, 10, false));
+        pWindow->SetZoom(300);
+        pWindow->SetSelection(QRegion(50, 50, 40, 40));
+        ToolboxDlg::instance()->Select(ToolSet::Move);
+        QCoreApplication::processEvents();
+        HandleGraphicsItem *pCorner = tool()->Handle(0);
+        const QPointF before = pCorner->mapToScene(pCorner->boundingRect().center());
+        QScrollBar *pBar = pWindow->scrollArea()->horizontalScrollBar();
+        QVERIFY(pBar->maximum() > 100);
+        pBar->setValue(pBar->value() + 100);
+        QCoreApplication::processEvents();
+        const QPointF after = pCorner->mapToScene(pCorner->boundingRect().center());
+        QVERIFY((after - (before - QPointF(100, 0))).manhattanLength() < 1.01);
+        // Dragging still lands in canvas pixels under the pointer.
+        drag(pWindow, QPointF(60, 60), QPointF(70, 65));
+        QCOMPARE(tool()->Box(), QRect(60, 55, 40, 40));
     }
 
     void anUndoWhileFloatingPutsTheLayerBack()

@@ -2,20 +2,14 @@
 // driven by real mouse events on a shown document: how shapes combine with
 // the selection, one undo step per gesture from the region before the
 // press, a press inside the selection moving it, and the feather options.
-#include "ChildWindow.h"
-#include "FileActions.h"
 #include "GestureSupport.h"
-#include "LassoTool.h"
-#include "MainWindow.h"
-#include "ScratchDB.h"
-#include "SelectTool.h"
-#include "TestSupport.h"
-#include "ToolboxDlg.h"
+#include "ToolTestSupport.h"
 #include "ui_MainWindow.h"
+#include "LassoTool.h"
+#include "SelectTool.h"
+#include "ToolboxDlg.h"
 
 #include <QCheckBox>
-#include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QToolBar>
@@ -54,21 +48,12 @@ class TestSelectTools : public QObject {
 private Q_SLOTS:
     void initTestCase()
     {
-        cqtest::isolateSettings();
-        ScratchDB::instance()->Init(m_scratch.path(), ScratchDB::DefaultMemoryLimit);
-        m_pMain = MainWindow::instance();
-        m_pMain->resize(1000, 800);
-        m_pMain->show();
-        m_pMain->LateInit();
-        QVERIFY(QTest::qWaitForWindowExposed(m_pMain));
+        m_pMain = cqtest::startMainWindow(m_scratch.path());
+        QVERIFY(m_pMain);
     }
     void cleanup()
     {
-        for (QMdiSubWindow *pSub : m_pMain->form()->mdiArea->subWindowList()) {
-            qobject_cast<ChildWindow *>(pSub->widget())->document()->MarkSaved();
-            pSub->close();
-        }
-        QCoreApplication::processEvents();
+        cqtest::closeDocuments(m_pMain);
     }
 
     void shapesReplaceAddSubtractAndStayOnTheCanvas()
