@@ -158,6 +158,19 @@ QTransform FloatingPicture::Placement(const QSize &pictureSize, const QRect &box
     return QTransform::fromScale(sx, sy) * QTransform::fromTranslate(box.x(), box.y()) * rotation;
 }
 
+bool FloatingPicture::IsShift(const QRect &box, double dDegrees) const
+{
+    return box.size() == m_source.size() && std::fmod(dDegrees, 360.0) == 0.0;
+}
+
+QRegion FloatingPicture::PlacedRegion(const QRect &box, double dDegrees) const
+{
+    const QRegion lifted = m_region.translated(-m_source.topLeft());
+    if (IsShift(box, dDegrees))
+        return lifted.translated(box.topLeft());
+    return Placement(m_source.size(), box, dDegrees).map(lifted);
+}
+
 QRect FloatingPicture::Commit(const QRect &box, double dDegrees)
 {
     if (!m_pLayer)
@@ -165,9 +178,8 @@ QRect FloatingPicture::Commit(const QRect &box, double dDegrees)
     QImage &pixels = m_pLayer->image();
     const QPoint origin = LayerOrigin();
     const QRect layerRect = pixels.rect().translated(origin);
-    const double turn = std::fmod(dDegrees, 360.0);
     QRect changed;
-    if (box.size() == m_source.size() && turn == 0.0) {
+    if (IsShift(box, dDegrees)) {
         // Moved by whole pixels: the pixels themselves, not a resampling.
         changed = box.intersected(layerRect);
         for (int y = changed.top(); y <= changed.bottom(); ++y) {

@@ -29,6 +29,8 @@ public:
     // angle about the box's centre.
     static QTransform Placement(const QSize &pictureSize, const QRect &box, double dDegrees);
 
+    // The lifted pixels' places once box and angle put them.
+    QRegion PlacedRegion(const QRect &box, double dDegrees) const;
     // Draws the picture over the layer where box and angle put it and ends
     // the float. Returns the canvas rectangle that changed.
     QRect Commit(const QRect &box, double dDegrees);
@@ -41,6 +43,8 @@ public:
 
 private:
     QPoint LayerOrigin() const;
+    // Whether box and angle only move the picture by whole pixels.
+    bool IsShift(const QRect &box, double dDegrees) const;
     void End();
 
     PixmapLayer *m_pLayer = nullptr;

@@ -14,7 +14,6 @@
 #include <QDial>
 #include <QDoubleSpinBox>
 #include <QGraphicsPixmapItem>
-#include <QGraphicsPolygonItem>
 #include <QGraphicsSceneMouseEvent>
 #include <QKeyEvent>
 #include <QLabel>
@@ -33,44 +32,26 @@ void takeOut(QGraphicsItem *pItem)
         pItem->scene()->removeItem(pItem);
 }
 
-// How far above the top edge the rotation handle sits, in screen pixels.
-constexpr double kRotationHandleGap = 28;
-
 } // namespace
 
 MoveTool::MoveTool(ToolContext &context, QObject *pParent)
     : BaseTool(context, pParent)
     , m_overlay(this)
-    , m_pOutline(new QGraphicsPolygonItem)
     , m_pPictureItem(new QGraphicsPixmapItem)
 {
-    for (int i = 0; i < int(m_handles.size()); ++i) {
-        HandleGraphicsItem *pHandle = BoxHandles::Create(i);
-        if (i == kRotationHandle)
-            pHandle->SetShape(HandleGraphicsItem::Circle);
+    for (int i = 0; i < TransformFrame::kHandleCount; ++i) {
+        HandleGraphicsItem *pHandle = m_frame.Handle(i);
         connect(pHandle, &HandleGraphicsItem::Moved, this, &MoveTool::HandleMoved);
         connect(pHandle, &HandleGraphicsItem::MouseDown, this, &MoveTool::HandleMouseDown);
         connect(pHandle, &HandleGraphicsItem::MouseUp, this, &MoveTool::HandleMouseUp);
-        m_handles[size_t(i)] = pHandle;
     }
-    // A dashed white line over a black one shows on any picture.
-    m_pOutline->setPen(QPen(Qt::black, 1));
-    auto *pDashes = new QGraphicsPolygonItem(m_pOutline);
-    pDashes->setPen(QPen(Qt::white, 1, Qt::DashLine));
-    m_pOutline->setZValue(5000);
     m_pPictureItem->setZValue(5000);
     connect(&m_overlay, &CanvasOverlay::Changed, this, &MoveTool::LayOut);
 }
 
 MoveTool::~MoveTool()
 {
-    for (HandleGraphicsItem *pHandle : m_handles) {
-        takeOut(pHandle);
-        delete pHandle;
-    }
-    takeOut(m_pOutline);
     takeOut(m_pPictureItem);
-    delete m_pOutline;
     delete m_pPictureItem;
 }
 
@@ -106,9 +87,7 @@ void MoveTool::Activate()
         m_pWindow = pWindow;
         m_overlay.Attach(pWindow);
         ConnectDocument(pWindow);
-        for (HandleGraphicsItem *pHandle : m_handles)
-            m_overlay.scene()->addItem(pHandle);
-        m_overlay.scene()->addItem(m_pOutline);
+        m_frame.AddTo(m_overlay.scene());
         Frame();
     }
     SetMode(Outside);
@@ -160,9 +139,7 @@ void MoveTool::Deactivate()
     if (m_pWindow)
         m_pWindow->overlayView()->removeEventFilter(this);
     m_overlay.Detach();
-    for (HandleGraphicsItem *pHandle : m_handles)
-        takeOut(pHandle);
-    takeOut(m_pOutline);
+    m_frame.Remove();
     takeOut(m_pPictureItem);
     m_pWindow = nullptr;
     m_box = QRect();
@@ -202,50 +179,13 @@ void MoveTool::Frame()
 void MoveTool::LayOut()
 {
     Document *pDocument = document();
-    const bool bShown = pDocument && !m_box.isEmpty() && (IsPending() || pDocument->CurrentRasterLayer());
-    for (HandleGraphicsItem *pHandle : m_handles)
-        pHandle->setVisible(bShown);
-    m_pOutline->setVisible(bShown);
-    if (!bShown)
-        return;
-    const QPointF centre = m_overlay.FromCanvas(QRectF(m_box).center());
-    const std::array<QPointF, BoxHandles::kCount> corners = BoxHandles::Points(QRectF(m_box));
-    for (int i = 0; i < BoxHandles::kCount; ++i) {
-        HandleGraphicsItem *pHandle = m_handles[size_t(i)];
-        pHandle->m_dRotation = m_dRotation;
-        pHandle->m_rotationCentre = centre;
-        pHandle->SetPosition(m_overlay.FromCanvas(corners[i]));
-    }
-    HandleGraphicsItem *pTurn = m_handles[kRotationHandle];
-    pTurn->m_dRotation = m_dRotation;
-    pTurn->m_rotationCentre = centre;
-    pTurn->SetPosition(m_overlay.FromCanvas(corners[1]) - QPointF(0, kRotationHandleGap));
-
-    QTransform turn;
-    turn.translate(centre.x(), centre.y());
-    turn.rotate(m_dRotation);
-    turn.translate(-centre.x(), -centre.y());
-    QPolygonF outline;
-    for (int i : {0, 2, 4, 6})
-        outline << turn.map(m_overlay.FromCanvas(corners[i]));
-    m_pOutline->setPolygon(outline);
-    static_cast<QGraphicsPolygonItem *>(m_pOutline->childItems().first())->setPolygon(outline);
-
+    m_frame.LayOut(m_overlay, m_box, m_dRotation, pDocument && (IsPending() || pDocument->CurrentRasterLayer()));
     if (IsPending()) {
         const QTransform placement = FloatingPicture::Placement(m_float.SourceRect().size(), m_box, m_dRotation);
         m_pPictureItem->setTransform(placement);
         m_pPictureItem->setTransformationMode(placement.type() <= QTransform::TxTranslate ? Qt::FastTransformation
                                                                                           : Qt::SmoothTransformation);
     }
-}
-
-int MoveTool::HandleAt(const QPointF &overlayPoint) const
-{
-    for (int i = 0; i < int(m_handles.size()); ++i)
-        if (m_handles[size_t(i)]->isVisible() && m_handles[size_t(i)]->scene()
-            && m_handles[size_t(i)]->HitTest(overlayPoint))
-            return i;
-    return -1;
 }
 
 // --- Lifting, committing, cancelling ----------------------------------------------------------
@@ -303,12 +243,7 @@ void MoveTool::AcceptButtonClicked()
     PixmapLayer *pLayer = m_float.Layer();
     const QRegion before = pDocument->Selection();
     // The selection follows the pixels to where they landed.
-    const QRect source = m_float.SourceRect();
-    const QRegion lifted = m_float.SourceRegion().translated(-source.topLeft());
-    QRegion after = m_box.size() == source.size() && std::fmod(m_dRotation, 360.0) == 0.0
-                        ? lifted.translated(m_box.topLeft())
-                        : FloatingPicture::Placement(source.size(), m_box, m_dRotation).map(lifted);
-    after &= QRect(QPoint(0, 0), pDocument->canvasSize());
+    const QRegion after = m_float.PlacedRegion(m_box, m_dRotation) & QRect(QPoint(0, 0), pDocument->canvasSize());
     m_bBusy = true;
     m_float.Commit(m_box, m_dRotation);
     EndPending();
@@ -350,7 +285,7 @@ void MoveTool::MouseDown(QMouseEvent *pEvent)
         return;
     m_press = m_last = pEvent->position().toPoint();
     // A handle takes its own press.
-    if (HandleAt(pEvent->position()) >= 0)
+    if (m_frame.HandleAt(pEvent->position()) >= 0)
         return;
     m_layerPosAtPress = pLayer->pos();
     if (pLayer->kind() == Layer::Raster) {
@@ -384,18 +319,11 @@ void MoveTool::MouseMove(QMouseEvent *pEvent)
     }
     if (m_iMode == Transforming)
         return;
-    if (HandleAt(pEvent->position()) >= 0) {
+    if (m_frame.HandleAt(pEvent->position()) >= 0) {
         SetMode(OverHandle);
         return;
     }
-    // Inside the box as it is turned on screen.
-    const QPointF centre = m_overlay.FromCanvas(QRectF(m_box).center());
-    QTransform unturn;
-    unturn.translate(centre.x(), centre.y());
-    unturn.rotate(-m_dRotation);
-    unturn.translate(-centre.x(), -centre.y());
-    const QPointF canvasPoint = m_overlay.ToCanvas(unturn.map(pEvent->position()));
-    SetMode(!m_box.isEmpty() && QRectF(m_box).contains(canvasPoint) ? InsideBox : Outside);
+    SetMode(TransformFrame::Contains(m_overlay, m_box, m_dRotation, pEvent->position()) ? InsideBox : Outside);
 }
 
 void MoveTool::MouseUp(QMouseEvent *pEvent)
@@ -443,7 +371,7 @@ void MoveTool::HandleMoved(HandleGraphicsItem *pHandle, QGraphicsSceneMouseEvent
     if (!IsPending())
         return;
     const int id = pHandle->m_iIdentifier;
-    if (id == kRotationHandle) {
+    if (id == TransformFrame::kRotationHandle) {
         const QPointF centre = m_overlay.FromCanvas(QRectF(m_box).center());
         const QPointF v = pEvent->scenePos() - centre;
         double degrees = std::atan2(v.y(), v.x()) * 180.0 / M_PI + 90.0;

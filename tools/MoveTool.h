@@ -2,10 +2,10 @@
 #include "BaseTool.h"
 #include "CanvasOverlay.h"
 #include "FloatingPicture.h"
+#include "TransformFrame.h"
 
 #include <QPointer>
 #include <QRect>
-#include <array>
 
 class Document;
 class HandleGraphicsItem;
@@ -13,7 +13,6 @@ class Layer;
 class QDial;
 class QDoubleSpinBox;
 class QGraphicsPixmapItem;
-class QGraphicsPolygonItem;
 class QGraphicsSceneMouseEvent;
 class QMouseEvent;
 class QToolButton;
@@ -40,7 +39,7 @@ public:
     // The frame of the floating picture (canvas pixels) and its angle.
     QRect Box() const { return m_box; }
     double Rotation() const { return m_dRotation; }
-    HandleGraphicsItem *Handle(int iId) const { return m_handles[size_t(iId)]; }
+    HandleGraphicsItem *Handle(int iId) const { return m_frame.Handle(iId); }
     const CanvasOverlay &Overlay() const { return m_overlay; }
 
 public Q_SLOTS:
@@ -64,7 +63,6 @@ protected:
 
 private:
     enum Mode { Outside = 0, OverHandle = 1, InsideBox = 2, Dragging = 4, Transforming = 5 };
-    static constexpr int kRotationHandle = 8;
 
     Document *document() const;
     bool Lift();
@@ -77,7 +75,6 @@ private:
     void ShowRotation(double dDegrees);
     void Nudge(const QPoint &step);
     void MoveText(Layer *pLayer, const QPoint &from, const QPoint &to);
-    int HandleAt(const QPointF &overlayPoint) const;
     void SetMode(int iMode);
     void ConnectDocument(ChildWindow *pWindow);
 
@@ -95,8 +92,7 @@ private:
     int m_iMode = Outside;
     bool m_bBusy = false; // the tool itself is changing the document
     QPointF m_handlePress;
-    std::array<HandleGraphicsItem *, 9> m_handles{};
-    QGraphicsPolygonItem *m_pOutline;
+    TransformFrame m_frame;
     QGraphicsPixmapItem *m_pPictureItem;
     QPointer<QDial> m_pDial;
     QPointer<QDoubleSpinBox> m_pSpin;
