@@ -453,8 +453,20 @@ bool MoveTool::eventFilter(QObject *pObject, QEvent *pEvent)
 {
     // Keys typed on the overlay stop here, so they neither scroll the
     // document nor reach the tool a second time through the window.
-    if (m_pWindow && pObject == m_pWindow->overlayView() && pEvent->type() == QEvent::KeyPress) {
+    if (!m_pWindow || pObject != m_pWindow->overlayView())
+        return BaseTool::eventFilter(pObject, pEvent);
+    // Undo while a picture floats takes the float back, not the step before.
+    if (pEvent->type() == QEvent::ShortcutOverride && IsPending()
+        && static_cast<QKeyEvent *>(pEvent)->matches(QKeySequence::Undo)) {
+        pEvent->accept();
+        return true;
+    }
+    if (pEvent->type() == QEvent::KeyPress) {
         auto *pKey = static_cast<QKeyEvent *>(pEvent);
+        if (pKey->matches(QKeySequence::Undo)) {
+            CancelButtonClicked();
+            return true;
+        }
         switch (pKey->key()) {
         case Qt::Key_Return: case Qt::Key_Enter: case Qt::Key_Escape:
         case Qt::Key_Up: case Qt::Key_Down: case Qt::Key_Left: case Qt::Key_Right:

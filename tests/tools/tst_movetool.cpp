@@ -120,6 +120,13 @@ private Q_SLOTS:
         QCOMPARE(layerOf(pWindow)->image(), before);
         QCOMPARE(pWindow->undoStack()->count(), entries);
         QCOMPARE(pWindow->Selection(), QRegion(10, 10, 50, 40));
+        // Ctrl+Z while the picture floats takes back the float only.
+        drag(pWindow, QPointF(20, 20), QPointF(40, 30));
+        QTest::keyClick(pWindow->overlayView(), Qt::Key_Z, Qt::ControlModifier);
+        QVERIFY(!tool()->IsPending());
+        QCOMPARE(layerOf(pWindow)->image(), before);
+        QCOMPARE(pWindow->undoStack()->count(), entries);
+        QCOMPARE(pWindow->undoStack()->index(), entries);
         drag(pWindow, QPointF(20, 20), QPointF(5, 50));
         ToolboxDlg::instance()->Select(ToolSet::Brush);
         QCOMPARE(layerOf(pWindow)->image(), before);
