@@ -4,6 +4,7 @@
 #include "PaintSession.h"
 #include "Path.h"
 #include "PixmapLayer.h"
+#include "RegionOutline.h"
 #include "ScratchDB.h"
 #include "TextLayer.h"
 
@@ -250,9 +251,7 @@ void Document::SetSelection(const QRegion &region)
         m_selectionMask = QImage();
         m_featheredImage = QImage();
     } else {
-        QPainterPath path;
-        path.addRegion(region);
-        m_selectionPath = path.simplified();
+        m_selectionPath = RegionOutline::Path(region);
         if (m_bFeather)
             BuildFeatheredMask();
     }

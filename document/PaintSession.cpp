@@ -86,7 +86,9 @@ void PaintSession::CommitWith(Combine combine, const QRect &requested, const QRe
     QImage &target = m_pLayer->image();
     const QPoint origin = LayerOrigin();
     if (!pMask) {
-        PixelOps::Copy(m_base, target, area, origin);
+        // Without a selection the combine below writes every pixel of the area.
+        if (!selection.isEmpty())
+            PixelOps::Copy(m_base, target, area, origin);
         const QRegion inside = selection.isEmpty() ? QRegion(area) : selection.intersected(area);
         for (const QRect &part : inside)
             combine(m_stroke, m_base, target, part, origin);

@@ -57,5 +57,6 @@ void ScaleCmd::SetSelection(const QRegion &region)
 
 void ScaleCmd::RefreshHandles()
 {
-    // The move tool's handles follow the layer once that tool exists.
+    // Nothing to do: the move tool frames the selection again whenever it
+    // changes, and SetSelection() has just changed it.
 }

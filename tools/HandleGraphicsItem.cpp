@@ -32,6 +32,9 @@ void HandleGraphicsItem::paint(QPainter *pPainter, const QStyleOptionGraphicsIte
     pPainter->setRenderHint(QPainter::Antialiasing);
     QPen white(Qt::white, 3);
     QPen dashed(Qt::black, 1, Qt::DashLine);
+    // Screen pixels wide, also on a zoomed canvas.
+    white.setCosmetic(true);
+    dashed.setCosmetic(true);
     const QRectF square(1, 1, m_iSize - 2, m_iSize - 2);
     const QRectF round(0, 0, m_iSize - 2, m_iSize - 2);
     for (const QPen &pen : {white, dashed}) {

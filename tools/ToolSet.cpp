@@ -2,15 +2,22 @@
 
 #include "BrushTool.h"
 #include "ColorPickTool.h"
+#include "CropTool.h"
 #include "EraseTool.h"
+#include "FillTool.h"
 #include "GradientTool.h"
+#include "LassoTool.h"
 #include "LineTool.h"
+#include "MoveSelectionTool.h"
+#include "MoveTool.h"
 #include "PanTool.h"
 #include "PathTool.h"
 #include "RectangleTool.h"
+#include "SelectTool.h"
 #include "SmudgeTool.h"
 #include "StampTool.h"
 #include "TextTool.h"
+#include "WandTool.h"
 #include "ZoomTool.h"
 
 ToolSet::ToolSet(ToolContext &context, QObject *pParent)
@@ -30,6 +37,15 @@ ToolSet::ToolSet(ToolContext &context, QObject *pParent)
     m_tools[Stamp] = new StampTool(context, this);
     m_tools[Smudge] = new SmudgeTool(context, this);
     m_tools[Gradient] = new GradientTool(context, this);
+    auto *pMoveSelection = new MoveSelectionTool(context, this);
+    m_tools[MoveSelection] = pMoveSelection;
+    m_tools[RectSelect] = new SelectTool(context, SelectTool::RectangleShape, pMoveSelection, this);
+    m_tools[EllipseSelect] = new SelectTool(context, SelectTool::EllipseShape, pMoveSelection, this);
+    m_tools[Lasso] = new LassoTool(context, this);
+    m_tools[Fill] = new FillTool(context, this);
+    m_tools[Wand] = new WandTool(context, this);
+    m_tools[Move] = new MoveTool(context, this);
+    m_tools[Crop] = new CropTool(context, this);
 }
 
 ZoomTool *ToolSet::zoomTool() const

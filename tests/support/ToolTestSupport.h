@@ -1,70 +1,31 @@
 #pragma once
-// Helpers for tests that drive canvas tools with real mouse and key events
-// on a shown document window.
+// The program around a tool test: the main window shown as at start-up,
+// documents holding given pixels, gestures on them, and closing them all
+// between cases.
 #include "ChildWindow.h"
 #include "ColorSwatch.h"
+#include "DocTestSupport.h"
 #include "FileActions.h"
+#include "GestureSupport.h"
 #include "GraphicsView.h"
 #include "LayerSnapshotCmd.h"
 #include "MainWindow.h"
 #include "PixmapLayer.h"
 #include "ScratchDB.h"
 #include "TestSupport.h"
-#include "DocTestSupport.h"
+#include "WindowTestSupport.h"
 
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPainter>
 #include <QToolBar>
 #include <QUndoStack>
 #include <QtTest>
 
 #include <cstdlib>
 #include <functional>
-#include <QPainter>
 
 namespace cqtest {
-
-// The view point over a canvas point (whole pixels map exactly at 100 %).
-// QTest takes the point (0, 0) for "the widget's centre": tests keep off it.
-inline QPoint viewPoint(ChildWindow *pWindow, QPointF canvasPoint)
-{
-    return pWindow->view()->mapFromScene(canvasPoint);
-}
-
-inline void press(ChildWindow *pWindow, QPointF p, Qt::KeyboardModifiers keys = {})
-{
-    QTest::mousePress(pWindow->view()->viewport(), Qt::LeftButton, keys, viewPoint(pWindow, p));
-}
-
-inline void move(ChildWindow *pWindow, QPointF p)
-{
-    QTest::mouseMove(pWindow->view()->viewport(), viewPoint(pWindow, p));
-}
-
-inline void release(ChildWindow *pWindow, QPointF p, Qt::KeyboardModifiers keys = {})
-{
-    QTest::mouseRelease(pWindow->view()->viewport(), Qt::LeftButton, keys, viewPoint(pWindow, p));
-}
-
-// Presses at the first point, moves through the others, releases at the last.
-inline void drag(ChildWindow *pWindow, const QList<QPointF> &points, Qt::KeyboardModifiers keys = {})
-{
-    press(pWindow, points.first(), keys);
-    for (const QPointF &p : points.mid(1))
-        move(pWindow, p);
-    release(pWindow, points.last(), keys);
-}
-
-inline void click(ChildWindow *pWindow, QPointF p, Qt::KeyboardModifiers keys = {})
-{
-    press(pWindow, p, keys);
-    release(pWindow, p, keys);
-}
-
-inline void key(ChildWindow *pWindow, Qt::Key eKey)
-{
-    QTest::keyClick(pWindow->view()->viewport(), eKey);
-}
 
 // A shown document at 100 % whose one raster layer holds the pixels, with
 // that state recorded as its first undo step.
@@ -79,14 +40,6 @@ inline ChildWindow *documentWith(MainWindow *pMain, const QImage &pixels)
     return pWindow;
 }
 
-inline void closeAll(MainWindow *pMain)
-{
-    for (QMdiSubWindow *pSub : pMain->findChild<QMdiArea *>()->subWindowList()) {
-        qobject_cast<ChildWindow *>(pSub->widget())->document()->MarkSaved();
-        pSub->close();
-    }
-    QCoreApplication::processEvents();
-}
 
 inline MainWindow *startMainWindow()
 {
@@ -105,6 +58,10 @@ inline void settle(PixmapLayer *pLayer)
 {
     ScratchDB::instance()->Sync();
     ScratchDB::instance()->WaitForPending(pLayer);
+}
+inline void settle(ChildWindow *pWindow)
+{
+    settle(pWindow->document()->CurrentRasterLayer());
 }
 
 // The last step's name, and undo then redo bringing back the layer's pixels

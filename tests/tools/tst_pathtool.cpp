@@ -65,7 +65,7 @@ private Q_SLOTS:
     void cleanup()
     {
         ToolboxDlg::instance()->Select(ToolSet::Brush);
-        closeAll(m_pMain);
+        cqtest::closeAllDocuments(m_pMain);
     }
 
     void drawCornersAndCurvesThenClose()

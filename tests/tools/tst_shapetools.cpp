@@ -73,7 +73,7 @@ private Q_SLOTS:
         m_pMain = startMainWindow();
         QVERIFY(m_pMain);
     }
-    void cleanup() { closeAll(m_pMain); }
+    void cleanup() { cqtest::closeAllDocuments(m_pMain); }
 
     void lineAgainstReferenceWithoutTrace()
     {

@@ -1,0 +1,237 @@
+// The fill and the magic wand driven by real clicks on a shown document:
+// the fill against a plain flood on random images, inside a hard and a
+// feathered selection, on a moved layer, undone and redone exactly; the
+// wand turning the same floods into selections, one undo step each.
+#include "FillTool.h"
+#include "FloodReference.h"
+#include "GestureSupport.h"
+#include "ToolTestSupport.h"
+#include "ui_MainWindow.h"
+#include "PixelOps.h"
+#include "ToolboxDlg.h"
+#include "WandTool.h"
+
+#include <QLabel>
+#include <QMessageBox>
+#include <QSlider>
+#include <QTemporaryDir>
+#include <QToolBar>
+#include <QUndoStack>
+#include <QtTest>
+
+using cqtest::clickCanvas;
+
+class TestFillTools : public QObject {
+    Q_OBJECT
+    MainWindow *m_pMain = nullptr;
+    QTemporaryDir m_scratch;
+
+    ChildWindow *document(const QImage &pixels) { return cqtest::documentWith(m_pMain, pixels); }
+    PixmapLayer *layerOf(ChildWindow *pWindow) { return pWindow->document()->CurrentRasterLayer(); }
+    FillTool *fillTool() { return static_cast<FillTool *>(ToolboxDlg::instance()->tools().Tool(ToolSet::Fill)); }
+    QSlider *slider() { return m_pMain->form()->mainToolBar->findChild<QSlider *>(); }
+    void selectFill(const QColor &color, int iTolerance)
+    {
+        ToolboxDlg::instance()->Select(ToolSet::Fill);
+        fillTool()->ColorPickerChanged(color);
+        slider()->setValue(iTolerance);
+    }
+    // Black, with a white block from (5, 5) to (24, 19).
+    static QImage whiteBlock()
+    {
+        QImage image(60, 40, QImage::Format_ARGB32);
+        image.fill(qRgb(0, 0, 0));
+        for (int y = 5; y < 20; ++y)
+            for (int x = 5; x < 25; ++x)
+                image.setPixel(x, y, qRgb(255, 255, 255));
+        return image;
+    }
+    // The pixels a fill of `color` from `seed` should give, by the plain flood.
+    static QImage expectedFill(const QImage &before, QPoint seed, QRgb color, int t, const QRegion &allowed = QRegion())
+    {
+        const std::vector<char> taken = cqtest::referenceFlood(before, seed, false, t, allowed);
+        QImage expected = before;
+        for (int y = 0; y < before.height(); ++y)
+            for (int x = 0; x < before.width(); ++x)
+                if (taken[size_t(y) * before.width() + x])
+                    expected.setPixel(x, y, PixelOps::OverPixel(qPremultiply(color), before.pixel(x, y)));
+        return expected;
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        m_pMain = cqtest::startMainWindow(m_scratch.path());
+        QVERIFY(m_pMain);
+    }
+    void cleanup()
+    {
+        cqtest::closeAllDocuments(m_pMain);
+    }
+
+    void fillMatchesThePlainFloodAndUndoesExactly()
+    {
+        QRandomGenerator rng(11);
+        int round = 0;
+        for (int t : {1, 30, 128}) {
+            for (QRgb color : {qRgba(0, 200, 90, 255), qRgba(250, 250, 0, 140)}) {
+                const QImage before = cqtest::blotchyImage(97, 61, 300 + round++);
+                ChildWindow *pWindow = document(before);
+                selectFill(QColor::fromRgba(color), t);
+                const QPoint seed(rng.bounded(97), rng.bounded(61));
+                const int entries = pWindow->undoStack()->count();
+                clickCanvas(pWindow, seed);
+                const QImage after = layerOf(pWindow)->image();
+                QCOMPARE(cqtest::differingPixels(after, expectedFill(before, seed, color, t)), qint64(0));
+                QCOMPARE(pWindow->undoStack()->count(), entries + 1);
+                QCOMPARE(pWindow->undoStack()->undoText(), QStringLiteral("Fill - New Layer"));
+                pWindow->undoStack()->undo();
+                cqtest::settle(pWindow);
+                QCOMPARE(layerOf(pWindow)->image(), before);
+                pWindow->undoStack()->redo();
+                cqtest::settle(pWindow);
+                QCOMPARE(layerOf(pWindow)->image(), after);
+                cleanup();
+            }
+        }
+    }
+
+    void fillStopsAtTheSelectionEdge()
+    {
+        QImage before(80, 60, QImage::Format_ARGB32);
+        before.fill(qRgb(240, 240, 240));
+        ChildWindow *pWindow = document(before);
+        const QRegion selected = QRegion(10, 10, 30, 20) + QRegion(20, 25, 40, 20, QRegion::Ellipse);
+        pWindow->SetSelection(selected);
+        selectFill(QColor(200, 0, 0), 128);
+        clickCanvas(pWindow, QPoint(15, 15));
+        QCOMPARE(cqtest::differingPixels(layerOf(pWindow)->image(),
+                                         expectedFill(before, QPoint(15, 15), qRgb(200, 0, 0), 128, selected)),
+                 qint64(0));
+        // A click outside the selection changes nothing.
+        const QImage filled = layerOf(pWindow)->image();
+        clickCanvas(pWindow, QPoint(75, 55));
+        QCOMPARE(layerOf(pWindow)->image(), filled);
+    }
+
+    void featheredSelectionSoftensTheFill()
+    {
+        QImage before(80, 60, QImage::Format_ARGB32);
+        before.fill(qRgb(255, 255, 255));
+        ChildWindow *pWindow = document(before);
+        pWindow->SetFeatherRadius(6);
+        pWindow->SetFeather(true);
+        pWindow->SetSelection(QRegion(20, 10, 40, 40));
+        const QImage mask = pWindow->SelectionMask();
+        QVERIFY(!mask.isNull());
+        selectFill(QColor(0, 0, 255), 128);
+        clickCanvas(pWindow, QPoint(40, 30));
+        const QImage &after = layerOf(pWindow)->image();
+        // Each pixel of the area gets the colour by the mask's share.
+        int partial = 0;
+        for (int y = 0; y < 60; ++y)
+            for (int x = 0; x < 80; ++x) {
+                const int m = qAlpha(mask.pixel(x, y));
+                const bool inside = QRect(20, 10, 40, 40).contains(x, y);
+                if (!inside) {
+                    QCOMPARE(after.pixel(x, y), before.pixel(x, y));
+                    continue;
+                }
+                const quint32 soft = qPremultiply(qRgb(0, 0, 255));
+                quint32 scaled = 0;
+                for (int shift = 0; shift < 32; shift += 8)
+                    scaled |= quint32((((soft >> shift) & 0xff) * m + 127) / 255) << shift;
+                QCOMPARE(after.pixel(x, y), PixelOps::OverPixel(scaled, before.pixel(x, y)));
+                partial += m > 0 && m < 255;
+            }
+        QVERIFY(partial > 40);
+        pWindow->SetFeather(false);
+    }
+
+    void fillLandsUnderThePointerOnAMovedLayer()
+    {
+        const QImage before = whiteBlock();
+        ChildWindow *pWindow = document(before);
+        layerOf(pWindow)->setPos(QPointF(10, 5));
+        selectFill(QColor(255, 0, 0), 30);
+        // Canvas (20, 15) is layer pixel (10, 10): inside the white area.
+        clickCanvas(pWindow, QPoint(20, 15));
+        const QImage &after = layerOf(pWindow)->image();
+        QCOMPARE(after.pixel(10, 10), qRgb(255, 0, 0));
+        QCOMPARE(after.pixel(5, 5), qRgb(255, 0, 0));
+        QCOMPARE(after.pixel(24, 19), qRgb(255, 0, 0));
+        QCOMPARE(after.pixel(25, 19), qRgb(0, 0, 0));
+        QCOMPARE(after.pixel(4, 5), qRgb(0, 0, 0));
+    }
+
+    void fillOptionsAndRefusals()
+    {
+        ChildWindow *pWindow = document(cqtest::patternImage(30, 20, 4));
+        ToolboxDlg::instance()->Select(ToolSet::Fill);
+        slider()->setValue(3);
+        ToolboxDlg::instance()->Select(ToolSet::Wand);
+        ToolboxDlg::instance()->Select(ToolSet::Fill);
+        // The fill's tolerance starts at 128 again; its swatch is on the bar.
+        QCOMPARE(slider()->value(), 128);
+        QVERIFY(m_pMain->form()->mainToolBar->findChild<QWidget *>(QStringLiteral("FillColorSwatch")));
+        pWindow->CreateLayer(Layer::Text);
+        const int entries = pWindow->undoStack()->count();
+        cqtest::MessageBoxAnswer answer;
+        cqtest::answerNextMessageBox(QMessageBox::Ok, &answer);
+        clickCanvas(pWindow, QPoint(5, 5));
+        QCOMPARE(answer.text, QStringLiteral("You can't paint on a text layer!"));
+        ToolboxDlg::instance()->Select(ToolSet::Wand);
+        cqtest::answerNextMessageBox(QMessageBox::Ok, &answer);
+        clickCanvas(pWindow, QPoint(5, 5));
+        QCOMPARE(answer.text, QStringLiteral("You can't make selections on a text layer!"));
+        QCOMPARE(pWindow->undoStack()->count(), entries);
+    }
+
+    void wandSelectsTheAreaAsOneStep()
+    {
+        const QImage before = cqtest::blotchyImage(90, 70, 77);
+        ChildWindow *pWindow = document(before);
+        ToolboxDlg::instance()->Select(ToolSet::Wand);
+        slider()->setValue(40);
+        // The wand ignores the selection there was and replaces it.
+        const QRegion earlier(0, 0, 10, 10);
+        pWindow->SetSelection(earlier);
+        const int entries = pWindow->undoStack()->count();
+        clickCanvas(pWindow, QPoint(45, 35));
+        const std::vector<char> taken = cqtest::referenceFlood(before, QPoint(45, 35), true, 40);
+        QRegion expected;
+        for (int y = 0; y < 70; ++y)
+            for (int x = 0; x < 90; ++x)
+                if (taken[size_t(y) * 90 + x])
+                    expected += QRect(x, y, 1, 1);
+        QCOMPARE(pWindow->Selection(), expected);
+        QCOMPARE(pWindow->undoStack()->count(), entries + 1);
+        // Shift adds another area, Alt takes it away again.
+        clickCanvas(pWindow, QPoint(5, 65), Qt::ShiftModifier);
+        const QRegion added = pWindow->Selection();
+        QVERIFY(added.contains(QPoint(5, 65)) && added.contains(QPoint(45, 35)));
+        clickCanvas(pWindow, QPoint(5, 65), Qt::AltModifier);
+        QVERIFY(!pWindow->Selection().contains(QPoint(5, 65)));
+        pWindow->undoStack()->undo();
+        pWindow->undoStack()->undo();
+        pWindow->undoStack()->undo();
+        QCOMPARE(pWindow->Selection(), earlier);
+        // The tolerance stays with the wand.
+        ToolboxDlg::instance()->Select(ToolSet::Fill);
+        ToolboxDlg::instance()->Select(ToolSet::Wand);
+        QCOMPARE(slider()->value(), 40);
+    }
+
+    void wandOnAMovedLayer()
+    {
+        const QImage before = whiteBlock();
+        ChildWindow *pWindow = document(before);
+        layerOf(pWindow)->setPos(QPointF(10, 5));
+        ToolboxDlg::instance()->Select(ToolSet::Wand);
+        clickCanvas(pWindow, QPoint(20, 15));
+        QCOMPARE(pWindow->Selection(), QRegion(15, 10, 20, 15));
+    }
+};
+
+QTEST_MAIN(TestFillTools)
+#include "tst_filltools.moc"

@@ -1,0 +1,151 @@
+// The scan-line flood against a plain pixel-by-pixel flood on random
+// images: the same pixels taken for every tolerance, seed and selection,
+// each pixel once; and the region it hands the wand.
+#include "FloodReference.h"
+#include "ScanlineFlood.h"
+
+#include <QRandomGenerator>
+#include <QtTest>
+
+using cqtest::blotchyImage;
+using cqtest::referenceFlood;
+
+class TestFlood : public QObject {
+    Q_OBJECT
+
+    void compare(const QImage &image, QPoint seed, bool bWand, int t, const QRegion &allowed)
+    {
+        ScanlineFlood flood(image, bWand ? ScanlineFlood::WandMatch : ScanlineFlood::FillMatch, t);
+        flood.Restrict(allowed);
+        flood.Run(seed);
+        std::vector<char> expected = referenceFlood(image, seed, bWand, t, allowed);
+        qint64 count = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) {
+                count += expected[size_t(y) * image.width() + x];
+                if (flood.Taken(x, y) != bool(expected[size_t(y) * image.width() + x]))
+                    QFAIL(qPrintable(QStringLiteral("%1x%2 seed %3,%4 t=%5 wand=%6: pixel %7,%8 differs")
+                                         .arg(image.width()).arg(image.height()).arg(seed.x()).arg(seed.y())
+                                         .arg(t).arg(bWand).arg(x).arg(y)));
+            }
+        // Every pixel was taken once: the spans add up to the pixel count.
+        QCOMPARE(flood.PixelCount(), count);
+        // The region is exactly the taken pixels.
+        const QRegion region = flood.Region();
+        QRegion expectedRegion;
+        for (const ScanlineFlood::Span &span : flood.Spans())
+            expectedRegion += QRect(QPoint(span.left, span.y), QPoint(span.right, span.y));
+        QCOMPARE(region, expectedRegion);
+        QCOMPARE(flood.Bounds(), expectedRegion.boundingRect());
+    }
+
+private Q_SLOTS:
+    void matchesThePlainFloodOnRandomImages()
+    {
+        const QList<QSize> sizes = {QSize(1, 1), QSize(1, 37), QSize(41, 1), QSize(2, 2), QSize(17, 13),
+                                    QSize(64, 48), QSize(131, 77)};
+        QRandomGenerator rng(7);
+        quint32 seed = 1;
+        for (const QSize &size : sizes)
+            for (int t : {0, 1, 15, 30, 128, 255})
+                for (bool bWand : {false, true}) {
+                    const QImage image = blotchyImage(size.width(), size.height(), seed++);
+                    const QPoint at(rng.bounded(size.width()), rng.bounded(size.height()));
+                    compare(image, at, bWand, t, QRegion());
+                    if (QTest::currentTestFailed())
+                        return;
+                }
+    }
+
+    void restrictedToTheSelection()
+    {
+        const QImage image = blotchyImage(90, 70, 99);
+        // A selection of several pieces, one of them only touching another
+        // at a corner; seeds inside and outside it.
+        QRegion allowed = QRegion(5, 5, 40, 30) + QRegion(45, 35, 30, 30) + QRegion(20, 50, 10, 10, QRegion::Ellipse);
+        for (QPoint seed : {QPoint(10, 10), QPoint(50, 40), QPoint(80, 5), QPoint(24, 54)})
+            for (int t : {30, 128, 255}) {
+                compare(image, seed, false, t, allowed);
+                if (QTest::currentTestFailed())
+                    return;
+            }
+    }
+
+    void transparentSeedTakesLowAlpha()
+    {
+        QImage image(20, 10, QImage::Format_ARGB32);
+        image.fill(qRgba(50, 60, 70, 0));
+        // Alpha 127 joins the area, alpha 128 does not, whatever its colour.
+        image.setPixel(5, 5, qRgba(255, 0, 0, 127));
+        for (int y = 0; y < 10; ++y)
+            image.setPixel(10, y, qRgba(1, 2, 3, 128));
+        ScanlineFlood flood(image, ScanlineFlood::FillMatch, 128);
+        flood.Run(QPoint(0, 0));
+        QVERIFY(flood.Taken(5, 5));
+        QVERIFY(!flood.Taken(10, 3));
+        QVERIFY(!flood.Taken(15, 3));
+        QCOMPARE(flood.PixelCount(), qint64(100));
+    }
+
+    void toleranceZeroTakesOnlyTheSeed()
+    {
+        QImage image(30, 30, QImage::Format_ARGB32);
+        image.fill(qRgba(9, 9, 9, 255));
+        for (auto eMatch : {ScanlineFlood::FillMatch, ScanlineFlood::WandMatch}) {
+            ScanlineFlood flood(image, eMatch, 0);
+            flood.Run(QPoint(12, 7));
+            QCOMPARE(flood.PixelCount(), qint64(1));
+            QVERIFY(flood.Taken(12, 7));
+            QCOMPARE(flood.Region(), QRegion(12, 7, 1, 1));
+        }
+    }
+
+    void cornersDoNotJoin()
+    {
+        // A checkerboard: every white square touches the next only at corners.
+        QImage image(16, 16, QImage::Format_ARGB32);
+        for (int y = 0; y < 16; ++y)
+            for (int x = 0; x < 16; ++x)
+                image.setPixel(x, y, ((x / 4 + y / 4) % 2) ? qRgb(255, 255, 255) : qRgb(0, 0, 0));
+        ScanlineFlood flood(image, ScanlineFlood::WandMatch, 10);
+        flood.Run(QPoint(5, 1));
+        QCOMPARE(flood.Region(), QRegion(4, 0, 4, 4));
+    }
+
+    void wandIgnoresAlpha()
+    {
+        QImage image(10, 1, QImage::Format_ARGB32);
+        for (int x = 0; x < 10; ++x)
+            image.setPixel(x, 0, qRgba(100, 100, 100, x * 25));
+        ScanlineFlood wand(image, ScanlineFlood::WandMatch, 1);
+        wand.Run(QPoint(0, 0));
+        QCOMPARE(wand.PixelCount(), qint64(10));
+        ScanlineFlood fill(image, ScanlineFlood::FillMatch, 1);
+        fill.Run(QPoint(3, 0));
+        QCOMPARE(fill.PixelCount(), qint64(1));
+    }
+
+    void seedOutsideTakesNothing()
+    {
+        QImage image(8, 8, QImage::Format_ARGB32);
+        image.fill(0);
+        ScanlineFlood flood(image, ScanlineFlood::FillMatch, 128);
+        flood.Run(QPoint(8, 3));
+        QVERIFY(flood.Spans().empty());
+        QVERIFY(flood.Region().isEmpty());
+    }
+
+    void regionBandsRowsAlike()
+    {
+        // A uniform area is one rectangle, not one per row.
+        QImage image(300, 200, QImage::Format_ARGB32);
+        image.fill(qRgb(1, 2, 3));
+        ScanlineFlood flood(image, ScanlineFlood::WandMatch, 5);
+        flood.Run(QPoint(150, 100));
+        QCOMPARE(flood.Region().rectCount(), 1);
+        QCOMPARE(flood.Region(), QRegion(0, 0, 300, 200));
+    }
+};
+
+QTEST_MAIN(TestFlood)
+#include "tst_flood.moc"
