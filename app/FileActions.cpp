@@ -1,6 +1,7 @@
 #include "FileActions.h"
 #include "ui_MainWindow.h"
 
+#include "BaseTool.h"
 #include "ChildWindow.h"
 #include "Chromaquill.h"
 #include "CreateLayerCmd.h"
@@ -209,8 +210,15 @@ void FileActions::on_action_Import_In_New_Layer_triggered()
         Chromaquill::ReportFileError(path, error);
 }
 
+void FileActions::LandPendingEdit()
+{
+    if (BaseTool *pTool = m_pMain->ActiveTool())
+        pTool->CommitPending();
+}
+
 void FileActions::SaveAs(ChildWindow *pWindow)
 {
+    LandPendingEdit();
     const QString path = askSavePath(QStringLiteral("Save File"), kNativeFilter, QStringLiteral("cq"));
     if (path.isEmpty())
         return;
@@ -222,6 +230,7 @@ void FileActions::SaveDocument(ChildWindow *pWindow)
 {
     if (!pWindow)
         return;
+    LandPendingEdit();
     const QString file = pWindow->FileName();
     if (file.isEmpty() || (!isNative(file) && pWindow->GetLayers().size() > 1)) {
         SaveAs(pWindow);
@@ -255,6 +264,7 @@ void FileActions::on_action_Export_triggered()
     if (!pWindow)
         return;
     const QString path = askSavePath(QStringLiteral("Export Image"), kExportFilter, QStringLiteral("png"));
+    LandPendingEdit();
     if (!path.isEmpty())
         Chromaquill::ExportImage(path, pWindow);
 }

@@ -39,6 +39,9 @@ public Q_SLOTS:
     void on_action_openRecentFile();
 
 private:
+    // A tool's edit in progress lands before the document is written.
+    void LandPendingEdit();
+
     MainWindow *m_pMain;
     QList<QAction *> m_recentFileActions;
 };

@@ -516,6 +516,8 @@ void MainWindow::on_action_Undo_triggered()
 {
     if (!m_pCurrent)
         return;
+    if (m_pActiveTool && m_pActiveTool->CancelPending())
+        return;
     QUndoStack *pStack = m_pCurrent->undoStack();
     // A document's first entry (its first layer, or opening the file) stays.
     if (pStack->index() <= 1)

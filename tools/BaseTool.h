@@ -24,6 +24,11 @@ public:
     // Removes the options, ends any pending interaction, lets go of the events.
     virtual void Deactivate() = 0;
     virtual QCursor GetCursor() const;
+    // An edit still in progress (a floating picture). Undo takes it back
+    // instead of the last step; saving lands it first, so the file holds
+    // what the window shows.
+    virtual bool CancelPending() { return false; }
+    virtual void CommitPending() {}
 
 public Q_SLOTS:
     virtual void MousePosUpdate(int x, int y, ChildWindow *pWindow);

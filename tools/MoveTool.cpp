@@ -447,6 +447,20 @@ void MoveTool::SpinBoxChanged(double dValue)
     LayOut();
 }
 
+bool MoveTool::CancelPending()
+{
+    if (!IsPending())
+        return false;
+    CancelButtonClicked();
+    return true;
+}
+
+void MoveTool::CommitPending()
+{
+    if (IsPending())
+        AcceptButtonClicked();
+}
+
 // --- Keys ---------------------------------------------------------------------------------------------
 
 bool MoveTool::eventFilter(QObject *pObject, QEvent *pEvent)

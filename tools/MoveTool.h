@@ -36,6 +36,8 @@ public:
     QCursor GetCursor() const override;
 
     bool IsPending() const { return m_float.IsLifted(); }
+    bool CancelPending() override;
+    void CommitPending() override;
     // The frame of the floating picture (canvas pixels) and its angle.
     QRect Box() const { return m_box; }
     double Rotation() const { return m_dRotation; }

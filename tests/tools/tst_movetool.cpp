@@ -277,6 +277,22 @@ private Q_SLOTS:
         pWindow->undoStack()->undo();
         QVERIFY(!tool()->IsPending());
         QCOMPARE(layerOf(pWindow)->image(), before);
+
+        // Edit > Undo takes back the float, not the step before it.
+        const int entries = pWindow->undoStack()->index();
+        drag(pWindow, QPointF(25, 25), QPointF(60, 60));
+        m_pMain->form()->action_Undo->trigger();
+        QVERIFY(!tool()->IsPending());
+        QCOMPARE(pWindow->undoStack()->index(), entries);
+        QCOMPARE(layerOf(pWindow)->image(), before);
+
+        // Saving lands a floating picture first: the file holds what is shown.
+        drag(pWindow, QPointF(25, 25), QPointF(60, 60));
+        pWindow->SetFileName(m_scratch.filePath(QStringLiteral("moved.cq")));
+        m_pMain->fileActions().SaveDocument(pWindow);
+        QVERIFY(!tool()->IsPending());
+        QCOMPARE(pWindow->undoStack()->index(), entries + 1);
+        QVERIFY(!pWindow->isWindowModified());
     }
 
     void textLayerMovesInOneStep()
