@@ -192,9 +192,7 @@ void MainWindow::LateInit()
     ColorPicker *pPalette = ColorPicker::instance(this);
     addDockWidget(Qt::RightDockWidgetArea, pPalette);
     BrushDlg *pBrushes = BrushDlg::instance(&m_programCache, this);
-    connect(pBrushes, &BrushDlg::FileError, this, [this](const QString &message) {
-        QMessageBox::warning(this, QStringLiteral("Error"), message);
-    });
+    connect(pBrushes, &BrushDlg::FileError, this, &Chromaquill::ShowError);
     QSettings settings;
     if (settings.contains(QStringLiteral("windowState")))
         restoreState(settings.value(QStringLiteral("windowState")).toByteArray(), 0);
