@@ -60,7 +60,14 @@ const char kToolBarStyle[] =
     " border: 1px solid #444; border-radius: 4px; }"
     "QSlider::sub-page:horizontal:disabled { background: #bbb; border-color: #999; }"
     "QSlider::add-page:horizontal:disabled { background: #eee; border-color: #999; }"
-    "QSlider::handle:horizontal:disabled { background: #eee; border: 1px solid #aaa; border-radius: 4px; }";
+    "QSlider::handle:horizontal:disabled { background: #eee; border: 1px solid #aaa; border-radius: 4px; }"
+    // Option boxes drawn light, like the sliders: the platform's own would
+    // be dark on dark.
+    "QCheckBox, QRadioButton { color: white; spacing: 5px; }"
+    "QCheckBox:disabled, QRadioButton:disabled { color: #999; }"
+    "QCheckBox::indicator { width: 14px; height: 14px; background: white; border: 1px solid #777; border-radius: 3px; }"
+    "QCheckBox::indicator:checked { image: url(:/icons/check_tick.png); }"
+    "QCheckBox::indicator:disabled { background: #bbb; }";
 } // namespace
 
 MainWindow *MainWindow::instance()
