@@ -29,6 +29,7 @@ public:
     void update(const QRectF &area) override;
     void update() override;
     void MarkChanged() override { m_bChanged = true; }
+    void StylesChanged() override;
     QGraphicsItem *item() override { return this; }
 
     // Replaces the pixels (converted to straight ARGB32) and repaints.
@@ -53,6 +54,10 @@ public:
     // composition uses it on any thread.
     static void PaintPixels(QPainter *pPainter, const QRect &exposed, const QImage &pixels, int iMode,
                             qreal dOpacity);
+    // What the layer draws: its pixels, or with enabled styles the picture
+    // of the layer over them (composed now if something changed), whose
+    // top-left corner goes at *pOffset in item coordinates.
+    const QImage &DrawnPixels(QPoint *pOffset);
 
     QImage ScratchImage() const override;
     QPointF ScratchPosition() const override { return pos(); }
@@ -64,8 +69,12 @@ protected:
 
 private:
     void PixelsChanged();
+    // The styled bounds follow the image size and the enabled styles.
+    void UpdateStyledBounds();
 
+    // The styled picture must be composed again before it is drawn.
     bool m_bChanged = true;
     QImage m_image;
+    QImage m_composed; // premultiplied, the size of the styled bounds
     QRect m_styledBounds;
 };

@@ -1,0 +1,221 @@
+#include "LayerStyle.h"
+
+#include "LayerStyleDevice.h"
+#include "LayerStyleMgr.h"
+#include "PixelOps.h"
+#include "ProgramCache.h"
+
+#include <QDataStream>
+#include <QtEndian>
+
+const char *const LayerStyle::kProgramPath = ":/Filters/layerStyles.cl";
+
+LayerStyle::LayerStyle() = default;
+LayerStyle::~LayerStyle() = default;
+
+void LayerStyle::Changed()
+{
+    m_bPictureValid = false;
+    m_picture = QImage();
+    if (m_pOwner)
+        m_pOwner->StyleChanged(this);
+}
+
+void LayerStyle::setEnabled(bool bEnabled)
+{
+    if (bEnabled == m_bEnabled)
+        return;
+    m_bEnabled = bEnabled;
+    // A disabled style keeps no picture; it is computed again when needed.
+    Changed();
+}
+
+void LayerStyle::setDistance(int iDistance)
+{
+    iDistance = qBound(0, iDistance, kMaxDistance);
+    if (iDistance == m_iDistance)
+        return;
+    m_iDistance = iDistance;
+    Changed();
+}
+
+void LayerStyle::setOpacity(int iOpacity)
+{
+    iOpacity = qBound(0, iOpacity, kMaxOpacity);
+    if (iOpacity == m_iOpacity)
+        return;
+    m_iOpacity = iOpacity;
+    Changed();
+}
+
+void LayerStyle::setColor(const QColor &color)
+{
+    const QColor rgba = color.isValid() ? color.toRgb() : QColor(0, 0, 0, 0);
+    if (rgba == m_color)
+        return;
+    m_color = rgba;
+    Changed();
+}
+
+bool LayerStyle::initialise(ProgramCache *pCache)
+{
+    m_bInitialised = true;
+    m_bAvailable = false;
+    m_log.clear();
+    m_pDevice.reset();
+    if (!pCache) {
+        // No device at hand (the headless tool, tests): the host references
+        // do the same arithmetic.
+        m_bAvailable = true;
+        return true;
+    }
+    const QCLProgram program = pCache->program(QLatin1String(kProgramPath));
+    if (program.isNull()) {
+        m_log = QStringLiteral("Unable to build %1\n%2")
+                    .arg(QLatin1String(kProgramPath), pCache->buildReport().value(QLatin1String(kProgramPath)));
+        return false;
+    }
+    QList<QCLKernel> kernels;
+    for (const QString &name : ExtraKernelNames()) {
+        kernels.append(program.createKernel(name));
+        if (kernels.last().isNull()) {
+            m_log = name + QStringLiteral("() kernel not found");
+            return false;
+        }
+    }
+    m_mask = program.createKernel(QStringLiteral("createMask"));
+    if (m_mask.isNull()) {
+        m_log = QStringLiteral("createMask() kernel not found");
+        return false;
+    }
+    KernelsCreated(kernels);
+    m_pDevice = LayerStyleDevice::For(&pCache->context());
+    m_bAvailable = true;
+    return true;
+}
+
+bool LayerStyle::MaskOnDevice(LayerStyleDevice *pDevice, const QImage &source)
+{
+    if (!pDevice->Upload(source))
+        return false;
+    m_mask.setGlobalWorkSize(QCLWorkSize(size_t(source.width()) * size_t(source.height())));
+    return !m_mask(pDevice->source(), pDevice->work(0), OpacityScale(m_iOpacity), m_color.red(), m_color.green(),
+                   m_color.blue())
+                .isNull();
+}
+
+const QImage &LayerStyle::Picture(const QImage &source, QPoint *pAt)
+{
+    if (!m_bPictureValid) {
+        m_at = QPoint();
+        m_picture = QImage();
+        if (!source.isNull() && m_bAvailable) {
+            if (m_pDevice)
+                m_picture = ComputeOnDevice(m_pDevice.get(), source, &m_at);
+            // A device that fails mid-way (out of memory, lost) leaves the
+            // picture to the host, which gives the same pixels.
+            if (m_pDevice == nullptr || m_picture.isNull())
+                m_picture = ComputeReference(source, &m_at);
+        }
+        m_covered = CoveredFor(source.size());
+        m_bPictureValid = true;
+    }
+    if (pAt)
+        *pAt = m_at;
+    return m_picture;
+}
+
+void LayerStyle::SourceChanged()
+{
+    m_bPictureValid = false;
+    m_picture = QImage();
+}
+
+QImage LayerStyle::render(const QImage &source)
+{
+    QPoint at;
+    const QImage picture = Picture(source, &at);
+    const QRect covered = CoveredFor(source.size());
+    const QRect target = covered.isValid() ? covered : source.rect();
+    QImage result(target.size().expandedTo(QSize(1, 1)), QImage::Format_ARGB32);
+    result.fill(0);
+    if (!picture.isNull())
+        PixelOps::Copy(picture, result, picture.rect(), target.topLeft() - at);
+    return result;
+}
+
+QImage LayerStyle::MaskReference(const QImage &source, float fScale, const QColor &color)
+{
+    if (source.isNull())
+        return QImage();
+    QImage pixels = source;
+    if (pixels.format() != QImage::Format_ARGB32 && pixels.format() != QImage::Format_ARGB32_Premultiplied)
+        pixels = source.convertToFormat(QImage::Format_ARGB32);
+    const quint32 rgb = (quint32(color.red() & 0xff) << 16) | (quint32(color.green() & 0xff) << 8)
+                        | quint32(color.blue() & 0xff);
+    QImage mask(pixels.size(), QImage::Format_ARGB32);
+    for (int y = 0; y < pixels.height(); ++y) {
+        const auto *pIn = reinterpret_cast<const quint32 *>(pixels.constScanLine(y));
+        auto *pOut = reinterpret_cast<quint32 *>(mask.scanLine(y));
+        for (int x = 0; x < pixels.width(); ++x) {
+            const int a = int(float(pIn[x] >> 24) * fScale);
+            pOut[x] = (quint32(a & 0xff) << 24) | rgb;
+        }
+    }
+    return mask;
+}
+
+// --- The parameter record ---------------------------------------------------------
+
+qint32 LayerStyle::ParamAt(const QByteArray &params, int iIndex)
+{
+    return qFromLittleEndian<qint32>(params.constData() + iIndex * 4);
+}
+
+void LayerStyle::AppendParam(QByteArray *pParams, qint32 iValue)
+{
+    char raw[4];
+    qToLittleEndian(iValue, raw);
+    pParams->append(raw, 4);
+}
+
+QByteArray LayerStyle::EncodeColor(const QColor &color)
+{
+    QByteArray bytes;
+    for (int c : {color.red(), color.green(), color.blue(), color.alpha()})
+        AppendParam(&bytes, c);
+    return bytes;
+}
+
+bool LayerStyle::DecodeColor(const QByteArray &params, int iFirst, QColor *pColor)
+{
+    qint32 c[4];
+    for (int i = 0; i < 4; ++i) {
+        c[i] = ParamAt(params, iFirst + i);
+        if (c[i] < 0 || c[i] > 255)
+            return false;
+    }
+    *pColor = QColor(c[0], c[1], c[2], c[3]);
+    return true;
+}
+
+int LayerStyle::write(QDataStream &stream) const
+{
+    const QByteArray params = EncodeParams();
+    QByteArray record;
+    AppendParam(&record, kParamsTag);
+    AppendParam(&record, qint32(params.size()));
+    record += params;
+    return stream.writeRawData(record.constData(), int(record.size()));
+}
+
+int LayerStyle::read(QDataStream &stream, int iVersion)
+{
+    if (iVersion != dataVersion())
+        return -1;
+    const int iSize = int(EncodeParams().size());
+    QByteArray params(iSize, Qt::Uninitialized);
+    if (stream.readRawData(params.data(), iSize) != iSize || !DecodeParams(params))
+        return -1;
+    return iSize;
+}

@@ -1,0 +1,48 @@
+#pragma once
+#include "QCLBuffer.h"
+
+#include <QImage>
+#include <QSize>
+
+#include <memory>
+
+class QCLContext;
+
+// The device buffers the layer styles of one compute context share: the
+// layer's pixels and two work buffers, all of one image size. They are made
+// again only when another size comes, so redrawing styles never allocates;
+// and the styles render one after another on the user-interface thread, so
+// one set serves every layer.
+class LayerStyleDevice {
+public:
+    // The buffers of a context, shared by every style that holds the pointer.
+    static std::shared_ptr<LayerStyleDevice> For(QCLContext *pContext);
+
+    explicit LayerStyleDevice(QCLContext *pContext) : m_pContext(pContext) {}
+
+    QCLContext *context() const { return m_pContext; }
+    // Buffers for images of this size; false when the device refuses them.
+    bool Reserve(const QSize &size);
+    // Puts the pixels (32-bit ARGB, either alpha form) into the source
+    // buffer, reserving first. Within a batch the same image is sent once.
+    bool Upload(const QImage &source);
+    // Reads a work buffer into a new ARGB32 image of the reserved size.
+    QImage Read(int iWork);
+
+    // Between these, an image that was uploaded is taken to stay unchanged:
+    // the styles of one layer share one upload.
+    void BeginBatch() { m_bBatch = true; }
+    void EndBatch();
+
+    QCLBuffer &source() { return m_source; }
+    QCLBuffer &work(int i) { return m_work[i]; }
+    QSize size() const { return m_size; }
+
+private:
+    QCLContext *m_pContext;
+    QSize m_size;
+    QCLBuffer m_source;
+    QCLBuffer m_work[2];
+    bool m_bBatch = false;
+    qint64 m_iUploaded = 0; // cache key of the image sent in this batch
+};

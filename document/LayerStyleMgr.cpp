@@ -1,0 +1,263 @@
+#include "LayerStyleMgr.h"
+
+#include "Layer.h"
+#include "LayerStyleDevice.h"
+#include "LayerStyleRecord.h"
+#include "ProgramCache.h"
+
+#include <QDataStream>
+#include <QPainter>
+#include <QtEndian>
+
+namespace {
+
+ProgramCache *&defaultPrograms()
+{
+    static ProgramCache *s_pCache = nullptr;
+    return s_pCache;
+}
+
+// A whole 7000 record: tag, length, payload.
+QByteArray container(const QByteArray &payload)
+{
+    QByteArray bytes;
+    char raw[4];
+    qToLittleEndian(qint32(LayerStyleRecord::Container), raw);
+    bytes.append(raw, 4);
+    qToLittleEndian(qint32(payload.size()), raw);
+    bytes.append(raw, 4);
+    return bytes + payload;
+}
+
+// The payloads of a run of whole 7000 records; stops at the first damage.
+QList<QByteArray> containers(const QByteArray &bytes)
+{
+    QList<QByteArray> payloads;
+    qsizetype pos = 0;
+    while (bytes.size() - pos >= 8) {
+        const qint32 iTag = qFromLittleEndian<qint32>(bytes.constData() + pos);
+        const qint32 iLength = qFromLittleEndian<qint32>(bytes.constData() + pos + 4);
+        pos += 8;
+        if (iLength < 0 || iLength > bytes.size() - pos)
+            break;
+        if (iTag == LayerStyleRecord::Container)
+            payloads.append(bytes.mid(pos, iLength));
+        pos += iLength;
+    }
+    return payloads;
+}
+
+} // namespace
+
+LayerStyleMgr::LayerStyleMgr(Layer *pLayer)
+    : m_pLayer(pLayer)
+{
+    m_dropShadow.SetOwner(this);
+    m_outterGlow.SetOwner(this);
+}
+
+void LayerStyleMgr::SetDefaultPrograms(ProgramCache *pCache)
+{
+    defaultPrograms() = pCache;
+}
+
+ProgramCache *LayerStyleMgr::DefaultPrograms()
+{
+    return defaultPrograms();
+}
+
+void LayerStyleMgr::Initialise(ProgramCache *pCache)
+{
+    m_bInitialised = true;
+    m_dropShadow.initialise(pCache);
+    m_outterGlow.initialise(pCache);
+}
+
+void LayerStyleMgr::EnsureInitialised()
+{
+    // Kernels are made when a layer first needs its styles, not for every
+    // layer a document creates.
+    if (!m_bInitialised)
+        Initialise(defaultPrograms());
+}
+
+QList<LayerStyle *> LayerStyleMgr::styles()
+{
+    EnsureInitialised();
+    QList<LayerStyle *> list;
+    for (LayerStyle *pStyle : {static_cast<LayerStyle *>(&m_dropShadow), static_cast<LayerStyle *>(&m_outterGlow)})
+        if (pStyle->isAvailable())
+            list.append(pStyle);
+    return list;
+}
+
+QList<LayerStyle *> LayerStyleMgr::enabledStyles()
+{
+    QList<LayerStyle *> list = styles();
+    list.removeIf([](const LayerStyle *pStyle) { return !pStyle->isEnabled(); });
+    return list;
+}
+
+LayerStyle *LayerStyleMgr::findStyle(const QString &name)
+{
+    for (LayerStyle *pStyle : styles())
+        if (pStyle->name() == name)
+            return pStyle;
+    return nullptr;
+}
+
+bool LayerStyleMgr::HasEnabled()
+{
+    if (!m_dropShadow.isEnabled() && !m_outterGlow.isEnabled())
+        return false;
+    return !enabledStyles().isEmpty();
+}
+
+QRect LayerStyleMgr::StyledBounds(const QSize &size)
+{
+    QRect bounds(QPoint(0, 0), size);
+    for (LayerStyle *pStyle : enabledStyles()) {
+        const QRect covered = pStyle->CoveredFor(size);
+        if (covered.isValid())
+            bounds |= covered;
+    }
+    return bounds;
+}
+
+void LayerStyleMgr::DrawStyles(QPainter *pPainter, const QImage &source)
+{
+    const QList<LayerStyle *> enabled = enabledStyles();
+    // The styles of one layer share one upload of its pixels.
+    LayerStyleDevice *pDevice = enabled.isEmpty() ? nullptr : enabled.first()->device();
+    if (pDevice)
+        pDevice->BeginBatch();
+    for (LayerStyle *pStyle : enabled) {
+        QPoint at;
+        const QImage &picture = pStyle->Picture(source, &at);
+        if (!picture.isNull())
+            pPainter->drawImage(at, picture);
+    }
+    if (pDevice)
+        pDevice->EndBatch();
+}
+
+QImage LayerStyleMgr::Compose(const QRect &bounds, const QImage &source,
+                              const std::function<void(QPainter &)> &drawOwn)
+{
+    QImage composed(bounds.size().expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
+    composed.fill(Qt::transparent);
+    QPainter painter(&composed);
+    painter.translate(-bounds.topLeft());
+    DrawStyles(&painter, source);
+    drawOwn(painter);
+    return composed;
+}
+
+void LayerStyleMgr::SourceChanged()
+{
+    m_dropShadow.SourceChanged();
+    m_outterGlow.SourceChanged();
+}
+
+void LayerStyleMgr::StyleChanged(LayerStyle *)
+{
+    if (m_pLayer)
+        m_pLayer->StylesChanged();
+}
+
+// --- The document file -----------------------------------------------------------------
+
+QList<QByteArray> LayerStyleMgr::Records() const
+{
+    auto *pThis = const_cast<LayerStyleMgr *>(this);
+    QList<QByteArray> records;
+    for (LayerStyle *pStyle : pThis->styles()) {
+        LayerStyleRecord record;
+        record.name = pStyle->name();
+        record.bEnabled = pStyle->isEnabled();
+        record.iVersion = pStyle->dataVersion();
+        record.params = pStyle->EncodeParams();
+        record.bHasParams = true;
+        records.append(record.Serialize());
+    }
+    return records + m_foreign;
+}
+
+bool LayerStyleMgr::Apply(const QByteArray &payload, bool bKeepUnknown)
+{
+    LayerStyleRecord record;
+    if (!LayerStyleRecord::Parse(payload, &record))
+        return false;
+    LayerStyle *pStyle = findStyle(record.name);
+    if (!pStyle) {
+        // A style this program does not have (or could not build): kept as
+        // it came, to be written back.
+        if (bKeepUnknown)
+            m_foreign.append(payload);
+        return false;
+    }
+    if (record.bHasParams) {
+        if (record.iVersion != pStyle->dataVersion() || !pStyle->DecodeParams(record.params))
+            return false;
+    }
+    pStyle->setEnabled(record.bEnabled);
+    return true;
+}
+
+void LayerStyleMgr::ReadRecords(const QList<QByteArray> &records)
+{
+    EnsureInitialised();
+    for (const QByteArray &payload : records)
+        Apply(payload, true);
+}
+
+int LayerStyleMgr::write(QDataStream &stream) const
+{
+    QByteArray bytes;
+    for (const QByteArray &payload : Records())
+        bytes += container(payload);
+    return stream.writeRawData(bytes.constData(), int(bytes.size()));
+}
+
+bool LayerStyleMgr::read(QDataStream &stream, int iLength)
+{
+    if (iLength < 0)
+        return false;
+    QByteArray payload(iLength, Qt::Uninitialized);
+    if (stream.readRawData(payload.data(), iLength) != iLength)
+        return false;
+    EnsureInitialised();
+    return Apply(payload, true);
+}
+
+// --- Undo ----------------------------------------------------------------------------------
+
+QByteArray LayerStyleMgr::State() const
+{
+    QByteArray state;
+    for (const LayerStyle *pStyle : {static_cast<const LayerStyle *>(&m_dropShadow),
+                                     static_cast<const LayerStyle *>(&m_outterGlow)}) {
+        LayerStyleRecord record;
+        record.name = pStyle->name();
+        record.bEnabled = pStyle->isEnabled();
+        record.params = pStyle->EncodeParams();
+        record.bHasParams = true;
+        state += container(record.Serialize());
+    }
+    return state;
+}
+
+void LayerStyleMgr::SetState(const QByteArray &state)
+{
+    // Straight to the styles, available or not: a state is this program's own.
+    for (const QByteArray &payload : containers(state)) {
+        LayerStyleRecord record;
+        if (!LayerStyleRecord::Parse(payload, &record))
+            continue;
+        LayerStyle *pStyle = record.name == m_dropShadow.name() ? static_cast<LayerStyle *>(&m_dropShadow)
+                             : record.name == m_outterGlow.name() ? static_cast<LayerStyle *>(&m_outterGlow)
+                                                                   : nullptr;
+        if (pStyle && pStyle->DecodeParams(record.params))
+            pStyle->setEnabled(record.bEnabled);
+    }
+}
