@@ -10,6 +10,7 @@
 #include "DeleteLayerCmd.h"
 #include "Document.h"
 #include "Layer.h"
+#include "LayerStyleDlg.h"
 #include "Path.h"
 #include "PixmapLayer.h"
 #include "RenameLayerCmd.h"
@@ -76,10 +77,8 @@ LayerDlg::LayerDlg()
     m_pMoveDownAction = makeAction(QStringLiteral("Move &Down"), QStringLiteral("move this layer down"), &LayerDlg::on_moveLayerDownBtn_clicked);
     m_pStyleAction = makeAction(QStringLiteral("&Style"), QStringLiteral("layer styles"), &LayerDlg::on_styleBtn_clicked);
     m_pNewBrushAction = makeAction(QStringLiteral("New &Brush"), QStringLiteral("create a new brush from this layer"), &LayerDlg::on_createBrushBtn_clicked);
-    // Layer styles and the path tool are not there yet: their entries stay
-    // disabled rather than doing nothing.
-    m_pStyleAction->setEnabled(false);
-    m_pUi->styleBtn->setEnabled(false);
+    // The path tool is not there yet: its entry stays disabled rather than
+    // doing nothing.
     m_pUi->addPathBtn->setEnabled(false);
     UpdateButtons();
 }
@@ -302,6 +301,10 @@ void LayerDlg::CurrentLayerChanged(Layer *pLayer)
     m_bUpdating = false;
     if (pLayer)
         ShowLayerAttributes(pLayer);
+    // The style dialog shows the current layer's styles, or goes away.
+    if (m_pStyleDlg && m_pStyleDlg->layer() != pLayer)
+        m_pStyleDlg->SetLayer(pLayer);
+    UpdateButtons();
     Q_EMIT LayerSelectionChanged(pLayer);
 }
 
@@ -322,6 +325,9 @@ void LayerDlg::UpdateButtons()
     m_pUi->moveLayerUpBtn->setEnabled(bDocument);
     m_pUi->moveLayerDownBtn->setEnabled(bDocument);
     m_pNewLayerAction->setEnabled(bDocument);
+    const bool bLayer = CurrentLayer() != nullptr;
+    m_pUi->styleBtn->setEnabled(bLayer);
+    m_pStyleAction->setEnabled(bLayer);
 }
 
 // --- Lookups -------------------------------------------------------------------------
@@ -519,7 +525,19 @@ void LayerDlg::on_blendingMode_currentIndexChanged(int iIndex)
 
 void LayerDlg::on_styleBtn_clicked()
 {
-    // Layer styles arrive with their own dialog; the button is disabled until then.
+    Layer *pLayer = CurrentLayer();
+    if (!pLayer)
+        return;
+    if (!m_pStyleDlg)
+        m_pStyleDlg = new LayerStyleDlg(this);
+    m_pStyleDlg->SetLayer(pLayer);
+    m_pStyleDlg->show();
+    m_pStyleDlg->raise();
+}
+
+LayerStyleDlg *LayerDlg::StyleDialog() const
+{
+    return m_pStyleDlg;
 }
 
 void LayerDlg::on_createBrushBtn_clicked()

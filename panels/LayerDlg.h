@@ -7,6 +7,7 @@
 
 class Document;
 class Layer;
+class LayerStyleDlg;
 class Path;
 class QAction;
 class QItemSelectionModel;
@@ -59,6 +60,8 @@ public:
     QList<QAction *> ContextActions() const;
     // Makes a brush from the current layer (context menu only, no button).
     void on_createBrushBtn_clicked();
+    // The "Layer Styles" dialog, once the style button has opened it.
+    LayerStyleDlg *StyleDialog() const;
 
 Q_SIGNALS:
     void LayerSelectionChanged(Layer *pLayer);
@@ -115,4 +118,6 @@ private:
     QAction *m_pMoveUpAction;
     QAction *m_pMoveDownAction;
     QAction *m_pNewBrushAction;
+    // Follows the current layer; made on first use.
+    QPointer<LayerStyleDlg> m_pStyleDlg;
 };
