@@ -60,12 +60,11 @@ QImage LayerDropShadow::Reference(const QImage &source, int iAngle, int iDistanc
     return MaskReference(source, OpacityScale(iOpacity), color);
 }
 
-QImage LayerDropShadow::ComputeOnDevice(LayerStyleDevice *pDevice, const QImage &source, QPoint *pAt)
+bool LayerDropShadow::ComputeOnDevice(LayerStyleDevice *pDevice, const QImage &source, QImage *pPicture,
+                                      QPoint *pAt)
 {
-    if (!MaskOnDevice(pDevice, source))
-        return QImage();
     *pAt = Offset();
-    return pDevice->Read(0);
+    return MaskOnDevice(pDevice, source) && pDevice->Read(0, pPicture);
 }
 
 QImage LayerDropShadow::ComputeReference(const QImage &source, QPoint *pAt) const

@@ -28,7 +28,7 @@ public:
                             QPoint *pAt);
 
 protected:
-    QImage ComputeOnDevice(LayerStyleDevice *pDevice, const QImage &source, QPoint *pAt) override;
+    bool ComputeOnDevice(LayerStyleDevice *pDevice, const QImage &source, QImage *pPicture, QPoint *pAt) override;
     QImage ComputeReference(const QImage &source, QPoint *pAt) const override;
 
 private:

@@ -102,22 +102,25 @@ QImage LayerOutterGlow::Reference(const QImage &source, int iDistance, int iOpac
     return glow;
 }
 
-QImage LayerOutterGlow::ComputeOnDevice(LayerStyleDevice *pDevice, const QImage &source, QPoint *pAt)
+bool LayerOutterGlow::ComputeOnDevice(LayerStyleDevice *pDevice, const QImage &source, QImage *pPicture,
+                                      QPoint *pAt)
 {
     *pAt = QPoint();
     // No glow at distance 0: nothing to compute or draw.
-    if (m_iDistance < 1)
-        return QImage();
+    if (m_iDistance < 1) {
+        *pPicture = QImage();
+        return true;
+    }
     if (!MaskOnDevice(pDevice, source))
-        return QImage();
+        return false;
     const int w = source.width(), h = source.height();
     m_horizontal.setGlobalWorkSize(QCLWorkSize(size_t(h)));
     if (m_horizontal(pDevice->work(0), pDevice->work(1), w, m_iDistance).isNull())
-        return QImage();
-    m_vertical.setGlobalWorkSize(QCLWorkSize(size_t(w)));
+        return false;
+    m_vertical.setGlobalWorkSize(QCLWorkSize(size_t((w + kColumnsPerItem - 1) / kColumnsPerItem)));
     if (m_vertical(pDevice->work(1), pDevice->work(0), w, h, m_iDistance).isNull())
-        return QImage();
-    return pDevice->Read(0);
+        return false;
+    return pDevice->Read(0, pPicture);
 }
 
 QImage LayerOutterGlow::ComputeReference(const QImage &source, QPoint *pAt) const

@@ -6,6 +6,9 @@
 // within the layer's own rectangle; a distance of 0 draws no glow.
 class LayerOutterGlow : public LayerStyle {
 public:
+    // Columns one work item of the vertical blur walks down side by side.
+    static constexpr int kColumnsPerItem = 16;
+
     QString name() const override { return Name(); }
     static QString Name() { return QStringLiteral("Outter Glow"); }
 
@@ -24,7 +27,7 @@ public:
 protected:
     QStringList ExtraKernelNames() const override;
     void KernelsCreated(const QList<QCLKernel> &kernels) override;
-    QImage ComputeOnDevice(LayerStyleDevice *pDevice, const QImage &source, QPoint *pAt) override;
+    bool ComputeOnDevice(LayerStyleDevice *pDevice, const QImage &source, QImage *pPicture, QPoint *pAt) override;
     QImage ComputeReference(const QImage &source, QPoint *pAt) const override;
 
 private:

@@ -16,7 +16,9 @@ LayerStyle::~LayerStyle() = default;
 void LayerStyle::Changed()
 {
     m_bPictureValid = false;
-    m_picture = QImage();
+    // The memory is kept for the next picture of a style still in use.
+    if (!m_bEnabled)
+        m_picture = QImage();
     if (m_pOwner)
         m_pOwner->StyleChanged(this);
 }
@@ -108,15 +110,12 @@ const QImage &LayerStyle::Picture(const QImage &source, QPoint *pAt)
 {
     if (!m_bPictureValid) {
         m_at = QPoint();
-        m_picture = QImage();
-        if (!source.isNull() && m_bAvailable) {
-            if (m_pDevice)
-                m_picture = ComputeOnDevice(m_pDevice.get(), source, &m_at);
-            // A device that fails mid-way (out of memory, lost) leaves the
-            // picture to the host, which gives the same pixels.
-            if (m_pDevice == nullptr || m_picture.isNull())
-                m_picture = ComputeReference(source, &m_at);
-        }
+        if (source.isNull() || !m_bAvailable)
+            m_picture = QImage();
+        // A device that fails mid-way (out of memory, lost) leaves the
+        // picture to the host, which gives the same pixels.
+        else if (!m_pDevice || !ComputeOnDevice(m_pDevice.get(), source, &m_picture, &m_at))
+            m_picture = ComputeReference(source, &m_at);
         m_covered = CoveredFor(source.size());
         m_bPictureValid = true;
     }
@@ -128,7 +127,6 @@ const QImage &LayerStyle::Picture(const QImage &source, QPoint *pAt)
 void LayerStyle::SourceChanged()
 {
     m_bPictureValid = false;
-    m_picture = QImage();
 }
 
 QImage LayerStyle::render(const QImage &source)

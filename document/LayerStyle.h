@@ -86,9 +86,12 @@ protected:
     // The kernels after createMask, in the order they are made.
     virtual QStringList ExtraKernelNames() const { return {}; }
     virtual void KernelsCreated(const QList<QCLKernel> &) {}
-    // The picture from the kernels (*pDevice holds the mask in work buffer
-    // 0) and from the host references. A null image means nothing to draw.
-    virtual QImage ComputeOnDevice(LayerStyleDevice *pDevice, const QImage &source, QPoint *pAt) = 0;
+    // The picture from the kernels, read into *pPicture (whose memory is
+    // used again when it fits); false when the device failed. A null
+    // picture means nothing to draw.
+    virtual bool ComputeOnDevice(LayerStyleDevice *pDevice, const QImage &source, QImage *pPicture,
+                                 QPoint *pAt) = 0;
+    // The same from the host references.
     virtual QImage ComputeReference(const QImage &source, QPoint *pAt) const = 0;
     // Sends the source and runs createMask into work buffer 0.
     bool MaskOnDevice(LayerStyleDevice *pDevice, const QImage &source);

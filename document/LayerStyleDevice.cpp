@@ -58,12 +58,11 @@ bool LayerStyleDevice::Upload(const QImage &source)
     return true;
 }
 
-QImage LayerStyleDevice::Read(int iWork)
+bool LayerStyleDevice::Read(int iWork, QImage *pImage)
 {
-    QImage image(m_size, QImage::Format_ARGB32);
-    if (image.isNull() || !m_work[iWork].read(image.bits(), size_t(image.sizeInBytes())))
-        return QImage();
-    return image;
+    if (pImage->size() != m_size || pImage->format() != QImage::Format_ARGB32 || !pImage->isDetached())
+        *pImage = QImage(m_size, QImage::Format_ARGB32);
+    return !pImage->isNull() && m_work[iWork].read(pImage->bits(), size_t(pImage->sizeInBytes()));
 }
 
 void LayerStyleDevice::EndBatch()

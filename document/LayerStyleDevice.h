@@ -26,8 +26,9 @@ public:
     // Puts the pixels (32-bit ARGB, either alpha form) into the source
     // buffer, reserving first. Within a batch the same image is sent once.
     bool Upload(const QImage &source);
-    // Reads a work buffer into a new ARGB32 image of the reserved size.
-    QImage Read(int iWork);
+    // Reads a work buffer into an ARGB32 image of the reserved size, in
+    // *pImage's own memory when it has that size and shares it with no one.
+    bool Read(int iWork, QImage *pImage);
 
     // Between these, an image that was uploaded is taken to stay unchanged:
     // the styles of one layer share one upload.

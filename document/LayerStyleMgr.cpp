@@ -7,7 +7,11 @@
 
 #include <QDataStream>
 #include <QPainter>
+#include <QThread>
 #include <QtEndian>
+
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -124,33 +128,58 @@ QRect LayerStyleMgr::StyledBounds(const QSize &size)
     return bounds;
 }
 
-void LayerStyleMgr::DrawStyles(QPainter *pPainter, const QImage &source)
+void LayerStyleMgr::Render(const QImage &source)
 {
     const QList<LayerStyle *> enabled = enabledStyles();
     // The styles of one layer share one upload of its pixels.
     LayerStyleDevice *pDevice = enabled.isEmpty() ? nullptr : enabled.first()->device();
     if (pDevice)
         pDevice->BeginBatch();
-    for (LayerStyle *pStyle : enabled) {
-        QPoint at;
-        const QImage &picture = pStyle->Picture(source, &at);
-        if (!picture.isNull())
-            pPainter->drawImage(at, picture);
-    }
+    for (LayerStyle *pStyle : enabled)
+        pStyle->Picture(source, nullptr);
     if (pDevice)
         pDevice->EndBatch();
 }
 
-QImage LayerStyleMgr::Compose(const QRect &bounds, const QImage &source,
-                              const std::function<void(QPainter &)> &drawOwn)
+void LayerStyleMgr::Compose(const QRect &bounds, const QImage &source,
+                            const std::function<void(QPainter &)> &drawOwn, bool bOwnOnAnyThread,
+                            QImage *pComposed)
 {
-    QImage composed(bounds.size().expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
-    composed.fill(Qt::transparent);
-    QPainter painter(&composed);
-    painter.translate(-bounds.topLeft());
-    DrawStyles(&painter, source);
-    drawOwn(painter);
-    return composed;
+    const QSize size = bounds.size().expandedTo(QSize(1, 1));
+    if (pComposed->size() != size || pComposed->format() != QImage::Format_ARGB32_Premultiplied
+        || !pComposed->isDetached())
+        *pComposed = QImage(size, QImage::Format_ARGB32_Premultiplied);
+    // The kernels run here, on this thread; the drawing may share out.
+    Render(source);
+    QList<QPair<QImage, QPoint>> pictures;
+    for (LayerStyle *pStyle : enabledStyles()) {
+        QPoint at;
+        const QImage &picture = pStyle->Picture(source, &at);
+        if (!picture.isNull())
+            pictures.append({picture, at});
+    }
+    uchar *pBits = pComposed->bits();
+    const qsizetype stride = pComposed->bytesPerLine();
+    auto drawBand = [&, pBits, stride](int top, int bottom) {
+        // A painter of its own on just these rows.
+        QImage band(pBits + top * stride, size.width(), bottom - top, stride, QImage::Format_ARGB32_Premultiplied);
+        band.fill(Qt::transparent);
+        QPainter painter(&band);
+        painter.translate(-bounds.topLeft() - QPoint(0, top));
+        for (const auto &[picture, at] : std::as_const(pictures))
+            painter.drawImage(at, picture);
+        drawOwn(painter);
+    };
+    constexpr qint64 kThreadedPixels = 256 * 256;
+    const int iBands = bOwnOnAnyThread && qint64(size.width()) * size.height() >= kThreadedPixels
+                           ? qBound(1, QThread::idealThreadCount(), qMin(4, size.height()))
+                           : 1;
+    std::vector<std::thread> workers;
+    for (int i = 1; i < iBands; ++i)
+        workers.emplace_back(drawBand, size.height() * i / iBands, size.height() * (i + 1) / iBands);
+    drawBand(0, size.height() / iBands);
+    for (std::thread &worker : workers)
+        worker.join();
 }
 
 void LayerStyleMgr::SourceChanged()

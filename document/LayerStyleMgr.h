@@ -51,14 +51,16 @@ public:
     // The area of a layer of this size together with its enabled styles,
     // in layer coordinates.
     QRect StyledBounds(const QSize &size);
-    // Brings the enabled styles' pictures up to date for the layer's pixels
-    // (computing only what changed) and draws them, in order, with the
-    // painter in layer coordinates.
-    void DrawStyles(QPainter *pPainter, const QImage &source);
-    // The layer over its styles: a premultiplied picture of `bounds` (layer
-    // coordinates) holding the styles of `source` and, over them, what
-    // drawOwn paints with a painter in layer coordinates.
-    QImage Compose(const QRect &bounds, const QImage &source, const std::function<void(QPainter &)> &drawOwn);
+    // Brings the enabled styles' pictures up to date for the layer's pixels,
+    // computing only what changed.
+    void Render(const QImage &source);
+    // The layer over its styles: *pComposed becomes a premultiplied picture
+    // of `bounds` (layer coordinates, in *pComposed's own memory when it
+    // fits) holding the styles of `source` and, over them, what drawOwn
+    // paints with a painter in layer coordinates. A large picture is drawn
+    // in bands side by side when drawOwn may run on any thread.
+    void Compose(const QRect &bounds, const QImage &source, const std::function<void(QPainter &)> &drawOwn,
+                 bool bOwnOnAnyThread, QImage *pComposed);
     // The layer's pixels changed: every kept picture is dropped.
     void SourceChanged();
 

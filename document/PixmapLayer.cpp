@@ -106,8 +106,9 @@ const QImage &PixmapLayer::DrawnPixels(QPoint *pOffset)
     // whose kernels were first built just now.
     UpdateStyledBounds();
     if (m_bChanged || m_composed.isNull()) {
-        m_composed = styles().Compose(m_styledBounds, m_image,
-                                      [this](QPainter &painter) { painter.drawImage(0, 0, m_image); });
+        styles().Compose(
+            m_styledBounds, m_image, [this](QPainter &painter) { painter.drawImage(0, 0, m_image); }, true,
+            &m_composed);
         m_bChanged = false;
     }
     *pOffset = m_styledBounds.topLeft();

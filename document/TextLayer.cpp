@@ -202,10 +202,14 @@ void TextLayer::ComposeStyled(const QStyleOptionGraphicsItem *pOption)
     option.state = pOption->state;
     option.exposedRect = QGraphicsTextItem::boundingRect();
     option.rect = option.exposedRect.toAlignedRect();
-    m_composed = styles().Compose(m_styledBounds.toAlignedRect(), m_styleSource, [&](QPainter &painter) {
-        painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
-        QGraphicsTextItem::paint(&painter, &option, nullptr);
-    });
+    // The text item paints on this thread only.
+    styles().Compose(
+        m_styledBounds.toAlignedRect(), m_styleSource,
+        [&](QPainter &painter) {
+            painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
+            QGraphicsTextItem::paint(&painter, &option, nullptr);
+        },
+        false, &m_composed);
     m_composedState = pOption->state;
     m_bChanged = false;
 }

@@ -227,6 +227,12 @@ void TestLayerStyles::kernelsMatchReferences_data()
     QTest::newRow("1-pixel row") << cqtest::patternImage(37, 1, 12) << 45 << 9 << 255;
     QTest::newRow("1-pixel column") << cqtest::patternImage(1, 41, 13) << 200 << 7 << 77;
     QTest::newRow("odd width") << cqtest::patternImage(63, 29, 14) << 123 << 12 << 128;
+    // Opaque: every window sum a whole multiple of the distance, the widest
+    // sums there are.
+    QImage opaque(70, 35, QImage::Format_ARGB32);
+    opaque.fill(0xff102030);
+    QTest::newRow("opaque, distance 99") << opaque << 0 << 99 << 255;
+    QTest::newRow("opaque, distance 8") << opaque.copy(0, 0, 48, 20) << 0 << 8 << 255;
     QTest::newRow("distance near the size") << shapeImage(21, 19, 15, QRect(3, 2, 14, 13)) << 300 << 20 << 190;
     QTest::newRow("distance past the size") << cqtest::patternImage(9, 6, 16) << 90 << 99 << 255;
     QImage transparent(33, 17, QImage::Format_ARGB32);
@@ -282,8 +288,8 @@ void TestLayerStyles::kernelPassesOnArbitraryPixels()
     QCLKernel horizontal = program.createKernel(QStringLiteral("outterGlowHorizontal"));
     QCLKernel vertical = program.createKernel(QStringLiteral("outterGlowVertical"));
     QVERIFY(!horizontal.isNull() && !vertical.isNull());
-    for (const QSize size : {QSize(1, 1), QSize(5, 1), QSize(1, 7), QSize(19, 13)}) {
-        for (int blur : {0, 1, 3, 25}) {
+    for (const QSize size : {QSize(1, 1), QSize(5, 1), QSize(1, 7), QSize(16, 5), QSize(19, 13), QSize(37, 41)}) {
+        for (int blur : {0, 1, 3, 25, 99}) {
             const QImage source = cqtest::patternImage(size.width(), size.height(), quint32(blur * 31 + size.width()));
             const size_t bytes = size_t(source.sizeInBytes());
             QCLBuffer in = m_context.createBufferCopy(source.constBits(), bytes, QCLMemoryObject::ReadOnly);
@@ -298,7 +304,8 @@ void TestLayerStyles::kernelPassesOnArbitraryPixels()
                                                  size.height(), blur);
             QCOMPARE(cqtest::differingPixels(device, expected), 0);
 
-            vertical.setGlobalWorkSize(QCLWorkSize(size_t(size.width())));
+            const int columns = LayerOutterGlow::kColumnsPerItem;
+            vertical.setGlobalWorkSize(QCLWorkSize(size_t((size.width() + columns - 1) / columns)));
             QVERIFY(!vertical(in, out, size.width(), size.height(), blur).isNull());
             QVERIFY(out.read(device.bits(), bytes));
             LayerOutterGlow::VerticalReference(reinterpret_cast<const quint32 *>(source.constBits()),
