@@ -71,27 +71,28 @@ bool LayerStyle::initialise(ProgramCache *pCache)
         m_bAvailable = true;
         return true;
     }
-    const QCLProgram program = pCache->program(QLatin1String(kProgramPath));
+    // A program that failed to build is not built again for every layer.
+    const QString path = QLatin1String(kProgramPath);
+    const bool bFailedBefore = !pCache->contains(path) && pCache->buildReport().contains(path);
+    const QCLProgram program = bFailedBefore ? QCLProgram() : pCache->program(path);
     if (program.isNull()) {
-        m_log = QStringLiteral("Unable to build %1\n%2")
-                    .arg(QLatin1String(kProgramPath), pCache->buildReport().value(QLatin1String(kProgramPath)));
+        m_log = QStringLiteral("Unable to build %1\n%2").arg(path, pCache->buildReport().value(path));
         return false;
     }
+    std::shared_ptr<LayerStyleDevice> device = LayerStyleDevice::For(&pCache->context());
+    QStringList names = ExtraKernelNames();
+    names.append(QStringLiteral("createMask"));
     QList<QCLKernel> kernels;
-    for (const QString &name : ExtraKernelNames()) {
-        kernels.append(program.createKernel(name));
+    for (const QString &name : std::as_const(names)) {
+        kernels.append(device->Kernel(program, name));
         if (kernels.last().isNull()) {
             m_log = name + QStringLiteral("() kernel not found");
             return false;
         }
     }
-    m_mask = program.createKernel(QStringLiteral("createMask"));
-    if (m_mask.isNull()) {
-        m_log = QStringLiteral("createMask() kernel not found");
-        return false;
-    }
+    m_mask = kernels.takeLast();
     KernelsCreated(kernels);
-    m_pDevice = LayerStyleDevice::For(&pCache->context());
+    m_pDevice = std::move(device);
     m_bAvailable = true;
     return true;
 }

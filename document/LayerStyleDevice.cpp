@@ -1,6 +1,7 @@
 #include "LayerStyleDevice.h"
 
 #include "QCLContext.h"
+#include "QCLProgram.h"
 
 #include <QHash>
 
@@ -13,6 +14,18 @@ std::shared_ptr<LayerStyleDevice> LayerStyleDevice::For(QCLContext *pContext)
         s_devices.insert(pContext, device);
     }
     return device;
+}
+
+QCLKernel LayerStyleDevice::Kernel(const QCLProgram &program, const QString &name)
+{
+    auto it = m_kernels.find(name);
+    if (it == m_kernels.end()) {
+        const QCLKernel kernel = program.createKernel(name);
+        if (kernel.isNull())
+            return kernel;
+        it = m_kernels.insert(name, kernel);
+    }
+    return it.value();
 }
 
 bool LayerStyleDevice::Reserve(const QSize &size)

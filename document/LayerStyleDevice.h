@@ -1,18 +1,22 @@
 #pragma once
 #include "QCLBuffer.h"
+#include "QCLKernel.h"
 
+#include <QHash>
 #include <QImage>
 #include <QSize>
 
 #include <memory>
 
 class QCLContext;
+class QCLProgram;
 
-// The device buffers the layer styles of one compute context share: the
-// layer's pixels and two work buffers, all of one image size. They are made
-// again only when another size comes, so redrawing styles never allocates;
-// and the styles render one after another on the user-interface thread, so
-// one set serves every layer.
+// The device side the layer styles of one compute context share: their
+// kernels, the layer's pixels and two work buffers, all of one image size.
+// The buffers are made again only when another size comes, so redrawing
+// styles never allocates; and the styles render one after another on the
+// user-interface thread, so one set serves every layer (and a document of
+// many layers makes its kernels once).
 class LayerStyleDevice {
 public:
     // The buffers of a context, shared by every style that holds the pointer.
@@ -21,6 +25,9 @@ public:
     explicit LayerStyleDevice(QCLContext *pContext) : m_pContext(pContext) {}
 
     QCLContext *context() const { return m_pContext; }
+    // The program's kernel of that name, made on first use; null when the
+    // program has none.
+    QCLKernel Kernel(const QCLProgram &program, const QString &name);
     // Buffers for images of this size; false when the device refuses them.
     bool Reserve(const QSize &size);
     // Puts the pixels (32-bit ARGB, either alpha form) into the source
@@ -41,6 +48,7 @@ public:
 
 private:
     QCLContext *m_pContext;
+    QHash<QString, QCLKernel> m_kernels;
     QSize m_size;
     QCLBuffer m_source;
     QCLBuffer m_work[2];
