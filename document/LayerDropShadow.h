@@ -28,6 +28,7 @@ public:
                             QPoint *pAt);
 
 protected:
+    QPoint PictureAt() const override { return Offset(); }
     bool ComputeOnDevice(LayerStyleDevice *pDevice, const QImage &source, QImage *pPicture, QPoint *pAt) override;
     QImage ComputeReference(const QImage &source, QPoint *pAt) const override;
 

@@ -25,6 +25,10 @@ public:
     static QImage Reference(const QImage &source, int iDistance, int iOpacity, const QColor &color);
 
 protected:
+    // A glow pixel sums the pixels up to distance - 1 away along its row,
+    // and those sums up to as far along its column.
+    int Reach() const override { return qMax(0, m_iDistance - 1); }
+    bool DrawsNothing() const override { return m_iDistance < 1; }
     QStringList ExtraKernelNames() const override;
     void KernelsCreated(const QList<QCLKernel> &kernels) override;
     bool ComputeOnDevice(LayerStyleDevice *pDevice, const QImage &source, QImage *pPicture, QPoint *pAt) override;

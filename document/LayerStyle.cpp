@@ -8,6 +8,8 @@
 #include <QDataStream>
 #include <QtEndian>
 
+#include <utility>
+
 const char *const LayerStyle::kProgramPath = ":/Filters/layerStyles.cl";
 
 LayerStyle::LayerStyle() = default;
@@ -16,6 +18,7 @@ LayerStyle::~LayerStyle() = default;
 void LayerStyle::Changed()
 {
     m_bPictureValid = false;
+    m_dirty = QRect();
     // The memory is kept for the next picture of a style still in use.
     if (!m_bEnabled)
         m_picture = QImage();
@@ -109,7 +112,11 @@ bool LayerStyle::MaskOnDevice(LayerStyleDevice *pDevice, const QImage &source)
 
 const QImage &LayerStyle::Picture(const QImage &source, QPoint *pAt)
 {
+    if (m_bPictureValid && m_dirty.isValid())
+        UpdatePart(source);
     if (!m_bPictureValid) {
+        m_dirty = QRect();
+        m_sourceSize = source.size();
         m_at = QPoint();
         if (source.isNull() || !m_bAvailable)
             m_picture = QImage();
@@ -125,9 +132,58 @@ const QImage &LayerStyle::Picture(const QImage &source, QPoint *pAt)
     return m_picture;
 }
 
-void LayerStyle::SourceChanged()
+void LayerStyle::SourceChanged(const QRect &area)
 {
-    m_bPictureValid = false;
+    if (!m_bPictureValid)
+        return;
+    if (!area.isValid()) {
+        m_bPictureValid = false;
+        m_dirty = QRect();
+        return;
+    }
+    m_dirty |= area;
+}
+
+QRect LayerStyle::AffectedBy(const QRect &area, const QSize &size) const
+{
+    if (DrawsNothing())
+        return QRect();
+    const int r = Reach();
+    return (area.adjusted(-r, -r, r, r) & QRect(QPoint(0, 0), size)).translated(PictureAt());
+}
+
+void LayerStyle::UpdatePart(const QImage &source)
+{
+    const QRect dirty = std::exchange(m_dirty, QRect());
+    if (source.size() != m_sourceSize) {
+        m_bPictureValid = false;
+        return;
+    }
+    if (m_picture.isNull())
+        return; // nothing drawn, whatever the pixels
+    // The picture pixels that change, and the source pixels they depend on.
+    const QRect whole = source.rect();
+    const int r = Reach();
+    const QRect changed = dirty.adjusted(-r, -r, r, r) & whole;
+    const QRect needed = changed.adjusted(-r, -r, r, r) & whole;
+    if (changed.isEmpty())
+        return;
+    // Near the whole picture, the whole is as quick.
+    if (qint64(needed.width()) * needed.height() * 2 > qint64(whole.width()) * whole.height()) {
+        m_bPictureValid = false;
+        return;
+    }
+    // A part cut out of the source has the same picture where its edges
+    // are beyond the reach of the changed pixels.
+    const QImage part = source.copy(needed);
+    QPoint at;
+    if (!m_pDevice || !ComputeOnDevice(m_pDevice.get(), part, &m_part, &at))
+        m_part = ComputeReference(part, &at);
+    if (m_part.isNull()) {
+        m_bPictureValid = false;
+        return;
+    }
+    PixelOps::Copy(m_part, m_picture, changed.translated(-needed.topLeft()), -needed.topLeft());
 }
 
 QImage LayerStyle::render(const QImage &source)

@@ -59,8 +59,13 @@ public:
     // layer coordinates. Null when the style draws nothing.
     const QImage &Picture(const QImage &source, QPoint *pAt);
     bool HasPicture() const { return m_bPictureValid; }
-    // The layer's pixels changed: the kept picture is dropped.
-    void SourceChanged();
+    // The layer's pixels changed in `area` (invalid: anywhere): the kept
+    // picture is computed again there only (with what that part depends
+    // on), or whole when it was not kept or the part is most of it.
+    void SourceChanged(const QRect &area = QRect());
+    // Where the style's picture changes (layer coordinates) when the pixels
+    // of a layer of this size change in `area`; empty when it draws nothing.
+    QRect AffectedBy(const QRect &area, const QSize &size) const;
 
     int write(QDataStream &stream) const override;
     int read(QDataStream &stream, int iVersion) override;
@@ -83,6 +88,11 @@ protected:
     // Every parameter setter ends here: the picture is computed again and
     // the owner hears of it.
     void Changed();
+    // How far (in pixels, each way) a picture pixel reaches into the source.
+    virtual int Reach() const { return 0; }
+    // Where the picture's top-left corner goes, in layer coordinates.
+    virtual QPoint PictureAt() const { return QPoint(); }
+    virtual bool DrawsNothing() const { return false; }
     // The kernels after createMask, in the order they are made.
     virtual QStringList ExtraKernelNames() const { return {}; }
     virtual void KernelsCreated(const QList<QCLKernel> &) {}
@@ -108,6 +118,9 @@ protected:
     QColor m_color = QColor(0, 0, 0, kDefaultOpacity);
 
 private:
+    // Brings the kept picture up to date where the source changed.
+    void UpdatePart(const QImage &source);
+
     LayerStyleMgr *m_pOwner = nullptr;
     bool m_bInitialised = false;
     bool m_bAvailable = false;
@@ -115,7 +128,10 @@ private:
     QCLKernel m_mask;
     std::shared_ptr<LayerStyleDevice> m_pDevice;
     QImage m_picture;
+    QImage m_part; // memory for the pictures of changed parts
     QPoint m_at;
     QRect m_covered;
+    QSize m_sourceSize;
+    QRect m_dirty; // where the source changed since the picture was made
     bool m_bPictureValid = false;
 };

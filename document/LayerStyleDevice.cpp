@@ -30,16 +30,20 @@ QCLKernel LayerStyleDevice::Kernel(const QCLProgram &program, const QString &nam
 
 bool LayerStyleDevice::Reserve(const QSize &size)
 {
-    if (size == m_size && !m_source.isNull())
+    const size_t bytes = size_t(qMax(0, size.width())) * size_t(qMax(0, size.height())) * 4;
+    if (bytes == 0)
+        return false;
+    if (size != m_size)
+        m_iUploaded = 0;
+    if (bytes <= m_capacity && !m_source.isNull()) {
+        m_size = size;
         return true;
-    // The old set goes first, so two sizes are never held at once.
+    }
+    // The old set goes first, so two sets are never held at once.
     m_source = QCLBuffer();
     m_work[0] = m_work[1] = QCLBuffer();
     m_size = QSize();
-    m_iUploaded = 0;
-    const size_t bytes = size_t(size.width()) * size_t(size.height()) * 4;
-    if (bytes == 0)
-        return false;
+    m_capacity = 0;
     m_source = m_pContext->createBufferDevice(bytes, QCLMemoryObject::ReadOnly);
     m_work[0] = m_pContext->createBufferDevice(bytes, QCLMemoryObject::ReadWrite);
     m_work[1] = m_pContext->createBufferDevice(bytes, QCLMemoryObject::ReadWrite);
@@ -49,6 +53,7 @@ bool LayerStyleDevice::Reserve(const QSize &size)
         return false;
     }
     m_size = size;
+    m_capacity = bytes;
     return true;
 }
 

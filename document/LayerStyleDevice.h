@@ -13,10 +13,10 @@ class QCLProgram;
 
 // The device side the layer styles of one compute context share: their
 // kernels, the layer's pixels and two work buffers, all of one image size.
-// The buffers are made again only when another size comes, so redrawing
-// styles never allocates; and the styles render one after another on the
-// user-interface thread, so one set serves every layer (and a document of
-// many layers makes its kernels once).
+// The buffers are made again only when a larger image comes, so redrawing
+// styles (or a part of them) never allocates; and the styles render one
+// after another on the user-interface thread, so one set serves every layer
+// (and a document of many layers makes its kernels once).
 class LayerStyleDevice {
 public:
     // The buffers of a context, shared by every style that holds the pointer.
@@ -28,7 +28,8 @@ public:
     // The program's kernel of that name, made on first use; null when the
     // program has none.
     QCLKernel Kernel(const QCLProgram &program, const QString &name);
-    // Buffers for images of this size; false when the device refuses them.
+    // Buffers for images of this size (kept from a larger one); false when
+    // the device refuses them.
     bool Reserve(const QSize &size);
     // Puts the pixels (32-bit ARGB, either alpha form) into the source
     // buffer, reserving first. Within a batch the same image is sent once.
@@ -50,6 +51,7 @@ private:
     QCLContext *m_pContext;
     QHash<QString, QCLKernel> m_kernels;
     QSize m_size;
+    size_t m_capacity = 0; // bytes of each buffer
     QCLBuffer m_source;
     QCLBuffer m_work[2];
     bool m_bBatch = false;

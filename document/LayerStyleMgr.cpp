@@ -143,12 +143,18 @@ void LayerStyleMgr::Render(const QImage &source)
 
 void LayerStyleMgr::Compose(const QRect &bounds, const QImage &source,
                             const std::function<void(QPainter &)> &drawOwn, bool bOwnOnAnyThread,
-                            QImage *pComposed)
+                            QImage *pComposed, const QRect &part)
 {
     const QSize size = bounds.size().expandedTo(QSize(1, 1));
-    if (pComposed->size() != size || pComposed->format() != QImage::Format_ARGB32_Premultiplied
-        || !pComposed->isDetached())
+    const bool bFits = pComposed->size() == size && pComposed->format() == QImage::Format_ARGB32_Premultiplied;
+    const bool bPart = part.isValid() && bFits;
+    if (!bPart && (!bFits || !pComposed->isDetached()))
         *pComposed = QImage(size, QImage::Format_ARGB32_Premultiplied);
+    // What is drawn again, in the picture's coordinates.
+    const QRect target = bPart ? part.translated(-bounds.topLeft()) & QRect(QPoint(0, 0), size)
+                               : QRect(QPoint(0, 0), size);
+    if (target.isEmpty())
+        return;
     // The kernels run here, on this thread; the drawing may share out.
     Render(source);
     QList<QPair<QImage, QPoint>> pictures;
@@ -158,34 +164,50 @@ void LayerStyleMgr::Compose(const QRect &bounds, const QImage &source,
         if (!picture.isNull())
             pictures.append({picture, at});
     }
+    // Taken once here: a picture shared elsewhere is copied before it changes.
     uchar *pBits = pComposed->bits();
     const qsizetype stride = pComposed->bytesPerLine();
     auto drawBand = [&, pBits, stride](int top, int bottom) {
         // A painter of its own on just these rows.
         QImage band(pBits + top * stride, size.width(), bottom - top, stride, QImage::Format_ARGB32_Premultiplied);
-        band.fill(Qt::transparent);
+        const QRect area(target.left(), 0, target.width(), bottom - top);
         QPainter painter(&band);
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        painter.fillRect(area, Qt::transparent);
+        painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        painter.setClipRect(area);
         painter.translate(-bounds.topLeft() - QPoint(0, top));
         for (const auto &[picture, at] : std::as_const(pictures))
             painter.drawImage(at, picture);
         drawOwn(painter);
     };
     constexpr qint64 kThreadedPixels = 256 * 256;
-    const int iBands = bOwnOnAnyThread && qint64(size.width()) * size.height() >= kThreadedPixels
-                           ? qBound(1, QThread::idealThreadCount(), qMin(4, size.height()))
+    const int rows = target.height();
+    const int iBands = bOwnOnAnyThread && qint64(target.width()) * rows >= kThreadedPixels
+                           ? qBound(1, QThread::idealThreadCount(), qMin(4, rows))
                            : 1;
     std::vector<std::thread> workers;
     for (int i = 1; i < iBands; ++i)
-        workers.emplace_back(drawBand, size.height() * i / iBands, size.height() * (i + 1) / iBands);
-    drawBand(0, size.height() / iBands);
+        workers.emplace_back(drawBand, target.top() + rows * i / iBands, target.top() + rows * (i + 1) / iBands);
+    drawBand(target.top(), target.top() + rows / iBands);
     for (std::thread &worker : workers)
         worker.join();
 }
 
-void LayerStyleMgr::SourceChanged()
+void LayerStyleMgr::SourceChanged(const QRect &area)
 {
-    m_dropShadow.SourceChanged();
-    m_outterGlow.SourceChanged();
+    m_dropShadow.SourceChanged(area);
+    m_outterGlow.SourceChanged(area);
+}
+
+QRect LayerStyleMgr::ChangedArea(const QRect &area, const QSize &size)
+{
+    if (!area.isValid())
+        return StyledBounds(size);
+    QRect changed = area;
+    for (LayerStyle *pStyle : enabledStyles())
+        changed |= pStyle->AffectedBy(area, size);
+    return changed;
 }
 
 void LayerStyleMgr::StyleChanged(LayerStyle *)

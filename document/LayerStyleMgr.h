@@ -57,12 +57,18 @@ public:
     // The layer over its styles: *pComposed becomes a premultiplied picture
     // of `bounds` (layer coordinates, in *pComposed's own memory when it
     // fits) holding the styles of `source` and, over them, what drawOwn
-    // paints with a painter in layer coordinates. A large picture is drawn
-    // in bands side by side when drawOwn may run on any thread.
+    // paints with a painter in layer coordinates. With a valid `part`
+    // (layer coordinates) only that part of a picture of the same bounds is
+    // drawn again. A large picture is drawn in bands side by side when
+    // drawOwn may run on any thread.
     void Compose(const QRect &bounds, const QImage &source, const std::function<void(QPainter &)> &drawOwn,
-                 bool bOwnOnAnyThread, QImage *pComposed);
-    // The layer's pixels changed: every kept picture is dropped.
-    void SourceChanged();
+                 bool bOwnOnAnyThread, QImage *pComposed, const QRect &part = QRect());
+    // The layer's pixels changed in `area` (invalid: anywhere); the styles'
+    // pictures follow where they depend on it.
+    void SourceChanged(const QRect &area = QRect());
+    // Where the layer over its styles changes (layer coordinates) when the
+    // pixels of a layer of this size change in `area`.
+    QRect ChangedArea(const QRect &area, const QSize &size);
 
     // --- The document file -----------------------------------------------------------
     // The payloads of the layer's 7000 records: its styles in order, then

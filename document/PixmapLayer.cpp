@@ -41,19 +41,40 @@ QPainterPath PixmapLayer::shape() const
     return path;
 }
 
-void PixmapLayer::PixelsChanged()
+void PixmapLayer::PixelsChanged(const QRect &area)
 {
+    if (!area.isValid())
+        m_changedArea = QRect();
+    else if (!m_bChanged)
+        m_changedArea = area;
+    else if (m_changedArea.isValid())
+        m_changedArea |= area;
     m_bChanged = true;
-    styles().SourceChanged();
+    styles().SourceChanged(area);
     if (Document *pDocument = owner())
         pDocument->NotifyPixelsChanged(this);
 }
 
+void PixmapLayer::MarkChanged()
+{
+    m_bChanged = true;
+    m_changedArea = QRect();
+}
+
+QRectF PixmapLayer::ReachOf(const QRectF &area)
+{
+    // A shadow moves the change; a glow spreads it.
+    if (!styles().HasEnabled())
+        return area;
+    return QRectF(styles().ChangedArea(area.toAlignedRect(), m_image.size()));
+}
+
 void PixmapLayer::update(const QRectF &area)
 {
-    PixelsChanged();
-    InvalidateArea(area);
-    QGraphicsPixmapItem::update(area.intersected(boundingRect()));
+    PixelsChanged(area.toAlignedRect());
+    const QRectF reach = ReachOf(area);
+    InvalidateArea(reach);
+    QGraphicsPixmapItem::update(reach.intersected(boundingRect()));
 }
 
 void PixmapLayer::update()
@@ -88,7 +109,7 @@ void PixmapLayer::StylesChanged()
     // Both where the styles reached and where they reach now.
     InvalidateArea();
     UpdateStyledBounds();
-    m_bChanged = true;
+    MarkChanged();
     if (!m_styledBounds.isValid())
         m_composed = QImage();
     InvalidateArea();
@@ -105,11 +126,15 @@ const QImage &PixmapLayer::DrawnPixels(QPoint *pOffset)
     // Kept in step by StylesChanged() and setImage(); this catches styles
     // whose kernels were first built just now.
     UpdateStyledBounds();
-    if (m_bChanged || m_composed.isNull()) {
+    if (m_bChanged || m_composed.isNull() || m_composedBounds != m_styledBounds) {
+        // After a stroke, only the part it reached is composed again.
+        const bool bPart = m_changedArea.isValid() && !m_composed.isNull() && m_composedBounds == m_styledBounds;
         styles().Compose(
             m_styledBounds, m_image, [this](QPainter &painter) { painter.drawImage(0, 0, m_image); }, true,
-            &m_composed);
+            &m_composed, bPart ? styles().ChangedArea(m_changedArea, m_image.size()) : QRect());
+        m_composedBounds = m_styledBounds;
         m_bChanged = false;
+        m_changedArea = QRect();
     }
     *pOffset = m_styledBounds.topLeft();
     return m_composed;

@@ -28,7 +28,7 @@ public:
     bool isVisible() const override { return QGraphicsPixmapItem::isVisible(); }
     void update(const QRectF &area) override;
     void update() override;
-    void MarkChanged() override { m_bChanged = true; }
+    void MarkChanged() override;
     void StylesChanged() override;
     QGraphicsItem *item() override { return this; }
 
@@ -68,13 +68,19 @@ protected:
     void wheelEvent(QGraphicsSceneWheelEvent *pEvent) override;
 
 private:
-    void PixelsChanged();
+    // The pixels changed in `area` (invalid: anywhere).
+    void PixelsChanged(const QRect &area = QRect());
+    // Where the layer's drawing changes when its pixels change in `area`.
+    QRectF ReachOf(const QRectF &area);
     // The styled bounds follow the image size and the enabled styles.
     void UpdateStyledBounds();
 
-    // The styled picture must be composed again before it is drawn.
+    // The styled picture must be composed again before it is drawn: where
+    // the pixels changed, or everywhere when the area is invalid.
     bool m_bChanged = true;
+    QRect m_changedArea;
     QImage m_image;
     QImage m_composed; // premultiplied, the size of the styled bounds
+    QRect m_composedBounds;
     QRect m_styledBounds;
 };

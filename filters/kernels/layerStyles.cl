@@ -22,18 +22,19 @@ inline int16 withAlpha16(int16 p, int16 a)
     return (p & 0x00ffffff) | ((a & 0xff) << 24);
 }
 
-// total / blur for 0 <= total <= 255 * blur and blur >= 1, without an
-// integer division (which no vector unit has): (total + 0.5) / blur lies at
-// least 0.5 / blur away from every whole number, far more than any float
-// division's error, so truncating it gives the integer quotient exactly.
-inline int quotient(int total, float blur)
+// total / blur for 0 <= total <= 255 * blur and 1 <= blur < 1000, given
+// inverse = 1 / blur, without a division (which no vector unit has for
+// integers): (total + 0.5) / blur lies at least 0.5 / blur away from every
+// whole number, far more than the error of a float reciprocal and product
+// below 256, so truncating it gives the integer quotient exactly.
+inline int quotient(int total, float inverse)
 {
-    return (int)(((float)total + 0.5f) / blur);
+    return (int)(((float)total + 0.5f) * inverse);
 }
 
-inline int16 quotient16(int16 total, float blur)
+inline int16 quotient16(int16 total, float inverse)
 {
-    return convert_int16((convert_float16(total) + 0.5f) / blur);
+    return convert_int16((convert_float16(total) + 0.5f) * inverse);
 }
 
 // One work item per pixel: the given colour, with the source alpha scaled
@@ -59,7 +60,7 @@ inline void glowLine(__global const int *in, __global int *out, int count, size_
             out[i * stride] = withAlpha(in[i * stride], 0);
         return;
     }
-    const float fBlur = (float)blur;
+    const float inverse = 1.0f / (float)blur;
     int before = 0, after = 0, previous = 0;
     for (int i = 0; i < min(blur, count); ++i)
         after += alphaOf(in[i * stride]);
@@ -72,7 +73,7 @@ inline void glowLine(__global const int *in, __global int *out, int count, size_
         if (i > 0 && i + blur - 1 < count)
             after += alphaOf(in[(i + blur - 1) * stride]);
         previous = alphaOf(p);
-        out[i * stride] = withAlpha(p, min(quotient(before, fBlur) + quotient(after, fBlur), 255));
+        out[i * stride] = withAlpha(p, min(quotient(before, inverse) + quotient(after, inverse), 255));
     }
 }
 
@@ -100,7 +101,7 @@ __kernel void outterGlowVertical(__global const int *src, __global int *dst, int
     }
     __global const int *in = src + x0;
     __global int *out = dst + x0;
-    const float fBlur = (float)blur;
+    const float inverse = 1.0f / (float)blur;
     int16 before = 0, after = 0, previous = 0;
     for (int i = 0; i < min(blur, height); ++i)
         after += alphaOf16(vload16(0, in + i * stride));
@@ -113,7 +114,7 @@ __kernel void outterGlowVertical(__global const int *src, __global int *dst, int
         if (i > 0 && i + blur - 1 < height)
             after += alphaOf16(vload16(0, in + (i + blur - 1) * stride));
         previous = alphaOf16(p);
-        vstore16(withAlpha16(p, min(quotient16(before, fBlur) + quotient16(after, fBlur), 255)), 0,
+        vstore16(withAlpha16(p, min(quotient16(before, inverse) + quotient16(after, inverse), 255)), 0,
                  out + i * stride);
     }
 }

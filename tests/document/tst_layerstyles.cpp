@@ -19,6 +19,7 @@
 #include <QTemporaryDir>
 #include <QTextCursor>
 #include <QUndoStack>
+#include <QStandardPaths>
 #include <QtTest>
 
 namespace {
@@ -40,6 +41,34 @@ QList<int> alphas(const QImage &image)
 QImage premultiplied(const QImage &image)
 {
     return image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+}
+
+// What the window shows of the canvas.
+QImage shown(ChildWindow &window)
+{
+    QCoreApplication::processEvents();
+    QImage image = cqtest::blank(window.canvasSize());
+    QPainter painter(&image);
+    const QRectF r(QPointF(0, 0), QSizeF(window.canvasSize()));
+    window.scene()->render(&painter, r, r);
+    return image;
+}
+
+// What export writes, over the window's checkerboard.
+QImage exported(ChildWindow &window)
+{
+    QImage image = cqtest::blank(window.canvasSize());
+    QPainter painter(&image);
+    QPixmap tile(20, 20);
+    {
+        QPainter t(&tile);
+        t.fillRect(0, 0, 20, 20, QColor(204, 204, 204));
+        t.fillRect(0, 0, 10, 10, Qt::white);
+        t.fillRect(10, 10, 10, 10, Qt::white);
+    }
+    painter.drawTiledPixmap(QRectF(QPointF(0, 0), QSizeF(window.canvasSize())), tile);
+    painter.drawImage(0, 0, window.document()->Flattened());
+    return image;
 }
 
 PixmapLayer *rasterLayer(Document *pDocument, const QImage &image, QPointF pos = {})
@@ -73,6 +102,8 @@ private slots:
     void textStaysInPlaceOverItsStyles();
     void windowMatchesExport();
     void picturesKeptUntilSomethingChanges();
+    void strokesRedrawOnlyWhatTheyReach_data();
+    void strokesRedrawOnlyWhatTheyReach();
     void undoRedoAndGestures();
     void stylesThatCannotBeBuilt();
 
@@ -84,7 +115,8 @@ private:
 
 void TestLayerStyles::initTestCase()
 {
-    cqtest::isolateSettings();
+    // Nothing here reads settings; the test store is shared, so it is left alone.
+    QStandardPaths::setTestModeEnabled(true);
     QVERIFY(m_tmp.isValid());
     ScratchDB::instance()->Init(m_tmp.path(), 256 * 1024 * 1024);
     QVERIFY2(cqtest::createCpuContext(m_context), "no OpenCL CPU device");
@@ -348,10 +380,17 @@ void TestLayerStyles::deviceBuffersKeptWhileTheSizeStays()
     pA->DrawnPixels(&offset);
     QCOMPARE(pDevice->source().memoryId(), source);
     QCOMPARE(pDevice->work(1).memoryId(), work);
-    // Another size makes another set.
+    // A smaller image (or the part round a stroke) fits them too; only a
+    // larger one makes another set.
     pA->setImage(cqtest::patternImage(30, 20, 23));
     pA->DrawnPixels(&offset);
     QCOMPARE(pDevice->size(), QSize(30, 20));
+    QCOMPARE(pDevice->source().memoryId(), source);
+    QCOMPARE(pDevice->source().size(), size_t(64 * 48 * 4));
+    pA->setImage(cqtest::patternImage(70, 50, 24));
+    pA->DrawnPixels(&offset);
+    QCOMPARE(pDevice->size(), QSize(70, 50));
+    QCOMPARE(pDevice->source().size(), size_t(70 * 50 * 4));
 }
 
 // Shadow up and to the left, glow, then the layer itself: composed exactly as
@@ -437,33 +476,11 @@ void TestLayerStyles::windowMatchesExport()
     pText->styles().outterGlow().setEnabled(true);
     (void)pBack;
 
-    auto shown = [&] {
-        QCoreApplication::processEvents();
-        QImage image = cqtest::blank(window.canvasSize());
-        QPainter painter(&image);
-        const QRectF r(QPointF(0, 0), QSizeF(window.canvasSize()));
-        window.scene()->render(&painter, r, r);
-        return image;
-    };
-    auto exported = [&] {
-        QImage image = cqtest::blank(window.canvasSize());
-        QPainter painter(&image);
-        QPixmap tile(20, 20);
-        {
-            QPainter t(&tile);
-            t.fillRect(0, 0, 20, 20, QColor(204, 204, 204));
-            t.fillRect(0, 0, 10, 10, Qt::white);
-            t.fillRect(10, 10, 10, 10, Qt::white);
-        }
-        painter.drawTiledPixmap(QRectF(QPointF(0, 0), QSizeF(window.canvasSize())), tile);
-        painter.drawImage(0, 0, window.document()->Flattened());
-        return image;
-    };
-    QCOMPARE(offByMoreThan(shown(), exported(), 3), 0);
+    QCOMPARE(offByMoreThan(shown(window), exported(window), 3), 0);
     // A change of style parameters reaches the composed picture.
     pShape->styles().dropShadow().setAngle(20);
     pText->styles().outterGlow().setDistance(6);
-    QCOMPARE(offByMoreThan(shown(), exported(), 3), 0);
+    QCOMPARE(offByMoreThan(shown(window), exported(window), 3), 0);
 }
 
 void TestLayerStyles::picturesKeptUntilSomethingChanges()
@@ -518,6 +535,53 @@ void TestLayerStyles::picturesKeptUntilSomethingChanges()
     pText->setTextCursor(cursor);
     window.scene()->render(&textPainter);
     QCOMPARE(pText->styles().dropShadow().Picture(pText->RenderText(), nullptr).cacheKey(), textShadow);
+}
+
+void TestLayerStyles::strokesRedrawOnlyWhatTheyReach_data()
+{
+    QTest::addColumn<bool>("device");
+    QTest::newRow("kernels") << true;
+    QTest::newRow("host") << false;
+}
+
+// Dabs painted on a styled layer: the styles are computed again only round
+// them, yet every picture ends as if computed whole, and the window follows
+// the shadow's moved change.
+void TestLayerStyles::strokesRedrawOnlyWhatTheyReach()
+{
+    QFETCH(bool, device);
+    LayerStyleMgr::SetDefaultPrograms(device ? m_pCache.get() : nullptr);
+    ChildWindow window(nullptr, QSize(120, 90));
+    PixmapLayer *pLayer = rasterLayer(window.document(), shapeImage(120, 90, 81, QRect(20, 15, 70, 50)));
+    LayerDropShadow &shadow = pLayer->styles().dropShadow();
+    shadow.setAngle(200);
+    shadow.setDistance(9);
+    shadow.setEnabled(true);
+    LayerOutterGlow &glow = pLayer->styles().outterGlow();
+    glow.setDistance(6);
+    glow.setColor(QColor(255, 0, 0, 128));
+    glow.setEnabled(true);
+    QCOMPARE(offByMoreThan(shown(window), exported(window), 3), 0);
+
+    const QList<QRect> dabs = {QRect(30, 20, 7, 5), QRect(0, 0, 4, 4), QRect(112, 80, 8, 10), QRect(85, 40, 9, 9)};
+    for (const QRect &dab : dabs) {
+        QPainter(&pLayer->image()).fillRect(dab, QColor(30, 200, 90, 220));
+        pLayer->update(QRectF(dab));
+        QCOMPARE(offByMoreThan(shown(window), exported(window), 3), 0);
+    }
+    const QImage &image = pLayer->image();
+    QPoint at, expectedAt;
+    QCOMPARE(cqtest::differingPixels(shadow.Picture(image, &at),
+                                     LayerDropShadow::Reference(image, 200, 9, 128, shadow.color(), &expectedAt)),
+             0);
+    QCOMPARE(cqtest::differingPixels(glow.Picture(image, &at),
+                                     LayerOutterGlow::Reference(image, 6, 128, glow.color())),
+             0);
+    // The composed picture too: the same as one composed whole.
+    QPoint offset;
+    const QImage patched = pLayer->DrawnPixels(&offset).copy();
+    pLayer->MarkChanged();
+    QCOMPARE(offByMoreThan(pLayer->DrawnPixels(&offset), patched, 1), 0);
 }
 
 void TestLayerStyles::undoRedoAndGestures()

@@ -14,6 +14,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtEndian>
+#include <QStandardPaths>
 #include <QtTest>
 
 #include <cstring>
@@ -75,7 +76,8 @@ private:
 
 void TestStyleFile::initTestCase()
 {
-    cqtest::isolateSettings();
+    // Nothing here reads settings; the test store is shared, so it is left alone.
+    QStandardPaths::setTestModeEnabled(true);
     QVERIFY(m_tmp.isValid());
     ScratchDB::instance()->Init(m_tmp.path(), 256 * 1024 * 1024);
 }

@@ -25,6 +25,7 @@
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QUndoStack>
+#include <QStandardPaths>
 #include <QtTest>
 
 #include <memory>
@@ -65,7 +66,12 @@ private:
 
 void TestLayerStyleDlg::initTestCase()
 {
-    cqtest::isolateSettings();
+    // The swatches save their colours; nothing here depends on what the
+    // settings held before, and clearing the store other tests share while
+    // they run would disturb them.
+    QStandardPaths::setTestModeEnabled(true);
+    QCoreApplication::setOrganizationName(QStringLiteral("Kestrelvane"));
+    QCoreApplication::setApplicationName(QStringLiteral("Chromaquill"));
     QVERIFY(m_tmp.isValid());
     ScratchDB::instance()->Init(m_tmp.path(), 256 * 1024 * 1024);
     m_pPanel = LayerDlg::instance();
