@@ -188,6 +188,8 @@ void LayerStyle::UpdatePart(const QImage &source)
 
 QImage LayerStyle::render(const QImage &source)
 {
+    // Whatever picture was kept, it was of another source perhaps.
+    SourceChanged();
     QPoint at;
     const QImage picture = Picture(source, &at);
     const QRect covered = CoveredFor(source.size());
