@@ -17,6 +17,7 @@
 #include "GraphicsView.h"
 #include "LayerActions.h"
 #include "LayerDlg.h"
+#include "LayerStyleMgr.h"
 #include "PopupNotify.h"
 #include "ScratchDB.h"
 #include "Startup.h"
@@ -117,6 +118,8 @@ MainWindow::MainWindow()
     ChooseComputeMode();
     // Selections are feathered by the kernels once a document asks.
     Document::SetDefaultFeatherer(Feather::Featherer(m_programCache));
+    // Layer styles build their kernels from the same programs.
+    LayerStyleMgr::SetDefaultPrograms(&m_programCache);
     // A crash report lists every build log and filter error known at the time.
     m_programCache.setReportListener([](const QMap<QString, QString> &report) { CrashHandler::SetBuildReport(report); });
     m_pUi->mainToolBar->setStyleSheet(QString::fromLatin1(kToolBarStyle));
@@ -134,6 +137,7 @@ MainWindow::MainWindow()
 MainWindow::~MainWindow()
 {
     Document::SetDefaultFeatherer(nullptr);
+    LayerStyleMgr::SetDefaultPrograms(nullptr);
     delete m_pUi;
     if (s_pInstance == this)
         s_pInstance = nullptr;
