@@ -5,10 +5,12 @@
 #include "ColorPicker.h"
 #include "ColorSwatch.h"
 #include "Document.h"
+#include "KernelReportDlg.h"
 #include "Layer.h"
+#include "LayerStyleMgr.h"
+#include "ProgramCache.h"
 
 #include <QApplication>
-#include <QMessageBox>
 #include <QMouseEvent>
 #include <QUndoStack>
 
@@ -268,10 +270,14 @@ void LayerStyleDlg::ColorChanged(LayerStyle *pStyle, QWidget *pTab, QSlider *pOp
 
 void LayerStyleDlg::ShowBuildReport(LayerStyle *pStyle)
 {
+    // The program-wide report, with this style's own log under its name
+    // (its programs may come from another cache than the program's).
+    QMap<QString, QString> report;
+    if (ProgramCache *pCache = LayerStyleMgr::DefaultPrograms())
+        report = pCache->buildReport();
+    report.insert(pStyle->name(), pStyle->buildLog());
     QWidget *pOver = parentWidget() ? parentWidget()->window() : this;
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("OpenCL Debug"),
-                    QStringLiteral("The %1 kernels could not be built.").arg(pStyle->name()), QMessageBox::Ok, pOver);
-    box.setInformativeText(pStyle->buildLog());
-    box.setObjectName(QStringLiteral("buildReport"));
-    box.exec();
+    auto *pReport = new KernelReportDlg(report, pOver);
+    pReport->Select(pStyle->name());
+    pReport->exec();
 }
