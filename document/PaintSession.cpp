@@ -113,6 +113,14 @@ void PaintSession::CommitResult(const QImage &result, const QRect &requested, co
     const QRect area = requested.isEmpty() ? m_base.rect() : requested.intersected(m_base.rect());
     if (area.isEmpty())
         return;
+    if (requested.isEmpty() && selection.isEmpty() && !pMask && LayerOrigin().isNull()
+        && straight.size() == m_pLayer->image().size()) {
+        // The result takes the whole layer: share it instead of copying a
+        // whole layer per filter preview.
+        m_pLayer->image() = straight;
+        Repaint(area);
+        return;
+    }
     PixelOps::Replace(straight, m_base, m_pLayer->image(), area, selection, pMask, LayerOrigin());
     Repaint(area);
 }
