@@ -1,4 +1,6 @@
 #include "ChildWindow.h"
+
+#include "SelectionOutline.h"
 #include "ui_ChildWindow.h"
 
 #include "CreateLayerCmd.h"
@@ -126,14 +128,13 @@ void ChildWindow::BuildView()
     m_pOverlayView->raise();
     m_pOverlayView->hide();
 
-    m_pOutlineA = new QGraphicsPathItem;
+    m_pOutlineA = new SelectionOutline;
     m_pOutlineA->setZValue(5000);
-    QPen antsPen(Qt::black);
-    antsPen.setDashPattern({4, 4});
-    m_pOutlineA->setPen(antsPen);
-    m_pOutlineB = new QGraphicsPathItem;
+    m_pOutlineA->setPen(AntsPen(false));
+    m_pOutlineB = new SelectionOutline;
     m_pOutlineB->setZValue(4999);
-    m_pOutlineB->setPen(QPen(Qt::white));
+    QPen under(Qt::white, 0);
+    m_pOutlineB->setPen(under);
     m_pMaskOverlay = new QGraphicsPixmapItem;
     m_pMaskOverlay->setZValue(4998);
     connect(&m_antsTimer, &QTimer::timeout, this, &ChildWindow::MarchingAntsTimer);
@@ -301,13 +302,20 @@ void ChildWindow::SelectInverse()
     m_pDoc->undoStack()->push(new SelectionCmd(m_pDoc, selection, all.xored(selection)));
 }
 
+// Black dashes a screen pixel wide at any zoom, shifted by half a period in
+// the second phase.
+QPen ChildWindow::AntsPen(bool bPhase)
+{
+    QPen pen(Qt::black, 0);
+    pen.setDashPattern({4, 4});
+    pen.setDashOffset(bPhase ? 4 : 0);
+    return pen;
+}
+
 void ChildWindow::MarchingAntsTimer()
 {
     m_bAntsPhase = !m_bAntsPhase;
-    QPen pen(Qt::black);
-    pen.setDashPattern({4, 4});
-    pen.setDashOffset(m_bAntsPhase ? 4 : 0);
-    m_pOutlineA->setPen(pen);
+    m_pOutlineA->setPen(AntsPen(m_bAntsPhase));
     m_pOutlineA->update();
 }
 

@@ -5,6 +5,7 @@
 #include <QList>
 #include <QPainterPath>
 #include <QRegion>
+#include <QPen>
 #include <QTimer>
 #include <QTransform>
 #include <QWidget>
@@ -147,6 +148,7 @@ private:
     GraphicsScene *m_pScene = nullptr;
     double m_dZoom = 1.0;
     QTransform m_viewTransform;
+    static QPen AntsPen(bool bPhase);
     QGraphicsPathItem *m_pOutlineA = nullptr;
     QGraphicsPathItem *m_pOutlineB = nullptr;
     QTimer m_antsTimer;
