@@ -4,6 +4,7 @@
 #include "DocTestSupport.h"
 #include "DocumentBuilder.h"
 #include "DocumentFile.h"
+#include "FileBytes.h"
 #include "LayerStyleMgr.h"
 #include "LayerStyleRecord.h"
 #include "PngEncoder.h"
@@ -11,50 +12,17 @@
 #include "StyleTestSupport.h"
 
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
-#include <QtEndian>
 #include <QStandardPaths>
 #include <QtTest>
 
-#include <cstring>
 #include <memory>
 
-namespace {
-
-// The expected bytes, built apart from the writer.
-struct Bytes {
-    QByteArray b;
-    void i32(qint32 v) { char r[4]; qToLittleEndian(v, r); b.append(r, 4); }
-    void f64(double d) { quint64 u; std::memcpy(&u, &d, 8); char r[8]; qToLittleEndian(u, r); b.append(r, 8); }
-    void rec(qint32 tag, const QByteArray &payload) { i32(tag); i32(qint32(payload.size())); b.append(payload); }
-    static QByteArray I(qint32 v) { Bytes x; x.i32(v); return x.b; }
-    static QByteArray D(double v) { Bytes x; x.f64(v); return x.b; }
-    static QByteArray Ints(std::initializer_list<qint32> values)
-    {
-        Bytes x;
-        for (qint32 v : values)
-            x.i32(v);
-        return x.b;
-    }
-    // A style record's payload: name, enabled, version 1, parameters.
-    static QByteArray Style(const QByteArray &name, bool bEnabled, const QByteArray &params)
-    {
-        Bytes s;
-        s.rec(7001, name);
-        s.rec(7002, QByteArray(1, bEnabled ? '\1' : '\0'));
-        s.rec(7003, I(1));
-        s.rec(7004, params);
-        return s.b;
-    }
-};
-
+using Bytes = cqtest::DocBytes;
 using cqtest::naiveGlow;
 using cqtest::naiveMask;
 using cqtest::offByMoreThan;
 using cqtest::shapeImage;
-
-} // namespace
 
 class TestStyleFile : public QObject
 {
@@ -137,16 +105,9 @@ void TestStyleFile::goldenBytes()
     layer.rec(4008, PngEncoder::Encode(image));
     layer.rec(7000, Bytes::Style("Drop Shadow", true, Bytes::Ints({45, 7, 200, 1, 2, 3, 200})));
     layer.rec(7000, Bytes::Style("Outter Glow", false, Bytes::Ints({11, 99, 250, 251, 252, 99})));
-    Bytes layers;
-    layers.i32(1);
-    layers.rec(4000, layer.b);
-    Bytes expected;
-    expected.b = QByteArray::fromHex("0DD03713");
-    expected.rec(1000, "0.55b");
-    expected.rec(2000, Bytes::Ints({6, 4}));
-    expected.rec(3000, layers.b);
-    expected.rec(5000, Bytes::I(0));
-    QCOMPARE(file.readAll().toHex(), expected.b.toHex());
+    const QByteArray expected =
+        Bytes::File({{2000, Bytes::Ints({6, 4})}, {3000, Bytes::List(4000, {layer.b})}, {5000, Bytes::I(0)}});
+    QCOMPARE(file.readAll().toHex(), expected.toHex());
 }
 
 void TestStyleFile::saveAndOpen()
@@ -232,8 +193,6 @@ void TestStyleFile::unknownAndDamagedRecords()
 
 void TestStyleFile::cqtoolDrawsAndKeepsStyles()
 {
-    const QString tool = QString::fromLocal8Bit(qgetenv("CQ_BINARY_DIR")) + QStringLiteral("/cqtool");
-    QVERIFY2(QFile::exists(tool), qPrintable(tool));
     std::unique_ptr<Document> pDocument = styledDocument();
     // One record of a style this program does not have rides along.
     DocumentData data = DocumentBuilder::Capture(*pDocument);
@@ -243,11 +202,7 @@ void TestStyleFile::cqtoolDrawsAndKeepsStyles()
     QString error;
     QVERIFY2(DocumentFile::WriteFile(in, DocumentFile::Serialize(data), &error), qPrintable(error));
 
-    auto run = [&tool](const QStringList &args) {
-        QProcess process;
-        process.start(tool, args);
-        return process.waitForFinished(60000) && process.exitCode() == 0;
-    };
+    auto run = [](const QStringList &args) { return cqtest::runCqtool(args).code == 0; };
     const QString png = m_tmp.filePath(QStringLiteral("styled.png"));
     QVERIFY(run({QStringLiteral("convert"), in, png}));
     QImage converted(png);

@@ -9,7 +9,6 @@
 #include "SolarizeFilter.h"
 #include "TestSupport.h"
 
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -33,14 +32,10 @@ private:
 
 int CqtoolFilterTest::run(const QStringList &args, QString *pErr)
 {
-    QProcess p;
-    p.start(QString::fromLocal8Bit(qgetenv("CQ_BINARY_DIR")) + QStringLiteral("/cqtool"),
-            QStringList{QStringLiteral("filter")} + args);
-    if (!p.waitForFinished(120000))
-        return -1;
+    const cqtest::ToolRun run = cqtest::runCqtool(QStringList{QStringLiteral("filter")} + args);
     if (pErr)
-        *pErr = QString::fromUtf8(p.readAllStandardError());
-    return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+        *pErr = QString::fromUtf8(run.err);
+    return run.code;
 }
 
 void CqtoolFilterTest::initTestCase()
@@ -114,12 +109,9 @@ void CqtoolFilterTest::badCallsWriteNothing()
 
 void CqtoolFilterTest::helpListsEveryFilterAndItsKeys()
 {
-    QProcess p;
-    p.start(QString::fromLocal8Bit(qgetenv("CQ_BINARY_DIR")) + QStringLiteral("/cqtool"),
-            {QStringLiteral("help"), QStringLiteral("filter")});
-    QVERIFY(p.waitForFinished(60000));
-    QCOMPARE(p.exitCode(), 0);
-    const QStringList lines = QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n'));
+    const cqtest::ToolRun help = cqtest::runCqtool({QStringLiteral("help"), QStringLiteral("filter")});
+    QCOMPARE(help.code, 0);
+    const QStringList lines = QString::fromUtf8(help.out).split(QLatin1Char('\n'));
     QVERIFY(lines.first().startsWith(QStringLiteral("usage: cqtool filter IN OUT NAME")));
     // Every filter the editor offers, with every key a call must give.
     QCLContext context;

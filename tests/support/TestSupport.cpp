@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QSettings>
 #include <QStandardPaths>
@@ -58,6 +59,35 @@ qint64 differingPixels(const QImage &a, const QImage &b)
             count += la[x] != lb[x];
     }
     return count;
+}
+
+qint64 offByMoreThan(const QImage &a, const QImage &b, int tolerance)
+{
+    if (a.size() != b.size())
+        return -1;
+    qint64 count = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+            count += qAbs(qRed(p) - qRed(q)) > tolerance || qAbs(qGreen(p) - qGreen(q)) > tolerance
+                     || qAbs(qBlue(p) - qBlue(q)) > tolerance || qAbs(qAlpha(p) - qAlpha(q)) > tolerance;
+        }
+    return count;
+}
+
+ToolRun runCqtool(const QStringList &arguments, const std::function<void()> &childSetup)
+{
+    QProcess process;
+    if (childSetup)
+        process.setChildProcessModifier(childSetup);
+    process.start(qEnvironmentVariable("CQ_BINARY_DIR") + QStringLiteral("/cqtool"), arguments);
+    ToolRun run;
+    if (!process.waitForFinished(120000))
+        return run;
+    run.code = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    run.out = process.readAllStandardOutput();
+    run.err = process.readAllStandardError();
+    return run;
 }
 
 void isolateSettings()

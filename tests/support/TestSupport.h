@@ -2,6 +2,7 @@
 // Small helpers shared by the test executables.
 #include <QImage>
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 class QCLContext;
@@ -16,6 +17,9 @@ QImage patternImage(int width, int height, quint32 seed, bool withAlpha = true);
 // -1 when the sizes or formats differ.
 qint64 differingPixels(const QImage &a, const QImage &b);
 
+// Pixels whose channels differ by more than the tolerance; -1 for other sizes.
+qint64 offByMoreThan(const QImage &a, const QImage &b, int tolerance);
+
 // Points the per-user settings store at a fresh, empty location so a test
 // never reads or writes the developer's own settings.
 void isolateSettings();
@@ -28,6 +32,15 @@ bool withFileSizeLimit(qint64 iBytes, const std::function<void()> &work);
 // Creates the context on the CPU (PoCL) device. On failure writes a warning
 // naming the platforms found, so QVERIFY2 on the result explains itself.
 bool createCpuContext(QCLContext &context);
+
+// The built cqtool run with the arguments; code -1 when it crashed or hung.
+// childSetup runs in the child before the tool starts.
+struct ToolRun {
+    int code = -1;
+    QByteArray out;
+    QByteArray err;
+};
+ToolRun runCqtool(const QStringList &arguments, const std::function<void()> &childSetup = {});
 
 } // namespace cqtest
 
