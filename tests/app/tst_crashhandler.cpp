@@ -45,8 +45,6 @@ void TestCrashHandler::fatalSignalWritesReportAndDies_data()
     QTest::addColumn<QByteArray>("name");
     QTest::newRow("abort") << int(SIGABRT) << QByteArray("SIGABRT");
     QTest::newRow("segv") << int(SIGSEGV) << QByteArray("SIGSEGV");
-    QTest::newRow("fpe") << int(SIGFPE) << QByteArray("SIGFPE");
-    QTest::newRow("bus") << int(SIGBUS) << QByteArray("SIGBUS");
 }
 
 void TestCrashHandler::fatalSignalWritesReportAndDies()
@@ -80,7 +78,6 @@ void TestCrashHandler::fatalSignalWritesReportAndDies()
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QByteArray text = file.readAll();
     QVERIFY(text.startsWith(CrashHandler::ReportText()));
-    QVERIFY(text.contains("ChromaquillBuild: 0.55b"));
     QVERIFY(text.contains("Device: cpu-test"));
     QVERIFY(text.contains("Signal: " + name));
 }
