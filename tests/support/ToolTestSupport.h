@@ -13,6 +13,7 @@
 #include "PixmapLayer.h"
 #include "ScratchDB.h"
 #include "TestSupport.h"
+#include "ToolboxDlg.h"
 #include "WindowTestSupport.h"
 
 #include <QMdiArea>
@@ -51,6 +52,23 @@ inline MainWindow *startMainWindow()
     if (!QTest::qWaitForWindowExposed(pMain))
         return nullptr;
     return pMain;
+}
+
+// Between cases: the brush chosen again and every document closed.
+inline void endToolCase(MainWindow *pMain)
+{
+    ToolboxDlg::instance()->Select(ToolSet::Brush);
+    closeAllDocuments(pMain);
+}
+
+inline PixmapLayer *layerOf(ChildWindow *pWindow)
+{
+    return pWindow->document()->CurrentRasterLayer();
+}
+
+template <class Tool> Tool *toolOf(ToolSet::Kind eKind)
+{
+    return static_cast<Tool *>(ToolboxDlg::instance()->tools().Tool(eKind));
 }
 
 // Waits for the scratch store so a layer shows what undo or redo restored.

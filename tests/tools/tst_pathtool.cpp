@@ -26,8 +26,7 @@ class TestPathTool : public QObject {
     MainWindow *m_pMain = nullptr;
     QTemporaryDir m_scratch;
 
-    PathTool *tool() { return static_cast<PathTool *>(ToolboxDlg::instance()->tools().Tool(ToolSet::PathEdit)); }
-    PixmapLayer *layerOf(ChildWindow *pWindow) { return pWindow->document()->CurrentRasterLayer(); }
+    PathTool *tool() { return toolOf<PathTool>(ToolSet::PathEdit); }
     static PathItem item(int iKind, QPointF first, QPointF second, QPointF c1 = {}, QPointF c2 = {})
     {
         PathItem p;
@@ -56,17 +55,8 @@ class TestPathTool : public QObject {
     }
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        ScratchDB::instance()->Init(m_scratch.path(), ScratchDB::DefaultMemoryLimit);
-        m_pMain = startMainWindow();
-        QVERIFY(m_pMain);
-    }
-    void cleanup()
-    {
-        ToolboxDlg::instance()->Select(ToolSet::Brush);
-        cqtest::closeAllDocuments(m_pMain);
-    }
+    void initTestCase() { QVERIFY(m_pMain = startMainWindow(m_scratch.path())); }
+    void cleanup() { endToolCase(m_pMain); }
 
     void drawCornersAndCurvesThenClose()
     {

@@ -26,11 +26,6 @@ class TestRetouchTools : public QObject {
     MainWindow *m_pMain = nullptr;
     QTemporaryDir m_scratch;
 
-    PixmapLayer *layerOf(ChildWindow *pWindow) { return pWindow->document()->CurrentRasterLayer(); }
-    template <class Tool> Tool *tool(ToolSet::Kind eKind)
-    {
-        return static_cast<Tool *>(ToolboxDlg::instance()->tools().Tool(eKind));
-    }
     void chooseWidth(int iWidth)
     {
         QComboBox *pBox = m_pMain->OptionBar()->findChild<QComboBox *>();
@@ -56,17 +51,8 @@ class TestRetouchTools : public QObject {
     }
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        ScratchDB::instance()->Init(m_scratch.path(), ScratchDB::DefaultMemoryLimit);
-        m_pMain = startMainWindow();
-        QVERIFY(m_pMain);
-    }
-    void cleanup()
-    {
-        ToolboxDlg::instance()->Select(ToolSet::Brush);
-        cqtest::closeAllDocuments(m_pMain);
-    }
+    void initTestCase() { QVERIFY(m_pMain = startMainWindow(m_scratch.path())); }
+    void cleanup() { endToolCase(m_pMain); }
 
     void stampNeedsAnAnchor()
     {
@@ -87,7 +73,7 @@ private Q_SLOTS:
         ToolboxDlg::instance()->Select(ToolSet::Stamp);
         chooseWidth(10);
         click(pWindow, QPointF(10, 10), Qt::AltModifier);
-        auto *pStamp = tool<StampTool>(ToolSet::Stamp);
+        auto *pStamp = toolOf<StampTool>(ToolSet::Stamp);
         QVERIFY(pStamp->marker()->scene() == pWindow->scene());
         const int entries = pWindow->undoStack()->count();
         drag(pWindow, {QPointF(100, 100), QPointF(110, 100), QPointF(120, 100)});
@@ -134,7 +120,7 @@ private Q_SLOTS:
         ChildWindow *pWindow = documentWith(m_pMain, base);
         ToolboxDlg::instance()->Select(ToolSet::ColorPick);
         ColorPicker *pPalette = ColorPicker::instance();
-        auto *pPick = tool<ColorPickTool>(ToolSet::ColorPick);
+        auto *pPick = toolOf<ColorPickTool>(ToolSet::ColorPick);
         press(pWindow, QPointF(39, 29));
         QCOMPARE(pPalette->Color().rgba(), base.pixel(39, 29));
         QVERIFY(pPick->loupe()->scene() == pWindow->scene());
@@ -207,7 +193,7 @@ private Q_SLOTS:
         ToolboxDlg::instance()->Select(ToolSet::Smudge);
         chooseWidth(20);
         m_pMain->OptionBar()->findChild<QSpinBox *>()->setValue(80);
-        QCOMPARE(tool<SmudgeTool>(ToolSet::Smudge)->Strength(), 80);
+        QCOMPARE(toolOf<SmudgeTool>(ToolSet::Smudge)->Strength(), 80);
         QList<QPointF> path;
         for (int x = 45; x <= 85; x += 2)
             path << QPointF(x, 30);
