@@ -1,23 +1,18 @@
 // Layer styles: the drop shadow's and outer glow's pixels and geometry, the
 // kernels against their host references on awkward sizes, a layer drawn over
 // its styles in the window and in export alike (its own pixels never move),
-// pictures kept until something changes, undo, and styles that cannot be built.
+// strokes on a styled layer, undo, and styles that cannot be built.
 #include "ChangeLayerStyleCmd.h"
 #include "ChildWindow.h"
 #include "DocTestSupport.h"
 #include "GraphicsScene.h"
-#include "GraphicsView.h"
-#include "LayerStyleDevice.h"
 #include "LayerStyleMgr.h"
 #include "ProgramCache.h"
 #include "QCLContext.h"
 #include "ScratchDB.h"
 #include "StyleTestSupport.h"
 
-#include <QScrollArea>
-#include <QScrollBar>
 #include <QTemporaryDir>
-#include <QTextCursor>
 #include <QUndoStack>
 #include <QStandardPaths>
 #include <QtTest>
@@ -96,12 +91,9 @@ private slots:
     void glowNeverGrowsTheLayer();
     void kernelsMatchReferences_data();
     void kernelsMatchReferences();
-    void kernelPassesOnArbitraryPixels();
-    void deviceBuffersKeptWhileTheSizeStays();
     void layerStaysInPlaceOverItsStyles();
     void textStaysInPlaceOverItsStyles();
     void windowMatchesExport();
-    void picturesKeptUntilSomethingChanges();
     void strokesRedrawOnlyWhatTheyReach_data();
     void strokesRedrawOnlyWhatTheyReach();
     void undoRedoAndGestures();
@@ -310,89 +302,6 @@ void TestLayerStyles::kernelsMatchReferences()
     }
 }
 
-// Each blur kernel alone, on pixels that are no mask: every colour must pass
-// through untouched, and distance 0 must give no alpha without dividing by it.
-void TestLayerStyles::kernelPassesOnArbitraryPixels()
-{
-    ProgramCache &cache = *m_pCache;
-    const QCLProgram program = cache.program(QLatin1String(LayerStyle::kProgramPath));
-    QVERIFY(!program.isNull());
-    QCLKernel horizontal = program.createKernel(QStringLiteral("outterGlowHorizontal"));
-    QCLKernel vertical = program.createKernel(QStringLiteral("outterGlowVertical"));
-    QVERIFY(!horizontal.isNull() && !vertical.isNull());
-    for (const QSize size : {QSize(1, 1), QSize(5, 1), QSize(1, 7), QSize(16, 5), QSize(19, 13), QSize(37, 41)}) {
-        for (int blur : {0, 1, 3, 25, 99}) {
-            const QImage source = cqtest::patternImage(size.width(), size.height(), quint32(blur * 31 + size.width()));
-            const size_t bytes = size_t(source.sizeInBytes());
-            QCLBuffer in = m_context.createBufferCopy(source.constBits(), bytes, QCLMemoryObject::ReadOnly);
-            QCLBuffer out = m_context.createBufferDevice(bytes, QCLMemoryObject::ReadWrite);
-            QImage device(size, QImage::Format_ARGB32), expected(size, QImage::Format_ARGB32);
-
-            horizontal.setGlobalWorkSize(QCLWorkSize(size_t(size.height())));
-            QVERIFY(!horizontal(in, out, size.width(), blur).isNull());
-            QVERIFY(out.read(device.bits(), bytes));
-            LayerOutterGlow::HorizontalReference(reinterpret_cast<const quint32 *>(source.constBits()),
-                                                 reinterpret_cast<quint32 *>(expected.bits()), size.width(),
-                                                 size.height(), blur);
-            QCOMPARE(cqtest::differingPixels(device, expected), 0);
-
-            const int columns = LayerOutterGlow::kColumnsPerItem;
-            vertical.setGlobalWorkSize(QCLWorkSize(size_t((size.width() + columns - 1) / columns)));
-            QVERIFY(!vertical(in, out, size.width(), size.height(), blur).isNull());
-            QVERIFY(out.read(device.bits(), bytes));
-            LayerOutterGlow::VerticalReference(reinterpret_cast<const quint32 *>(source.constBits()),
-                                               reinterpret_cast<quint32 *>(expected.bits()), size.width(),
-                                               size.height(), blur);
-            QCOMPARE(cqtest::differingPixels(device, expected), 0);
-            for (int y = 0; y < size.height(); ++y)
-                for (int x = 0; x < size.width(); ++x) {
-                    QCOMPARE(device.pixel(x, y) & 0xffffffu, source.pixel(x, y) & 0xffffffu);
-                    if (blur == 0)
-                        QCOMPARE(qAlpha(device.pixel(x, y)), 0);
-                }
-        }
-    }
-}
-
-void TestLayerStyles::deviceBuffersKeptWhileTheSizeStays()
-{
-    ProgramCache &cache = *m_pCache;
-    LayerStyleMgr::SetDefaultPrograms(&cache);
-    Document document(QSize(64, 48), *ScratchDB::instance());
-    PixmapLayer *pA = rasterLayer(&document, cqtest::patternImage(64, 48, 21));
-    PixmapLayer *pB = rasterLayer(&document, cqtest::patternImage(64, 48, 22));
-    for (PixmapLayer *pLayer : {pA, pB}) {
-        pLayer->styles().dropShadow().setEnabled(true);
-        pLayer->styles().outterGlow().setEnabled(true);
-    }
-    LayerStyleDevice *pDevice = pA->styles().dropShadow().device();
-    QVERIFY(pDevice);
-    QCOMPARE(pB->styles().outterGlow().device(), pDevice);
-    QPoint offset;
-    pA->DrawnPixels(&offset);
-    const cl_mem source = pDevice->source().memoryId(), work = pDevice->work(1).memoryId();
-    QVERIFY(source && work);
-    // Other layers, new pixels, new parameters: the same buffers.
-    pB->DrawnPixels(&offset);
-    pA->image().fill(0x80ff0000);
-    pA->update();
-    pA->styles().outterGlow().setDistance(9);
-    pA->DrawnPixels(&offset);
-    QCOMPARE(pDevice->source().memoryId(), source);
-    QCOMPARE(pDevice->work(1).memoryId(), work);
-    // A smaller image (or the part round a stroke) fits them too; only a
-    // larger one makes another set.
-    pA->setImage(cqtest::patternImage(30, 20, 23));
-    pA->DrawnPixels(&offset);
-    QCOMPARE(pDevice->size(), QSize(30, 20));
-    QCOMPARE(pDevice->source().memoryId(), source);
-    QCOMPARE(pDevice->source().size(), size_t(64 * 48 * 4));
-    pA->setImage(cqtest::patternImage(70, 50, 24));
-    pA->DrawnPixels(&offset);
-    QCOMPARE(pDevice->size(), QSize(70, 50));
-    QCOMPARE(pDevice->source().size(), size_t(70 * 50 * 4));
-}
-
 // Shadow up and to the left, glow, then the layer itself: composed exactly as
 // drawing the three one over another at their places would.
 void TestLayerStyles::layerStaysInPlaceOverItsStyles()
@@ -481,60 +390,6 @@ void TestLayerStyles::windowMatchesExport()
     pShape->styles().dropShadow().setAngle(20);
     pText->styles().outterGlow().setDistance(6);
     QCOMPARE(offByMoreThan(shown(window), exported(window), 3), 0);
-}
-
-void TestLayerStyles::picturesKeptUntilSomethingChanges()
-{
-    ChildWindow window(nullptr, QSize(200, 150));
-    window.resize(300, 250);
-    window.show();
-    PixmapLayer *pLayer = rasterLayer(window.document(), shapeImage(200, 150, 51, QRect(30, 30, 100, 80)));
-    pLayer->styles().dropShadow().setEnabled(true);
-    pLayer->styles().outterGlow().setEnabled(true);
-    QCoreApplication::processEvents();
-    QPoint offset;
-    const qint64 composed = pLayer->DrawnPixels(&offset).cacheKey();
-    const qint64 shadow = pLayer->styles().dropShadow().Picture(pLayer->image(), nullptr).cacheKey();
-    // Zooming, panning and redrawing reuse every picture.
-    window.SetZoom(300);
-    QCoreApplication::processEvents();
-    auto *pScroll = window.findChild<QScrollArea *>();
-    QVERIFY(pScroll);
-    pScroll->horizontalScrollBar()->setValue(pScroll->horizontalScrollBar()->maximum());
-    pScroll->verticalScrollBar()->setValue(pScroll->verticalScrollBar()->maximum() / 2);
-    window.view()->viewport()->repaint();
-    window.scene()->InvalidateAll();
-    QImage frame(200, 150, QImage::Format_ARGB32_Premultiplied);
-    QPainter painter(&frame);
-    window.scene()->render(&painter);
-    painter.end();
-    QCOMPARE(pLayer->DrawnPixels(&offset).cacheKey(), composed);
-    QCOMPARE(pLayer->styles().dropShadow().Picture(pLayer->image(), nullptr).cacheKey(), shadow);
-    // A parameter of one style renders that style again, not the other.
-    const qint64 glow = pLayer->styles().outterGlow().Picture(pLayer->image(), nullptr).cacheKey();
-    pLayer->styles().dropShadow().setDistance(7);
-    QVERIFY(pLayer->DrawnPixels(&offset).cacheKey() != composed);
-    QCOMPARE(pLayer->styles().outterGlow().Picture(pLayer->image(), nullptr).cacheKey(), glow);
-    // New pixels render both again.
-    const qint64 again = pLayer->DrawnPixels(&offset).cacheKey();
-    pLayer->image().setPixel(40, 40, 0xff000000);
-    pLayer->update(QRectF(40, 40, 1, 1));
-    QVERIFY(pLayer->DrawnPixels(&offset).cacheKey() != again);
-    QVERIFY(pLayer->styles().outterGlow().Picture(pLayer->image(), nullptr).cacheKey() != glow);
-
-    // A text layer's cursor moving changes no style picture.
-    auto *pText = static_cast<TextLayer *>(window.CreateLayer(Layer::Text));
-    pText->setPlainText(QStringLiteral("abc"));
-    pText->styles().dropShadow().setEnabled(true);
-    QImage textFrame(200, 150, QImage::Format_ARGB32_Premultiplied);
-    QPainter textPainter(&textFrame);
-    window.scene()->render(&textPainter);
-    const qint64 textShadow = pText->styles().dropShadow().Picture(pText->RenderText(), nullptr).cacheKey();
-    QTextCursor cursor = pText->textCursor();
-    cursor.setPosition(1);
-    pText->setTextCursor(cursor);
-    window.scene()->render(&textPainter);
-    QCOMPARE(pText->styles().dropShadow().Picture(pText->RenderText(), nullptr).cacheKey(), textShadow);
 }
 
 void TestLayerStyles::strokesRedrawOnlyWhatTheyReach_data()
