@@ -14,7 +14,6 @@
 
 #include <QTemporaryDir>
 #include <QUndoStack>
-#include <QStandardPaths>
 #include <QtTest>
 
 namespace {
@@ -107,8 +106,7 @@ private:
 
 void TestLayerStyles::initTestCase()
 {
-    // Nothing here reads settings; the test store is shared, so it is left alone.
-    QStandardPaths::setTestModeEnabled(true);
+    cqtest::isolateSettings();
     QVERIFY(m_tmp.isValid());
     ScratchDB::instance()->Init(m_tmp.path(), 256 * 1024 * 1024);
     QVERIFY2(cqtest::createCpuContext(m_context), "no OpenCL CPU device");

@@ -13,7 +13,6 @@
 
 #include <QFile>
 #include <QTemporaryDir>
-#include <QStandardPaths>
 #include <QtTest>
 
 #include <memory>
@@ -44,8 +43,7 @@ private:
 
 void TestStyleFile::initTestCase()
 {
-    // Nothing here reads settings; the test store is shared, so it is left alone.
-    QStandardPaths::setTestModeEnabled(true);
+    cqtest::isolateSettings();
     QVERIFY(m_tmp.isValid());
     ScratchDB::instance()->Init(m_tmp.path(), 256 * 1024 * 1024);
 }

@@ -26,7 +26,6 @@
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QUndoStack>
-#include <QStandardPaths>
 #include <QtTest>
 
 #include <memory>
@@ -67,12 +66,7 @@ private:
 
 void TestLayerStyleDlg::initTestCase()
 {
-    // The swatches save their colours; nothing here depends on what the
-    // settings held before, and clearing the store other tests share while
-    // they run would disturb them.
-    QStandardPaths::setTestModeEnabled(true);
-    QCoreApplication::setOrganizationName(QStringLiteral("Kestrelvane"));
-    QCoreApplication::setApplicationName(QStringLiteral("Chromaquill"));
+    cqtest::isolateSettings();
     QVERIFY(m_tmp.isValid());
     ScratchDB::instance()->Init(m_tmp.path(), 256 * 1024 * 1024);
     m_pPanel = LayerDlg::instance();

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QSettings>
@@ -92,19 +93,23 @@ ToolRun runCqtool(const QStringList &arguments, const std::function<void()> &chi
 
 void isolateSettings()
 {
-    QStandardPaths::setTestModeEnabled(true);
-    // Test mode alone gives every test process on the machine one settings
-    // file under the home folder: tests running side by side would clear and
-    // overwrite each other's. Each process gets a folder of its own.
+    // Settings and per-user data of this process alone. The toolkit's test
+    // mode would give every test process on the machine (every checkout's
+    // too) the same folders under the home folder, where one test clearing
+    // its brush sets or plug-ins pulls them from under another; so each
+    // process gets a private folder for both instead.
     static const QString s_base = [] {
         const QString base = qEnvironmentVariableIsSet("XDG_CONFIG_HOME") ? qEnvironmentVariable("XDG_CONFIG_HOME")
                                                                            : QDir::tempPath();
         QDir().mkpath(base);
         return base;
     }();
-    static QTemporaryDir s_settings(s_base + QStringLiteral("/cq-test-settings-XXXXXX"));
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, s_settings.path());
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, s_settings.path());
+    static QTemporaryDir s_home(s_base + QStringLiteral("/cq-test-home-XXXXXX"));
+    QStandardPaths::setTestModeEnabled(false);
+    qputenv("XDG_DATA_HOME", QFile::encodeName(s_home.filePath(QStringLiteral("data"))));
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(s_home.filePath(QStringLiteral("cache"))));
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, s_home.filePath(QStringLiteral("config")));
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, s_home.filePath(QStringLiteral("config")));
     QCoreApplication::setOrganizationName(QStringLiteral("Kestrelvane"));
     QCoreApplication::setApplicationName(QStringLiteral("Chromaquill"));
     QSettings().clear();

@@ -20,8 +20,9 @@ qint64 differingPixels(const QImage &a, const QImage &b);
 // Pixels whose channels differ by more than the tolerance; -1 for other sizes.
 qint64 offByMoreThan(const QImage &a, const QImage &b, int tolerance);
 
-// Points the per-user settings store at a fresh, empty location so a test
-// never reads or writes the developer's own settings.
+// Points the per-user settings store and data folder at fresh, empty places
+// of this process's own, so a test never reads or writes the developer's
+// settings, brush sets or plug-ins, nor another test's.
 void isolateSettings();
 
 // Runs work with the process's file-size limit lowered to iBytes (a write
