@@ -77,7 +77,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("text");
         const QString paint = QStringLiteral("You can't paint on a text layer!");
         for (ToolSet::Kind kind : {ToolSet::Brush, ToolSet::Erase, ToolSet::Line, ToolSet::Rectangle,
-                                   ToolSet::Ellipse, ToolSet::Gradient, ToolSet::Fill})
+                                   ToolSet::Ellipse, ToolSet::Gradient, ToolSet::Fill, ToolSet::Smudge,
+                                   ToolSet::Smooth, ToolSet::Sharpen})
             QTest::addRow("tool %d", int(kind)) << int(kind) << paint;
         QTest::newRow("wand") << int(ToolSet::Wand) << QStringLiteral("You can't make selections on a text layer!");
     }

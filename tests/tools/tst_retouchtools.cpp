@@ -256,21 +256,6 @@ private Q_SLOTS:
         QVERIFY(changedInside > 100);
     }
 
-    void smudgeSmoothAndSharpenRefuseTextLayers()
-    {
-        ChildWindow *pWindow = documentWith(m_pMain, patternImage(40, 30, 46));
-        pWindow->CreateLayer(Layer::Text);
-        for (ToolSet::Kind eKind : {ToolSet::Smudge, ToolSet::Smooth, ToolSet::Sharpen}) {
-            ToolboxDlg::instance()->Select(eKind);
-            const int entries = pWindow->undoStack()->count();
-            MessageBoxAnswer answer;
-            answerNextMessageBox(QMessageBox::Ok, &answer);
-            drag(pWindow, {QPointF(10, 10), QPointF(20, 20)});
-            QCOMPARE(answer.title, QStringLiteral("Woah, bucko."));
-            QCOMPARE(pWindow->undoStack()->count(), entries);
-        }
-    }
-
     void smoothOnlyUnderTheBrush()
     {
         // Translucent pixels too: the filtered ones replace them exactly.
@@ -279,7 +264,7 @@ private Q_SLOTS:
         ToolboxDlg::instance()->Select(ToolSet::Smooth);
         chooseWidth(9);
         const QImage smoothed =
-            Convolver::Reference(base, tool<RetouchTool>(ToolSet::Smooth)->Mask());
+            Convolver::Reference(base, toolOf<RetouchTool>(ToolSet::Smooth)->Mask());
         // There and back: passing twice does not smooth twice.
         const QList<QPointF> path{QPointF(20, 30), QPointF(35, 30), QPointF(60, 38), QPointF(40, 34)};
         const int entries = pWindow->undoStack()->count();
@@ -294,7 +279,7 @@ private Q_SLOTS:
         chooseWidth(1);
         click(pWindow, QPointF(30, 30));
         const QImage twice = layerOf(pWindow)->image();
-        QCOMPARE(twice.pixel(30, 30), Convolver::Reference(once, tool<RetouchTool>(ToolSet::Smooth)->Mask()).pixel(30, 30));
+        QCOMPARE(twice.pixel(30, 30), Convolver::Reference(once, toolOf<RetouchTool>(ToolSet::Smooth)->Mask()).pixel(30, 30));
         QVERIFY(twice.pixel(30, 30) != once.pixel(30, 30));
         for (int y = 0; y < 60; ++y)
             for (int x = 0; x < 90; ++x)
@@ -312,7 +297,7 @@ private Q_SLOTS:
         chooseWidth(20);
         const QList<QPointF> path{QPointF(10, 25), QPointF(30, 25), QPointF(70, 25)};
         drag(pWindow, path);
-        const QImage sharpened = Convolver::Reference(base, tool<RetouchTool>(ToolSet::Sharpen)->Mask());
+        const QImage sharpened = Convolver::Reference(base, toolOf<RetouchTool>(ToolSet::Sharpen)->Mask());
         QCOMPARE(layerOf(pWindow)->image(), retouched(base, sharpened, path, 20, selected));
         checkUndoRedoExact(pWindow, base, QStringLiteral("Paintbrush - New Layer"));
     }
