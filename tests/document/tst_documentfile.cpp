@@ -94,9 +94,7 @@ void TestDocumentFile::goldenBytes()
     const QString path = QDir::temp().filePath(QStringLiteral("golden.cq"));
     QString error;
     QVERIFY2(DocumentBuilder::Save(path, window, &error), qPrintable(error));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    const QByteArray actual = file.readAll();
+    const QByteArray actual = cqtest::readFile(path);
 
     Bytes layer;
     layer.rec(4001, Bytes::I(0));
@@ -340,10 +338,7 @@ void TestDocumentFile::badFiles()
 
     // Through the file level as well: nothing is built.
     const QString path = QDir::temp().filePath(QStringLiteral("bad.cq"));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
-    file.close();
+    QVERIFY(cqtest::writeFile(path, bytes));
     error.clear();
     QVERIFY(!DocumentBuilder::Load(path, *ScratchDB::instance(), &error));
     QVERIFY(!error.isEmpty());
@@ -370,13 +365,11 @@ void TestDocumentFile::fuzzRegressions()
     const QStringList files = dir.entryList(QDir::Files);
     QVERIFY2(!files.isEmpty(), qPrintable(dir.path()));
     for (const QString &name : files) {
-        QFile file(dir.filePath(name));
-        QVERIFY(file.open(QIODevice::ReadOnly));
         DocumentData data;
         QString error;
         // Each of these once crashed or misbehaved; now each parses or is
         // refused with a reason.
-        if (!DocumentFile::Parse(file.readAll(), &data, &error))
+        if (!DocumentFile::Parse(cqtest::readFile(dir.filePath(name)), &data, &error))
             QVERIFY2(!error.isEmpty(), qPrintable(name));
     }
 }
@@ -389,10 +382,7 @@ void TestDocumentFile::interruptedSaveKeepsOldFile()
     addRaster(&window, cqtest::patternImage(8, 8, 9));
     QString error;
     QVERIFY2(DocumentBuilder::Save(path, window, &error), qPrintable(error));
-    QFile before(path);
-    QVERIFY(before.open(QIODevice::ReadOnly));
-    const QByteArray old = before.readAll();
-    before.close();
+    const QByteArray old = cqtest::readFile(path);
 
     // A much larger document, written under a file-size limit that stops it
     // half-way (EFBIG rather than a signal).
@@ -404,9 +394,7 @@ void TestDocumentFile::interruptedSaveKeepsOldFile()
     QVERIFY(!bSaved);
     QVERIFY(!error.isEmpty());
 
-    QFile after(path);
-    QVERIFY(after.open(QIODevice::ReadOnly));
-    QCOMPARE(after.readAll(), old);
+    QCOMPARE(cqtest::readFile(path), old);
     // No temporary file is left behind either.
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList({"keep.cq"}));
 
@@ -420,11 +408,7 @@ void TestDocumentFile::cqtoolInspectAndConvert()
 {
     QTemporaryDir dir;
     const QString doc = dir.filePath(QStringLiteral("sample.cq"));
-    {
-        QFile f(doc);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(sampleFile());
-    }
+    QVERIFY(cqtest::writeFile(doc, sampleFile()));
     cqtest::ToolRun run = cqtest::runCqtool({"inspect", doc});
     QCOMPARE(run.code, 0);
     const QByteArray &out = run.out;
@@ -441,9 +425,7 @@ void TestDocumentFile::cqtoolInspectAndConvert()
     // .cq to .cq writes what Save writes.
     const QString copy = dir.filePath(QStringLiteral("copy.cq"));
     QCOMPARE(cqtest::runCqtool({"convert", doc, copy}).code, 0);
-    QFile a(doc), b(copy);
-    QVERIFY(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
-    QCOMPARE(b.readAll().toHex(), a.readAll().toHex());
+    QCOMPARE(cqtest::readFile(copy).toHex(), cqtest::readFile(doc).toHex());
 
     // .cq to .png is the flattened document as export draws it.
     const QString flat = dir.filePath(QStringLiteral("flat.png"));
@@ -471,11 +453,9 @@ void TestDocumentFile::cqtoolInspectAndConvert()
     QVERIFY2(run.out.contains("layers 1\nlayer 1: raster \"pic.png\""), run.out.constData());
 
     // Failures: one line on stderr, non-zero exit.
-    QFile bad(dir.filePath(QStringLiteral("bad.cq")));
-    QVERIFY(bad.open(QIODevice::WriteOnly));
-    bad.write(sampleFile().left(50));
-    bad.close();
-    for (const QStringList &args : {QStringList{"inspect", bad.fileName()}, QStringList{"convert", bad.fileName(), flat},
+    const QString bad = dir.filePath(QStringLiteral("bad.cq"));
+    QVERIFY(cqtest::writeFile(bad, sampleFile().left(50)));
+    for (const QStringList &args : {QStringList{"inspect", bad}, QStringList{"convert", bad, flat},
                                     QStringList{"convert", doc, dir.filePath("no/such/dir.png")},
                                     QStringList{"inspect", dir.filePath("missing.cq")}}) {
         run = cqtest::runCqtool(args);

@@ -289,10 +289,8 @@ void TestBrushDlg::loadAndExportSets()
 
 void TestBrushDlg::damagedSetIsReported()
 {
-    QFile bad(BrushDlg::UserFolder() + QStringLiteral("/bad.cqb"));
-    QVERIFY(bad.open(QIODevice::WriteOnly));
-    bad.write(QByteArray::fromHex("1337d00d000003e8000000ff") + QByteArray(100, 'x'));
-    bad.close();
+    QVERIFY(cqtest::writeFile(BrushDlg::UserFolder() + QStringLiteral("/bad.cqb"),
+                              QByteArray::fromHex("1337d00d000003e8000000ff") + QByteArray(100, 'x')));
     QSettings().setValue(QStringLiteral("currentBrushSet"), QStringLiteral("bad.cqb"));
     writeSet(QStringLiteral("CQ_default.cqb"), {5});
     BrushDlg *pDlg = BrushDlg::instance(m_pCache.get());

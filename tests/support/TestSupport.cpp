@@ -1,7 +1,9 @@
 #include "TestSupport.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QDir>
+#include <QImageWriter>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -76,12 +78,55 @@ qint64 offByMoreThan(const QImage &a, const QImage &b, int tolerance)
     return count;
 }
 
+QString firstDifference(const QImage &got, const QImage &expected)
+{
+    if (got.size() != expected.size())
+        return QStringLiteral("sizes differ");
+    for (int y = 0; y < got.height(); ++y)
+        for (int x = 0; x < got.width(); ++x)
+            if (got.pixel(x, y) != expected.pixel(x, y))
+                return QStringLiteral("(%1, %2): %3, expected %4")
+                    .arg(x).arg(y).arg(got.pixel(x, y), 8, 16).arg(expected.pixel(x, y), 8, 16);
+    return QString();
+}
+
+QString cqtoolPath()
+{
+    return qEnvironmentVariable("CQ_BINARY_DIR") + QStringLiteral("/cqtool");
+}
+
 ToolRun runCqtool(const QStringList &arguments, const std::function<void()> &childSetup)
+{
+    return runProgram(cqtoolPath(), arguments, childSetup);
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+}
+
+QByteArray encodedImage(const QImage &image, const char *format)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter(&buffer, format).write(image);
+    return bytes;
+}
+
+ToolRun runProgram(const QString &program, const QStringList &arguments, const std::function<void()> &childSetup)
 {
     QProcess process;
     if (childSetup)
         process.setChildProcessModifier(childSetup);
-    process.start(qEnvironmentVariable("CQ_BINARY_DIR") + QStringLiteral("/cqtool"), arguments);
+    process.start(program, arguments);
     ToolRun run;
     if (!process.waitForFinished(120000))
         return run;

@@ -20,6 +20,10 @@ qint64 differingPixels(const QImage &a, const QImage &b);
 // Pixels whose channels differ by more than the tolerance; -1 for other sizes.
 qint64 offByMoreThan(const QImage &a, const QImage &b, int tolerance);
 
+// Where two images first differ, "(x, y): got, expected" in hex; empty when
+// they are the same size and every pixel matches.
+QString firstDifference(const QImage &got, const QImage &expected);
+
 // Points the per-user settings store and data folder at fresh, empty places
 // of this process's own, so a test never reads or writes the developer's
 // settings, brush sets or plug-ins, nor another test's.
@@ -34,14 +38,26 @@ bool withFileSizeLimit(qint64 iBytes, const std::function<void()> &work);
 // naming the platforms found, so QVERIFY2 on the result explains itself.
 bool createCpuContext(QCLContext &context);
 
-// The built cqtool run with the arguments; code -1 when it crashed or hung.
-// childSetup runs in the child before the tool starts.
+// A program run with the arguments; code -1 when it crashed or hung.
+// childSetup runs in the child before the program starts.
 struct ToolRun {
     int code = -1;
     QByteArray out;
     QByteArray err;
 };
+ToolRun runProgram(const QString &program, const QStringList &arguments, const std::function<void()> &childSetup = {});
+
+// The built cqtool, and that tool run with the arguments.
+QString cqtoolPath();
 ToolRun runCqtool(const QStringList &arguments, const std::function<void()> &childSetup = {});
+
+// A file's whole contents (empty when it cannot be read), and a file
+// written with exactly these bytes (false when it could not be).
+QByteArray readFile(const QString &path);
+bool writeFile(const QString &path, const QByteArray &bytes);
+
+// The image encoded in a format the toolkit writes ("png", "jpg", ...).
+QByteArray encodedImage(const QImage &image, const char *format);
 
 } // namespace cqtest
 

@@ -42,18 +42,6 @@ inline ChildWindow *documentWith(MainWindow *pMain, const QImage &pixels)
 }
 
 
-inline MainWindow *startMainWindow()
-{
-    isolateSettings();
-    MainWindow *pMain = MainWindow::instance();
-    pMain->resize(1000, 800);
-    pMain->show();
-    pMain->LateInit();
-    if (!QTest::qWaitForWindowExposed(pMain))
-        return nullptr;
-    return pMain;
-}
-
 // Between cases: the brush chosen again and every document closed.
 inline void endToolCase(MainWindow *pMain)
 {

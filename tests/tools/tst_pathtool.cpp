@@ -188,9 +188,7 @@ private Q_SLOTS:
             QCOMPARE(pRead->ToPainterPath(), pOriginal->ToPainterPath());
         }
         // Written again untouched, the document comes out byte for byte.
-        QFile saved(file);
-        QVERIFY(saved.open(QIODevice::ReadOnly));
-        QCOMPARE(DocumentFile::Serialize(DocumentBuilder::Capture(*pLoaded)), saved.readAll());
+        QCOMPARE(DocumentFile::Serialize(DocumentBuilder::Capture(*pLoaded)), cqtest::readFile(file));
     }
 
     void strokeFillAndSelectionFromAPath()
