@@ -98,8 +98,6 @@ private Q_SLOTS:
         cqtest::answerNextMessageBox(QMessageBox::Ok, &answer);
         ui()->action_Layer_Merge_Down->trigger();
         QVERIFY(answer.seen);
-        QCOMPARE(answer.title, QStringLiteral("D'oh"));
-        QCOMPARE(answer.text, QStringLiteral("The current layer doesn't have one below it to merge into."));
         QCOMPARE(pWindow->undoStack()->count(), 1);
     }
 
@@ -137,11 +135,6 @@ private Q_SLOTS:
         QCOMPARE(pCopy->pos(), QPointF(2, 3));
         QCOMPARE(pCopy->image(), pLayer->image());
         QCOMPARE(pWindow->GetLayers().size(), 2);
-        // Undoing and redoing the copy keeps its pixels.
-        ui()->action_Undo->trigger();
-        ui()->action_Redo->trigger();
-        ScratchDB::instance()->Sync();
-        QCOMPARE(pCopy->image(), pLayer->image());
     }
 
     void pasteWiderImageAsksToResize()

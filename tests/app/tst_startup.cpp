@@ -56,14 +56,6 @@ private Q_SLOTS:
                  QStringList({QStringLiteral("a.png"), QStringLiteral("b.cq")}));
     }
 
-    void forceFlag()
-    {
-        QVERIFY(Startup::ForceCpu(QVariant(true)) && Startup::ForceCpu(QVariant(QStringLiteral("true"))));
-        for (const QVariant &value : {QVariant(), QVariant(false), QVariant(QStringLiteral("false")),
-                                      QVariant(QStringLiteral("banana")), QVariant(QStringLiteral("7"))})
-            QVERIFY(!Startup::ForceCpu(value));
-    }
-
     void computeModeChoice()
     {
         QList<QCLDevice::DeviceTypes> tried;
@@ -94,20 +86,6 @@ private Q_SLOTS:
         QCOMPARE(Startup::ChooseComputeMode(false, recorder(false, false)), Startup::ComputeMode::None);
         QCOMPARE(g_debugLines.last(), QStringLiteral("could not initialize OpenCL for the CPU."));
         qInstallMessageHandler(previous);
-    }
-
-    void platformsAndDevices()
-    {
-        const QList<QCLPlatform> platforms = QCLPlatform::platforms();
-        QVERIFY2(!platforms.isEmpty(), "no OpenCL platform: PoCL must be installed");
-        QVERIFY(Startup::HasOpenCL11(platforms));
-        QVERIFY(!Startup::HasOpenCL11({}));
-        const QList<QCLDevice> devices = QCLDevice::allDevices();
-        QVERIFY(!devices.isEmpty());
-        // PoCL offers a CPU device: there is something to try, forced or not.
-        QVERIFY(Startup::HasComputeDevice(false, devices));
-        QVERIFY(Startup::HasComputeDevice(true, devices));
-        QVERIFY(!Startup::HasComputeDevice(false, {}));
     }
 
     // The refusing paths end with status 0 and write nothing to the settings,
@@ -143,18 +121,15 @@ private Q_SLOTS:
                             QStringList({home.filePath(QStringLiteral("gone.cq")), home.filePath(QStringLiteral("x.cq"))}));
             seeded.setValue(QStringLiteral("OpenCLForceCPU"), false);
         }
-        QFile conf(settingsFile(home));
-        QVERIFY(conf.open(QIODevice::ReadOnly));
-        const QByteArray before = conf.readAll();
-        conf.close();
+        const QByteArray before = cqtest::readFile(settingsFile(home));
+        QVERIFY(!before.isEmpty());
         QProcess *pProcess = run(arguments, extra, home);
         QVERIFY(pProcess->waitForFinished(60000));
         QCOMPARE(pProcess->exitStatus(), QProcess::NormalExit);
         QCOMPARE(pProcess->exitCode(), 0);
         const QString output = QString::fromLocal8Bit(pProcess->readAllStandardOutput() + pProcess->readAllStandardError());
         QVERIFY2(output.contains(expected), qPrintable(output));
-        QVERIFY(conf.open(QIODevice::ReadOnly));
-        QCOMPARE(conf.readAll(), before);
+        QCOMPARE(cqtest::readFile(settingsFile(home)), before);
     }
 
     // A normal start reaches the first document (and records "firstRun"),

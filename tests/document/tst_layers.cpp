@@ -23,7 +23,6 @@ private slots:
     void initTestCase();
     void blendingMatchesPainter_data();
     void blendingMatchesPainter();
-    void rasterBoundingRect();
     void changeCanvasSizeAnchors();
     void crop();
     void renderToSkipsHiddenAndDeleted();
@@ -89,13 +88,7 @@ void TestLayers::blendingMatchesPainter()
     // Scene path: the layers composed onto transparency, as export composes
     // them, over the checkerboard the scene draws with no layer shown. The
     // blending modes never see the checkerboard.
-    const QRectF rect(QPointF(0, 0), QSizeF(size));
-    auto renderScene = [&] {
-        QImage image = blank(size);
-        QPainter painter(&image);
-        window.scene()->render(&painter, rect, rect);
-        return image;
-    };
+    auto renderScene = [&] { return cqtest::scenePicture(window); };
     pBottom->setVisible(false);
     pTop->setVisible(false);
     QImage expected = renderScene();
@@ -103,14 +96,6 @@ void TestLayers::blendingMatchesPainter()
     pTop->setVisible(true);
     QPainter(&expected).drawImage(0, 0, compose(blank(size)));
     QCOMPARE(cqtest::differingPixels(renderScene(), expected), qint64(0));
-}
-
-void TestLayers::rasterBoundingRect()
-{
-    PixmapLayer layer(nullptr, 640, 480);
-    QCOMPARE(layer.boundingRect(), QRectF(0, 0, 639, 479));
-    QCOMPARE(layer.blendingMode(), 0);
-    QCOMPARE(layer.opacityValue(), 100);
 }
 
 void TestLayers::changeCanvasSizeAnchors()

@@ -2,11 +2,9 @@
 #include "CQDialog.h"
 #include "CQTitleBar.h"
 #include "PopupNotify.h"
-#include "TitleFont.h"
 #include "TestSupport.h"
 
 #include <QApplication>
-#include <QFontInfo>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPointer>
@@ -28,13 +26,9 @@ class TestChrome : public QObject
     Q_OBJECT
 private slots:
     void initTestCase();
-    void titleFontResolves();
-
     void popupsFadeInWaitAndDeleteThemselves();
-    void popupWithZeroDisplayTimeIsDrivenByItsOwner();
 
     void dialogDragsByTitleOnly();
-    void titleStripFollowsResizeAndTitle();
 
     void titleBarPressFallsThrough();
 };
@@ -42,17 +36,6 @@ private slots:
 void TestChrome::initTestCase()
 {
     cqtest::isolateSettings();
-}
-
-void TestChrome::titleFontResolves()
-{
-    const QString family = registerTitleFont();
-    QVERIFY2(!family.isEmpty(), "the title font resource did not load");
-    QCOMPARE(registerTitleFont(), family);
-    for (const char *name : {"Klavika-Bold", "Klavika Bd"}) {
-        QFont font{QString::fromLatin1(name)};
-        QCOMPARE(QFontInfo(font).family(), family);
-    }
 }
 
 void TestChrome::popupsFadeInWaitAndDeleteThemselves()
@@ -83,35 +66,6 @@ void TestChrome::popupsFadeInWaitAndDeleteThemselves()
     QTRY_VERIFY_WITH_TIMEOUT(empty.isNull(), 3000);
 }
 
-void TestChrome::popupWithZeroDisplayTimeIsDrivenByItsOwner()
-{
-    QWidget parent;
-    parent.resize(400, 300);
-    parent.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&parent));
-
-    QPointer<PopupNotify> popup = new PopupNotify(QStringLiteral("120 x 80"), &parent, 0);
-    QVERIFY(!popup->isVisible());
-    QTest::qWait(700);
-    QVERIFY(popup);
-    QVERIFY(!popup->isVisible());
-    QCOMPARE(popup->opacity(), 1.0);
-
-    // The owner shows and updates it; it never times out on its own.
-    popup->show();
-    QVERIFY(popup->opacity() < 0.5);
-    QTRY_VERIFY_WITH_TIMEOUT(popup.isNull() || popup->opacity() == 1.0, 2000);
-    QVERIFY(popup);
-    popup->setText(QStringLiteral("640 x 480 pixels"));
-    QCOMPARE(popup->size(), popup->preferredSize());
-    QTest::qWait(700);
-    QVERIFY(popup);
-    QVERIFY(popup->isVisible());
-
-    popup->close();
-    QTRY_VERIFY(popup.isNull());
-}
-
 void TestChrome::dialogDragsByTitleOnly()
 {
     CQDialog dialog;
@@ -136,30 +90,6 @@ void TestChrome::dialogDragsByTitleOnly()
     sendMouse(&dialog, QEvent::MouseButtonRelease, QPoint(200, 180), QPoint(750, 730));
     QTest::qWait(50);
     QCOMPARE(dialog.pos(), after);
-}
-
-void TestChrome::titleStripFollowsResizeAndTitle()
-{
-    CQDialog dialog;
-    dialog.setWindowTitle(QStringLiteral("Gaussian Blur"));
-    dialog.resize(420, 260);
-    dialog.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-    QCOMPARE(dialog.titleLabel()->text(), QStringLiteral("Gaussian Blur"));
-
-    for (const QSize size : {QSize(150, 400), QSize(640, 33), QSize(333, 222)}) {
-        dialog.resize(size);
-        QTRY_COMPARE(dialog.size(), size);
-        QCOMPARE(dialog.titleLabel()->width(), size.width());
-        // Rounded corners: the very corner is cut, the middle is kept.
-        const QRegion mask = dialog.mask();
-        QVERIFY(!mask.contains(QPoint(0, 0)));
-        QVERIFY(!mask.contains(QPoint(size.width() - 1, size.height() - 1)));
-        QVERIFY(mask.contains(QPoint(size.width() / 2, size.height() / 2)));
-    }
-
-    dialog.setTitle(QStringLiteral("Canvas Size"));
-    QCOMPARE(dialog.titleLabel()->text(), dialog.windowTitle());
 }
 
 void TestChrome::titleBarPressFallsThrough()

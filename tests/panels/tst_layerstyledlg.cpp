@@ -120,7 +120,6 @@ void TestLayerStyleDlg::openedFromTheLayersPanel()
     Document *pDocument = openOnNewDocument();
     QVERIFY(dialog() && dialog()->isVisible());
     QCOMPARE(dialog()->layer(), pDocument->CurrentLayer());
-    QCOMPARE(dialog()->objectName(), QStringLiteral("LayerStyleMgr"));
     dialog()->hide();
     // The context menu's entry opens it for the current layer too.
     Layer *pSecond = pDocument->CreateLayer(Layer::Text);
@@ -143,7 +142,6 @@ void TestLayerStyleDlg::controlsChangeTheLayer()
 {
     Document *pDocument = openOnNewDocument();
     LayerStyleMgr &styles = pDocument->CurrentLayer()->styles();
-    const QImage plain = pDocument->Flattened();
     QTest::mouseClick(part<QCheckBox>("dropShadowEnabled"), Qt::LeftButton);
     QVERIFY(styles.dropShadow().isEnabled());
     QVERIFY(pDocument->IsModified());
@@ -171,7 +169,6 @@ void TestLayerStyleDlg::controlsChangeTheLayer()
     pDocument->undoStack()->undo();
     QVERIFY(!part<QCheckBox>("dropShadowEnabled")->isChecked());
     QVERIFY(!pDocument->IsModified());
-    (void)plain;
 }
 
 void TestLayerStyleDlg::oneStepPerDrag()

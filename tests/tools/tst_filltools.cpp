@@ -156,18 +156,6 @@ private Q_SLOTS:
         QCOMPARE(after.pixel(4, 5), qRgb(0, 0, 0));
     }
 
-    void fillOptions()
-    {
-        document(cqtest::patternImage(30, 20, 4));
-        ToolboxDlg::instance()->Select(ToolSet::Fill);
-        slider()->setValue(3);
-        ToolboxDlg::instance()->Select(ToolSet::Wand);
-        ToolboxDlg::instance()->Select(ToolSet::Fill);
-        // The fill's tolerance starts at 128 again; its swatch is on the bar.
-        QCOMPARE(slider()->value(), 128);
-        QVERIFY(m_pMain->form()->mainToolBar->findChild<QWidget *>(QStringLiteral("FillColorSwatch")));
-    }
-
     void wandSelectsTheAreaAsOneStep()
     {
         const QImage before = cqtest::blotchyImage(90, 70, 77);

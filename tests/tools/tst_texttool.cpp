@@ -176,13 +176,6 @@ private Q_SLOTS:
         QCOMPARE(tool()->PointSize(), 24);
         // Opening it wrote nothing back.
         QCOMPARE(fontAt(pLayer, 2).pointSize(), 24);
-        // The ends of the list stay put.
-        sizeBox()->setCurrentIndex(sizeBox()->count() - 1);
-        tool()->MouseWheel(120, pWindow);
-        QCOMPARE(sizeBox()->currentText(), QStringLiteral("400"));
-        sizeBox()->setCurrentIndex(0);
-        tool()->MouseWheel(-120, pWindow);
-        QCOMPARE(sizeBox()->currentText(), QStringLiteral("1"));
     }
 
     void emptyLayerFate()
