@@ -1,13 +1,11 @@
-// Dialog chrome, title strip and fading notifications.
+// Dialog chrome: dragged by its title only; the dock title bar lets presses through.
 #include "CQDialog.h"
 #include "CQTitleBar.h"
-#include "PopupNotify.h"
 #include "TestSupport.h"
 
 #include <QApplication>
 #include <QLabel>
 #include <QMouseEvent>
-#include <QPointer>
 #include <QtTest>
 
 namespace {
@@ -26,44 +24,13 @@ class TestChrome : public QObject
     Q_OBJECT
 private slots:
     void initTestCase();
-    void popupsFadeInWaitAndDeleteThemselves();
-
     void dialogDragsByTitleOnly();
-
     void titleBarPressFallsThrough();
 };
 
 void TestChrome::initTestCase()
 {
     cqtest::isolateSettings();
-}
-
-void TestChrome::popupsFadeInWaitAndDeleteThemselves()
-{
-    QWidget parent;
-    parent.resize(400, 300);
-    parent.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&parent));
-
-    QPointer<PopupNotify> popup = new PopupNotify(QStringLiteral("Undo Paintbrush - Layer 1"), &parent, 900);
-    QPointer<PopupNotify> brief = new PopupNotify(QStringLiteral("Redo"), &parent, 50);
-    QVERIFY(popup->isVisible());
-    QCOMPARE(popup->size(), popup->preferredSize());
-    // Centred over the parent (within the rounding of an odd size).
-    const QPoint offset = popup->geometry().center() - parent.rect().center();
-    QVERIFY2(qAbs(offset.x()) <= 1 && qAbs(offset.y()) <= 1, "popup is not centred");
-    // The fade-in starts from transparent; each popup keeps its own time.
-    QVERIFY(popup->opacity() < 0.5);
-    QTRY_VERIFY_WITH_TIMEOUT(brief.isNull(), 3000);
-    QVERIFY2(popup, "the longer popup went with the brief one");
-    QTRY_VERIFY_WITH_TIMEOUT(popup.isNull() || popup->opacity() == 1.0, 2000);
-    QVERIFY(popup);
-    QTRY_VERIFY_WITH_TIMEOUT(popup.isNull(), 3000);
-
-    // Without text: no size, and it still goes.
-    QPointer<PopupNotify> empty = new PopupNotify(QString(), &parent, 100);
-    QCOMPARE(empty->size(), QSize(0, 0));
-    QTRY_VERIFY_WITH_TIMEOUT(empty.isNull(), 3000);
 }
 
 void TestChrome::dialogDragsByTitleOnly()
