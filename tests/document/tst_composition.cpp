@@ -22,22 +22,13 @@ class TestComposition : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase();
+    void initTestCase() { cqtest::startScratch(); }
     void changesReachThePicture_data();
     void changesReachThePicture();
     void textEdits();
     void exportUnaffectedBySceneDrawing();
 
-private:
-    QTemporaryDir m_tmp;
 };
-
-void TestComposition::initTestCase()
-{
-    cqtest::isolateSettings();
-    QVERIFY(m_tmp.isValid());
-    ScratchDB::instance()->Init(m_tmp.path(), 256 * 1024 * 1024);
-}
 
 using cqtest::blank;
 

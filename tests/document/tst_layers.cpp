@@ -20,7 +20,7 @@ class TestLayers : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase();
+    void initTestCase() { cqtest::startScratch(); }
     void blendingMatchesPainter_data();
     void blendingMatchesPainter();
     void changeCanvasSizeAnchors();
@@ -29,16 +29,7 @@ private slots:
     void textColour();
     void nameFollowsTextUntilFirstEditEnds();
 
-private:
-    QTemporaryDir m_tmp;
 };
-
-void TestLayers::initTestCase()
-{
-    cqtest::isolateSettings();
-    QVERIFY(m_tmp.isValid());
-    ScratchDB::instance()->Init(m_tmp.path(), 256 * 1024 * 1024);
-}
 
 using cqtest::blank;
 

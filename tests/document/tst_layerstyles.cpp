@@ -80,16 +80,13 @@ private slots:
     void stylesThatCannotBeBuilt();
 
 private:
-    QTemporaryDir m_tmp;
     QCLContext m_context;
     std::unique_ptr<ProgramCache> m_pCache;
 };
 
 void TestLayerStyles::initTestCase()
 {
-    cqtest::isolateSettings();
-    QVERIFY(m_tmp.isValid());
-    ScratchDB::instance()->Init(m_tmp.path(), 256 * 1024 * 1024);
+    cqtest::startScratch();
     QVERIFY2(cqtest::createCpuContext(m_context), "no OpenCL CPU device");
     m_pCache = std::make_unique<ProgramCache>(m_context);
 }

@@ -38,15 +38,12 @@ private slots:
 
 private:
     PixmapLayer *newLayer(ChildWindow &window, QColor fill);
-    QTemporaryDir m_tmp;
     QCLContext m_context;
 };
 
 void TestPainting::initTestCase()
 {
-    cqtest::isolateSettings();
-    QVERIFY(m_tmp.isValid());
-    ScratchDB::instance()->Init(m_tmp.path(), 256 * 1024 * 1024);
+    cqtest::startScratch();
     QVERIFY2(cqtest::createCpuContext(m_context), "no OpenCL CPU device");
     Document::SetDefaultFeatherer(&Feather::reference);
     qRegisterMetaType<QGraphicsSceneMouseEvent *>();

@@ -27,7 +27,7 @@ class TestStyleFile : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase();
+    void initTestCase() { cqtest::startScratch(); }
     void goldenBytes();
     void saveAndOpen();
     void unknownAndDamagedRecords_data();
@@ -40,13 +40,6 @@ private:
     std::unique_ptr<Document> styledDocument();
     QTemporaryDir m_tmp;
 };
-
-void TestStyleFile::initTestCase()
-{
-    cqtest::isolateSettings();
-    QVERIFY(m_tmp.isValid());
-    ScratchDB::instance()->Init(m_tmp.path(), 256 * 1024 * 1024);
-}
 
 std::unique_ptr<Document> TestStyleFile::styledDocument()
 {

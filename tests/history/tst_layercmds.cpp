@@ -61,7 +61,7 @@ class TestLayerCmds : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase();
+    void initTestCase() { cqtest::startScratch(); }
     void init();
     void cleanup();
     void observerHearsEveryChange();
@@ -70,18 +70,10 @@ private slots:
     void convertReplaysWithoutRepainting();
 
 private:
-    QTemporaryDir m_tmp;
     Document *m_pDocument = nullptr;
     QUndoStack *stack() { return m_pDocument->undoStack(); }
     PixmapLayer *pushRaster();
 };
-
-void TestLayerCmds::initTestCase()
-{
-    cqtest::isolateSettings();
-    QVERIFY(m_tmp.isValid());
-    ScratchDB::instance()->Init(m_tmp.path(), 256 * 1024 * 1024);
-}
 
 void TestLayerCmds::init()
 {

@@ -38,15 +38,12 @@ private:
         QVERIFY(pButton && pButton->isEnabled());
         QTest::mouseClick(pButton, Qt::LeftButton);
     }
-    QTemporaryDir m_tmp;
     LayerDlg *m_pPanel = nullptr;
 };
 
 void TestLayerDlg::initTestCase()
 {
-    cqtest::isolateSettings();
-    QVERIFY(m_tmp.isValid());
-    ScratchDB::instance()->Init(m_tmp.path(), 256 * 1024 * 1024);
+    cqtest::startScratch();
     m_pPanel = LayerDlg::instance();
     m_pPanel->setFloating(true);
     m_pPanel->show();

@@ -14,6 +14,7 @@
 #include "ProgramCache.h"
 #include "QCLContext.h"
 #include "ScratchDB.h"
+#include "DocTestSupport.h"
 #include "TestSupport.h"
 
 #include <QAction>
@@ -59,16 +60,13 @@ private:
     // Drags a slider's handle by dx pixels with the mouse.
     void drag(QSlider *pSlider, int dx);
 
-    QTemporaryDir m_tmp;
     LayerDlg *m_pPanel = nullptr;
     std::unique_ptr<Document> m_pDocument;
 };
 
 void TestLayerStyleDlg::initTestCase()
 {
-    cqtest::isolateSettings();
-    QVERIFY(m_tmp.isValid());
-    ScratchDB::instance()->Init(m_tmp.path(), 256 * 1024 * 1024);
+    cqtest::startScratch();
     m_pPanel = LayerDlg::instance();
     m_pPanel->setFloating(true);
     m_pPanel->show();

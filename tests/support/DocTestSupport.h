@@ -6,16 +6,28 @@
 #include "GraphicsScene.h"
 #include "Layer.h"
 #include "PixmapLayer.h"
+#include "ScratchDB.h"
+#include "TestSupport.h"
 #include "TextLayer.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QImage>
 #include <QPainter>
+#include <QTemporaryDir>
 #include <QStringList>
 #include <QTextDocument>
 
 namespace cqtest {
+
+// Private settings and the shared scratch store in a folder of this
+// process's own, as start-up sets them, for tests that build documents.
+inline void startScratch()
+{
+    isolateSettings();
+    static QTemporaryDir s_folder;
+    ScratchDB::instance()->Init(s_folder.path(), 256 * 1024 * 1024);
+}
 
 // A transparent premultiplied image, the starting point of a composition.
 inline QImage blank(QSize size)
