@@ -2,9 +2,9 @@
 // lets the process die of the original signal. Each case crashes a forked
 // child and inspects what it left behind.
 #include "CrashHandler.h"
+#include "TestSupport.h"
 
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -16,28 +16,9 @@ class TestCrashHandler : public QObject
 {
     Q_OBJECT
 private slots:
-    void reportTextCarriesTheDiagnostics();
     void fatalSignalWritesReportAndDies_data();
     void fatalSignalWritesReportAndDies();
 };
-
-void TestCrashHandler::reportTextCarriesTheDiagnostics()
-{
-    CrashHandler::SetOpenCLInfo(QStringLiteral("Platform: Portable Computing Language"));
-    QMap<QString, QString> report;
-    report.insert(QStringLiteral("Filters.cl"), QStringLiteral("warning: unused variable"));
-    report.insert(QStringLiteral("Plugin Foo"), QStringLiteral("failed to initialise"));
-    CrashHandler::SetBuildReport(report);
-
-    const QByteArray text = CrashHandler::ReportText();
-    QVERIFY(text.contains("ChromaquillBuild: 0.55b"));
-    QVERIFY(text.contains("[OpenCLInfo]\nPlatform: Portable Computing Language"));
-    QVERIFY(text.contains("[Filters.cl]\nwarning: unused variable"));
-    QVERIFY(text.contains("[Plugin Foo]\nfailed to initialise"));
-
-    // The default folder is the per-user data folder's "crashes".
-    QVERIFY(CrashHandler::ReportFolder().endsWith(QStringLiteral("/crashes")));
-}
 
 void TestCrashHandler::fatalSignalWritesReportAndDies_data()
 {
@@ -45,8 +26,6 @@ void TestCrashHandler::fatalSignalWritesReportAndDies_data()
     QTest::addColumn<QByteArray>("name");
     QTest::newRow("abort") << int(SIGABRT) << QByteArray("SIGABRT");
     QTest::newRow("segv") << int(SIGSEGV) << QByteArray("SIGSEGV");
-    QTest::newRow("fpe") << int(SIGFPE) << QByteArray("SIGFPE");
-    QTest::newRow("bus") << int(SIGBUS) << QByteArray("SIGBUS");
 }
 
 void TestCrashHandler::fatalSignalWritesReportAndDies()
@@ -59,6 +38,7 @@ void TestCrashHandler::fatalSignalWritesReportAndDies()
     const QString folder = dir.path() + QStringLiteral("/crashes");
     CrashHandler::SetReportFolder(folder);
     CrashHandler::SetOpenCLInfo(QStringLiteral("Device: cpu-test"));
+    CrashHandler::SetBuildReport({{QStringLiteral("Filters.cl"), QStringLiteral("warning: unused variable")}});
     QVERIFY(CrashHandler::Install());
     QVERIFY(CrashHandler::IsInstalled());
 
@@ -76,12 +56,10 @@ void TestCrashHandler::fatalSignalWritesReportAndDies()
     const QStringList reports = QDir(folder).entryList({QStringLiteral("crash-*.txt")}, QDir::Files);
     QCOMPARE(reports.size(), 1);
     QVERIFY(reports.first().endsWith(QStringLiteral("-%1.txt").arg(child)));
-    QFile file(folder + QLatin1Char('/') + reports.first());
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    const QByteArray text = file.readAll();
+    const QByteArray text = cqtest::readFile(folder + QLatin1Char('/') + reports.first());
     QVERIFY(text.startsWith(CrashHandler::ReportText()));
-    QVERIFY(text.contains("ChromaquillBuild: 0.55b"));
-    QVERIFY(text.contains("Device: cpu-test"));
+    QVERIFY(text.contains("[OpenCLInfo]\nDevice: cpu-test"));
+    QVERIFY(text.contains("[Filters.cl]\nwarning: unused variable"));
     QVERIFY(text.contains("Signal: " + name));
 }
 

@@ -1,8 +1,6 @@
-// Start-up decisions: arguments, the force flag, the compute-mode choice, the
-// first document's size, and the real binary: its refusing paths, a normal
-// start and a clean end.
+// Start-up decisions: arguments and the compute-mode choice,
+// and the real binary: its refusing paths, a normal start and a clean end.
 #include "QCLDevice.h"
-#include "QCLPlatform.h"
 #include "Startup.h"
 #include "TestSupport.h"
 
@@ -10,15 +8,6 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
-
-namespace {
-QStringList g_debugLines;
-void captureDebug(QtMsgType type, const QMessageLogContext &, const QString &message)
-{
-    if (type == QtDebugMsg)
-        g_debugLines.append(message);
-}
-} // namespace
 
 class TestStartup : public QObject {
     Q_OBJECT
@@ -57,17 +46,6 @@ private Q_SLOTS:
                  QStringList({QStringLiteral("a.png"), QStringLiteral("b.cq")}));
     }
 
-    void forceFlag()
-    {
-        QVERIFY(!Startup::ForceCpu(QVariant()));
-        QVERIFY(Startup::ForceCpu(QVariant(true)));
-        QVERIFY(!Startup::ForceCpu(QVariant(false)));
-        QVERIFY(Startup::ForceCpu(QVariant(QStringLiteral("true"))));
-        QVERIFY(!Startup::ForceCpu(QVariant(QStringLiteral("false"))));
-        QVERIFY(!Startup::ForceCpu(QVariant(QStringLiteral("banana"))));
-        QVERIFY(!Startup::ForceCpu(QVariant(QStringLiteral("7"))));
-    }
-
     void computeModeChoice()
     {
         QList<QCLDevice::DeviceTypes> tried;
@@ -77,52 +55,18 @@ private Q_SLOTS:
                 return type == QCLDevice::GPU ? gpuWorks : cpuWorks;
             };
         };
-        auto previous = qInstallMessageHandler(captureDebug);
 
-        g_debugLines.clear();
         QCOMPARE(Startup::ChooseComputeMode(true, recorder(true, true)), Startup::ComputeMode::Cpu);
         QCOMPARE(tried, QList<QCLDevice::DeviceTypes>({QCLDevice::CPU}));
-        QVERIFY(g_debugLines.isEmpty());
 
         tried.clear();
         QCOMPARE(Startup::ChooseComputeMode(false, recorder(true, true)), Startup::ComputeMode::Gpu);
         QCOMPARE(tried, QList<QCLDevice::DeviceTypes>({QCLDevice::GPU}));
 
         tried.clear();
-        g_debugLines.clear();
         QCOMPARE(Startup::ChooseComputeMode(false, recorder(false, true)), Startup::ComputeMode::Cpu);
         QCOMPARE(tried, QList<QCLDevice::DeviceTypes>({QCLDevice::GPU, QCLDevice::CPU}));
-        QCOMPARE(g_debugLines, QStringList({QStringLiteral("Could not initialize OpenCL for the GPU.")}));
-
-        g_debugLines.clear();
         QCOMPARE(Startup::ChooseComputeMode(false, recorder(false, false)), Startup::ComputeMode::None);
-        QCOMPARE(g_debugLines.last(), QStringLiteral("could not initialize OpenCL for the CPU."));
-        qInstallMessageHandler(previous);
-    }
-
-    void platformsAndDevices()
-    {
-        const QList<QCLPlatform> platforms = QCLPlatform::platforms();
-        QVERIFY2(!platforms.isEmpty(), "no OpenCL platform: PoCL must be installed");
-        QVERIFY(Startup::HasOpenCL11(platforms));
-        QVERIFY(!Startup::HasOpenCL11({}));
-        const QList<QCLDevice> devices = QCLDevice::allDevices();
-        QVERIFY(!devices.isEmpty());
-        QString expected;
-        for (const QCLDevice &d : devices)
-            expected += d.name() + d.vendor() + d.version() + d.languageVersion();
-        QCOMPARE(Startup::DeviceSummary(devices), expected);
-        QCOMPARE(Startup::DeviceSummary(devices + devices), expected + expected);
-        // PoCL offers a CPU device: there is something to try, forced or not.
-        QVERIFY(Startup::HasComputeDevice(false, devices));
-        QVERIFY(Startup::HasComputeDevice(true, devices));
-        QVERIFY(!Startup::HasComputeDevice(false, {}));
-    }
-
-    void firstDocumentIsHalfTheWindow()
-    {
-        QCOMPARE(Startup::FirstDocumentSize(QSize(1601, 900)), QSize(800, 450));
-        QCOMPARE(Startup::FirstDocumentSize(QSize(1, 3)), QSize(0, 1));
     }
 
     // The refusing paths end with status 0 and write nothing to the settings,
@@ -158,18 +102,15 @@ private Q_SLOTS:
                             QStringList({home.filePath(QStringLiteral("gone.cq")), home.filePath(QStringLiteral("x.cq"))}));
             seeded.setValue(QStringLiteral("OpenCLForceCPU"), false);
         }
-        QFile conf(settingsFile(home));
-        QVERIFY(conf.open(QIODevice::ReadOnly));
-        const QByteArray before = conf.readAll();
-        conf.close();
+        const QByteArray before = cqtest::readFile(settingsFile(home));
+        QVERIFY(!before.isEmpty());
         QProcess *pProcess = run(arguments, extra, home);
         QVERIFY(pProcess->waitForFinished(60000));
         QCOMPARE(pProcess->exitStatus(), QProcess::NormalExit);
         QCOMPARE(pProcess->exitCode(), 0);
         const QString output = QString::fromLocal8Bit(pProcess->readAllStandardOutput() + pProcess->readAllStandardError());
         QVERIFY2(output.contains(expected), qPrintable(output));
-        QVERIFY(conf.open(QIODevice::ReadOnly));
-        QCOMPARE(conf.readAll(), before);
+        QCOMPARE(cqtest::readFile(settingsFile(home)), before);
     }
 
     // A normal start reaches the first document (and records "firstRun"),

@@ -23,23 +23,14 @@ class TestComposition : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase();
+    void initTestCase() { cqtest::startScratch(); }
     void changesReachThePicture_data();
     void changesReachThePicture();
     void textEdits();
     void exportUnaffectedBySceneDrawing();
     void fastBlendsMatchThePainter();
 
-private:
-    QTemporaryDir m_tmp;
 };
-
-void TestComposition::initTestCase()
-{
-    cqtest::isolateSettings();
-    QVERIFY(m_tmp.isValid());
-    ScratchDB::instance()->Init(m_tmp.path(), 256 * 1024 * 1024);
-}
 
 using cqtest::blank;
 
@@ -62,54 +53,17 @@ static QImage expectedPicture(ChildWindow &window)
         painter.restore();
     }
     painter.end();
-    QImage image = blank(window.canvasSize());
-    QPainter over(&image);
-    QPixmap tile(20, 20);
-    {
-        QPainter t(&tile);
-        t.fillRect(0, 0, 20, 20, QColor(204, 204, 204));
-        t.fillRect(0, 0, 10, 10, Qt::white);
-        t.fillRect(10, 10, 10, 10, Qt::white);
-    }
-    over.drawTiledPixmap(QRectF(QPointF(0, 0), window.scene()->sceneRect().size()), tile);
-    over.drawImage(0, 0, layers);
-    return image;
+    return cqtest::overCheckerboard(layers, window.scene()->sceneRect().size());
 }
 
 // The toolkit's blend routines round a step differently depending on where a
 // row starts in memory, and the composed image is laid out unlike the test's;
-// a few such steps through a stack of modes stay far below what stale pixels
-// differ by.
-static qint64 pixelsOffByMoreThanRounding(const QImage &a, const QImage &b)
-{
-    if (a.size() != b.size())
-        return -1;
-    qint64 count = 0;
-    for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < a.width(); ++x) {
-            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
-            if (qAbs(qRed(p) - qRed(q)) > 3 || qAbs(qGreen(p) - qGreen(q)) > 3 || qAbs(qBlue(p) - qBlue(q)) > 3
-                || qAbs(qAlpha(p) - qAlpha(q)) > 3) {
-                ++count;
-            }
-        }
-    return count;
-}
-
+// a few such steps through a stack of modes (3) stay far below what stale
+// pixels differ by.
 #define CHECK_PICTURE(what) \
-    QVERIFY2(pixelsOffByMoreThanRounding(scenePicture(window), expectedPicture(window)) == 0, what)
+    QVERIFY2(cqtest::offByMoreThan(scenePicture(window), expectedPicture(window), 3) == 0, what)
 
-static QImage scenePicture(ChildWindow &window, const QRect &area = QRect())
-{
-    // The scene grows its rectangle (and checkerboard) for moved items once
-    // its queued update has run.
-    QCoreApplication::processEvents();
-    QImage image = blank(window.canvasSize());
-    QPainter painter(&image);
-    const QRectF r = area.isEmpty() ? QRectF(QPointF(0, 0), QSizeF(window.canvasSize())) : QRectF(area);
-    window.scene()->render(&painter, r, r);
-    return image;
-}
+using cqtest::scenePicture;
 
 static PixmapLayer *patternLayer(ChildWindow &window, quint32 seed, int iMode, qreal dOpacity)
 {

@@ -2,71 +2,27 @@
 // files that must be refused whole, atomic saving, and cqtool on top of it.
 #include "Document.h"
 #include "DocumentBuilder.h"
-#include "ScratchDB.h"
 #include "DocumentFile.h"
-#include "PngEncoder.h"
-#include "Layer.h"
+#include "FileBytes.h"
 #include "Path.h"
 #include "PixmapLayer.h"
+#include "PngEncoder.h"
+#include "ScratchDB.h"
 #include "TestSupport.h"
 #include "TextLayer.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QFile>
-#include <QImageWriter>
 #include <QPainter>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QUndoStack>
-#include <QtEndian>
 #include <QtTest>
 
-#include <csignal>
-#include <cstring>
 #include <memory>
-#include <sys/resource.h>
 
 namespace {
 
-// Builds the expected byte layout independently of the writer.
-struct Bytes {
-    QByteArray b;
-    void i32(qint32 v) { char r[4]; qToLittleEndian(v, r); b.append(r, 4); }
-    void f64(double d) { quint64 u; std::memcpy(&u, &d, 8); char r[8]; qToLittleEndian(u, r); b.append(r, 8); }
-    void rec(qint32 tag, const QByteArray &payload) { i32(tag); i32(qint32(payload.size())); b.append(payload); }
-    static QByteArray I(qint32 v) { Bytes x; x.i32(v); return x.b; }
-    static QByteArray D(double v) { Bytes x; x.f64(v); return x.b; }
-    static QByteArray P(double a, double c) { return D(a) + D(c); }
-    // A counted list: the count, then one record per payload.
-    static QByteArray List(qint32 tag, const QList<QByteArray> &payloads)
-    {
-        Bytes x;
-        x.i32(qint32(payloads.size()));
-        for (const QByteArray &p : payloads)
-            x.rec(tag, p);
-        return x.b;
-    }
-    // A raster layer record's payload with just a kind and pixels.
-    static QByteArray Raster(const QByteArray &png)
-    {
-        Bytes x;
-        x.rec(4001, I(0));
-        x.rec(4008, png);
-        return x.b;
-    }
-    // Magic and version, then the given top-level records in order.
-    static QByteArray File(const QList<QPair<qint32, QByteArray>> &records)
-    {
-        Bytes x;
-        x.b = QByteArray::fromHex("0DD03713");
-        x.rec(1000, "0.55b");
-        for (const auto &r : records)
-            x.rec(r.first, r.second);
-        return x.b;
-    }
-    static QByteArray Canvas(int w, int h) { return I(w) + I(h); }
-};
+using Bytes = cqtest::DocBytes;
 
 // Layer pixels are stored through the project's PNG encoder, whose own bytes
 // are pinned down in tst_pngencoder.
@@ -75,32 +31,11 @@ QByteArray png100(const QImage &image)
     return PngEncoder::Encode(image);
 }
 
-quint32 crc32(const QByteArray &data)
-{
-    quint32 c = 0xFFFFFFFFu;
-    for (char ch : data) {
-        c ^= quint8(ch);
-        for (int k = 0; k < 8; ++k)
-            c = (c >> 1) ^ (0xEDB88320u & (0u - (c & 1u)));
-    }
-    return ~c;
-}
-
-QImage pixels(const PixmapLayer *pLayer)
-{
-    return pLayer->image();
-}
-
 PixmapLayer *addRaster(Document *pDocument, const QImage &image)
 {
     auto *pLayer = static_cast<PixmapLayer *>(pDocument->CreateLayer(Layer::Raster));
     pLayer->setImage(image);
     return pLayer;
-}
-
-QString dataDir()
-{
-    return QString::fromLocal8Bit(qgetenv("CQ_TEST_DATA")) + QStringLiteral("/docfile");
 }
 
 } // namespace
@@ -159,9 +94,7 @@ void TestDocumentFile::goldenBytes()
     const QString path = QDir::temp().filePath(QStringLiteral("golden.cq"));
     QString error;
     QVERIFY2(DocumentBuilder::Save(path, window, &error), qPrintable(error));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    const QByteArray actual = file.readAll();
+    const QByteArray actual = cqtest::readFile(path);
 
     Bytes layer;
     layer.rec(4001, Bytes::I(0));
@@ -171,19 +104,10 @@ void TestDocumentFile::goldenBytes()
     layer.rec(4005, QByteArray(1, '\0'));
     layer.rec(4006, Bytes::D(0));
     layer.rec(4007, Bytes::P(1.5, -2));
-    layer.rec(4008, png100(pixels(pLayer)));
+    layer.rec(4008, png100(pLayer->image()));
     // Every layer carries both style records, switched off, at their defaults.
-    auto style = [](const QByteArray &name, const QByteArray &params) {
-        Bytes s;
-        s.rec(7001, name);
-        s.rec(7002, QByteArray(1, '\0'));
-        s.rec(7003, Bytes::I(1));
-        s.rec(7004, params);
-        return s.b;
-    };
-    const QByteArray halfBlack = Bytes::I(0) + Bytes::I(0) + Bytes::I(0) + Bytes::I(128);
-    layer.rec(7000, style("Drop Shadow", Bytes::I(0) + Bytes::I(3) + Bytes::I(128) + halfBlack));
-    layer.rec(7000, style("Outter Glow", Bytes::I(3) + Bytes::I(128) + halfBlack));
+    layer.rec(7000, Bytes::Style("Drop Shadow", false, Bytes::Ints({0, 3, 128, 0, 0, 0, 128})));
+    layer.rec(7000, Bytes::Style("Outter Glow", false, Bytes::Ints({3, 128, 0, 0, 0, 128})));
     auto point = [](int kind, QPointF a, QPointF b, QPointF c) {
         Bytes p;
         p.rec(6003, Bytes::I(kind));
@@ -198,13 +122,10 @@ void TestDocumentFile::goldenBytes()
     onePath.rec(6001, "Outline");
     onePath.rec(6002, point(0, {3, 4}, {3, 4}, {}));
     onePath.rec(6002, point(3, {3, 4}, {8, 9}, {5, 6}));
-    const QByteArray expected = Bytes::File({{2000, Bytes::Canvas(10, 10)},
+    const QByteArray expected = Bytes::File({{2000, Bytes::Ints({10, 10})},
                                              {3000, Bytes::List(4000, {layer.b})},
                                              {5000, Bytes::List(6000, {onePath.b})}});
 
-    QCOMPARE(actual.left(4).toHex(), QByteArray("0dd03713"));
-    QCOMPARE(actual.mid(4, 8).toHex(), QByteArray("e803000005000000"));
-    QCOMPARE(actual.mid(17, 8).toHex(), QByteArray("d007000008000000"));
     QCOMPARE(actual.toHex(), expected.toHex());
 }
 
@@ -262,13 +183,13 @@ void TestDocumentFile::roundTrip()
     QCOMPARE(pB2->opacity(), 0.4);
     QCOMPARE(pB2->opacityValue(), 40);
     QVERIFY(pB2->image().hasAlphaChannel());
-    QCOMPARE(cqtest::differingPixels(pixels(pB2), pixels(pB)), 0);
+    QCOMPARE(cqtest::differingPixels(pB2->image(), pB->image()), 0);
     auto *pSmall2 = static_cast<PixmapLayer *>(layers[1]);
     QVERIFY(!pSmall2->isVisible());
     QCOMPARE(pSmall2->pos(), QPointF(-3.25, 7.5));
     QCOMPARE(pSmall2->image().size(), QSize(5, 4));
-    QCOMPARE(cqtest::differingPixels(pixels(pSmall2), pixels(pSmall)), 0);
-    QCOMPARE(cqtest::differingPixels(pixels(static_cast<PixmapLayer *>(layers[3])), pixels(pA)), 0);
+    QCOMPARE(cqtest::differingPixels(pSmall2->image(), pSmall->image()), 0);
+    QCOMPARE(cqtest::differingPixels(static_cast<PixmapLayer *>(layers[3])->image(), pA->image()), 0);
 
     auto *pText2 = static_cast<TextLayer *>(layers[2]);
     QCOMPARE(pText2->kind(), int(Layer::Text));
@@ -285,17 +206,7 @@ void TestDocumentFile::roundTrip()
     QCOMPARE(loaded->paths().size(), 1);
     const Path *pPath2 = loaded->paths().first();
     QCOMPARE(pPath2->name(), QStringLiteral("Curvy"));
-    QCOMPARE(pPath2->items().size(), pPath->items().size());
-    for (int i = 0; i < pPath->items().size(); ++i) {
-        const PathItem &a = pPath->items()[i], &b = pPath2->items()[i];
-        QCOMPARE(b.kind, a.kind);
-        QCOMPARE(b.first, a.first);
-        QCOMPARE(b.second, a.second);
-        if (a.kind == PathItem::CubicTo || a.kind == PathItem::QuadTo)
-            QCOMPARE(b.control1, a.control1);
-        if (a.kind == PathItem::CubicTo)
-            QCOMPARE(b.control2, a.control2);
-    }
+    QCOMPARE(pPath2->items(), pPath->items());
     QCOMPARE(pPath2->ToPainterPath(), pPath->ToPainterPath());
 
     // Saving what was loaded keeps the path whole.
@@ -389,7 +300,7 @@ void TestDocumentFile::badFiles_data()
 
     const QByteArray layers = Bytes::List(4000, {Bytes::Raster(png100(cqtest::patternImage(2, 2, 1)))});
     const QByteArray noPaths = Bytes::List(6000, {});
-    const QByteArray canvas = Bytes::Canvas(2, 2);
+    const QByteArray canvas = Bytes::Ints({2, 2});
     QTest::newRow("layer before canvas")
         << Bytes::File({{3000, layers}, {2000, canvas}, {5000, noPaths}}) << "before the canvas";
     Bytes noKindLayer;
@@ -427,10 +338,7 @@ void TestDocumentFile::badFiles()
 
     // Through the file level as well: nothing is built.
     const QString path = QDir::temp().filePath(QStringLiteral("bad.cq"));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
-    file.close();
+    QVERIFY(cqtest::writeFile(path, bytes));
     error.clear();
     QVERIFY(!DocumentBuilder::Load(path, *ScratchDB::instance(), &error));
     QVERIFY(!error.isEmpty());
@@ -438,18 +346,11 @@ void TestDocumentFile::badFiles()
 
 void TestDocumentFile::oversizeImageRefusedBeforeDecoding()
 {
-    // A tiny PNG whose header claims 20000 x 20000 (CRC fixed up so the
-    // header itself is valid): refused by its size, never allocated.
-    QByteArray png = png100(cqtest::patternImage(2, 2, 5));
-    QByteArray ihdr = png.mid(12, 17);
-    qToBigEndian(qint32(20000), ihdr.data() + 4);
-    qToBigEndian(qint32(20000), ihdr.data() + 8);
-    png.replace(12, 17, ihdr);
-    char crc[4];
-    qToBigEndian(crc32(ihdr), crc);
-    png.replace(29, 4, QByteArray(crc, 4));
+    // A tiny PNG whose header claims 20000 x 20000: refused by its size,
+    // never allocated.
+    const QByteArray png = cqtest::claimingSize(png100(cqtest::patternImage(2, 2, 5)), 20000, 20000);
 
-    const QByteArray file = Bytes::File({{2000, Bytes::Canvas(8, 8)},
+    const QByteArray file = Bytes::File({{2000, Bytes::Ints({8, 8})},
                                          {3000, Bytes::List(4000, {Bytes::Raster(png)})},
                                          {5000, Bytes::List(6000, {})}});
     DocumentData data;
@@ -460,17 +361,15 @@ void TestDocumentFile::oversizeImageRefusedBeforeDecoding()
 
 void TestDocumentFile::fuzzRegressions()
 {
-    const QDir dir(dataDir());
+    const QDir dir(qEnvironmentVariable("CQ_TEST_DATA") + QStringLiteral("/docfile"));
     const QStringList files = dir.entryList(QDir::Files);
     QVERIFY2(!files.isEmpty(), qPrintable(dir.path()));
     for (const QString &name : files) {
-        QFile file(dir.filePath(name));
-        QVERIFY(file.open(QIODevice::ReadOnly));
         DocumentData data;
         QString error;
         // Each of these once crashed or misbehaved; now each parses or is
         // refused with a reason.
-        if (!DocumentFile::Parse(file.readAll(), &data, &error))
+        if (!DocumentFile::Parse(cqtest::readFile(dir.filePath(name)), &data, &error))
             QVERIFY2(!error.isEmpty(), qPrintable(name));
     }
 }
@@ -483,31 +382,19 @@ void TestDocumentFile::interruptedSaveKeepsOldFile()
     addRaster(&window, cqtest::patternImage(8, 8, 9));
     QString error;
     QVERIFY2(DocumentBuilder::Save(path, window, &error), qPrintable(error));
-    QFile before(path);
-    QVERIFY(before.open(QIODevice::ReadOnly));
-    const QByteArray old = before.readAll();
-    before.close();
+    const QByteArray old = cqtest::readFile(path);
 
     // A much larger document, written under a file-size limit that stops it
     // half-way (EFBIG rather than a signal).
     Document bigger(QSize(300, 300), *ScratchDB::instance());
     addRaster(&bigger, cqtest::patternImage(300, 300, 10));
-    struct rlimit saved;
-    QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit limited = saved;
-    limited.rlim_cur = 64 * 1024;
-    QCOMPARE(setrlimit(RLIMIT_FSIZE, &limited), 0);
     error.clear();
-    const bool bSaved = DocumentBuilder::Save(path, bigger, &error);
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, previousHandler);
+    bool bSaved = true;
+    QVERIFY(cqtest::withFileSizeLimit(64 * 1024, [&] { bSaved = DocumentBuilder::Save(path, bigger, &error); }));
     QVERIFY(!bSaved);
     QVERIFY(!error.isEmpty());
 
-    QFile after(path);
-    QVERIFY(after.open(QIODevice::ReadOnly));
-    QCOMPARE(after.readAll(), old);
+    QCOMPARE(cqtest::readFile(path), old);
     // No temporary file is left behind either.
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList({"keep.cq"}));
 
@@ -519,25 +406,12 @@ void TestDocumentFile::interruptedSaveKeepsOldFile()
 
 void TestDocumentFile::cqtoolInspectAndConvert()
 {
-    const QString tool = QString::fromLocal8Bit(qgetenv("CQ_BINARY_DIR")) + QStringLiteral("/cqtool");
-    QVERIFY2(QFile::exists(tool), qPrintable(tool));
     QTemporaryDir dir;
     const QString doc = dir.filePath(QStringLiteral("sample.cq"));
-    {
-        QFile f(doc);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(sampleFile());
-    }
-    auto run = [&tool](const QStringList &args, QByteArray *pOut, QByteArray *pErr) {
-        QProcess p;
-        p.start(tool, args);
-        p.waitForFinished(60000);
-        *pOut = p.readAllStandardOutput();
-        *pErr = p.readAllStandardError();
-        return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    };
-    QByteArray out, err;
-    QCOMPARE(run({"inspect", doc}, &out, &err), 0);
+    QVERIFY(cqtest::writeFile(doc, sampleFile()));
+    cqtest::ToolRun run = cqtest::runCqtool({"inspect", doc});
+    QCOMPARE(run.code, 0);
+    const QByteArray &out = run.out;
     const QList<QByteArray> lines = out.split('\n');
     QVERIFY2(lines.contains("canvas 9 x 7"), out.constData());
     QVERIFY2(lines.contains("layers 3"), out.constData());
@@ -550,14 +424,12 @@ void TestDocumentFile::cqtoolInspectAndConvert()
 
     // .cq to .cq writes what Save writes.
     const QString copy = dir.filePath(QStringLiteral("copy.cq"));
-    QCOMPARE(run({"convert", doc, copy}, &out, &err), 0);
-    QFile a(doc), b(copy);
-    QVERIFY(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
-    QCOMPARE(b.readAll().toHex(), a.readAll().toHex());
+    QCOMPARE(cqtest::runCqtool({"convert", doc, copy}).code, 0);
+    QCOMPARE(cqtest::readFile(copy).toHex(), cqtest::readFile(doc).toHex());
 
     // .cq to .png is the flattened document as export draws it.
     const QString flat = dir.filePath(QStringLiteral("flat.png"));
-    QCOMPARE(run({"convert", doc, flat}, &out, &err), 0);
+    QCOMPARE(cqtest::runCqtool({"convert", doc, flat}).code, 0);
     DocumentData data;
     QString error;
     QVERIFY(DocumentFile::Parse(sampleFile(), &data, &error));
@@ -576,21 +448,20 @@ void TestDocumentFile::cqtoolInspectAndConvert()
     const QString image = dir.filePath(QStringLiteral("pic.png"));
     QVERIFY(cqtest::patternImage(6, 5, 3).save(image));
     const QString fromImage = dir.filePath(QStringLiteral("pic.cq"));
-    QCOMPARE(run({"convert", image, fromImage}, &out, &err), 0);
-    QCOMPARE(run({"inspect", fromImage}, &out, &err), 0);
-    QVERIFY2(out.contains("layers 1\nlayer 1: raster \"pic.png\""), out.constData());
+    QCOMPARE(cqtest::runCqtool({"convert", image, fromImage}).code, 0);
+    run = cqtest::runCqtool({"inspect", fromImage});
+    QVERIFY2(run.out.contains("layers 1\nlayer 1: raster \"pic.png\""), run.out.constData());
 
     // Failures: one line on stderr, non-zero exit.
-    QFile bad(dir.filePath(QStringLiteral("bad.cq")));
-    QVERIFY(bad.open(QIODevice::WriteOnly));
-    bad.write(sampleFile().left(50));
-    bad.close();
-    for (const QStringList &args : {QStringList{"inspect", bad.fileName()}, QStringList{"convert", bad.fileName(), flat},
+    const QString bad = dir.filePath(QStringLiteral("bad.cq"));
+    QVERIFY(cqtest::writeFile(bad, sampleFile().left(50)));
+    for (const QStringList &args : {QStringList{"inspect", bad}, QStringList{"convert", bad, flat},
                                     QStringList{"convert", doc, dir.filePath("no/such/dir.png")},
                                     QStringList{"inspect", dir.filePath("missing.cq")}}) {
-        QVERIFY(run(args, &out, &err) != 0);
-        QVERIFY2(err.endsWith('\n') && err.count('\n') == 1, err.constData());
-        QVERIFY(out.isEmpty());
+        run = cqtest::runCqtool(args);
+        QVERIFY(run.code != 0);
+        QVERIFY2(run.err.endsWith('\n') && run.err.count('\n') == 1, run.err.constData());
+        QVERIFY(run.out.isEmpty());
     }
 }
 

@@ -8,11 +8,9 @@
 #include "ImageFile.h"
 #include "TestSupport.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QImageWriter>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QtEndian>
 #include <QtTest>
@@ -51,53 +49,6 @@ LayerData textLayer(const QString &html)
     layer.name = QStringLiteral("Text");
     layer.html = html;
     return layer;
-}
-
-bool writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
-}
-
-QByteArray readBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-QString tool()
-{
-    return QString::fromLocal8Bit(qgetenv("CQ_BINARY_DIR")) + QStringLiteral("/cqtool");
-}
-
-struct Run {
-    int code = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-Run runTool(const QString &program, const QStringList &args,
-            const std::function<void()> &childSetup = std::function<void()>())
-{
-    QProcess process;
-    if (childSetup)
-        process.setChildProcessModifier(childSetup);
-    process.start(program, args);
-    process.waitForFinished(120000);
-    Run run;
-    run.code = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.out = process.readAllStandardOutput();
-    run.err = process.readAllStandardError();
-    return run;
-}
-
-QByteArray encoded(const QImage &image, const char *format)
-{
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter(&buffer, format).write(image);
-    return bytes;
 }
 
 } // namespace
@@ -146,7 +97,7 @@ private Q_SLOTS:
         data.layers.append(rasterLayer(markedImage(4, 4, 1), 0));
         QString error;
         QVERIFY(DocumentFile::WriteFile(path, DocumentFile::Serialize(data), &error));
-        const QByteArray old = readBytes(path);
+        const QByteArray old = cqtest::readFile(path);
 
         data.layers.append(rasterLayer(markedImage(4, 4, 2), 1));
         data.layers.last().png.clear();
@@ -156,7 +107,7 @@ private Q_SLOTS:
         error.clear();
         QVERIFY(!DocumentFile::WriteFile(path, DocumentFile::Serialize(data), &error));
         QVERIFY(!error.isEmpty());
-        QCOMPARE(readBytes(path), old);
+        QCOMPARE(cqtest::readFile(path), old);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList({"keep.cq"}));
     }
 
@@ -208,9 +159,9 @@ private Q_SLOTS:
             r.rlim_cur = rlim_t(1200) << 20;
             setrlimit(RLIMIT_AS, &r);
         };
-        const Run fine = runTool(tool(), {QStringLiteral("inspect"), small}, limit);
+        const cqtest::ToolRun fine = cqtest::runCqtool({QStringLiteral("inspect"), small}, limit);
         QVERIFY2(fine.code == 0, fine.err.constData());
-        const Run run = runTool(tool(), {QStringLiteral("inspect"), big}, limit);
+        const cqtest::ToolRun run = cqtest::runCqtool({QStringLiteral("inspect"), big}, limit);
         QCOMPARE(run.code, 1);
         QVERIFY2(run.err.contains("memory") && run.err.count('\n') == 1, run.err.constData());
     }
@@ -223,7 +174,7 @@ private Q_SLOTS:
         QVERIFY(AtomicFile::Write(path, "first", &error));
         QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
         QVERIFY(AtomicFile::Write(path, "second", &error));
-        QCOMPARE(readBytes(path), QByteArray("second"));
+        QCOMPARE(cqtest::readFile(path), QByteArray("second"));
         const QFile::Permissions mask = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::WriteGroup
                                         | QFile::ReadOther | QFile::WriteOther;
         QCOMPARE(QFile::permissions(path) & mask, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
@@ -233,7 +184,7 @@ private Q_SLOTS:
         QVERIFY(QFile::link(path, link));
         QVERIFY(AtomicFile::Write(link, "third", &error));
         QVERIFY(QFileInfo(link).isSymLink());
-        QCOMPARE(readBytes(path), QByteArray("third"));
+        QCOMPARE(cqtest::readFile(path), QByteArray("third"));
 
         // Stopped half-way by a file-size limit: the old bytes stay, no
         // temporary file is left, and the reason is the system's.
@@ -243,7 +194,7 @@ private Q_SLOTS:
         }));
         QVERIFY(!bWritten);
         QCOMPARE(error, QStringLiteral("File too large"));
-        QCOMPARE(readBytes(path), QByteArray("third"));
+        QCOMPARE(cqtest::readFile(path), QByteArray("third"));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System),
                  QStringList({"a.bin", "link.bin"}));
 
@@ -258,7 +209,7 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("suffix");
         const QImage picture = cqtest::patternImage(64, 64, 3, false);
-        const QByteArray png = encoded(picture, "png");
+        const QByteArray png = cqtest::encodedImage(picture, "png");
         QTest::newRow("png cut short") << png.left(png.size() / 2) << "png";
         QByteArray badCrc = png;
         badCrc[40] = char(badCrc[40] ^ 0x40);
@@ -268,16 +219,16 @@ private Q_SLOTS:
                                                  << "png";
 
         // A JPEG whose header claims 16000 x 16000 and whose data stops early.
-        QByteArray jpeg = encoded(picture, "jpg");
+        QByteArray jpeg = cqtest::encodedImage(picture, "jpg");
         const qsizetype sof = jpeg.indexOf("\xff\xc0");
         QVERIFY(sof > 0);
         qToBigEndian<quint16>(16000, jpeg.data() + sof + 5);
         qToBigEndian<quint16>(16000, jpeg.data() + sof + 7);
         QTest::newRow("jpeg cut short, claims 16000 x 16000") << jpeg.left(jpeg.size() * 2 / 3) << "jpg";
-        const QByteArray bmp = encoded(picture, "bmp");
+        const QByteArray bmp = cqtest::encodedImage(picture, "bmp");
         QTest::newRow("bmp cut short") << bmp.left(bmp.size() / 2) << "bmp";
         if (QImageWriter::supportedImageFormats().contains("tiff")) {
-            QByteArray tiff = encoded(picture, "tiff");
+            QByteArray tiff = cqtest::encodedImage(picture, "tiff");
             for (qsizetype i = 8; i < tiff.size(); i += 7)
                 tiff[i] = char(tiff[i] ^ 0x5a);
             QTest::newRow("tiff scrambled") << tiff << "tif";
@@ -292,10 +243,10 @@ private Q_SLOTS:
         QFETCH(QString, suffix);
         QTemporaryDir dir;
         const QString in = dir.filePath(QStringLiteral("in.") + suffix);
-        QVERIFY(writeBytes(in, bytes));
+        QVERIFY(cqtest::writeFile(in, bytes));
         QString error;
         QVERIFY(suffix == QLatin1String("cq") || ImageFile::Read(in, &error).isNull());
-        const Run run = runTool(tool(), {QStringLiteral("convert"), in, dir.filePath(QStringLiteral("out.png"))});
+        const cqtest::ToolRun run = cqtest::runCqtool({QStringLiteral("convert"), in, dir.filePath(QStringLiteral("out.png"))});
         QCOMPARE(run.code, 1);
         QVERIFY2(run.err.startsWith("cqtool: " + QFile::encodeName(in)) && run.err.count('\n') == 1
                      && run.err.endsWith('\n'),
@@ -310,17 +261,17 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         const QString in = dir.filePath(QStringLiteral("noise.png"));
-        QVERIFY(writeBytes(in, encoded(cqtest::patternImage(300, 300, 4), "png")));
+        QVERIFY(cqtest::writeFile(in, cqtest::encodedImage(cqtest::patternImage(300, 300, 4), "png")));
         const QString mount = dir.filePath(QStringLiteral("mnt"));
         QVERIFY(QDir().mkdir(mount));
-        const Run probe = runTool(QStringLiteral("unshare"), {"-rm", "sh", "-c", "mount -t tmpfs -o size=64k tmpfs \"$0\"", mount});
+        const cqtest::ToolRun probe = cqtest::runProgram(QStringLiteral("unshare"), {"-rm", "sh", "-c", "mount -t tmpfs -o size=64k tmpfs \"$0\"", mount});
         if (probe.code != 0)
             QSKIP("no private mount namespace here to fill a disk in");
         for (const QString &name : {QStringLiteral("out.cq"), QStringLiteral("out.png")}) {
             const QString out = mount + QLatin1Char('/') + name;
-            const Run run = runTool(QStringLiteral("unshare"),
+            const cqtest::ToolRun run = cqtest::runProgram(QStringLiteral("unshare"),
                                     {"-rm", "sh", "-c", "mount -t tmpfs -o size=64k tmpfs \"$0\" && exec \"$1\" convert \"$2\" \"$3\"",
-                                     mount, tool(), in, out});
+                                     mount, cqtest::cqtoolPath(), in, out});
             QCOMPARE(run.code, 1);
             QCOMPARE(QString::fromLocal8Bit(run.err), QStringLiteral("cqtool: %1: No space left on device\n").arg(out));
         }

@@ -4,6 +4,7 @@
 #include "ImageFile.h"
 #include "PngDecoder.h"
 #include "PngEncoder.h"
+#include "FileBytes.h"
 #include "TestSupport.h"
 
 #include <QDir>
@@ -22,11 +23,7 @@ QString suiteDir()
     return QString::fromLocal8Bit(qgetenv("CQ_TEST_DATA")) + QStringLiteral("/pngsuite");
 }
 
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+using cqtest::readFile;
 
 // The reference: libpng's png_read_png with its expanding transformations,
 // pixels assembled into ARGB32 here, one by one.
@@ -75,18 +72,11 @@ QImage referenceDecode(const QByteArray &bytes)
     return result;
 }
 
-QByteArray be32(quint32 v)
-{
-    QByteArray b(4, '\0');
-    qToBigEndian(v, b.data());
-    return b;
-}
+using cqtest::be32;
 
 QByteArray chunk(const char *type, const QByteArray &data)
 {
-    const QByteArray typed = QByteArray(type, 4) + data;
-    return be32(quint32(data.size())) + typed
-           + be32(quint32(crc32(0, reinterpret_cast<const Bytef *>(typed.constData()), uInt(typed.size()))));
+    return cqtest::pngChunk(type, data);
 }
 
 QByteArray ihdr(quint32 w, quint32 h, int depth, int colorType, int interlace = 0)

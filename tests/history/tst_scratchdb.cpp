@@ -78,11 +78,6 @@ void TestScratchDB::initTestCase()
 
 void TestScratchDB::memoryFigureAndLimitSetting()
 {
-    QCOMPARE(ScratchDB::MemoryText(0), QStringLiteral("0Mb"));
-    QCOMPARE(ScratchDB::MemoryText(MiB - 1), QStringLiteral("0Mb"));
-    QCOMPARE(ScratchDB::MemoryText(37 * MiB + 512 * 1024), QStringLiteral("37Mb"));
-    QCOMPARE(ScratchDB::MemoryText(192 * MiB), QStringLiteral("192Mb"));
-
     QCOMPARE(ScratchDB::LimitFromSetting(QVariant()), qint64(134217728));
     QCOMPARE(ScratchDB::LimitFromSetting(QStringLiteral("1000")), qint64(1000));
     QCOMPARE(ScratchDB::LimitFromSetting(QStringLiteral("lots")), qint64(0));
@@ -340,9 +335,7 @@ void TestScratchDB::failedWriteKeepsSnapshot()
     // A plain file where the instance folder was: every write fails.
     const QString folder = db.folder();
     QVERIFY(QDir(folder).removeRecursively());
-    QFile blocker(folder);
-    QVERIFY(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
+    QVERIFY(cqtest::writeFile(folder, {}));
 
     QList<QImage> images;
     FakeLayer layer;
@@ -373,9 +366,7 @@ void TestScratchDB::unreadableFileReportedOnce()
     }
     db.Sync();
     for (int id : {0, 1}) {
-        QFile file(db.itemFileName(id));
-        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write("not a png");
+        QVERIFY(cqtest::writeFile(db.itemFileName(id), "not a png"));
     }
     const QImage present = layer.m_image;
 
@@ -444,10 +435,7 @@ void TestScratchDB::staleInstancesAndLinks()
     const QString outside = m_tmp.path() + QStringLiteral("/outside");
     QVERIFY(QDir().mkpath(root));
     QVERIFY(QDir().mkpath(outside));
-    auto touch = [](const QString &path) {
-        QFile f(path);
-        return f.open(QIODevice::WriteOnly) && f.write("x") == 1;
-    };
+    auto touch = [](const QString &path) { return cqtest::writeFile(path, "x"); };
     QVERIFY(touch(outside + QStringLiteral("/keep.png")));
 
     // A crashed instance: lock file present but held by nobody, hidden file too.
@@ -522,9 +510,7 @@ void TestScratchDB::rootIsMadePrivate()
     }
 
     const QString fileRoot = m_tmp.path() + QStringLiteral("/fileRoot");
-    QFile file(fileRoot);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.close();
+    QVERIFY(cqtest::writeFile(fileRoot, {}));
     const QString fallback = fileRoot + QStringLiteral("-%1").arg(::getuid());
     for (int start = 0; start < 3; ++start) {
         ScratchDB db;

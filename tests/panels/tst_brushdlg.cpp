@@ -10,7 +10,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
-#include <QGridLayout>
 #include <QLabel>
 #include <QMenu>
 #include <QLineEdit>
@@ -156,27 +155,20 @@ void TestBrushDlg::selectEditAndDelete()
     QCOMPARE(pSecond->Value(CQBrush::Spacing), 1.55);
     QCOMPARE(pDlg->findChild<QSlider *>(QStringLiteral("spacingSlider"))->value(), 155);
 
-    // Deleting the current brush hands the tool another and re-packs the grid.
+    // Deleting the current brush hands the tool another.
     QSignalSpy changed(pDlg, &BrushDlg::BrushChanged);
     QVERIFY(pDlg->DeleteBrush(pSecond));
     QCOMPARE(changed.size(), 1);
     QCOMPARE(stroke.Brush(), pDlg->Brushes().first());
     QCOMPARE(namesOf(pDlg), (QStringList{"b7", "b11", "b13", "b15", "b17", "b19"}));
     QCOMPARE(namesIn(QStringLiteral("CQ_default.cqb")), namesOf(pDlg));
-    auto *pGrid = pDlg->findChild<QGridLayout *>(QStringLiteral("thumbnailLayout"));
-    for (int i = 0; i < pDlg->Brushes().size(); ++i) {
-        int row = -1, column = -1, rowSpan = 0, columnSpan = 0;
-        pGrid->getItemPosition(pGrid->indexOf(pDlg->Thumbnail(pDlg->Brushes()[i])), &row, &column, &rowSpan, &columnSpan);
-        QCOMPARE(QPoint(column, row), QPoint(i % 5, i / 5));
-    }
 
     while (pDlg->Brushes().size() > 1)
         QVERIFY(pDlg->DeleteBrush(pDlg->Brushes().last()));
     cqtest::MessageBoxAnswer answer;
     cqtest::answerNextMessageBox(QMessageBox::Ok, &answer);
     QVERIFY(!pDlg->DeleteBrush(pDlg->Brushes().first()));
-    QCOMPARE(answer.title, QStringLiteral("d'oh"));
-    QCOMPARE(answer.text, QStringLiteral("You can't delete the last brush in the set."));
+    QVERIFY(answer.seen);
     QCOMPARE(namesOf(pDlg), QStringList{"b7"});
     QCOMPARE(stroke.Brush(), pDlg->CurrentBrush());
 }
@@ -185,11 +177,10 @@ void TestBrushDlg::renameAndNewBrush()
 {
     writeSet(QStringLiteral("CQ_default.cqb"), {5});
     BrushDlg *pDlg = open();
-    QString title, shown;
+    QString shown;
     auto answer = [&](const QString &name) {
         cqtest::actOnNextDialog([&, name](QDialog *pDialog) {
             auto *pEdit = pDialog->findChild<QLineEdit *>(QStringLiteral("brushName"));
-            title = pDialog->windowTitle();
             shown = pEdit->text();
             pEdit->setText(name);
             if (name.isEmpty())
@@ -200,7 +191,6 @@ void TestBrushDlg::renameAndNewBrush()
     };
     answer(QStringLiteral("  Chalk "));
     pDlg->on_renameBrush_clicked();
-    QCOMPARE(title, QStringLiteral("Rename Brush"));
     QCOMPARE(shown, QStringLiteral("b5"));
     QCOMPARE(pDlg->CurrentBrush()->Name(), QStringLiteral("Chalk"));
     QCOMPARE(pDlg->Thumbnail(pDlg->CurrentBrush())->toolTip(), QStringLiteral("Chalk"));
@@ -210,7 +200,6 @@ void TestBrushDlg::renameAndNewBrush()
     QSignalSpy changed(pDlg, &BrushDlg::BrushChanged);
     answer(QStringLiteral("Layer"));
     pDlg->NewBrushFromImage(cqtest::patternImage(2000, 1000, 3));
-    QCOMPARE(title, QStringLiteral("New Brush"));
     QCOMPARE(pDlg->CurrentBrush()->Name(), QStringLiteral("Layer"));
     QCOMPARE(pDlg->CurrentBrush()->Tip().size(), QSize(1024, 512));
     QCOMPARE(changed.size(), 1);
@@ -261,13 +250,8 @@ void TestBrushDlg::loadAndExportSets()
 
     // Export into the user folder makes the copy the current set.
     const QString exported = BrushDlg::UserFolder() + QStringLiteral("/copy");
-    QString title;
-    cqtest::actOnNextDialog([&](QDialog *pDialog) {
-        title = pDialog->windowTitle();
-        chooseFile(pDialog, exported);
-    });
+    cqtest::actOnNextDialog([&](QDialog *pDialog) { chooseFile(pDialog, exported); });
     pDlg->saveBrushes_clicked();
-    QCOMPARE(title, QStringLiteral("Save File"));
     QCOMPARE(namesIn(QStringLiteral("copy.cqb")), QStringList{"b8"});
     QCOMPARE(pDlg->CurrentSetName(), QStringLiteral("copy.cqb"));
 
@@ -277,22 +261,16 @@ void TestBrushDlg::loadAndExportSets()
     QString error;
     QVERIFY(BrushSetFile::Write(elsewhere.filePath(QStringLiteral("far.cqb")), brushes, &error));
     qDeleteAll(brushes);
-    cqtest::actOnNextDialog([&](QDialog *pDialog) {
-        title = pDialog->windowTitle();
-        chooseFile(pDialog, elsewhere.filePath(QStringLiteral("far.cqb")));
-    });
+    cqtest::actOnNextDialog([&](QDialog *pDialog) { chooseFile(pDialog, elsewhere.filePath(QStringLiteral("far.cqb"))); });
     pDlg->loadBrushes_clicked();
-    QCOMPARE(title, QStringLiteral("Open Brush"));
     QCOMPARE(namesOf(pDlg), QStringList{"far"});
     QCOMPARE(namesIn(QStringLiteral("far.cqb")), QStringList{"far"});
 }
 
 void TestBrushDlg::damagedSetIsReported()
 {
-    QFile bad(BrushDlg::UserFolder() + QStringLiteral("/bad.cqb"));
-    QVERIFY(bad.open(QIODevice::WriteOnly));
-    bad.write(QByteArray::fromHex("1337d00d000003e8000000ff") + QByteArray(100, 'x'));
-    bad.close();
+    QVERIFY(cqtest::writeFile(BrushDlg::UserFolder() + QStringLiteral("/bad.cqb"),
+                              QByteArray::fromHex("1337d00d000003e8000000ff") + QByteArray(100, 'x')));
     QSettings().setValue(QStringLiteral("currentBrushSet"), QStringLiteral("bad.cqb"));
     writeSet(QStringLiteral("CQ_default.cqb"), {5});
     BrushDlg *pDlg = BrushDlg::instance(m_pCache.get());

@@ -1,15 +1,11 @@
-// Dialog chrome, title strip and fading notifications.
+// Dialog chrome: dragged by its title only; the dock title bar lets presses through.
 #include "CQDialog.h"
 #include "CQTitleBar.h"
-#include "PopupNotify.h"
-#include "TitleFont.h"
 #include "TestSupport.h"
 
 #include <QApplication>
-#include <QFontInfo>
 #include <QLabel>
 #include <QMouseEvent>
-#include <QPointer>
 #include <QtTest>
 
 namespace {
@@ -28,124 +24,13 @@ class TestChrome : public QObject
     Q_OBJECT
 private slots:
     void initTestCase();
-    void titleFontResolves();
-
-    void popupFadesInWaitsAndDeletesItself();
-    void popupWithZeroDisplayTimeIsDrivenByItsOwner();
-    void popupWithEmptyTextStillCompletes();
-    void twoPopupsAreIndependent();
-
     void dialogDragsByTitleOnly();
-    void titleStripFollowsResizeAndTitle();
-
     void titleBarPressFallsThrough();
-
-    void iconsTheWindowUsesAreShipped();
 };
 
 void TestChrome::initTestCase()
 {
     cqtest::isolateSettings();
-}
-
-void TestChrome::titleFontResolves()
-{
-    const QString family = registerTitleFont();
-    QVERIFY2(!family.isEmpty(), "the title font resource did not load");
-    QCOMPARE(registerTitleFont(), family);
-    for (const char *name : {"Klavika-Bold", "Klavika Bd"}) {
-        QFont font{QString::fromLatin1(name)};
-        QCOMPARE(QFontInfo(font).family(), family);
-    }
-}
-
-void TestChrome::popupFadesInWaitsAndDeletesItself()
-{
-    QWidget parent;
-    parent.resize(400, 300);
-    parent.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&parent));
-
-    QPointer<PopupNotify> popup = new PopupNotify(QStringLiteral("Undo Paintbrush - Layer 1"), &parent, 400);
-    QVERIFY(popup->isVisible());
-    QVERIFY(popup->testAttribute(Qt::WA_DeleteOnClose));
-    QVERIFY(popup->width() > 0 && popup->height() > 0);
-    QCOMPARE(popup->size(), popup->preferredSize());
-    // Centred over the parent (within the rounding of an odd size).
-    const QPoint offset = popup->geometry().center() - parent.rect().center();
-    QVERIFY2(qAbs(offset.x()) <= 1 && qAbs(offset.y()) <= 1, "popup is not centred");
-
-    // The fade-in starts from transparent and reaches full opacity.
-    QVERIFY(popup->opacity() < 0.5);
-    QTRY_VERIFY_WITH_TIMEOUT(popup.isNull() || popup->opacity() == 1.0, 2000);
-    // Still there while the display time runs, then it fades out and goes.
-    QVERIFY(popup);
-    QTRY_VERIFY_WITH_TIMEOUT(popup.isNull(), 3000);
-}
-
-void TestChrome::popupWithZeroDisplayTimeIsDrivenByItsOwner()
-{
-    QWidget parent;
-    parent.resize(400, 300);
-    parent.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&parent));
-
-    QPointer<PopupNotify> popup = new PopupNotify(QStringLiteral("120 x 80"), &parent, 0);
-    QVERIFY(!popup->isVisible());
-    QTest::qWait(700);
-    QVERIFY(popup);
-    QVERIFY(!popup->isVisible());
-    QCOMPARE(popup->opacity(), 1.0);
-
-    // Setting opacity to 0 outside a fade-out only repaints.
-    popup->setOpacity(0.0);
-    QTest::qWait(50);
-    QVERIFY(popup);
-
-    // The owner shows and updates it; it never times out on its own.
-    popup->show();
-    QVERIFY(popup->opacity() < 0.5);
-    QTRY_VERIFY_WITH_TIMEOUT(popup.isNull() || popup->opacity() == 1.0, 2000);
-    QVERIFY(popup);
-    popup->setText(QStringLiteral("640 x 480 pixels"));
-    QCOMPARE(popup->size(), popup->preferredSize());
-    QTest::qWait(700);
-    QVERIFY(popup);
-    QVERIFY(popup->isVisible());
-
-    popup->close();
-    QTRY_VERIFY(popup.isNull());
-}
-
-void TestChrome::popupWithEmptyTextStillCompletes()
-{
-    QWidget parent;
-    parent.resize(200, 100);
-    parent.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&parent));
-
-    QPointer<PopupNotify> popup = new PopupNotify(QString(), &parent, 100);
-    QCOMPARE(popup->preferredSize(), QSize(0, 0));
-    QCOMPARE(popup->size(), QSize(0, 0));
-    QTRY_VERIFY_WITH_TIMEOUT(popup.isNull(), 3000);
-}
-
-void TestChrome::twoPopupsAreIndependent()
-{
-    QWidget parent;
-    parent.resize(400, 300);
-    parent.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&parent));
-
-    QPointer<PopupNotify> first = new PopupNotify(QStringLiteral("Undo"), &parent, 50);
-    QPointer<PopupNotify> second = new PopupNotify(QStringLiteral("Redo"), &parent, 900);
-    QVERIFY(first.data() != second.data());
-
-    QTRY_VERIFY_WITH_TIMEOUT(first.isNull(), 3000);
-    QVERIFY2(second, "the second popup went with the first");
-    QTRY_VERIFY_WITH_TIMEOUT(second.isNull() || second->opacity() == 1.0, 2000);
-    QVERIFY(second);
-    QTRY_VERIFY_WITH_TIMEOUT(second.isNull(), 3000);
 }
 
 void TestChrome::dialogDragsByTitleOnly()
@@ -174,33 +59,6 @@ void TestChrome::dialogDragsByTitleOnly()
     QCOMPARE(dialog.pos(), after);
 }
 
-void TestChrome::titleStripFollowsResizeAndTitle()
-{
-    CQDialog dialog;
-    QVERIFY(dialog.styleSheet().isEmpty());
-    dialog.setWindowTitle(QStringLiteral("Gaussian Blur"));
-    dialog.resize(420, 260);
-    dialog.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-    QVERIFY(dialog.styleSheet().contains(QStringLiteral("QPushButton")));
-
-    QCOMPARE(dialog.titleLabel()->text(), QStringLiteral("Gaussian Blur"));
-
-    for (const QSize size : {QSize(150, 400), QSize(640, 33), QSize(333, 222)}) {
-        dialog.resize(size);
-        QTRY_COMPARE(dialog.size(), size);
-        QCOMPARE(dialog.titleLabel()->width(), size.width());
-        // Rounded corners: the very corner is cut, the middle is kept.
-        const QRegion mask = dialog.mask();
-        QVERIFY(!mask.contains(QPoint(0, 0)));
-        QVERIFY(!mask.contains(QPoint(size.width() - 1, size.height() - 1)));
-        QVERIFY(mask.contains(QPoint(size.width() / 2, size.height() / 2)));
-    }
-
-    dialog.setTitle(QStringLiteral("Canvas Size"));
-    QCOMPARE(dialog.titleLabel()->text(), dialog.windowTitle());
-}
-
 void TestChrome::titleBarPressFallsThrough()
 {
     QWidget dock;
@@ -212,23 +70,6 @@ void TestChrome::titleBarPressFallsThrough()
     press.accept();
     QApplication::sendEvent(bar, &press);
     QVERIFY2(!press.isAccepted(), "the press must reach the dock widget underneath");
-}
-
-void TestChrome::iconsTheWindowUsesAreShipped()
-{
-    const char *names[] = {"crop", "app_zoom", "flip_horizontal", "flip_vertical", "arrow_rotate",
-                           "layers_down", "update", "doc_resize", "speedometer", "arrow_up_left",
-                           "arrow_up_right", "arrow_down_left", "arrow_down_right", "style_go",
-                           "cog", "help", "computer", "bug", "exclamation"};
-    for (const char *name : names) {
-        const QImage icon(QStringLiteral(":/icons/%1.png").arg(QLatin1String(name)));
-        QVERIFY2(!icon.isNull(), name);
-        QCOMPARE(icon.size(), QSize(16, 16));
-        QVERIFY2(icon.hasAlphaChannel(), name);
-    }
-    const QImage logo(QStringLiteral(":/icons/cqLogo.png"));
-    QVERIFY(!logo.isNull());
-    QVERIFY(logo.width() >= 32 && logo.width() == logo.height());
 }
 
 QTEST_MAIN(TestChrome)

@@ -1,7 +1,7 @@
 // The layers panel through its own widgets: rows follow the document it
 // shows (order, deletes, undo), buttons push commands, the opacity slider and
 // blending box show the current layer and merge a drag into one entry,
-// visibility and renaming, square thumbnails, and switching documents.
+// visibility and renaming, and switching documents.
 #include "DocTestSupport.h"
 #include "Document.h"
 #include "LayerDlg.h"
@@ -27,7 +27,6 @@ private slots:
     void buttonsPushCommands();
     void opacityAndBlendingControls();
     void visibilityAndRenaming();
-    void thumbnailsAreSquareAndKeepTheRatio();
     void switchingDocuments();
 
 private:
@@ -39,15 +38,12 @@ private:
         QVERIFY(pButton && pButton->isEnabled());
         QTest::mouseClick(pButton, Qt::LeftButton);
     }
-    QTemporaryDir m_tmp;
     LayerDlg *m_pPanel = nullptr;
 };
 
 void TestLayerDlg::initTestCase()
 {
-    cqtest::isolateSettings();
-    QVERIFY(m_tmp.isValid());
-    ScratchDB::instance()->Init(m_tmp.path(), 256 * 1024 * 1024);
+    cqtest::startScratch();
     m_pPanel = LayerDlg::instance();
     m_pPanel->setFloating(true);
     m_pPanel->show();
@@ -165,41 +161,6 @@ void TestLayerDlg::visibilityAndRenaming()
     QCOMPARE(document.undoStack()->count(), 1);
     document.undoStack()->redo();
     QCOMPARE(rows()->item(0)->text(), QStringLiteral("Title"));
-}
-
-void TestLayerDlg::thumbnailsAreSquareAndKeepTheRatio()
-{
-    Document document(QSize(400, 300), *ScratchDB::instance());
-    m_pPanel->SetDocument(&document);
-    auto *pLayer = static_cast<PixmapLayer *>(document.CreateLayer(Layer::Raster));
-    QImage circle(400, 300, QImage::Format_ARGB32);
-    circle.fill(0);
-    {
-        QPainter painter(&circle);
-        painter.setBrush(Qt::red);
-        painter.setPen(Qt::NoPen);
-        painter.drawEllipse(QPoint(200, 150), 150, 150);
-    }
-    cqtest::setLayerPixels(pLayer, circle);
-    QTRY_VERIFY(!rows()->item(0)->data(Qt::DecorationRole).isNull());
-    m_pPanel->UpdateLayerThumbnail(pLayer);
-    const QImage thumb = rows()->item(0)->data(Qt::DecorationRole).value<QPixmap>().toImage();
-    QCOMPARE(thumb.size(), QSize(LayerDlg::kThumbnailSide, LayerDlg::kThumbnailSide));
-    // The circle stays round: as wide as it is tall, 48 of 64 pixels.
-    int left = 64, right = -1, top = 64, bottom = -1;
-    for (int y = 0; y < 64; ++y)
-        for (int x = 0; x < 64; ++x)
-            if (qRed(thumb.pixel(x, y)) > 200 && qGreen(thumb.pixel(x, y)) < 80) {
-                left = qMin(left, x);
-                right = qMax(right, x);
-                top = qMin(top, y);
-                bottom = qMax(bottom, y);
-            }
-    QVERIFY(qAbs((right - left) - (bottom - top)) <= 1);
-    QVERIFY(qAbs(right - left + 1 - 48) <= 2);
-    // A text layer's row is as tall as a raster layer's.
-    document.CreateLayer(Layer::Text);
-    QCOMPARE(rows()->item(0)->data(Qt::DecorationRole).value<QPixmap>().size(), thumb.size());
 }
 
 void TestLayerDlg::switchingDocuments()

@@ -14,6 +14,7 @@
 #include "ProgramCache.h"
 #include "QCLContext.h"
 #include "ScratchDB.h"
+#include "DocTestSupport.h"
 #include "TestSupport.h"
 
 #include <QAction>
@@ -26,7 +27,6 @@
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QUndoStack>
-#include <QStandardPaths>
 #include <QtTest>
 
 #include <memory>
@@ -60,21 +60,13 @@ private:
     // Drags a slider's handle by dx pixels with the mouse.
     void drag(QSlider *pSlider, int dx);
 
-    QTemporaryDir m_tmp;
     LayerDlg *m_pPanel = nullptr;
     std::unique_ptr<Document> m_pDocument;
 };
 
 void TestLayerStyleDlg::initTestCase()
 {
-    // The swatches save their colours; nothing here depends on what the
-    // settings held before, and clearing the store other tests share while
-    // they run would disturb them.
-    QStandardPaths::setTestModeEnabled(true);
-    QCoreApplication::setOrganizationName(QStringLiteral("Kestrelvane"));
-    QCoreApplication::setApplicationName(QStringLiteral("Chromaquill"));
-    QVERIFY(m_tmp.isValid());
-    ScratchDB::instance()->Init(m_tmp.path(), 256 * 1024 * 1024);
+    cqtest::startScratch();
     m_pPanel = LayerDlg::instance();
     m_pPanel->setFloating(true);
     m_pPanel->show();
@@ -126,7 +118,6 @@ void TestLayerStyleDlg::openedFromTheLayersPanel()
     Document *pDocument = openOnNewDocument();
     QVERIFY(dialog() && dialog()->isVisible());
     QCOMPARE(dialog()->layer(), pDocument->CurrentLayer());
-    QCOMPARE(dialog()->objectName(), QStringLiteral("LayerStyleMgr"));
     dialog()->hide();
     // The context menu's entry opens it for the current layer too.
     Layer *pSecond = pDocument->CreateLayer(Layer::Text);
@@ -149,7 +140,6 @@ void TestLayerStyleDlg::controlsChangeTheLayer()
 {
     Document *pDocument = openOnNewDocument();
     LayerStyleMgr &styles = pDocument->CurrentLayer()->styles();
-    const QImage plain = pDocument->Flattened();
     QTest::mouseClick(part<QCheckBox>("dropShadowEnabled"), Qt::LeftButton);
     QVERIFY(styles.dropShadow().isEnabled());
     QVERIFY(pDocument->IsModified());
@@ -177,7 +167,6 @@ void TestLayerStyleDlg::controlsChangeTheLayer()
     pDocument->undoStack()->undo();
     QVERIFY(!part<QCheckBox>("dropShadowEnabled")->isChecked());
     QVERIFY(!pDocument->IsModified());
-    (void)plain;
 }
 
 void TestLayerStyleDlg::oneStepPerDrag()

@@ -3,17 +3,31 @@
 // fingerprint of a whole document's layer stack.
 #include "ChildWindow.h"
 #include "Document.h"
+#include "GraphicsScene.h"
 #include "Layer.h"
 #include "PixmapLayer.h"
+#include "ScratchDB.h"
+#include "TestSupport.h"
 #include "TextLayer.h"
 
+#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QImage>
 #include <QPainter>
+#include <QTemporaryDir>
 #include <QStringList>
 #include <QTextDocument>
 
 namespace cqtest {
+
+// Private settings and the shared scratch store in a folder of this
+// process's own, as start-up sets them, for tests that build documents.
+inline void startScratch()
+{
+    isolateSettings();
+    static QTemporaryDir s_folder;
+    ScratchDB::instance()->Init(s_folder.path(), 256 * 1024 * 1024);
+}
 
 // A transparent premultiplied image, the starting point of a composition.
 inline QImage blank(QSize size)
@@ -27,6 +41,37 @@ inline QImage blank(QSize size)
 inline QImage layerPixels(const PixmapLayer *pLayer)
 {
     return pLayer->image().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+}
+
+// The picture over the window's checkerboard (20-pixel tiles, white and
+// light grey), covering area.
+inline QImage overCheckerboard(const QImage &picture, QSizeF area)
+{
+    QImage image = blank(picture.size());
+    QPainter painter(&image);
+    QPixmap tile(20, 20);
+    {
+        QPainter t(&tile);
+        t.fillRect(0, 0, 20, 20, QColor(204, 204, 204));
+        t.fillRect(0, 0, 10, 10, Qt::white);
+        t.fillRect(10, 10, 10, 10, Qt::white);
+    }
+    painter.drawTiledPixmap(QRectF(QPointF(0, 0), area), tile);
+    painter.drawImage(0, 0, picture);
+    return image;
+}
+
+// What the window's scene shows of the canvas, or of area.
+inline QImage scenePicture(ChildWindow &window, const QRect &area = QRect())
+{
+    // The scene grows its rectangle (and checkerboard) for moved items once
+    // its queued update has run.
+    QCoreApplication::processEvents();
+    QImage image = blank(window.canvasSize());
+    QPainter painter(&image);
+    const QRectF r = area.isEmpty() ? QRectF(QPointF(0, 0), QSizeF(window.canvasSize())) : QRectF(area);
+    window.scene()->render(&painter, r, r);
+    return image;
 }
 
 inline void setLayerPixels(PixmapLayer *pLayer, const QImage &image)

@@ -59,19 +59,4 @@ inline QImage naiveGlow(const QImage &mask, int blur)
     return pass(pass(mask, true), false);
 }
 
-// Pixels whose channels differ by more than the tolerance; -1 for other sizes.
-inline qint64 offByMoreThan(const QImage &a, const QImage &b, int tolerance)
-{
-    if (a.size() != b.size())
-        return -1;
-    qint64 count = 0;
-    for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < a.width(); ++x) {
-            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
-            count += qAbs(qRed(p) - qRed(q)) > tolerance || qAbs(qGreen(p) - qGreen(q)) > tolerance
-                     || qAbs(qBlue(p) - qBlue(q)) > tolerance || qAbs(qAlpha(p) - qAlpha(q)) > tolerance;
-        }
-    return count;
-}
-
 } // namespace cqtest

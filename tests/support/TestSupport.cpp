@@ -1,7 +1,11 @@
 #include "TestSupport.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QDir>
+#include <QImageWriter>
+#include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QSettings>
 #include <QStandardPaths>
@@ -60,21 +64,97 @@ qint64 differingPixels(const QImage &a, const QImage &b)
     return count;
 }
 
+qint64 offByMoreThan(const QImage &a, const QImage &b, int tolerance)
+{
+    if (a.size() != b.size())
+        return -1;
+    qint64 count = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+            count += qAbs(qRed(p) - qRed(q)) > tolerance || qAbs(qGreen(p) - qGreen(q)) > tolerance
+                     || qAbs(qBlue(p) - qBlue(q)) > tolerance || qAbs(qAlpha(p) - qAlpha(q)) > tolerance;
+        }
+    return count;
+}
+
+QString firstDifference(const QImage &got, const QImage &expected)
+{
+    if (got.size() != expected.size())
+        return QStringLiteral("sizes differ");
+    for (int y = 0; y < got.height(); ++y)
+        for (int x = 0; x < got.width(); ++x)
+            if (got.pixel(x, y) != expected.pixel(x, y))
+                return QStringLiteral("(%1, %2): %3, expected %4")
+                    .arg(x).arg(y).arg(got.pixel(x, y), 8, 16).arg(expected.pixel(x, y), 8, 16);
+    return QString();
+}
+
+QString cqtoolPath()
+{
+    return qEnvironmentVariable("CQ_BINARY_DIR") + QStringLiteral("/cqtool");
+}
+
+ToolRun runCqtool(const QStringList &arguments, const std::function<void()> &childSetup)
+{
+    return runProgram(cqtoolPath(), arguments, childSetup);
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+}
+
+QByteArray encodedImage(const QImage &image, const char *format)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter(&buffer, format).write(image);
+    return bytes;
+}
+
+ToolRun runProgram(const QString &program, const QStringList &arguments, const std::function<void()> &childSetup)
+{
+    QProcess process;
+    if (childSetup)
+        process.setChildProcessModifier(childSetup);
+    process.start(program, arguments);
+    ToolRun run;
+    if (!process.waitForFinished(120000))
+        return run;
+    run.code = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    run.out = process.readAllStandardOutput();
+    run.err = process.readAllStandardError();
+    return run;
+}
+
 void isolateSettings()
 {
-    QStandardPaths::setTestModeEnabled(true);
-    // Test mode alone gives every test process on the machine one settings
-    // file under the home folder: tests running side by side would clear and
-    // overwrite each other's. Each process gets a folder of its own.
+    // Settings and per-user data of this process alone. The toolkit's test
+    // mode would give every test process on the machine (every checkout's
+    // too) the same folders under the home folder, where one test clearing
+    // its brush sets or plug-ins pulls them from under another; so each
+    // process gets a private folder for both instead.
     static const QString s_base = [] {
         const QString base = qEnvironmentVariableIsSet("XDG_CONFIG_HOME") ? qEnvironmentVariable("XDG_CONFIG_HOME")
                                                                            : QDir::tempPath();
         QDir().mkpath(base);
         return base;
     }();
-    static QTemporaryDir s_settings(s_base + QStringLiteral("/cq-test-settings-XXXXXX"));
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, s_settings.path());
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, s_settings.path());
+    static QTemporaryDir s_home(s_base + QStringLiteral("/cq-test-home-XXXXXX"));
+    QStandardPaths::setTestModeEnabled(false);
+    qputenv("XDG_DATA_HOME", QFile::encodeName(s_home.filePath(QStringLiteral("data"))));
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(s_home.filePath(QStringLiteral("cache"))));
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, s_home.filePath(QStringLiteral("config")));
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, s_home.filePath(QStringLiteral("config")));
     QCoreApplication::setOrganizationName(QStringLiteral("Kestrelvane"));
     QCoreApplication::setApplicationName(QStringLiteral("Chromaquill"));
     QSettings().clear();

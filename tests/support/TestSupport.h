@@ -2,6 +2,7 @@
 // Small helpers shared by the test executables.
 #include <QImage>
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 class QCLContext;
@@ -16,8 +17,16 @@ QImage patternImage(int width, int height, quint32 seed, bool withAlpha = true);
 // -1 when the sizes or formats differ.
 qint64 differingPixels(const QImage &a, const QImage &b);
 
-// Points the per-user settings store at a fresh, empty location so a test
-// never reads or writes the developer's own settings.
+// Pixels whose channels differ by more than the tolerance; -1 for other sizes.
+qint64 offByMoreThan(const QImage &a, const QImage &b, int tolerance);
+
+// Where two images first differ, "(x, y): got, expected" in hex; empty when
+// they are the same size and every pixel matches.
+QString firstDifference(const QImage &got, const QImage &expected);
+
+// Points the per-user settings store and data folder at fresh, empty places
+// of this process's own, so a test never reads or writes the developer's
+// settings, brush sets or plug-ins, nor another test's.
 void isolateSettings();
 
 // Runs work with the process's file-size limit lowered to iBytes (a write
@@ -28,6 +37,27 @@ bool withFileSizeLimit(qint64 iBytes, const std::function<void()> &work);
 // Creates the context on the CPU (PoCL) device. On failure writes a warning
 // naming the platforms found, so QVERIFY2 on the result explains itself.
 bool createCpuContext(QCLContext &context);
+
+// A program run with the arguments; code -1 when it crashed or hung.
+// childSetup runs in the child before the program starts.
+struct ToolRun {
+    int code = -1;
+    QByteArray out;
+    QByteArray err;
+};
+ToolRun runProgram(const QString &program, const QStringList &arguments, const std::function<void()> &childSetup = {});
+
+// The built cqtool, and that tool run with the arguments.
+QString cqtoolPath();
+ToolRun runCqtool(const QStringList &arguments, const std::function<void()> &childSetup = {});
+
+// A file's whole contents (empty when it cannot be read), and a file
+// written with exactly these bytes (false when it could not be).
+QByteArray readFile(const QString &path);
+bool writeFile(const QString &path, const QByteArray &bytes);
+
+// The image encoded in a format the toolkit writes ("png", "jpg", ...).
+QByteArray encodedImage(const QImage &image, const char *format);
 
 } // namespace cqtest
 

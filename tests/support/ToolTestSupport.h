@@ -13,6 +13,7 @@
 #include "PixmapLayer.h"
 #include "ScratchDB.h"
 #include "TestSupport.h"
+#include "ToolboxDlg.h"
 #include "WindowTestSupport.h"
 
 #include <QMdiArea>
@@ -41,16 +42,21 @@ inline ChildWindow *documentWith(MainWindow *pMain, const QImage &pixels)
 }
 
 
-inline MainWindow *startMainWindow()
+// Between cases: the brush chosen again and every document closed.
+inline void endToolCase(MainWindow *pMain)
 {
-    isolateSettings();
-    MainWindow *pMain = MainWindow::instance();
-    pMain->resize(1000, 800);
-    pMain->show();
-    pMain->LateInit();
-    if (!QTest::qWaitForWindowExposed(pMain))
-        return nullptr;
-    return pMain;
+    ToolboxDlg::instance()->Select(ToolSet::Brush);
+    closeAllDocuments(pMain);
+}
+
+inline PixmapLayer *layerOf(ChildWindow *pWindow)
+{
+    return pWindow->document()->CurrentRasterLayer();
+}
+
+template <class Tool> Tool *toolOf(ToolSet::Kind eKind)
+{
+    return static_cast<Tool *>(ToolboxDlg::instance()->tools().Tool(eKind));
 }
 
 // Waits for the scratch store so a layer shows what undo or redo restored.

@@ -51,14 +51,8 @@ private Q_SLOTS:
         QVERIFY(fill.Prepare(conical.stops()));
         QImage filled = before;
         fill.Fill(filled, region, centre, conical.angle());
-        for (int y = 0; y < before.height(); ++y)
-            for (int x = 0; x < before.width(); ++x)
-                if (filled.pixel(x, y) != painted.pixel(x, y))
-                    QFAIL(qPrintable(QStringLiteral("(%1, %2): %3, the painter %4")
-                                         .arg(x)
-                                         .arg(y)
-                                         .arg(filled.pixel(x, y), 8, 16)
-                                         .arg(painted.pixel(x, y), 8, 16)));
+        const QString difference = cqtest::firstDifference(filled, painted);
+        QVERIFY2(difference.isEmpty(), qPrintable(difference));
     }
 
     void rowIndicesAreExact()

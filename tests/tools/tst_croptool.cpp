@@ -26,8 +26,8 @@ class TestCropTool : public QObject {
     QTemporaryDir m_scratch;
 
     ChildWindow *document(const QImage &pixels) { return cqtest::documentWith(m_pMain, pixels); }
-    CropTool *tool() { return static_cast<CropTool *>(ToolboxDlg::instance()->tools().Tool(ToolSet::Crop)); }
-    PixmapLayer *layerOf(ChildWindow *pWindow) { return pWindow->document()->CurrentRasterLayer(); }
+    CropTool *tool() { return cqtest::toolOf<CropTool>(ToolSet::Crop); }
+    PixmapLayer *layerOf(ChildWindow *pWindow) { return cqtest::layerOf(pWindow); }
     QComboBox *ratioCombo()
     {
         for (QComboBox *pCombo : m_pMain->form()->mainToolBar->findChildren<QComboBox *>())
@@ -38,11 +38,7 @@ class TestCropTool : public QObject {
     void key(ChildWindow *pWindow, int iKey) { QTest::keyClick(pWindow->view(), Qt::Key(iKey)); }
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        m_pMain = cqtest::startMainWindow(m_scratch.path());
-        QVERIFY(m_pMain);
-    }
+    void initTestCase() { QVERIFY(m_pMain = cqtest::startMainWindow(m_scratch.path())); }
     void cleanup()
     {
         if (QComboBox *pCombo = ratioCombo())

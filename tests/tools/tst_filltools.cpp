@@ -12,7 +12,6 @@
 #include "WandTool.h"
 
 #include <QLabel>
-#include <QMessageBox>
 #include <QSlider>
 #include <QTemporaryDir>
 #include <QToolBar>
@@ -27,8 +26,8 @@ class TestFillTools : public QObject {
     QTemporaryDir m_scratch;
 
     ChildWindow *document(const QImage &pixels) { return cqtest::documentWith(m_pMain, pixels); }
-    PixmapLayer *layerOf(ChildWindow *pWindow) { return pWindow->document()->CurrentRasterLayer(); }
-    FillTool *fillTool() { return static_cast<FillTool *>(ToolboxDlg::instance()->tools().Tool(ToolSet::Fill)); }
+    PixmapLayer *layerOf(ChildWindow *pWindow) { return cqtest::layerOf(pWindow); }
+    FillTool *fillTool() { return cqtest::toolOf<FillTool>(ToolSet::Fill); }
     QSlider *slider() { return m_pMain->form()->mainToolBar->findChild<QSlider *>(); }
     void selectFill(const QColor &color, int iTolerance)
     {
@@ -59,15 +58,8 @@ class TestFillTools : public QObject {
     }
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        m_pMain = cqtest::startMainWindow(m_scratch.path());
-        QVERIFY(m_pMain);
-    }
-    void cleanup()
-    {
-        cqtest::closeAllDocuments(m_pMain);
-    }
+    void initTestCase() { QVERIFY(m_pMain = cqtest::startMainWindow(m_scratch.path())); }
+    void cleanup() { cqtest::endToolCase(m_pMain); }
 
     void fillMatchesThePlainFloodAndUndoesExactly()
     {
@@ -162,29 +154,6 @@ private Q_SLOTS:
         QCOMPARE(after.pixel(24, 19), qRgb(255, 0, 0));
         QCOMPARE(after.pixel(25, 19), qRgb(0, 0, 0));
         QCOMPARE(after.pixel(4, 5), qRgb(0, 0, 0));
-    }
-
-    void fillOptionsAndRefusals()
-    {
-        ChildWindow *pWindow = document(cqtest::patternImage(30, 20, 4));
-        ToolboxDlg::instance()->Select(ToolSet::Fill);
-        slider()->setValue(3);
-        ToolboxDlg::instance()->Select(ToolSet::Wand);
-        ToolboxDlg::instance()->Select(ToolSet::Fill);
-        // The fill's tolerance starts at 128 again; its swatch is on the bar.
-        QCOMPARE(slider()->value(), 128);
-        QVERIFY(m_pMain->form()->mainToolBar->findChild<QWidget *>(QStringLiteral("FillColorSwatch")));
-        pWindow->CreateLayer(Layer::Text);
-        const int entries = pWindow->undoStack()->count();
-        cqtest::MessageBoxAnswer answer;
-        cqtest::answerNextMessageBox(QMessageBox::Ok, &answer);
-        clickCanvas(pWindow, QPoint(5, 5));
-        QCOMPARE(answer.text, QStringLiteral("You can't paint on a text layer!"));
-        ToolboxDlg::instance()->Select(ToolSet::Wand);
-        cqtest::answerNextMessageBox(QMessageBox::Ok, &answer);
-        clickCanvas(pWindow, QPoint(5, 5));
-        QCOMPARE(answer.text, QStringLiteral("You can't make selections on a text layer!"));
-        QCOMPARE(pWindow->undoStack()->count(), entries);
     }
 
     void wandSelectsTheAreaAsOneStep()

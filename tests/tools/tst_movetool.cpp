@@ -26,8 +26,8 @@ class TestMoveTool : public QObject {
     QTemporaryDir m_scratch;
 
     ChildWindow *document(const QImage &pixels) { return cqtest::documentWith(m_pMain, pixels); }
-    MoveTool *tool() { return static_cast<MoveTool *>(ToolboxDlg::instance()->tools().Tool(ToolSet::Move)); }
-    PixmapLayer *layerOf(ChildWindow *pWindow) { return pWindow->document()->CurrentRasterLayer(); }
+    MoveTool *tool() { return cqtest::toolOf<MoveTool>(ToolSet::Move); }
+    PixmapLayer *layerOf(ChildWindow *pWindow) { return cqtest::layerOf(pWindow); }
     QPointF at(QPointF canvasPoint) { return tool()->Overlay().FromCanvas(canvasPoint); }
     // A drag on the overlay between canvas points.
     void drag(ChildWindow *pWindow, QPointF from, QPointF to)
@@ -71,11 +71,7 @@ class TestMoveTool : public QObject {
     }
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        m_pMain = cqtest::startMainWindow(m_scratch.path());
-        QVERIFY(m_pMain);
-    }
+    void initTestCase() { QVERIFY(m_pMain = cqtest::startMainWindow(m_scratch.path())); }
     void cleanup()
     {
         ToolboxDlg::instance()->Select(ToolSet::Zoom);

@@ -1,11 +1,8 @@
 // The path tool and the paths list through real mouse and key events:
 // corner and curve points, closing on the first point, Return and Escape,
 // dragging points and handles of the picked path, each change an undo step;
-// a drawn path through a .cq file and back; stroke, fill and selection from
-// a path against references.
+// stroke, fill and selection from a path against references.
 #include "AddPathCmd.h"
-#include "DocumentBuilder.h"
-#include "DocumentFile.h"
 #include "LayerDlg.h"
 #include "Path.h"
 #include "PathTool.h"
@@ -14,7 +11,6 @@
 
 #include <QAbstractButton>
 #include <QAction>
-#include <QFile>
 #include <QPainterPathStroker>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -26,8 +22,7 @@ class TestPathTool : public QObject {
     MainWindow *m_pMain = nullptr;
     QTemporaryDir m_scratch;
 
-    PathTool *tool() { return static_cast<PathTool *>(ToolboxDlg::instance()->tools().Tool(ToolSet::PathEdit)); }
-    PixmapLayer *layerOf(ChildWindow *pWindow) { return pWindow->document()->CurrentRasterLayer(); }
+    PathTool *tool() { return toolOf<PathTool>(ToolSet::PathEdit); }
     static PathItem item(int iKind, QPointF first, QPointF second, QPointF c1 = {}, QPointF c2 = {})
     {
         PathItem p;
@@ -56,17 +51,8 @@ class TestPathTool : public QObject {
     }
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        ScratchDB::instance()->Init(m_scratch.path(), ScratchDB::DefaultMemoryLimit);
-        m_pMain = startMainWindow();
-        QVERIFY(m_pMain);
-    }
-    void cleanup()
-    {
-        ToolboxDlg::instance()->Select(ToolSet::Brush);
-        cqtest::closeAllDocuments(m_pMain);
-    }
+    void initTestCase() { QVERIFY(m_pMain = startMainWindow(m_scratch.path())); }
+    void cleanup() { endToolCase(m_pMain); }
 
     void drawCornersAndCurvesThenClose()
     {
@@ -172,35 +158,6 @@ private Q_SLOTS:
         click(pWindow, QPointF(60, 60));
         key(pWindow, Qt::Key_Escape);
         QCOMPARE(pStack->count(), entries);
-    }
-
-    void drawnPathThroughAFile()
-    {
-        ChildWindow *pWindow = documentWith(m_pMain, patternImage(200, 150, 54, false));
-        ToolboxDlg::instance()->Select(ToolSet::PathEdit);
-        drawClosedPath(pWindow);
-        click(pWindow, QPointF(150, 10));
-        click(pWindow, QPointF(190, 140));
-        key(pWindow, Qt::Key_Return);
-        QTemporaryDir dir;
-        const QString file = dir.filePath(QStringLiteral("paths.cq"));
-        QString error;
-        QVERIFY2(DocumentBuilder::Save(file, *pWindow->document(), &error), qPrintable(error));
-        std::unique_ptr<Document> pLoaded(DocumentBuilder::Load(file, *ScratchDB::instance(), &error));
-        QVERIFY2(pLoaded, qPrintable(error));
-        QCOMPARE(pLoaded->paths().size(), 2);
-        for (int i = 0; i < 2; ++i) {
-            const Path *pOriginal = pWindow->document()->paths()[i];
-            const Path *pRead = pLoaded->paths()[i];
-            QCOMPARE(pRead->name(), pOriginal->name());
-            QCOMPARE(pRead->startPoint(), pOriginal->startPoint());
-            QCOMPARE(pRead->items(), pOriginal->items());
-            QCOMPARE(pRead->ToPainterPath(), pOriginal->ToPainterPath());
-        }
-        // Written again untouched, the document comes out byte for byte.
-        QFile saved(file);
-        QVERIFY(saved.open(QIODevice::ReadOnly));
-        QCOMPARE(DocumentFile::Serialize(DocumentBuilder::Capture(*pLoaded)), saved.readAll());
     }
 
     void strokeFillAndSelectionFromAPath()

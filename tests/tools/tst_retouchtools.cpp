@@ -29,11 +29,6 @@ class TestRetouchTools : public QObject {
     MainWindow *m_pMain = nullptr;
     QTemporaryDir m_scratch;
 
-    PixmapLayer *layerOf(ChildWindow *pWindow) { return pWindow->document()->CurrentRasterLayer(); }
-    template <class Tool> Tool *tool(ToolSet::Kind eKind)
-    {
-        return static_cast<Tool *>(ToolboxDlg::instance()->tools().Tool(eKind));
-    }
     void chooseWidth(int iWidth)
     {
         QComboBox *pBox = m_pMain->OptionBar()->findChild<QComboBox *>();
@@ -80,17 +75,8 @@ class TestRetouchTools : public QObject {
     }
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        ScratchDB::instance()->Init(m_scratch.path(), ScratchDB::DefaultMemoryLimit);
-        m_pMain = startMainWindow();
-        QVERIFY(m_pMain);
-    }
-    void cleanup()
-    {
-        ToolboxDlg::instance()->Select(ToolSet::Brush);
-        cqtest::closeAllDocuments(m_pMain);
-    }
+    void initTestCase() { QVERIFY(m_pMain = startMainWindow(m_scratch.path())); }
+    void cleanup() { endToolCase(m_pMain); }
 
     void stampNeedsAnAnchor()
     {
@@ -111,7 +97,7 @@ private Q_SLOTS:
         ToolboxDlg::instance()->Select(ToolSet::Stamp);
         chooseWidth(10);
         click(pWindow, QPointF(10, 10), Qt::AltModifier);
-        auto *pStamp = tool<StampTool>(ToolSet::Stamp);
+        auto *pStamp = toolOf<StampTool>(ToolSet::Stamp);
         QVERIFY(pStamp->marker()->scene() == pWindow->scene());
         const int entries = pWindow->undoStack()->count();
         drag(pWindow, {QPointF(100, 100), QPointF(110, 100), QPointF(120, 100)});
@@ -158,7 +144,7 @@ private Q_SLOTS:
         ChildWindow *pWindow = documentWith(m_pMain, base);
         ToolboxDlg::instance()->Select(ToolSet::ColorPick);
         ColorPicker *pPalette = ColorPicker::instance();
-        auto *pPick = tool<ColorPickTool>(ToolSet::ColorPick);
+        auto *pPick = toolOf<ColorPickTool>(ToolSet::ColorPick);
         press(pWindow, QPointF(39, 29));
         QCOMPARE(pPalette->Color().rgba(), base.pixel(39, 29));
         QVERIFY(pPick->loupe()->scene() == pWindow->scene());
@@ -231,7 +217,7 @@ private Q_SLOTS:
         ToolboxDlg::instance()->Select(ToolSet::Smudge);
         chooseWidth(20);
         m_pMain->OptionBar()->findChild<QSpinBox *>()->setValue(80);
-        QCOMPARE(tool<SmudgeTool>(ToolSet::Smudge)->Strength(), 80);
+        QCOMPARE(toolOf<SmudgeTool>(ToolSet::Smudge)->Strength(), 80);
         QList<QPointF> path;
         for (int x = 45; x <= 85; x += 2)
             path << QPointF(x, 30);
@@ -270,21 +256,6 @@ private Q_SLOTS:
         QVERIFY(changedInside > 100);
     }
 
-    void smudgeSmoothAndSharpenRefuseTextLayers()
-    {
-        ChildWindow *pWindow = documentWith(m_pMain, patternImage(40, 30, 46));
-        pWindow->CreateLayer(Layer::Text);
-        for (ToolSet::Kind eKind : {ToolSet::Smudge, ToolSet::Smooth, ToolSet::Sharpen}) {
-            ToolboxDlg::instance()->Select(eKind);
-            const int entries = pWindow->undoStack()->count();
-            MessageBoxAnswer answer;
-            answerNextMessageBox(QMessageBox::Ok, &answer);
-            drag(pWindow, {QPointF(10, 10), QPointF(20, 20)});
-            QCOMPARE(answer.title, QStringLiteral("Woah, bucko."));
-            QCOMPARE(pWindow->undoStack()->count(), entries);
-        }
-    }
-
     void smoothOnlyUnderTheBrush()
     {
         // Translucent pixels too: the filtered ones replace them exactly.
@@ -293,7 +264,7 @@ private Q_SLOTS:
         ToolboxDlg::instance()->Select(ToolSet::Smooth);
         chooseWidth(9);
         const QImage smoothed =
-            Convolver::Reference(base, tool<RetouchTool>(ToolSet::Smooth)->Mask());
+            Convolver::Reference(base, toolOf<RetouchTool>(ToolSet::Smooth)->Mask());
         // There and back: passing twice does not smooth twice.
         const QList<QPointF> path{QPointF(20, 30), QPointF(35, 30), QPointF(60, 38), QPointF(40, 34)};
         const int entries = pWindow->undoStack()->count();
@@ -308,7 +279,7 @@ private Q_SLOTS:
         chooseWidth(1);
         click(pWindow, QPointF(30, 30));
         const QImage twice = layerOf(pWindow)->image();
-        QCOMPARE(twice.pixel(30, 30), Convolver::Reference(once, tool<RetouchTool>(ToolSet::Smooth)->Mask()).pixel(30, 30));
+        QCOMPARE(twice.pixel(30, 30), Convolver::Reference(once, toolOf<RetouchTool>(ToolSet::Smooth)->Mask()).pixel(30, 30));
         QVERIFY(twice.pixel(30, 30) != once.pixel(30, 30));
         for (int y = 0; y < 60; ++y)
             for (int x = 0; x < 90; ++x)
@@ -326,7 +297,7 @@ private Q_SLOTS:
         chooseWidth(20);
         const QList<QPointF> path{QPointF(10, 25), QPointF(30, 25), QPointF(70, 25)};
         drag(pWindow, path);
-        const QImage sharpened = Convolver::Reference(base, tool<RetouchTool>(ToolSet::Sharpen)->Mask());
+        const QImage sharpened = Convolver::Reference(base, toolOf<RetouchTool>(ToolSet::Sharpen)->Mask());
         QCOMPARE(layerOf(pWindow)->image(), retouched(base, sharpened, path, 20, selected));
         checkUndoRedoExact(pWindow, base, QStringLiteral("Paintbrush - New Layer"));
     }

@@ -46,15 +46,8 @@ class TestSelectTools : public QObject {
     }
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        m_pMain = cqtest::startMainWindow(m_scratch.path());
-        QVERIFY(m_pMain);
-    }
-    void cleanup()
-    {
-        cqtest::closeAllDocuments(m_pMain);
-    }
+    void initTestCase() { QVERIFY(m_pMain = cqtest::startMainWindow(m_scratch.path())); }
+    void cleanup() { cqtest::endToolCase(m_pMain); }
 
     void shapesReplaceAddSubtractAndStayOnTheCanvas()
     {

@@ -12,7 +12,6 @@
 
 #include <QComboBox>
 #include <QGraphicsScene>
-#include <QMessageBox>
 #include <QTemporaryDir>
 
 #include <cmath>
@@ -24,7 +23,6 @@ class TestShapeTools : public QObject {
     MainWindow *m_pMain = nullptr;
     QTemporaryDir m_scratch;
 
-    PixmapLayer *layerOf(ChildWindow *pWindow) { return pWindow->document()->CurrentRasterLayer(); }
     QComboBox *box(int iIndex) { return m_pMain->OptionBar()->findChildren<QComboBox *>().value(iIndex); }
     void setSwatch(const QString &name, const QColor &color)
     {
@@ -40,14 +38,8 @@ class TestShapeTools : public QObject {
         box(0)->setCurrentText(fill);
         box(2)->setCurrentText(QString::number(iWidth));
     }
-    HandleGraphicsItem *endHandle()
-    {
-        return static_cast<GradientTool *>(ToolboxDlg::instance()->tools().Tool(ToolSet::Gradient))->handle(1);
-    }
-    GradientTool *gradientTool()
-    {
-        return static_cast<GradientTool *>(ToolboxDlg::instance()->tools().Tool(ToolSet::Gradient));
-    }
+    GradientTool *gradientTool() { return toolOf<GradientTool>(ToolSet::Gradient); }
+    HandleGraphicsItem *endHandle() { return gradientTool()->handle(1); }
     // The gradient as the tool describes it, built here from its definition.
     static QImage gradientOver(const QImage &base, int iType, QPointF a, QPointF b, QColor c0, QColor c1)
     {
@@ -67,13 +59,8 @@ class TestShapeTools : public QObject {
     }
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        ScratchDB::instance()->Init(m_scratch.path(), ScratchDB::DefaultMemoryLimit);
-        m_pMain = startMainWindow();
-        QVERIFY(m_pMain);
-    }
-    void cleanup() { cqtest::closeAllDocuments(m_pMain); }
+    void initTestCase() { QVERIFY(m_pMain = startMainWindow(m_scratch.path())); }
+    void cleanup() { endToolCase(m_pMain); }
 
     void lineAgainstReferenceWithoutTrace()
     {
@@ -98,7 +85,7 @@ private Q_SLOTS:
         ToolboxDlg::instance()->Select(ToolSet::Brush);
         ToolboxDlg::instance()->Select(ToolSet::Line);
         QCOMPARE(box(2)->currentText(), QStringLiteral("3"));
-        auto *pLine = static_cast<LineTool *>(ToolboxDlg::instance()->tools().Tool(ToolSet::Line));
+        auto *pLine = toolOf<LineTool>(ToolSet::Line);
         QCOMPARE(pLine->pen().width(), 9);
         QCOMPARE(pLine->pen().capStyle(), Qt::RoundCap);
     }
@@ -208,29 +195,6 @@ private Q_SLOTS:
             for (int x = 0; x < 100; ++x)
                 if (!selected.contains(QPoint(x, y)))
                     QCOMPARE(after.pixel(x, y), base.pixel(x, y));
-    }
-
-    void textLayerRefused()
-    {
-        ChildWindow *pWindow = documentWith(m_pMain, patternImage(60, 40, 16));
-        pWindow->CreateLayer(Layer::Text);
-        ToolboxDlg::instance()->Select(ToolSet::Line);
-        const int entries = pWindow->undoStack()->count();
-        // The line tool warns for any button.
-        MessageBoxAnswer answer;
-        answerNextMessageBox(QMessageBox::Ok, &answer);
-        QTest::mousePress(pWindow->view()->viewport(), Qt::RightButton, {}, viewPoint(pWindow, QPointF(10, 10)));
-        QTest::mouseRelease(pWindow->view()->viewport(), Qt::RightButton, {}, viewPoint(pWindow, QPointF(10, 10)));
-        QCOMPARE(answer.title, QStringLiteral("Woah, bucko."));
-        QCOMPARE(answer.text, QStringLiteral("You can't paint on a text layer!"));
-        for (ToolSet::Kind kind : {ToolSet::Rectangle, ToolSet::Gradient}) {
-            ToolboxDlg::instance()->Select(kind);
-            MessageBoxAnswer refused;
-            answerNextMessageBox(QMessageBox::Ok, &refused);
-            drag(pWindow, {QPointF(10, 10), QPointF(30, 30)});
-            QCOMPARE(refused.title, QStringLiteral("Woah, bucko."));
-        }
-        QCOMPARE(pWindow->undoStack()->count(), entries);
     }
 
     void gradientTypesPendingUntilReturn_data()
