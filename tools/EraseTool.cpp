@@ -1,21 +1,16 @@
 #include "EraseTool.h"
 
-#include "BrushWidths.h"
 #include "ChildWindow.h"
 #include "LayerSnapshotCmd.h"
 #include "PaintToolSupport.h"
 #include "PixmapLayer.h"
 
-#include <QComboBox>
-#include <QLabel>
 #include <QPainter>
 #include <QUndoStack>
 
 void EraseTool::Activate()
 {
-    AddOption(new QLabel(QStringLiteral("Eraser Width")));
-    m_pWidths = AddOption(BrushWidths::MakeCombo(m_iWidth));
-    connect(m_pWidths, &QComboBox::currentTextChanged, this, &EraseTool::BrushWidthChanged);
+    AddWidthOptions(QStringLiteral("Eraser Width"));
     BeginActivation();
 }
 
@@ -24,27 +19,6 @@ void EraseTool::Deactivate()
     if (m_bStroke)
         MouseRelease(Qt::NoButton, QPoint(), Qt::NoModifier, CurrentWindow());
     EndActivation();
-}
-
-QCursor EraseTool::GetCursor() const
-{
-    const ChildWindow *pWindow = CurrentWindow();
-    return PaintToolSupport::RoundCursor(m_iWidth, pWindow ? pWindow->ZoomFactor() : 1.0);
-}
-
-void EraseTool::BrushWidthChanged(const QString &text)
-{
-    bool bOk = false;
-    const int width = text.toInt(&bOk);
-    if (!bOk || width < 1)
-        return;
-    m_iWidth = width;
-    RefreshCursor();
-}
-
-void EraseTool::MouseWheel(int iDelta, ChildWindow *)
-{
-    BrushWidths::Step(m_pWidths, iDelta);
 }
 
 void EraseTool::MousePress(Qt::MouseButtons buttons, QPoint point, Qt::KeyboardModifiers, ChildWindow *pWindow)

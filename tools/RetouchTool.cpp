@@ -1,16 +1,13 @@
 #include "RetouchTool.h"
 
-#include "BrushWidths.h"
 #include "ChildWindow.h"
 #include "PaintToolSupport.h"
 #include "PixmapLayer.h"
 #include "ToolContext.h"
 
-#include <QComboBox>
-#include <QLabel>
 
 RetouchTool::RetouchTool(ToolContext &context, const ConvolutionMask &mask, QObject *pParent)
-    : BaseTool(context, pParent), m_mask(mask)
+    : RoundTipTool(context, pParent), m_mask(mask)
 {
 }
 
@@ -18,9 +15,7 @@ RetouchTool::~RetouchTool() = default;
 
 void RetouchTool::Activate()
 {
-    AddOption(new QLabel(QStringLiteral("Brush Width")));
-    m_pWidths = AddOption(BrushWidths::MakeCombo(m_iWidth));
-    connect(m_pWidths, &QComboBox::currentTextChanged, this, &RetouchTool::BrushWidthChanged);
+    AddWidthOptions(QStringLiteral("Brush Width"));
     if (!m_pConvolver) {
         m_pConvolver = std::make_unique<Convolver>(context().Programs());
         if (!m_pConvolver->isValid())
@@ -34,27 +29,6 @@ void RetouchTool::Deactivate()
     if (m_bStroke)
         MouseRelease(Qt::NoButton, m_last, Qt::NoModifier, m_pWindow);
     EndActivation();
-}
-
-QCursor RetouchTool::GetCursor() const
-{
-    const ChildWindow *pWindow = CurrentWindow();
-    return PaintToolSupport::RoundCursor(m_iWidth, pWindow ? pWindow->ZoomFactor() : 1.0);
-}
-
-void RetouchTool::BrushWidthChanged(const QString &text)
-{
-    bool bOk = false;
-    const int width = text.toInt(&bOk);
-    if (!bOk || width < 1)
-        return;
-    m_iWidth = width;
-    RefreshCursor();
-}
-
-void RetouchTool::MouseWheel(int iDelta, ChildWindow *)
-{
-    BrushWidths::Step(m_pWidths, iDelta);
 }
 
 QImage RetouchTool::Filtered(const QImage &image)

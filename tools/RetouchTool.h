@@ -1,5 +1,5 @@
 #pragma once
-#include "BaseTool.h"
+#include "RoundTipTool.h"
 #include "Convolver.h"
 
 #include <QImage>
@@ -8,7 +8,6 @@
 #include <memory>
 
 class Document;
-class QComboBox;
 
 // What the smooth and sharpen tools share; they differ only in their mask.
 // A press filters the whole layer once with the mask into a filtered copy;
@@ -17,16 +16,13 @@ class QComboBox;
 // selection. Repeated passes during one stroke do not add up; the next
 // stroke filters the changed layer again. One undo step per stroke; text
 // layers are refused.
-class RetouchTool : public BaseTool {
+class RetouchTool : public RoundTipTool {
     Q_OBJECT
 public:
     ~RetouchTool() override;
 
     void Activate() override;
     void Deactivate() override;
-    QCursor GetCursor() const override;
-
-    int Width() const { return m_iWidth; }
     const ConvolutionMask &Mask() const { return m_mask; }
     // The pixels a tip of width `iWidth` covers when it moves from `from`
     // to `to`, as rectangles of whole rows: the pixels whose centres lie
@@ -40,8 +36,6 @@ public Q_SLOTS:
     void MousePress(Qt::MouseButtons buttons, QPoint point, Qt::KeyboardModifiers keys, ChildWindow *pWindow) override;
     void MouseRelease(Qt::MouseButtons buttons, QPoint point, Qt::KeyboardModifiers keys,
                       ChildWindow *pWindow) override;
-    void MouseWheel(int iDelta, ChildWindow *pWindow) override;
-    void BrushWidthChanged(const QString &text);
 
 protected:
     RetouchTool(ToolContext &context, const ConvolutionMask &mask, QObject *pParent);
@@ -55,7 +49,5 @@ private:
     QImage m_filtered; // the layer at the press under the mask, canvas coordinates
     QPoint m_last;
     bool m_bStroke = false;
-    int m_iWidth = 10;
-    QPointer<QComboBox> m_pWidths;
     QPointer<ChildWindow> m_pWindow;
 };
