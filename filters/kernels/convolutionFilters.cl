@@ -251,3 +251,75 @@ __kernel void boxSumColumns(__global const uint *src, __global const uint *rbSum
         barrier(CLK_GLOBAL_MEM_FENCE);
     }
 }
+
+// --- Integer masks ----------------------------------------------------------
+// `convolve`: an m x m integer mask over red, green and blue (samples placed
+// as for the box blur), the sums divided by iFactor (truncated toward zero)
+// plus iOffset, clamped; alpha is the pixel's own. Global size: (blocks of
+// 16 columns, rows).
+
+// n / d truncated toward zero, for |n| below 2^24 and d > 0: a float
+// estimate of |n| / d (by the reciprocal), corrected by one either way.
+inline int16 divideTruncated(int16 n, int d, float inverse)
+{
+    if (d == 1)
+        return n;
+    const int16 a = convert_int16(abs(n));
+    int16 q = convert_int16_rtz(convert_float16(a) * inverse);
+    q += (q + 1) * d <= a ? (int16)1 : (int16)0;
+    q -= q * d > a ? (int16)1 : (int16)0;
+    return n < 0 ? -q : q;
+}
+
+inline int convolvePixel(__global const uint *src, __global const int *mask, int x, int y, int width, int height,
+                         int m, int factor, int offset, uint own)
+{
+    const int h = m / 2;
+    int r = 0, g = 0, b = 0;
+    for (int j = 0; j < m; ++j) {
+        __global const uint *row = src + (size_t)boxIndex(y + j - h, height) * width;
+        for (int i = 0; i < m; ++i) {
+            const uint p = row[boxIndex(x + i - h, width)];
+            const int w = mask[j * m + i];
+            r += (int)((p >> 16) & 255u) * w;
+            g += (int)((p >> 8) & 255u) * w;
+            b += (int)(p & 255u) * w;
+        }
+    }
+    return pixelWith(own, r / factor + offset, g / factor + offset, b / factor + offset);
+}
+
+__kernel void convolve(__global const uint *srcImage, __global uint *destImage, __global const int *mask,
+                       int iImageStride, int iImageHeight, int iMaskStride, int iFactor, int iOffset)
+{
+    const int width = iImageStride, height = iImageHeight, m = iMaskStride, h = m / 2;
+    const int x0 = (int)get_global_id(0) * LANES, y = (int)get_global_id(1);
+    if (x0 >= width)
+        return;
+    __global const uint *own = srcImage + (size_t)y * width;
+    __global uint *out = destImage + (size_t)y * width;
+    if (x0 - h >= 0 && x0 + LANES - 1 + (m - 1 - h) < width) {
+        int16 r = 0, g = 0, b = 0;
+        for (int j = 0; j < m; ++j) {
+            __global const uint *row = srcImage + (size_t)boxIndex(y + j - h, height) * width + x0 - h;
+            for (int i = 0; i < m; ++i) {
+                const int w = mask[j * m + i];
+                if (w == 0)
+                    continue;
+                const uint16 p = vload16(0, row + i);
+                r += convert_int16((p >> 16) & 255u) * w;
+                g += convert_int16((p >> 8) & 255u) * w;
+                b += convert_int16(p & 255u) * w;
+            }
+        }
+        const uint16 p = vload16(0, own + x0);
+        const float inverse = 1.0f / (float)iFactor;
+        r = clamp(divideTruncated(r, iFactor, inverse) + iOffset, 0, 255);
+        g = clamp(divideTruncated(g, iFactor, inverse) + iOffset, 0, 255);
+        b = clamp(divideTruncated(b, iFactor, inverse) + iOffset, 0, 255);
+        vstore16((p & 0xff000000u) | (as_uint16(r) << 16) | (as_uint16(g) << 8) | as_uint16(b), 0, out + x0);
+        return;
+    }
+    for (int x = x0; x < min(x0 + LANES, width); ++x)
+        out[x] = convolvePixel(srcImage, mask, x, y, width, height, m, iFactor, iOffset, own[x]);
+}

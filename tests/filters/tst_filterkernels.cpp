@@ -34,22 +34,6 @@ private:
 
 namespace {
 
-// Largest difference of any channel of any pixel; -1 when sizes differ.
-int maxDifference(const QImage &a, const QImage &b)
-{
-    if (a.size() != b.size())
-        return -1;
-    int worst = 0;
-    for (int y = 0; y < a.height(); ++y) {
-        const auto *la = reinterpret_cast<const quint32 *>(a.constScanLine(y));
-        const auto *lb = reinterpret_cast<const quint32 *>(b.constScanLine(y));
-        for (int x = 0; x < a.width(); ++x)
-            for (int shift = 0; shift < 32; shift += 8)
-                worst = qMax(worst, qAbs(int((la[x] >> shift) & 255) - int((lb[x] >> shift) & 255)));
-    }
-    return worst;
-}
-
 QImage solid(int w, int h, QRgb colour)
 {
     QImage image(w, h, QImage::Format_ARGB32);
@@ -127,6 +111,18 @@ void FilterKernelsTest::matchesReference_data()
     for (const char *m : {"angle=0 distance=0", "angle=0 distance=10", "angle=45 distance=7", "angle=135 distance=33",
                           "angle=200 distance=99", "angle=300 distance=50", "angle=90 distance=20"})
         add(QStringLiteral("Blurs/Motion Blur"), QString::fromLatin1(m).split(' '), 0);
+    for (const char *mode : {"Red", "Green", "Blue", "Hue", "Saturation", "Lightness"})
+        add(QStringLiteral("Auto Level/") + QLatin1String(mode), {}, 0);
+    for (const char *name : {"Sharpen", "Emboss", "Edge Detect/Color Difference"})
+        add(QString::fromLatin1(name), {}, 0);
+    for (int s : {2, 3, 16, 30, 175})
+        add(QStringLiteral("Pixelate"), {QStringLiteral("size=%1").arg(s)}, 0);
+    for (const char *j : {"size=2 seed=0", "size=3 seed=7", "size=17 seed=2147483647", "size=175 seed=12345"})
+        add(QStringLiteral("Jitter"), QString::fromLatin1(j).split(' '), 0);
+    for (const char *b : {"threshold=225 radius=8", "threshold=0 radius=3", "threshold=100 radius=40"})
+        add(QStringLiteral("Glows/Bloom"), QString::fromLatin1(b).split(' '), 1);
+    for (const char *g : {"blur=10 intensity=60", "blur=3 intensity=1", "blur=99 intensity=100", "blur=25 intensity=33"})
+        add(QStringLiteral("Glows/Glamour"), QString::fromLatin1(g).split(' '), 2);
 }
 
 void FilterKernelsTest::matchesReference()
@@ -150,7 +146,7 @@ void FilterKernelsTest::matchesReference()
         const QImage device = pFilter->Run(image, values);
         const QImage host = pFilter->Reference(image, values);
         QVERIFY2(!device.isNull(), qPrintable(name));
-        const int difference = maxDifference(device, host);
+        const int difference = cqtest::maxChannelDifference(device, host);
         QVERIFY2(difference >= 0 && difference <= tolerance,
                  qPrintable(QStringLiteral("%1x%2: off by %3").arg(size.width()).arg(size.height()).arg(difference)));
     }

@@ -104,12 +104,16 @@ void FilterRegistryTest::menuFollowsRegistrationOrder()
     QMenu menu;
     Receiver receiver;
     FilterMenu::Build(&menu, registry, &receiver);
-    QCOMPARE(titles(&menu), (QStringList{"Image Adjust", "Invert Colors", "Blurs", "Solarize", "Posterize"}));
+    QCOMPARE(titles(&menu), (QStringList{"Image Adjust", "Auto Level", "Invert Colors", "Blurs", "Pixelate", "Sharpen",
+                                         "Emboss", "Jitter", "Solarize", "Posterize", "Edge Detect", "Glows"}));
+    QCOMPARE(titles(child(&menu, QStringLiteral("Auto Level"))),
+             (QStringList{"Hue", "Saturation", "Lightness", "Red", "Green", "Blue"}));
+    QCOMPARE(titles(child(&menu, QStringLiteral("Glows"))), (QStringList{"Bloom", "Glamour"}));
     QCOMPARE(titles(child(&menu, QStringLiteral("Image Adjust"))),
              (QStringList{"Color Substitute", "Grayscale", "Brightness | Contrast", "Sepia", "Levels", "Channel Mixer"}));
     QCOMPARE(titles(child(&menu, QStringLiteral("Blurs"))), (QStringList{"Box", "Gaussian", "Motion Blur"}));
     // Entries carry their filter, and picking one reaches the window.
-    QAction *pInvert = menu.actions().at(1);
+    QAction *pInvert = menu.actions().at(2);
     QCOMPARE(FilterMenu::FilterOf(pInvert)->GetName(), QStringLiteral("Invert Colors"));
     pInvert->trigger();
     QCOMPARE(receiver.triggered, QList<QAction *>{pInvert});

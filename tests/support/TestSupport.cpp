@@ -46,6 +46,21 @@ QImage patternImage(int width, int height, quint32 seed, bool withAlpha)
     return image;
 }
 
+int maxChannelDifference(const QImage &a, const QImage &b)
+{
+    if (a.size() != b.size())
+        return -1;
+    int worst = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        const auto *la = reinterpret_cast<const quint32 *>(a.constScanLine(y));
+        const auto *lb = reinterpret_cast<const quint32 *>(b.constScanLine(y));
+        for (int x = 0; x < a.width(); ++x)
+            for (int shift = 0; shift < 32; shift += 8)
+                worst = qMax(worst, qAbs(int((la[x] >> shift) & 255) - int((lb[x] >> shift) & 255)));
+    }
+    return worst;
+}
+
 qint64 differingPixels(const QImage &a, const QImage &b)
 {
     if (a.size() != b.size() || a.format() != b.format())

@@ -16,6 +16,10 @@ QImage patternImage(int width, int height, quint32 seed, bool withAlpha = true);
 // -1 when the sizes or formats differ.
 qint64 differingPixels(const QImage &a, const QImage &b);
 
+// Largest difference of any channel of any pixel of two 32-bit images; -1
+// when the sizes differ.
+int maxChannelDifference(const QImage &a, const QImage &b);
+
 // Points the per-user settings store at a fresh, empty location so a test
 // never reads or writes the developer's own settings.
 void isolateSettings();
