@@ -16,6 +16,7 @@
 #include "FilterMenu.h"
 #include "FilterRegistry.h"
 #include "GraphicsView.h"
+#include "HistogramDlg.h"
 #include "LayerActions.h"
 #include "LayerDlg.h"
 #include "PopupNotify.h"
@@ -103,11 +104,11 @@ MainWindow::MainWindow()
     addDockWidget(Qt::RightDockWidgetArea, LayerDlg::instance());
     UndoDlg *pHistory = UndoDlg::instance(this);
     addDockWidget(Qt::RightDockWidgetArea, pHistory);
-    // The histogram panel comes with the filters; until then its Window
-    // entry has nothing to show.
-    m_pUi->action_Histogram->setChecked(false);
-    m_pUi->action_Histogram->setEnabled(false);
-
+    HistogramDlg *pHistogram = HistogramDlg::instance(&m_programCache, this);
+    addDockWidget(Qt::RightDockWidgetArea, pHistogram);
+    pHistogram->hide();
+    if (QSettings().contains(QStringLiteral("HistogramDlgGeometry")))
+        pHistogram->restoreGeometry(QSettings().value(QStringLiteral("HistogramDlgGeometry")).toByteArray());
 
     m_pFileActions = new FileActions(this);
     m_pLayerActions = new LayerActions(this);
@@ -125,6 +126,8 @@ MainWindow::MainWindow()
     // A panel closed by its own button unchecks its Window entry.
     connect(pHistory, &QDockWidget::visibilityChanged, m_pUi->action_History, &QAction::setChecked);
     connect(LayerDlg::instance(), &QDockWidget::visibilityChanged, m_pUi->action_Layers, &QAction::setChecked);
+    connect(pHistogram, &QDockWidget::visibilityChanged, this, &MainWindow::SetHistogramChecked);
+    m_pUi->action_Histogram->setChecked(!pHistogram->isHidden());
     m_pUi->action_History->setChecked(!pHistory->isHidden());
     m_pUi->action_Layers->setChecked(!LayerDlg::instance()->isHidden());
     ToolboxDlg::instance(this, this);
@@ -343,6 +346,7 @@ void MainWindow::SetCurrent(ChildWindow *pWindow)
     Document *pDocument = pWindow ? pWindow->document() : nullptr;
     LayerDlg::instance()->SetDocument(pDocument);
     UndoDlg::instance()->setStack(pDocument ? pDocument->undoStack() : nullptr);
+    HistogramDlg::instance()->SetDocument(pDocument);
     EnableDocumentActions(pWindow != nullptr);
     if (!pWindow) {
         // Nothing is shown: no size, position or zoom to speak of.
@@ -407,7 +411,11 @@ void MainWindow::on_action_Palette_triggered()
 {
     ShowPanel(ColorPicker::instance(), m_pUi->action_Palette->isChecked());
 }
-void MainWindow::on_action_Histogram_triggered() {}
+
+void MainWindow::on_action_Histogram_triggered()
+{
+    ShowPanel(HistogramDlg::instance(), m_pUi->action_Histogram->isChecked());
+}
 
 void MainWindow::on_action_Toolbar_triggered()
 {
@@ -431,6 +439,7 @@ void MainWindow::on_action_Toggle_All_Windows_triggered()
         {LayerDlg::instance(), m_pUi->action_Layers},
         {UndoDlg::instance(), m_pUi->action_History},
         {ColorPicker::instance(this), m_pUi->action_Palette},
+        {HistogramDlg::instance(), m_pUi->action_Histogram},
     };
     if (!m_pUi->action_Toggle_All_Windows->isChecked()) {
         for (const auto &[pPanel, pAction] : panels) {
@@ -645,6 +654,7 @@ void MainWindow::closeEvent(QCloseEvent *pEvent)
     settings.setValue(QStringLiteral("ToolBoxGeometry"), ToolboxDlg::instance()->saveGeometry());
     settings.setValue(QStringLiteral("UndoDlgGeometry"), UndoDlg::instance()->saveGeometry());
     settings.setValue(QStringLiteral("LayerDlgGeometry"), LayerDlg::instance()->saveGeometry());
+    settings.setValue(QStringLiteral("HistogramDlgGeometry"), HistogramDlg::instance()->saveGeometry());
     if (ColorPicker *pPalette = ColorPicker::existing())
         settings.setValue(QStringLiteral("ColorPickerGeometry"), pPalette->saveGeometry());
     settings.setValue(QStringLiteral("windowState"), saveState(0));

@@ -9,6 +9,7 @@
 #include "OpenCLReport.h"
 #include "FilterLanding.h"
 #include "FilterRegistry.h"
+#include "HistogramCounter.h"
 #include "KernelFilter.h"
 #include "ProgramCache.h"
 #include "QCLContext.h"
@@ -174,12 +175,25 @@ int runConvert(const QStringList &args)
     return 0;
 }
 
+// The device the program itself would choose (the GPU unless settings force
+// the CPU); false when there is none.
+bool createContext(QCLContext &context)
+{
+    Chromaquill::SetIdentity();
+    // Trying the GPU where there is none is no news here: errors are one line.
+    const QtMessageHandler previous = qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
+    const Startup::ComputeMode mode = Startup::ChooseComputeMode(
+        Startup::ForceCpu(QSettings()), [&context](QCLDevice::DeviceTypes type) { return context.create(type); });
+    qInstallMessageHandler(previous);
+    return mode != Startup::ComputeMode::None;
+}
+
 // --- filter ------------------------------------------------------------------
 
 const char kFilterUsage[] =
     "filter IN OUT NAME [KEY=VALUE ...] [--select X,Y,W,H] [--repeat N]    run a filter (NAME is its menu path, "
-    "such as \"Blurs/Gaussian\"; every key it has is required) on the image IN and write OUT; with --select only "
-    "that rectangle changes; --repeat runs it N times on the same input";
+    "such as \"Blurs/Gaussian\"; every key it has is required but an optional one, such as Jitter's seed) on the "
+    "image IN and write OUT; with --select only that rectangle changes; --repeat runs it N times on the same input";
 
 struct FilterArguments {
     QString in, out, name;
@@ -271,13 +285,7 @@ int runFilter(const QStringList &args)
                         .arg(a.select.x()).arg(a.select.y()).arg(a.select.width()).arg(a.select.height())
                         .arg(image.width()).arg(image.height()));
 
-    Chromaquill::SetIdentity();
-    // Trying the GPU where there is none is no news here: errors are one line.
-    const QtMessageHandler previous = qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
-    const Startup::ComputeMode mode = Startup::ChooseComputeMode(
-        Startup::ForceCpu(QSettings()), [&context](QCLDevice::DeviceTypes type) { return context.create(type); });
-    qInstallMessageHandler(previous);
-    if (mode == Startup::ComputeMode::None)
+    if (!createContext(context))
         return fail(QStringLiteral("no usable OpenCL device"));
     const QString loadError = registry.Load(pFilter);
     if (!loadError.isEmpty())
@@ -295,11 +303,47 @@ int runFilter(const QStringList &args)
     return 0;
 }
 
+// --- histogram -----------------------------------------------------------------
+
+// One line per channel (red, green, blue, hue, saturation, lightness): its
+// name, its peak, then its 256 counts. Transparent pixels are not counted.
+int runHistogram(const QStringList &args)
+{
+    if (args.size() != 1)
+        return fail(QStringLiteral("usage: cqtool histogram IN"));
+    QString error;
+    const QImage image = ImageFile::Read(args[0], &error);
+    if (image.isNull())
+        return fail(QStringLiteral("%1: %2").arg(args[0], error));
+    QCLContext context;
+    if (!createContext(context))
+        return fail(QStringLiteral("no usable OpenCL device"));
+    HistogramCounter counter(context);
+    const QString loadError = counter.Initialize();
+    if (!loadError.isEmpty())
+        return fail(QStringLiteral("the histogram kernels could not be loaded: %1").arg(loadError.simplified()));
+    HistogramData data;
+    if (!counter.Count(image, &data))
+        return fail(QStringLiteral("the histogram failed on the OpenCL device"));
+    QString text;
+    for (int c = 0; c < HistogramData::kChannels; ++c) {
+        text += HistogramData::ChannelName(c) + QLatin1Char(' ') + QString::number(data.peaks[c]);
+        for (int n : data.counts[c])
+            text += QLatin1Char(' ') + QString::number(n);
+        text += QLatin1Char('\n');
+    }
+    if (!writeOut(text))
+        return fail(QStringLiteral("could not write the histogram"));
+    return 0;
+}
+
 const Subcommand subcommands[] = {
     {"info", "info    print the OpenCL platform and device report", runInfo},
     {"inspect", "inspect FILE.cq    list the canvas, layers, styles and paths of a document", runInspect},
     {"convert", "convert IN OUT    convert between documents and images by suffix", runConvert},
     {"filter", kFilterUsage, runFilter},
+    {"histogram", "histogram IN    print the red, green, blue, hue, saturation and lightness histograms of an image "
+                  "(a line each: name, peak, 256 counts)", runHistogram},
 };
 
 QString usage()

@@ -1,0 +1,213 @@
+// The histogram panel in the window: Window > Histogram shows it, it follows
+// the current layer and document and the layer's pixels (a burst of changes
+// costs one count, not one each), draws the counted channels, and closing it
+// unchecks its entry. Glow filters from the Filter menu preview, land as one
+// step and reopen with the last values.
+#include "BloomFilter.h"
+#include "ChildWindow.h"
+#include "CreateLayerCmd.h"
+#include "Document.h"
+#include "FileActions.h"
+#include "FilterDialog.h"
+#include "FilterLanding.h"
+#include "HistogramDlg.h"
+#include "LayerSnapshotCmd.h"
+#include "MainWindow.h"
+#include "PixmapLayer.h"
+#include "TestSupport.h"
+#include "WindowTestSupport.h"
+#include "ui_MainWindow.h"
+
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QSlider>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QUndoStack>
+#include <QtTest>
+
+namespace {
+
+FilterDialog *openDialog()
+{
+    for (QWidget *pWidget : QApplication::topLevelWidgets())
+        if (auto *pDialog = qobject_cast<FilterDialog *>(pWidget); pDialog && pDialog->isVisible())
+            return pDialog;
+    return nullptr;
+}
+
+void press(QDialogButtonBox::StandardButton button)
+{
+    openDialog()->findChild<QDialogButtonBox *>()->button(button)->click();
+    QCoreApplication::processEvents();
+}
+
+} // namespace
+
+class TestHistogramWindow : public QObject {
+    Q_OBJECT
+    MainWindow *m_pMain = nullptr;
+    QTemporaryDir m_scratch;
+
+    HistogramDlg *panel() const { return HistogramDlg::instance(); }
+    QAction *histogramEntry() const { return m_pMain->form()->action_Histogram; }
+    QAction *filterEntry(const QString &path) const
+    {
+        QMenu *pMenu = m_pMain->form()->menuFilter;
+        const QStringList parts = path.split(QLatin1Char('/'));
+        for (int i = 0; i + 1 < parts.size(); ++i)
+            for (QAction *pAction : pMenu->actions())
+                if (pAction->menu() && pAction->text() == parts[i])
+                    pMenu = pAction->menu();
+        for (QAction *pAction : pMenu->actions())
+            if (pAction->text() == parts.last())
+                return pAction;
+        return nullptr;
+    }
+    Document *newDocument(const QImage &image)
+    {
+        Document *pDocument = m_pMain->fileActions().NewDocument(image.size())->document();
+        PixmapLayer *pLayer = pDocument->CurrentRasterLayer();
+        pLayer->setImage(image);
+        pDocument->undoStack()->push(new LayerSnapshotCmd(QStringLiteral("Paint"), pLayer));
+        return pDocument;
+    }
+    bool showing(const QImage &image) const { return panel()->Shown() == histogramReference(image); }
+
+private Q_SLOTS:
+    void initTestCase() { m_pMain = cqtest::startMainWindow(m_scratch.path()); }
+    void cleanup() { cqtest::closeAllDocuments(m_pMain); }
+
+    void panelFollowsTheCurrentLayer()
+    {
+        QVERIFY(panel()->isHidden());
+        QVERIFY(!histogramEntry()->isChecked());
+        histogramEntry()->trigger();
+        QVERIFY(panel()->isVisible());
+
+        const QImage first = cqtest::patternImage(120, 80, 1);
+        Document *pFirst = newDocument(first);
+        QTRY_VERIFY(showing(first));
+        QVERIFY(!panel()->findChild<QLabel *>(QStringLiteral("histogramLabel"))->pixmap().isNull());
+
+        // A filter from the menu changes the pixels: the panel follows.
+        filterEntry(QStringLiteral("Invert Colors"))->trigger();
+        const QImage inverted = pFirst->CurrentRasterLayer()->image();
+        QVERIFY(inverted != first);
+        QTRY_VERIFY(showing(inverted));
+
+        // A burst of changes in one go is counted once, for the last picture
+        // (a count of the inverted pixels may still be under way).
+        PixmapLayer *pLayer = pFirst->CurrentRasterLayer();
+        QSignalSpy refreshed(panel(), &HistogramDlg::Refreshed);
+        for (quint32 i = 0; i < 30; ++i)
+            pLayer->setImage(cqtest::patternImage(120, 80, 100 + i));
+        QTRY_VERIFY(showing(pLayer->image()));
+        QVERIFY(refreshed.count() <= 2);
+
+        // A new layer is current: transparent, so nothing is counted; back
+        // to the first layer, its counts come back.
+        pFirst->undoStack()->push(new CreateLayerCmd(pFirst, Layer::Raster));
+        QTRY_VERIFY(panel()->Shown() == HistogramData());
+        pFirst->SetCurrentLayer(pLayer);
+        QTRY_VERIFY(showing(pLayer->image()));
+        // A text layer has no histogram.
+        pFirst->undoStack()->push(new CreateLayerCmd(pFirst, Layer::Text));
+        QTRY_VERIFY(panel()->Shown() == HistogramData());
+        pFirst->SetCurrentLayer(pLayer);
+
+        // Another document, then back to the first.
+        const QImage second = cqtest::patternImage(50, 70, 2);
+        newDocument(second);
+        QTRY_VERIFY(showing(second));
+        QMdiArea *pArea = m_pMain->form()->mdiArea;
+        pArea->setActiveSubWindow(pArea->subWindowList().first());
+        QTRY_VERIFY(showing(pLayer->image()));
+
+        // Closing the panel unchecks its entry; the entry brings it back.
+        panel()->close();
+        QVERIFY(!histogramEntry()->isChecked());
+        histogramEntry()->trigger();
+        QVERIFY(panel()->isVisible());
+        // While it was hidden the layer changed: showing it counts again.
+        panel()->close();
+        pLayer->setImage(first);
+        histogramEntry()->trigger();
+        QTRY_VERIFY(showing(first));
+    }
+
+    void chartDrawsCountedChannels()
+    {
+        HistogramData data;
+        for (int i = 10; i <= 20; ++i)
+            data.counts[HistogramData::Red][i] = 4;
+        for (int i = 30; i <= 40; ++i)
+            data.counts[HistogramData::Red][i] = 2;
+        data.counts[HistogramData::Blue][200] = 1;
+        data.FindPeaks();
+        const QImage chart = HistogramDlg::Chart(data, QSize(256, 100), {true, true, true, true, true, true});
+        // The peak reaches the top, half the peak half-way, nothing elsewhere.
+        QCOMPARE(chart.pixelColor(15, 2).red(), 255);
+        QCOMPARE(chart.pixelColor(15, 2).alpha(), 128);
+        QVERIFY(qAlpha(chart.pixel(35, 55)) > 0);
+        QCOMPARE(qAlpha(chart.pixel(35, 45)), 0);
+        QCOMPARE(qAlpha(chart.pixel(60, 99)), 0);
+        QVERIFY(qBlue(chart.pixel(200, 90)) > 0);
+        // Guide lines at a third and two thirds of the width.
+        QVERIFY(qAlpha(chart.pixel(85, 50)) > 0);
+        QVERIFY(qAlpha(chart.pixel(170, 50)) > 0);
+        // Unchecked channels, and channels with nothing counted, draw nothing.
+        const QImage none = HistogramDlg::Chart(data, QSize(256, 100), {false, true, false, true, true, true});
+        QCOMPARE(qAlpha(none.pixel(15, 99)), 0);
+        QCOMPARE(qAlpha(none.pixel(200, 99)), 0);
+    }
+
+    void glowFilterFromTheMenu()
+    {
+        const QImage image = cqtest::patternImage(60, 40, 3, false);
+        Document *pDocument = newDocument(image);
+        const int iSteps = pDocument->undoStack()->count();
+        filterEntry(QStringLiteral("Glows/Bloom"))->trigger();
+        QVERIFY(openDialog());
+        QCOMPARE(openDialog()->windowTitle(), QStringLiteral("Bloom"));
+        QCOMPARE(openDialog()->findChild<QSpinBox *>(QStringLiteral("thresholdSpinner"))->value(), 225);
+        // The values shown are previewed at once; then a change.
+        const QImage first = bloomReference(image, 225, 8);
+        QTRY_VERIFY(cqtest::maxChannelDifference(pDocument->CurrentRasterLayer()->image(), first) <= 1);
+        openDialog()->findChild<QSlider *>(QStringLiteral("thresholdSlider"))->setValue(150);
+        openDialog()->findChild<QSlider *>(QStringLiteral("radiusSlider"))->setValue(12);
+        const QImage landed = bloomReference(image, 150, 12);
+        QTRY_VERIFY(cqtest::maxChannelDifference(pDocument->CurrentRasterLayer()->image(), landed) <= 1);
+        press(QDialogButtonBox::Ok);
+        QCOMPARE(pDocument->undoStack()->count(), iSteps + 1);
+        QCOMPARE(pDocument->undoStack()->text(iSteps), QStringLiteral("Bloom - New Layer"));
+        const QImage after = pDocument->CurrentRasterLayer()->image();
+        pDocument->undoStack()->undo();
+        QVERIFY(FilterLanding::SamePixels(pDocument->CurrentRasterLayer()->image(), image));
+        pDocument->undoStack()->redo();
+        QVERIFY(FilterLanding::SamePixels(pDocument->CurrentRasterLayer()->image(), after));
+
+        // Bloom reopens with the last values; cancelling puts every pixel back.
+        filterEntry(QStringLiteral("Glows/Bloom"))->trigger();
+        QCOMPARE(openDialog()->findChild<QSpinBox *>(QStringLiteral("radiusSpinner"))->value(), 12);
+        press(QDialogButtonBox::Cancel);
+        QVERIFY(FilterLanding::SamePixels(pDocument->CurrentRasterLayer()->image(), after));
+
+        // Jitter shares the size dialog under its own title.
+        filterEntry(QStringLiteral("Jitter"))->trigger();
+        QCOMPARE(openDialog()->windowTitle(), QStringLiteral("Jitter"));
+        openDialog()->findChild<QSlider *>(QStringLiteral("sizeSlider"))->setValue(9);
+        QTRY_VERIFY(!FilterLanding::SamePixels(pDocument->CurrentRasterLayer()->image(), after));
+        press(QDialogButtonBox::Cancel);
+        QVERIFY(FilterLanding::SamePixels(pDocument->CurrentRasterLayer()->image(), after));
+        QCOMPARE(pDocument->undoStack()->count(), iSteps + 1);
+    }
+};
+
+QTEST_MAIN(TestHistogramWindow)
+#include "tst_histogramwindow.moc"
