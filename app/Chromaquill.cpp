@@ -2,8 +2,9 @@
 
 #include "AtomicFile.h"
 #include "ChildWindow.h"
-#include "ImageFile.h"
 #include "DocumentBuilder.h"
+#include "FileProblem.h"
+#include "ImageFile.h"
 #include "ExportPreviewDlg.h"
 #include "MainWindow.h"
 #include "ScratchDB.h"
@@ -39,8 +40,17 @@ void Chromaquill::SetIdentity()
 
 void Chromaquill::ReportFileError(const QString &path, const QString &reason)
 {
-    QMessageBox::warning(MainWindow::existing(), QStringLiteral("Error"),
-                         QStringLiteral("%1\n\n%2").arg(QDir::toNativeSeparators(path), reason));
+    ShowError(QStringLiteral("%1\n\n%2").arg(QDir::toNativeSeparators(path), reason));
+}
+
+void Chromaquill::ShowError(const QString &message)
+{
+    // What a user can act on in the box; which record or offset was wrong
+    // behind "Show Details...".
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Error"), FileProblem::Summary(message), QMessageBox::Ok,
+                    MainWindow::existing());
+    box.setDetailedText(FileProblem::Detail(message));
+    box.exec();
 }
 
 bool Chromaquill::LoadDocument(const QString &path)

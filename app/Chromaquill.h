@@ -35,6 +35,8 @@ public:
 
     // The one way file problems reach the user.
     static void ReportFileError(const QString &path, const QString &reason);
+    // The "Error" box; a reason's technical detail goes to the box's details.
+    static void ShowError(const QString &message);
 
 private:
     QString m_version;

@@ -1,7 +1,6 @@
 #include "MainWindow.h"
 #include "ui_MainWindow.h"
 
-#include "AboutDlg.h"
 #include "BaseTool.h"
 #include "BrushDlg.h"
 #include "ColorPicker.h"
@@ -19,19 +18,17 @@
 #include "HistogramDlg.h"
 #include "LayerActions.h"
 #include "LayerDlg.h"
+#include "LayerStyleMgr.h"
 #include "PopupNotify.h"
 #include "ScratchDB.h"
-#include "SettingsDlg.h"
 #include "Startup.h"
-#include "SystemInfoDlg.h"
 #include "ToolboxDlg.h"
 #include "ZoomTool.h"
 #include "UndoDlg.h"
-#include "UpdateDlg.h"
+#include "WindowActions.h"
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDesktopServices>
 #include <QDir>
 #include <QGraphicsScene>
 #include <QGraphicsSceneMouseEvent>
@@ -45,7 +42,6 @@
 #include <QSettings>
 #include <QStatusBar>
 #include <QUndoStack>
-#include <QUrl>
 
 namespace {
 MainWindow *s_pInstance = nullptr;
@@ -66,7 +62,14 @@ const char kToolBarStyle[] =
     " border: 1px solid #444; border-radius: 4px; }"
     "QSlider::sub-page:horizontal:disabled { background: #bbb; border-color: #999; }"
     "QSlider::add-page:horizontal:disabled { background: #eee; border-color: #999; }"
-    "QSlider::handle:horizontal:disabled { background: #eee; border: 1px solid #aaa; border-radius: 4px; }";
+    "QSlider::handle:horizontal:disabled { background: #eee; border: 1px solid #aaa; border-radius: 4px; }"
+    // Option boxes drawn light, like the sliders: the platform's own would
+    // be dark on dark.
+    "QCheckBox, QRadioButton { color: white; spacing: 5px; }"
+    "QCheckBox:disabled, QRadioButton:disabled { color: #999; }"
+    "QCheckBox::indicator { width: 14px; height: 14px; background: white; border: 1px solid #777; border-radius: 3px; }"
+    "QCheckBox::indicator:checked { image: url(:/icons/check_tick.png); }"
+    "QCheckBox::indicator:disabled { background: #bbb; }";
 } // namespace
 
 MainWindow *MainWindow::instance()
@@ -96,8 +99,7 @@ MainWindow::MainWindow()
     BuildStatusBar();
 
     connect(m_pUi->mdiArea, &QMdiArea::subWindowActivated, this, &MainWindow::ChildWindowChanged);
-    connect(m_pUi->menu_Window, &QMenu::aboutToShow, this, &MainWindow::ListDocuments);
-    SetTabbedDocuments(QSettings().value(QStringLiteral("TabbedDocuments"), false).toBool());
+    m_pWindowActions = new WindowActions(this);
     EnableDocumentActions(false);
 
     // Panels.
@@ -117,6 +119,8 @@ MainWindow::MainWindow()
     ChooseComputeMode();
     // Selections are feathered by the kernels once a document asks.
     Document::SetDefaultFeatherer(Feather::Featherer(m_programCache));
+    // Layer styles build their kernels from the same programs.
+    LayerStyleMgr::SetDefaultPrograms(&m_programCache);
     // A crash report lists every build log and filter error known at the time.
     m_programCache.setReportListener([](const QMap<QString, QString> &report) { CrashHandler::SetBuildReport(report); });
     m_pUi->mainToolBar->setStyleSheet(QString::fromLatin1(kToolBarStyle));
@@ -136,6 +140,7 @@ MainWindow::MainWindow()
 MainWindow::~MainWindow()
 {
     Document::SetDefaultFeatherer(nullptr);
+    LayerStyleMgr::SetDefaultPrograms(nullptr);
     delete m_pUi;
     if (s_pInstance == this)
         s_pInstance = nullptr;
@@ -195,9 +200,7 @@ void MainWindow::LateInit()
     ColorPicker *pPalette = ColorPicker::instance(this);
     addDockWidget(Qt::RightDockWidgetArea, pPalette);
     BrushDlg *pBrushes = BrushDlg::instance(&m_programCache, this);
-    connect(pBrushes, &BrushDlg::FileError, this, [this](const QString &message) {
-        QMessageBox::warning(this, QStringLiteral("Error"), message);
-    });
+    connect(pBrushes, &BrushDlg::FileError, this, &Chromaquill::ShowError);
     QSettings settings;
     if (settings.contains(QStringLiteral("windowState")))
         restoreState(settings.value(QStringLiteral("windowState")).toByteArray(), 0);
@@ -401,65 +404,6 @@ double MainWindow::ZoomToFit(const QSize &canvas, const QSize &window)
 
 // --- Panels ----------------------------------------------------------------------
 
-void MainWindow::ShowPanel(QWidget *pPanel, bool bShow)
-{
-    if (pPanel)
-        pPanel->setVisible(bShow);
-}
-
-void MainWindow::on_action_Palette_triggered()
-{
-    ShowPanel(ColorPicker::instance(), m_pUi->action_Palette->isChecked());
-}
-
-void MainWindow::on_action_Histogram_triggered()
-{
-    ShowPanel(HistogramDlg::instance(), m_pUi->action_Histogram->isChecked());
-}
-
-void MainWindow::on_action_Toolbar_triggered()
-{
-    ShowPanel(ToolboxDlg::instance(), m_pUi->action_Toolbar->isChecked());
-}
-
-void MainWindow::on_action_History_triggered()
-{
-    ShowPanel(UndoDlg::instance(), m_pUi->action_History->isChecked());
-}
-
-void MainWindow::on_action_Layers_triggered()
-{
-    ShowPanel(LayerDlg::instance(), m_pUi->action_Layers->isChecked());
-}
-
-void MainWindow::on_action_Toggle_All_Windows_triggered()
-{
-    const QList<QPair<QWidget *, QAction *>> panels = {
-        {ToolboxDlg::instance(), m_pUi->action_Toolbar},
-        {LayerDlg::instance(), m_pUi->action_Layers},
-        {UndoDlg::instance(), m_pUi->action_History},
-        {ColorPicker::instance(this), m_pUi->action_Palette},
-        {HistogramDlg::instance(), m_pUi->action_Histogram},
-    };
-    if (!m_pUi->action_Toggle_All_Windows->isChecked()) {
-        for (const auto &[pPanel, pAction] : panels) {
-            if (pPanel->isVisible()) {
-                m_hiddenPanels.append(pPanel);
-                pPanel->hide();
-                pAction->setChecked(false);
-            }
-        }
-        return;
-    }
-    for (QWidget *pPanel : std::as_const(m_hiddenPanels)) {
-        pPanel->show();
-        for (const auto &[p, pAction] : panels)
-            if (p == pPanel)
-                pAction->setChecked(true);
-    }
-    m_hiddenPanels.clear();
-}
-
 void MainWindow::SetHistogramChecked(bool bChecked)
 {
     m_pUi->action_Histogram->setChecked(bChecked);
@@ -546,21 +490,7 @@ void MainWindow::on_action_Redo_triggered()
     pStack->redo();
 }
 
-// --- Dialogs and help ---------------------------------------------------------------------
-
-void MainWindow::on_action_Settings_triggered()
-{
-    SettingsDlg dialog(nullptr);
-    connect(&dialog, &SettingsDlg::TabbedDocumentsChanged, this, &MainWindow::SetTabbedDocuments);
-    dialog.exec();
-}
-
-void MainWindow::SetTabbedDocuments(bool bTabs)
-{
-    m_pUi->mdiArea->setViewMode(bTabs ? QMdiArea::TabbedView : QMdiArea::SubWindowView);
-    m_pUi->mdiArea->setTabsClosable(true);
-    m_pUi->mdiArea->setTabsMovable(true);
-}
+// --- Entries that need a document -----------------------------------------------------------
 
 void MainWindow::EnableDocumentActions(bool bEnabled)
 {
@@ -578,72 +508,6 @@ void MainWindow::EnableDocumentActions(bool bEnabled)
     // Filter entries keep their own state (a filter whose kernels failed
     // stays disabled): the menu as a whole follows the document.
     m_pUi->menuFilter->menuAction()->setEnabled(bEnabled);
-}
-
-void MainWindow::ListDocuments()
-{
-    qDeleteAll(m_documentEntries);
-    m_documentEntries.clear();
-    const QList<QMdiSubWindow *> windows = m_pUi->mdiArea->subWindowList();
-    if (windows.isEmpty())
-        return;
-    m_documentEntries.append(m_pUi->menu_Window->addSeparator());
-    for (int i = 0; i < windows.size(); ++i) {
-        auto *pWindow = qobject_cast<ChildWindow *>(windows[i]->widget());
-        if (!pWindow)
-            continue;
-        const QString name = pWindow->DisplayName() + (pWindow->isWindowModified() ? QStringLiteral(" *") : QString());
-        QAction *pEntry = m_pUi->menu_Window->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(name));
-        pEntry->setCheckable(true);
-        pEntry->setChecked(pWindow == m_pCurrent);
-        QMdiSubWindow *pSub = windows[i];
-        connect(pEntry, &QAction::triggered, this, [this, pSub] { m_pUi->mdiArea->setActiveSubWindow(pSub); });
-        m_documentEntries.append(pEntry);
-    }
-}
-
-void MainWindow::on_action_System_Info_triggered()
-{
-    SystemInfoDlg dialog(nullptr);
-    dialog.exec();
-}
-
-void MainWindow::on_action_About_triggered()
-{
-    AboutDlg dialog(this);
-    dialog.exec();
-}
-
-void MainWindow::on_action_Check_For_Updates_triggered()
-{
-    auto *pDialog = new UpdateDlg(UpdateDlg::Manual, this);
-    pDialog->setAttribute(Qt::WA_DeleteOnClose);
-    pDialog->setWindowModality(Qt::WindowModal);
-    pDialog->show();
-}
-
-void MainWindow::on_action_OpenCL_Debug_triggered()
-{
-    // The kernel report comes with the filters; until then show what the
-    // program cache has recorded.
-    QString report;
-    const auto &entries = m_programCache.buildReport();
-    for (auto it = entries.cbegin(); it != entries.cend(); ++it)
-        report += it.key() + QStringLiteral(":\n") + it.value() + QStringLiteral("\n\n");
-    QMessageBox::information(this, QStringLiteral("OpenCL Debug"),
-                             report.isEmpty() ? QStringLiteral("No kernels have been built yet.") : report);
-}
-
-void MainWindow::on_action_Submit_A_Bug_triggered()
-{
-    const QString address = QStringLiteral("https://kestrelvane.example/chromaquill/feedback");
-    if (QDesktopServices::openUrl(QUrl(address)))
-        return;
-    // No browser to hand the page to: say where to go and what to bring.
-    QMessageBox::information(this, QStringLiteral("Submit A Bug"),
-                             QStringLiteral("Please report the bug at\n%1\n\nReports of crashes are kept in\n%2\n"
-                                            "Attaching the latest one helps.")
-                                 .arg(address, QDir::toNativeSeparators(CrashHandler::ReportFolder())));
 }
 
 // --- Window --------------------------------------------------------------------------------

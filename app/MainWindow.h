@@ -15,6 +15,7 @@ class FileActions;
 class FilterActions;
 class FilterRegistry;
 class LayerActions;
+class WindowActions;
 class QGraphicsSceneMouseEvent;
 class QMdiSubWindow;
 
@@ -23,7 +24,7 @@ namespace Ui { class MainWindow; }
 // The single top-level window: document area, menus, status bar, panels.
 // The menus' work is shared out by concern: FileActions (documents and
 // files), LayerActions (layer, image and selection menus), ClipboardActions,
-// FilterActions (the Filter menu).
+// FilterActions (the Filter menu), WindowActions (the Window and Help menus).
 class MainWindow : public QMainWindow, public ToolContext {
     Q_OBJECT
 public:
@@ -72,24 +73,12 @@ public Q_SLOTS:
     void KeyPress(QKeyEvent *pEvent);
     void KeyRelease(QKeyEvent *pEvent);
     void MouseWheel(int iDelta, ChildWindow *pWindow);
-    void on_action_Palette_triggered();
-    void on_action_History_triggered();
-    void on_action_Layers_triggered();
-    void on_action_Toolbar_triggered();
-    void on_action_Toggle_All_Windows_triggered();
-    void on_action_Histogram_triggered();
     void on_action_Zoom_In_triggered();
     void on_action_Zoom_Out_triggered();
     void on_action_Zoom_To_Window_triggered();
     void on_action_Actual_Size_triggered();
     void on_action_Undo_triggered();
     void on_action_Redo_triggered();
-    void on_action_Settings_triggered();
-    void on_action_System_Info_triggered();
-    void on_action_About_triggered();
-    void on_action_Check_For_Updates_triggered();
-    void on_action_OpenCL_Debug_triggered();
-    void on_action_Submit_A_Bug_triggered();
     void ChildWindowChanged(QMdiSubWindow *pWindow);
     void SetHistogramChecked(bool bChecked);
     // The Filter menu's entries and the running filter's signals.
@@ -112,10 +101,6 @@ private:
     void DocumentClosing(ChildWindow *pWindow);
     // Entries that act on a document are enabled only while one is open.
     void EnableDocumentActions(bool bEnabled);
-    // The open documents at the end of the Window menu.
-    void ListDocuments();
-    void SetTabbedDocuments(bool bTabs);
-    void ShowPanel(QWidget *pPanel, bool bShow);
     void Notify(const QString &text);
 
     Ui::MainWindow *m_pUi;
@@ -124,8 +109,6 @@ private:
     QLabel *m_pZoomLabel;
     QLabel *m_pMemoryLabel;
     QLabel *m_pOpenCLIcon;
-    QList<QWidget *> m_hiddenPanels;
-    QList<QAction *> m_documentEntries;
     QPointer<ChildWindow> m_pCurrent;
     QCLContext m_clContext;
     ProgramCache m_programCache;
@@ -136,4 +119,5 @@ private:
     ClipboardActions *m_pClipboardActions = nullptr;
     FilterRegistry *m_pFilters = nullptr;
     FilterActions *m_pFilterActions = nullptr;
+    WindowActions *m_pWindowActions = nullptr;
 };

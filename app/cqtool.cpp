@@ -31,7 +31,9 @@ namespace {
 
 struct Subcommand {
     const char *name;
-    const char *usage;
+    const char *synopsis; // the arguments, as in "usage: cqtool <synopsis>"
+    const char *summary;  // one line for the command list
+    const char *details;  // what `cqtool help NAME` adds
     int (*run)(const QStringList &args);
 };
 
@@ -68,10 +70,13 @@ int fail(const QString &message)
     return 1;
 }
 
+QString usageLine(const char *name);
+int failUsage(const char *name);
+
 int runInfo(const QStringList &args)
 {
     if (!args.isEmpty())
-        return fail(QStringLiteral("info takes no arguments"));
+        return failUsage("info");
     const QByteArray report = openCLReport().toUtf8();
     if (std::fwrite(report.constData(), 1, size_t(report.size()), stdout) != size_t(report.size())
         || std::fflush(stdout) != 0)
@@ -107,7 +112,7 @@ bool writeOut(const QString &text)
 int runInspect(const QStringList &args)
 {
     if (args.size() != 1)
-        return fail(QStringLiteral("usage: cqtool inspect FILE.cq"));
+        return failUsage("inspect");
     DocumentData data;
     QString error;
     if (!DocumentFile::ReadFile(args[0], &data, &error))
@@ -148,7 +153,7 @@ int runInspect(const QStringList &args)
 int runConvert(const QStringList &args)
 {
     if (args.size() != 2)
-        return fail(QStringLiteral("usage: cqtool convert IN OUT"));
+        return failUsage("convert");
     const QString in = args[0], out = args[1];
     DocumentData data;
     QString error;
@@ -189,11 +194,6 @@ bool createContext(QCLContext &context)
 }
 
 // --- filter ------------------------------------------------------------------
-
-const char kFilterUsage[] =
-    "filter IN OUT NAME [KEY=VALUE ...] [--select X,Y,W,H] [--repeat N]    run a filter (NAME is its menu path, "
-    "such as \"Blurs/Gaussian\"; every key it has is required but an optional one, such as Jitter's seed) on the "
-    "image IN and write OUT; with --select only that rectangle changes; --repeat runs it N times on the same input";
 
 struct FilterArguments {
     QString in, out, name;
@@ -245,7 +245,7 @@ bool parseFilterArguments(const QStringList &args, FilterArguments *pArgs, QStri
         }
     }
     if (positional.size() < 3) {
-        *pError = QStringLiteral("usage: cqtool ") + QLatin1String(kFilterUsage);
+        *pError = usageLine("filter");
         return false;
     }
     pArgs->in = positional[0];
@@ -310,7 +310,7 @@ int runFilter(const QStringList &args)
 int runHistogram(const QStringList &args)
 {
     if (args.size() != 1)
-        return fail(QStringLiteral("usage: cqtool histogram IN"));
+        return failUsage("histogram");
     QString error;
     const QImage image = ImageFile::Read(args[0], &error);
     if (image.isNull())
@@ -338,23 +338,92 @@ int runHistogram(const QStringList &args)
 }
 
 const Subcommand subcommands[] = {
-    {"info", "info    print the OpenCL platform and device report", runInfo},
-    {"inspect", "inspect FILE.cq    list the canvas, layers, styles and paths of a document", runInspect},
-    {"convert", "convert IN OUT    convert between documents and images by suffix", runConvert},
-    {"filter", kFilterUsage, runFilter},
-    {"histogram", "histogram IN    print the red, green, blue, hue, saturation and lightness histograms of an image "
-                  "(a line each: name, peak, 256 counts)", runHistogram},
+    {"info", "info", "print the OpenCL platform and device report",
+     "Lists every OpenCL platform and device this machine offers, as the editor's system information shows them.",
+     runInfo},
+    {"inspect", "inspect FILE.cq", "list the canvas, layers, styles and paths of a document",
+     "Prints one line for the canvas, then one per layer (kind, name, position, opacity, visibility, blending mode,\n"
+     "styles) and one per path. The file is read as the editor reads it: a damaged file is an error.",
+     runInspect},
+    {"convert", "convert IN OUT", "convert between documents and images by suffix",
+     "IN is a document (.cq) or an image, opened as the editor opens it. OUT is written by its suffix: .cq as\n"
+     "Save writes it, any image format (png, jpg, bmp, ...) flattened as Export draws it, at quality 100.",
+     runConvert},
+    {"filter", "filter IN OUT NAME [KEY=VALUE ...] [--select X,Y,W,H] [--repeat N]",
+     "run a filter on an image",
+     "Runs the filter NAME (its menu path, such as \"Blurs/Gaussian\") on the image IN and writes OUT. Every key\n"
+     "the filter has is required (optional ones are marked). With --select only that rectangle changes; its pixels\n"
+     "equal the whole-image result. --repeat N runs the filter N times on the same input (OUT holds the last).",
+     runFilter},
+    {"histogram", "histogram IN", "print the six histograms of an image",
+     "Counts the pixels of the image IN that are not fully transparent into 256 buckets for red, green, blue,\n"
+     "hue, saturation and lightness (each on a 0..255 scale). Prints one line per channel in that order: its name,\n"
+     "its peak (the largest count), then the 256 counts, separated by spaces.",
+     runHistogram},
 };
 
-QString usage()
+const Subcommand *find(const QString &name)
 {
-    QString text = QStringLiteral("usage: cqtool <subcommand> [arguments] (");
-    bool first = true;
-    for (const Subcommand &s : subcommands) {
-        text += (first ? QString() : QStringLiteral("; ")) + QLatin1String(s.usage);
-        first = false;
+    for (const Subcommand &s : subcommands)
+        if (name == QLatin1String(s.name))
+            return &s;
+    return nullptr;
+}
+
+QString usageLine(const char *name)
+{
+    return QStringLiteral("usage: cqtool %1 (see \"cqtool help %2\")")
+        .arg(QLatin1String(find(QLatin1String(name))->synopsis), QLatin1String(name));
+}
+
+int failUsage(const char *name)
+{
+    return fail(usageLine(name));
+}
+
+QString overview()
+{
+    QString text = QStringLiteral("usage: cqtool COMMAND [ARGUMENTS]\n\nCommands:\n");
+    for (const Subcommand &s : subcommands)
+        text += QStringLiteral("  %1%2\n").arg(QLatin1String(s.name), -10).arg(QLatin1String(s.summary));
+    return text + QStringLiteral("\nRun \"cqtool help COMMAND\" for a command's arguments.\n");
+}
+
+// The filters and their keys, from the same tables the editor's dialogs use.
+QString filterList()
+{
+    QCLContext context; // not created: listing needs no device
+    ProgramCache cache(context);
+    FilterRegistry registry(cache, nullptr);
+    registry.Populate({});
+    QString text = QStringLiteral("\nFilters and their keys:\n");
+    for (FilterPlugin *pFilter : registry.Filters()) {
+        auto *pKernel = qobject_cast<KernelFilter *>(pFilter->GetObject());
+        QStringList keys;
+        if (pKernel)
+            for (const FilterParam &param : pKernel->Params())
+                keys << (param.optional ? QStringLiteral("[%1]").arg(param.describe()) : param.describe());
+        text += QStringLiteral("  \"%1\"%2\n").arg(pFilter->GetName(), keys.isEmpty() ? QString() : QStringLiteral("  ") + keys.join(QStringLiteral(", ")));
     }
-    return text + QLatin1Char(')');
+    return text;
+}
+
+int runHelp(const QStringList &args)
+{
+    if (args.isEmpty())
+        return writeOut(overview()) ? 0 : fail(QStringLiteral("could not write the help"));
+    const Subcommand *pCommand = args.size() == 1 ? find(args.first()) : nullptr;
+    if (!pCommand)
+        return fail(QStringLiteral("unknown command \"%1\"; commands: info, inspect, convert, filter, histogram").arg(args.join(QLatin1Char(' '))));
+    QString text = QStringLiteral("usage: cqtool %1\n\n%2\n").arg(QLatin1String(pCommand->synopsis), QLatin1String(pCommand->details));
+    if (qstrcmp(pCommand->name, "filter") == 0)
+        text += filterList();
+    return writeOut(text) ? 0 : fail(QStringLiteral("could not write the help"));
+}
+
+bool isHelp(const QString &arg)
+{
+    return arg == QLatin1String("--help") || arg == QLatin1String("-h") || arg == QLatin1String("help");
 }
 
 } // namespace
@@ -370,11 +439,14 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     QStringList args = app.arguments().mid(1);
     if (args.isEmpty())
-        return fail(usage());
+        return fail(QStringLiteral("no command given; run \"cqtool help\" for the list"));
     const QString command = args.takeFirst();
-    for (const Subcommand &s : subcommands) {
-        if (command == QLatin1String(s.name))
-            return s.run(args);
-    }
-    return fail(QStringLiteral("unknown subcommand \"%1\"; %2").arg(command, usage()));
+    if (isHelp(command))
+        return runHelp(args);
+    const Subcommand *pCommand = find(command);
+    if (!pCommand)
+        return fail(QStringLiteral("unknown command \"%1\"; run \"cqtool help\" for the list").arg(command));
+    if (args.size() == 1 && isHelp(args.first()) && args.first() != QLatin1String("help"))
+        return runHelp({command});
+    return pCommand->run(args);
 }

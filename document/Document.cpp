@@ -455,7 +455,8 @@ QImage Document::Flattened() const
         return result;
     }();
     if (shown.size() == 1 && shown.first()->kind() == Layer::Raster && shown.first()->pos() == QPointF(0, 0)
-        && shown.first()->opacity() == 1.0 && shown.first()->blendingMode() == QPainter::CompositionMode_SourceOver) {
+        && shown.first()->opacity() == 1.0 && shown.first()->blendingMode() == QPainter::CompositionMode_SourceOver
+        && !shown.first()->styles().HasEnabled()) {
         const QImage &pixels = static_cast<const PixmapLayer *>(shown.first())->image();
         if (pixels.size() == m_canvasSize)
             return pixels;

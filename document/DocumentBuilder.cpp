@@ -32,6 +32,7 @@ DocumentData DocumentBuilder::Capture(const Document &document)
         layer.visible = pLayer->isVisible();
         layer.z = pLayer->zValue();
         layer.pos = pLayer->pos();
+        layer.styleRecords = pLayer->styles().Records();
         if (layer.kind == Layer::Raster) {
             raster.append(int(data.layers.size()));
             images.append(static_cast<PixmapLayer *>(pLayer)->image());
@@ -83,6 +84,7 @@ Document *DocumentBuilder::Build(const DocumentData &data, ScratchDB &store)
         pLayer->setVisible(d.visible);
         pLayer->setZValue(d.z);
         pLayer->setPos(d.pos);
+        pLayer->styles().ReadRecords(d.styleRecords);
         if (d.kind == Layer::Text) {
             auto *pText = static_cast<TextLayer *>(pLayer);
             pText->setDefaultTextColor(d.textColor);

@@ -24,9 +24,8 @@ struct LayerData {
     QImage image;                // raster: the decoded pixels (ARGB32)
     QColor textColor = Qt::black;
     QString html;
-    // Raw payloads of the layer's style records (7000), kept so that a
-    // conversion writes them back unchanged. The style manager reads them
-    // once layer styles exist.
+    // Raw payloads of the layer's style records (7000): the layer's style
+    // manager reads them and gives them (with records it does not know) back.
     QList<QByteArray> styleRecords;
 };
 

@@ -133,8 +133,7 @@ QByteArray DocumentFile::Serialize(const DocumentData &data, QString *pError)
             w.Int(c.alpha());
             w.TextRecord(LayerHtml, layer.html);
         }
-        // Style records go here, one per style; the style manager writes
-        // them once layer styles exist. Records read from a file pass through.
+        // Style records, one per style, as the layer's style manager gave them.
         for (const QByteArray &style : layer.styleRecords)
             w.BytesRecord(StyleRecord, style);
         w.End(at);

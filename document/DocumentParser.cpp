@@ -1,5 +1,7 @@
 #include "DocumentParser.h"
+
 #include "DocumentFile.h"
+#include "FileProblem.h"
 #include "HtmlSanitizer.h"
 #include "ImageFile.h"
 #include "Layer.h"
@@ -78,6 +80,9 @@ private:
             m_error = text;
         return false;
     }
+    // A broken structure: the user learns the file is damaged, the details
+    // say where.
+    bool Damaged(const QString &detail) { return Fail(FileProblem::Damaged(detail)); }
     bool Header(Span &span, qint32 *pTag, Span *pPayload);
     bool Fixed(const Span &payload, int iSize, qint32 iTag);
     bool ReadInt(Span payload, int iTag, qint32 *pValue);
@@ -107,9 +112,9 @@ bool Parser::Header(Span &span, qint32 *pTag, Span *pPayload)
     const qsizetype at = span.pos();
     qint32 iLength = 0;
     if (!span.Int(pTag) || !span.Int(&iLength))
-        return Fail(QStringLiteral("The file ends in the middle of a record (offset %1).").arg(at));
+        return Damaged(QStringLiteral("The file ends in the middle of a record (offset %1).").arg(at));
     if (iLength < 0 || iLength > span.left())
-        return Fail(QStringLiteral("Record %1 at offset %2 claims %3 bytes, but only %4 remain.")
+        return Damaged(QStringLiteral("Record %1 at offset %2 claims %3 bytes, but only %4 remain.")
                         .arg(*pTag).arg(at).arg(iLength).arg(span.left()));
     *pPayload = span.Sub(iLength);
     return true;
@@ -118,7 +123,7 @@ bool Parser::Header(Span &span, qint32 *pTag, Span *pPayload)
 bool Parser::Fixed(const Span &payload, int iSize, qint32 iTag)
 {
     if (payload.left() != iSize)
-        return Fail(QStringLiteral("Record %1 has %2 bytes instead of %3.").arg(iTag).arg(payload.left()).arg(iSize));
+        return Damaged(QStringLiteral("Record %1 has %2 bytes instead of %3.").arg(iTag).arg(payload.left()).arg(iSize));
     return true;
 }
 
@@ -132,7 +137,7 @@ bool Parser::ReadReal(Span payload, int iTag, double *pValue)
     if (!Fixed(payload, 8, iTag) || !payload.Real(pValue))
         return false;
     if (!std::isfinite(*pValue))
-        return Fail(QStringLiteral("Record %1 holds a number that is not finite.").arg(iTag));
+        return Damaged(QStringLiteral("Record %1 holds a number that is not finite.").arg(iTag));
     return true;
 }
 
@@ -144,7 +149,7 @@ bool Parser::ReadPoint(Span payload, int iTag, QPointF *pPoint)
     // Positions far beyond any canvas are damage, not data.
     constexpr double kFar = 1e7;
     if (!std::isfinite(x) || !std::isfinite(y) || std::fabs(x) > kFar || std::fabs(y) > kFar)
-        return Fail(QStringLiteral("Record %1 holds a point out of range.").arg(iTag));
+        return Damaged(QStringLiteral("Record %1 holds a point out of range.").arg(iTag));
     *pPoint = QPointF(x, y);
     return true;
 }
@@ -168,7 +173,7 @@ bool Parser::Run(DocumentData *pData)
         case DocumentFile::Canvas: {
             qint32 w = 0, h = 0;
             if (bCanvas)
-                return Fail(QStringLiteral("The file has two canvas records."));
+                return Damaged(QStringLiteral("The file has two canvas records."));
             if (!Fixed(payload, 8, iTag) || !payload.Int(&w) || !payload.Int(&h))
                 return false;
             if (!ImageFile::Fits(w, h))
@@ -179,18 +184,18 @@ bool Parser::Run(DocumentData *pData)
         }
         case DocumentFile::Layers:
             if (!bCanvas)
-                return Fail(QStringLiteral("The layers come before the canvas size."));
+                return Damaged(QStringLiteral("The layers come before the canvas size."));
             if (bLayers)
-                return Fail(QStringLiteral("The file has two layer lists."));
+                return Damaged(QStringLiteral("The file has two layer lists."));
             if (!List(payload, DocumentFile::LayerRecord, QStringLiteral("layer"), &pData->layers, &Parser::OneLayer))
                 return false;
             bLayers = true;
             break;
         case DocumentFile::LayerRecord:
-            return Fail(QStringLiteral("A layer record stands outside the layer list."));
+            return Damaged(QStringLiteral("A layer record stands outside the layer list."));
         case DocumentFile::Paths:
             if (bPaths)
-                return Fail(QStringLiteral("The file has two path lists."));
+                return Damaged(QStringLiteral("The file has two path lists."));
             if (!List(payload, DocumentFile::PathRecord, QStringLiteral("path"), &pData->paths, &Parser::OnePath))
                 return false;
             bPaths = true;
@@ -201,9 +206,9 @@ bool Parser::Run(DocumentData *pData)
         }
     }
     if (!bCanvas)
-        return Fail(QStringLiteral("The file has no canvas size."));
+        return Damaged(QStringLiteral("The file has no canvas size."));
     if (!bLayers || !bPaths)
-        return Fail(QStringLiteral("The file is incomplete: its %1 are missing.")
+        return Damaged(QStringLiteral("The file is incomplete: its %1 are missing.")
                         .arg(bLayers ? QStringLiteral("paths") : QStringLiteral("layers")));
     return DecodeImages(pData);
 }
@@ -227,12 +232,12 @@ bool Parser::List(Span span, qint32 iRecordTag, const QString &noun, QList<T> *p
     const QString nouns = noun + QLatin1Char('s');
     qint32 iCount = 0;
     if (!span.Int(&iCount) || iCount < 0)
-        return Fail(QStringLiteral("The %1 list has no valid count.").arg(noun));
+        return Damaged(QStringLiteral("The %1 list has no valid count.").arg(noun));
     const bool bOk = Records(span, [&](qint32 iTag, Span payload) {
         if (iTag != iRecordTag)
             return true;
         if (pItems->size() >= iCount)
-            return Fail(QStringLiteral("The %1 list holds more %2 than its count of %3.").arg(noun, nouns).arg(iCount));
+            return Damaged(QStringLiteral("The %1 list holds more %2 than its count of %3.").arg(noun, nouns).arg(iCount));
         T item;
         if (!(this->*readOne)(payload, &item, int(pItems->size()) + 1))
             return false;
@@ -242,7 +247,7 @@ bool Parser::List(Span span, qint32 iRecordTag, const QString &noun, QList<T> *p
     if (!bOk)
         return false;
     if (pItems->size() != iCount)
-        return Fail(QStringLiteral("The %1 list says %2 %3 but holds %4.")
+        return Damaged(QStringLiteral("The %1 list says %2 %3 but holds %4.")
                         .arg(noun).arg(iCount).arg(nouns).arg(pItems->size()));
     return true;
 }
@@ -257,7 +262,7 @@ bool Parser::OneLayer(Span span, LayerData *pLayer, int iIndex)
             if (!ReadInt(payload, iTag, &iKind))
                 return false;
             if (iKind != Layer::Raster && iKind != Layer::Text)
-                return Fail(QStringLiteral("Layer %1 has the unknown kind %2.").arg(iIndex).arg(iKind));
+                return Damaged(QStringLiteral("Layer %1 has the unknown kind %2.").arg(iIndex).arg(iKind));
             pLayer->kind = iKind;
             return true;
         }
@@ -269,7 +274,7 @@ bool Parser::OneLayer(Span span, LayerData *pLayer, int iIndex)
             if (!ReadInt(payload, iTag, &iMode))
                 return false;
             if (iMode < 0 || iMode > int(QPainter::RasterOp_NotDestination))
-                return Fail(QStringLiteral("Layer %1 has the unknown blending mode %2.").arg(iIndex).arg(iMode));
+                return Damaged(QStringLiteral("Layer %1 has the unknown blending mode %2.").arg(iIndex).arg(iMode));
             pLayer->blendingMode = iMode;
             return true;
         }
@@ -277,14 +282,14 @@ bool Parser::OneLayer(Span span, LayerData *pLayer, int iIndex)
             if (!ReadReal(payload, iTag, &pLayer->opacity))
                 return false;
             if (pLayer->opacity < 0.0 || pLayer->opacity > 1.0)
-                return Fail(QStringLiteral("Layer %1 has an opacity out of range.").arg(iIndex));
+                return Damaged(QStringLiteral("Layer %1 has an opacity out of range.").arg(iIndex));
             return true;
         case DocumentFile::LayerVisible: {
             if (!Fixed(payload, 1, iTag))
                 return false;
             const char c = *payload.Take(1);
             if (c != 0 && c != 1)
-                return Fail(QStringLiteral("Layer %1 has a bad visibility flag.").arg(iIndex));
+                return Damaged(QStringLiteral("Layer %1 has a bad visibility flag.").arg(iIndex));
             pLayer->visible = c == 1;
             return true;
         }
@@ -303,7 +308,7 @@ bool Parser::OneLayer(Span span, LayerData *pLayer, int iIndex)
             for (qint32 &c : rgba) {
                 payload.Int(&c);
                 if (c < 0 || c > 255)
-                    return Fail(QStringLiteral("Layer %1 has a text colour out of range.").arg(iIndex));
+                    return Damaged(QStringLiteral("Layer %1 has a text colour out of range.").arg(iIndex));
             }
             pLayer->textColor = QColor(rgba[0], rgba[1], rgba[2], rgba[3]);
             return true;
@@ -312,7 +317,7 @@ bool Parser::OneLayer(Span span, LayerData *pLayer, int iIndex)
             // Bounded and stripped of anything that could fetch or nest
             // without end, before the rich-text engine ever sees it.
             if (!HtmlSanitizer::Clean(Text(payload), &pLayer->html))
-                return Fail(QStringLiteral("The text of layer %1 is longer than a text layer may be.").arg(iIndex));
+                return Damaged(QStringLiteral("The text of layer %1 is longer than a text layer may be.").arg(iIndex));
             return true;
         case DocumentFile::StyleRecord:
             pLayer->styleRecords.append(Bytes(payload));
@@ -324,9 +329,9 @@ bool Parser::OneLayer(Span span, LayerData *pLayer, int iIndex)
     if (!bOk)
         return false;
     if (pLayer->kind < 0)
-        return Fail(QStringLiteral("Layer %1 does not say what kind of layer it is.").arg(iIndex));
+        return Damaged(QStringLiteral("Layer %1 does not say what kind of layer it is.").arg(iIndex));
     if (pLayer->kind == Layer::Raster && !bPng)
-        return Fail(QStringLiteral("Raster layer %1 has no pixels.").arg(iIndex));
+        return Damaged(QStringLiteral("Raster layer %1 has no pixels.").arg(iIndex));
     if (pLayer->kind == Layer::Text)
         pLayer->png.clear();
     return true;
@@ -336,7 +341,7 @@ bool Parser::OnePath(Span span, PathData *pPath, int iIndex)
 {
     qint32 iPoints = 0;
     if (!span.Int(&iPoints) || iPoints < 0)
-        return Fail(QStringLiteral("Path %1 has no valid point count.").arg(iIndex));
+        return Damaged(QStringLiteral("Path %1 has no valid point count.").arg(iIndex));
     bool bStart = false;
     const bool bOk = Records(span, [&](qint32 iTag, Span payload) {
         if (iTag == DocumentFile::PathName) {
@@ -350,7 +355,7 @@ bool Parser::OnePath(Span span, PathData *pPath, int iIndex)
                 bStart = true;
             } else {
                 if (pPath->items.size() >= iPoints)
-                    return Fail(QStringLiteral("Path %1 holds more points than its count of %2.").arg(iIndex).arg(iPoints));
+                    return Damaged(QStringLiteral("Path %1 holds more points than its count of %2.").arg(iIndex).arg(iPoints));
                 pPath->items.append(item);
             }
         }
@@ -359,9 +364,9 @@ bool Parser::OnePath(Span span, PathData *pPath, int iIndex)
     if (!bOk)
         return false;
     if (!bStart)
-        return Fail(QStringLiteral("Path %1 has no start point.").arg(iIndex));
+        return Damaged(QStringLiteral("Path %1 has no start point.").arg(iIndex));
     if (pPath->items.size() != iPoints)
-        return Fail(QStringLiteral("Path %1 says %2 points but holds %3.").arg(iIndex).arg(iPoints).arg(pPath->items.size()));
+        return Damaged(QStringLiteral("Path %1 says %2 points but holds %3.").arg(iIndex).arg(iPoints).arg(pPath->items.size()));
     return true;
 }
 
@@ -374,7 +379,7 @@ bool Parser::OnePoint(Span span, PathItem *pItem)
             if (!ReadInt(payload, iTag, &pItem->kind))
                 return false;
             if (pItem->kind < PathItem::MoveTo || pItem->kind > PathItem::QuadTo)
-                return Fail(QStringLiteral("A path point has the unknown kind %1.").arg(pItem->kind));
+                return Damaged(QStringLiteral("A path point has the unknown kind %1.").arg(pItem->kind));
             bKind = true;
             return true;
         case DocumentFile::PointFirst:
@@ -392,7 +397,7 @@ bool Parser::OnePoint(Span span, PathItem *pItem)
     if (!bOk)
         return false;
     if (!bKind)
-        return Fail(QStringLiteral("A path point does not say what kind it is."));
+        return Damaged(QStringLiteral("A path point does not say what kind it is."));
     return true;
 }
 
@@ -426,7 +431,9 @@ bool Parser::DecodeImages(DocumentData *pData)
         case PngDecoder::Status::NoMemory:
             return Fail(QStringLiteral("There is not enough memory to open this document (layer %1).").arg(iLayer));
         default:
-            return Fail(QStringLiteral("The pixels of layer %1 are not a readable PNG image: %2").arg(iLayer).arg(r.reason));
+            return Damaged(QStringLiteral("The pixels of layer %1 are not a readable PNG image: %2")
+                               .arg(iLayer)
+                               .arg(FileProblem::Detail(r.reason).isEmpty() ? r.reason : FileProblem::Detail(r.reason)));
         }
     }
     for (int j = 0; j < raster.size(); ++j)

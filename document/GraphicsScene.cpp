@@ -149,7 +149,11 @@ void GraphicsScene::Compose(const QRect &area)
         step.pos = pItem->scenePos();
         if (pLayer->kind() == Layer::Raster) {
             auto *pRaster = static_cast<PixmapLayer *>(pLayer);
-            step.pixels = pRaster->image();
+            // A styled layer brings its picture over its styles (composed
+            // here, on this thread, when something changed).
+            QPoint offset;
+            step.pixels = pRaster->DrawnPixels(&offset);
+            step.pos += offset;
             step.iMode = pRaster->blendingMode();
             step.dOpacity = pRaster->opacity();
         } else {

@@ -1,4 +1,5 @@
 #include "ImageFile.h"
+#include "FileProblem.h"
 #include "JpegStructure.h"
 #include "PngDecoder.h"
 #include "PngEncoder.h"
@@ -67,7 +68,7 @@ QImage decodeOther(const QByteArray &bytes, QString *pError)
             return fail(pError, reason);
     }
     if (!bmpComplete(bytes))
-        return fail(pError, QStringLiteral("The image is truncated."));
+        return fail(pError, FileProblem::Damaged(QStringLiteral("The bitmap's pixel data is cut short.")));
     // The readers' own ceiling, in MiB, for what a header may claim.
     const int iLimitMb = int((kMaxPixels * 4) >> 20);
     if (QImageReader::allocationLimit() != iLimitMb)
@@ -82,7 +83,7 @@ QImage decodeOther(const QByteArray &bytes, QString *pError)
         if (!Fits(size.width(), size.height()))
             return fail(pError, QStringLiteral("The image is too large (%1).").arg(sizeText(size)));
         if (claimed.isValid() && claimed != size)
-            return fail(pError, QStringLiteral("The image is damaged (its size is given twice, differently)."));
+            return fail(pError, FileProblem::Damaged(QStringLiteral("The image gives its size twice, differently.")));
     } else if (claimed.isValid() && !Fits(claimed.width(), claimed.height())) {
         return fail(pError, QStringLiteral("The image is too large (%1).").arg(sizeText(claimed)));
     }
@@ -90,10 +91,10 @@ QImage decodeOther(const QByteArray &bytes, QString *pError)
     if (image.isNull()) {
         if (reader.error() == QImageReader::UnsupportedFormatError)
             return fail(pError, QStringLiteral("The file is not an image in a format the editor can read."));
-        return fail(pError, QStringLiteral("The image could not be read: %1.").arg(reader.errorString()));
+        return fail(pError, FileProblem::Damaged(reader.errorString()));
     }
     if ((size.isValid() && image.size() != size) || !Fits(image.width(), image.height()))
-        return fail(pError, QStringLiteral("The image could not be read completely."));
+        return fail(pError, FileProblem::Damaged(QStringLiteral("The decoder stopped before the last row.")));
     // In place where the formats allow it, so the peak stays at one image.
     image.convertTo(QImage::Format_ARGB32);
     if (image.isNull())

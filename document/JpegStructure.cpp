@@ -1,5 +1,7 @@
 #include "JpegStructure.h"
 
+#include "FileProblem.h"
+
 #include <QtEndian>
 
 #include <cstring>
@@ -24,11 +26,13 @@ bool IsJpeg(const QByteArray &bytes)
 bool Check(const QByteArray &bytes, QSize *pSize, QString *pReason)
 {
     auto fail = [pReason](const QString &reason) {
-        *pReason = reason;
+        *pReason = FileProblem::Damaged(reason);
         return false;
     };
-    if (!IsJpeg(bytes))
-        return fail(QStringLiteral("It is not a JPEG image."));
+    if (!IsJpeg(bytes)) {
+        *pReason = QStringLiteral("It is not a JPEG image.");
+        return false;
+    }
     const auto *p = reinterpret_cast<const uchar *>(bytes.constData());
     const qsizetype n = bytes.size();
     const QString truncated = QStringLiteral("The image is truncated.");

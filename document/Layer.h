@@ -1,4 +1,6 @@
 #pragma once
+#include "LayerStyleMgr.h"
+
 #include <QGraphicsItem>
 #include <QList>
 #include <QPair>
@@ -40,6 +42,13 @@ public:
     // Asks for the styled picture to be composed again on the next draw,
     // without repainting anything now.
     virtual void MarkChanged() = 0;
+
+    // The layer's styles (drop shadow, outer glow), drawn under it.
+    LayerStyleMgr &styles() { return m_styles; }
+    const LayerStyleMgr &styles() const { return m_styles; }
+    // A style was switched or a parameter changed: the styled area and
+    // picture follow, the layer repaints and its document hears of it.
+    virtual void StylesChanged() = 0;
 
     // The canvas item behind this layer.
     virtual QGraphicsItem *item() = 0;
@@ -84,4 +93,5 @@ private:
     bool m_bDeleted = false;
     int m_iSnapshotId = -1;
     Document *m_pDocument = nullptr;
+    LayerStyleMgr m_styles{this};
 };

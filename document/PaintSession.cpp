@@ -42,7 +42,7 @@ void PaintSession::Begin(PixmapLayer *pLayer, const QSize &canvas, bool bAccumul
     }
     if (m_stroke.size() != m_base.size())
         m_stroke = QImage(m_base.size(), QImage::Format_ARGB32_Premultiplied);
-    m_stroke.fill(0);
+    m_bStrokeStale = true;
     if (bAccumulate) {
         if (m_accum.size() != m_base.size())
             m_accum = QImage(m_base.size(), QImage::Format_ARGB32_Premultiplied);
@@ -50,10 +50,25 @@ void PaintSession::Begin(PixmapLayer *pLayer, const QSize &canvas, bool bAccumul
     }
 }
 
+void PaintSession::ClearStaleStroke()
+{
+    if (m_bStrokeStale) {
+        m_stroke.fill(0);
+        m_bStrokeStale = false;
+    }
+}
+
+QImage &PaintSession::strokeBuffer()
+{
+    ClearStaleStroke();
+    return m_stroke;
+}
+
 QPainter *PaintSession::BeginStroke()
 {
-    if (!m_bAccumulate)
+    if (!m_bAccumulate || m_bStrokeStale)
         m_stroke.fill(0);
+    m_bStrokeStale = false;
     ClosePainter();
     m_pPainter = new QPainter(&m_stroke);
     return m_pPainter;
@@ -80,6 +95,7 @@ void PaintSession::CommitWith(Combine combine, const QRect &requested, const QRe
     ClosePainter();
     if (!m_pLayer)
         return;
+    ClearStaleStroke();
     const QRect area = (requested.isEmpty() ? m_base.rect() : requested).intersected(m_base.rect());
     if (area.isEmpty())
         return;
@@ -113,6 +129,14 @@ void PaintSession::CommitResult(const QImage &result, const QRect &requested, co
     const QRect area = requested.isEmpty() ? m_base.rect() : requested.intersected(m_base.rect());
     if (area.isEmpty())
         return;
+    if (requested.isEmpty() && selection.isEmpty() && !pMask && LayerOrigin().isNull()
+        && straight.size() == m_pLayer->image().size()) {
+        // The result takes the whole layer: share it instead of copying a
+        // whole layer per filter preview.
+        m_pLayer->image() = straight;
+        Repaint(area);
+        return;
+    }
     PixelOps::Replace(straight, m_base, m_pLayer->image(), area, selection, pMask, LayerOrigin());
     Repaint(area);
 }

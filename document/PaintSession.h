@@ -33,11 +33,12 @@ public:
     PixmapLayer *End();
 
     PixmapLayer *layer() const { return m_pLayer; }
-    QImage &strokeBuffer() { return m_stroke; }
+    QImage &strokeBuffer();
     const QImage &baseImage() const { return m_base; }
 
 private:
     void ClosePainter();
+    void ClearStaleStroke();
     using Combine = void (*)(const QImage &, const QImage &, QImage &, const QRect &, const QPoint &);
     void CommitWith(Combine combine, const QRect &requested, const QRegion &selection, const QImage *pMask);
     // Where the layer's image sits in base coordinates.
@@ -50,4 +51,7 @@ private:
     QImage m_accum;
     QPainter *m_pPainter = nullptr;
     bool m_bAccumulate = false;
+    // The stroke buffer still holds an earlier edit's drawing: it is
+    // cleared when first used, so edits that only commit results skip it.
+    bool m_bStrokeStale = false;
 };

@@ -41,18 +41,40 @@ QPainterPath PixmapLayer::shape() const
     return path;
 }
 
-void PixmapLayer::PixelsChanged()
+void PixmapLayer::PixelsChanged(const QRect &area)
 {
+    if (!area.isValid())
+        m_changedArea = QRect();
+    else if (!m_bChanged)
+        m_changedArea = area;
+    else if (m_changedArea.isValid())
+        m_changedArea |= area;
     m_bChanged = true;
+    styles().SourceChanged(area);
     if (Document *pDocument = owner())
         pDocument->NotifyPixelsChanged(this);
 }
 
+void PixmapLayer::MarkChanged()
+{
+    m_bChanged = true;
+    m_changedArea = QRect();
+}
+
+QRectF PixmapLayer::ReachOf(const QRectF &area)
+{
+    // A shadow moves the change; a glow spreads it.
+    if (!styles().HasEnabled())
+        return area;
+    return QRectF(styles().ChangedArea(area.toAlignedRect(), m_image.size()));
+}
+
 void PixmapLayer::update(const QRectF &area)
 {
-    PixelsChanged();
-    InvalidateArea(area);
-    QGraphicsPixmapItem::update(area.intersected(boundingRect()));
+    PixelsChanged(area.toAlignedRect());
+    const QRectF reach = ReachOf(area);
+    InvalidateArea(reach);
+    QGraphicsPixmapItem::update(reach.intersected(boundingRect()));
 }
 
 void PixmapLayer::update()
@@ -68,8 +90,54 @@ void PixmapLayer::setImage(const QImage &image)
     if (image.size() != m_image.size())
         prepareGeometryChange();
     m_image = image.format() == QImage::Format_ARGB32 ? image : image.convertToFormat(QImage::Format_ARGB32);
+    UpdateStyledBounds();
     PixelsChanged();
     InvalidateArea();
+}
+
+void PixmapLayer::UpdateStyledBounds()
+{
+    const QRect bounds = styles().HasEnabled() ? styles().StyledBounds(m_image.size()) : QRect();
+    if (bounds == m_styledBounds)
+        return;
+    prepareGeometryChange();
+    m_styledBounds = bounds;
+}
+
+void PixmapLayer::StylesChanged()
+{
+    // Both where the styles reached and where they reach now.
+    InvalidateArea();
+    UpdateStyledBounds();
+    MarkChanged();
+    if (!m_styledBounds.isValid())
+        m_composed = QImage();
+    InvalidateArea();
+    QGraphicsPixmapItem::update();
+    if (Document *pDocument = owner())
+        pDocument->NotifyLayerChanged(this);
+}
+
+const QImage &PixmapLayer::DrawnPixels(QPoint *pOffset)
+{
+    *pOffset = QPoint();
+    if (!styles().HasEnabled())
+        return m_image;
+    // Kept in step by StylesChanged() and setImage(); this catches styles
+    // whose kernels were first built just now.
+    UpdateStyledBounds();
+    if (m_bChanged || m_composed.isNull() || m_composedBounds != m_styledBounds) {
+        // After a stroke, only the part it reached is composed again.
+        const bool bPart = m_changedArea.isValid() && !m_composed.isNull() && m_composedBounds == m_styledBounds;
+        styles().Compose(
+            m_styledBounds, m_image, [this](QPainter &painter) { painter.drawImage(0, 0, m_image); }, true,
+            &m_composed, bPart ? styles().ChangedArea(m_changedArea, m_image.size()) : QRect());
+        m_composedBounds = m_styledBounds;
+        m_bChanged = false;
+        m_changedArea = QRect();
+    }
+    *pOffset = m_styledBounds.topLeft();
+    return m_composed;
 }
 
 QVariant PixmapLayer::itemChange(GraphicsItemChange change, const QVariant &value)
@@ -135,11 +203,6 @@ void PixmapLayer::Crop(const QRegion &region, const QImage &mask)
     update();
 }
 
-static void drawPart(QPainter *pPainter, const QRect &r, const QImage &pixels)
-{
-    pPainter->drawImage(r, pixels, r);
-}
-
 void PixmapLayer::PaintPixels(QPainter *pPainter, const QRect &exposed, const QImage &pixels, int iMode,
                               qreal dOpacity)
 {
@@ -147,25 +210,29 @@ void PixmapLayer::PaintPixels(QPainter *pPainter, const QRect &exposed, const QI
     pPainter->setOpacity(dOpacity);
     const QRect part = exposed.intersected(pixels.rect());
     if (!part.isEmpty())
-        drawPart(pPainter, part, pixels);
+        pPainter->drawImage(part, pixels, part);
 }
 
 void PixmapLayer::paint(QPainter *pPainter, const QStyleOptionGraphicsItem *pOption, QWidget *)
 {
-    // Layer styles hook in here once they exist; until then a layer is its image.
     // The bounding rectangle stops one pixel short of the image; grow the
     // exposed part back so the last row and column are drawn too.
     const QRect exposed = pOption->exposedRect.toAlignedRect().adjusted(0, 0, 1, 1);
     // While the scene draws, it has composed most of the layer already.
     const QRegion area = GraphicsScene::LayerArea(this, pPainter, exposed);
+    if (area.isEmpty())
+        return;
+    // With styles, the picture of the layer over them; its own pixels stay
+    // where they are and the styles reach round them.
+    QPoint offset;
+    const QImage &pixels = DrawnPixels(&offset);
     pPainter->setCompositionMode(QPainter::CompositionMode(blendingMode()));
     pPainter->setOpacity(opacity());
     for (const QRect &r : area) {
-        const QRect part = r.intersected(m_image.rect());
+        const QRect part = r.intersected(QRect(offset, pixels.size()));
         if (!part.isEmpty())
-            drawPart(pPainter, part, m_image);
+            pPainter->drawImage(part, pixels, part.translated(-offset));
     }
-    m_bChanged = false;
 }
 
 // A shallow copy of the straight pixels: taking a snapshot costs nothing on

@@ -28,7 +28,8 @@ public:
     bool isVisible() const override { return QGraphicsPixmapItem::isVisible(); }
     void update(const QRectF &area) override;
     void update() override;
-    void MarkChanged() override { m_bChanged = true; }
+    void MarkChanged() override;
+    void StylesChanged() override;
     QGraphicsItem *item() override { return this; }
 
     // Replaces the pixels (converted to straight ARGB32) and repaints.
@@ -53,6 +54,10 @@ public:
     // composition uses it on any thread.
     static void PaintPixels(QPainter *pPainter, const QRect &exposed, const QImage &pixels, int iMode,
                             qreal dOpacity);
+    // What the layer draws: its pixels, or with enabled styles the picture
+    // of the layer over them (composed now if something changed), whose
+    // top-left corner goes at *pOffset in item coordinates.
+    const QImage &DrawnPixels(QPoint *pOffset);
 
     QImage ScratchImage() const override;
     QPointF ScratchPosition() const override { return pos(); }
@@ -63,9 +68,19 @@ protected:
     void wheelEvent(QGraphicsSceneWheelEvent *pEvent) override;
 
 private:
-    void PixelsChanged();
+    // The pixels changed in `area` (invalid: anywhere).
+    void PixelsChanged(const QRect &area = QRect());
+    // Where the layer's drawing changes when its pixels change in `area`.
+    QRectF ReachOf(const QRectF &area);
+    // The styled bounds follow the image size and the enabled styles.
+    void UpdateStyledBounds();
 
+    // The styled picture must be composed again before it is drawn: where
+    // the pixels changed, or everywhere when the area is invalid.
     bool m_bChanged = true;
+    QRect m_changedArea;
     QImage m_image;
+    QImage m_composed; // premultiplied, the size of the styled bounds
+    QRect m_composedBounds;
     QRect m_styledBounds;
 };

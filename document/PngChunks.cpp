@@ -1,4 +1,6 @@
 #include "PngChunks.h"
+
+#include "FileProblem.h"
 #include "ImageFile.h"
 
 #include <QtEndian>
@@ -40,7 +42,7 @@ bool HeaderFits(const Header &header)
 Result Read(const QByteArray &bytes, Png *pPng, QString *pReason)
 {
     auto fail = [pReason](Result result, const QString &reason) {
-        *pReason = reason;
+        *pReason = result == Result::Truncated || result == Result::Damaged ? FileProblem::Damaged(reason) : reason;
         return result;
     };
     if (bytes.size() < 8 || std::memcmp(bytes.constData(), kSignature, 8) != 0)

@@ -1,4 +1,6 @@
 #include "PngDecoder.h"
+
+#include "FileProblem.h"
 #include "PngChunks.h"
 #include "PngFilter.h"
 
@@ -116,7 +118,7 @@ Result decodeRows(const PngChunks::Png &png)
     if (!readRows(&state, image.bits(), image.bytesPerLine(), h.width, h.height)) {
         if (QByteArray(state.message).toLower().contains("memory"))
             return noMemory(h);
-        return failure(Status::Damaged, QStringLiteral("The image is damaged (%1).").arg(QString::fromLatin1(state.message)));
+        return failure(Status::Damaged, FileProblem::Damaged(QStringLiteral("The pixel data: %1.").arg(QString::fromLatin1(state.message))));
     }
     Result r;
     r.image = std::move(image);

@@ -5,6 +5,7 @@
 #include "SafeTextDocument.h"
 #include "TextEditCmd.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QGraphicsScene>
 #include <QPainter>
 #include <QRegion>
@@ -55,6 +56,8 @@ void TextLayer::update()
 
 void TextLayer::TextChanged()
 {
+    m_bChanged = true;
+    UpdateStyledBounds();
     auto *pScene = qobject_cast<GraphicsScene *>(scene());
     if (!pScene)
         return;
@@ -168,8 +171,90 @@ void TextLayer::Crop(const QRegion &region)
     setPos(pos() - QPointF(region.boundingRect().topLeft()));
 }
 
+void TextLayer::UpdateStyledBounds()
+{
+    QRectF bounds;
+    if (styles().HasEnabled()) {
+        const QRectF own = QGraphicsTextItem::boundingRect();
+        bounds = QRectF(styles().StyledBounds(own.toAlignedRect().size()).translated(own.topLeft().toPoint()));
+    }
+    if (bounds == m_styledBounds)
+        return;
+    prepareGeometryChange();
+    m_styledBounds = bounds;
+}
+
+void TextLayer::StylesChanged()
+{
+    TextChanged();
+    if (!m_styledBounds.isValid())
+        m_composed = QImage();
+    QGraphicsTextItem::update();
+    if (Document *pDocument = owner())
+        pDocument->NotifyLayerChanged(this);
+}
+
+QImage TextLayer::RenderText() const
+{
+    const QRect own = QGraphicsTextItem::boundingRect().toAlignedRect();
+    QImage text(own.size().expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
+    text.fill(Qt::transparent);
+    QPainter painter(&text);
+    painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
+    painter.translate(-own.topLeft());
+    QAbstractTextDocumentLayout::PaintContext context;
+    context.palette.setColor(QPalette::Text, defaultTextColor());
+    document()->documentLayout()->draw(&painter, context);
+    return text;
+}
+
+void TextLayer::ComposeStyled(const QStyleOptionGraphicsItem *pOption)
+{
+    // The styles are computed again only when the text itself looks
+    // different, not for a cursor that blinks or moves.
+    const QImage source = RenderText();
+    if (source != m_styleSource) {
+        styles().SourceChanged();
+        m_styleSource = source;
+    }
+    QStyleOptionGraphicsItem option;
+    option.state = pOption->state;
+    option.exposedRect = QGraphicsTextItem::boundingRect();
+    option.rect = option.exposedRect.toAlignedRect();
+    // The text item paints on this thread only.
+    styles().Compose(
+        m_styledBounds.toAlignedRect(), m_styleSource,
+        [&](QPainter &painter) {
+            painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
+            QGraphicsTextItem::paint(&painter, &option, nullptr);
+        },
+        false, &m_composed);
+    m_composedState = pOption->state;
+    m_bChanged = false;
+}
+
 void TextLayer::paint(QPainter *pPainter, const QStyleOptionGraphicsItem *pOption, QWidget *pWidget)
 {
+    if (styles().HasEnabled()) {
+        // Kept in step by TextChanged(); this catches text measured anew
+        // away from a scene and styles first built just now.
+        UpdateStyledBounds();
+        if (m_bChanged || m_composed.isNull() || m_composedState != pOption->state)
+            ComposeStyled(pOption);
+        const QRect bounds = m_styledBounds.toAlignedRect();
+        const QRect wanted = pOption->exposedRect.toAlignedRect().adjusted(-1, -1, 1, 1);
+        const QRegion area = GraphicsScene::LayerArea(this, pPainter, wanted);
+        pPainter->save();
+        pPainter->setOpacity(opacity());
+        pPainter->setCompositionMode(QPainter::CompositionMode(blendingMode()));
+        for (const QRect &r : area) {
+            const QRect part = r.intersected(bounds);
+            if (!part.isEmpty())
+                pPainter->drawImage(part, m_composed, part.translated(-bounds.topLeft()));
+        }
+        pPainter->restore();
+        return;
+    }
     // While the scene draws, it has composed the text already, except
     // perhaps at the canvas edge.
     const QRect wanted = pOption->exposedRect.toAlignedRect().adjusted(-1, -1, 1, 1);
@@ -181,8 +266,6 @@ void TextLayer::paint(QPainter *pPainter, const QStyleOptionGraphicsItem *pOptio
         pPainter->save();
         pPainter->setClipRegion(area, Qt::IntersectClip);
     }
-    if (m_styledBounds.isValid())
-        pPainter->translate(m_styledBounds.topLeft());
     pPainter->setOpacity(opacity());
     pPainter->setCompositionMode(QPainter::CompositionMode(blendingMode()));
     QGraphicsTextItem::paint(pPainter, pOption, pWidget);

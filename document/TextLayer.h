@@ -2,7 +2,8 @@
 #include "Layer.h"
 
 #include <QGraphicsTextItem>
-#include <QPixmap>
+#include <QImage>
+#include <QStyle>
 #include <QTextCursor>
 
 class QRegion;
@@ -28,6 +29,7 @@ public:
     void update(const QRectF &area) override;
     void update() override;
     void MarkChanged() override { m_bChanged = true; }
+    void StylesChanged() override;
     QGraphicsItem *item() override { return this; }
 
     void SetEditMode(bool bEdit);
@@ -43,6 +45,9 @@ public:
 
     // The text's look changed: invalidates where it was and where it is.
     void TextChanged();
+    // The text alone, as the styles see it: no cursor or selection, on
+    // transparency, the size of the text item's own rectangle.
+    QImage RenderText() const;
 
     void paint(QPainter *pPainter, const QStyleOptionGraphicsItem *pOption, QWidget *pWidget) override;
 
@@ -53,13 +58,20 @@ protected:
     void focusOutEvent(QFocusEvent *) override {}
 
 private:
+    // The styled bounds follow the text's size and the enabled styles.
+    void UpdateStyledBounds();
+    // The text over its styles, for the drawing state of the option.
+    void ComposeStyled(const QStyleOptionGraphicsItem *pOption);
+
     QTextDocument *m_pDocBefore = nullptr;
     QTextCursor m_startCursor;
     QTextCursor m_lastCursor;
     bool m_bChanged = false;
     bool m_bFollowsText = true;
     QRectF m_styledBounds;
-    QPixmap m_composed;
+    QImage m_composed;       // premultiplied, the size of the styled bounds
+    QImage m_styleSource;    // the text the styles were computed from
+    QStyle::State m_composedState = QStyle::State_None;
     // Where the text was last drawn (scene coordinates), to clear it when it shrinks.
     QRectF m_lastSceneRect;
 };

@@ -8,7 +8,7 @@ class EmbossFilter : public ConvolveFilter
     Q_OBJECT
 public:
     explicit EmbossFilter(QObject *pParent = nullptr)
-        : ConvolveFilter(QStringLiteral("Emboss"), QString(), {-1, -1, -1, -1, 8, -1, -1, -1, -1}, 1, 127, pParent)
+        : ConvolveFilter(QStringLiteral("Emboss"), QString(), ConvolutionMask{{-1, -1, -1, -1, 8, -1, -1, -1, -1}, 3, 1, 127}, pParent)
     {
     }
 };

@@ -17,6 +17,20 @@ inline quint32 WithRgb(quint32 pixel, int r, int g, int b)
     return (pixel & 0xff000000u) | (quint32(Clamp255(r)) << 16) | (quint32(Clamp255(g)) << 8) | quint32(Clamp255(b));
 }
 
+// Sample index c in a line of n, as the box blur and the square masks take
+// samples past the edges: below 0 it mirrors without repeating the first
+// sample (-1 -> 1), past the end it mirrors repeating the last one
+// (n -> n - 1); whatever still falls outside (lines shorter than the reach)
+// is clamped.
+inline int MirrorIndex(int c, int n)
+{
+    if (c < 0)
+        c = -c;
+    if (c > n - 1)
+        c = 2 * n - 1 - c;
+    return c < 0 ? 0 : (c > n - 1 ? n - 1 : c);
+}
+
 // A 32-bit ARGB copy of `image` with `f` applied to every pixel.
 template <typename F>
 QImage MapPixels(const QImage &image, F f)

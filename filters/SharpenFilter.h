@@ -9,7 +9,7 @@ class SharpenFilter : public ConvolveFilter
 public:
     explicit SharpenFilter(QObject *pParent = nullptr)
         : ConvolveFilter(QStringLiteral("Sharpen"), QStringLiteral(":/icons/diamond.png"),
-                         {0, -2, 0, -2, 11, -2, 0, -2, 0}, 3, 0, pParent)
+                         ConvolutionMask{{0, -2, 0, -2, 11, -2, 0, -2, 0}, 3, 3, 0}, pParent)
     {
     }
 };

@@ -11,17 +11,6 @@ const QString kSize = QStringLiteral("size");
 constexpr int kChunk = 512;    // pixels per work item along a row
 constexpr int kBand = 256;     // rows per work group down the columns
 constexpr size_t kGroup = 256; // column blocks per work group at most
-
-// Below 0 mirrors without repeating the first sample, past the end mirrors
-// repeating the last one; clamped when still outside.
-int boxIndex(int c, int n)
-{
-    if (c < 0)
-        c = -c;
-    if (c > n - 1)
-        c = 2 * n - 1 - c;
-    return qBound(0, c, n - 1);
-}
 } // namespace
 
 SmoothFilter::SmoothFilter(QObject *pParent)
@@ -74,9 +63,9 @@ QImage boxBlurReference(const QImage &image, int iSize)
         for (int x = 0; x < width; ++x) {
             int r = 0, g = 0, b = 0;
             for (int j = 0; j < iSize; ++j) {
-                const auto *line = reinterpret_cast<const quint32 *>(in.constScanLine(boxIndex(y + j - half, height)));
+                const auto *line = reinterpret_cast<const quint32 *>(in.constScanLine(PixelMath::MirrorIndex(y + j - half, height)));
                 for (int i = 0; i < iSize; ++i) {
-                    const quint32 p = line[boxIndex(x + i - half, width)];
+                    const quint32 p = line[PixelMath::MirrorIndex(x + i - half, width)];
                     r += qRed(p);
                     g += qGreen(p);
                     b += qBlue(p);

@@ -6,6 +6,7 @@
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QDrag>
+#include <QHash>
 #include <QMenu>
 #include <QMimeData>
 #include <QPainter>
@@ -81,8 +82,21 @@ void ColorSwatch::Restore()
     if (objectName().isEmpty())
         return;
     const QVariant saved = QSettings().value(objectName());
-    if (saved.isValid() && saved.canConvert<QColor>())
+    if (saved.isValid() && saved.canConvert<QColor>()) {
         SetColorSilently(saved.value<QColor>());
+        return;
+    }
+    // Until the user picks colours, the tools start from the ones most
+    // drawings start from: black lines and text on white, black to white.
+    static const QHash<QString, QColor> firstColors = {
+        {QStringLiteral("LineColorSwatch"), Qt::black},      {QStringLiteral("RectLineColorSwatch"), Qt::black},
+        {QStringLiteral("RectFillColorSwatch"), Qt::white},  {QStringLiteral("TextColorSwatch"), Qt::black},
+        {QStringLiteral("GradientStartColor"), Qt::black},   {QStringLiteral("GradientEndColor"), Qt::white},
+        {QStringLiteral("FillColorSwatch"), Qt::black},
+    };
+    const auto first = firstColors.constFind(objectName());
+    if (first != firstColors.cend())
+        SetColorSilently(*first);
 }
 
 void ColorSwatch::SetSelected(bool bSelected)
@@ -146,14 +160,20 @@ void ColorSwatch::paintEvent(QPaintEvent *)
             painter.fillRect(x, y, 4, 4, ((x + y) / 4) % 2 ? QColor(204, 204, 204) : Qt::white);
     if (m_color.isValid())
         painter.fillRect(rect(), m_color);
+    // Text and marching ants stay readable on dark colours too: a light
+    // line under the dashes, and the text in whichever of black and white
+    // stands out (a translucent colour reads as the light checkerboard).
+    const bool bDark = m_color.alpha() > 128 && m_color.lightness() < 110;
     if (m_bSelected) {
+        painter.setPen(QPen(Qt::white, 1));
+        painter.drawRect(rect().adjusted(0, 0, -1, -1));
         QPen pen(Qt::black, 1, Qt::DashLine);
         pen.setDashOffset(m_bAntsPhase ? 3 : 0);
         painter.setPen(pen);
         painter.drawRect(rect().adjusted(0, 0, -1, -1));
     }
     if (!windowIconText().isEmpty()) {
-        painter.setPen(Qt::black);
+        painter.setPen(bDark ? Qt::white : Qt::black);
         painter.setFont(QFont(QStringLiteral("Arial"), 12, QFont::Bold));
         painter.drawText(4, height() / 2 + painter.fontMetrics().ascent() / 2 - 1, windowIconText());
     }

@@ -16,6 +16,7 @@
 #include "DeleteLayerCmd.h"
 #include "Document.h"
 #include "Layer.h"
+#include "LayerStyleDlg.h"
 #include "Path.h"
 #include "PixmapLayer.h"
 #include "RenameLayerCmd.h"
@@ -88,10 +89,6 @@ LayerDlg::LayerDlg()
     m_pFillPathAction = makeAction(QStringLiteral("Fill Path"), QStringLiteral("fill the path's inside with the brush's colour"), &LayerDlg::FillPath);
     m_pPathSelectionAction = makeAction(QStringLiteral("Path to Selection"), QStringLiteral("select the path's inside"), &LayerDlg::PathToSelection);
     m_pDeletePathAction = makeAction(QStringLiteral("Delete Path"), QStringLiteral("delete this path"), &LayerDlg::on_deletePathBtn_clicked);
-    // Layer styles are not there yet: their entries stay disabled rather
-    // than doing nothing.
-    m_pStyleAction->setEnabled(false);
-    m_pUi->styleBtn->setEnabled(false);
     UpdateButtons();
 }
 
@@ -364,6 +361,10 @@ void LayerDlg::CurrentLayerChanged(Layer *pLayer)
     m_bUpdating = false;
     if (pLayer)
         ShowLayerAttributes(pLayer);
+    // The style dialog shows the current layer's styles, or goes away.
+    if (m_pStyleDlg && m_pStyleDlg->layer() != pLayer)
+        m_pStyleDlg->SetLayer(pLayer);
+    UpdateButtons();
     Q_EMIT LayerSelectionChanged(pLayer);
 }
 
@@ -384,6 +385,9 @@ void LayerDlg::UpdateButtons()
     m_pUi->moveLayerUpBtn->setEnabled(bDocument);
     m_pUi->moveLayerDownBtn->setEnabled(bDocument);
     m_pNewLayerAction->setEnabled(bDocument);
+    const bool bLayer = CurrentLayer() != nullptr;
+    m_pUi->styleBtn->setEnabled(bLayer);
+    m_pStyleAction->setEnabled(bLayer);
 }
 
 // --- Lookups -------------------------------------------------------------------------
@@ -652,7 +656,19 @@ void LayerDlg::on_blendingMode_currentIndexChanged(int iIndex)
 
 void LayerDlg::on_styleBtn_clicked()
 {
-    // Layer styles arrive with their own dialog; the button is disabled until then.
+    Layer *pLayer = CurrentLayer();
+    if (!pLayer)
+        return;
+    if (!m_pStyleDlg)
+        m_pStyleDlg = new LayerStyleDlg(this);
+    m_pStyleDlg->SetLayer(pLayer);
+    m_pStyleDlg->show();
+    m_pStyleDlg->raise();
+}
+
+LayerStyleDlg *LayerDlg::StyleDialog() const
+{
+    return m_pStyleDlg;
 }
 
 void LayerDlg::on_createBrushBtn_clicked()

@@ -9,6 +9,7 @@
 
 class Document;
 class Layer;
+class LayerStyleDlg;
 class Path;
 class QAction;
 class QItemSelectionModel;
@@ -68,6 +69,8 @@ public:
     QList<QAction *> ContextActions() const;
     // Makes a brush from the current layer (context menu only, no button).
     void on_createBrushBtn_clicked();
+    // The "Layer Styles" dialog, once the style button has opened it.
+    LayerStyleDlg *StyleDialog() const;
 
 Q_SIGNALS:
     void LayerSelectionChanged(Layer *pLayer);
@@ -132,4 +135,6 @@ private:
     QAction *m_pFillPathAction;
     QAction *m_pPathSelectionAction;
     QAction *m_pDeletePathAction;
+    // Follows the current layer; made on first use.
+    QPointer<LayerStyleDlg> m_pStyleDlg;
 };

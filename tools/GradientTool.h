@@ -1,4 +1,5 @@
 #pragma once
+#include "ConicalFill.h"
 #include "RubberBandTool.h"
 
 #include <QPointF>
@@ -83,4 +84,5 @@ private:
     std::unique_ptr<HandleGraphicsItem> m_pEndHandle;
     QPointer<ChildWindow> m_pWindow;
     QList<QMetaObject::Connection> m_connections;
+    ConicalFill m_conical;
 };

@@ -14,6 +14,8 @@
 #include "PathTool.h"
 #include "RectangleTool.h"
 #include "SelectTool.h"
+#include "SharpenTool.h"
+#include "SmoothTool.h"
 #include "SmudgeTool.h"
 #include "StampTool.h"
 #include "TextTool.h"
@@ -34,6 +36,8 @@ ToolSet::ToolSet(ToolContext &context, QObject *pParent)
     m_tools[Erase] = new EraseTool(context, this);
     m_tools[Pan] = new PanTool(context, this);
     m_tools[PathEdit] = new PathTool(context, this);
+    m_tools[Smooth] = new SmoothTool(context, this);
+    m_tools[Sharpen] = new SharpenTool(context, this);
     m_tools[Stamp] = new StampTool(context, this);
     m_tools[Smudge] = new SmudgeTool(context, this);
     m_tools[Gradient] = new GradientTool(context, this);

@@ -252,27 +252,22 @@ __kernel void boxSumColumns(__global const uint *src, __global const uint *rbSum
     }
 }
 
-// --- Integer masks ----------------------------------------------------------
-// `convolve`: an m x m integer mask over red, green and blue (samples placed
-// as for the box blur), the sums divided by iFactor (truncated toward zero)
-// plus iOffset, clamped; alpha is the pixel's own. Global size: (blocks of
-// 16 columns, rows).
-
-// n / d truncated toward zero, for |n| below 2^24 and d > 0: a float
-// estimate of |n| / d (by the reciprocal), corrected by one either way.
-inline int16 divideTruncated(int16 n, int d, float inverse)
+// --- Square masks -----------------------------------------------------------
+// n / d truncated toward zero for |n| below 2^16, given 1 / d: (|n| + 1/2) / d
+// lies at least 1/(2d) from an integer, and the float error stays far below
+// that, so truncating the float product is exact.
+inline int16 divideTowardZero(int16 n, float inverse)
 {
-    if (d == 1)
-        return n;
-    const int16 a = convert_int16(abs(n));
-    int16 q = convert_int16_rtz(convert_float16(a) * inverse);
-    q += (q + 1) * d <= a ? (int16)1 : (int16)0;
-    q -= q * d > a ? (int16)1 : (int16)0;
-    return n < 0 ? -q : q;
+    float16 f = convert_float16(n);
+    f = (f + copysign((float16)0.5f, f)) * inverse;
+    return convert_int16_rtz(f);
 }
 
-inline int convolvePixel(__global const uint *src, __global const int *mask, int x, int y, int width, int height,
-                         int m, int factor, int offset, uint own)
+// One pixel of the mask at (x, y) with every sample mirrored as the box
+// blur mirrors them; for the edges and for masks whose sums outgrow the
+// vector path.
+inline uint convolvePixel(__global const uint *src, __global const int *mask, int x, int y, int width, int height,
+                          int m, int sign, int d, int offset)
 {
     const int h = m / 2;
     int r = 0, g = 0, b = 0;
@@ -286,9 +281,14 @@ inline int convolvePixel(__global const uint *src, __global const int *mask, int
             b += (int)(p & 255u) * w;
         }
     }
-    return pixelWith(own, r / factor + offset, g / factor + offset, b / factor + offset);
+    return pixelWith(src[(size_t)y * width + x], sign * r / d + offset, sign * g / d + offset, sign * b / d + offset);
 }
 
+// An m x m integer mask over the offsets -m/2 .. m - 1 - m/2 around each
+// pixel: red, green and blue summed with the weights (row by row), divided
+// by iFactor truncating toward zero (a factor of 0 counts as 1), plus
+// iOffset, clamped to 0..255; alpha is the pixel's own. Global size: (blocks
+// of 16 columns, rows).
 __kernel void convolve(__global const uint *srcImage, __global uint *destImage, __global const int *mask,
                        int iImageStride, int iImageHeight, int iMaskStride, int iFactor, int iOffset)
 {
@@ -296,30 +296,50 @@ __kernel void convolve(__global const uint *srcImage, __global uint *destImage, 
     const int x0 = (int)get_global_id(0) * LANES, y = (int)get_global_id(1);
     if (x0 >= width)
         return;
-    __global const uint *own = srcImage + (size_t)y * width;
-    __global uint *out = destImage + (size_t)y * width;
-    if (x0 - h >= 0 && x0 + LANES - 1 + (m - 1 - h) < width) {
-        int16 r = 0, g = 0, b = 0;
+    const int sign = iFactor < 0 ? -1 : 1;
+    const int d = iFactor == 0 ? 1 : abs(iFactor);
+    int reach = 0;
+    for (int k = 0; k < m * m; ++k)
+        reach += abs(mask[k]);
+    const bool inside = x0 - h >= 0 && x0 + LANES - 1 - h + m <= width && y - h >= 0 && y - h + m <= height;
+    if (inside && reach * 255 < 65536) {
+        // Sums of positive and of negative weights apart, each channel
+        // pair in one lane 16 bits apart (red with blue, green with
+        // alpha), which no sum of this reach overflows.
+        uint16 posRB = 0u, negRB = 0u, posGA = 0u, negGA = 0u;
+        __global const uint *corner = srcImage + (size_t)(y - h) * width + x0 - h;
         for (int j = 0; j < m; ++j) {
-            __global const uint *row = srcImage + (size_t)boxIndex(y + j - h, height) * width + x0 - h;
+            __global const uint *row = corner + (size_t)j * width;
             for (int i = 0; i < m; ++i) {
-                const int w = mask[j * m + i];
+                const int w = sign * mask[j * m + i];
                 if (w == 0)
                     continue;
                 const uint16 p = vload16(0, row + i);
-                r += convert_int16((p >> 16) & 255u) * w;
-                g += convert_int16((p >> 8) & 255u) * w;
-                b += convert_int16(p & 255u) * w;
+                const uint16 rb = p & 0x00ff00ffu, ga = (p >> 8) & 0x00ff00ffu;
+                if (w == 1) {
+                    posRB += rb;
+                    posGA += ga;
+                } else if (w > 0) {
+                    posRB += rb * (uint)w;
+                    posGA += ga * (uint)w;
+                } else {
+                    negRB += rb * (uint)(-w);
+                    negGA += ga * (uint)(-w);
+                }
             }
         }
-        const uint16 p = vload16(0, own + x0);
-        const float inverse = 1.0f / (float)iFactor;
-        r = clamp(divideTruncated(r, iFactor, inverse) + iOffset, 0, 255);
-        g = clamp(divideTruncated(g, iFactor, inverse) + iOffset, 0, 255);
-        b = clamp(divideTruncated(b, iFactor, inverse) + iOffset, 0, 255);
-        vstore16((p & 0xff000000u) | (as_uint16(r) << 16) | (as_uint16(g) << 8) | as_uint16(b), 0, out + x0);
+        const float inverse = 1.0f / (float)d;
+        int16 r = convert_int16(posRB >> 16) - convert_int16(negRB >> 16);
+        int16 g = convert_int16(posGA & 0xffffu) - convert_int16(negGA & 0xffffu);
+        int16 b = convert_int16(posRB & 0xffffu) - convert_int16(negRB & 0xffffu);
+        r = clamp(divideTowardZero(r, inverse) + iOffset, 0, 255);
+        g = clamp(divideTowardZero(g, inverse) + iOffset, 0, 255);
+        b = clamp(divideTowardZero(b, inverse) + iOffset, 0, 255);
+        const size_t o = (size_t)y * width + x0;
+        const uint16 own = vload16(0, srcImage + o);
+        vstore16((own & 0xff000000u) | (as_uint16(r) << 16) | (as_uint16(g) << 8) | as_uint16(b), 0, destImage + o);
         return;
     }
     for (int x = x0; x < min(x0 + LANES, width); ++x)
-        out[x] = convolvePixel(srcImage, mask, x, y, width, height, m, iFactor, iOffset, own[x]);
+        destImage[(size_t)y * width + x] = convolvePixel(srcImage, mask, x, y, width, height, m, sign, d, iOffset);
 }

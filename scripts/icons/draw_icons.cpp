@@ -327,6 +327,23 @@ static void logo()
     save(img, "cqLogo");
 }
 
+// The tick inside a checked option box (the option bar draws its own boxes
+// so that they show on its dark background).
+static void checkTick()
+{
+    QImage img = blank();
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    QPainterPath tick;
+    tick.moveTo(3.5, 8.5);
+    tick.lineTo(6.5, 11.5);
+    tick.lineTo(12.5, 4.5);
+    p.setPen(QPen(kBlueDark, 2.4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.drawPath(tick);
+    p.end();
+    save(img, "check_tick");
+}
+
 int main(int argc, char **argv)
 {
     QGuiApplication app(argc, argv);
@@ -351,6 +368,7 @@ int main(int argc, char **argv)
     docResize();
     speedometer();
     logo();
+    checkTick();
     drawToolIcons();
     drawFilterIcons();
     return 0;

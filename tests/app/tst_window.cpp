@@ -15,6 +15,7 @@
 #include "WindowTestSupport.h"
 #include "ui_MainWindow.h"
 
+#include <QBuffer>
 #include <QFileDialog>
 #include <QLabel>
 #include <QMdiArea>
@@ -189,28 +190,41 @@ private Q_SLOTS:
         QCOMPARE(stored.size(), 1);
     }
 
+    // A dropped file that cannot be read gets the "Error" box: what the user
+    // can act on in the text, the technical reason in its details.
     void unreadableDropIsReported()
     {
         ChildWindow *pWindow = newDocument(QSize(16, 8));
-        const QString bad = m_files.filePath(QStringLiteral("broken.png"));
-        QFile file(bad);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("not an image at all");
-        file.close();
-        QMimeData data;
-        data.setUrls({QUrl::fromLocalFile(bad)});
-        QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        const int layers = pWindow->CountLayers();
-        cqtest::MessageBoxAnswer answer;
-        cqtest::answerNextMessageBox(QMessageBox::Ok, &answer);
-        // Entered first, as a real drag does.
-        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(pWindow, &enter);
-        QVERIFY(enter.isAccepted());
-        QApplication::sendEvent(pWindow, &drop);
-        QCOMPARE(answer.title, QStringLiteral("Error"));
-        QVERIFY(answer.text.contains(QStringLiteral("broken.png")));
-        QCOMPARE(pWindow->CountLayers(), layers);
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        QVERIFY(cqtest::patternImage(64, 64, 3).save(&buffer, "PNG"));
+        const struct { QString name; QByteArray bytes; QString summary; bool bDetails; } cases[] = {
+            {QStringLiteral("junk.png"), "not an image at all", QStringLiteral("not an image"), false},
+            {QStringLiteral("cut.png"), png.left(png.size() / 2), QStringLiteral("The file is damaged or incomplete."), true},
+        };
+        for (const auto &c : cases) {
+            const QString bad = m_files.filePath(c.name);
+            QFile file(bad);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(c.bytes);
+            file.close();
+            QMimeData data;
+            data.setUrls({QUrl::fromLocalFile(bad)});
+            QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            const int layers = pWindow->CountLayers();
+            cqtest::MessageBoxAnswer answer;
+            cqtest::answerNextMessageBox(QMessageBox::Ok, &answer);
+            // Entered first, as a real drag does.
+            QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(pWindow, &enter);
+            QVERIFY(enter.isAccepted());
+            QApplication::sendEvent(pWindow, &drop);
+            QCOMPARE(answer.title, QStringLiteral("Error"));
+            QVERIFY2(answer.text.contains(c.name) && answer.text.contains(c.summary), qPrintable(answer.text));
+            QCOMPARE(!answer.details.isEmpty(), c.bDetails);
+            QCOMPARE(pWindow->CountLayers(), layers);
+        }
     }
 };
 

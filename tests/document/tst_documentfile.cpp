@@ -172,6 +172,18 @@ void TestDocumentFile::goldenBytes()
     layer.rec(4006, Bytes::D(0));
     layer.rec(4007, Bytes::P(1.5, -2));
     layer.rec(4008, png100(pixels(pLayer)));
+    // Every layer carries both style records, switched off, at their defaults.
+    auto style = [](const QByteArray &name, const QByteArray &params) {
+        Bytes s;
+        s.rec(7001, name);
+        s.rec(7002, QByteArray(1, '\0'));
+        s.rec(7003, Bytes::I(1));
+        s.rec(7004, params);
+        return s.b;
+    };
+    const QByteArray halfBlack = Bytes::I(0) + Bytes::I(0) + Bytes::I(0) + Bytes::I(128);
+    layer.rec(7000, style("Drop Shadow", Bytes::I(0) + Bytes::I(3) + Bytes::I(128) + halfBlack));
+    layer.rec(7000, style("Outter Glow", Bytes::I(3) + Bytes::I(128) + halfBlack));
     auto point = [](int kind, QPointF a, QPointF b, QPointF c) {
         Bytes p;
         p.rec(6003, Bytes::I(kind));

@@ -185,6 +185,35 @@ void TestPainting::accumulateVersusNot()
         QCOMPARE(got.pixel(25, 15), qRgb(0, 0, 255));
         QCOMPARE(got.pixel(10, 10), accumulate ? qRgb(255, 0, 0) : qRgb(255, 255, 255));
     }
+    // A new edit never sees the last one's drawing, whether it commits
+    // without drawing, draws elsewhere or reads the buffer.
+    ChildWindow window(nullptr, QSize(40, 30));
+    PixmapLayer *pLayer = newLayer(window, Qt::white);
+    const QImage white = cqtest::layerPixels(pLayer);
+    const auto redEdit = [&] {
+        window.BeginPaint(true, pLayer);
+        strokeAll(window, Qt::red, QRect(0, 0, 10, 10));
+        window.CommitStroke();
+        window.EndPaint();
+        cqtest::setLayerPixels(pLayer, white);
+    };
+    for (bool accumulate : {false, true}) {
+        redEdit();
+        window.BeginPaint(accumulate, pLayer);
+        window.CommitStroke();
+        QCOMPARE(cqtest::layerPixels(pLayer), white);
+        window.EndPaint();
+    }
+    redEdit();
+    window.BeginPaint(true, pLayer);
+    strokeAll(window, Qt::blue, QRect(20, 10, 10, 10));
+    window.CommitStroke();
+    QCOMPARE(cqtest::layerPixels(pLayer).pixel(5, 5), qRgb(255, 255, 255));
+    window.EndPaint();
+    redEdit();
+    window.BeginPaint(false, pLayer);
+    QCOMPARE(window.StrokeBuffer().pixel(5, 5), 0u);
+    window.EndPaint();
 }
 
 void TestPainting::commitsStartFromBaseImage()

@@ -1,7 +1,11 @@
 // `cqtool filter` as a user runs it: results equal the filter's own, the
 // selection limits the change, and every bad call is one line, exit 1 and
 // no output file.
+#include "FilterRegistry.h"
 #include "GaussianBlur.h"
+#include "KernelFilter.h"
+#include "ProgramCache.h"
+#include "QCLContext.h"
 #include "SolarizeFilter.h"
 #include "TestSupport.h"
 
@@ -18,6 +22,7 @@ private Q_SLOTS:
     void selectLimitsTheChange();
     void badCallsWriteNothing_data();
     void badCallsWriteNothing();
+    void helpListsEveryFilterAndItsKeys();
 
 private:
     int run(const QStringList &args, QString *pErr = nullptr);
@@ -105,6 +110,30 @@ void CqtoolFilterTest::badCallsWriteNothing()
     QCOMPARE(run({m_dir.filePath(QStringLiteral("absent.png")), out, QStringLiteral("Invert Colors")}, &err), 1);
     QVERIFY(err.contains(QStringLiteral("absent.png")));
     QVERIFY(!QFile::exists(out));
+}
+
+void CqtoolFilterTest::helpListsEveryFilterAndItsKeys()
+{
+    QProcess p;
+    p.start(QString::fromLocal8Bit(qgetenv("CQ_BINARY_DIR")) + QStringLiteral("/cqtool"),
+            {QStringLiteral("help"), QStringLiteral("filter")});
+    QVERIFY(p.waitForFinished(60000));
+    QCOMPARE(p.exitCode(), 0);
+    const QStringList lines = QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n'));
+    QVERIFY(lines.first().startsWith(QStringLiteral("usage: cqtool filter IN OUT NAME")));
+    // Every filter the editor offers, with every key a call must give.
+    QCLContext context;
+    ProgramCache cache(context);
+    FilterRegistry registry(cache, nullptr);
+    registry.Populate({});
+    for (FilterPlugin *pFilter : registry.Filters()) {
+        const QString quoted = QLatin1Char('"') + pFilter->GetName() + QLatin1Char('"');
+        const auto line = std::find_if(lines.begin(), lines.end(),
+                                       [&](const QString &l) { return l.trimmed().startsWith(quoted); });
+        QVERIFY2(line != lines.end(), qPrintable(quoted));
+        for (const FilterParam &param : qobject_cast<KernelFilter *>(pFilter->GetObject())->Params())
+            QVERIFY2(line->contains(param.key), qPrintable(*line));
+    }
 }
 
 QTEST_MAIN(CqtoolFilterTest)

@@ -137,6 +137,7 @@ void answerNextMessageBox(int iButton, MessageBoxAnswer *pAnswer)
         if (pAnswer) {
             pAnswer->title = pBox->windowTitle();
             pAnswer->text = pBox->text();
+            pAnswer->details = pBox->detailedText();
             pAnswer->seen = true;
         }
         if (QAbstractButton *pButton = pBox->button(QMessageBox::StandardButton(iButton)))

@@ -44,6 +44,7 @@ namespace cqtest {
 struct MessageBoxAnswer {
     QString title;
     QString text;
+    QString details;
     bool seen = false;
 };
 void answerNextMessageBox(int iButton, MessageBoxAnswer *pAnswer = nullptr);

@@ -1,10 +1,13 @@
-// The clone stamp, the colour-pick tool and the smudge tool through real
-// mouse events: where cloned pixels come from and go to, colours read at the
-// image's edges and on moved layers, the loupe, and the smudge dragging
-// colour forward without leaving the selection.
+// The clone stamp, the colour-pick, smudge, smooth and sharpen tools through
+// real mouse events: where cloned pixels come from and go to, colours read
+// at the image's edges and on moved layers, the loupe, the smudge dragging
+// colour forward without leaving the selection, and smoothing and
+// sharpening only under the brush.
 #include "ColorPickTool.h"
 #include "ColorPicker.h"
+#include "Convolver.h"
 #include "GraphicsScene.h"
+#include "RetouchTool.h"
 #include "SmudgeBrush.h"
 #include "SmudgeTool.h"
 #include "StampTool.h"
@@ -53,6 +56,27 @@ class TestRetouchTools : public QObject {
             for (int x = 0; x < w; ++x)
                 image.setPixel(x, y, x < w / 2 ? qRgb(255, 0, 0) : qRgb(0, 0, 255));
         return image;
+    }
+
+    // The layer as a retouch stroke through `path` (canvas points, width w)
+    // should leave it: the filtered pixels where the pixel's centre lies
+    // within w / 2 of the path of the tip's centre, inside `selected` (all
+    // when empty), the original elsewhere.
+    static QImage retouched(const QImage &base, const QImage &filtered, const QList<QPointF> &path, int w,
+                            const QRect &selected = QRect())
+    {
+        const double shift = w / 2.0 - w / 2;
+        QImage expected = base;
+        for (int y = 0; y < base.height(); ++y)
+            for (int x = 0; x < base.width(); ++x) {
+                const QPointF centre(x + 0.5 - shift, y + 0.5 - shift);
+                bool under = false;
+                for (int i = 0; i < path.size(); ++i)
+                    under = under || toSegment(centre, path[qMax(0, i - 1)], path[i]) <= w / 2.0;
+                if (under && (selected.isNull() || selected.contains(QPoint(x, y))))
+                    expected.setPixel(x, y, filtered.pixel(x, y));
+            }
+        return expected;
     }
 
 private Q_SLOTS:
@@ -246,17 +270,65 @@ private Q_SLOTS:
         QVERIFY(changedInside > 100);
     }
 
-    void smudgeRefusesTextLayers()
+    void smudgeSmoothAndSharpenRefuseTextLayers()
     {
         ChildWindow *pWindow = documentWith(m_pMain, patternImage(40, 30, 46));
         pWindow->CreateLayer(Layer::Text);
-        ToolboxDlg::instance()->Select(ToolSet::Smudge);
+        for (ToolSet::Kind eKind : {ToolSet::Smudge, ToolSet::Smooth, ToolSet::Sharpen}) {
+            ToolboxDlg::instance()->Select(eKind);
+            const int entries = pWindow->undoStack()->count();
+            MessageBoxAnswer answer;
+            answerNextMessageBox(QMessageBox::Ok, &answer);
+            drag(pWindow, {QPointF(10, 10), QPointF(20, 20)});
+            QCOMPARE(answer.title, QStringLiteral("Woah, bucko."));
+            QCOMPARE(pWindow->undoStack()->count(), entries);
+        }
+    }
+
+    void smoothOnlyUnderTheBrush()
+    {
+        // Translucent pixels too: the filtered ones replace them exactly.
+        const QImage base = patternImage(90, 60, 47, true);
+        ChildWindow *pWindow = documentWith(m_pMain, base);
+        ToolboxDlg::instance()->Select(ToolSet::Smooth);
+        chooseWidth(9);
+        const QImage smoothed =
+            Convolver::Reference(base, tool<RetouchTool>(ToolSet::Smooth)->Mask());
+        // There and back: passing twice does not smooth twice.
+        const QList<QPointF> path{QPointF(20, 30), QPointF(35, 30), QPointF(60, 38), QPointF(40, 34)};
         const int entries = pWindow->undoStack()->count();
-        MessageBoxAnswer answer;
-        answerNextMessageBox(QMessageBox::Ok, &answer);
-        drag(pWindow, {QPointF(10, 10), QPointF(20, 20)});
-        QCOMPARE(answer.title, QStringLiteral("Woah, bucko."));
-        QCOMPARE(pWindow->undoStack()->count(), entries);
+        drag(pWindow, path);
+        QCOMPARE(pWindow->undoStack()->count(), entries + 1);
+        QCOMPARE(layerOf(pWindow)->image(), retouched(base, smoothed, path, 9));
+        checkUndoRedoExact(pWindow, base, QStringLiteral("Paintbrush - New Layer"));
+
+        // The next stroke smooths the smoothed layer again; a click with
+        // width 1 changes the one pixel under the mouse.
+        const QImage once = layerOf(pWindow)->image();
+        chooseWidth(1);
+        click(pWindow, QPointF(30, 30));
+        const QImage twice = layerOf(pWindow)->image();
+        QCOMPARE(twice.pixel(30, 30), Convolver::Reference(once, tool<RetouchTool>(ToolSet::Smooth)->Mask()).pixel(30, 30));
+        QVERIFY(twice.pixel(30, 30) != once.pixel(30, 30));
+        for (int y = 0; y < 60; ++y)
+            for (int x = 0; x < 90; ++x)
+                if (x != 30 || y != 30)
+                    QCOMPARE(twice.pixel(x, y), once.pixel(x, y));
+    }
+
+    void sharpenStaysInsideTheSelection()
+    {
+        const QImage base = patternImage(80, 50, 48, false);
+        ChildWindow *pWindow = documentWith(m_pMain, base);
+        const QRect selected(25, 15, 20, 18);
+        pWindow->SetSelection(QRegion(selected));
+        ToolboxDlg::instance()->Select(ToolSet::Sharpen);
+        chooseWidth(20);
+        const QList<QPointF> path{QPointF(10, 25), QPointF(30, 25), QPointF(70, 25)};
+        drag(pWindow, path);
+        const QImage sharpened = Convolver::Reference(base, tool<RetouchTool>(ToolSet::Sharpen)->Mask());
+        QCOMPARE(layerOf(pWindow)->image(), retouched(base, sharpened, path, 20, selected));
+        checkUndoRedoExact(pWindow, base, QStringLiteral("Paintbrush - New Layer"));
     }
 };
 

@@ -1,0 +1,192 @@
+#include "WindowActions.h"
+#include "ui_MainWindow.h"
+
+#include "AboutDlg.h"
+#include "ChildWindow.h"
+#include "ColorPicker.h"
+#include "CrashHandler.h"
+#include "HistogramDlg.h"
+#include "KernelReportDlg.h"
+#include "LayerDlg.h"
+#include "MainWindow.h"
+#include "SettingsDlg.h"
+#include "SystemInfoDlg.h"
+#include "ToolboxDlg.h"
+#include "UndoDlg.h"
+#include "UpdateDlg.h"
+
+#include <QDesktopServices>
+#include <QDir>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMessageBox>
+#include <QSettings>
+#include <QUrl>
+
+namespace {
+
+void showPanel(QWidget *pPanel, bool bShow)
+{
+    if (pPanel)
+        pPanel->setVisible(bShow);
+}
+
+} // namespace
+
+WindowActions::WindowActions(MainWindow *pMain)
+    : QObject(pMain)
+    , m_pMain(pMain)
+{
+    Ui::MainWindow *pUi = pMain->form();
+    const auto on = [this](QAction *pAction, auto slot) { connect(pAction, &QAction::triggered, this, slot); };
+    on(pUi->action_Palette, &WindowActions::on_action_Palette_triggered);
+    on(pUi->action_History, &WindowActions::on_action_History_triggered);
+    on(pUi->action_Histogram, &WindowActions::on_action_Histogram_triggered);
+    on(pUi->action_Layers, &WindowActions::on_action_Layers_triggered);
+    on(pUi->action_Toolbar, &WindowActions::on_action_Toolbar_triggered);
+    on(pUi->action_Toggle_All_Windows, &WindowActions::on_action_Toggle_All_Windows_triggered);
+    on(pUi->action_Settings, &WindowActions::on_action_Settings_triggered);
+    on(pUi->action_System_Info, &WindowActions::on_action_System_Info_triggered);
+    on(pUi->action_About, &WindowActions::on_action_About_triggered);
+    on(pUi->action_Check_For_Updates, &WindowActions::on_action_Check_For_Updates_triggered);
+    on(pUi->action_OpenCL_Debug, &WindowActions::on_action_OpenCL_Debug_triggered);
+    on(pUi->action_Submit_A_Bug, &WindowActions::on_action_Submit_A_Bug_triggered);
+    connect(pUi->menu_Window, &QMenu::aboutToShow, this, &WindowActions::ListDocuments);
+    SetTabbedDocuments(QSettings().value(QStringLiteral("TabbedDocuments"), false).toBool());
+}
+
+// --- Panels ------------------------------------------------------------------------------------
+
+void WindowActions::on_action_Palette_triggered()
+{
+    showPanel(ColorPicker::instance(), m_pMain->form()->action_Palette->isChecked());
+}
+
+void WindowActions::on_action_Toolbar_triggered()
+{
+    showPanel(ToolboxDlg::instance(), m_pMain->form()->action_Toolbar->isChecked());
+}
+
+void WindowActions::on_action_History_triggered()
+{
+    showPanel(UndoDlg::instance(), m_pMain->form()->action_History->isChecked());
+}
+
+void WindowActions::on_action_Histogram_triggered()
+{
+    showPanel(HistogramDlg::instance(), m_pMain->form()->action_Histogram->isChecked());
+}
+
+void WindowActions::on_action_Layers_triggered()
+{
+    showPanel(LayerDlg::instance(), m_pMain->form()->action_Layers->isChecked());
+}
+
+void WindowActions::on_action_Toggle_All_Windows_triggered()
+{
+    Ui::MainWindow *pUi = m_pMain->form();
+    const QList<QPair<QWidget *, QAction *>> panels = {
+        {ToolboxDlg::instance(), pUi->action_Toolbar},
+        {LayerDlg::instance(), pUi->action_Layers},
+        {UndoDlg::instance(), pUi->action_History},
+        {ColorPicker::instance(m_pMain), pUi->action_Palette},
+        {HistogramDlg::instance(), pUi->action_Histogram},
+    };
+    if (!pUi->action_Toggle_All_Windows->isChecked()) {
+        for (const auto &[pPanel, pAction] : panels) {
+            if (pPanel->isVisible()) {
+                m_hiddenPanels.append(pPanel);
+                pPanel->hide();
+                pAction->setChecked(false);
+            }
+        }
+        return;
+    }
+    for (QWidget *pPanel : std::as_const(m_hiddenPanels)) {
+        pPanel->show();
+        for (const auto &[p, pAction] : panels)
+            if (p == pPanel)
+                pAction->setChecked(true);
+    }
+    m_hiddenPanels.clear();
+}
+
+// --- Documents ---------------------------------------------------------------------------------
+
+void WindowActions::SetTabbedDocuments(bool bTabs)
+{
+    QMdiArea *pArea = m_pMain->form()->mdiArea;
+    pArea->setViewMode(bTabs ? QMdiArea::TabbedView : QMdiArea::SubWindowView);
+    pArea->setTabsClosable(true);
+    pArea->setTabsMovable(true);
+}
+
+void WindowActions::ListDocuments()
+{
+    Ui::MainWindow *pUi = m_pMain->form();
+    qDeleteAll(m_documentEntries);
+    m_documentEntries.clear();
+    const QList<QMdiSubWindow *> windows = pUi->mdiArea->subWindowList();
+    if (windows.isEmpty())
+        return;
+    m_documentEntries.append(pUi->menu_Window->addSeparator());
+    for (int i = 0; i < windows.size(); ++i) {
+        auto *pWindow = qobject_cast<ChildWindow *>(windows[i]->widget());
+        if (!pWindow)
+            continue;
+        const QString name = pWindow->DisplayName() + (pWindow->isWindowModified() ? QStringLiteral(" *") : QString());
+        QAction *pEntry = pUi->menu_Window->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(name));
+        pEntry->setCheckable(true);
+        pEntry->setChecked(pWindow == m_pMain->currentDocument());
+        QMdiSubWindow *pSub = windows[i];
+        connect(pEntry, &QAction::triggered, this, [pUi, pSub] { pUi->mdiArea->setActiveSubWindow(pSub); });
+        m_documentEntries.append(pEntry);
+    }
+}
+
+// --- Settings and help -------------------------------------------------------------------------
+
+void WindowActions::on_action_Settings_triggered()
+{
+    SettingsDlg dialog(nullptr);
+    connect(&dialog, &SettingsDlg::TabbedDocumentsChanged, this, &WindowActions::SetTabbedDocuments);
+    dialog.exec();
+}
+
+void WindowActions::on_action_System_Info_triggered()
+{
+    SystemInfoDlg dialog(nullptr);
+    dialog.exec();
+}
+
+void WindowActions::on_action_About_triggered()
+{
+    AboutDlg dialog(m_pMain);
+    dialog.exec();
+}
+
+void WindowActions::on_action_Check_For_Updates_triggered()
+{
+    auto *pDialog = new UpdateDlg(UpdateDlg::Manual, m_pMain);
+    pDialog->setAttribute(Qt::WA_DeleteOnClose);
+    pDialog->setWindowModality(Qt::WindowModal);
+    pDialog->show();
+}
+
+void WindowActions::on_action_OpenCL_Debug_triggered()
+{
+    auto *pReport = new KernelReportDlg(m_pMain->programCache().buildReport(), m_pMain);
+    pReport->exec();
+}
+
+void WindowActions::on_action_Submit_A_Bug_triggered()
+{
+    const QString address = QStringLiteral("https://kestrelvane.example/chromaquill/feedback");
+    if (QDesktopServices::openUrl(QUrl(address)))
+        return;
+    // No browser to hand the page to: say where to go and what to bring.
+    QMessageBox::information(m_pMain, QStringLiteral("Submit A Bug"),
+                             QStringLiteral("Please report the bug at\n%1\n\nReports of crashes are kept in\n%2\n"
+                                            "Attaching the latest one helps.")
+                                 .arg(address, QDir::toNativeSeparators(CrashHandler::ReportFolder())));
+}

@@ -1,0 +1,658 @@
+// Layer styles: the drop shadow's and outer glow's pixels and geometry, the
+// kernels against their host references on awkward sizes, a layer drawn over
+// its styles in the window and in export alike (its own pixels never move),
+// pictures kept until something changes, undo, and styles that cannot be built.
+#include "ChangeLayerStyleCmd.h"
+#include "ChildWindow.h"
+#include "DocTestSupport.h"
+#include "GraphicsScene.h"
+#include "GraphicsView.h"
+#include "LayerStyleDevice.h"
+#include "LayerStyleMgr.h"
+#include "ProgramCache.h"
+#include "QCLContext.h"
+#include "ScratchDB.h"
+#include "StyleTestSupport.h"
+
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTextCursor>
+#include <QUndoStack>
+#include <QStandardPaths>
+#include <QtTest>
+
+namespace {
+
+using cqtest::naiveGlow;
+using cqtest::naiveMask;
+using cqtest::offByMoreThan;
+using cqtest::shapeImage;
+
+QList<int> alphas(const QImage &image)
+{
+    QList<int> result;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            result << qAlpha(image.pixel(x, y));
+    return result;
+}
+
+QImage premultiplied(const QImage &image)
+{
+    return image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+}
+
+// What the window shows of the canvas.
+QImage shown(ChildWindow &window)
+{
+    QCoreApplication::processEvents();
+    QImage image = cqtest::blank(window.canvasSize());
+    QPainter painter(&image);
+    const QRectF r(QPointF(0, 0), QSizeF(window.canvasSize()));
+    window.scene()->render(&painter, r, r);
+    return image;
+}
+
+// What export writes, over the window's checkerboard.
+QImage exported(ChildWindow &window)
+{
+    QImage image = cqtest::blank(window.canvasSize());
+    QPainter painter(&image);
+    QPixmap tile(20, 20);
+    {
+        QPainter t(&tile);
+        t.fillRect(0, 0, 20, 20, QColor(204, 204, 204));
+        t.fillRect(0, 0, 10, 10, Qt::white);
+        t.fillRect(10, 10, 10, 10, Qt::white);
+    }
+    painter.drawTiledPixmap(QRectF(QPointF(0, 0), QSizeF(window.canvasSize())), tile);
+    painter.drawImage(0, 0, window.document()->Flattened());
+    return image;
+}
+
+PixmapLayer *rasterLayer(Document *pDocument, const QImage &image, QPointF pos = {})
+{
+    auto *pLayer = static_cast<PixmapLayer *>(pDocument->CreateLayer(Layer::Raster));
+    pLayer->setImage(image);
+    pLayer->setPos(pos);
+    pLayer->update();
+    return pLayer;
+}
+
+} // namespace
+
+class TestLayerStyles : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanup() { LayerStyleMgr::SetDefaultPrograms(nullptr); }
+    void shadowGeometry_data();
+    void shadowGeometry();
+    void opacityExtremes();
+    void glowArithmetic_data();
+    void glowArithmetic();
+    void glowNeverGrowsTheLayer();
+    void kernelsMatchReferences_data();
+    void kernelsMatchReferences();
+    void kernelPassesOnArbitraryPixels();
+    void deviceBuffersKeptWhileTheSizeStays();
+    void layerStaysInPlaceOverItsStyles();
+    void textStaysInPlaceOverItsStyles();
+    void windowMatchesExport();
+    void picturesKeptUntilSomethingChanges();
+    void strokesRedrawOnlyWhatTheyReach_data();
+    void strokesRedrawOnlyWhatTheyReach();
+    void undoRedoAndGestures();
+    void stylesThatCannotBeBuilt();
+
+private:
+    QTemporaryDir m_tmp;
+    QCLContext m_context;
+    std::unique_ptr<ProgramCache> m_pCache;
+};
+
+void TestLayerStyles::initTestCase()
+{
+    // Nothing here reads settings; the test store is shared, so it is left alone.
+    QStandardPaths::setTestModeEnabled(true);
+    QVERIFY(m_tmp.isValid());
+    ScratchDB::instance()->Init(m_tmp.path(), 256 * 1024 * 1024);
+    QVERIFY2(cqtest::createCpuContext(m_context), "no OpenCL CPU device");
+    m_pCache = std::make_unique<ProgramCache>(m_context);
+}
+
+void TestLayerStyles::shadowGeometry_data()
+{
+    QTest::addColumn<int>("angle");
+    QTest::addColumn<QSize>("resultSize");
+    QTest::addColumn<QPoint>("shadowInResult");
+    QTest::addColumn<QRect>("covered");
+    QTest::newRow("below") << 0 << QSize(100, 110) << QPoint(0, 10) << QRect(QPoint(0, 0), QPoint(99, 109));
+    QTest::newRow("left") << 90 << QSize(110, 100) << QPoint(0, 0) << QRect(QPoint(-10, 0), QPoint(99, 99));
+    QTest::newRow("above") << 180 << QSize(100, 110) << QPoint(0, 0) << QRect(QPoint(0, -10), QPoint(99, 99));
+    QTest::newRow("right") << 270 << QSize(110, 100) << QPoint(10, 0) << QRect(QPoint(0, 0), QPoint(109, 99));
+    // 7.07 each way, truncated.
+    QTest::newRow("below right") << 315 << QSize(107, 107) << QPoint(7, 7) << QRect(0, 0, 107, 107);
+}
+
+void TestLayerStyles::shadowGeometry()
+{
+    QFETCH(int, angle);
+    QFETCH(QSize, resultSize);
+    QFETCH(QPoint, shadowInResult);
+    QFETCH(QRect, covered);
+    const QImage source = shapeImage(100, 100, 3, QRect(20, 30, 50, 40));
+    LayerDropShadow shadow;
+    shadow.initialise(nullptr);
+    shadow.setEnabled(true);
+    shadow.setAngle(angle);
+    shadow.setDistance(10);
+    shadow.setColor(QColor(10, 20, 30));
+    const QImage result = shadow.render(source);
+    QCOMPARE(result.size(), resultSize);
+    QCOMPARE(shadow.coveredRect(), covered);
+    QCOMPARE(shadow.CoveredFor(source.size()), covered);
+    // The shadow of every source pixel, where the result holds it.
+    const QImage mask = naiveMask(source, 128, QColor(10, 20, 30));
+    QImage expected(resultSize, QImage::Format_ARGB32);
+    expected.fill(0);
+    for (int y = 0; y < 100; ++y)
+        for (int x = 0; x < 100; ++x)
+            expected.setPixel(x + shadowInResult.x(), y + shadowInResult.y(), mask.pixel(x, y));
+    QCOMPARE(cqtest::differingPixels(result, expected), 0);
+}
+
+void TestLayerStyles::opacityExtremes()
+{
+    const QImage source = cqtest::patternImage(23, 9, 5);
+    for (int opacity : {255, 0}) {
+        LayerDropShadow shadow;
+        shadow.initialise(nullptr);
+        shadow.setDistance(0);
+        shadow.setOpacity(opacity);
+        shadow.setColor(QColor(200, 100, 50));
+        const QImage result = shadow.render(source);
+        QCOMPARE(result.size(), source.size());
+        for (int y = 0; y < source.height(); ++y)
+            for (int x = 0; x < source.width(); ++x) {
+                QCOMPARE(qAlpha(result.pixel(x, y)), opacity == 255 ? qAlpha(source.pixel(x, y)) : 0);
+                QCOMPARE(result.pixel(x, y) & 0xffffffu, 0xc86432u);
+            }
+    }
+}
+
+void TestLayerStyles::glowArithmetic_data()
+{
+    QTest::addColumn<QImage>("source");
+    QTest::addColumn<int>("distance");
+    QTest::newRow("1x1 d1") << cqtest::patternImage(1, 1, 1) << 1;
+    QTest::newRow("1x1 d99") << cqtest::patternImage(1, 1, 2) << 99;
+    QTest::newRow("9x1 d4") << cqtest::patternImage(9, 1, 3) << 4;
+    QTest::newRow("1x13 d5") << cqtest::patternImage(1, 13, 4) << 5;
+    QTest::newRow("odd 17x11 d3") << cqtest::patternImage(17, 11, 5) << 3;
+    QTest::newRow("distance past the size") << shapeImage(6, 5, 6, QRect(1, 1, 3, 3)) << 40;
+    QTest::newRow("distance equal to the width") << cqtest::patternImage(8, 3, 7) << 8;
+    QImage transparent(12, 7, QImage::Format_ARGB32);
+    transparent.fill(0x00ff8040);
+    QTest::newRow("transparent") << transparent << 3;
+    QTest::newRow("distance 0") << cqtest::patternImage(10, 6, 8) << 0;
+}
+
+void TestLayerStyles::glowArithmetic()
+{
+    QFETCH(QImage, source);
+    QFETCH(int, distance);
+    const QColor color(1, 2, 3, 200);
+    const QImage reference = LayerOutterGlow::Reference(source, distance, 200, color);
+    QCOMPARE(cqtest::differingPixels(reference, naiveGlow(naiveMask(source, 200, color), distance)), 0);
+    if (distance == 0)
+        QVERIFY(alphas(reference) == QList<int>(source.width() * source.height(), 0));
+    // The style itself: a picture of the source's size at the layer's origin,
+    // none at all for distance 0.
+    LayerOutterGlow glow;
+    glow.initialise(nullptr);
+    glow.setDistance(distance);
+    glow.setOpacity(200);
+    glow.setColor(color);
+    QPoint at(5, 5);
+    const QImage picture = glow.Picture(source, &at);
+    QCOMPARE(at, QPoint(0, 0));
+    if (distance == 0)
+        QVERIFY(picture.isNull());
+    else
+        QCOMPARE(cqtest::differingPixels(picture, reference), 0);
+    QCOMPARE(glow.render(source).size(), source.size());
+}
+
+void TestLayerStyles::glowNeverGrowsTheLayer()
+{
+    Document document(QSize(40, 30), *ScratchDB::instance());
+    QImage image(40, 30, QImage::Format_ARGB32);
+    image.fill(0xff336699); // opaque to the edges: a glow would spill out if it could
+    PixmapLayer *pLayer = rasterLayer(&document, image, QPointF(5, 4));
+    const QRectF plain = pLayer->boundingRect();
+    pLayer->styles().outterGlow().setDistance(20);
+    pLayer->styles().outterGlow().setEnabled(true);
+    QCOMPARE(pLayer->styles().StyledBounds(image.size()), image.rect());
+    QVERIFY(pLayer->boundingRect().width() <= image.width() && pLayer->boundingRect().height() <= image.height());
+    QVERIFY(plain.width() <= pLayer->boundingRect().width());
+    QPoint offset(-1, -1);
+    QCOMPARE(pLayer->DrawnPixels(&offset).size(), image.size());
+    QCOMPARE(offset, QPoint(0, 0));
+    // Outside the layer's place the document stays transparent.
+    const QImage flat = document.Flattened();
+    for (int y = 0; y < flat.height(); ++y)
+        for (int x = 0; x < flat.width(); ++x)
+            if (x < 5 || y < 4)
+                QCOMPARE(qAlpha(flat.pixel(x, y)), 0);
+}
+
+void TestLayerStyles::kernelsMatchReferences_data()
+{
+    QTest::addColumn<QImage>("source");
+    QTest::addColumn<int>("angle");
+    QTest::addColumn<int>("distance");
+    QTest::addColumn<int>("opacity");
+    QTest::newRow("1x1") << cqtest::patternImage(1, 1, 11) << 0 << 3 << 128;
+    QTest::newRow("1-pixel row") << cqtest::patternImage(37, 1, 12) << 45 << 9 << 255;
+    QTest::newRow("1-pixel column") << cqtest::patternImage(1, 41, 13) << 200 << 7 << 77;
+    QTest::newRow("odd width") << cqtest::patternImage(63, 29, 14) << 123 << 12 << 128;
+    // Opaque: every window sum a whole multiple of the distance, the widest
+    // sums there are.
+    QImage opaque(70, 35, QImage::Format_ARGB32);
+    opaque.fill(0xff102030);
+    QTest::newRow("opaque, distance 99") << opaque << 0 << 99 << 255;
+    QTest::newRow("opaque, distance 8") << opaque.copy(0, 0, 48, 20) << 0 << 8 << 255;
+    QTest::newRow("distance near the size") << shapeImage(21, 19, 15, QRect(3, 2, 14, 13)) << 300 << 20 << 190;
+    QTest::newRow("distance past the size") << cqtest::patternImage(9, 6, 16) << 90 << 99 << 255;
+    QImage transparent(33, 17, QImage::Format_ARGB32);
+    transparent.fill(0x00abcdef);
+    QTest::newRow("transparent") << transparent << 10 << 5 << 255;
+    QTest::newRow("opacity 0") << cqtest::patternImage(17, 9, 17) << 0 << 4 << 0;
+    QTest::newRow("distance 0") << cqtest::patternImage(17, 9, 18) << 0 << 0 << 128;
+}
+
+void TestLayerStyles::kernelsMatchReferences()
+{
+    QFETCH(QImage, source);
+    QFETCH(int, angle);
+    QFETCH(int, distance);
+    QFETCH(int, opacity);
+    ProgramCache &cache = *m_pCache;
+    const QColor color(240, 17, 99, opacity);
+
+    LayerDropShadow shadow;
+    QVERIFY2(shadow.initialise(&cache), qPrintable(shadow.buildLog()));
+    QVERIFY(shadow.usesKernels());
+    shadow.setAngle(angle);
+    shadow.setDistance(distance);
+    shadow.setOpacity(opacity);
+    shadow.setColor(color);
+    QPoint at, expectedAt;
+    const QImage onDevice = shadow.Picture(source, &at);
+    const QImage reference = LayerDropShadow::Reference(source, angle, distance, opacity, color, &expectedAt);
+    QCOMPARE(at, expectedAt);
+    QCOMPARE(cqtest::differingPixels(onDevice, reference), 0);
+
+    LayerOutterGlow glow;
+    QVERIFY2(glow.initialise(&cache), qPrintable(glow.buildLog()));
+    glow.setDistance(distance);
+    glow.setOpacity(opacity);
+    glow.setColor(color);
+    const QImage glowOnDevice = glow.Picture(source, &at);
+    if (distance == 0) {
+        QVERIFY(glowOnDevice.isNull());
+    } else {
+        QCOMPARE(cqtest::differingPixels(glowOnDevice, LayerOutterGlow::Reference(source, distance, opacity, color)),
+                 0);
+    }
+}
+
+// Each blur kernel alone, on pixels that are no mask: every colour must pass
+// through untouched, and distance 0 must give no alpha without dividing by it.
+void TestLayerStyles::kernelPassesOnArbitraryPixels()
+{
+    ProgramCache &cache = *m_pCache;
+    const QCLProgram program = cache.program(QLatin1String(LayerStyle::kProgramPath));
+    QVERIFY(!program.isNull());
+    QCLKernel horizontal = program.createKernel(QStringLiteral("outterGlowHorizontal"));
+    QCLKernel vertical = program.createKernel(QStringLiteral("outterGlowVertical"));
+    QVERIFY(!horizontal.isNull() && !vertical.isNull());
+    for (const QSize size : {QSize(1, 1), QSize(5, 1), QSize(1, 7), QSize(16, 5), QSize(19, 13), QSize(37, 41)}) {
+        for (int blur : {0, 1, 3, 25, 99}) {
+            const QImage source = cqtest::patternImage(size.width(), size.height(), quint32(blur * 31 + size.width()));
+            const size_t bytes = size_t(source.sizeInBytes());
+            QCLBuffer in = m_context.createBufferCopy(source.constBits(), bytes, QCLMemoryObject::ReadOnly);
+            QCLBuffer out = m_context.createBufferDevice(bytes, QCLMemoryObject::ReadWrite);
+            QImage device(size, QImage::Format_ARGB32), expected(size, QImage::Format_ARGB32);
+
+            horizontal.setGlobalWorkSize(QCLWorkSize(size_t(size.height())));
+            QVERIFY(!horizontal(in, out, size.width(), blur).isNull());
+            QVERIFY(out.read(device.bits(), bytes));
+            LayerOutterGlow::HorizontalReference(reinterpret_cast<const quint32 *>(source.constBits()),
+                                                 reinterpret_cast<quint32 *>(expected.bits()), size.width(),
+                                                 size.height(), blur);
+            QCOMPARE(cqtest::differingPixels(device, expected), 0);
+
+            const int columns = LayerOutterGlow::kColumnsPerItem;
+            vertical.setGlobalWorkSize(QCLWorkSize(size_t((size.width() + columns - 1) / columns)));
+            QVERIFY(!vertical(in, out, size.width(), size.height(), blur).isNull());
+            QVERIFY(out.read(device.bits(), bytes));
+            LayerOutterGlow::VerticalReference(reinterpret_cast<const quint32 *>(source.constBits()),
+                                               reinterpret_cast<quint32 *>(expected.bits()), size.width(),
+                                               size.height(), blur);
+            QCOMPARE(cqtest::differingPixels(device, expected), 0);
+            for (int y = 0; y < size.height(); ++y)
+                for (int x = 0; x < size.width(); ++x) {
+                    QCOMPARE(device.pixel(x, y) & 0xffffffu, source.pixel(x, y) & 0xffffffu);
+                    if (blur == 0)
+                        QCOMPARE(qAlpha(device.pixel(x, y)), 0);
+                }
+        }
+    }
+}
+
+void TestLayerStyles::deviceBuffersKeptWhileTheSizeStays()
+{
+    ProgramCache &cache = *m_pCache;
+    LayerStyleMgr::SetDefaultPrograms(&cache);
+    Document document(QSize(64, 48), *ScratchDB::instance());
+    PixmapLayer *pA = rasterLayer(&document, cqtest::patternImage(64, 48, 21));
+    PixmapLayer *pB = rasterLayer(&document, cqtest::patternImage(64, 48, 22));
+    for (PixmapLayer *pLayer : {pA, pB}) {
+        pLayer->styles().dropShadow().setEnabled(true);
+        pLayer->styles().outterGlow().setEnabled(true);
+    }
+    LayerStyleDevice *pDevice = pA->styles().dropShadow().device();
+    QVERIFY(pDevice);
+    QCOMPARE(pB->styles().outterGlow().device(), pDevice);
+    QPoint offset;
+    pA->DrawnPixels(&offset);
+    const cl_mem source = pDevice->source().memoryId(), work = pDevice->work(1).memoryId();
+    QVERIFY(source && work);
+    // Other layers, new pixels, new parameters: the same buffers.
+    pB->DrawnPixels(&offset);
+    pA->image().fill(0x80ff0000);
+    pA->update();
+    pA->styles().outterGlow().setDistance(9);
+    pA->DrawnPixels(&offset);
+    QCOMPARE(pDevice->source().memoryId(), source);
+    QCOMPARE(pDevice->work(1).memoryId(), work);
+    // A smaller image (or the part round a stroke) fits them too; only a
+    // larger one makes another set.
+    pA->setImage(cqtest::patternImage(30, 20, 23));
+    pA->DrawnPixels(&offset);
+    QCOMPARE(pDevice->size(), QSize(30, 20));
+    QCOMPARE(pDevice->source().memoryId(), source);
+    QCOMPARE(pDevice->source().size(), size_t(64 * 48 * 4));
+    pA->setImage(cqtest::patternImage(70, 50, 24));
+    pA->DrawnPixels(&offset);
+    QCOMPARE(pDevice->size(), QSize(70, 50));
+    QCOMPARE(pDevice->source().size(), size_t(70 * 50 * 4));
+}
+
+// Shadow up and to the left, glow, then the layer itself: composed exactly as
+// drawing the three one over another at their places would.
+void TestLayerStyles::layerStaysInPlaceOverItsStyles()
+{
+    const QImage image = shapeImage(30, 20, 31, QRect(2, 3, 24, 14));
+    Document plain(QSize(80, 60), *ScratchDB::instance());
+    rasterLayer(&plain, image, QPointF(20, 15));
+    Document document(QSize(80, 60), *ScratchDB::instance());
+    PixmapLayer *pLayer = rasterLayer(&document, image, QPointF(20, 15));
+    LayerDropShadow &shadow = pLayer->styles().dropShadow();
+    shadow.setAngle(135);
+    shadow.setDistance(10);
+    shadow.setOpacity(200);
+    shadow.setColor(QColor(0, 0, 90));
+    shadow.setEnabled(true);
+    LayerOutterGlow &glow = pLayer->styles().outterGlow();
+    glow.setDistance(4);
+    glow.setOpacity(255);
+    glow.setColor(QColor(255, 255, 0));
+    glow.setEnabled(true);
+    QCOMPARE(pLayer->boundingRect(), QRectF(-7, -7, 37, 27));
+
+    QImage expected = cqtest::blank(QSize(80, 60));
+    {
+        QPainter painter(&expected);
+        painter.drawImage(QPoint(20 - 7, 15 - 7), naiveMask(image, 200, QColor(0, 0, 90)));
+        painter.drawImage(QPoint(20, 15), naiveGlow(naiveMask(image, 255, QColor(255, 255, 0)), 4));
+        painter.drawImage(QPoint(20, 15), image);
+    }
+    QCOMPARE(offByMoreThan(premultiplied(document.Flattened()), expected, 1), 0);
+    // Without styles the same document is the plain one again.
+    shadow.setEnabled(false);
+    glow.setEnabled(false);
+    QCOMPARE(cqtest::differingPixels(document.Flattened(), plain.Flattened()), 0);
+}
+
+void TestLayerStyles::textStaysInPlaceOverItsStyles()
+{
+    Document document(QSize(120, 50), *ScratchDB::instance());
+    auto *pText = static_cast<TextLayer *>(document.CreateLayer(Layer::Text));
+    pText->setDefaultTextColor(QColor(20, 160, 40));
+    pText->setHtml(QStringLiteral("<span style=\"font-size:20pt\">Shade</span>"));
+    pText->setPos(QPointF(30, 6));
+    const QImage text = pText->RenderText();
+    LayerDropShadow &shadow = pText->styles().dropShadow();
+    shadow.setAngle(90);
+    shadow.setDistance(12);
+    shadow.setOpacity(255);
+    shadow.setEnabled(true);
+    QCOMPARE(pText->boundingRect().left(), -12.0);
+
+    QImage expected = cqtest::blank(QSize(120, 50));
+    {
+        QPainter painter(&expected);
+        painter.drawImage(QPoint(30 - 12, 6), naiveMask(text, 255, shadow.color()));
+        painter.drawImage(QPoint(30, 6), text);
+    }
+    QCOMPARE(offByMoreThan(premultiplied(document.Flattened()), expected, 1), 0);
+}
+
+// The window shows what export writes, styles reaching past the canvas edge
+// and a blended layer over them included.
+void TestLayerStyles::windowMatchesExport()
+{
+    ProgramCache &cache = *m_pCache;
+    LayerStyleMgr::SetDefaultPrograms(&cache);
+    ChildWindow window(nullptr, QSize(90, 70));
+    PixmapLayer *pBack = rasterLayer(window.document(), shapeImage(90, 70, 41, QRect(0, 0, 90, 70)));
+    PixmapLayer *pShape = rasterLayer(window.document(), shapeImage(40, 30, 42, QRect(4, 4, 30, 20)), QPointF(-5, 50));
+    pShape->styles().dropShadow().setAngle(200);
+    pShape->styles().dropShadow().setDistance(15);
+    pShape->styles().dropShadow().setEnabled(true);
+    pShape->styles().outterGlow().setEnabled(true);
+    PixmapLayer *pTop = rasterLayer(window.document(), cqtest::patternImage(90, 70, 43));
+    pTop->setBlendingMode(QPainter::CompositionMode_Multiply);
+    pTop->setOpacity(0.5);
+    auto *pText = static_cast<TextLayer *>(window.CreateLayer(Layer::Text));
+    pText->setPlainText(QStringLiteral("glow"));
+    pText->setPos(QPointF(10, 10));
+    pText->styles().outterGlow().setColor(QColor(255, 0, 0));
+    pText->styles().outterGlow().setEnabled(true);
+    (void)pBack;
+
+    QCOMPARE(offByMoreThan(shown(window), exported(window), 3), 0);
+    // A change of style parameters reaches the composed picture.
+    pShape->styles().dropShadow().setAngle(20);
+    pText->styles().outterGlow().setDistance(6);
+    QCOMPARE(offByMoreThan(shown(window), exported(window), 3), 0);
+}
+
+void TestLayerStyles::picturesKeptUntilSomethingChanges()
+{
+    ChildWindow window(nullptr, QSize(200, 150));
+    window.resize(300, 250);
+    window.show();
+    PixmapLayer *pLayer = rasterLayer(window.document(), shapeImage(200, 150, 51, QRect(30, 30, 100, 80)));
+    pLayer->styles().dropShadow().setEnabled(true);
+    pLayer->styles().outterGlow().setEnabled(true);
+    QCoreApplication::processEvents();
+    QPoint offset;
+    const qint64 composed = pLayer->DrawnPixels(&offset).cacheKey();
+    const qint64 shadow = pLayer->styles().dropShadow().Picture(pLayer->image(), nullptr).cacheKey();
+    // Zooming, panning and redrawing reuse every picture.
+    window.SetZoom(300);
+    QCoreApplication::processEvents();
+    auto *pScroll = window.findChild<QScrollArea *>();
+    QVERIFY(pScroll);
+    pScroll->horizontalScrollBar()->setValue(pScroll->horizontalScrollBar()->maximum());
+    pScroll->verticalScrollBar()->setValue(pScroll->verticalScrollBar()->maximum() / 2);
+    window.view()->viewport()->repaint();
+    window.scene()->InvalidateAll();
+    QImage frame(200, 150, QImage::Format_ARGB32_Premultiplied);
+    QPainter painter(&frame);
+    window.scene()->render(&painter);
+    painter.end();
+    QCOMPARE(pLayer->DrawnPixels(&offset).cacheKey(), composed);
+    QCOMPARE(pLayer->styles().dropShadow().Picture(pLayer->image(), nullptr).cacheKey(), shadow);
+    // A parameter of one style renders that style again, not the other.
+    const qint64 glow = pLayer->styles().outterGlow().Picture(pLayer->image(), nullptr).cacheKey();
+    pLayer->styles().dropShadow().setDistance(7);
+    QVERIFY(pLayer->DrawnPixels(&offset).cacheKey() != composed);
+    QCOMPARE(pLayer->styles().outterGlow().Picture(pLayer->image(), nullptr).cacheKey(), glow);
+    // New pixels render both again.
+    const qint64 again = pLayer->DrawnPixels(&offset).cacheKey();
+    pLayer->image().setPixel(40, 40, 0xff000000);
+    pLayer->update(QRectF(40, 40, 1, 1));
+    QVERIFY(pLayer->DrawnPixels(&offset).cacheKey() != again);
+    QVERIFY(pLayer->styles().outterGlow().Picture(pLayer->image(), nullptr).cacheKey() != glow);
+
+    // A text layer's cursor moving changes no style picture.
+    auto *pText = static_cast<TextLayer *>(window.CreateLayer(Layer::Text));
+    pText->setPlainText(QStringLiteral("abc"));
+    pText->styles().dropShadow().setEnabled(true);
+    QImage textFrame(200, 150, QImage::Format_ARGB32_Premultiplied);
+    QPainter textPainter(&textFrame);
+    window.scene()->render(&textPainter);
+    const qint64 textShadow = pText->styles().dropShadow().Picture(pText->RenderText(), nullptr).cacheKey();
+    QTextCursor cursor = pText->textCursor();
+    cursor.setPosition(1);
+    pText->setTextCursor(cursor);
+    window.scene()->render(&textPainter);
+    QCOMPARE(pText->styles().dropShadow().Picture(pText->RenderText(), nullptr).cacheKey(), textShadow);
+}
+
+void TestLayerStyles::strokesRedrawOnlyWhatTheyReach_data()
+{
+    QTest::addColumn<bool>("device");
+    QTest::newRow("kernels") << true;
+    QTest::newRow("host") << false;
+}
+
+// Dabs painted on a styled layer: the styles are computed again only round
+// them, yet every picture ends as if computed whole, and the window follows
+// the shadow's moved change.
+void TestLayerStyles::strokesRedrawOnlyWhatTheyReach()
+{
+    QFETCH(bool, device);
+    LayerStyleMgr::SetDefaultPrograms(device ? m_pCache.get() : nullptr);
+    ChildWindow window(nullptr, QSize(120, 90));
+    PixmapLayer *pLayer = rasterLayer(window.document(), shapeImage(120, 90, 81, QRect(20, 15, 70, 50)));
+    LayerDropShadow &shadow = pLayer->styles().dropShadow();
+    shadow.setAngle(200);
+    shadow.setDistance(9);
+    shadow.setEnabled(true);
+    LayerOutterGlow &glow = pLayer->styles().outterGlow();
+    glow.setDistance(6);
+    glow.setColor(QColor(255, 0, 0, 128));
+    glow.setEnabled(true);
+    QCOMPARE(offByMoreThan(shown(window), exported(window), 3), 0);
+
+    const QList<QRect> dabs = {QRect(30, 20, 7, 5), QRect(0, 0, 4, 4), QRect(112, 80, 8, 10), QRect(85, 40, 9, 9)};
+    for (const QRect &dab : dabs) {
+        QPainter(&pLayer->image()).fillRect(dab, QColor(30, 200, 90, 220));
+        pLayer->update(QRectF(dab));
+        QCOMPARE(offByMoreThan(shown(window), exported(window), 3), 0);
+    }
+    const QImage &image = pLayer->image();
+    QPoint at, expectedAt;
+    QCOMPARE(cqtest::differingPixels(shadow.Picture(image, &at),
+                                     LayerDropShadow::Reference(image, 200, 9, 128, shadow.color(), &expectedAt)),
+             0);
+    QCOMPARE(cqtest::differingPixels(glow.Picture(image, &at),
+                                     LayerOutterGlow::Reference(image, 6, 128, glow.color())),
+             0);
+    // The composed picture too: the same as one composed whole.
+    QPoint offset;
+    const QImage patched = pLayer->DrawnPixels(&offset).copy();
+    pLayer->MarkChanged();
+    QCOMPARE(offByMoreThan(pLayer->DrawnPixels(&offset), patched, 1), 0);
+}
+
+void TestLayerStyles::undoRedoAndGestures()
+{
+    Document document(QSize(50, 40), *ScratchDB::instance());
+    PixmapLayer *pLayer = rasterLayer(&document, shapeImage(50, 40, 61, QRect(10, 10, 20, 15)));
+    document.MarkSaved();
+    const QImage plain = document.Flattened();
+    LayerStyleMgr &styles = pLayer->styles();
+
+    QByteArray before = styles.State();
+    styles.dropShadow().setEnabled(true);
+    styles.dropShadow().setDistance(8);
+    document.undoStack()->push(new ChangeLayerStyleCmd(pLayer, before, styles.State()));
+    QVERIFY(document.IsModified());
+    const QImage styled = document.Flattened();
+    QVERIFY(cqtest::differingPixels(styled, plain) > 0);
+
+    // Three steps of one drag are one entry; a drag back to the start none.
+    for (int distance : {9, 10, 11}) {
+        before = styles.State();
+        styles.dropShadow().setDistance(distance);
+        document.undoStack()->push(new ChangeLayerStyleCmd(pLayer, before, styles.State(), 7));
+    }
+    QCOMPARE(document.undoStack()->count(), 2);
+    before = styles.State();
+    styles.outterGlow().setOpacity(40);
+    document.undoStack()->push(new ChangeLayerStyleCmd(pLayer, before, styles.State(), 8));
+    before = styles.State();
+    styles.outterGlow().setOpacity(128);
+    document.undoStack()->push(new ChangeLayerStyleCmd(pLayer, before, styles.State(), 8));
+    QCOMPARE(document.undoStack()->count(), 2);
+
+    document.undoStack()->undo();
+    QCOMPARE(styles.dropShadow().distance(), 8);
+    QCOMPARE(cqtest::differingPixels(document.Flattened(), styled), 0);
+    document.undoStack()->undo();
+    QVERIFY(!styles.dropShadow().isEnabled());
+    QCOMPARE(styles.dropShadow().distance(), 3);
+    QCOMPARE(cqtest::differingPixels(document.Flattened(), plain), 0);
+    QVERIFY(!document.IsModified());
+    document.undoStack()->redo();
+    QCOMPARE(cqtest::differingPixels(document.Flattened(), styled), 0);
+}
+
+void TestLayerStyles::stylesThatCannotBeBuilt()
+{
+    // A context that was never created builds nothing.
+    QCLContext none;
+    ProgramCache broken(none);
+    Document document(QSize(30, 20), *ScratchDB::instance());
+    PixmapLayer *pLayer = rasterLayer(&document, cqtest::patternImage(30, 20, 71));
+    const QImage plain = document.Flattened();
+    LayerStyleMgr &styles = pLayer->styles();
+    styles.Initialise(&broken);
+    QVERIFY(styles.styles().isEmpty());
+    QVERIFY(!styles.dropShadow().buildLog().isEmpty());
+    QVERIFY(!styles.findStyle(QStringLiteral("Drop Shadow")));
+    // Switched on by a file, it still draws nothing and moves nothing.
+    LayerStyleMgr source;
+    source.Initialise(nullptr);
+    source.dropShadow().setEnabled(true);
+    source.dropShadow().setAngle(90);
+    const QList<QByteArray> records = source.Records();
+    styles.ReadRecords(records);
+    QVERIFY(!styles.HasEnabled());
+    QCOMPARE(pLayer->boundingRect(), QRectF(0, 0, 29, 19));
+    QCOMPARE(cqtest::differingPixels(document.Flattened(), plain), 0);
+    // And what the file said is written back as it came.
+    QCOMPARE(styles.Records(), records);
+}
+
+QTEST_MAIN(TestLayerStyles)
+#include "tst_layerstyles.moc"
