@@ -31,23 +31,6 @@
 #include <QUndoStack>
 #include <QtTest>
 
-namespace {
-
-FilterDialog *openDialog()
-{
-    for (QWidget *pWidget : QApplication::topLevelWidgets())
-        if (auto *pDialog = qobject_cast<FilterDialog *>(pWidget); pDialog && pDialog->isVisible())
-            return pDialog;
-    return nullptr;
-}
-
-void press(QDialogButtonBox::StandardButton button)
-{
-    openDialog()->findChild<QDialogButtonBox *>()->button(button)->click();
-    QCoreApplication::processEvents();
-}
-
-} // namespace
 
 class TestHistogramWindow : public QObject {
     Q_OBJECT
@@ -56,27 +39,8 @@ class TestHistogramWindow : public QObject {
 
     HistogramDlg *panel() const { return HistogramDlg::instance(); }
     QAction *histogramEntry() const { return m_pMain->form()->action_Histogram; }
-    QAction *filterEntry(const QString &path) const
-    {
-        QMenu *pMenu = m_pMain->form()->menuFilter;
-        const QStringList parts = path.split(QLatin1Char('/'));
-        for (int i = 0; i + 1 < parts.size(); ++i)
-            for (QAction *pAction : pMenu->actions())
-                if (pAction->menu() && pAction->text() == parts[i])
-                    pMenu = pAction->menu();
-        for (QAction *pAction : pMenu->actions())
-            if (pAction->text() == parts.last())
-                return pAction;
-        return nullptr;
-    }
-    Document *newDocument(const QImage &image)
-    {
-        Document *pDocument = m_pMain->fileActions().NewDocument(image.size())->document();
-        PixmapLayer *pLayer = pDocument->CurrentRasterLayer();
-        pLayer->setImage(image);
-        pDocument->undoStack()->push(new LayerSnapshotCmd(QStringLiteral("Paint"), pLayer));
-        return pDocument;
-    }
+    QAction *filterEntry(const QString &path) const { return cqtest::filterEntry(m_pMain, path); }
+    Document *newDocument(const QImage &image) { return cqtest::newDocument(m_pMain, image); }
     bool showing(const QImage &image) const { return panel()->Shown() == histogramReference(image); }
 
 private Q_SLOTS:
@@ -173,17 +137,17 @@ private Q_SLOTS:
         Document *pDocument = newDocument(image);
         const int iSteps = pDocument->undoStack()->count();
         filterEntry(QStringLiteral("Glows/Bloom"))->trigger();
-        QVERIFY(openDialog());
-        QCOMPARE(openDialog()->windowTitle(), QStringLiteral("Bloom"));
-        QCOMPARE(openDialog()->findChild<QSpinBox *>(QStringLiteral("thresholdSpinner"))->value(), 225);
+        QVERIFY(cqtest::openFilterDialog());
+        QCOMPARE(cqtest::openFilterDialog()->windowTitle(), QStringLiteral("Bloom"));
+        QCOMPARE(cqtest::openFilterDialog()->findChild<QSpinBox *>(QStringLiteral("thresholdSpinner"))->value(), 225);
         // The values shown are previewed at once; then a change.
         const QImage first = bloomReference(image, 225, 8);
         QTRY_VERIFY(cqtest::maxChannelDifference(pDocument->CurrentRasterLayer()->image(), first) <= 1);
-        openDialog()->findChild<QSlider *>(QStringLiteral("thresholdSlider"))->setValue(150);
-        openDialog()->findChild<QSlider *>(QStringLiteral("radiusSlider"))->setValue(12);
+        cqtest::openFilterDialog()->findChild<QSlider *>(QStringLiteral("thresholdSlider"))->setValue(150);
+        cqtest::openFilterDialog()->findChild<QSlider *>(QStringLiteral("radiusSlider"))->setValue(12);
         const QImage landed = bloomReference(image, 150, 12);
         QTRY_VERIFY(cqtest::maxChannelDifference(pDocument->CurrentRasterLayer()->image(), landed) <= 1);
-        press(QDialogButtonBox::Ok);
+        cqtest::pressDialogButton(QDialogButtonBox::Ok);
         QCOMPARE(pDocument->undoStack()->count(), iSteps + 1);
         QCOMPARE(pDocument->undoStack()->text(iSteps), QStringLiteral("Bloom - New Layer"));
         const QImage after = pDocument->CurrentRasterLayer()->image();
@@ -194,16 +158,16 @@ private Q_SLOTS:
 
         // Bloom reopens with the last values; cancelling puts every pixel back.
         filterEntry(QStringLiteral("Glows/Bloom"))->trigger();
-        QCOMPARE(openDialog()->findChild<QSpinBox *>(QStringLiteral("radiusSpinner"))->value(), 12);
-        press(QDialogButtonBox::Cancel);
+        QCOMPARE(cqtest::openFilterDialog()->findChild<QSpinBox *>(QStringLiteral("radiusSpinner"))->value(), 12);
+        cqtest::pressDialogButton(QDialogButtonBox::Cancel);
         QVERIFY(FilterLanding::SamePixels(pDocument->CurrentRasterLayer()->image(), after));
 
         // Jitter shares the size dialog under its own title.
         filterEntry(QStringLiteral("Jitter"))->trigger();
-        QCOMPARE(openDialog()->windowTitle(), QStringLiteral("Jitter"));
-        openDialog()->findChild<QSlider *>(QStringLiteral("sizeSlider"))->setValue(9);
+        QCOMPARE(cqtest::openFilterDialog()->windowTitle(), QStringLiteral("Jitter"));
+        cqtest::openFilterDialog()->findChild<QSlider *>(QStringLiteral("sizeSlider"))->setValue(9);
         QTRY_VERIFY(!FilterLanding::SamePixels(pDocument->CurrentRasterLayer()->image(), after));
-        press(QDialogButtonBox::Cancel);
+        cqtest::pressDialogButton(QDialogButtonBox::Cancel);
         QVERIFY(FilterLanding::SamePixels(pDocument->CurrentRasterLayer()->image(), after));
         QCOMPARE(pDocument->undoStack()->count(), iSteps + 1);
     }
