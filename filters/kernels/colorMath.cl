@@ -65,6 +65,15 @@ typedef struct {
     int16 h, s, l;
 } Hsl;
 
+// Saturation from the largest and smallest channel and the lightness.
+inline int16 saturationOf(int16 mx, int16 mn, int16 l)
+{
+    const int16 d = mx - mn;
+    const int16 grey = d == 0;
+    const int16 under = l < 128 ? mx + mn : 510 - mx - mn;
+    return grey ? (int16)0 : clamp(divide(255 * d, grey ? (int16)1 : under), 0, 255);
+}
+
 inline Hsl rgbToHsl(int16 r, int16 g, int16 b)
 {
     const int16 mx = max(r, max(g, b)), mn = min(r, min(g, b));
@@ -72,8 +81,7 @@ inline Hsl rgbToHsl(int16 r, int16 g, int16 b)
     const int16 grey = d == 0;
     Hsl out;
     out.l = (mx + mn) / 2;
-    const int16 under = out.l < 128 ? mx + mn : 510 - mx - mn;
-    out.s = grey ? (int16)0 : divide(255 * d, grey ? (int16)1 : under);
+    out.s = saturationOf(mx, mn, out.l);
     // One division for whichever sector the maximum picks; 0 + x is x, so
     // this is the same arithmetic as dividing in each branch.
     const float16 fd = convert_float16(grey ? (int16)1 : d);
@@ -83,7 +91,6 @@ inline Hsl rgbToHsl(int16 r, int16 g, int16 b)
     int16 h = convert_int16_rtz(42.666667f * hf);
     h = h < 0 ? h + 256 : h;
     out.h = grey ? (int16)0 : clamp(h, 0, 255);
-    out.s = clamp(out.s, 0, 255);
     return out;
 }
 

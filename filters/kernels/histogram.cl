@@ -31,17 +31,20 @@ inline void spread(uint16 p, int live, int iChannels, Lanes *pLanes)
     vstore16(g, 0, pLanes->channel[1]);
     vstore16(b, 0, pLanes->channel[2]);
     vstore16(((p >> 24) != 0u && lane < live) ? (int16)1 : (int16)0, 0, pLanes->weight);
-    if (iChannels & (COUNT_HUE | COUNT_SATURATION)) {
+    if (iChannels & COUNT_HUE) {
         const Hsl hsl = rgbToHsl(r, g, b);
         vstore16(hsl.h, 0, pLanes->channel[3]);
         vstore16(hsl.s, 0, pLanes->channel[4]);
         vstore16(hsl.l, 0, pLanes->channel[5]);
-    } else if (iChannels & COUNT_LIGHTNESS) {
-        // Hue and saturation are counted on the way (and left out) by some
-        // kernels: they must be valid buckets.
+    } else if (iChannels & (COUNT_SATURATION | COUNT_LIGHTNESS)) {
+        // Channels not asked for are counted on the way (and left out) by
+        // some kernels: they must be valid buckets. Without the hue there
+        // is no float division to pay.
+        const int16 mx = max(r, max(g, b)), mn = min(r, min(g, b));
+        const int16 l = (mx + mn) / 2;
         vstore16((int16)0, 0, pLanes->channel[3]);
-        vstore16((int16)0, 0, pLanes->channel[4]);
-        vstore16((max(r, max(g, b)) + min(r, min(g, b))) / 2, 0, pLanes->channel[5]);
+        vstore16((iChannels & COUNT_SATURATION) ? saturationOf(mx, mn, l) : (int16)0, 0, pLanes->channel[4]);
+        vstore16(l, 0, pLanes->channel[5]);
     }
 }
 

@@ -95,7 +95,14 @@ void HistogramTest::kernelsCountLikeTheHost()
             HistogramData data;
             QVERIFY(Histogram::Count(shared, runs, input, pixels, counts, HistogramData::kAllChannels, &data, method));
             QVERIFY2(data == expected, qPrintable(QStringLiteral("%1x%2").arg(size.width()).arg(size.height())));
-            // Only the channels asked for (lightness has a shortcut of its own).
+            // Only the channels asked for: each alone (as auto level asks,
+            // saturation and lightness without the hue), and a pair.
+            for (int c = 0; c < HistogramData::kChannels; ++c) {
+                QVERIFY(Histogram::Count(shared, runs, input, pixels, counts, 1 << c, &data, method));
+                for (int other = 0; other < HistogramData::kChannels; ++other)
+                    QCOMPARE(data.peaks[other], other == c ? expected.peaks[c] : 0);
+                QCOMPARE(data.counts[c], expected.counts[c]);
+            }
             const int some = HistogramData::Bit(HistogramData::Blue) | HistogramData::Bit(HistogramData::Lightness);
             QVERIFY(Histogram::Count(shared, runs, input, pixels, counts, some, &data, method));
             QCOMPARE(data.counts[HistogramData::Blue], expected.counts[HistogramData::Blue]);
