@@ -5,7 +5,10 @@
 // `convert` and Python's PIL write for the same pixels (when installed),
 // for a photo-like layer and a mostly transparent one.
 #include "ChildWindow.h"
+#include "DocumentBuilder.h"
 #include "DocumentFile.h"
+#include "Document.h"
+#include "ScratchDB.h"
 #include "PixmapLayer.h"
 #include "PngEncoder.h"
 
@@ -191,7 +194,7 @@ int main(int argc, char **argv)
     auto *pWindow = new ChildWindow(nullptr, QSize(kSide, kSide));
     for (int i = 0; i < kLayers; ++i) {
         auto *pLayer = static_cast<PixmapLayer *>(pWindow->CreateLayer(0));
-        pLayer->setPixmap(QPixmap::fromImage(images[i]));
+        pLayer->setImage(images[i]);
     }
     const QString path = dir.filePath(QStringLiteral("bench.cq"));
     QList<double> saves, loads, saveCpu, loadCpu;
@@ -201,7 +204,7 @@ int main(int argc, char **argv)
         QString error;
         t.start();
         double cpu = cpuSeconds();
-        if (!DocumentFile::Save(path, pWindow, &error)) {
+        if (!DocumentBuilder::Save(path, *pWindow->document(), &error)) {
             std::fprintf(stderr, "save failed: %s\n", qPrintable(error));
             return 1;
         }
@@ -210,7 +213,7 @@ int main(int argc, char **argv)
         iFileSize = QFile(path).size();
         t.start();
         cpu = cpuSeconds();
-        ChildWindow *pLoaded = DocumentFile::Load(path, nullptr, &error);
+        Document *pLoaded = DocumentBuilder::Load(path, *ScratchDB::instance(), &error);
         loads << t.nsecsElapsed() / 1e9;
         loadCpu << cpuSeconds() - cpu;
         if (!pLoaded) {

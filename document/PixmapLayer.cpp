@@ -1,5 +1,7 @@
 #include "PixmapLayer.h"
 
+#include "LayerBlend.h"
+
 #include "Document.h"
 #include "GraphicsScene.h"
 #include "PixelOps.h"
@@ -209,7 +211,7 @@ void PixmapLayer::PaintPixels(QPainter *pPainter, const QRect &exposed, const QI
     pPainter->setCompositionMode(QPainter::CompositionMode(iMode));
     pPainter->setOpacity(dOpacity);
     const QRect part = exposed.intersected(pixels.rect());
-    if (!part.isEmpty())
+    if (!part.isEmpty() && !LayerBlend::Draw(pPainter, part.topLeft(), pixels, part, iMode, dOpacity))
         pPainter->drawImage(part, pixels, part);
 }
 
@@ -230,7 +232,8 @@ void PixmapLayer::paint(QPainter *pPainter, const QStyleOptionGraphicsItem *pOpt
     pPainter->setOpacity(opacity());
     for (const QRect &r : area) {
         const QRect part = r.intersected(QRect(offset, pixels.size()));
-        if (!part.isEmpty())
+        if (!part.isEmpty()
+            && !LayerBlend::Draw(pPainter, part.topLeft(), pixels, part.translated(-offset), blendingMode(), opacity()))
             pPainter->drawImage(part, pixels, part.translated(-offset));
     }
 }

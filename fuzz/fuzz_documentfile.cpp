@@ -1,14 +1,17 @@
 // Feeds arbitrary bytes to the document parser: it must refuse or accept
 // every input without crashing, hanging or allocating without bound. The
-// style records of what it accepts go on to the layer styles, which skip
-// damaged ones and keep the ones they do not know.
+// documents it accepts are built as opening builds them (layer styles skip
+// damaged records and keep the ones they do not know) and written again.
+#include "Document.h"
+#include "DocumentBuilder.h"
 #include "DocumentFile.h"
-#include "LayerStyleMgr.h"
 #include "LayerStyleRecord.h"
+#include "ScratchDB.h"
 
 #include "FuzzSupport.h"
 
 #include <cstdint>
+#include <memory>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *pData, size_t size)
 {
@@ -20,13 +23,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *pData, size_t size)
     DocumentData data;
     QString error;
     if (DocumentFile::Parse(bytes, &data, &error)) {
-        for (LayerData &layer : data.layers) {
-            LayerStyleMgr styles;
-            styles.Initialise(nullptr);
-            styles.ReadRecords(layer.styleRecords);
-            layer.styleRecords = styles.Records();
-        }
-        (void)DocumentFile::Serialize(data);
+        // What opening does next: a document of it (text layers, styles,
+        // paths), and what saving it again would write.
+        static ScratchDB store;
+        std::unique_ptr<Document> pDocument(DocumentBuilder::Build(data, store));
+        if (pDocument)
+            (void)DocumentFile::Serialize(DocumentBuilder::Capture(*pDocument));
     }
     return 0;
 }

@@ -19,5 +19,7 @@ cmake --build "$BUILD" -j2 --target "fuzz_$TARGET"
 WORK="$ROOT/fuzz/corpus-work/$TARGET"
 mkdir -p "$WORK" "$BUILD/artifacts"
 cd "$BUILD/fuzz"
+# One-time allocations of the font and GPU libraries are not ours to free.
+export LSAN_OPTIONS="suppressions=$ROOT/scripts/lsan.supp:print_suppressions=0"
 exec "./fuzz_$TARGET" -max_total_time="$DURATION" -max_len=65536 -rss_limit_mb=2560 \
     -timeout=10 -artifact_prefix="$BUILD/artifacts/" -print_final_stats=1 "$WORK" "$CORPUS"

@@ -6,6 +6,7 @@
 #include "DocTestSupport.h"
 #include "GraphicsScene.h"
 #include "GraphicsView.h"
+#include "LayerBlend.h"
 #include "PixmapLayer.h"
 #include "ScratchDB.h"
 #include "TestSupport.h"
@@ -27,6 +28,7 @@ private slots:
     void changesReachThePicture();
     void textEdits();
     void exportUnaffectedBySceneDrawing();
+    void fastBlendsMatchThePainter();
 
 private:
     QTemporaryDir m_tmp;
@@ -246,6 +248,52 @@ void TestComposition::exportUnaffectedBySceneDrawing()
     scenePicture(window);
     QCOMPARE(cqtest::differingPixels(exported(), before), qint64(0));
     QCOMPARE(cqtest::differingPixels(scenePicture(window), expectedPicture(window)), qint64(0));
+}
+
+// The blending loops must give the painter's own pixels in every mode and
+// opacity, with the source partly off the picture, or the window and export
+// would disagree with what the painter draws elsewhere.
+void TestComposition::fastBlendsMatchThePainter()
+{
+    QImage source = cqtest::patternImage(67, 33, 41);
+    for (int y = 0; y < source.height(); ++y) {
+        auto *pLine = reinterpret_cast<quint32 *>(source.scanLine(y));
+        for (int x = 0; x < source.width(); x += 5)
+            pLine[x] = (y % 2) ? pLine[x] | 0xff000000u : pLine[x] & 0x00ffffffu;
+    }
+    const QImage below = cqtest::patternImage(61, 40, 43).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    int iFast = 0;
+    for (const auto &mode : Layer::BlendingModes()) {
+        for (qreal dOpacity : {1.0, 0.8, 0.55, 0.33, 0.07}) {
+            QImage expected = below.copy(), actual = below.copy();
+            const QRect part(3, 2, 60, 30);
+            {
+                QPainter painter(&expected);
+                painter.translate(-4, 5);
+                painter.setCompositionMode(QPainter::CompositionMode(mode.second));
+                painter.setOpacity(dOpacity);
+                painter.drawImage(QPoint(7, 6), source, part);
+            }
+            QPainter painter(&actual);
+            painter.translate(-4, 5);
+            const bool bDrawn = LayerBlend::Draw(&painter, QPoint(7, 6), source, part, mode.second, dOpacity);
+            painter.end();
+            QCOMPARE(bDrawn, LayerBlend::HasFastLoop(mode.second));
+            if (!bDrawn)
+                continue;
+            ++iFast;
+            QVERIFY2(actual == expected, qPrintable(QStringLiteral("%1 at %2").arg(mode.first).arg(dOpacity)));
+        }
+    }
+    QVERIFY(iFast >= 50);
+    // A clip or a scaled painter is left to the painter.
+    QImage target = below.copy();
+    QPainter painter(&target);
+    painter.setClipRect(0, 0, 10, 10);
+    QVERIFY(!LayerBlend::Draw(&painter, QPoint(), source, source.rect(), QPainter::CompositionMode_Multiply, 1));
+    painter.setClipping(false);
+    painter.scale(2, 2);
+    QVERIFY(!LayerBlend::Draw(&painter, QPoint(), source, source.rect(), QPainter::CompositionMode_Multiply, 1));
 }
 
 QTEST_MAIN(TestComposition)
