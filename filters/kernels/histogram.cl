@@ -148,30 +148,38 @@ inline int16 lookUp(__global const int *levels, int16 v)
     return vload16(0, lanes);
 }
 
+// One of hue (0), saturation (1) or lightness (2) through the levels; the
+// pixel goes to HSL and back.
+inline uint16 levelHsl(uint16 p, __global const int *levels, int which)
+{
+    Hsl hsl = rgbToHsl(redOf(p), greenOf(p), blueOf(p));
+    if (which == 0)
+        hsl.h = lookUp(levels, hsl.h);
+    else if (which == 1)
+        hsl.s = lookUp(levels, hsl.s);
+    else
+        hsl.l = lookUp(levels, hsl.l);
+    return hslToRgb(p, hsl);
+}
+
 __kernel void AutoLevel_Hue(__global const uint *src, __global uint *dest, __global const int *levels, int iCount)
 {
     BLOCK_BEGIN
-    Hsl hsl = rgbToHsl(redOf(p), greenOf(p), blueOf(p));
-    hsl.h = lookUp(levels, hsl.h);
-    storeBlock(dest, i, n, hslToRgb(p, hsl));
+    storeBlock(dest, i, n, levelHsl(p, levels, 0));
 }
 
 __kernel void AutoLevel_Saturation(__global const uint *src, __global uint *dest, __global const int *levels,
                                    int iCount)
 {
     BLOCK_BEGIN
-    Hsl hsl = rgbToHsl(redOf(p), greenOf(p), blueOf(p));
-    hsl.s = lookUp(levels, hsl.s);
-    storeBlock(dest, i, n, hslToRgb(p, hsl));
+    storeBlock(dest, i, n, levelHsl(p, levels, 1));
 }
 
 __kernel void AutoLevel_Lightness(__global const uint *src, __global uint *dest, __global const int *levels,
                                   int iCount)
 {
     BLOCK_BEGIN
-    Hsl hsl = rgbToHsl(redOf(p), greenOf(p), blueOf(p));
-    hsl.l = lookUp(levels, hsl.l);
-    storeBlock(dest, i, n, hslToRgb(p, hsl));
+    storeBlock(dest, i, n, levelHsl(p, levels, 2));
 }
 
 __kernel void AutoLevel_Red(__global const uint *src, __global uint *dest, __global const int *levels, int iCount)
