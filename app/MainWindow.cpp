@@ -124,9 +124,9 @@ MainWindow::MainWindow()
     // A crash report lists every build log and filter error known at the time.
     m_programCache.setReportListener([](const QMap<QString, QString> &report) { CrashHandler::SetBuildReport(report); });
     m_pUi->mainToolBar->setStyleSheet(QString::fromLatin1(kToolBarStyle));
-    QSettings settings;
-    if (settings.contains(QStringLiteral("windowState")))
-        restoreState(settings.value(QStringLiteral("windowState")).toByteArray(), 0);
+    // The panels' places come back in LateInit, once every panel exists:
+    // restoring them before the palette is made as well crashed inside the
+    // dock layout once the histogram panel had been left open.
     // A panel closed by its own button unchecks its Window entry.
     connect(pHistory, &QDockWidget::visibilityChanged, m_pUi->action_History, &QAction::setChecked);
     connect(LayerDlg::instance(), &QDockWidget::visibilityChanged, m_pUi->action_Layers, &QAction::setChecked);
@@ -206,6 +206,9 @@ void MainWindow::LateInit()
         restoreState(settings.value(QStringLiteral("windowState")).toByteArray(), 0);
     connect(pPalette, &QDockWidget::visibilityChanged, m_pUi->action_Palette, &QAction::setChecked);
     m_pUi->action_Palette->setChecked(true);
+    m_pUi->action_History->setChecked(!UndoDlg::instance()->isHidden());
+    m_pUi->action_Layers->setChecked(!LayerDlg::instance()->isHidden());
+    m_pUi->action_Histogram->setChecked(!HistogramDlg::instance()->isHidden());
 
     // Filters come last: plug-ins may be slow to load, and a filter's
     // dialog opens over the window.

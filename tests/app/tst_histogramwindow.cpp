@@ -23,7 +23,9 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QProcess>
 #include <QPushButton>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QSlider>
 #include <QSpinBox>
@@ -170,6 +172,48 @@ private Q_SLOTS:
         cqtest::pressDialogButton(QDialogButtonBox::Cancel);
         QVERIFY(FilterLanding::SamePixels(pDocument->CurrentRasterLayer()->image(), after));
         QCOMPARE(pDocument->undoStack()->count(), iSteps + 1);
+    }
+
+    // The window layout saved with the histogram panel open, and after it
+    // was closed again, brings the editor back up (it once crashed while
+    // restoring either).
+    void savedLayoutStartsAgain()
+    {
+        cqtest::newDocument(m_pMain, cqtest::patternImage(40, 30, 5));
+        if (!histogramEntry()->isChecked())
+            histogramEntry()->trigger();
+        QTRY_VERIFY(panel()->isVisible());
+        const QByteArray open = m_pMain->saveState(0);
+        panel()->close();
+        const QByteArray closed = m_pMain->saveState(0);
+        for (const QByteArray &state : {open, closed}) {
+            QTemporaryDir home;
+            {
+                QSettings settings(home.filePath(QStringLiteral("config/Kestrelvane/Chromaquill.conf")),
+                                   QSettings::IniFormat);
+                settings.setValue(QStringLiteral("windowState"), state);
+            }
+            QProcess editor;
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
+            env.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral("data")));
+            QDir().mkpath(home.filePath(QStringLiteral("tmp")));
+            env.insert(QStringLiteral("TMPDIR"), home.filePath(QStringLiteral("tmp")));
+            editor.setProcessEnvironment(env);
+            editor.start(qEnvironmentVariable("CQ_BINARY_DIR") + QStringLiteral("/chromaquill"), {});
+            const QDir scratch(home.filePath(QStringLiteral("tmp/chromaquillScratch")));
+            QTRY_VERIFY_WITH_TIMEOUT(
+                !scratch.entryList({QStringLiteral("instance-*")}, QDir::Dirs).isEmpty()
+                    || editor.state() == QProcess::NotRunning,
+                60000);
+            // The panels are laid out once the event loop runs.
+            QTest::qWait(1500);
+            QVERIFY2(editor.state() == QProcess::Running, editor.readAllStandardError().constData());
+            editor.terminate();
+            QVERIFY(editor.waitForFinished(60000));
+            QCOMPARE(editor.exitStatus(), QProcess::NormalExit);
+            QCOMPARE(editor.exitCode(), 0);
+        }
     }
 };
 
