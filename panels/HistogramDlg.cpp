@@ -81,8 +81,11 @@ void HistogramDlg::Schedule()
 {
     if (isHidden() || m_bBusy || m_frame.isActive())
         return;
+    // At most once a frame, and idle at least as long as the last count
+    // took: on a large layer the device is left half its time for painting.
     const qint64 since = m_sinceStart.isValid() ? m_sinceStart.elapsed() : kFrameMs;
-    m_frame.start(int(qMax<qint64>(0, kFrameMs - since)));
+    const qint64 gap = qMax<qint64>(kFrameMs, 2 * m_lastCostMs);
+    m_frame.start(int(qBound(qint64(0), gap - since, qint64(1000))));
 }
 
 void HistogramDlg::Start()
@@ -122,6 +125,7 @@ void HistogramDlg::Start()
 void HistogramDlg::Deliver(quint64 iGeneration, const HistogramData &data, bool bOk)
 {
     m_bBusy = false;
+    m_lastCostMs = m_sinceStart.elapsed();
     if (bOk && iGeneration == m_generation) {
         m_shown = data;
         Draw();

@@ -4,7 +4,8 @@
 // translucent area charts. It follows the document it is given: another
 // current layer, changed pixels, another document. Counting runs on a thread
 // of its own, at most once per displayed frame however fast the pixels
-// change, so painting never waits for it; only while the panel is shown.
+// change and with a pause at least as long as a count, so painting never
+// waits for it; only while the panel is shown.
 #include "Histogram.h"
 #include "PreviewWorker.h"
 
@@ -83,6 +84,8 @@ private:
     bool m_bBusy = false;
     QTimer m_frame;
     QElapsedTimer m_sinceStart;
+    // How long the last count took, from start to delivery.
+    qint64 m_lastCostMs = 0;
     // Last, so that it is destroyed first: its thread may still use the rest.
     PreviewWorker m_worker;
 };
