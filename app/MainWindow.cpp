@@ -15,6 +15,7 @@
 #include "FilterMenu.h"
 #include "FilterRegistry.h"
 #include "GraphicsView.h"
+#include "HistogramDlg.h"
 #include "LayerActions.h"
 #include "LayerDlg.h"
 #include "LayerStyleMgr.h"
@@ -105,11 +106,11 @@ MainWindow::MainWindow()
     addDockWidget(Qt::RightDockWidgetArea, LayerDlg::instance());
     UndoDlg *pHistory = UndoDlg::instance(this);
     addDockWidget(Qt::RightDockWidgetArea, pHistory);
-    // The histogram panel comes with the filters; until then its Window
-    // entry has nothing to show.
-    m_pUi->action_Histogram->setChecked(false);
-    m_pUi->action_Histogram->setEnabled(false);
-
+    HistogramDlg *pHistogram = HistogramDlg::instance(&m_programCache, this);
+    addDockWidget(Qt::RightDockWidgetArea, pHistogram);
+    pHistogram->hide();
+    if (QSettings().contains(QStringLiteral("HistogramDlgGeometry")))
+        pHistogram->restoreGeometry(QSettings().value(QStringLiteral("HistogramDlgGeometry")).toByteArray());
 
     m_pFileActions = new FileActions(this);
     m_pLayerActions = new LayerActions(this);
@@ -123,12 +124,14 @@ MainWindow::MainWindow()
     // A crash report lists every build log and filter error known at the time.
     m_programCache.setReportListener([](const QMap<QString, QString> &report) { CrashHandler::SetBuildReport(report); });
     m_pUi->mainToolBar->setStyleSheet(QString::fromLatin1(kToolBarStyle));
-    QSettings settings;
-    if (settings.contains(QStringLiteral("windowState")))
-        restoreState(settings.value(QStringLiteral("windowState")).toByteArray(), 0);
+    // The panels' places come back in LateInit, once every panel exists:
+    // restoring them before the palette is made as well crashed inside the
+    // dock layout once the histogram panel had been left open.
     // A panel closed by its own button unchecks its Window entry.
     connect(pHistory, &QDockWidget::visibilityChanged, m_pUi->action_History, &QAction::setChecked);
     connect(LayerDlg::instance(), &QDockWidget::visibilityChanged, m_pUi->action_Layers, &QAction::setChecked);
+    connect(pHistogram, &QDockWidget::visibilityChanged, this, &MainWindow::SetHistogramChecked);
+    m_pUi->action_Histogram->setChecked(!pHistogram->isHidden());
     m_pUi->action_History->setChecked(!pHistory->isHidden());
     m_pUi->action_Layers->setChecked(!LayerDlg::instance()->isHidden());
     ToolboxDlg::instance(this, this);
@@ -203,6 +206,9 @@ void MainWindow::LateInit()
         restoreState(settings.value(QStringLiteral("windowState")).toByteArray(), 0);
     connect(pPalette, &QDockWidget::visibilityChanged, m_pUi->action_Palette, &QAction::setChecked);
     m_pUi->action_Palette->setChecked(true);
+    m_pUi->action_History->setChecked(!UndoDlg::instance()->isHidden());
+    m_pUi->action_Layers->setChecked(!LayerDlg::instance()->isHidden());
+    m_pUi->action_Histogram->setChecked(!HistogramDlg::instance()->isHidden());
 
     // Filters come last: plug-ins may be slow to load, and a filter's
     // dialog opens over the window.
@@ -346,6 +352,7 @@ void MainWindow::SetCurrent(ChildWindow *pWindow)
     Document *pDocument = pWindow ? pWindow->document() : nullptr;
     LayerDlg::instance()->SetDocument(pDocument);
     UndoDlg::instance()->setStack(pDocument ? pDocument->undoStack() : nullptr);
+    HistogramDlg::instance()->SetDocument(pDocument);
     EnableDocumentActions(pWindow != nullptr);
     if (!pWindow) {
         // Nothing is shown: no size, position or zoom to speak of.
@@ -399,8 +406,6 @@ double MainWindow::ZoomToFit(const QSize &canvas, const QSize &window)
 }
 
 // --- Panels ----------------------------------------------------------------------
-
-void MainWindow::on_action_Histogram_triggered() {}
 
 void MainWindow::SetHistogramChecked(bool bChecked)
 {
@@ -516,6 +521,7 @@ void MainWindow::closeEvent(QCloseEvent *pEvent)
     settings.setValue(QStringLiteral("ToolBoxGeometry"), ToolboxDlg::instance()->saveGeometry());
     settings.setValue(QStringLiteral("UndoDlgGeometry"), UndoDlg::instance()->saveGeometry());
     settings.setValue(QStringLiteral("LayerDlgGeometry"), LayerDlg::instance()->saveGeometry());
+    settings.setValue(QStringLiteral("HistogramDlgGeometry"), HistogramDlg::instance()->saveGeometry());
     if (ColorPicker *pPalette = ColorPicker::existing())
         settings.setValue(QStringLiteral("ColorPickerGeometry"), pPalette->saveGeometry());
     settings.setValue(QStringLiteral("windowState"), saveState(0));

@@ -73,7 +73,6 @@ public Q_SLOTS:
     void KeyPress(QKeyEvent *pEvent);
     void KeyRelease(QKeyEvent *pEvent);
     void MouseWheel(int iDelta, ChildWindow *pWindow);
-    void on_action_Histogram_triggered();
     void on_action_Zoom_In_triggered();
     void on_action_Zoom_Out_triggered();
     void on_action_Zoom_To_Window_triggered();

@@ -5,6 +5,7 @@
 #include "ChildWindow.h"
 #include "ColorPicker.h"
 #include "CrashHandler.h"
+#include "HistogramDlg.h"
 #include "KernelReportDlg.h"
 #include "LayerDlg.h"
 #include "MainWindow.h"
@@ -40,6 +41,7 @@ WindowActions::WindowActions(MainWindow *pMain)
     const auto on = [this](QAction *pAction, auto slot) { connect(pAction, &QAction::triggered, this, slot); };
     on(pUi->action_Palette, &WindowActions::on_action_Palette_triggered);
     on(pUi->action_History, &WindowActions::on_action_History_triggered);
+    on(pUi->action_Histogram, &WindowActions::on_action_Histogram_triggered);
     on(pUi->action_Layers, &WindowActions::on_action_Layers_triggered);
     on(pUi->action_Toolbar, &WindowActions::on_action_Toolbar_triggered);
     on(pUi->action_Toggle_All_Windows, &WindowActions::on_action_Toggle_All_Windows_triggered);
@@ -70,6 +72,11 @@ void WindowActions::on_action_History_triggered()
     showPanel(UndoDlg::instance(), m_pMain->form()->action_History->isChecked());
 }
 
+void WindowActions::on_action_Histogram_triggered()
+{
+    showPanel(HistogramDlg::instance(), m_pMain->form()->action_Histogram->isChecked());
+}
+
 void WindowActions::on_action_Layers_triggered()
 {
     showPanel(LayerDlg::instance(), m_pMain->form()->action_Layers->isChecked());
@@ -83,6 +90,7 @@ void WindowActions::on_action_Toggle_All_Windows_triggered()
         {LayerDlg::instance(), pUi->action_Layers},
         {UndoDlg::instance(), pUi->action_History},
         {ColorPicker::instance(m_pMain), pUi->action_Palette},
+        {HistogramDlg::instance(), pUi->action_Histogram},
     };
     if (!pUi->action_Toggle_All_Windows->isChecked()) {
         for (const auto &[pPanel, pAction] : panels) {

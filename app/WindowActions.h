@@ -18,6 +18,7 @@ public:
 public Q_SLOTS:
     void on_action_Palette_triggered();
     void on_action_History_triggered();
+    void on_action_Histogram_triggered();
     void on_action_Layers_triggered();
     void on_action_Toolbar_triggered();
     void on_action_Toggle_All_Windows_triggered();

@@ -9,6 +9,7 @@
 #include "OpenCLReport.h"
 #include "FilterLanding.h"
 #include "FilterRegistry.h"
+#include "HistogramCounter.h"
 #include "KernelFilter.h"
 #include "ProgramCache.h"
 #include "QCLContext.h"
@@ -179,6 +180,19 @@ int runConvert(const QStringList &args)
     return 0;
 }
 
+// The device the program itself would choose (the GPU unless settings force
+// the CPU); false when there is none.
+bool createContext(QCLContext &context)
+{
+    Chromaquill::SetIdentity();
+    // Trying the GPU where there is none is no news here: errors are one line.
+    const QtMessageHandler previous = qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
+    const Startup::ComputeMode mode = Startup::ChooseComputeMode(
+        Startup::ForceCpu(QSettings()), [&context](QCLDevice::DeviceTypes type) { return context.create(type); });
+    qInstallMessageHandler(previous);
+    return mode != Startup::ComputeMode::None;
+}
+
 // --- filter ------------------------------------------------------------------
 
 struct FilterArguments {
@@ -271,13 +285,7 @@ int runFilter(const QStringList &args)
                         .arg(a.select.x()).arg(a.select.y()).arg(a.select.width()).arg(a.select.height())
                         .arg(image.width()).arg(image.height()));
 
-    Chromaquill::SetIdentity();
-    // Trying the GPU where there is none is no news here: errors are one line.
-    const QtMessageHandler previous = qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
-    const Startup::ComputeMode mode = Startup::ChooseComputeMode(
-        Startup::ForceCpu(QSettings()), [&context](QCLDevice::DeviceTypes type) { return context.create(type); });
-    qInstallMessageHandler(previous);
-    if (mode == Startup::ComputeMode::None)
+    if (!createContext(context))
         return fail(QStringLiteral("no usable OpenCL device"));
     const QString loadError = registry.Load(pFilter);
     if (!loadError.isEmpty())
@@ -292,6 +300,40 @@ int runFilter(const QStringList &args)
     const QImage landed = FilterLanding::Land(image, result, a.select.isNull() ? QRegion() : QRegion(a.select));
     if (!Chromaquill::WriteImage(a.out, landed, 100, &error))
         return fail(QStringLiteral("%1: %2").arg(a.out, error));
+    return 0;
+}
+
+// --- histogram -----------------------------------------------------------------
+
+// One line per channel (red, green, blue, hue, saturation, lightness): its
+// name, its peak, then its 256 counts. Transparent pixels are not counted.
+int runHistogram(const QStringList &args)
+{
+    if (args.size() != 1)
+        return failUsage("histogram");
+    QString error;
+    const QImage image = ImageFile::Read(args[0], &error);
+    if (image.isNull())
+        return fail(QStringLiteral("%1: %2").arg(args[0], error));
+    QCLContext context;
+    if (!createContext(context))
+        return fail(QStringLiteral("no usable OpenCL device"));
+    HistogramCounter counter(context);
+    const QString loadError = counter.Initialize();
+    if (!loadError.isEmpty())
+        return fail(QStringLiteral("the histogram kernels could not be loaded: %1").arg(loadError.simplified()));
+    HistogramData data;
+    if (!counter.Count(image, &data))
+        return fail(QStringLiteral("the histogram failed on the OpenCL device"));
+    QString text;
+    for (int c = 0; c < HistogramData::kChannels; ++c) {
+        text += HistogramData::ChannelName(c) + QLatin1Char(' ') + QString::number(data.peaks[c]);
+        for (int n : data.counts[c])
+            text += QLatin1Char(' ') + QString::number(n);
+        text += QLatin1Char('\n');
+    }
+    if (!writeOut(text))
+        return fail(QStringLiteral("could not write the histogram"));
     return 0;
 }
 
@@ -313,6 +355,11 @@ const Subcommand subcommands[] = {
      "the filter has is required (optional ones are marked). With --select only that rectangle changes; its pixels\n"
      "equal the whole-image result. --repeat N runs the filter N times on the same input (OUT holds the last).",
      runFilter},
+    {"histogram", "histogram IN", "print the six histograms of an image",
+     "Counts the pixels of the image IN that are not fully transparent into 256 buckets for red, green, blue,\n"
+     "hue, saturation and lightness (each on a 0..255 scale). Prints one line per channel in that order: its name,\n"
+     "its peak (the largest count), then the 256 counts, separated by spaces.",
+     runHistogram},
 };
 
 const Subcommand *find(const QString &name)
@@ -367,7 +414,7 @@ int runHelp(const QStringList &args)
         return writeOut(overview()) ? 0 : fail(QStringLiteral("could not write the help"));
     const Subcommand *pCommand = args.size() == 1 ? find(args.first()) : nullptr;
     if (!pCommand)
-        return fail(QStringLiteral("unknown command \"%1\"; commands: info, inspect, convert, filter").arg(args.join(QLatin1Char(' '))));
+        return fail(QStringLiteral("unknown command \"%1\"; commands: info, inspect, convert, filter, histogram").arg(args.join(QLatin1Char(' '))));
     QString text = QStringLiteral("usage: cqtool %1\n\n%2\n").arg(QLatin1String(pCommand->synopsis), QLatin1String(pCommand->details));
     if (qstrcmp(pCommand->name, "filter") == 0)
         text += filterList();

@@ -1,13 +1,15 @@
 // Filters on a 4096 x 4096 image on the CPU device: the program's kernels,
 // the same filters as plainly written kernels, and OpenCV on the same pixels
 // where it has the filter; the first use of each program after start with a
-// cold and a warm driver cache; and how long the interface thread stalls
+// cold and a warm driver cache; histograms, auto level, stylise filters and
+// glows; and how long the interface thread stalls
 // while a Gaussian preview is dragged. Prints medians in milliseconds.
 // `--quick` measures only the program's kernels.
 #include "DialogFilter.h"
 #include "FilterLanding.h"
 #include "FilterRegistry.h"
 #include "GaussianBlur.h"
+#include "HistogramCounter.h"
 #include "KernelFilter.h"
 #include "MotionBlur.h"
 #include "PixelateDlg.h"
@@ -370,6 +372,53 @@ int main(int argc, char **argv)
         row(QString::fromLatin1(f.name).section(QLatin1Char('/'), -1) + (f.args.filter(QStringLiteral("range=")).isEmpty() ? QString() : QStringLiteral(" range")),
             p, c, none, none);
     }
+
+    std::printf("\nhistogram, auto level, stylise and glows (target in brackets)\n");
+    {
+        HistogramCounter counter(context);
+        counter.Initialize(&cache);
+        HistogramData data;
+        counter.Count(image, &data);
+        row(QStringLiteral("Histogram, six channels (40)"), none,
+            cell(medianMs(9, [&] { counter.Count(image, &data); })), none, none);
+        // What auto level counts before it runs its kernel: one channel.
+        QCLProgram program = cache.program(QStringLiteral(":/Filters/histogram.cl"));
+        QCLKernel shared = program.createKernel(QStringLiteral("CreateHistogram"));
+        QCLKernel runs = program.createKernel(QStringLiteral("CreateHistogramRuns"));
+        QCLBuffer input = context.createBufferHost(const_cast<uchar *>(image.constBits()), size_t(image.sizeInBytes()),
+                                                   QCLMemoryObject::ReadOnly);
+        QCLBuffer counts = context.createBufferDevice(sizeof(HistogramData::counts), QCLMemoryObject::ReadWrite);
+        const size_t pixels = size_t(image.width()) * size_t(image.height());
+        for (const auto channel : {HistogramData::Red, HistogramData::Hue, HistogramData::Saturation,
+                                   HistogramData::Lightness}) {
+            row(QStringLiteral("  count of %1 alone").arg(HistogramData::ChannelName(channel)), none,
+                cell(medianMs(9, [&] {
+                    Histogram::Count(shared, runs, input, pixels, counts, HistogramData::Bit(channel), &data);
+                })),
+                none, none);
+        }
+    }
+    for (const char *mode : {"Red", "Hue", "Saturation", "Lightness"}) {
+        const QString name = QStringLiteral("Auto Level/") + QLatin1String(mode);
+        row(name + QStringLiteral(" (60)"), none, wholeCall(qPrintable(name), {}, 9), none, none);
+    }
+    const struct {
+        const char *name;
+        QStringList args;
+        const char *target;
+    } stylise[] = {
+        {"Sharpen", {}, "40"},
+        {"Emboss", {}, "40"},
+        {"Edge Detect/Color Difference", {}, "40"},
+        {"Pixelate", {"size=8"}, "40"},
+        {"Jitter", {"size=8", "seed=1"}, "40"},
+        {"Glows/Bloom", {"threshold=225", "radius=8"}, "preview 150"},
+        {"Glows/Glamour", {"blur=10", "intensity=60"}, "preview 150"},
+    };
+    for (const auto &f : stylise)
+        row(QString::fromLatin1(f.name).section(QLatin1Char('/'), -1) + QStringLiteral(" (%1)").arg(f.target),
+            preview(f.name, f.args, 9), wholeCall(f.name, f.args, 9), none, none);
+
     const QString plainInvert = cell(medianMs(7, [&] { plain.invertCall(image); }));
     QString notCv = none;
 #ifdef CQ_HAVE_OPENCV

@@ -193,14 +193,58 @@ QCLBuffer QCLContext::createBufferHost(void *data, size_t size, QCLMemoryObject:
     return QCLBuffer(this, id);
 }
 
-QCLProgram QCLContext::createProgramFromSourceFile(const QString &path)
+namespace {
+
+// The source of `path` with every line `#include "name"` replaced by the
+// file of that name beside it (each file once), so that kernel files can
+// share helpers. Sources kept as resources have no folder a compiler could
+// search. False when a file cannot be read.
+bool readSource(const QString &path, QByteArray *pSource, QStringList *pSeen, QString *pMissing)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        qWarning("QCLContext::createProgramFromSourceFile: Unable to open file %s", qPrintable(path));
+        *pMissing = path;
+        return false;
+    }
+    pSeen->append(path);
+    const QByteArray fileName = path.mid(path.lastIndexOf(QLatin1Char('/')) + 1).toUtf8();
+    const QString folder = path.left(path.lastIndexOf(QLatin1Char('/')) + 1);
+    const QList<QByteArray> lines = file.readAll().split('\n');
+    for (int i = 0; i < lines.size(); ++i) {
+        const QByteArray line = lines[i].trimmed();
+        if (line.startsWith("#include \"") && line.endsWith('"') && line.size() > 11) {
+            const QByteArray name = line.mid(10, line.size() - 11);
+            const QString included = folder + QString::fromUtf8(name);
+            if (pSeen->contains(included)) {
+                *pSource += '\n';
+                continue;
+            }
+            // Build logs then name the file and line that failed.
+            *pSource += "#line 1 \"" + name + "\"\n";
+            if (!readSource(included, pSource, pSeen, pMissing))
+                return false;
+            *pSource += "\n#line " + QByteArray::number(i + 2) + " \"" + fileName + "\"\n";
+            continue;
+        }
+        *pSource += lines[i];
+        if (i + 1 < lines.size())
+            *pSource += '\n';
+    }
+    return true;
+}
+
+} // namespace
+
+QCLProgram QCLContext::createProgramFromSourceFile(const QString &path)
+{
+    QByteArray source;
+    QStringList seen;
+    QString missing;
+    if (!readSource(path, &source, &seen, &missing)) {
+        qWarning("QCLContext::createProgramFromSourceFile: Unable to open file %s", qPrintable(missing));
         return QCLProgram();
     }
-    return createProgramFromSourceCode(file.readAll());
+    return createProgramFromSourceCode(source);
 }
 
 QCLProgram QCLContext::createProgramFromSourceCode(const QByteArray &source)

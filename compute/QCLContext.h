@@ -55,6 +55,8 @@ public:
         return vector;
     }
 
+    // Lines `#include "name"` take in the file of that name from the same
+    // folder (once per program).
     QCLProgram createProgramFromSourceFile(const QString &path);
     QCLProgram createProgramFromSourceCode(const QByteArray &source);
     QCLProgram buildProgramFromSourceFile(const QString &path);

@@ -1,17 +1,25 @@
 #include "FilterRegistry.h"
+#include "AutoLevelFilter.h"
+#include "BloomFilter.h"
 #include "BrightnessFilter.h"
 #include "ChannelMixFilter.h"
 #include "ColorFilter.h"
 #include "DialogFilter.h"
+#include "EdgeDetectFilter.h"
+#include "EmbossFilter.h"
 #include "FilterPlugin.h"
 #include "GaussianBlur.h"
+#include "GlamourGlow.h"
 #include "GrayscaleFilter.h"
 #include "HueChangeFilter.h"
 #include "InvertColorFilter.h"
+#include "JitterFilter.h"
 #include "MotionBlur.h"
+#include "PixelateFilter.h"
 #include "PosterizeFilter.h"
 #include "ProgramCache.h"
 #include "SepiaFilter.h"
+#include "SharpenFilter.h"
 #include "SmoothFilter.h"
 #include "SolarizeFilter.h"
 
@@ -77,10 +85,31 @@ void FilterRegistry::AddPlugins(const QStringList &folders)
 void FilterRegistry::AddBuiltins()
 {
     const QList<KernelFilter *> builtins = {
-        new HueChangeFilter(this), new InvertColorFilter(this), new GrayscaleFilter(this),
-        new BrightnessFilter(this), new SepiaFilter(this),      new SmoothFilter(this),
-        new GaussianBlur(this),    new ColorFilter(this),       new ChannelMixFilter(this),
-        new SolarizeFilter(this),  new PosterizeFilter(this),   new MotionBlur(this),
+        new HueChangeFilter(this),
+        new AutoLevelFilter(AutoLevelFilter::Hue, this),
+        new AutoLevelFilter(AutoLevelFilter::Saturation, this),
+        new AutoLevelFilter(AutoLevelFilter::Lightness, this),
+        new AutoLevelFilter(AutoLevelFilter::Red, this),
+        new AutoLevelFilter(AutoLevelFilter::Green, this),
+        new AutoLevelFilter(AutoLevelFilter::Blue, this),
+        new InvertColorFilter(this),
+        new GrayscaleFilter(this),
+        new BrightnessFilter(this),
+        new SepiaFilter(this),
+        new SmoothFilter(this),
+        new GaussianBlur(this),
+        new PixelateFilter(this),
+        new SharpenFilter(this),
+        new EmbossFilter(this),
+        new JitterFilter(this),
+        new ColorFilter(this),
+        new ChannelMixFilter(this),
+        new SolarizeFilter(this),
+        new PosterizeFilter(this),
+        new EdgeDetectFilter(this),
+        new BloomFilter(this),
+        new MotionBlur(this),
+        new GlamourGlow(this),
     };
     for (KernelFilter *pFilter : builtins) {
         pFilter->SetProgramCache(&m_cache);

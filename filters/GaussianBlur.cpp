@@ -59,20 +59,25 @@ FilterDialog *GaussianBlur::CreateDialog(QWidget *pParent)
 
 bool GaussianBlur::Enqueue(FilterBuffers &buffers, const FilterValues &values, QCLBuffer &output)
 {
-    const int radius = values.value(kRadius);
-    const QList<float> weights = Weights(radius);
-    const int width = buffers.width(), height = buffers.height();
-    QCLBuffer mask = buffers.scratch(kWeights, size_t(weights.size()) * sizeof(float));
     QCLBuffer middle = buffers.scratch(kIntermediate, buffers.pixelCount() * 4);
-    if (mask.isNull() || middle.isNull() || !mask.write(weights.constData(), size_t(weights.size()) * sizeof(float)))
+    return !middle.isNull()
+        && Blur(Kernel(0), Kernel(1), buffers, buffers.inputBuffer(), middle, output, values.value(kRadius), kWeights);
+}
+
+bool GaussianBlur::Blur(QCLKernel &horizontal, QCLKernel &vertical, FilterBuffers &buffers, const QCLBuffer &from,
+                        const QCLBuffer &middle, const QCLBuffer &to, int iRadius, int iWeightSlot)
+{
+    const QList<float> weights = Weights(iRadius);
+    const size_t bytes = size_t(weights.size()) * sizeof(float);
+    const int width = buffers.width(), height = buffers.height();
+    QCLBuffer mask = buffers.scratch(iWeightSlot, bytes);
+    if (mask.isNull() || !mask.write(weights.constData(), bytes))
         return false;
     const QCLWorkSize blocks(size_t((width + 15) / 16), size_t(height));
-    QCLKernel &horizontal = Kernel(0);
-    QCLKernel &vertical = Kernel(1);
     horizontal.setGlobalWorkSize(blocks);
     vertical.setGlobalWorkSize(blocks);
-    return !horizontal(buffers.inputBuffer(), middle, mask, width, radius).isNull()
-        && !vertical(middle, output, mask, width, height, radius).isNull();
+    return !horizontal(from, middle, mask, width, iRadius).isNull()
+        && !vertical(middle, to, mask, width, height, iRadius).isNull();
 }
 
 void gaussianLine(const quint32 *src, quint32 *dst, int n, qsizetype step, const QList<float> &weights)

@@ -16,6 +16,11 @@ public:
 
     // The 2r + 1 normalised weights of radius r (at least 3).
     static QList<float> Weights(int iRadius);
+    // Enqueues both passes of radius r (at least 3) from `from` through
+    // `middle` to `to`, with the kernels convolve1DHorizontal and
+    // convolve1DVertical; the weights go in the scratch buffer of that slot.
+    static bool Blur(QCLKernel &horizontal, QCLKernel &vertical, FilterBuffers &buffers, const QCLBuffer &from,
+                     const QCLBuffer &middle, const QCLBuffer &to, int iRadius, int iWeightSlot);
 
 protected:
     FilterDialog *CreateDialog(QWidget *pParent) override;

@@ -4,8 +4,13 @@
 
 KernelFilter::KernelFilter(const QString &name, const QString &iconPath, const QString &programFile,
                            const QStringList &kernelNames, QObject *pParent)
-    : QObject(pParent), m_name(name), m_iconPath(iconPath), m_programFile(programFile), m_kernelNames(kernelNames)
+    : QObject(pParent), m_name(name), m_iconPath(iconPath), m_programs{{programFile, kernelNames}}
 {
+}
+
+void KernelFilter::AlsoLoad(const QString &programFile, const QStringList &kernelNames)
+{
+    m_programs.append({programFile, kernelNames});
 }
 
 QIcon KernelFilter::GetIcon()
@@ -23,38 +28,43 @@ QString KernelFilter::Initialize(QCLContext *pContext)
         m_initError = QStringLiteral("No OpenCL context.");
         return m_initError;
     }
-    const QString path = QStringLiteral(":/Filters/") + m_programFile;
-    QCLProgram program;
-    if (m_pProgramCache && &m_pProgramCache->context() == pContext) {
-        program = m_pProgramCache->program(path);
-        if (program.isNull()) {
-            m_initError = m_pProgramCache->buildReport().value(path);
-            if (m_initError.isEmpty())
-                m_initError = QStringLiteral("%1 could not be built.").arg(path);
-            return m_initError;
-        }
-    } else {
-        program = pContext->createProgramFromSourceFile(path);
-        if (program.isNull() || !program.build()) {
-            m_initError = program.log();
-            if (m_initError.isEmpty())
-                m_initError = QStringLiteral("%1 could not be built.").arg(path);
-            return m_initError;
-        }
-    }
-    for (const QString &name : std::as_const(m_kernelNames)) {
-        QCLKernel kernel = program.createKernel(name);
-        if (kernel.isNull()) {
+    for (const auto &[file, kernelNames] : std::as_const(m_programs)) {
+        m_initError = LoadProgram(pContext, file, kernelNames);
+        if (!m_initError.isEmpty()) {
             m_kernels.clear();
-            m_initError = name + QStringLiteral("() kernel not found");
             return m_initError;
         }
-        m_kernels.append(kernel);
     }
     // The context finds its default device on first use; settle that here,
     // on the loading thread, before any preview thread asks.
     pContext->defaultDevice();
     m_bReady = true;
+    return QString();
+}
+
+QString KernelFilter::LoadProgram(QCLContext *pContext, const QString &file, const QStringList &kernelNames)
+{
+    const QString path = QStringLiteral(":/Filters/") + file;
+    QCLProgram program;
+    if (m_pProgramCache && &m_pProgramCache->context() == pContext) {
+        program = m_pProgramCache->program(path);
+        if (program.isNull()) {
+            const QString log = m_pProgramCache->buildReport().value(path);
+            return log.isEmpty() ? QStringLiteral("%1 could not be built.").arg(path) : log;
+        }
+    } else {
+        program = pContext->createProgramFromSourceFile(path);
+        if (program.isNull() || !program.build()) {
+            const QString log = program.log();
+            return log.isEmpty() ? QStringLiteral("%1 could not be built.").arg(path) : log;
+        }
+    }
+    for (const QString &name : kernelNames) {
+        QCLKernel kernel = program.createKernel(name);
+        if (kernel.isNull())
+            return name + QStringLiteral("() kernel not found");
+        m_kernels.append(kernel);
+    }
     return QString();
 }
 

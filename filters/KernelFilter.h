@@ -61,6 +61,10 @@ protected:
     // Called with the kernel lock held, on whichever thread computes.
     virtual bool Enqueue(FilterBuffers &buffers, const FilterValues &values, QCLBuffer &output) = 0;
 
+    // Kernels of a further program, loaded after those named so far (their
+    // indices follow on). For the constructor of a filter that needs two.
+    void AlsoLoad(const QString &programFile, const QStringList &kernelNames);
+
     QCLKernel &Kernel(int index) { return m_kernels[index]; }
 
     // Launches a per-pixel kernel, one work item per block of 16 pixels, as
@@ -77,10 +81,13 @@ protected:
     static QImage Argb32(const QImage &image);
 
 private:
+    // Builds one program and appends its kernels; the reason on failure.
+    QString LoadProgram(QCLContext *pContext, const QString &file, const QStringList &kernelNames);
+
     QString m_name;
     QString m_iconPath;
-    QString m_programFile;
-    QStringList m_kernelNames;
+    // Program files in load order, each with the kernels it gives.
+    QList<QPair<QString, QStringList>> m_programs;
     QList<QCLKernel> m_kernels;
     QCLContext *m_pContext = nullptr;
     ProgramCache *m_pProgramCache = nullptr;

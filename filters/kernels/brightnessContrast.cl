@@ -6,43 +6,7 @@
 // Contraction stays off so that the device rounds like the host code.
 #pragma OPENCL FP_CONTRACT OFF
 
-inline uint16 loadBlock(__global const uint *src, size_t i, size_t n)
-{
-    if (i + 16 <= n)
-        return vload16(0, src + i);
-    uint lanes[16];
-    for (int k = 0; k < 16; ++k)
-        lanes[k] = src[min(i + k, n - 1)];
-    return vload16(0, lanes);
-}
-
-inline void storeBlock(__global uint *dest, size_t i, size_t n, uint16 v)
-{
-    if (i + 16 <= n) {
-        vstore16(v, 0, dest + i);
-        return;
-    }
-    uint lanes[16];
-    vstore16(v, 0, lanes);
-    for (size_t k = 0; i + k < n; ++k)
-        dest[i + k] = lanes[k];
-}
-
-inline int16 redOf(uint16 p) { return convert_int16((p >> 16) & 255u); }
-inline int16 greenOf(uint16 p) { return convert_int16((p >> 8) & 255u); }
-inline int16 blueOf(uint16 p) { return convert_int16(p & 255u); }
-
-inline uint16 withRgb(uint16 p, int16 r, int16 g, int16 b)
-{
-    return (p & 0xff000000u) | (as_uint16(clamp(r, 0, 255)) << 16) | (as_uint16(clamp(g, 0, 255)) << 8)
-        | as_uint16(clamp(b, 0, 255));
-}
-
-#define BLOCK_BEGIN                                                                                 \
-    const size_t i = get_global_id(0) * 16, n = (size_t)iCount;                                     \
-    if (i >= n)                                                                                     \
-        return;                                                                                     \
-    const uint16 p = loadBlock(src, i, n);
+#include "colorMath.cl"
 
 __kernel void grayscale(__global const uint *src, __global uint *dest, int iCount)
 {

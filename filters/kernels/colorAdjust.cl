@@ -6,59 +6,7 @@
 // the host code.
 #pragma OPENCL FP_CONTRACT OFF
 
-inline uint16 loadBlock(__global const uint *src, size_t i, size_t n)
-{
-    if (i + 16 <= n)
-        return vload16(0, src + i);
-    uint lanes[16];
-    for (int k = 0; k < 16; ++k)
-        lanes[k] = src[min(i + k, n - 1)];
-    return vload16(0, lanes);
-}
-
-inline void storeBlock(__global uint *dest, size_t i, size_t n, uint16 v)
-{
-    if (i + 16 <= n) {
-        vstore16(v, 0, dest + i);
-        return;
-    }
-    uint lanes[16];
-    vstore16(v, 0, lanes);
-    for (size_t k = 0; i + k < n; ++k)
-        dest[i + k] = lanes[k];
-}
-
-inline int16 redOf(uint16 p) { return convert_int16((p >> 16) & 255u); }
-inline int16 greenOf(uint16 p) { return convert_int16((p >> 8) & 255u); }
-inline int16 blueOf(uint16 p) { return convert_int16(p & 255u); }
-
-inline uint16 withRgb(uint16 p, int16 r, int16 g, int16 b)
-{
-    return (p & 0xff000000u) | (as_uint16(clamp(r, 0, 255)) << 16) | (as_uint16(clamp(g, 0, 255)) << 8)
-        | as_uint16(clamp(b, 0, 255));
-}
-
-inline int16 roundAway(float16 x)
-{
-    const int16 t = convert_int16_rtz(x);
-    const float16 d = x - convert_float16(t);
-    return t + (d >= 0.5f ? (int16)1 : (int16)0) - (d <= -0.5f ? (int16)1 : (int16)0);
-}
-
-// a / b for 0 <= a < 2^24 and b > 0: a float estimate corrected either way.
-inline int16 divide(int16 a, int16 b)
-{
-    int16 q = convert_int16_rtz(convert_float16(a) / convert_float16(b));
-    q -= q * b > a ? (int16)1 : (int16)0;
-    q += (q + 1) * b <= a ? (int16)1 : (int16)0;
-    return q;
-}
-
-#define BLOCK_BEGIN                                                                                 \
-    const size_t i = get_global_id(0) * 16, n = (size_t)iCount;                                     \
-    if (i >= n)                                                                                     \
-        return;                                                                                     \
-    const uint16 p = loadBlock(src, i, n);
+#include "colorMath.cl"
 
 inline int16 mixChannel(float16 r, float16 g, float16 b, __global const float *row, float luminosity)
 {
@@ -83,61 +31,6 @@ __kernel void monoMixer(__global const uint *src, __global uint *dest, float fRe
     const int16 v = roundAway((convert_float16(redOf(p)) * fRedChannel + convert_float16(greenOf(p)) * fGreenChannel
                                + convert_float16(blueOf(p)) * fBlueChannel) * fLuminosity);
     storeBlock(dest, i, n, withRgb(p, v, v, v));
-}
-
-// Hue, saturation and lightness on a 0..255 scale. A hue below zero wraps
-// once round the 256-step circle.
-typedef struct {
-    int16 h, s, l;
-} Hsl;
-
-inline Hsl rgbToHsl(int16 r, int16 g, int16 b)
-{
-    const int16 mx = max(r, max(g, b)), mn = min(r, min(g, b));
-    const int16 d = mx - mn;
-    const int16 grey = d == 0;
-    Hsl out;
-    out.l = (mx + mn) / 2;
-    const int16 under = out.l < 128 ? mx + mn : 510 - mx - mn;
-    out.s = grey ? (int16)0 : divide(255 * d, grey ? (int16)1 : under);
-    // One division for whichever sector the maximum picks; 0 + x is x, so
-    // this is the same arithmetic as dividing in each branch.
-    const float16 fd = convert_float16(grey ? (int16)1 : d);
-    const int16 numerator = r == mx ? g - b : (g == mx ? b - r : r - g);
-    const float16 sector = r == mx ? 0.0f : (g == mx ? 2.0f : 4.0f);
-    const float16 hf = sector + convert_float16(numerator) / fd;
-    int16 h = convert_int16_rtz(42.666667f * hf);
-    h = h < 0 ? h + 256 : h;
-    out.h = grey ? (int16)0 : clamp(h, 0, 255);
-    out.s = clamp(out.s, 0, 255);
-    return out;
-}
-
-inline float16 hueToChannel(float16 p, float16 q, float16 t)
-{
-    t = t < 0.0f ? t + 1.0f : t;
-    t = t > 1.0f ? t - 1.0f : t;
-    return 6.0f * t < 1.0f ? p + (q - p) * 6.0f * t
-                           : (2.0f * t < 1.0f ? q : (3.0f * t < 2.0f ? p + (q - p) * (2.0f / 3.0f - t) * 6.0f : p));
-}
-
-inline int16 toByte(float16 v)
-{
-    const float16 s = v * 255.0f;
-    return convert_int16_rtz(s < 0.0f ? 0.0f : (s > 255.0f ? 255.0f : s));
-}
-
-inline uint16 hslToRgb(uint16 p, Hsl hsl)
-{
-    const float16 h = convert_float16(hsl.h) / 255.0f, s = convert_float16(hsl.s) / 255.0f,
-                  l = convert_float16(hsl.l) / 255.0f;
-    const float16 q = l < 0.5f ? l * (1.0f + s) : l + s - l * s;
-    const float16 pp = 2.0f * l - q;
-    const int16 grey = hsl.s == 0;
-    const int16 lightness = toByte(l);
-    return withRgb(p, grey ? lightness : toByte(hueToChannel(pp, q, h + 1.0f / 3.0f)),
-                   grey ? lightness : toByte(hueToChannel(pp, q, h)),
-                   grey ? lightness : toByte(hueToChannel(pp, q, h - 1.0f / 3.0f)));
 }
 
 // The pixel's hue in whole degrees.

@@ -27,24 +27,6 @@
 #include <QUndoStack>
 #include <QtTest>
 
-namespace {
-
-// The open filter dialog (the toolbox is a dialog too).
-FilterDialog *openDialog()
-{
-    for (QWidget *pWidget : QApplication::topLevelWidgets())
-        if (auto *pDialog = qobject_cast<FilterDialog *>(pWidget); pDialog && pDialog->isVisible())
-            return pDialog;
-    return nullptr;
-}
-
-void press(QDialogButtonBox::StandardButton button)
-{
-    openDialog()->findChild<QDialogButtonBox *>()->button(button)->click();
-    QCoreApplication::processEvents();
-}
-
-} // namespace
 
 class TestFilterWindow : public QObject {
     Q_OBJECT
@@ -52,29 +34,8 @@ class TestFilterWindow : public QObject {
     QTemporaryDir m_scratch;
     QImage m_image = cqtest::patternImage(80, 50, 21);
 
-    // The Filter menu's entry for a menu path.
-    QAction *entry(const QString &path)
-    {
-        QMenu *pMenu = m_pMain->form()->menuFilter;
-        const QStringList parts = path.split(QLatin1Char('/'));
-        for (int i = 0; i + 1 < parts.size(); ++i)
-            for (QAction *pAction : pMenu->actions())
-                if (pAction->menu() && pAction->text() == parts[i])
-                    pMenu = pAction->menu();
-        for (QAction *pAction : pMenu->actions())
-            if (pAction->text() == parts.last())
-                return pAction;
-        return nullptr;
-    }
-    Document *newDocument()
-    {
-        ChildWindow *pWindow = m_pMain->fileActions().NewDocument(m_image.size());
-        Document *pDocument = pWindow->document();
-        PixmapLayer *pLayer = pDocument->CurrentRasterLayer();
-        pLayer->setImage(m_image);
-        pDocument->undoStack()->push(new LayerSnapshotCmd(QStringLiteral("Paint"), pLayer));
-        return pDocument;
-    }
+    QAction *entry(const QString &path) const { return cqtest::filterEntry(m_pMain, path); }
+    Document *newDocument() { return cqtest::newDocument(m_pMain, m_image); }
     static QImage pixels(Document *pDocument) { return pDocument->CurrentRasterLayer()->image(); }
     static QStringList steps(Document *pDocument)
     {
@@ -112,12 +73,12 @@ private Q_SLOTS:
         pDocument->SetSelection(selection);
         const int iSteps = pDocument->undoStack()->count();
         entry(QStringLiteral("Blurs/Gaussian"))->trigger();
-        QVERIFY(openDialog());
-        openDialog()->findChild<QSlider *>(QStringLiteral("sizeSlider"))->setValue(7);
+        QVERIFY(cqtest::openFilterDialog());
+        cqtest::openFilterDialog()->findChild<QSlider *>(QStringLiteral("sizeSlider"))->setValue(7);
         // The preview reaches the layer while the dialog is open.
         const QImage whole = gaussianBlurReference(m_image, 7);
         QTRY_COMPARE(pixels(pDocument).pixel(30, 20), whole.pixel(30, 20));
-        press(QDialogButtonBox::Ok);
+        cqtest::pressDialogButton(QDialogButtonBox::Ok);
         QCOMPARE(pDocument->undoStack()->count(), iSteps + 1);
         QCOMPARE(pDocument->undoStack()->text(iSteps), QStringLiteral("Gaussian - New Layer"));
         // Inside, the whole-image blur (neighbours outside were read too);
@@ -131,7 +92,7 @@ private Q_SLOTS:
 
         // Opened and accepted as it came, Brightness changes nothing: no step.
         entry(QStringLiteral("Image Adjust/Brightness | Contrast"))->trigger();
-        press(QDialogButtonBox::Ok);
+        cqtest::pressDialogButton(QDialogButtonBox::Ok);
         QCOMPARE(pDocument->undoStack()->count(), iSteps + 1);
     }
 
@@ -141,7 +102,7 @@ private Q_SLOTS:
         const int iSteps = pDocument->undoStack()->count();
         entry(QStringLiteral("Posterize"))->trigger();
         QTRY_VERIFY(!FilterLanding::SamePixels(pixels(pDocument), m_image));
-        press(QDialogButtonBox::Cancel);
+        cqtest::pressDialogButton(QDialogButtonBox::Cancel);
         QVERIFY(FilterLanding::SamePixels(pixels(pDocument), m_image));
         QCOMPARE(pDocument->undoStack()->count(), iSteps);
     }

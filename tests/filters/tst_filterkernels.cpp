@@ -111,6 +111,18 @@ void FilterKernelsTest::matchesReference_data()
     for (const char *m : {"angle=0 distance=0", "angle=0 distance=10", "angle=45 distance=7", "angle=135 distance=33",
                           "angle=200 distance=99", "angle=300 distance=50", "angle=90 distance=20"})
         add(QStringLiteral("Blurs/Motion Blur"), QString::fromLatin1(m).split(' '), 0);
+    for (const char *mode : {"Red", "Green", "Blue", "Hue", "Saturation", "Lightness"})
+        add(QStringLiteral("Auto Level/") + QLatin1String(mode), {}, 0);
+    for (const char *name : {"Sharpen", "Emboss", "Edge Detect/Color Difference"})
+        add(QString::fromLatin1(name), {}, 0);
+    for (int s : {2, 3, 16, 30, 175})
+        add(QStringLiteral("Pixelate"), {QStringLiteral("size=%1").arg(s)}, 0);
+    for (const char *j : {"size=2 seed=0", "size=3 seed=7", "size=17 seed=2147483647", "size=175 seed=12345"})
+        add(QStringLiteral("Jitter"), QString::fromLatin1(j).split(' '), 0);
+    for (const char *b : {"threshold=225 radius=8", "threshold=0 radius=3", "threshold=100 radius=40"})
+        add(QStringLiteral("Glows/Bloom"), QString::fromLatin1(b).split(' '), 1);
+    for (const char *g : {"blur=10 intensity=60", "blur=3 intensity=1", "blur=99 intensity=100", "blur=25 intensity=33"})
+        add(QStringLiteral("Glows/Glamour"), QString::fromLatin1(g).split(' '), 2);
 }
 
 void FilterKernelsTest::matchesReference()

@@ -1,6 +1,12 @@
 #pragma once
 // Helpers for tests that drive the main window.
+#include <QDialogButtonBox>
+
+class Document;
+class FilterDialog;
 class MainWindow;
+class QAction;
+class QImage;
 class QString;
 
 namespace cqtest {
@@ -10,5 +16,13 @@ namespace cqtest {
 MainWindow *startMainWindow(const QString &scratchFolder);
 // Closes every document without asking.
 void closeAllDocuments(MainWindow *pMain);
+// A new document whose layer holds `image`, painted as one undo step.
+Document *newDocument(MainWindow *pMain, const QImage &image);
+// The Filter menu's entry for a menu path such as "Glows/Bloom".
+QAction *filterEntry(MainWindow *pMain, const QString &path);
+// The filter dialog on screen (the toolbox is a dialog too), or null.
+FilterDialog *openFilterDialog();
+// Clicks a button of the open filter dialog and lets the window react.
+void pressDialogButton(QDialogButtonBox::StandardButton button);
 
 } // namespace cqtest

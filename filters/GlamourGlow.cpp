@@ -1,0 +1,73 @@
+#include "GlamourGlow.h"
+#include "GaussianBlur.h"
+#include "GlamourGlowDlg.h"
+#include "PixelMath.h"
+#include "QCLContext.h"
+
+namespace {
+enum Scratch { kWeights, kMiddle, kBlurred };
+enum Kernels { kHorizontal, kVertical, kBlend };
+const QString kBlur = QStringLiteral("blur");
+const QString kIntensity = QStringLiteral("intensity");
+
+// The share of the input and of the blur, as the kernel gets them.
+float inputShare(int iIntensity)
+{
+    return float(100 - iIntensity) / 100.0f;
+}
+float blurShare(int iIntensity)
+{
+    return float(iIntensity) / 100.0f;
+}
+} // namespace
+
+GlamourGlow::GlamourGlow(QObject *pParent)
+    : DialogFilter(QStringLiteral("Glows/Glamour"), QStringLiteral(":/icons/water_drop.png"),
+                   QStringLiteral("convolutionFilters.cl"),
+                   {QStringLiteral("convolve1DHorizontal"), QStringLiteral("convolve1DVertical")}, pParent)
+{
+    AlsoLoad(QStringLiteral("imageBlend.cl"), {QStringLiteral("blendPercent")});
+}
+
+FilterParams GlamourGlow::Params() const
+{
+    return {{kBlur, 3, 99, {10}}, {kIntensity, 1, 100, {60}}};
+}
+
+FilterDialog *GlamourGlow::CreateDialog(QWidget *pParent)
+{
+    return new GlamourGlowDlg(pParent);
+}
+
+bool GlamourGlow::Enqueue(FilterBuffers &buffers, const FilterValues &values, QCLBuffer &output)
+{
+    const size_t bytes = buffers.pixelCount() * 4;
+    QCLBuffer middle = buffers.scratch(kMiddle, bytes);
+    QCLBuffer blurred = buffers.scratch(kBlurred, bytes);
+    const int intensity = values.value(kIntensity);
+    return !middle.isNull() && !blurred.isNull()
+        && GaussianBlur::Blur(Kernel(kHorizontal), Kernel(kVertical), buffers, buffers.inputBuffer(), middle, blurred,
+                              values.value(kBlur), kWeights)
+        && RunPerPixel(Kernel(kBlend), buffers, output, blurred, inputShare(intensity), blurShare(intensity));
+}
+
+QImage glamourGlowReference(const QImage &image, int iBlur, int iIntensity)
+{
+    const QImage blurred = gaussianBlurReference(image, iBlur);
+    const float a = inputShare(iIntensity), b = blurShare(iIntensity);
+    auto mix = [a, b](int x, int y) { return int(float(x) * a) + int(float(y) * b); };
+    QImage out = image.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < out.height(); ++y) {
+        auto *line = reinterpret_cast<quint32 *>(out.scanLine(y));
+        const auto *blur = reinterpret_cast<const quint32 *>(blurred.constScanLine(y));
+        for (int x = 0; x < out.width(); ++x)
+            line[x] = PixelMath::WithRgb(line[x], mix(qRed(line[x]), qRed(blur[x])),
+                                         mix(qGreen(line[x]), qGreen(blur[x])), mix(qBlue(line[x]), qBlue(blur[x])));
+    }
+    return out;
+}
+
+QImage GlamourGlow::Reference(const QImage &image, const FilterValues &values) const
+{
+    return glamourGlowReference(image, values.value(kBlur), values.value(kIntensity));
+}

@@ -1,0 +1,21 @@
+#pragma once
+// "Glows/Glamour": the image blended with a Gaussian blur of itself, the
+// blur weighing intensity percent (each part truncated before the sum).
+// Alpha stays the pixel's own.
+#include "DialogFilter.h"
+
+class GlamourGlow : public DialogFilter
+{
+    Q_OBJECT
+public:
+    explicit GlamourGlow(QObject *pParent = nullptr);
+
+    FilterParams Params() const override;
+    QImage Reference(const QImage &image, const FilterValues &values) const override;
+
+protected:
+    FilterDialog *CreateDialog(QWidget *pParent) override;
+    bool Enqueue(FilterBuffers &buffers, const FilterValues &values, QCLBuffer &output) override;
+};
+
+QImage glamourGlowReference(const QImage &image, int iBlur, int iIntensity);

@@ -1,0 +1,54 @@
+#include "PixelateFilter.h"
+#include "PixelateDlg.h"
+#include "QCLContext.h"
+
+namespace {
+const QString kSize = QStringLiteral("size");
+
+int blockOffset(int c, int n, int size)
+{
+    const int d = n - c % n;
+    return c + d < size ? d : 0;
+}
+} // namespace
+
+PixelateFilter::PixelateFilter(QObject *pParent)
+    : DialogFilter(QStringLiteral("Pixelate"), QStringLiteral(":/icons/pixelate.png"), QStringLiteral("offsetFilters.cl"),
+                   {QStringLiteral("pixelate")}, pParent)
+{
+}
+
+FilterParams PixelateFilter::Params() const
+{
+    return {{kSize, 2, 175, {2}}};
+}
+
+FilterDialog *PixelateFilter::CreateDialog(QWidget *pParent)
+{
+    return new PixelateDlg(kSize, pParent);
+}
+
+bool PixelateFilter::Enqueue(FilterBuffers &buffers, const FilterValues &values, QCLBuffer &output)
+{
+    QCLKernel &kernel = Kernel(0);
+    kernel.setGlobalWorkSize(QCLWorkSize(size_t((buffers.width() + 15) / 16), size_t(buffers.height())));
+    return !kernel(buffers.inputBuffer(), output, values.value(kSize), buffers.width(), buffers.height()).isNull();
+}
+
+QImage pixelateReference(const QImage &image, int iSize)
+{
+    const QImage in = image.convertToFormat(QImage::Format_ARGB32);
+    QImage out(in.size(), QImage::Format_ARGB32);
+    for (int y = 0; y < in.height(); ++y) {
+        const auto *src = reinterpret_cast<const quint32 *>(in.constScanLine(y + blockOffset(y, iSize, in.height())));
+        auto *dst = reinterpret_cast<quint32 *>(out.scanLine(y));
+        for (int x = 0; x < in.width(); ++x)
+            dst[x] = src[x + blockOffset(x, iSize, in.width())];
+    }
+    return out;
+}
+
+QImage PixelateFilter::Reference(const QImage &image, const FilterValues &values) const
+{
+    return pixelateReference(image, values.value(kSize));
+}
