@@ -205,7 +205,7 @@ void MainWindow::LateInit()
     if (settings.contains(QStringLiteral("windowState")))
         restoreState(settings.value(QStringLiteral("windowState")).toByteArray(), 0);
     connect(pPalette, &QDockWidget::visibilityChanged, m_pUi->action_Palette, &QAction::setChecked);
-    m_pUi->action_Palette->setChecked(true);
+    m_pUi->action_Palette->setChecked(!pPalette->isHidden());
     m_pUi->action_History->setChecked(!UndoDlg::instance()->isHidden());
     m_pUi->action_Layers->setChecked(!LayerDlg::instance()->isHidden());
     m_pUi->action_Histogram->setChecked(!HistogramDlg::instance()->isHidden());
