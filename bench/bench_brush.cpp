@@ -6,6 +6,7 @@
 #include "DabPlacer.h"
 #include "ProgramCache.h"
 #include "QCLContext.h"
+#include "BenchSupport.h"
 
 #include <QGuiApplication>
 #include <QImage>
@@ -18,6 +19,8 @@
 #include <cstring>
 #include <vector>
 
+using bench::median;
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -25,12 +28,6 @@ using Clock = std::chrono::steady_clock;
 double ms(Clock::time_point a, Clock::time_point b)
 {
     return std::chrono::duration<double, std::milli>(b - a).count();
-}
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
 }
 
 QImage softTip(int size)

@@ -12,6 +12,7 @@
 #include "QCLContext.h"
 #include "ScratchDB.h"
 #include "ToolContext.h"
+#include "BenchSupport.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -24,32 +25,10 @@
 #include <cstdio>
 #include <vector>
 
+using bench::median;
+using bench::BenchContext;
+
 namespace {
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-// A program around the tool with just what it needs: the window, the
-// programs and no panels.
-class BenchContext : public ToolContext {
-public:
-    BenchContext(ChildWindow *pWindow, ProgramCache &cache) : m_pWindow(pWindow), m_cache(cache) {}
-    ChildWindow *CurrentWindow() const override { return m_pWindow; }
-    QToolBar *OptionBar() const override { return nullptr; }
-    void SetActiveTool(BaseTool *pTool) override { m_pTool = pTool; }
-    BaseTool *ActiveTool() const override { return m_pTool; }
-    ProgramCache &Programs() override { return m_cache; }
-    ToolSwatches *Swatches() override { return nullptr; }
-    BrushSource *Brushes() override { return nullptr; }
-
-private:
-    ChildWindow *m_pWindow;
-    ProgramCache &m_cache;
-    BaseTool *m_pTool = nullptr;
-};
 
 QImage softTip(int size)
 {

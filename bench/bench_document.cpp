@@ -4,6 +4,7 @@
 #include "GraphicsScene.h"
 #include "PixmapLayer.h"
 #include "ScratchDB.h"
+#include "BenchSupport.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -12,11 +13,7 @@
 #include <algorithm>
 #include <cstdio>
 
-static double median(QList<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
+using bench::median;
 
 int main(int argc, char **argv)
 {

@@ -11,6 +11,7 @@
 #include "ScratchDB.h"
 #include "PixmapLayer.h"
 #include "PngEncoder.h"
+#include "BenchSupport.h"
 
 #include <QApplication>
 #include <QDir>
@@ -28,6 +29,8 @@
 #include <algorithm>
 #include <sys/resource.h>
 #include <cstdio>
+
+using bench::median;
 
 namespace {
 
@@ -124,12 +127,6 @@ double cpuSeconds()
     struct rusage usage;
     getrusage(RUSAGE_SELF, &usage);
     return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-double median(QList<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
 }
 
 } // namespace

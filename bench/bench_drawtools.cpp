@@ -22,6 +22,7 @@
 #include "SmudgeTool.h"
 #include "StampTool.h"
 #include "ToolContext.h"
+#include "BenchSupport.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -38,21 +39,11 @@
 #include <functional>
 #include <vector>
 
+using bench::median;
+using bench::BenchContext;
+using bench::cpuMs;
+
 namespace {
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-// CPU time of every thread of the process (the device's included), in ms.
-double cpuMs()
-{
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
-}
 
 void printLoad(const char *when)
 {
@@ -73,24 +64,6 @@ struct Clock {
     }
     double wallMs() const { return wall.nsecsElapsed() / 1e6; }
     double cpu() const { return cpuMs() - cpu0; }
-};
-
-// The tools' surroundings without panels: the window and the programs.
-class BenchContext : public ToolContext {
-public:
-    BenchContext(ChildWindow *pWindow, ProgramCache &cache) : m_pWindow(pWindow), m_cache(cache) {}
-    ChildWindow *CurrentWindow() const override { return m_pWindow; }
-    QToolBar *OptionBar() const override { return nullptr; }
-    void SetActiveTool(BaseTool *pTool) override { m_pTool = pTool; }
-    BaseTool *ActiveTool() const override { return m_pTool; }
-    ProgramCache &Programs() override { return m_cache; }
-    ToolSwatches *Swatches() override { return nullptr; }
-    BrushSource *Brushes() override { return nullptr; }
-
-private:
-    ChildWindow *m_pWindow;
-    ProgramCache &m_cache;
-    BaseTool *m_pTool = nullptr;
 };
 
 const QRect kFrame(0, 0, 1600, 900); // the part of the canvas a window shows at 100 %

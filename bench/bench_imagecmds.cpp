@@ -13,6 +13,7 @@
 #include "ScratchDB.h"
 #include "ResizeCanvasCmd.h"
 #include "ResizeImageCmd.h"
+#include "BenchSupport.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -26,17 +27,13 @@
 #include <functional>
 #include <vector>
 
+using bench::median;
+
 namespace {
 
 double msSince(std::chrono::steady_clock::time_point start)
 {
     return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-}
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
 }
 
 void measure(const char *name, QUndoStack *pStack, const std::function<QUndoCommand *()> &make, int runs)

@@ -8,9 +8,12 @@
 #include "MoveTool.h"
 #include "PixmapLayer.h"
 #include "ScanlineFlood.h"
+#include "ProgramCache.h"
+#include "QCLContext.h"
 #include "ScratchDB.h"
 #include "ToolContext.h"
 #include "WandTool.h"
+#include "BenchSupport.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -26,13 +29,10 @@
 #include <functional>
 #include <vector>
 
-namespace {
+using bench::median;
+using bench::BenchContext;
 
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
+namespace {
 
 double threadCpuMs()
 {
@@ -54,22 +54,6 @@ double timed(const std::function<void()> &run)
     g_lastCpuMs = threadCpuMs() - cpu;
     return timer.nsecsElapsed() / 1e6;
 }
-
-class BenchContext : public ToolContext {
-public:
-    explicit BenchContext(ChildWindow *pWindow) : m_pWindow(pWindow) {}
-    ChildWindow *CurrentWindow() const override { return m_pWindow; }
-    QToolBar *OptionBar() const override { return nullptr; }
-    void SetActiveTool(BaseTool *pTool) override { m_pTool = pTool; }
-    BaseTool *ActiveTool() const override { return m_pTool; }
-    ProgramCache &Programs() override { std::abort(); }
-    ToolSwatches *Swatches() override { return nullptr; }
-    BrushSource *Brushes() override { return nullptr; }
-
-private:
-    ChildWindow *m_pWindow;
-    BaseTool *m_pTool = nullptr;
-};
 
 // Colours scattered about a grey, some pixels far off: an area of many
 // short spans at tolerance 30.
@@ -124,7 +108,11 @@ int main(int argc, char **argv)
     uniform.fill(qRgb(40, 90, 160));
     pLayer->setImage(uniform);
     QCoreApplication::processEvents();
-    BenchContext context(&window);
+    // The selection tools build no kernels; the cache only completes the context.
+    QCLContext compute;
+    compute.create(QCLDevice::CPU);
+    ProgramCache cache(compute);
+    BenchContext context(&window, cache);
     QUndoStack *pStack = window.undoStack();
 
     // --- Fill and wand of a uniform area -----------------------------------------------

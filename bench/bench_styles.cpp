@@ -11,6 +11,7 @@
 #include "ProgramCache.h"
 #include "QCLContext.h"
 #include "ScratchDB.h"
+#include "BenchSupport.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -20,13 +21,9 @@
 #include <cstdio>
 #include <cstring>
 
-namespace {
+using bench::median;
 
-double median(QList<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
+namespace {
 
 // A layer that is transparent round a large soft-edged shape, as a cut-out is.
 QImage layerImage(int side, quint32 seed)
