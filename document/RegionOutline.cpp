@@ -1,7 +1,6 @@
 #include "RegionOutline.h"
 
 #include <algorithm>
-#include <unordered_map>
 #include <vector>
 
 namespace {
@@ -19,11 +18,6 @@ struct Band {
     int top = 0, bottom = 0;
     std::vector<Interval> runs;
 };
-
-inline quint64 key(int x, int y)
-{
-    return (quint64(quint32(x)) << 32) | quint32(y);
-}
 
 // The parts of a that b does not cover (both sorted and disjoint).
 void subtract(const std::vector<Interval> &a, const std::vector<Interval> &b, std::vector<Interval> &out)
@@ -95,25 +89,37 @@ QPainterPath Path(const QRegion &region)
     for (const Interval &run : bands.back().runs)
         edges.push_back({run.right, bands.back().bottom, run.left, bands.back().bottom});
 
-    // Edges leaving each vertex (two where areas touch at a corner).
-    std::unordered_map<quint64, quint32> first;
-    first.reserve(edges.size());
-    std::vector<qint64> next(edges.size(), -1);
-    for (size_t i = 0; i < edges.size(); ++i) {
-        const auto [it, bNew] = first.emplace(key(edges[i].x0, edges[i].y0), quint32(i));
-        if (!bNew) {
-            next[i] = it->second;
-            it->second = quint32(i);
-        }
+    // Edges leaving each vertex (two where areas touch at a corner), found
+    // through the row of their start: edges sorted by start row, then by
+    // start column, the later edge first where two share a vertex. A wand
+    // selection of a noisy photo has millions of edges; a hash of nodes
+    // spent most of its time allocating and missing the cache.
+    const int top = bands.front().top, rows = bands.back().bottom - top + 1;
+    std::vector<quint32> rowStart(size_t(rows) + 1, 0);
+    for (const Edge &edge : edges)
+        ++rowStart[size_t(edge.y0 - top) + 1];
+    for (size_t r = 1; r < rowStart.size(); ++r)
+        rowStart[r] += rowStart[r - 1];
+    std::vector<quint32> byStart(edges.size());
+    {
+        std::vector<quint32> fill(rowStart.begin(), rowStart.end() - 1);
+        for (size_t i = 0; i < edges.size(); ++i)
+            byStart[fill[size_t(edges[i].y0 - top)]++] = quint32(i);
     }
+    for (size_t r = 0; r + 1 < rowStart.size(); ++r)
+        std::sort(byStart.begin() + rowStart[r], byStart.begin() + rowStart[r + 1], [&](quint32 a, quint32 b) {
+            return edges[a].x0 != edges[b].x0 ? edges[a].x0 < edges[b].x0 : a > b;
+        });
     std::vector<char> used(edges.size(), 0);
     const auto take = [&](int x, int y) -> qint64 {
-        const auto it = first.find(key(x, y));
-        if (it == first.end())
+        if (y < top || y - top >= rows)
             return -1;
-        for (qint64 e = it->second; e >= 0; e = next[size_t(e)])
-            if (!used[size_t(e)])
-                return e;
+        const auto begin = byStart.begin() + rowStart[size_t(y - top)];
+        const auto end = byStart.begin() + rowStart[size_t(y - top) + 1];
+        for (auto it = std::lower_bound(begin, end, x, [&](quint32 e, int value) { return edges[e].x0 < value; });
+             it != end && edges[*it].x0 == x; ++it)
+            if (!used[*it])
+                return qint64(*it);
         return -1;
     };
 
