@@ -34,11 +34,9 @@ __kernel void monoMixer(__global const uint *src, __global uint *dest, float fRe
 }
 
 // The pixel's hue in whole degrees.
-// (Vector integer division is one lane at a time on a CPU device; divide()
-// gives the same quotients for these non-negative values.)
 inline int16 degreesOf(Hsl hsl)
 {
-    return divide(360 * hsl.h, (int16)255);
+    return 360 * hsl.h / 255;
 }
 
 inline uint16 shiftHue(uint16 p, Hsl hsl, int iHue, int iSaturationAdjustment, int iLightnessAdjustment)
@@ -46,7 +44,7 @@ inline uint16 shiftHue(uint16 p, Hsl hsl, int iHue, int iSaturationAdjustment, i
     int16 h360 = 360 - iHue + degreesOf(hsl);
     h360 = h360 > 360 ? h360 - 360 : h360;
     Hsl shifted;
-    shifted.h = clamp(divide(255 * h360, (int16)360), 0, 255);
+    shifted.h = clamp(255 * h360 / 360, 0, 255);
     shifted.s = clamp(hsl.s + iSaturationAdjustment, 0, 255);
     shifted.l = clamp(hsl.l + iLightnessAdjustment, 0, 255);
     return hslToRgb(p, shifted);
