@@ -90,36 +90,41 @@ QPainterPath Path(const QRegion &region)
         edges.push_back({run.right, bands.back().bottom, run.left, bands.back().bottom});
 
     // Edges leaving each vertex (two where areas touch at a corner), found
-    // through the row of their start: edges sorted by start row, then by
-    // start column, the later edge first where two share a vertex. A wand
-    // selection of a noisy photo has millions of edges; a hash of nodes
-    // spent most of its time allocating and missing the cache.
+    // through the row of their start. A wand selection of a noisy photo has
+    // millions of edges; a hash of nodes spent most of its time allocating
+    // and missing the cache.
     const int top = bands.front().top, rows = bands.back().bottom - top + 1;
     std::vector<quint32> rowStart(size_t(rows) + 1, 0);
     for (const Edge &edge : edges)
         ++rowStart[size_t(edge.y0 - top) + 1];
     for (size_t r = 1; r < rowStart.size(); ++r)
         rowStart[r] += rowStart[r - 1];
-    std::vector<quint32> byStart(edges.size());
+    // Each row's entries: the start column (biased to sort as unsigned) over
+    // the complement of the edge's index, so one sort of plain integers puts
+    // the later edge first where two share a vertex.
+    const auto entry = [](int x, size_t i) {
+        return (quint64(quint32(x) ^ 0x80000000u) << 32) | quint32(~quint32(i));
+    };
+    std::vector<quint64> byStart(edges.size());
     {
         std::vector<quint32> fill(rowStart.begin(), rowStart.end() - 1);
         for (size_t i = 0; i < edges.size(); ++i)
-            byStart[fill[size_t(edges[i].y0 - top)]++] = quint32(i);
+            byStart[fill[size_t(edges[i].y0 - top)]++] = entry(edges[i].x0, i);
     }
     for (size_t r = 0; r + 1 < rowStart.size(); ++r)
-        std::sort(byStart.begin() + rowStart[r], byStart.begin() + rowStart[r + 1], [&](quint32 a, quint32 b) {
-            return edges[a].x0 != edges[b].x0 ? edges[a].x0 < edges[b].x0 : a > b;
-        });
+        std::sort(byStart.begin() + rowStart[r], byStart.begin() + rowStart[r + 1]);
     std::vector<char> used(edges.size(), 0);
     const auto take = [&](int x, int y) -> qint64 {
         if (y < top || y - top >= rows)
             return -1;
-        const auto begin = byStart.begin() + rowStart[size_t(y - top)];
         const auto end = byStart.begin() + rowStart[size_t(y - top) + 1];
-        for (auto it = std::lower_bound(begin, end, x, [&](quint32 e, int value) { return edges[e].x0 < value; });
-             it != end && edges[*it].x0 == x; ++it)
-            if (!used[*it])
-                return qint64(*it);
+        const quint64 column = entry(x, 0xffffffffu); // the smallest entry of column x
+        for (auto it = std::lower_bound(byStart.begin() + rowStart[size_t(y - top)], end, column);
+             it != end && (*it & ~quint64(0xffffffffu)) == column; ++it) {
+            const size_t e = ~quint32(*it);
+            if (!used[e])
+                return qint64(e);
+        }
         return -1;
     };
 
