@@ -5,6 +5,8 @@
 #include <QSet>
 #include <QStandardItemModel>
 
+#include "LayerRow.h"
+#include "PathsTab.h"
 #include "ToolPaths.h"
 
 class Document;
@@ -23,11 +25,11 @@ namespace Ui { class LayerDlg; }
 class LayerDlg : public QDockWidget, public ToolPaths {
     Q_OBJECT
 public:
-    static constexpr int kLayerRole = Qt::UserRole + 1;
+    static constexpr int kLayerRole = LayerRow::kLayerRole;
     // The check state the row last applied to its layer.
-    static constexpr int kCheckRole = Qt::UserRole + 2;
+    static constexpr int kCheckRole = LayerRow::kCheckRole;
     // Side of the square thumbnails.
-    static constexpr int kThumbnailSide = 64;
+    static constexpr int kThumbnailSide = LayerRow::kThumbnailSide;
 
     static LayerDlg *instance();
     ~LayerDlg() override;
@@ -48,23 +50,29 @@ public:
     int OpacityShown() const;
     // The layer's thumbnail is drawn again when next shown.
     void UpdateLayerThumbnail(Layer *pLayer);
-    Path *SelectedPath() const override;
-    void SelectPath(Path *pPath);
+    // ToolPaths: the paths tab does the work.
+    Path *SelectedPath() const override { return m_pPaths->SelectedPath(); }
+    void SelectPath(Path *pPath) { m_pPaths->SelectPath(pPath); }
     void ShowPathsTab() override;
     void ShowLayersTab() override;
-    // ToolPaths
-    void PickPath(Path *pPath) override;
-    QMetaObject::Connection OnNewPath(QObject *pReceiver, std::function<void()> handler) override;
-    QMetaObject::Connection OnPathPicked(QObject *pReceiver, std::function<void(Path *)> handler) override;
+    void PickPath(Path *pPath) override { m_pPaths->PickPath(pPath); }
+    QMetaObject::Connection OnNewPath(QObject *pReceiver, std::function<void()> handler) override
+    {
+        return m_pPaths->OnNewPath(pReceiver, std::move(handler));
+    }
+    QMetaObject::Connection OnPathPicked(QObject *pReceiver, std::function<void(Path *)> handler) override
+    {
+        return m_pPaths->OnPathPicked(pReceiver, std::move(handler));
+    }
     // The paths list's context-menu entries, in menu order: stroke, fill,
     // to selection, delete. They act on the picked path.
-    QList<QAction *> PathContextActions() const;
+    QList<QAction *> PathContextActions() const { return m_pPaths->ContextActions(); }
 
     // Size of the image inside a thumbnail (64 on the long side).
-    static QSize ThumbnailSize(const QSize &imageSize);
+    static QSize ThumbnailSize(const QSize &imageSize) { return LayerRow::ThumbnailSize(imageSize); }
     // A layer's picture in the panel: its pixels scaled to fit a square over
     // the transparency checkerboard, so every row has the same height.
-    static QPixmap Thumbnail(const QImage &image);
+    static QPixmap Thumbnail(const QImage &image) { return LayerRow::Thumbnail(image); }
     // The context-menu entries for the current layer, in menu order.
     QList<QAction *> ContextActions() const;
     // Makes a brush from the current layer (context menu only, no button).
@@ -79,7 +87,7 @@ Q_SIGNALS:
 
 public Q_SLOTS:
     void LayerListContextMenu(QPoint point);
-    void PathListContextMenu(QPoint point);
+    void PathListContextMenu(QPoint point) { m_pPaths->ContextMenu(point); }
     void ItemChanged(QStandardItem *pItem);
     void SelectionChanged(QModelIndex currentSelection, QModelIndex previousSelection);
     void on_addLayerBtn_clicked();
@@ -89,10 +97,10 @@ public Q_SLOTS:
     void on_moveLayerDownBtn_clicked();
     void on_blendingMode_currentIndexChanged(int iIndex);
     void on_styleBtn_clicked();
-    void PathItemChanged(QStandardItem *pItem);
-    void PathSelectionChanged(QModelIndex current, QModelIndex previous);
-    void on_addPathBtn_clicked();
-    void on_deletePathBtn_clicked();
+    void PathItemChanged(QStandardItem *pItem) { m_pPaths->ItemChanged(pItem); }
+    void PathSelectionChanged(QModelIndex current, QModelIndex) { m_pPaths->CurrentChanged(current); }
+    void on_addPathBtn_clicked() { m_pPaths->AddPath(); }
+    void on_deletePathBtn_clicked() { m_pPaths->DeletePath(); }
 
 protected:
     void resizeEvent(QResizeEvent *pEvent) override;
@@ -100,9 +108,7 @@ protected:
 private:
     LayerDlg();
     void Push(QUndoCommand *pCommand);
-    QStandardItem *MakeRow(Layer *pLayer, const QPixmap &thumbnail = QPixmap());
     void RebuildRows();
-    void RebuildPaths();
     void LayerAdded(Layer *pLayer);
     void LayerRemoved(Layer *pLayer);
     void LayerChanged(Layer *pLayer);
@@ -111,9 +117,6 @@ private:
     void ShowLayerAttributes(Layer *pLayer);
     void RefreshThumbnails();
     void UpdateButtons();
-    void StrokePath();
-    void FillPath();
-    void PathToSelection();
 
     Ui::LayerDlg *m_pUi;
     QPointer<Document> m_pDocument;
@@ -122,19 +125,13 @@ private:
     QItemSelectionModel *m_pLayerSelection;
     bool m_bUpdating = false;
     QSet<Layer *> m_staleThumbnails;
-    QStandardItemModel m_pathModel;
-    QStandardItem *m_pPathRoot;
-    QItemSelectionModel *m_pPathSelection;
+    PathsTab *m_pPaths;
     QAction *m_pNewLayerAction;
     QAction *m_pDeleteAction;
     QAction *m_pStyleAction;
     QAction *m_pMoveUpAction;
     QAction *m_pMoveDownAction;
     QAction *m_pNewBrushAction;
-    QAction *m_pStrokePathAction;
-    QAction *m_pFillPathAction;
-    QAction *m_pPathSelectionAction;
-    QAction *m_pDeletePathAction;
     // Follows the current layer; made on first use.
     QPointer<LayerStyleDlg> m_pStyleDlg;
 };

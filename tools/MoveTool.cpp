@@ -1,28 +1,21 @@
 #include "MoveTool.h"
 
-#include "BoxHandles.h"
 #include "ChildWindow.h"
 #include "GraphicsScene.h"
 #include "GraphicsView.h"
 #include "HandleGraphicsItem.h"
+#include "MoveGeometry.h"
 #include "MoveTextCmd.h"
 #include "PixmapLayer.h"
 #include "ScaleCmd.h"
 #include "ScratchDB.h"
 
 #include <QApplication>
-#include <QDial>
-#include <QDoubleSpinBox>
 #include <QGraphicsPixmapItem>
 #include <QGraphicsSceneMouseEvent>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QMouseEvent>
-#include <QSignalBlocker>
-#include <QToolButton>
 #include <QUndoStack>
-
-#include <cmath>
 
 namespace {
 
@@ -47,6 +40,9 @@ MoveTool::MoveTool(ToolContext &context, QObject *pParent)
     }
     m_pPictureItem->setZValue(5000);
     connect(&m_overlay, &CanvasOverlay::Changed, this, &MoveTool::LayOut);
+    connect(&m_options, &MoveOptions::RotationChanged, this, &MoveTool::SetRotation);
+    connect(&m_options, &MoveOptions::Accepted, this, &MoveTool::AcceptButtonClicked);
+    connect(&m_options, &MoveOptions::Cancelled, this, &MoveTool::CancelButtonClicked);
 }
 
 MoveTool::~MoveTool()
@@ -64,25 +60,7 @@ Document *MoveTool::document() const
 
 void MoveTool::Activate()
 {
-    AddOption(new QLabel(QStringLiteral("Rotate")));
-    m_pDial = AddOption(new QDial);
-    m_pDial->setWrapping(true);
-    m_pDial->setFixedSize(32, 32);
-    m_pDial->setRange(0, 359);
-    AddOption(new QLabel(QStringLiteral("Degrees")));
-    m_pSpin = AddOption(new QDoubleSpinBox);
-    m_pSpin->setRange(0, 360);
-    AddOption(new QLabel(QStringLiteral("Commit? ")));
-    m_pAccept = AddOption(new QToolButton);
-    m_pAccept->setIcon(QIcon(QStringLiteral(":/icons/accept.png")));
-    m_pAccept->setEnabled(false);
-    m_pCancel = AddOption(new QToolButton);
-    m_pCancel->setIcon(QIcon(QStringLiteral(":/icons/cancel.png")));
-    m_pCancel->setEnabled(false);
-    connect(m_pDial, &QDial::valueChanged, this, &MoveTool::DialChanged);
-    connect(m_pSpin, &QDoubleSpinBox::valueChanged, this, &MoveTool::SpinBoxChanged);
-    connect(m_pAccept, &QToolButton::clicked, this, &MoveTool::AcceptButtonClicked);
-    connect(m_pCancel, &QToolButton::clicked, this, &MoveTool::CancelButtonClicked);
+    m_options.Create([this](QWidget *pWidget) { AddOption(pWidget); });
     if (ChildWindow *pWindow = CurrentWindow()) {
         m_pWindow = pWindow;
         m_overlay.Attach(pWindow);
@@ -214,10 +192,7 @@ bool MoveTool::Lift()
     m_pPictureItem->setPixmap(QPixmap::fromImage(m_float.Picture()));
     if (m_pPictureItem->scene() != m_pWindow->scene())
         m_pWindow->scene()->addItem(m_pPictureItem);
-    if (m_pAccept)
-        m_pAccept->setEnabled(true);
-    if (m_pCancel)
-        m_pCancel->setEnabled(true);
+    m_options.SetPending(true);
     LayOut();
     return true;
 }
@@ -227,12 +202,9 @@ void MoveTool::EndPending()
     takeOut(m_pPictureItem);
     m_pPictureItem->setPixmap(QPixmap());
     m_pPictureItem->setTransform(QTransform());
-    ShowRotation(0);
+    m_options.ShowRotation(0);
     m_dRotation = 0;
-    if (m_pAccept)
-        m_pAccept->setEnabled(false);
-    if (m_pCancel)
-        m_pCancel->setEnabled(false);
+    m_options.SetPending(false);
 }
 
 void MoveTool::AcceptButtonClicked()
@@ -372,39 +344,14 @@ void MoveTool::HandleMoved(HandleGraphicsItem *pHandle, QGraphicsSceneMouseEvent
         return;
     const int id = pHandle->m_iIdentifier;
     if (id == TransformFrame::kRotationHandle) {
-        const QPointF centre = m_overlay.FromCanvas(QRectF(m_box).center());
-        const QPointF v = pEvent->scenePos() - centre;
-        double degrees = std::atan2(v.y(), v.x()) * 180.0 / M_PI + 90.0;
-        degrees = std::fmod(degrees + 360.0, 360.0);
-        ShowRotation(degrees);
-        SpinBoxChanged(degrees);
+        const double degrees = MoveGeometry::RotationAt(m_overlay.FromCanvas(QRectF(m_box).center()), pEvent->scenePos());
+        m_options.ShowRotation(degrees);
+        SetRotation(degrees);
         return;
     }
-    const QPointF c = m_overlay.ToCanvas(pHandle->Position());
-    const QPoint p(qRound(c.x()), qRound(c.y()));
-    const QRect dragged = BoxHandles::Drag(m_box, id, p);
-    const BoxHandles::Sides sides = BoxHandles::SidesOf(id);
-    int left = dragged.left(), top = dragged.top();
-    int right = dragged.x() + dragged.width(), bottom = dragged.y() + dragged.height();
+    // Ctrl keeps the proportions of the lifted picture.
     const bool bCtrl = (pEvent ? pEvent->modifiers() : QApplication::keyboardModifiers()) & Qt::ControlModifier;
-    if (bCtrl && m_dAspect > 0) {
-        // The proportions of the lifted picture hold; the side dragged
-        // further leads.
-        int width = right - left, height = bottom - top;
-        if (qAbs(c.x() - m_handlePress.x()) > qAbs(c.y() - m_handlePress.y()))
-            height = qMax(1, int(std::lround(width / m_dAspect)));
-        else
-            width = qMax(1, int(std::lround(height * m_dAspect)));
-        if (sides.bLeft)
-            left = right - width;
-        else
-            right = left + width;
-        if (sides.bTop)
-            top = bottom - height;
-        else
-            bottom = top + height;
-    }
-    m_box = QRect(left, top, right - left, bottom - top);
+    m_box = MoveGeometry::HandleBox(m_box, id, m_overlay.ToCanvas(pHandle->Position()), m_handlePress, m_dAspect, bCtrl);
     LayOut();
 }
 
@@ -414,36 +361,14 @@ void MoveTool::HandleMouseUp(HandleGraphicsItem *, QGraphicsSceneMouseEvent *)
     LayOut();
 }
 
-void MoveTool::ShowRotation(double dDegrees)
+void MoveTool::SetRotation(double dDegrees)
 {
-    if (m_pSpin) {
-        const QSignalBlocker block(m_pSpin);
-        m_pSpin->setValue(dDegrees);
-    }
-    if (m_pDial) {
-        const QSignalBlocker block(m_pDial);
-        m_pDial->setValue(int(dDegrees) % 360);
-    }
-}
-
-void MoveTool::DialChanged(int iValue)
-{
-    if (m_pSpin && int(m_pSpin->value()) % 360 != iValue)
-        m_pSpin->setValue(iValue);
-}
-
-void MoveTool::SpinBoxChanged(double dValue)
-{
-    if (m_pDial && m_pDial->value() != int(dValue) % 360) {
-        const QSignalBlocker block(m_pDial);
-        m_pDial->setValue(int(dValue) % 360);
-    }
     Document *pDocument = document();
     if (!pDocument || !pDocument->CurrentRasterLayer())
         return;
     if (!IsPending() && !Lift())
         return;
-    m_dRotation = dValue;
+    m_dRotation = dDegrees;
     LayOut();
 }
 

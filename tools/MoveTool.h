@@ -2,6 +2,7 @@
 #include "BaseTool.h"
 #include "CanvasOverlay.h"
 #include "FloatingPicture.h"
+#include "MoveOptions.h"
 #include "TransformFrame.h"
 
 #include <QPointer>
@@ -10,12 +11,9 @@
 class Document;
 class HandleGraphicsItem;
 class Layer;
-class QDial;
-class QDoubleSpinBox;
 class QGraphicsPixmapItem;
 class QGraphicsSceneMouseEvent;
 class QMouseEvent;
-class QToolButton;
 
 // Moves the current layer's content. A text layer moves as a whole, one undo
 // step per drag or nudge. On a raster layer the selected pixels (the whole
@@ -52,8 +50,8 @@ public Q_SLOTS:
     void HandleMouseDown(HandleGraphicsItem *pHandle, QGraphicsSceneMouseEvent *pEvent);
     void HandleMouseUp(HandleGraphicsItem *pHandle, QGraphicsSceneMouseEvent *pEvent);
     void HandleMoved(HandleGraphicsItem *pHandle, QGraphicsSceneMouseEvent *pEvent);
-    void DialChanged(int iValue);
-    void SpinBoxChanged(double dValue);
+    // Turns the floating picture (lifting it first) to the angle.
+    void SetRotation(double dDegrees);
     void SelectionChanged();
     void ZoomChanged();
     void AcceptButtonClicked();
@@ -74,7 +72,6 @@ private:
     void EndPending();
     void Frame();
     void LayOut();
-    void ShowRotation(double dDegrees);
     void Nudge(const QPoint &step);
     void MoveText(Layer *pLayer, const QPoint &from, const QPoint &to);
     void SetMode(int iMode);
@@ -96,9 +93,6 @@ private:
     QPointF m_handlePress;
     TransformFrame m_frame;
     QGraphicsPixmapItem *m_pPictureItem;
-    QPointer<QDial> m_pDial;
-    QPointer<QDoubleSpinBox> m_pSpin;
-    QPointer<QToolButton> m_pAccept;
-    QPointer<QToolButton> m_pCancel;
+    MoveOptions m_options;
     QList<QMetaObject::Connection> m_connections;
 };

@@ -2,13 +2,14 @@
 // overlay: lifted pixels leave the layer while they float, commit as one
 // undo step that undoes and redoes exactly, Escape and switching tools put
 // the layer back exactly, nudges, the ratio lock, rotation, zoom, and a
-// text layer moved in one step.
+// text layer moved in one step; and the frame arithmetic on its own.
 #include "FloatingPicture.h"
 #include "GestureSupport.h"
 #include "ToolTestSupport.h"
 #include "ui_MainWindow.h"
 #include "GraphicsView.h"
 #include "HandleGraphicsItem.h"
+#include "MoveGeometry.h"
 #include "MoveTool.h"
 #include "ToolboxDlg.h"
 
@@ -190,6 +191,33 @@ private Q_SLOTS:
         QCOMPARE(tool()->Box().size(), QSize(70, 60));
         key(pWindow, Qt::Key_Escape);
         QCOMPARE(layerOf(pWindow)->image(), before);
+    }
+
+    // The frame arithmetic on its own: the ratio lock anchors the sides the
+    // handle does not move and lets the side moved further lead; the
+    // rotation handle reads 0 straight above the centre, clockwise.
+    void frameArithmetic()
+    {
+        using MoveGeometry::HandleBox;
+        const QRect box(40, 40, 60, 30);
+        // Top-left corner, mostly sideways: the bottom-right corner stays.
+        QCOMPARE(HandleBox(box, 0, QPointF(20.4, 35), QPointF(40, 40), 2.0, true), QRect(20, 30, 80, 40));
+        QCOMPARE(HandleBox(box, 0, QPointF(20.4, 35), QPointF(40, 40), 2.0, false), QRect(20, 35, 80, 35));
+        // Top edge, mostly up: the height leads and the width grows rightward.
+        QCOMPARE(HandleBox(box, 1, QPointF(75, 20), QPointF(70, 40), 2.0, true), QRect(40, 20, 100, 50));
+        // No ratio to keep: a free drag.
+        QCOMPARE(HandleBox(box, 1, QPointF(75, 20), QPointF(70, 40), 0.0, true), QRect(40, 20, 60, 50));
+        // A very wide ratio never leaves an empty box.
+        QCOMPARE(HandleBox(QRect(0, 0, 100, 2), 4, QPointF(3, 2), QPointF(100, 2), 50.0, true), QRect(0, 0, 3, 1));
+
+        using MoveGeometry::RotationAt;
+        const QPointF centre(50, 50);
+        QCOMPARE(RotationAt(centre, QPointF(50, 0)), 0.0);
+        QCOMPARE(RotationAt(centre, QPointF(100, 50)), 90.0);
+        QCOMPARE(RotationAt(centre, QPointF(50, 100)), 180.0);
+        QCOMPARE(RotationAt(centre, QPointF(0, 50)), 270.0);
+        const double nearlyRound = RotationAt(centre, QPointF(49, 0));
+        QVERIFY2(nearlyRound > 358.8 && nearlyRound < 359, qPrintable(QString::number(nearlyRound)));
     }
 
     void rotatedCommitUndoesAndRedoesExactly()
