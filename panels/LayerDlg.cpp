@@ -38,6 +38,9 @@ LayerDlg::LayerDlg()
 {
     m_pLayerRoot = m_layerModel.invisibleRootItem();
     m_pUi->setupUi(this);
+    // The window's panel menu shows the title as an entry, where a lone "&"
+    // would mark a shortcut letter instead of showing.
+    toggleViewAction()->setText(windowTitle().replace(QLatin1Char('&'), QStringLiteral("&&")));
 
     setAttribute(Qt::WA_AlwaysShowToolTips);
     auto *pTitle = new CQTitleBar(this);
