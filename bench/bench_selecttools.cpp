@@ -221,7 +221,7 @@ int main(int argc, char **argv)
         pLayer->setImage(noise);
         window.SetSelection(QRegion(1024, 1024, 2048, 2048));
         move.Activate();
-        move.SpinBoxChanged(30); // lifts the picture and turns it
+        move.SetRotation(30); // lifts the picture and turns it
         commits.push_back(timed([&] { move.AcceptButtonClicked(); }));
         commitsCpu.push_back(g_lastCpuMs);
         move.Deactivate();
