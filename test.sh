@@ -10,7 +10,7 @@ mode="${1:-release}"
 [ $# -gt 0 ] && shift
 scripts/install-deps.sh
 case "$mode" in
-  release) dir=build; flags=(-DCMAKE_BUILD_TYPE=Release) ;;
+  release) dir=build; flags=(-DCMAKE_BUILD_TYPE=Release -DCQ_BUILD_BENCH=ON) ;;  # benchmarks built so they never rot
   asan)    dir=build-asan; flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DCQ_SANITIZE=ON)
            export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:halt_on_error=1:detect_odr_violation=0"
            export LSAN_OPTIONS="suppressions=$PWD/scripts/lsan.supp:print_suppressions=0"
