@@ -108,40 +108,66 @@ struct Exclusion {
 // A separable mode: the formula on each colour channel, the union of the
 // alphas, and the constant alpha mixing the result with what was there.
 template <class Mode>
-__attribute__((target_clones("avx2", "default"))) void Separable(uint32_t *__restrict pDest,
-                                                                  const uint32_t *__restrict pSource, int n,
-                                                                  int iConstAlpha)
-{
-    for (int i = 0; i < n; ++i) {
-        const uint32_t s = Premultiply(pSource[i]);
-        const uint32_t d = pDest[i];
-        const int sa = int(s >> 24), da = int(d >> 24);
-        const uint32_t a = uint32_t(255 - Div255((255 - sa) * (255 - da)));
-        const uint32_t r = uint32_t(Mode::Channel(int((d >> 16) & 255), int((s >> 16) & 255), da, sa));
-        const uint32_t g = uint32_t(Mode::Channel(int((d >> 8) & 255), int((s >> 8) & 255), da, sa));
-        const uint32_t b = uint32_t(Mode::Channel(int(d & 255), int(s & 255), da, sa));
-        const uint32_t out = (a << 24) | (r << 16) | (g << 8) | b;
-        pDest[i] = iConstAlpha == 255 ? out : Interpolate255(out, uint32_t(iConstAlpha), d, uint32_t(255 - iConstAlpha));
+struct Separable {
+    static inline __attribute__((always_inline)) void Run(uint32_t *__restrict pDest,
+                                                           const uint32_t *__restrict pSource, int n, int iConstAlpha)
+    {
+        for (int i = 0; i < n; ++i) {
+            const uint32_t s = Premultiply(pSource[i]);
+            const uint32_t d = pDest[i];
+            const int sa = int(s >> 24), da = int(d >> 24);
+            const uint32_t a = uint32_t(255 - Div255((255 - sa) * (255 - da)));
+            const uint32_t r = uint32_t(Mode::Channel(int((d >> 16) & 255), int((s >> 16) & 255), da, sa));
+            const uint32_t g = uint32_t(Mode::Channel(int((d >> 8) & 255), int((s >> 8) & 255), da, sa));
+            const uint32_t b = uint32_t(Mode::Channel(int(d & 255), int(s & 255), da, sa));
+            const uint32_t out = (a << 24) | (r << 16) | (g << 8) | b;
+            pDest[i] = iConstAlpha == 255 ? out
+                                          : Interpolate255(out, uint32_t(iConstAlpha), d, uint32_t(255 - iConstAlpha));
+        }
     }
-}
+};
 
 // Xor takes the constant alpha into the source first.
-__attribute__((target_clones("avx2", "default"))) void Xor(uint32_t *__restrict pDest,
-                                                            const uint32_t *__restrict pSource, int n,
-                                                            int iConstAlpha)
-{
-    for (int i = 0; i < n; ++i) {
-        uint32_t s = Premultiply(pSource[i]);
-        if (iConstAlpha != 255)
-            s = ByteMul(s, uint32_t(iConstAlpha));
-        const uint32_t d = pDest[i];
-        const int sa = int(s >> 24), da = int(d >> 24);
-        auto channel = [&](int shift) {
-            const int dc = int((d >> shift) & 255), sc = int((s >> shift) & 255);
-            return uint32_t(Div255(sc * (255 - da) + dc * (255 - sa))) << shift;
-        };
-        pDest[i] = channel(24) | channel(16) | channel(8) | channel(0);
+struct Xor {
+    static inline __attribute__((always_inline)) void Run(uint32_t *__restrict pDest,
+                                                           const uint32_t *__restrict pSource, int n, int iConstAlpha)
+    {
+        for (int i = 0; i < n; ++i) {
+            uint32_t s = Premultiply(pSource[i]);
+            if (iConstAlpha != 255)
+                s = ByteMul(s, uint32_t(iConstAlpha));
+            const uint32_t d = pDest[i];
+            const int sa = int(s >> 24), da = int(d >> 24);
+            auto channel = [&](int shift) {
+                const int dc = int((d >> shift) & 255), sc = int((s >> shift) & 255);
+                return uint32_t(Div255(sc * (255 - da) + dc * (255 - sa))) << shift;
+            };
+            pDest[i] = channel(24) | channel(16) | channel(8) | channel(0);
+        }
     }
+};
+
+// Each loop compiled twice on x86: for any processor, and with AVX2 where
+// the processor has it (twice the lanes).
+#if defined(__x86_64__) || defined(__i386__)
+template <class Loop>
+__attribute__((target("avx2"))) void RowAvx2(uint32_t *pDest, const uint32_t *pSource, int n, int iConstAlpha)
+{
+    Loop::Run(pDest, pSource, n, iConstAlpha);
+}
+#endif
+
+template <class Loop>
+void Row(uint32_t *pDest, const uint32_t *pSource, int n, int iConstAlpha)
+{
+#if defined(__x86_64__) || defined(__i386__)
+    static const bool bAvx2 = __builtin_cpu_supports("avx2");
+    if (bAvx2) {
+        RowAvx2<Loop>(pDest, pSource, n, iConstAlpha);
+        return;
+    }
+#endif
+    Loop::Run(pDest, pSource, n, iConstAlpha);
 }
 
 using RowFunction = void (*)(uint32_t *, const uint32_t *, int, int);
@@ -149,17 +175,17 @@ using RowFunction = void (*)(uint32_t *, const uint32_t *, int, int);
 RowFunction FastLoop(int iMode)
 {
     switch (QPainter::CompositionMode(iMode)) {
-    case QPainter::CompositionMode_Multiply: return Separable<Multiply>;
-    case QPainter::CompositionMode_Screen: return Separable<Screen>;
-    case QPainter::CompositionMode_Overlay: return Separable<Overlay>;
-    case QPainter::CompositionMode_Darken: return Separable<Darken>;
-    case QPainter::CompositionMode_Lighten: return Separable<Lighten>;
-    case QPainter::CompositionMode_ColorDodge: return Separable<ColorDodge>;
-    case QPainter::CompositionMode_ColorBurn: return Separable<ColorBurn>;
-    case QPainter::CompositionMode_HardLight: return Separable<HardLight>;
-    case QPainter::CompositionMode_Difference: return Separable<Difference>;
-    case QPainter::CompositionMode_Exclusion: return Separable<Exclusion>;
-    case QPainter::CompositionMode_Xor: return Xor;
+    case QPainter::CompositionMode_Multiply: return Row<Separable<Multiply>>;
+    case QPainter::CompositionMode_Screen: return Row<Separable<Screen>>;
+    case QPainter::CompositionMode_Overlay: return Row<Separable<Overlay>>;
+    case QPainter::CompositionMode_Darken: return Row<Separable<Darken>>;
+    case QPainter::CompositionMode_Lighten: return Row<Separable<Lighten>>;
+    case QPainter::CompositionMode_ColorDodge: return Row<Separable<ColorDodge>>;
+    case QPainter::CompositionMode_ColorBurn: return Row<Separable<ColorBurn>>;
+    case QPainter::CompositionMode_HardLight: return Row<Separable<HardLight>>;
+    case QPainter::CompositionMode_Difference: return Row<Separable<Difference>>;
+    case QPainter::CompositionMode_Exclusion: return Row<Separable<Exclusion>>;
+    case QPainter::CompositionMode_Xor: return Row<Xor>;
     default: return nullptr; // Normal and Plus are fast in the painter already
     }
 }
