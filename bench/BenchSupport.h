@@ -1,9 +1,15 @@
 #pragma once
 // What the benchmarks share: medians, the process's processor time and a
 // tool context without panels.
+#include "QCLContext.h"
 #include "ToolContext.h"
 
+#include <QElapsedTimer>
+#include <QObject>
+#include <QTimer>
 #include <algorithm>
+#include <cstdio>
+#include <cstring>
 #include <ctime>
 
 class ChildWindow;
@@ -27,6 +33,49 @@ inline double cpuMs()
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
     return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
 }
+
+// The device named by the first argument ("cpu" or "gpu"), or a GPU when
+// there is one and the CPU device otherwise; prints which.
+inline bool createContext(QCLContext &context, int argc, char **argv)
+{
+    const bool bCpu = argc > 1 && std::strcmp(argv[1], "cpu") == 0;
+    const bool bGpu = argc > 1 && std::strcmp(argv[1], "gpu") == 0;
+    const bool bCreated = bCpu ? context.create(QCLDevice::CPU)
+                          : bGpu ? context.create(QCLDevice::GPU)
+                                 : (context.create(QCLDevice::GPU) || context.create(QCLDevice::CPU));
+    if (!bCreated) {
+        std::fprintf(stderr, "no OpenCL device\n");
+        return false;
+    }
+    std::printf("device: %s\n", qPrintable(context.defaultDevice().name()));
+    return true;
+}
+
+// How long the interface thread went without running its events: a timer
+// due every millisecond notes the longest gap between its ticks.
+class StallWatch {
+public:
+    StallWatch()
+    {
+        m_clock.start();
+        m_last = m_clock.nsecsElapsed();
+        m_heartbeat.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&m_heartbeat, &QTimer::timeout, [this] {
+            const qint64 now = m_clock.nsecsElapsed();
+            m_worst = std::max(m_worst, now - m_last);
+            m_last = now;
+        });
+        m_heartbeat.start(1);
+    }
+    void Stop() { m_heartbeat.stop(); }
+    double LongestMs() const { return m_worst / 1e6; }
+    double ElapsedMs() const { return m_clock.nsecsElapsed() / 1e6; }
+
+private:
+    QElapsedTimer m_clock;
+    QTimer m_heartbeat;
+    qint64 m_last = 0, m_worst = 0;
+};
 
 // The tools' surroundings without panels: the window and the programs.
 class BenchContext : public ToolContext {

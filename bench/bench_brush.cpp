@@ -85,18 +85,11 @@ double perMove(BrushStroke &stroke, QImage &buffer, QPoint step, int moves, doub
 
 int main(int argc, char **argv)
 {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
-    const bool bCpu = argc > 1 && std::strcmp(argv[1], "cpu") == 0;
-    const bool bGpu = argc > 1 && std::strcmp(argv[1], "gpu") == 0;
     QCLContext context;
-    const bool bCreated = bCpu ? context.create(QCLDevice::CPU)
-                          : bGpu ? context.create(QCLDevice::GPU)
-                                 : (context.create(QCLDevice::GPU) || context.create(QCLDevice::CPU));
-    if (!bCreated) {
-        std::fprintf(stderr, "no OpenCL device\n");
+    if (!bench::createContext(context, argc, argv))
         return 1;
-    }
-    std::printf("device: %s\n", qPrintable(context.defaultDevice().name()));
     ProgramCache cache(context);
 
     CQBrush brush;

@@ -5,6 +5,7 @@
 // glows; and how long the interface thread stalls
 // while a Gaussian preview is dragged. Prints medians in milliseconds.
 // `--quick` measures only the program's kernels.
+#include "BenchSupport.h"
 #include "DialogFilter.h"
 #include "FilterLanding.h"
 #include "FilterRegistry.h"
@@ -230,17 +231,7 @@ void reportStall(FilterRegistry &registry, const QImage &image)
     pGaussian->ApplyFilter(image);
     auto *pSlider = pGaussian->Dialog()->findChild<QSlider *>(QStringLiteral("sizeSlider"));
 
-    QElapsedTimer clock;
-    clock.start();
-    qint64 last = clock.nsecsElapsed(), worst = 0;
-    QTimer heartbeat;
-    heartbeat.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&heartbeat, &QTimer::timeout, [&] {
-        const qint64 now = clock.nsecsElapsed();
-        worst = std::max(worst, now - last);
-        last = now;
-    });
-    heartbeat.start(1);
+    bench::StallWatch watch;
     QEventLoop loop;
     int step = 0;
     QTimer drag;
@@ -256,13 +247,13 @@ void reportStall(FilterRegistry &registry, const QImage &image)
         });
     });
     drag.start(40);
-    const qint64 begin = clock.nsecsElapsed();
+    const double begin = watch.ElapsedMs();
     loop.exec();
-    const double total = (clock.nsecsElapsed() - begin) / 1e6;
-    heartbeat.stop();
+    const double total = watch.ElapsedMs() - begin;
+    watch.Stop();
     std::printf("Gaussian radius 40..59 dragged over 20 values, 40 ms apart, then OK:\n"
                 "  longest stall of the interface thread %.1f ms (target <= 50); %d previews shown; %.0f ms in all\n",
-                worst / 1e6, previews, total);
+                watch.LongestMs(), previews, total);
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 // the Filter menu, its slider moved every 40 ms, then OK. A 1 ms heartbeat
 // on the interface thread measures the longest stall, landing each preview
 // on the layer and redrawing the view included.
+#include "BenchSupport.h"
 #include "ChildWindow.h"
 #include "Document.h"
 #include "FileActions.h"
@@ -79,19 +80,9 @@ int main(int argc, char **argv)
         return 1;
     }
 
-    QElapsedTimer clock;
-    clock.start();
-    qint64 last = clock.nsecsElapsed(), worst = 0;
-    QTimer heartbeat;
-    heartbeat.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&heartbeat, &QTimer::timeout, [&] {
-        const qint64 now = clock.nsecsElapsed();
-        worst = std::max(worst, now - last);
-        last = now;
-    });
+    bench::StallWatch watch;
     int landed = 0;
     QObject::connect(pWindow->document(), &Document::LayerPixelsChanged, [&] { ++landed; });
-    heartbeat.start(1);
     QEventLoop loop;
     int step = 0;
     QTimer drag;
@@ -103,21 +94,21 @@ int main(int argc, char **argv)
         drag.stop();
         // Let the last preview arrive and show before OK, as a user would see it.
         QTimer::singleShot(1500, [&] {
-            const qint64 before = clock.nsecsElapsed();
+            const double before = watch.ElapsedMs();
             pDialog->accept();
             std::printf("  OK (waits for the latest preview, lands it as one step): %.1f ms\n",
-                        (clock.nsecsElapsed() - before) / 1e6);
+                        watch.ElapsedMs() - before);
             loop.quit();
         });
     });
-    const qint64 begin = clock.nsecsElapsed();
+    const double begin = watch.ElapsedMs();
     drag.start(40);
     loop.exec();
-    heartbeat.stop();
+    watch.Stop();
     std::printf("Gaussian radius 40..59 dragged in the window over a 4096x4096 layer, 40 ms apart:\n"
                 "  longest stall of the interface thread %.1f ms (target <= 50); %.0f ms in all; "
                 "undo steps %d\n",
-                worst / 1e6, (clock.nsecsElapsed() - begin) / 1e6, int(pWindow->undoStack()->count()));
+                watch.LongestMs(), watch.ElapsedMs() - begin, int(pWindow->undoStack()->count()));
     Q_UNUSED(landed);
     pWindow->document()->MarkSaved();
     return 0;

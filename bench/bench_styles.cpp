@@ -56,17 +56,9 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     QTemporaryDir tmp;
     ScratchDB::instance()->Init(tmp.path(), qint64(4) * 1024 * 1024 * 1024);
-    const bool bCpu = argc > 1 && std::strcmp(argv[1], "cpu") == 0;
-    const bool bGpu = argc > 1 && std::strcmp(argv[1], "gpu") == 0;
     QCLContext context;
-    const bool bCreated = bCpu ? context.create(QCLDevice::CPU)
-                          : bGpu ? context.create(QCLDevice::GPU)
-                                 : (context.create(QCLDevice::GPU) || context.create(QCLDevice::CPU));
-    if (!bCreated) {
-        std::fprintf(stderr, "no OpenCL device\n");
+    if (!bench::createContext(context, argc, argv))
         return 1;
-    }
-    std::printf("device: %s\n", qPrintable(context.defaultDevice().name()));
     ProgramCache cache(context);
 
     const int big = 4096;
