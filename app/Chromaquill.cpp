@@ -7,6 +7,7 @@
 #include "ImageFile.h"
 #include "ExportPreviewDlg.h"
 #include "MainWindow.h"
+#include "PngEncoder.h"
 #include "ScratchDB.h"
 #include "TitleFont.h"
 
@@ -21,6 +22,7 @@ Chromaquill::Chromaquill(int &argc, char **argv)
     // The scratch store reads its limit from the settings, so the identity
     // comes first.
     SetIdentity();
+    ScratchDB::instance()->SetImageWriter(&PngEncoder::Write);
     ScratchDB::instance()->Init();
     registerTitleFont();
 }

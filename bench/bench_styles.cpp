@@ -44,8 +44,8 @@ void style(PixmapLayer *pLayer)
     styles.dropShadow().setAngle(135);
     styles.dropShadow().setDistance(20);
     styles.dropShadow().setEnabled(true);
-    styles.outterGlow().setDistance(20);
-    styles.outterGlow().setEnabled(true);
+    styles.outerGlow().setDistance(20);
+    styles.outerGlow().setEnabled(true);
 }
 
 } // namespace
@@ -94,7 +94,7 @@ int main(int argc, char **argv)
         for (int i = 0; i < runs; ++i)
             for (int s = 0; s < 2; ++s) {
                 LayerStyle *pStyle = s == 0 ? static_cast<LayerStyle *>(&styles.dropShadow())
-                                            : static_cast<LayerStyle *>(&styles.outterGlow());
+                                            : static_cast<LayerStyle *>(&styles.outerGlow());
                 pStyle->SourceChanged();
                 QElapsedTimer timer;
                 timer.start();

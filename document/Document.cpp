@@ -198,6 +198,12 @@ void Document::NotifyLayerChanged(Layer *pLayer)
         Q_EMIT LayerChanged(pLayer);
 }
 
+void Document::NotifyTyping(TextLayer *pLayer, const TextTyping &typing)
+{
+    if (!m_bDestroying)
+        Q_EMIT TypingFinished(pLayer, typing);
+}
+
 void Document::NotifyPixelsChanged(Layer *pLayer)
 {
     if (!m_bDestroying)

@@ -17,6 +17,8 @@ class PixmapLayer;
 class QPainter;
 class QUndoStack;
 class ScratchDB;
+class TextLayer;
+struct TextTyping;
 
 // What a document is, with no widget behind it: the canvas, the layer stack
 // and its order, the current layer, the selection, the paths, the history,
@@ -65,6 +67,8 @@ public:
 
     // Called by the layers themselves when they change.
     void NotifyLayerChanged(Layer *pLayer);
+    // A text layer ended a stretch of typing (see TypingFinished).
+    void NotifyTyping(TextLayer *pLayer, const TextTyping &typing);
     void NotifyPixelsChanged(Layer *pLayer);
     void NotifyDeletedChanged(Layer *pLayer);
     // A layer's z value changed: the list is put in order again when next read.
@@ -143,6 +147,8 @@ Q_SIGNALS:
     void LayersReordered();
     void LayerChanged(Layer *pLayer);   // name, opacity, blending, visibility, position
     void LayerPixelsChanged(Layer *pLayer);
+    // Typing in a text layer ended; the window that took the keys records it.
+    void TypingFinished(TextLayer *pLayer, const TextTyping &typing);
     void CurrentLayerChanged(Layer *pLayer);
     void SelectionChanged();
     void CanvasResized(const QSize &size);

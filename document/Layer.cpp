@@ -1,7 +1,7 @@
 #include "Layer.h"
 
 #include "Document.h"
-#include "GraphicsScene.h"
+#include "LayerScene.h"
 
 #include <QGraphicsItem>
 #include <QGraphicsScene>
@@ -56,7 +56,7 @@ void Layer::setBlendingMode(int iMode)
 void Layer::InvalidateArea(const QRectF &area)
 {
     QGraphicsItem *pItem = item();
-    auto *pScene = qobject_cast<GraphicsScene *>(pItem->scene());
+    auto *pScene = LayerScene::Of(pItem->scene());
     if (!pScene)
         return;
     // Raster layers paint one pixel past their bounding rectangle, text may

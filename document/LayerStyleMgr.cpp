@@ -57,7 +57,7 @@ LayerStyleMgr::LayerStyleMgr(Layer *pLayer)
     : m_pLayer(pLayer)
 {
     m_dropShadow.SetOwner(this);
-    m_outterGlow.SetOwner(this);
+    m_outerGlow.SetOwner(this);
 }
 
 void LayerStyleMgr::SetDefaultPrograms(ProgramCache *pCache)
@@ -74,7 +74,7 @@ void LayerStyleMgr::Initialise(ProgramCache *pCache)
 {
     m_bInitialised = true;
     m_dropShadow.initialise(pCache);
-    m_outterGlow.initialise(pCache);
+    m_outerGlow.initialise(pCache);
 }
 
 void LayerStyleMgr::EnsureInitialised()
@@ -89,7 +89,7 @@ QList<LayerStyle *> LayerStyleMgr::styles()
 {
     EnsureInitialised();
     QList<LayerStyle *> list;
-    for (LayerStyle *pStyle : {static_cast<LayerStyle *>(&m_dropShadow), static_cast<LayerStyle *>(&m_outterGlow)})
+    for (LayerStyle *pStyle : {static_cast<LayerStyle *>(&m_dropShadow), static_cast<LayerStyle *>(&m_outerGlow)})
         if (pStyle->isAvailable())
             list.append(pStyle);
     return list;
@@ -112,7 +112,7 @@ LayerStyle *LayerStyleMgr::findStyle(const QString &name)
 
 bool LayerStyleMgr::HasEnabled()
 {
-    if (!m_dropShadow.isEnabled() && !m_outterGlow.isEnabled())
+    if (!m_dropShadow.isEnabled() && !m_outerGlow.isEnabled())
         return false;
     return !enabledStyles().isEmpty();
 }
@@ -197,7 +197,7 @@ void LayerStyleMgr::Compose(const QRect &bounds, const QImage &source,
 void LayerStyleMgr::SourceChanged(const QRect &area)
 {
     m_dropShadow.SourceChanged(area);
-    m_outterGlow.SourceChanged(area);
+    m_outerGlow.SourceChanged(area);
 }
 
 QRect LayerStyleMgr::ChangedArea(const QRect &area, const QSize &size)
@@ -287,7 +287,7 @@ QByteArray LayerStyleMgr::State() const
 {
     QByteArray state;
     for (const LayerStyle *pStyle : {static_cast<const LayerStyle *>(&m_dropShadow),
-                                     static_cast<const LayerStyle *>(&m_outterGlow)}) {
+                                     static_cast<const LayerStyle *>(&m_outerGlow)}) {
         LayerStyleRecord record;
         record.name = pStyle->name();
         record.bEnabled = pStyle->isEnabled();
@@ -306,7 +306,7 @@ void LayerStyleMgr::SetState(const QByteArray &state)
         if (!LayerStyleRecord::Parse(payload, &record))
             continue;
         LayerStyle *pStyle = record.name == m_dropShadow.name() ? static_cast<LayerStyle *>(&m_dropShadow)
-                             : record.name == m_outterGlow.name() ? static_cast<LayerStyle *>(&m_outterGlow)
+                             : record.name == m_outerGlow.name() ? static_cast<LayerStyle *>(&m_outerGlow)
                                                                    : nullptr;
         if (pStyle && pStyle->DecodeParams(record.params))
             pStyle->setEnabled(record.bEnabled);

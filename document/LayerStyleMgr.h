@@ -1,6 +1,6 @@
 #pragma once
 #include "LayerDropShadow.h"
-#include "LayerOutterGlow.h"
+#include "LayerOuterGlow.h"
 
 #include <QByteArray>
 #include <QList>
@@ -35,9 +35,9 @@ public:
 
     Layer *layer() const { return m_pLayer; }
     LayerDropShadow &dropShadow() { return m_dropShadow; }
-    LayerOutterGlow &outterGlow() { return m_outterGlow; }
+    LayerOuterGlow &outerGlow() { return m_outerGlow; }
     const LayerDropShadow &dropShadow() const { return m_dropShadow; }
-    const LayerOutterGlow &outterGlow() const { return m_outterGlow; }
+    const LayerOuterGlow &outerGlow() const { return m_outerGlow; }
 
     // The styles that could be initialised, in order, and those of them
     // that are switched on.
@@ -98,7 +98,7 @@ private:
 
     Layer *m_pLayer;
     LayerDropShadow m_dropShadow;
-    LayerOutterGlow m_outterGlow;
+    LayerOuterGlow m_outerGlow;
     bool m_bInitialised = false;
     QList<QByteArray> m_foreign;
 };

@@ -3,7 +3,7 @@
 #include "LayerBlend.h"
 
 #include "Document.h"
-#include "GraphicsScene.h"
+#include "LayerScene.h"
 #include "PixelOps.h"
 
 #include <QGraphicsScene>
@@ -221,7 +221,7 @@ void PixmapLayer::paint(QPainter *pPainter, const QStyleOptionGraphicsItem *pOpt
     // exposed part back so the last row and column are drawn too.
     const QRect exposed = pOption->exposedRect.toAlignedRect().adjusted(0, 0, 1, 1);
     // While the scene draws, it has composed most of the layer already.
-    const QRegion area = GraphicsScene::LayerArea(this, pPainter, exposed);
+    const QRegion area = LayerScene::LayerArea(this, pPainter, exposed);
     if (area.isEmpty())
         return;
     // With styles, the picture of the layer over them; its own pixels stay

@@ -1,9 +1,8 @@
 #include "TextLayer.h"
 
 #include "Document.h"
-#include "GraphicsScene.h"
+#include "LayerScene.h"
 #include "SafeTextDocument.h"
-#include "TextEditCmd.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QGraphicsScene>
@@ -58,7 +57,7 @@ void TextLayer::TextChanged()
 {
     m_bChanged = true;
     UpdateStyledBounds();
-    auto *pScene = qobject_cast<GraphicsScene *>(scene());
+    auto *pScene = LayerScene::Of(scene());
     if (!pScene)
         return;
     if (!m_lastSceneRect.isEmpty())
@@ -74,7 +73,7 @@ QVariant TextLayer::itemChange(GraphicsItemChange change, const QVariant &value)
     if (change == ItemPositionHasChanged)
         m_lastSceneRect = mapRectToScene(boundingRect().adjusted(-1, -1, 1, 1));
     if (change == ItemSceneHasChanged)
-        if (auto *pScene = qobject_cast<GraphicsScene *>(scene()))
+        if (auto *pScene = LayerScene::Of(scene()))
             pScene->WatchText(this);
     return QGraphicsTextItem::itemChange(change, value);
 }
@@ -90,15 +89,14 @@ void TextLayer::SetEditMode(bool bEdit)
         setTextInteractionFlags(Qt::TextEditorInteraction);
         return;
     }
-    QTextDocument *pAfter = SafeTextDocument::CopyOf(document());
-    QTextDocument *pBefore = m_pDocBefore ? m_pDocBefore : SafeTextDocument::CopyOf(document());
+    TextTyping typing;
+    typing.after.reset(SafeTextDocument::CopyOf(document()));
+    typing.before.reset(m_pDocBefore ? m_pDocBefore : SafeTextDocument::CopyOf(document()));
     m_pDocBefore = nullptr;
+    typing.startCursor = m_startCursor;
+    typing.endCursor = textCursor();
     if (owner())
-        owner()->undoStack()->push(new TextEditCmd(this, pBefore, m_startCursor, pAfter, textCursor()));
-    else {
-        delete pBefore;
-        delete pAfter;
-    }
+        owner()->NotifyTyping(this, typing);
     m_lastCursor = textCursor();
     setTextCursor(QTextCursor());
     setTextInteractionFlags(Qt::NoTextInteraction);
@@ -243,7 +241,7 @@ void TextLayer::paint(QPainter *pPainter, const QStyleOptionGraphicsItem *pOptio
             ComposeStyled(pOption);
         const QRect bounds = m_styledBounds.toAlignedRect();
         const QRect wanted = pOption->exposedRect.toAlignedRect().adjusted(-1, -1, 1, 1);
-        const QRegion area = GraphicsScene::LayerArea(this, pPainter, wanted);
+        const QRegion area = LayerScene::LayerArea(this, pPainter, wanted);
         pPainter->save();
         pPainter->setOpacity(opacity());
         pPainter->setCompositionMode(QPainter::CompositionMode(blendingMode()));
@@ -258,7 +256,7 @@ void TextLayer::paint(QPainter *pPainter, const QStyleOptionGraphicsItem *pOptio
     // While the scene draws, it has composed the text already, except
     // perhaps at the canvas edge.
     const QRect wanted = pOption->exposedRect.toAlignedRect().adjusted(-1, -1, 1, 1);
-    const QRegion area = GraphicsScene::LayerArea(this, pPainter, wanted);
+    const QRegion area = LayerScene::LayerArea(this, pPainter, wanted);
     if (area.isEmpty())
         return;
     const bool bClip = area != QRegion(wanted);

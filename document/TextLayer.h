@@ -6,9 +6,21 @@
 #include <QStyle>
 #include <QTextCursor>
 
+#include <memory>
+
 class QRegion;
 class QTextCharFormat;
 class QTextDocument;
+
+// One stretch of typing in a text layer: the text and cursor when it began
+// and when it ended. The layer reports it through its document; whoever
+// started the editing turns it into an undo step.
+struct TextTyping {
+    std::shared_ptr<QTextDocument> before;
+    QTextCursor startCursor;
+    std::shared_ptr<QTextDocument> after;
+    QTextCursor endCursor;
+};
 
 // A layer holding editable rich text. While its name follows its text (until
 // the first editing ends), every key press renames it.

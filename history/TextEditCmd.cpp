@@ -7,21 +7,11 @@
 
 #include <QTextDocument>
 
-TextEditCmd::TextEditCmd(TextLayer *pLayer, QTextDocument *pBefore, const QTextCursor &cursorBefore,
-                         QTextDocument *pAfter, const QTextCursor &cursorAfter)
+TextEditCmd::TextEditCmd(TextLayer *pLayer, const TextTyping &typing)
     : QUndoCommand(QStringLiteral("Text Edit"))
     , m_pLayer(pLayer)
-    , m_pBefore(pBefore)
-    , m_cursorBefore(cursorBefore)
-    , m_pAfter(pAfter)
-    , m_cursorAfter(cursorAfter)
+    , m_typing(typing)
 {
-}
-
-TextEditCmd::~TextEditCmd()
-{
-    delete m_pBefore;
-    delete m_pAfter;
 }
 
 int TextEditCmd::id() const { return commandId<TextEditCmd>(); }
@@ -41,7 +31,7 @@ void TextEditCmd::redo()
         m_pLayer->update();
         return;
     }
-    Apply(m_pAfter);
+    Apply(m_typing.after.get());
 }
 
-void TextEditCmd::undo() { Apply(m_pBefore); }
+void TextEditCmd::undo() { Apply(m_typing.before.get()); }

@@ -1,16 +1,13 @@
 #pragma once
-#include <QTextCursor>
+#include "TextLayer.h"
+
 #include <QUndoCommand>
 
-class QTextDocument;
-class TextLayer;
-
-// Owns the two document clones taken when a text layer's editing began and ended.
+// One stretch of typing in a text layer; keeps the two document clones
+// taken when the editing began and ended.
 class TextEditCmd : public QUndoCommand {
 public:
-    TextEditCmd(TextLayer *pLayer, QTextDocument *pBefore, const QTextCursor &cursorBefore,
-                QTextDocument *pAfter, const QTextCursor &cursorAfter);
-    ~TextEditCmd() override;
+    TextEditCmd(TextLayer *pLayer, const TextTyping &typing);
     int id() const override;
     void redo() override;
     void undo() override;
@@ -18,9 +15,6 @@ public:
 private:
     void Apply(const QTextDocument *pDocument);
     TextLayer *m_pLayer;
-    QTextDocument *m_pBefore;
-    QTextCursor m_cursorBefore;
-    QTextDocument *m_pAfter;
-    QTextCursor m_cursorAfter;
+    TextTyping m_typing;
     bool m_bFirst = true;
 };

@@ -35,7 +35,7 @@ LayerStyleDlg::LayerStyleDlg(QWidget *pParent)
         connect(pSlider, &QSlider::sliderReleased, this, [this] { m_iOpenGesture = 0; });
     }
     connect(m_pUi->colorSwatchShadowColor, &ColorSwatch::ColorChanged, this, &LayerStyleDlg::DropShadowColorChanged);
-    connect(m_pUi->colorSwatchGlowColor, &ColorSwatch::ColorChanged, this, &LayerStyleDlg::OutterGlowColorChanged);
+    connect(m_pUi->colorSwatchGlowColor, &ColorSwatch::ColorChanged, this, &LayerStyleDlg::OuterGlowColorChanged);
     connect(m_pUi->buttonBox, &QDialogButtonBox::accepted, this, &QWidget::close);
     // A tab coming into view shows the layer's values, whatever its swatch
     // restored from the settings.
@@ -86,7 +86,7 @@ void LayerStyleDlg::LoadControls()
     LayerStyleMgr &mgr = m_pLayer->styles();
     const QList<LayerStyle *> available = mgr.styles();
     LayerDropShadow &shadow = mgr.dropShadow();
-    LayerOutterGlow &glow = mgr.outterGlow();
+    LayerOuterGlow &glow = mgr.outerGlow();
     m_bUpdating = true;
     // A style whose kernels could not be built cannot be switched on; its
     // error button leads to the build report.
@@ -206,30 +206,30 @@ void LayerStyleDlg::on_dropShadowErrorBtn_clicked()
 
 void LayerStyleDlg::on_outterGlowEnabled_toggled(bool bChecked)
 {
-    Edit([&] { m_pLayer->styles().outterGlow().setEnabled(bChecked); });
+    Edit([&] { m_pLayer->styles().outerGlow().setEnabled(bChecked); });
 }
 
 void LayerStyleDlg::on_outterGlowDistance_valueChanged(int iValue)
 {
-    Edit([&] { m_pLayer->styles().outterGlow().setDistance(iValue); });
+    Edit([&] { m_pLayer->styles().outerGlow().setDistance(iValue); });
 }
 
 void LayerStyleDlg::on_outterGlowOpacity_valueChanged(int iValue)
 {
     if (m_pLayer)
-        OpacityChanged(&m_pLayer->styles().outterGlow(), m_pUi->colorSwatchGlowColor, iValue);
+        OpacityChanged(&m_pLayer->styles().outerGlow(), m_pUi->colorSwatchGlowColor, iValue);
 }
 
-void LayerStyleDlg::OutterGlowColorChanged(ColorSwatch *pSwatch)
+void LayerStyleDlg::OuterGlowColorChanged(ColorSwatch *pSwatch)
 {
     if (m_pLayer)
-        ColorChanged(&m_pLayer->styles().outterGlow(), m_pUi->outterGlowTab, m_pUi->outterGlowOpacity, pSwatch);
+        ColorChanged(&m_pLayer->styles().outerGlow(), m_pUi->outterGlowTab, m_pUi->outterGlowOpacity, pSwatch);
 }
 
 void LayerStyleDlg::on_outterGlowErrorBtn_clicked()
 {
     if (m_pLayer)
-        ShowBuildReport(&m_pLayer->styles().outterGlow());
+        ShowBuildReport(&m_pLayer->styles().outerGlow());
 }
 
 void LayerStyleDlg::ColorPickerChanged(QColor color)

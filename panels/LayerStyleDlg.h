@@ -38,7 +38,7 @@ public Q_SLOTS:
     void on_outterGlowEnabled_toggled(bool bChecked);
     void on_outterGlowDistance_valueChanged(int iValue);
     void on_outterGlowOpacity_valueChanged(int iValue);
-    void OutterGlowColorChanged(ColorSwatch *pSwatch);
+    void OuterGlowColorChanged(ColorSwatch *pSwatch);
     void on_outterGlowErrorBtn_clicked();
     void ColorPickerChanged(QColor color);
 

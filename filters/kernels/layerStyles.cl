@@ -78,7 +78,7 @@ inline void glowLine(__global const int *in, __global int *out, int count, size_
 }
 
 // One work item per row.
-__kernel void outterGlowHorizontal(__global const int *src, __global int *dst, int width, int blur)
+__kernel void outerGlowHorizontal(__global const int *src, __global int *dst, int width, int blur)
 {
     const size_t y = get_global_id(0);
     glowLine(src + y * width, dst + y * width, width, 1, blur);
@@ -88,7 +88,7 @@ __kernel void outterGlowHorizontal(__global const int *src, __global int *dst, i
 // reads whole runs of a row (a column at a time would touch a new row of
 // memory with every pixel); the last columns of a width that is no multiple
 // of 16 go one by one.
-__kernel void outterGlowVertical(__global const int *src, __global int *dst, int width, int height, int blur)
+__kernel void outerGlowVertical(__global const int *src, __global int *dst, int width, int height, int blur)
 {
     const int x0 = (int)get_global_id(0) * 16;
     if (x0 >= width)

@@ -154,13 +154,13 @@ void TestLayerStyles::glowArithmetic()
     QFETCH(QImage, source);
     QFETCH(int, distance);
     const QColor color(1, 2, 3, 200);
-    const QImage reference = LayerOutterGlow::Reference(source, distance, 200, color);
+    const QImage reference = LayerOuterGlow::Reference(source, distance, 200, color);
     QCOMPARE(cqtest::differingPixels(reference, naiveGlow(naiveMask(source, 200, color), distance)), 0);
     if (distance == 0)
         QVERIFY(alphas(reference) == QList<int>(source.width() * source.height(), 0));
     // The style itself: a picture of the source's size at the layer's origin,
     // none at all for distance 0.
-    LayerOutterGlow glow;
+    LayerOuterGlow glow;
     glow.initialise(nullptr);
     glow.setDistance(distance);
     glow.setOpacity(200);
@@ -182,8 +182,8 @@ void TestLayerStyles::glowNeverGrowsTheLayer()
     image.fill(0xff336699); // opaque to the edges: a glow would spill out if it could
     PixmapLayer *pLayer = rasterLayer(&document, image, QPointF(5, 4));
     const QRectF plain = pLayer->boundingRect();
-    pLayer->styles().outterGlow().setDistance(20);
-    pLayer->styles().outterGlow().setEnabled(true);
+    pLayer->styles().outerGlow().setDistance(20);
+    pLayer->styles().outerGlow().setEnabled(true);
     QCOMPARE(pLayer->styles().StyledBounds(image.size()), image.rect());
     QVERIFY(pLayer->boundingRect().width() <= image.width() && pLayer->boundingRect().height() <= image.height());
     QVERIFY(plain.width() <= pLayer->boundingRect().width());
@@ -245,7 +245,7 @@ void TestLayerStyles::kernelsMatchReferences()
     QCOMPARE(at, expectedAt);
     QCOMPARE(cqtest::differingPixels(onDevice, reference), 0);
 
-    LayerOutterGlow glow;
+    LayerOuterGlow glow;
     QVERIFY2(glow.initialise(&cache), qPrintable(glow.buildLog()));
     glow.setDistance(distance);
     glow.setOpacity(opacity);
@@ -254,7 +254,7 @@ void TestLayerStyles::kernelsMatchReferences()
     if (distance == 0) {
         QVERIFY(glowOnDevice.isNull());
     } else {
-        QCOMPARE(cqtest::differingPixels(glowOnDevice, LayerOutterGlow::Reference(source, distance, opacity, color)),
+        QCOMPARE(cqtest::differingPixels(glowOnDevice, LayerOuterGlow::Reference(source, distance, opacity, color)),
                  0);
     }
 }
@@ -274,7 +274,7 @@ void TestLayerStyles::layerStaysInPlaceOverItsStyles()
     shadow.setOpacity(200);
     shadow.setColor(QColor(0, 0, 90));
     shadow.setEnabled(true);
-    LayerOutterGlow &glow = pLayer->styles().outterGlow();
+    LayerOuterGlow &glow = pLayer->styles().outerGlow();
     glow.setDistance(4);
     glow.setOpacity(255);
     glow.setColor(QColor(255, 255, 0));
@@ -307,21 +307,21 @@ void TestLayerStyles::windowMatchesExport()
     pShape->styles().dropShadow().setAngle(200);
     pShape->styles().dropShadow().setDistance(15);
     pShape->styles().dropShadow().setEnabled(true);
-    pShape->styles().outterGlow().setEnabled(true);
+    pShape->styles().outerGlow().setEnabled(true);
     PixmapLayer *pTop = rasterLayer(window.document(), cqtest::patternImage(90, 70, 43));
     pTop->setBlendingMode(QPainter::CompositionMode_Multiply);
     pTop->setOpacity(0.5);
     auto *pText = static_cast<TextLayer *>(window.CreateLayer(Layer::Text));
     pText->setPlainText(QStringLiteral("glow"));
     pText->setPos(QPointF(10, 10));
-    pText->styles().outterGlow().setColor(QColor(255, 0, 0));
-    pText->styles().outterGlow().setEnabled(true);
+    pText->styles().outerGlow().setColor(QColor(255, 0, 0));
+    pText->styles().outerGlow().setEnabled(true);
     (void)pBack;
 
     QCOMPARE(offByMoreThan(shown(window), exported(window), 3), 0);
     // A change of style parameters reaches the composed picture.
     pShape->styles().dropShadow().setAngle(20);
-    pText->styles().outterGlow().setDistance(6);
+    pText->styles().outerGlow().setDistance(6);
     QCOMPARE(offByMoreThan(shown(window), exported(window), 3), 0);
 }
 
@@ -345,7 +345,7 @@ void TestLayerStyles::strokesRedrawOnlyWhatTheyReach()
     shadow.setAngle(200);
     shadow.setDistance(9);
     shadow.setEnabled(true);
-    LayerOutterGlow &glow = pLayer->styles().outterGlow();
+    LayerOuterGlow &glow = pLayer->styles().outerGlow();
     glow.setDistance(6);
     glow.setColor(QColor(255, 0, 0, 128));
     glow.setEnabled(true);
@@ -363,7 +363,7 @@ void TestLayerStyles::strokesRedrawOnlyWhatTheyReach()
                                      LayerDropShadow::Reference(image, 200, 9, 128, shadow.color(), &expectedAt)),
              0);
     QCOMPARE(cqtest::differingPixels(glow.Picture(image, &at),
-                                     LayerOutterGlow::Reference(image, 6, 128, glow.color())),
+                                     LayerOuterGlow::Reference(image, 6, 128, glow.color())),
              0);
     // The composed picture too: the same as one composed whole.
     QPoint offset;
@@ -390,10 +390,10 @@ void TestLayerStyles::undoRedo()
 
     // A drag back to where it started records nothing.
     before = styles.State();
-    styles.outterGlow().setOpacity(40);
+    styles.outerGlow().setOpacity(40);
     document.undoStack()->push(new ChangeLayerStyleCmd(pLayer, before, styles.State(), 8));
     before = styles.State();
-    styles.outterGlow().setOpacity(128);
+    styles.outerGlow().setOpacity(128);
     document.undoStack()->push(new ChangeLayerStyleCmd(pLayer, before, styles.State(), 8));
     QCOMPARE(document.undoStack()->count(), 1);
 

@@ -176,17 +176,17 @@ void TestLayerStyleDlg::oneStepPerDrag()
     part<QTabWidget>("tabWidget")->setCurrentIndex(1);
     QSlider *pDistance = part<QSlider>("outterGlowDistance");
     drag(pDistance, 60);
-    const int dragged = styles.outterGlow().distance();
+    const int dragged = styles.outerGlow().distance();
     QVERIFY(dragged > 3);
     QCOMPARE(pDistance->value(), dragged);
     QCOMPARE(pDocument->undoStack()->count(), 1);
     drag(pDistance, 30);
-    QVERIFY(styles.outterGlow().distance() > dragged);
+    QVERIFY(styles.outerGlow().distance() > dragged);
     QCOMPARE(pDocument->undoStack()->count(), 2);
     pDocument->undoStack()->undo();
-    QCOMPARE(styles.outterGlow().distance(), dragged);
+    QCOMPARE(styles.outerGlow().distance(), dragged);
     pDocument->undoStack()->undo();
-    QCOMPARE(styles.outterGlow().distance(), 3);
+    QCOMPARE(styles.outerGlow().distance(), 3);
     QCOMPARE(pDistance->value(), 3);
 }
 
@@ -226,14 +226,14 @@ void TestLayerStyleDlg::paletteColoursTheVisibleSwatch()
     LayerStyleMgr &styles = pDocument->CurrentLayer()->styles();
     part<QTabWidget>("tabWidget")->setCurrentIndex(1);
     pPicker->SetColor(QColor(200, 40, 10, 255));
-    QCOMPARE(styles.outterGlow().color(), QColor(200, 40, 10, 255));
-    QCOMPARE(styles.outterGlow().opacity(), 255);
+    QCOMPARE(styles.outerGlow().color(), QColor(200, 40, 10, 255));
+    QCOMPARE(styles.outerGlow().opacity(), 255);
     QCOMPARE(styles.dropShadow().color(), QColor(0, 0, 0, 128));
     part<QTabWidget>("tabWidget")->setCurrentIndex(0);
     pPicker->SetColor(QColor(1, 2, 3, 64));
     QCOMPARE(styles.dropShadow().color(), QColor(1, 2, 3, 64));
     QCOMPARE(styles.dropShadow().opacity(), 64);
-    QCOMPARE(styles.outterGlow().color(), QColor(200, 40, 10, 255));
+    QCOMPARE(styles.outerGlow().color(), QColor(200, 40, 10, 255));
     // Hidden, the dialog takes no more colours.
     dialog()->hide();
     pPicker->SetColor(QColor(9, 9, 9));

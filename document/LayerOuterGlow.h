@@ -4,7 +4,7 @@
 // A glow of the layer's alpha in the glow colour: the alpha blurred along
 // the rows and then the columns over `distance` pixels each way. It stays
 // within the layer's own rectangle; a distance of 0 draws no glow.
-class LayerOutterGlow : public LayerStyle {
+class LayerOuterGlow : public LayerStyle {
 public:
     // Columns one work item of the vertical blur walks down side by side.
     static constexpr int kColumnsPerItem = 16;

@@ -13,6 +13,7 @@
 #include "ResizeCanvasCmd.h"
 #include "ScratchDB.h"
 #include "SelectionCmd.h"
+#include "TextEditCmd.h"
 #include "TextLayer.h"
 
 #include <QCloseEvent>
@@ -59,6 +60,10 @@ ChildWindow::ChildWindow(QWidget *pParent, Document *pDocument)
     connect(m_pDoc, &Document::FileNameChanged, this, &ChildWindow::FollowFileName);
     connect(m_pDoc, &Document::ModifiedChanged, this, &QWidget::setWindowModified);
     connect(m_pDoc->undoStack(), &QUndoStack::indexChanged, this, &ChildWindow::UndoStackChanged);
+    // The keys were typed into this window: it records the typing as a step.
+    connect(m_pDoc, &Document::TypingFinished, this, [this](TextLayer *pLayer, const TextTyping &typing) {
+        m_pDoc->undoStack()->push(new TextEditCmd(pLayer, typing));
+    });
     FollowCurrentLayer(m_pDoc->CurrentLayer());
     ShowSelection();
     setWindowModified(m_pDoc->IsModified());

@@ -1,5 +1,4 @@
 #include "ScratchDB.h"
-#include "PngEncoder.h"
 #include "ScratchItem.h"
 #include "ScratchTarget.h"
 #include "ScratchThread.h"
@@ -7,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QImageWriter>
 #include <QSettings>
 #include <QTemporaryFile>
 #include <QThread>
@@ -417,7 +417,15 @@ bool ScratchDB::WriteImage(const QImage &image, QString &sFileName) const
     file.setAutoRemove(false);
     if (!file.open())
         return false;
-    bool bOk = PngEncoder::Write(image, &file) && file.flush();
+    bool bOk;
+    if (m_writeImage) {
+        bOk = m_writeImage(image, &file);
+    } else {
+        QImageWriter writer(&file, "png");
+        writer.setQuality(90); // light compression: snapshots are written often and read rarely
+        bOk = writer.write(image);
+    }
+    bOk = bOk && file.flush();
     sFileName = file.fileName();
     file.close();
     bOk = bOk && file.error() == QFileDevice::NoError;

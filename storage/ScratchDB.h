@@ -3,6 +3,7 @@
 
 #include <QHash>
 #include <QImage>
+#include <QIODevice>
 #include <QList>
 #include <QObject>
 #include <QPointF>
@@ -32,6 +33,9 @@ class ScratchDB : public QObject
 public:
     static constexpr qint64 DefaultMemoryLimit = 134217728;
 
+    // Writes one snapshot as PNG; the store reads it back with Qt's reader.
+    using ImageWriter = bool (*)(const QImage &image, QIODevice *pDevice);
+
     explicit ScratchDB(QObject *pParent = nullptr);
     ~ScratchDB() override;
 
@@ -46,6 +50,9 @@ public:
     // A clean exit: stops the worker and removes the instance's folder with
     // every file in it. The store keeps working from memory afterwards.
     void Shutdown();
+
+    // The encoder for snapshots written to disk (Qt's PNG writer until set).
+    void SetImageWriter(ImageWriter writer) { m_writeImage = writer; }
 
     int AddItem(ScratchTarget *pTarget);
     void RestoreItem(ScratchTarget *pTarget, int iId);
@@ -129,4 +136,5 @@ private:
     QHash<ScratchTarget *, int> m_pending; // latest requested restore per target
     QSet<int> m_reportedFailures;
     QString m_sLastFigure;
+    ImageWriter m_writeImage = nullptr;
 };

@@ -6,6 +6,7 @@
 
 #include <QGraphicsSceneWheelEvent>
 #include <QGraphicsView>
+#include <QMetaMethod>
 #include <QPainter>
 #include <QStyleOptionGraphicsItem>
 #include <QThread>
@@ -33,7 +34,7 @@ constexpr qint64 kThreadedPixels = 256 * 256;
 } // namespace
 
 GraphicsScene::GraphicsScene(QObject *pParent)
-    : QGraphicsScene(pParent)
+    : LayerScene(pParent)
 {
     m_tile = QPixmap(20, 20);
     QPainter tile(&m_tile);
@@ -66,10 +67,12 @@ void GraphicsScene::WatchText(QObject *pTextItem)
     const QList<QObject *> children = pTextItem->children();
     for (QObject *pChild : children)
         if (pChild->metaObject()->indexOfSignal("updateRequest(QRectF)") >= 0) {
-            connect(pChild, SIGNAL(updateRequest(QRectF)), this, SLOT(TextChanged()), Qt::UniqueConnection);
+            // The text control's class is private: connect through its meta-object.
+            const QMetaObject *pMeta = pChild->metaObject();
+            const QMetaMethod changed = metaObject()->method(metaObject()->indexOfSlot("TextChanged()"));
             // Growing text reports its new size after the repaint request.
-            connect(pChild, SIGNAL(documentSizeChanged(QSizeF)), this, SLOT(TextChanged()),
-                    Qt::UniqueConnection);
+            for (const char *signal : {"updateRequest(QRectF)", "documentSizeChanged(QSizeF)"})
+                connect(pChild, pMeta->method(pMeta->indexOfSignal(signal)), this, changed, Qt::UniqueConnection);
         }
 }
 
@@ -79,16 +82,6 @@ void GraphicsScene::TextChanged()
     auto *pText = dynamic_cast<TextLayer *>(pControl ? pControl->parent() : nullptr);
     if (pText && pText->scene() == this)
         pText->TextChanged();
-}
-
-QRegion GraphicsScene::LayerArea(const QGraphicsItem *pItem, const QPainter *pPainter, const QRect &wanted)
-{
-    auto *pScene = qobject_cast<GraphicsScene *>(pItem->scene());
-    if (!pScene || !pScene->m_pDrawing || pScene->m_pDrawing != pPainter
-        || pPainter->device() != pScene->m_pDrawingDevice)
-        return wanted;
-    const QPoint offset = pItem->scenePos().toPoint();
-    return QRegion(wanted) - QRegion(pScene->m_cacheRect.translated(-offset));
 }
 
 QRectF GraphicsScene::CheckerRect() const

@@ -1,5 +1,6 @@
 #pragma once
-#include <QGraphicsScene>
+#include "LayerScene.h"
+
 #include <QImage>
 #include <QPixmap>
 #include <QRegion>
@@ -15,25 +16,17 @@ class QGraphicsItem;
 // composed picture and only composes again what was invalidated. Layers report their changes through Invalidate(); while the
 // scene draws, they paint themselves only where the composed image does not
 // reach (see LayerArea()).
-class GraphicsScene : public QGraphicsScene {
+class GraphicsScene : public LayerScene {
     Q_OBJECT
 public:
     explicit GraphicsScene(QObject *pParent = nullptr);
 
-    // The composed picture is out of date in this area (scene coordinates);
-    // views repaint it.
-    void Invalidate(const QRectF &area);
+    // Views repaint what is invalidated.
+    void Invalidate(const QRectF &area) override;
     void InvalidateAll();
 
-    // What a layer item still has to paint itself of the area it was asked
-    // for (item coordinates). Outside the scene's own drawing pass, that is
-    // all of it; while the scene draws on pPainter, only what the composed
-    // image leaves out.
-    static QRegion LayerArea(const QGraphicsItem *pItem, const QPainter *pPainter, const QRect &wanted);
 
-    // Text items report their changes (typing, cursor, selection, layout)
-    // through their text control; the scene passes them on to the layer.
-    void WatchText(QObject *pTextItem);
+    void WatchText(QObject *pTextItem) override;
 
     // What is currently up to date (scene coordinates).
     QRegion ValidRegion() const { return m_valid.translated(m_cacheRect.topLeft()); }
@@ -58,10 +51,6 @@ private:
     QImage m_tileImage;
     QImage m_cache; // the checkerboard with m_flat over it: what the view shows
     QImage m_flat;  // the layers composed onto transparency, as export sees them
-    QRect m_cacheRect;
     QPointF m_checkerOrigin;
     QRegion m_valid; // cache coordinates
-    // The painter of the drawing pass in progress, if any.
-    const QPainter *m_pDrawing = nullptr;
-    const QPaintDevice *m_pDrawingDevice = nullptr;
 };

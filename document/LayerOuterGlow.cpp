@@ -1,10 +1,10 @@
-#include "LayerOutterGlow.h"
+#include "LayerOuterGlow.h"
 
 #include "LayerStyleDevice.h"
 
 #include <algorithm>
 
-QByteArray LayerOutterGlow::EncodeParams() const
+QByteArray LayerOuterGlow::EncodeParams() const
 {
     QByteArray params;
     AppendParam(&params, m_iDistance);
@@ -12,7 +12,7 @@ QByteArray LayerOutterGlow::EncodeParams() const
     return params + EncodeColor(m_color);
 }
 
-bool LayerOutterGlow::DecodeParams(const QByteArray &params)
+bool LayerOuterGlow::DecodeParams(const QByteArray &params)
 {
     if (params.size() != 24)
         return false;
@@ -27,12 +27,12 @@ bool LayerOutterGlow::DecodeParams(const QByteArray &params)
     return true;
 }
 
-QStringList LayerOutterGlow::ExtraKernelNames() const
+QStringList LayerOuterGlow::ExtraKernelNames() const
 {
-    return {QStringLiteral("outterGlowHorizontal"), QStringLiteral("outterGlowVertical")};
+    return {QStringLiteral("outerGlowHorizontal"), QStringLiteral("outerGlowVertical")};
 }
 
-void LayerOutterGlow::KernelsCreated(const QList<QCLKernel> &kernels)
+void LayerOuterGlow::KernelsCreated(const QList<QCLKernel> &kernels)
 {
     m_horizontal = kernels.value(0);
     m_vertical = kernels.value(1);
@@ -76,19 +76,19 @@ void glowLine(const quint32 *pIn, quint32 *pOut, int count, size_t stride, int b
 
 } // namespace
 
-void LayerOutterGlow::HorizontalReference(const quint32 *pSrc, quint32 *pDst, int iWidth, int iHeight, int iBlur)
+void LayerOuterGlow::HorizontalReference(const quint32 *pSrc, quint32 *pDst, int iWidth, int iHeight, int iBlur)
 {
     for (int y = 0; y < iHeight; ++y)
         glowLine(pSrc + size_t(y) * size_t(iWidth), pDst + size_t(y) * size_t(iWidth), iWidth, 1, iBlur);
 }
 
-void LayerOutterGlow::VerticalReference(const quint32 *pSrc, quint32 *pDst, int iWidth, int iHeight, int iBlur)
+void LayerOuterGlow::VerticalReference(const quint32 *pSrc, quint32 *pDst, int iWidth, int iHeight, int iBlur)
 {
     for (int x = 0; x < iWidth; ++x)
         glowLine(pSrc + x, pDst + x, iHeight, size_t(iWidth), iBlur);
 }
 
-QImage LayerOutterGlow::Reference(const QImage &source, int iDistance, int iOpacity, const QColor &color)
+QImage LayerOuterGlow::Reference(const QImage &source, int iDistance, int iOpacity, const QColor &color)
 {
     const QImage mask = MaskReference(source, OpacityScale(iOpacity), color);
     if (mask.isNull())
@@ -102,7 +102,7 @@ QImage LayerOutterGlow::Reference(const QImage &source, int iDistance, int iOpac
     return glow;
 }
 
-bool LayerOutterGlow::ComputeOnDevice(LayerStyleDevice *pDevice, const QImage &source, QImage *pPicture,
+bool LayerOuterGlow::ComputeOnDevice(LayerStyleDevice *pDevice, const QImage &source, QImage *pPicture,
                                       QPoint *pAt)
 {
     *pAt = QPoint();
@@ -123,7 +123,7 @@ bool LayerOutterGlow::ComputeOnDevice(LayerStyleDevice *pDevice, const QImage &s
     return pDevice->Read(0, pPicture);
 }
 
-QImage LayerOutterGlow::ComputeReference(const QImage &source, QPoint *pAt) const
+QImage LayerOuterGlow::ComputeReference(const QImage &source, QPoint *pAt) const
 {
     *pAt = QPoint();
     if (m_iDistance < 1)

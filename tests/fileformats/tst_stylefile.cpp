@@ -53,7 +53,7 @@ std::unique_ptr<Document> TestStyleFile::styledDocument()
     shadow.setOpacity(200);
     shadow.setColor(QColor(1, 2, 3, 200));
     shadow.setEnabled(true);
-    LayerOutterGlow &glow = pLayer->styles().outterGlow();
+    LayerOuterGlow &glow = pLayer->styles().outerGlow();
     glow.setDistance(5);
     glow.setOpacity(99);
     glow.setColor(QColor(250, 251, 252, 99));
@@ -61,7 +61,7 @@ std::unique_ptr<Document> TestStyleFile::styledDocument()
     auto *pText = static_cast<TextLayer *>(pDocument->CreateLayer(Layer::Text));
     pText->setPlainText(QStringLiteral("ok"));
     pText->setPos(QPointF(40, 20));
-    pText->styles().outterGlow().setEnabled(true);
+    pText->styles().outerGlow().setEnabled(true);
     return pDocument;
 }
 
@@ -76,9 +76,9 @@ void TestStyleFile::goldenBytes()
     pLayer->styles().dropShadow().setOpacity(200);
     pLayer->styles().dropShadow().setColor(QColor(1, 2, 3, 200));
     pLayer->styles().dropShadow().setEnabled(true);
-    pLayer->styles().outterGlow().setDistance(11);
-    pLayer->styles().outterGlow().setOpacity(99);
-    pLayer->styles().outterGlow().setColor(QColor(250, 251, 252, 99));
+    pLayer->styles().outerGlow().setDistance(11);
+    pLayer->styles().outerGlow().setOpacity(99);
+    pLayer->styles().outerGlow().setColor(QColor(250, 251, 252, 99));
     const QString path = m_tmp.filePath(QStringLiteral("golden-styles.cq"));
     QString error;
     QVERIFY2(DocumentBuilder::Save(path, document, &error), qPrintable(error));
@@ -115,7 +115,7 @@ void TestStyleFile::saveAndOpen()
     QVERIFY(shadow.isEnabled());
     QCOMPARE(shadow.angle(), 45);
     QCOMPARE(shadow.color(), QColor(1, 2, 3, 200));
-    QVERIFY(after[1]->styles().outterGlow().isEnabled());
+    QVERIFY(after[1]->styles().outerGlow().isEnabled());
     QCOMPARE(cqtest::differingPixels(pRead->Flattened(), pSource->Flattened()), 0);
     // Opening is not an edit.
     QVERIFY(!pRead->IsModified());
@@ -168,8 +168,8 @@ void TestStyleFile::unknownAndDamagedRecords()
     QCOMPARE(shadow.angle(), applied ? 90 : 0);
     QCOMPARE(shadow.distance(), applied ? 12 : 3);
     // The record after it is read whatever came before.
-    QVERIFY(pLayer->styles().outterGlow().isEnabled());
-    QCOMPARE(pLayer->styles().outterGlow().color(), QColor(0, 0, 255));
+    QVERIFY(pLayer->styles().outerGlow().isEnabled());
+    QCOMPARE(pLayer->styles().outerGlow().color(), QColor(0, 0, 255));
 
     const QList<QByteArray> written = DocumentBuilder::Capture(*pDocument).layers[0].styleRecords;
     QCOMPARE(written.contains(record), kept || applied);
