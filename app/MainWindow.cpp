@@ -253,6 +253,16 @@ ToolPaths *MainWindow::Paths()
     return LayerDlg::instance();
 }
 
+QVariant MainWindow::Setting(const QString &key, const QVariant &fallback) const
+{
+    return QSettings().value(key, fallback);
+}
+
+void MainWindow::SetSetting(const QString &key, const QVariant &value)
+{
+    QSettings().setValue(key, value);
+}
+
 BrushSource *MainWindow::Brushes()
 {
     return BrushDlg::instance(&m_programCache, this);

@@ -145,6 +145,34 @@ private Q_SLOTS:
         QVERIFY(SelectTool::ShapeRect(QPoint(7, 7), QPoint(7, 7), true, true).isEmpty());
     }
 
+    // Ctrl held at the press, or pressed during the drag, makes squares and
+    // circles; Shift pressed alone shows the adding cross-hair.
+    void keysFromThePressOrTheKeyboard()
+    {
+        ChildWindow *pWindow = document();
+        QWidget *pViewport = pWindow->view()->viewport();
+        const QRect square(QPoint(10, 10), QPoint(30, 30));
+        for (ToolSet::Kind eKind : {ToolSet::RectSelect, ToolSet::EllipseSelect}) {
+            ToolboxDlg::instance()->Select(eKind);
+            const QRegion expected = eKind == ToolSet::RectSelect ? QRegion(square) : QRegion(square, QRegion::Ellipse);
+            pWindow->SetSelection(QRegion());
+            dragCanvas(pWindow, {QPoint(10, 10), QPoint(30, 15)}, Qt::ControlModifier);
+            QCOMPARE(pWindow->Selection(), expected);
+            pWindow->SetSelection(QRegion());
+            cqtest::press(pWindow, QPoint(10, 10));
+            QTest::keyPress(pViewport, Qt::Key_Control);
+            cqtest::move(pWindow, QPoint(30, 15));
+            cqtest::release(pWindow, QPoint(30, 15));
+            QTest::keyRelease(pViewport, Qt::Key_Control, Qt::ControlModifier);
+            QCOMPARE(pWindow->Selection(), expected);
+        }
+        const QImage plain = m_pMain->toolCursor().pixmap().toImage();
+        QTest::keyPress(pViewport, Qt::Key_Shift);
+        QVERIFY(m_pMain->toolCursor().pixmap().toImage() != plain);
+        QTest::keyRelease(pViewport, Qt::Key_Shift, Qt::ShiftModifier);
+        QCOMPARE(m_pMain->toolCursor().pixmap().toImage(), plain);
+    }
+
     void lassoEnclosesItsOutline()
     {
         ChildWindow *pWindow = document();

@@ -14,6 +14,7 @@
 #include "ui_MainWindow.h"
 
 #include <QComboBox>
+#include <QGridLayout>
 #include <QGraphicsScene>
 #include <QGraphicsSceneMouseEvent>
 #include <QLabel>
@@ -55,9 +56,44 @@ private Q_SLOTS:
             QCOMPARE(combos().size(), 0);
             QCOMPARE(m_pMain->ActiveTool(), toolbox()->tools().Tool(ToolSet::Pan));
         }
-        // Every button has its tool.
-        for (int k = 0; k < ToolSet::KindCount; ++k)
-            QVERIFY(toolbox()->Button(ToolSet::Kind(k))->isEnabled());
+    }
+
+    void everyRowIsAButtonThatActivatesItsTool()
+    {
+        m_pMain->fileActions().NewDocument(QSize(64, 48));
+        toolbox()->show();
+        auto *pGrid = qobject_cast<QGridLayout *>(toolbox()->layout());
+        QVERIFY(pGrid);
+        QSet<BaseTool *> tools;
+        QSet<std::pair<int, int>> places;
+        for (const ToolSet::Entry &row : ToolSet::Table()) {
+            const QString name = QLatin1String(row.pButtonName);
+            auto *pButton = toolbox()->findChild<QToolButton *>(name);
+            QVERIFY2(pButton && pButton == toolbox()->Button(row.eKind), qPrintable(name));
+            QCOMPARE(pButton->icon().pixmap(16).toImage(), QIcon(QLatin1String(row.pIcon)).pixmap(16).toImage());
+            QVERIFY(!pButton->icon().isNull());
+            QCOMPARE(pButton->toolTip(), QLatin1String(row.pToolTip));
+            QCOMPARE(pButton->shortcut(), QKeySequence(QLatin1String(row.pShortcut), QKeySequence::PortableText));
+            int y = -1, x = -1, rows = 0, columns = 0;
+            pGrid->getItemPosition(pGrid->indexOf(pButton), &y, &x, &rows, &columns);
+            QCOMPARE(std::make_pair(y, x), std::make_pair(row.iRow, row.iColumn));
+            QVERIFY2(!places.contains({y, x}), qPrintable(name));
+            places.insert({y, x});
+            // A click makes the row's own tool, and no other, the active one.
+            BaseTool *pTool = toolbox()->tools().Tool(row.eKind);
+            QVERIFY(pTool && !tools.contains(pTool));
+            tools.insert(pTool);
+            QTest::mouseClick(pButton, Qt::LeftButton);
+            QVERIFY2(pButton->isChecked(), qPrintable(name));
+            QCOMPARE(toolbox()->CurrentTool(), pTool);
+            QCOMPARE(m_pMain->ActiveTool(), pTool);
+            int checked = 0;
+            for (QToolButton *pOther : toolbox()->findChildren<QToolButton *>())
+                checked += pOther->isChecked();
+            QCOMPARE(checked, 1);
+        }
+        QCOMPARE(toolbox()->findChildren<QToolButton *>().size(), int(ToolSet::KindCount));
+        toolbox()->Select(ToolSet::Brush);
     }
 
     void zoomByClicksAndCombo()
