@@ -63,13 +63,13 @@ constexpr std::array<T::Entry, T::KindCount> kTable{{
     {T::PathEdit, make<PathTool>, "pathBtn", ":/icons/vector.png", "create or modify a path", nullptr, 6, 0},
     {T::Smooth, make<SmoothTool>, "smoothBtn", ":/icons/water_drop.png", "Blur the area under the brush", nullptr, 7,
      0},
-    {T::Sharpen, make<SharpenTool>, "sharpenBtn", ":/icons/diamond.png", "sharpen the area under the button", nullptr,
+    {T::Sharpen, make<SharpenTool>, "sharpenBtn", ":/icons/diamond.png", "sharpen the area under the brush", nullptr,
      7, 1},
-    {T::Stamp, make<StampTool>, "stampBtn", ":/icons/stamp.png", nullptr, nullptr, 6, 1},
+    {T::Stamp, make<StampTool>, "stampBtn", ":/icons/stamp.png", "clone pixels from a source (Alt+click sets it)", nullptr, 6, 1},
     {T::Crop, make<CropTool>, "cropBtn", ":/icons/crop.png", "crop the canvas to a selection", nullptr, 5, 0},
     {T::Lasso, make<LassoTool>, "lassoBtn", ":/icons/lasso.png", "freehand selection", nullptr, 5, 1},
-    {T::Smudge, make<SmudgeTool>, "smudgeBtn", ":/icons/smudge.png", nullptr, nullptr, 8, 0},
-    {T::Gradient, make<GradientTool>, "gradientBtn", ":/icons/gradient.png", nullptr, nullptr, 8, 1},
+    {T::Smudge, make<SmudgeTool>, "smudgeBtn", ":/icons/smudge.png", "smudge colors along the stroke", nullptr, 8, 0},
+    {T::Gradient, make<GradientTool>, "gradientBtn", ":/icons/gradient.png", "fill with a gradient", nullptr, 8, 1},
 }};
 
 constexpr bool rowsInKindOrder()
