@@ -39,10 +39,7 @@ void MarkFailed(QAction *pAction)
 
 void Build(QMenu *pMenu, FilterRegistry &registry, QObject *pReceiver)
 {
-    const bool bLoadNow = FilterRegistry::LoadAtStartup();
     for (FilterPlugin *pFilter : registry.Filters()) {
-        if (bLoadNow)
-            registry.Load(pFilter);
         const QStringList parts = pFilter->GetName().split(QLatin1Char('/'));
         QMenu *pTarget = pMenu;
         for (int i = 0; i + 1 < parts.size(); ++i)

@@ -195,11 +195,11 @@ void FilterRegistryTest::failedFilterIsDisabledAndExplained()
     QVERIFY(registry.HasFailed(pMissing));
 
     // With kernels loaded at start-up the menu shows the failure straight away.
-    QSettings().setValue(QStringLiteral("OpenCLLoadKernelAtStartup"), true);
     ProgramCache cache2(m_context);
     FilterRegistry registry2(cache2, nullptr);
     registry2.Populate({});
     registry2.Add(new MissingKernelFilter(&registry2));
+    registry2.LoadAll();
     QMenu menu2;
     FilterMenu::Build(&menu2, registry2, nullptr);
     QVERIFY(!child(&menu2, QStringLiteral("Blurs"))->actions().last()->isEnabled());
