@@ -62,6 +62,8 @@ ParamDialog::ParamDialog(const FilterForm &form, const FilterParams &params, QWi
             pDial->setNotchesVisible(true);
             pGrid->addWidget(pLabel, row, kControl, 1, 2);
             pGrid->addWidget(pSpin, row++, kSpinBox);
+            // Room to spare goes to the dial.
+            pGrid->setRowStretch(row, 1);
             pGrid->addWidget(pDial, row++, kControl, 1, kColumns - kControl);
             continue;
         }
