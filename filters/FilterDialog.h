@@ -4,7 +4,6 @@
 #include "FilterParams.h"
 
 #include <QDialog>
-#include <QSize>
 #include <functional>
 
 class QAbstractSlider;

@@ -4,6 +4,8 @@
 // table's order.
 #include "FilterDialog.h"
 
+#include <QSize>
+
 // What a built dialog shows besides the values.
 struct FilterForm {
     QString title;
