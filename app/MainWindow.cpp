@@ -215,7 +215,10 @@ void MainWindow::LateInit()
     m_pFilters = new FilterRegistry(m_programCache, this, this);
     m_pFilters->Populate();
     m_pFilterActions = new FilterActions(this, *m_pFilters);
-    FilterMenu::Build(m_pUi->menuFilter, *m_pFilters, this);
+    FilterMenu::Build(m_pUi->menuFilter, *m_pFilters,
+                      {this, [this](QAction *pAction) { FilterTriggered(pAction); },
+                       [this](QImage &image) { FilterUpdate(image); }, [this](bool bOk) { FilterComplete(bOk); },
+                       [this](bool bBusy) { FilterBusy(bBusy); }});
 
     // The toolbox floats at the document area's top left until moved.
     ToolboxDlg *pToolbox = ToolboxDlg::instance();
