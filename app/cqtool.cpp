@@ -135,6 +135,8 @@ int runInspect(const QStringList &args)
     for (int i = 0; i < data.layers.size(); ++i)
         for (const QByteArray &style : data.layers[i].styleRecords)
             text += QStringLiteral("style of layer %1: %2\n").arg(i + 1).arg(DocumentFile::DescribeStyle(style));
+    for (const QString &note : std::as_const(data.notes))
+        text += QStringLiteral("unknown blending mode, opened as Normal: %1\n").arg(note);
     text += QStringLiteral("paths %1\n").arg(data.paths.size());
     for (int i = 0; i < data.paths.size(); ++i) {
         const PathData &p = data.paths[i];

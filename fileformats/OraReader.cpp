@@ -8,7 +8,9 @@
 #include "Parallel.h"
 #include "PngDecoder.h"
 
+#include <QHash>
 #include <QPainter>
+#include <QtEndian>
 #include <QXmlStreamReader>
 
 #include <cmath>
@@ -19,6 +21,8 @@ namespace {
 
 // Positions further out than this are a damaged file, not a picture.
 constexpr double kMaxOffset = double(1 << 20);
+// All layers together: 8 GiB of pixels.
+constexpr qint64 kMaxTotalPixels = qint64(1) << 31;
 
 struct Node {
     bool bStack = false;
@@ -258,19 +262,36 @@ bool Reader::DecodeLayers(const OraArchiveReader &archive, Node *pRoot)
         }
     };
     gather(pRoot);
-    // Read one after the other (the archive is not shared between threads),
-    // then decoded side by side.
-    QList<QByteArray> pngs(layers.size());
-    for (int i = 0; i < layers.size(); ++i) {
-        if (!archive.Contains(layers[i]->src))
+    // Each entry is read and decoded once however many layers name it, and
+    // the layers together may not promise more pixels than kMaxTotalPixels
+    // (one small entry named ten thousand times is not a picture).
+    QStringList sources;
+    QHash<QString, int> sourceOf;
+    qint64 iTotal = 0;
+    for (Node *pLayer : std::as_const(layers)) {
+        if (!archive.Contains(pLayer->src))
             return Damaged(QStringLiteral("Layer \"%1\" names \"%2\", which the archive does not hold.")
-                               .arg(layers[i]->name, layers[i]->src));
-        if (!archive.Read(layers[i]->src, ImageFile::kMaxFileSize, &pngs[i], &m_error))
-            return false;
+                               .arg(pLayer->name, pLayer->src));
+        if (!sourceOf.contains(pLayer->src)) {
+            sourceOf.insert(pLayer->src, int(sources.size()));
+            sources.append(pLayer->src);
+        }
     }
-    QList<PngDecoder::Result> results(layers.size());
+    QList<QByteArray> pngs(sources.size());
+    QList<qint64> pixels(sources.size());
+    for (int i = 0; i < sources.size(); ++i) {
+        if (!archive.Read(sources[i], ImageFile::kMaxFileSize, &pngs[i], &m_error))
+            return false;
+        const QByteArray &png = pngs[i];
+        if (png.size() >= 24 && png.mid(12, 4) == "IHDR")
+            pixels[i] = qint64(qFromBigEndian<quint32>(png.constData() + 16)) * qFromBigEndian<quint32>(png.constData() + 20);
+    }
+    for (Node *pLayer : std::as_const(layers))
+        if ((iTotal += pixels[sourceOf[pLayer->src]]) > kMaxTotalPixels)
+            return Fail(QStringLiteral("The layers hold more pixels than the editor can open."));
+    QList<PngDecoder::Result> results(sources.size());
     QList<std::function<void()>> jobs;
-    for (int i = 0; i < layers.size(); ++i)
+    for (int i = 0; i < sources.size(); ++i)
         jobs.append([&pngs, &results, i] {
             try {
                 if (pngs[i].startsWith("\x89PNG"))
@@ -283,9 +304,9 @@ bool Reader::DecodeLayers(const OraArchiveReader &archive, Node *pRoot)
             pngs[i] = QByteArray();
         });
     runParallel(jobs);
-    for (int i = 0; i < layers.size(); ++i) {
-        const PngDecoder::Result &r = results[i];
-        const QString name = layers[i]->name;
+    for (Node *pLayer : std::as_const(layers)) {
+        const PngDecoder::Result &r = results[sourceOf[pLayer->src]];
+        const QString name = pLayer->name;
         if (r.status == PngDecoder::Status::TooLarge)
             return Fail(QStringLiteral("Layer \"%1\" is too large: %2").arg(name, r.reason));
         if (r.status == PngDecoder::Status::NoMemory)
@@ -295,7 +316,7 @@ bool Reader::DecodeLayers(const OraArchiveReader &archive, Node *pRoot)
             return Damaged(QStringLiteral("The pixels of layer \"%1\" are not readable: %2")
                                .arg(name, detail.isEmpty() ? r.reason : detail));
         }
-        layers[i]->image = std::move(results[i].image);
+        pLayer->image = r.image;
     }
     return true;
 }

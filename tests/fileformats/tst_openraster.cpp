@@ -338,6 +338,11 @@ void TestOpenRaster::hostileArchivesRefused_data()
     QTest::newRow("too deep") << oraOf(QString("<stack>").repeated(64) + one + QString("</stack>").repeated(64),
                                        {{"data/a.png", onePng}})
                               << "nested more than 64";
+    // A header promising 16384 x 16384 pixels, named nine times.
+    QByteArray header("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\0\x40\0\0\0\x40\0\x08\x06\0\0\0", 29);
+    QTest::newRow("named too often")
+        << oraOf(QStringLiteral("<layer name='a' src='data/h.png'/>").repeated(9), {{"data/h.png", header}})
+        << "more pixels than";
     QTest::newRow("huge canvas") << oraOf(one, {{"data/a.png", onePng}}, QSize(40000, 2)) << "not supported";
     QTest::newRow("not xml") << oraOf("<layer", {{"data/a.png", onePng}}) << "well-formed";
     QTest::newRow("entities") << archive({{"mimetype", "image/openraster"},
