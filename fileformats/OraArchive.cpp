@@ -133,6 +133,8 @@ struct OraArchiveWriter::State {
     zip_source_t *pTarget = nullptr;
     zip_t *pZip = nullptr;
     QString error;
+    // The entries' data, shared (not copied) until the archive is written.
+    QList<QByteArray> kept;
 };
 
 OraArchiveWriter::OraArchiveWriter()
@@ -164,7 +166,9 @@ bool OraArchiveWriter::Add(const QString &name, const QByteArray &data, bool bDe
         *pError = m_pState->error;
         return false;
     }
-    zip_source_t *pSource = zip_source_buffer(m_pState->pZip, data.constData(), zip_uint64_t(data.size()), 0);
+    m_pState->kept.append(data);
+    zip_source_t *pSource = zip_source_buffer(m_pState->pZip, m_pState->kept.last().constData(),
+                                              zip_uint64_t(data.size()), 0);
     const QByteArray utf8 = name.toUtf8();
     const zip_int64_t index = pSource ? zip_file_add(m_pState->pZip, utf8.constData(), pSource, ZIP_FL_ENC_UTF_8) : -1;
     if (index < 0) {

@@ -33,8 +33,7 @@ private:
     QHash<QString, qint64> m_index;
 };
 
-// Builds an archive in memory. Entries are written in the order added; the
-// data of each must stay alive until Finish().
+// Builds an archive in memory. Entries are written in the order added.
 class OraArchiveWriter {
 public:
     OraArchiveWriter();
