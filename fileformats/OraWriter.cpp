@@ -168,18 +168,36 @@ QByteArray Write(const Document &document, QStringList *pNotes, QString *pError)
             if (!why.isEmpty())
                 notes << QStringLiteral("Layer \"%1\": %2.").arg(pLayer->name(), why.join(QStringLiteral("; ")));
         }
-        const QImage merged = document.Flattened();
-        const QImage thumbnail =
-            merged.width() <= OraFormat::kThumbnailSide && merged.height() <= OraFormat::kThumbnailSide
-                ? merged
-                : merged.scaled(OraFormat::kThumbnailSide, OraFormat::kThumbnailSide, Qt::KeepAspectRatio,
-                                Qt::SmoothTransformation);
+        // The flattened picture and its thumbnail. Text and styles are drawn
+        // on this thread only; a document of plain raster layers is
+        // flattened beside the layers' encoding.
+        QImage merged;
         QByteArray mergedPng, thumbnailPng;
+        auto flatten = [&] {
+            try {
+                merged = document.Flattened();
+            } catch (const std::bad_alloc &) {
+                return;
+            }
+            const int iSide = OraFormat::kThumbnailSide;
+            const QImage thumbnail = merged.width() <= iSide && merged.height() <= iSide
+                ? merged
+                : merged.scaled(iSide, iSide, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+            thumbnailPng = PngEncoder::Encode(straight(thumbnail), PngEncoder::kDocumentLevel);
+        };
+        bool bHere = false;
+        for (const Entry &e : std::as_const(entries))
+            bHere = bHere || e.bStyle || e.pLayer->kind() == Layer::Text;
+        if (bHere)
+            flatten();
         QList<std::function<void()>> jobs;
+        jobs.append([&] {
+            if (!bHere)
+                flatten();
+            mergedPng = PngEncoder::Encode(merged, PngEncoder::kDocumentLevel);
+        });
         for (Entry &e : entries)
             jobs.append([&e] { e.png = PngEncoder::Encode(e.image, PngEncoder::kDocumentLevel); });
-        jobs.append([&] { mergedPng = PngEncoder::Encode(merged, PngEncoder::kDocumentLevel); });
-        jobs.append([&] { thumbnailPng = PngEncoder::Encode(straight(thumbnail), PngEncoder::kDocumentLevel); });
         runParallel(jobs);
         for (const Entry &e : std::as_const(entries)) {
             if (e.png.isEmpty()) {

@@ -11,7 +11,6 @@
 #include "PngDecoder.h"
 #include "ScratchDB.h"
 
-#include <QBuffer>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -37,11 +36,7 @@ QByteArray archive(const QList<Entry> &entries)
 
 QByteArray png(const QImage &image)
 {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
+    return cqtest::encodedImage(image, "png");
 }
 
 QImage filled(int w, int h, QRgb color)
@@ -60,7 +55,7 @@ QByteArray oraOf(const QString &stack, const QList<Entry> &pngs, const QSize &si
                         .arg(size.width()).arg(size.height()).arg(stack).toUtf8(),
                     true});
     entries.append(pngs);
-    return entries.size() ? archive(entries) : QByteArray();
+    return archive(entries);
 }
 
 // Patches every copy of a 16-bit field of an entry's headers: local header
