@@ -173,6 +173,9 @@ bool Reader::ParseChildren(QXmlStreamReader &xml, Node *pStack, int iDepth)
         node.bStack = bStack;
         if (!ReadAttributes(xml.attributes(), &node))
             return false;
+        // A stack's position moves everything in it.
+        node.at += pStack->at;
+        node.pos += QPointF(pStack->at);
         if (bStack) {
             if (!ParseChildren(xml, &node, iDepth + 1))
                 return false;

@@ -256,12 +256,13 @@ void TestOpenRaster::otherWritersShapes()
     palette.fill(1);
     const QByteArray bytes = oraOf(
         // Top first: an isolated half-opaque group of blue over red, a hidden
-        // plain group, a plain group, then layers at offsets.
+        // plain group, a plain group that moves its layers, then layers at
+        // offsets.
         "<stack name='Group' opacity='0.5' isolation='isolate' composite-op='svg:src-over'>"
         "  <layer name='blue' src='data/b.png' x='1' y='1' opacity='0.5'/>"
         "  <layer name='red' src='data/r.png'/></stack>"
         "<stack name='Hidden' visibility='hidden'><layer name='inHidden' src='data/r.png'/></stack>"
-        "<stack><layer name='deep' src='data/deep.png' x='-2' y='5' composite-op='svg:xor'/>"
+        "<stack x='1'><layer name='deep' src='data/deep.png' x='-3' y='5' composite-op='svg:xor'/>"
         "  <unknown-element/><layer name='grey' src='data/grey.png' composite-op='krita:exclusion' futureattr='1'/></stack>"
         "<layer name='old hidden' src='data/pal.png' opacity='0'/>"
         "<layer name='clear' src='data/pal.png' opacity='0' visibility='visible'/>"
@@ -299,6 +300,7 @@ void TestOpenRaster::otherWritersShapes()
     QCOMPARE(d.image.pixel(1, 1), qRgba(18, 171, 0, 255));
     QCOMPARE(d.image.pixel(0, 0), 0u);
     QCOMPARE(layer("grey").blendingMode, 23);
+    QCOMPARE(layer("grey").pos, QPointF(1, 0));
     QCOMPARE(layer("grey").image.pixel(1, 1), qRgba(77, 77, 77, 255));
     QCOMPARE(layer("old hidden").visible, false);
     QCOMPARE(layer("old hidden").opacity, 1.0);
