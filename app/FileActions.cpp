@@ -56,12 +56,6 @@ QString askSavePath(const QString &caption, const char *filter, const QString &s
     return dialog.selectedFiles().first();
 }
 
-// A file Save writes as a layered document.
-bool isLayered(const QString &path)
-{
-    return QFileInfo(path).suffix().toUpper() == QLatin1String("CQ") || DocumentFile::IsOpenRasterName(path);
-}
-
 } // namespace
 
 FileActions::FileActions(MainWindow *pMain)
@@ -241,11 +235,11 @@ void FileActions::SaveDocument(ChildWindow *pWindow)
         return;
     LandPendingEdit();
     const QString file = pWindow->FileName();
-    if (file.isEmpty() || (!isLayered(file) && pWindow->GetLayers().size() > 1)) {
+    if (file.isEmpty() || (!DocumentFile::IsLayeredName(file) && pWindow->GetLayers().size() > 1)) {
         SaveAs(pWindow);
         return;
     }
-    if (!isLayered(file)) {
+    if (!DocumentFile::IsLayeredName(file)) {
         // An image opened as a one-layer document is saved by writing the
         // image again: it is then the saved state.
         if (Chromaquill::ExportImage(file, pWindow))

@@ -84,12 +84,6 @@ int runInfo(const QStringList &args)
     return 0;
 }
 
-// What convert writes as a layered document.
-bool isLayered(const QString &path)
-{
-    return QFileInfo(path).suffix().toUpper() == QLatin1String("CQ") || DocumentFile::IsOpenRasterName(path);
-}
-
 QString blendName(int iMode)
 {
     for (const auto &entry : Layer::BlendingModes())
@@ -175,7 +169,7 @@ int runConvert(const QStringList &args)
     std::unique_ptr<Document> pDocument(DocumentBuilder::Build(data, store));
     bool bWritten;
     QStringList notes;
-    if (isLayered(out)) {
+    if (DocumentFile::IsLayeredName(out)) {
         bWritten = DocumentBuilder::Save(out, *pDocument, &error, &notes);
     } else {
         // The export preview starts at quality 100.

@@ -227,10 +227,14 @@ bool DocumentFile::IsOpenRasterName(const QString &path)
     return QFileInfo(path).suffix().compare(QLatin1String("ora"), Qt::CaseInsensitive) == 0;
 }
 
+bool DocumentFile::IsLayeredName(const QString &path)
+{
+    return QFileInfo(path).suffix().compare(QLatin1String("cq"), Qt::CaseInsensitive) == 0 || IsOpenRasterName(path);
+}
+
 bool DocumentFile::IsDocumentPath(const QString &path)
 {
-    const QString suffix = QFileInfo(path).suffix();
-    if (suffix.compare(QLatin1String("cq"), Qt::CaseInsensitive) == 0 || IsOpenRasterName(path))
+    if (IsLayeredName(path))
         return true;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))

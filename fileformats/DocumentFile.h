@@ -48,6 +48,8 @@ public:
     // suffix or its first bytes) rather than as an image.
     static bool IsDocumentPath(const QString &path);
     static bool IsOpenRasterName(const QString &path);
+    // Whether saving writes the path as a document (.cq or .ora), not as an image.
+    static bool IsLayeredName(const QString &path);
 
     // File level: read with a size limit, write atomically (empty bytes
     // are refused and leave any earlier file alone). Reading goes by the
