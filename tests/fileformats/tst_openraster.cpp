@@ -268,7 +268,7 @@ void TestOpenRaster::otherWritersShapes()
         "<layer name='clear' src='data/pal.png' opacity='0' visibility='visible'/>"
         "<layer name='odd' src='data/big.png' x='-4' y='-3' composite-op='svg:hue'/>"
         "<layer name='dodge' src='data/pal.png' composite-op='svg:color-dodge'/>",
-        {{"data/b.png", png(filled(2, 2, blue))}, {"data/r.png", png(filled(4, 4, red))},
+        {{"data/b.png", png(filled(2, 2, blue).convertToFormat(QImage::Format_RGB32))}, {"data/r.png", png(filled(4, 4, red))},
          {"data/deep.png", png(deep)}, {"data/grey.png", png(grey)}, {"data/pal.png", png(palette)},
          {"data/big.png", png(filled(20, 20, qRgba(0, 255, 0, 40)))}});
     DocumentData data;
