@@ -232,15 +232,23 @@ void TestOpenRaster::archiveShape()
     QCOMPARE(PngDecoder::Decode(merged).image, pSource->Flattened());
     QCOMPARE(PngDecoder::Decode(thumbnail).image.size(), QSize(40, 30));
 
-    // A large canvas gets a thumbnail of at most 256 on a side, aspect kept.
+    // Plain raster layers are flattened beside their encoding: the same
+    // picture. A large canvas gets a thumbnail of at most 256 a side, aspect kept.
     Document wide(QSize(1000, 300), *ScratchDB::instance());
-    wide.CreateLayer(Layer::Raster);
+    for (int i = 0; i < 3; ++i) {
+        auto *pLayer = static_cast<PixmapLayer *>(wide.CreateLayer(Layer::Raster));
+        pLayer->setImage(cqtest::patternImage(900 - 100 * i, 250, quint32(i + 7)));
+        pLayer->setPos(QPointF(40 * i, 20 * i));
+        pLayer->setBlendingMode(i == 1 ? 13 : 0);
+    }
     QVERIFY2(DocumentBuilder::Save(path, wide, &error), qPrintable(error));
     OraArchiveReader wideZip;
     const QByteArray wideBytes = cqtest::readFile(path);
     QVERIFY(wideZip.Open(wideBytes, &error));
     QVERIFY(wideZip.Read(QStringLiteral("Thumbnails/thumbnail.png"), 1 << 20, &thumbnail, &error));
+    QVERIFY(wideZip.Read(QStringLiteral("mergedimage.png"), 8 << 20, &merged, &error));
     QCOMPARE(PngDecoder::Decode(thumbnail).image.size(), QSize(256, 76));
+    QCOMPARE(PngDecoder::Decode(merged).image, wide.Flattened());
 }
 
 void TestOpenRaster::otherWritersShapes()
