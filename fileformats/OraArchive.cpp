@@ -3,6 +3,9 @@
 
 #include <zip.h>
 
+#include <cerrno>
+#include <unistd.h>
+
 #include <new>
 
 namespace {
@@ -130,92 +133,184 @@ bool OraArchiveReader::Read(const QString &name, qint64 iLimit, QByteArray *pOut
 }
 
 struct OraArchiveWriter::State {
-    zip_source_t *pTarget = nullptr;
-    zip_t *pZip = nullptr;
-    QString error;
-    // The entries' data, shared (not copied) until the archive is written.
-    QList<QByteArray> kept;
+    struct Entry {
+        QString name;
+        QByteArray data;
+        bool bDeflate;
+    };
+    QList<Entry> entries;
 };
+
+namespace {
+
+// A target that writes straight to a file descriptor (the archive is built
+// in one pass; libzip seeks back only to complete the local headers).
+struct FdTarget {
+    int fd;
+    zip_error_t error;
+};
+
+zip_int64_t fdTarget(void *pUser, void *pData, zip_uint64_t length, zip_source_cmd_t command)
+{
+    auto *pTarget = static_cast<FdTarget *>(pUser);
+    switch (command) {
+    case ZIP_SOURCE_WRITE: {
+        const char *p = static_cast<const char *>(pData);
+        zip_uint64_t done = 0;
+        while (done < length) {
+            const ssize_t n = ::write(pTarget->fd, p + done, size_t(length - done));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0) {
+                zip_error_set(&pTarget->error, ZIP_ER_WRITE, n < 0 ? errno : EIO);
+                return -1;
+            }
+            done += zip_uint64_t(n);
+        }
+        return zip_int64_t(length);
+    }
+    case ZIP_SOURCE_SEEK_WRITE: {
+        auto *pArgs = ZIP_SOURCE_GET_ARGS(zip_source_args_seek_t, pData, length, &pTarget->error);
+        if (!pArgs)
+            return -1;
+        if (::lseek(pTarget->fd, off_t(pArgs->offset), pArgs->whence) < 0) {
+            zip_error_set(&pTarget->error, ZIP_ER_SEEK, errno);
+            return -1;
+        }
+        return 0;
+    }
+    case ZIP_SOURCE_TELL_WRITE: {
+        const off_t at = ::lseek(pTarget->fd, 0, SEEK_CUR);
+        if (at < 0)
+            zip_error_set(&pTarget->error, ZIP_ER_TELL, errno);
+        return at;
+    }
+    case ZIP_SOURCE_STAT: {
+        // A new, empty archive.
+        auto *pStat = ZIP_SOURCE_GET_ARGS(zip_stat_t, pData, length, &pTarget->error);
+        if (!pStat)
+            return -1;
+        zip_stat_init(pStat);
+        return sizeof(zip_stat_t);
+    }
+    case ZIP_SOURCE_ERROR:
+        return zip_error_to_data(&pTarget->error, pData, length);
+    case ZIP_SOURCE_SUPPORTS:
+        return ZIP_SOURCE_SUPPORTS_WRITABLE;
+    case ZIP_SOURCE_BEGIN_WRITE:
+    case ZIP_SOURCE_COMMIT_WRITE:
+    case ZIP_SOURCE_ROLLBACK_WRITE:
+    case ZIP_SOURCE_REMOVE:
+    case ZIP_SOURCE_OPEN:
+    case ZIP_SOURCE_CLOSE:
+    case ZIP_SOURCE_READ:
+    case ZIP_SOURCE_SEEK:
+    case ZIP_SOURCE_TELL:
+    case ZIP_SOURCE_FREE:
+        return 0;
+    default:
+        zip_error_set(&pTarget->error, ZIP_ER_OPNOTSUPP, 0);
+        return -1;
+    }
+}
+
+} // namespace
 
 OraArchiveWriter::OraArchiveWriter()
     : m_pState(std::make_unique<State>())
 {
+}
+
+OraArchiveWriter::~OraArchiveWriter() = default;
+
+void OraArchiveWriter::Add(const QString &name, const QByteArray &data, bool bDeflate)
+{
+    m_pState->entries.append({name, data, bDeflate});
+}
+
+bool OraArchiveWriter::Build(zip_source_t *pTarget, QString *pError) const
+{
     zip_error_t error;
     zip_error_init(&error);
-    m_pState->pTarget = zip_source_buffer_create(nullptr, 0, 0, &error);
-    if (m_pState->pTarget) {
-        zip_source_keep(m_pState->pTarget);
-        m_pState->pZip = zip_open_from_source(m_pState->pTarget, ZIP_TRUNCATE, &error);
+    zip_source_keep(pTarget);
+    zip_t *pZip = zip_open_from_source(pTarget, ZIP_TRUNCATE, &error);
+    if (!pZip) {
+        zip_source_free(pTarget);
+        *pError = zipError(&error);
+        zip_error_fini(&error);
+        return false;
     }
-    if (!m_pState->pZip)
-        m_pState->error = zipError(&error);
     zip_error_fini(&error);
-}
-
-OraArchiveWriter::~OraArchiveWriter()
-{
-    if (m_pState->pZip)
-        zip_discard(m_pState->pZip);
-    if (m_pState->pTarget)
-        zip_source_free(m_pState->pTarget);
-}
-
-bool OraArchiveWriter::Add(const QString &name, const QByteArray &data, bool bDeflate, QString *pError)
-{
-    if (!m_pState->pZip) {
-        *pError = m_pState->error;
-        return false;
-    }
-    m_pState->kept.append(data);
-    zip_source_t *pSource = zip_source_buffer(m_pState->pZip, m_pState->kept.last().constData(),
-                                              zip_uint64_t(data.size()), 0);
-    const QByteArray utf8 = name.toUtf8();
-    const zip_int64_t index = pSource ? zip_file_add(m_pState->pZip, utf8.constData(), pSource, ZIP_FL_ENC_UTF_8) : -1;
-    if (index < 0) {
-        if (pSource)
+    for (const State::Entry &e : std::as_const(m_pState->entries)) {
+        zip_source_t *pSource = zip_source_buffer(pZip, e.data.constData(), zip_uint64_t(e.data.size()), 0);
+        const QByteArray utf8 = e.name.toUtf8();
+        const zip_int64_t index = pSource ? zip_file_add(pZip, utf8.constData(), pSource, ZIP_FL_ENC_UTF_8) : -1;
+        if (index < 0 && pSource)
             zip_source_free(pSource);
-        *pError = QString::fromLocal8Bit(zip_strerror(m_pState->pZip));
-        return false;
+        if (index < 0
+            || zip_set_file_compression(pZip, zip_uint64_t(index), e.bDeflate ? ZIP_CM_DEFLATE : ZIP_CM_STORE,
+                                        e.bDeflate ? 6 : 0) != 0) {
+            *pError = QString::fromLocal8Bit(zip_strerror(pZip));
+            zip_discard(pZip);
+            return false;
+        }
     }
-    if (zip_set_file_compression(m_pState->pZip, zip_uint64_t(index), bDeflate ? ZIP_CM_DEFLATE : ZIP_CM_STORE,
-                                 bDeflate ? 6 : 0) != 0) {
-        *pError = QString::fromLocal8Bit(zip_strerror(m_pState->pZip));
+    if (zip_close(pZip) != 0) {
+        *pError = QString::fromLocal8Bit(zip_strerror(pZip));
+        zip_discard(pZip);
         return false;
     }
     return true;
 }
 
-QByteArray OraArchiveWriter::Finish(QString *pError)
+QByteArray OraArchiveWriter::Finish(QString *pError) const
 {
-    if (!m_pState->pZip) {
-        *pError = m_pState->error;
+    zip_error_t error;
+    zip_error_init(&error);
+    zip_source_t *pTarget = zip_source_buffer_create(nullptr, 0, 0, &error);
+    if (!pTarget) {
+        *pError = zipError(&error);
+        zip_error_fini(&error);
         return QByteArray();
     }
-    if (zip_close(m_pState->pZip) != 0) {
-        *pError = QString::fromLocal8Bit(zip_strerror(m_pState->pZip));
-        return QByteArray();
-    }
-    m_pState->pZip = nullptr;
-    zip_source_t *pTarget = m_pState->pTarget;
+    zip_error_fini(&error);
+    QByteArray bytes;
     zip_stat_t st;
     zip_stat_init(&st);
-    QByteArray bytes;
-    if (zip_source_stat(pTarget, &st) != 0 || !(st.valid & ZIP_STAT_SIZE) || zip_source_open(pTarget) != 0) {
+    bool bOk = Build(pTarget, pError);
+    if (bOk && (zip_source_stat(pTarget, &st) != 0 || !(st.valid & ZIP_STAT_SIZE) || zip_source_open(pTarget) != 0)) {
         *pError = QStringLiteral("The archive could not be assembled.");
-        return QByteArray();
-    }
-    try {
-        bytes.resize(qsizetype(st.size));
-    } catch (const std::bad_alloc &) {
+        bOk = false;
+    } else if (bOk) {
+        try {
+            bytes.resize(qsizetype(st.size));
+            bOk = zip_source_read(pTarget, bytes.data(), st.size) == zip_int64_t(st.size);
+        } catch (const std::bad_alloc &) {
+            bOk = false;
+        }
         zip_source_close(pTarget);
-        *pError = QStringLiteral("There is not enough memory to write the document.");
-        return QByteArray();
+        if (!bOk)
+            *pError = QStringLiteral("There is not enough memory to write the document.");
     }
-    const zip_int64_t n = zip_source_read(pTarget, bytes.data(), st.size);
-    zip_source_close(pTarget);
-    if (n != zip_int64_t(st.size)) {
-        *pError = QStringLiteral("The archive could not be assembled.");
-        return QByteArray();
+    zip_source_free(pTarget);
+    return bOk ? bytes : QByteArray();
+}
+
+bool OraArchiveWriter::WriteTo(int fd, QString *pError) const
+{
+    FdTarget target{fd, {}};
+    zip_error_init(&target.error);
+    zip_error_t error;
+    zip_error_init(&error);
+    zip_source_t *pTarget = zip_source_function_create(&fdTarget, &target, &error);
+    bool bOk = pTarget != nullptr;
+    if (!bOk)
+        *pError = zipError(&error);
+    else {
+        bOk = Build(pTarget, pError);
+        zip_source_free(pTarget);
     }
-    return bytes;
+    zip_error_fini(&error);
+    zip_error_fini(&target.error);
+    return bOk;
 }

@@ -7,6 +7,7 @@
 #include <memory>
 
 struct zip;
+struct zip_source;
 
 // The zip side of OpenRaster, through libzip, in memory.
 //
@@ -33,7 +34,8 @@ private:
     QHash<QString, qint64> m_index;
 };
 
-// Builds an archive in memory. Entries are written in the order added.
+// Builds an archive: entries are written in the order added, into memory
+// or straight into a file.
 class OraArchiveWriter {
 public:
     OraArchiveWriter();
@@ -42,11 +44,14 @@ public:
     OraArchiveWriter &operator=(const OraArchiveWriter &) = delete;
 
     // Stored (already compressed data, and the mimetype) or deflated.
-    bool Add(const QString &name, const QByteArray &data, bool bDeflate, QString *pError);
+    void Add(const QString &name, const QByteArray &data, bool bDeflate);
     // The archive's bytes; empty with the reason on failure.
-    QByteArray Finish(QString *pError);
+    QByteArray Finish(QString *pError) const;
+    // The archive written to a descriptor open for writing at its start.
+    bool WriteTo(int fd, QString *pError) const;
 
 private:
     struct State;
+    bool Build(zip_source *pTarget, QString *pError) const;
     std::unique_ptr<State> m_pState;
 };

@@ -121,11 +121,8 @@ QByteArray stackXml(const Document &document, const QList<Entry> &entries)
     return bytes;
 }
 
-} // namespace
-
-namespace OraWriter {
-
-QByteArray Write(const Document &document, QStringList *pNotes, QString *pError)
+// Everything the archive holds, added to *pZip in order.
+bool assemble(const Document &document, OraArchiveWriter *pZip, QStringList *pNotes, QString *pError)
 {
     try {
         QList<Entry> entries; // bottom first
@@ -203,12 +200,12 @@ QByteArray Write(const Document &document, QStringList *pNotes, QString *pError)
             if (e.png.isEmpty()) {
                 *pError = QStringLiteral("The pixels of layer \"%1\" could not be encoded (not enough memory).")
                               .arg(e.name);
-                return QByteArray();
+                return false;
             }
         }
         if (mergedPng.isEmpty() || thumbnailPng.isEmpty()) {
             *pError = QStringLiteral("The flattened picture could not be encoded (not enough memory).");
-            return QByteArray();
+            return false;
         }
 
         const QByteArray mime(OraFormat::kMimeType);
@@ -221,30 +218,42 @@ QByteArray Write(const Document &document, QStringList *pNotes, QString *pError)
             data.paths = DocumentBuilder::CapturePaths(document);
             paths = DocumentFile::Serialize(data);
         }
-        OraArchiveWriter zip;
-        bool bOk = zip.Add(QStringLiteral("mimetype"), mime, false, pError)
-            && zip.Add(QLatin1String(OraFormat::kStack), stack, true, pError);
-        for (int i = 0; bOk && i < entries.size(); ++i)
-            bOk = zip.Add(QStringLiteral("data/layer%1.png").arg(i), entries[i].png, false, pError);
-        bOk = bOk && zip.Add(QLatin1String(OraFormat::kThumbnail), thumbnailPng, false, pError)
-            && zip.Add(QLatin1String(OraFormat::kMerged), mergedPng, false, pError)
-            && (paths.isEmpty() || zip.Add(QLatin1String(OraFormat::kPaths), paths, true, pError));
-        if (!bOk)
-            return QByteArray();
-        QByteArray bytes = zip.Finish(pError);
-        if (!bytes.isEmpty() && pNotes)
+        pZip->Add(QStringLiteral("mimetype"), mime, false);
+        pZip->Add(QLatin1String(OraFormat::kStack), stack, true);
+        for (int i = 0; i < entries.size(); ++i)
+            pZip->Add(QStringLiteral("data/layer%1.png").arg(i), entries[i].png, false);
+        pZip->Add(QLatin1String(OraFormat::kThumbnail), thumbnailPng, false);
+        pZip->Add(QLatin1String(OraFormat::kMerged), mergedPng, false);
+        if (!paths.isEmpty())
+            pZip->Add(QLatin1String(OraFormat::kPaths), paths, true);
+        if (pNotes)
             *pNotes = notes;
-        return bytes;
+        return true;
     } catch (const std::bad_alloc &) {
         *pError = QStringLiteral("There is not enough memory to write the document.");
-        return QByteArray();
+        return false;
     }
+}
+
+} // namespace
+
+namespace OraWriter {
+
+QByteArray Write(const Document &document, QStringList *pNotes, QString *pError)
+{
+    OraArchiveWriter zip;
+    if (!assemble(document, &zip, pNotes, pError))
+        return QByteArray();
+    return zip.Finish(pError);
 }
 
 bool Save(const QString &path, const Document &document, QString *pError, QStringList *pNotes)
 {
-    const QByteArray bytes = Write(document, pNotes, pError);
-    return !bytes.isEmpty() && AtomicFile::Write(path, bytes, pError);
+    // Straight into the new file: the archive is never held whole in memory.
+    OraArchiveWriter zip;
+    return assemble(document, &zip, pNotes, pError)
+        && AtomicFile::Write(path, [&zip](int fd, QString *pFillError) { return zip.WriteTo(fd, pFillError); },
+                             pError);
 }
 
 } // namespace OraWriter

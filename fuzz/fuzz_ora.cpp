@@ -32,11 +32,11 @@ QByteArray withStack(const QByteArray &stack)
         return PngEncoder::Encode(image);
     }();
     OraArchiveWriter zip;
+    zip.Add(QStringLiteral("mimetype"), "image/openraster", false);
+    zip.Add(QStringLiteral("stack.xml"), stack, true);
+    zip.Add(QStringLiteral("data/a.png"), small, false);
+    zip.Add(QStringLiteral("data/b.png"), wide, false);
     QString error;
-    zip.Add(QStringLiteral("mimetype"), "image/openraster", false, &error);
-    zip.Add(QStringLiteral("stack.xml"), stack, true, &error);
-    zip.Add(QStringLiteral("data/a.png"), small, false, &error);
-    zip.Add(QStringLiteral("data/b.png"), wide, false, &error);
     return zip.Finish(&error);
 }
 
