@@ -12,6 +12,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <vector>
 
 static_assert(Q_BYTE_ORDER == Q_LITTLE_ENDIAN, "ARGB32 is written as B, G, R, A bytes");
 
@@ -108,6 +109,101 @@ bool readRows(ReadState *pState, uchar *pBits, qsizetype stride, quint32 width, 
     return true;
 }
 
+// Sums each factor x factor block of straight ARGB32 rows, then writes
+// the block means into the reduced image.
+class Reducer {
+public:
+    Reducer(QImage *pOut, quint32 width, int iFactor)
+        : m_pOut(pOut), m_width(width), m_factor(quint32(iFactor)), m_sums(size_t(pOut->width()) * 4, 0)
+    {
+    }
+    static void onRow(void *pSelf, const uchar *pRow) { static_cast<Reducer *>(pSelf)->Add(reinterpret_cast<const quint32 *>(pRow)); }
+    void Add(const quint32 *pRow)
+    {
+        for (quint32 x = 0; x < m_width; ++x) {
+            const quint32 v = pRow[x];
+            const quint64 a = v >> 24;
+            quint64 *pSum = &m_sums[size_t(x / m_factor) * 4];
+            pSum[0] += a;
+            pSum[1] += a * ((v >> 16) & 0xff);
+            pSum[2] += a * ((v >> 8) & 0xff);
+            pSum[3] += a * (v & 0xff);
+        }
+        if (++m_rowsInBlock == m_factor)
+            Flush();
+    }
+    void Flush()
+    {
+        if (m_rowsInBlock == 0 || m_outRow >= m_pOut->height())
+            return;
+        auto *pOut = reinterpret_cast<quint32 *>(m_pOut->scanLine(m_outRow));
+        for (int x = 0; x < m_pOut->width(); ++x) {
+            const quint64 *pSum = &m_sums[size_t(x) * 4];
+            const quint64 n = quint64(qMin(m_factor, m_width - quint32(x) * m_factor)) * m_rowsInBlock;
+            const quint64 a = pSum[0];
+            pOut[x] = a == 0 ? 0u
+                             : (quint32((a + n / 2) / n) << 24) | (quint32((pSum[1] + a / 2) / a) << 16)
+                                   | (quint32((pSum[2] + a / 2) / a) << 8) | quint32((pSum[3] + a / 2) / a);
+        }
+        std::fill(m_sums.begin(), m_sums.end(), 0);
+        m_rowsInBlock = 0;
+        ++m_outRow;
+    }
+
+private:
+    QImage *m_pOut;
+    quint32 m_width;
+    quint32 m_factor;
+    std::vector<quint64> m_sums;
+    quint32 m_rowsInBlock = 0;
+    int m_outRow = 0;
+};
+
+// Plain C style like readRows, one row at a time into `pRow` (width * 4
+// bytes), each handed to onRow. Not for interlaced images.
+bool streamRows(ReadState *pState, uchar *pRow, quint32 width, quint32 height, void (*onRow)(void *, const uchar *),
+                void *pContext)
+{
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, pState, onError, onWarning);
+    if (!png)
+        return false;
+    png_infop info = png_create_info_struct(png);
+    if (!info) {
+        png_destroy_read_struct(&png, nullptr, nullptr);
+        qstrncpy(pState->message, "out of memory", sizeof pState->message);
+        return false;
+    }
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_read_struct(&png, &info, nullptr);
+        return false;
+    }
+    png_set_read_fn(png, pState, readBytes);
+    png_read_info(png, info);
+    if (png_get_image_width(png, info) != width || png_get_image_height(png, info) != height
+        || png_get_interlace_type(png, info) != PNG_INTERLACE_NONE)
+        png_error(png, "the header changed");
+    png_set_expand(png);
+    png_set_scale_16(png);
+    png_set_gray_to_rgb(png);
+    png_set_bgr(png);
+    png_set_filler(png, 0xff, PNG_FILLER_AFTER);
+    png_read_update_info(png, info);
+    if (png_get_rowbytes(png, info) != size_t(width) * 4)
+        png_error(png, "unexpected row layout");
+    for (quint32 y = 0; y < height; ++y) {
+        png_read_row(png, pRow, nullptr);
+        onRow(pContext, pRow);
+    }
+    png_read_end(png, nullptr);
+    png_destroy_read_struct(&png, &info, nullptr);
+    return true;
+}
+
+Result damaged(const char *message)
+{
+    return failure(Status::Damaged, FileProblem::Damaged(QStringLiteral("The pixel data: %1.").arg(QString::fromLatin1(message))));
+}
+
 Result decodeRows(const PngChunks::Png &png)
 {
     const PngChunks::Header &h = png.header;
@@ -118,7 +214,7 @@ Result decodeRows(const PngChunks::Png &png)
     if (!readRows(&state, image.bits(), image.bytesPerLine(), h.width, h.height)) {
         if (QByteArray(state.message).toLower().contains("memory"))
             return noMemory(h);
-        return failure(Status::Damaged, FileProblem::Damaged(QStringLiteral("The pixel data: %1.").arg(QString::fromLatin1(state.message))));
+        return damaged(state.message);
     }
     Result r;
     r.image = std::move(image);
@@ -252,6 +348,39 @@ Result Decode(const QByteArray &bytes)
         break;
     }
     return decodeRows(png);
+}
+
+Result DecodeReduced(const QByteArray &bytes, int iFactor)
+{
+    if (iFactor <= 1)
+        return Decode(bytes);
+    PngChunks::Png png;
+    Result r = checked(bytes, &png);
+    if (r.status != Status::Ok)
+        return r;
+    const PngChunks::Header &h = png.header;
+    QImage out(int((h.width + iFactor - 1) / quint32(iFactor)), int((h.height + iFactor - 1) / quint32(iFactor)),
+               QImage::Format_ARGB32);
+    if (out.isNull())
+        return noMemory(h);
+    Reducer reducer(&out, h.width, iFactor);
+    if (h.interlace != 0) {
+        const Result whole = decodeRows(png);
+        if (whole.status != Status::Ok)
+            return whole;
+        for (int y = 0; y < whole.image.height(); ++y)
+            reducer.Add(reinterpret_cast<const quint32 *>(whole.image.constScanLine(y)));
+    } else {
+        std::unique_ptr<uchar[]> row(new (std::nothrow) uchar[size_t(h.width) * 4]);
+        if (!row)
+            return noMemory(h);
+        ReadState state{reinterpret_cast<const uchar *>(png.clean.constData()), size_t(png.clean.size()), 0, {}};
+        if (!streamRows(&state, row.get(), h.width, h.height, &Reducer::onRow, &reducer))
+            return QByteArray(state.message).toLower().contains("memory") ? noMemory(h) : damaged(state.message);
+    }
+    reducer.Flush();
+    r.image = std::move(out);
+    return r;
 }
 
 Result DecodeWithLibpng(const QByteArray &bytes)

@@ -23,13 +23,11 @@
 #include "SmoothFilter.h"
 #include "SolarizeFilter.h"
 
-#include <QCoreApplication>
 #include <QDebug>
 #include <QDir>
 #include <QJsonObject>
 #include <QPluginLoader>
 #include <QSettings>
-#include <QStandardPaths>
 
 FilterRegistry::FilterRegistry(ProgramCache &cache, QWidget *pDialogParent, QObject *pParent)
     : QObject(pParent), m_cache(cache), m_pDialogParent(pDialogParent)
@@ -39,12 +37,6 @@ FilterRegistry::FilterRegistry(ProgramCache &cache, QWidget *pDialogParent, QObj
 QCLContext &FilterRegistry::Context() const
 {
     return m_cache.context();
-}
-
-QStringList FilterRegistry::PluginFolders()
-{
-    return {QCoreApplication::applicationDirPath() + QStringLiteral("/filterPlugins"),
-            QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/filterPlugins")};
 }
 
 void FilterRegistry::Populate(const QStringList &pluginFolders)

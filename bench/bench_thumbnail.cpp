@@ -1,0 +1,102 @@
+// `cqtool thumbnail` of the benchmark document (eight 4096 x 4096 layers)
+// at 256: wall time (median of a few runs) and the tool's peak resident
+// memory, against `cqtool convert` of the same document to PNG. Twice: as
+// the document is (the opaque seventh layer hides the six beneath it) and
+// with every layer at 99% opacity, so that all eight must be decoded.
+//   bench_thumbnail [path of cqtool]   (default: the one of this build)
+#include "BenchSupport.h"
+#include "DocumentFile.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+struct Measure {
+    double seconds = -1;
+    long peakKiB = 0;
+};
+
+// Runs the program to its end, its own peak memory taken from wait4.
+Measure runOnce(const QString &program, const QStringList &args)
+{
+    QList<QByteArray> bytes{QFile::encodeName(program)};
+    for (const QString &arg : args)
+        bytes << QFile::encodeName(arg);
+    QList<char *> argv;
+    for (QByteArray &b : bytes)
+        argv << b.data();
+    argv << nullptr;
+    QElapsedTimer clock;
+    clock.start();
+    const pid_t pid = fork();
+    if (pid == 0) {
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    rusage usage{};
+    if (pid < 0 || wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return {};
+    return {clock.nsecsElapsed() / 1e9, usage.ru_maxrss};
+}
+
+Measure measure(const QString &program, const QStringList &args, int iRuns)
+{
+    QList<double> times;
+    long peak = 0;
+    for (int i = 0; i < iRuns; ++i) {
+        const Measure m = runOnce(program, args);
+        if (m.seconds < 0)
+            return {};
+        times << m.seconds;
+        peak = qMax(peak, m.peakKiB);
+    }
+    return {bench::median(times), peak};
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    const QString cqtool = argc > 1 ? QString::fromLocal8Bit(argv[1]) : app.applicationDirPath() + QStringLiteral("/../cqtool");
+    constexpr int kSide = 4096, kLayers = 8;
+    QTemporaryDir dir;
+    DocumentData data;
+    data.canvas = QSize(kSide, kSide);
+    for (int i = 0; i < kLayers; ++i) {
+        LayerData layer;
+        layer.kind = 0;
+        layer.z = i;
+        layer.png = DocumentFile::EncodePng(bench::photoLayer(kSide, i + 1));
+        data.layers.append(layer);
+    }
+    const QString asIs = dir.filePath(QStringLiteral("bench.cq")), allSeen = dir.filePath(QStringLiteral("translucent.cq"));
+    QString error;
+    if (!DocumentFile::WriteFile(asIs, DocumentFile::Serialize(data), &error))
+        return std::fprintf(stderr, "%s\n", qPrintable(error)), 1;
+    for (LayerData &layer : data.layers)
+        layer.opacity = 0.99;
+    if (!DocumentFile::WriteFile(allSeen, DocumentFile::Serialize(data), &error))
+        return std::fprintf(stderr, "%s\n", qPrintable(error)), 1;
+    std::printf("document: %d layers of %d x %d, file %.1f MiB\n", kLayers, kSide, kSide, QFileInfo(asIs).size() / 1048576.0);
+
+    const QString out = dir.filePath(QStringLiteral("thumb.png")), full = dir.filePath(QStringLiteral("full.png"));
+    for (const auto &[label, path] : {std::pair{"as saved", asIs}, std::pair{"all layers seen", allSeen}}) {
+        const Measure thumb = measure(cqtool, {QStringLiteral("thumbnail"), path, out, QStringLiteral("256")}, 5);
+        const Measure convert = measure(cqtool, {QStringLiteral("convert"), path, full}, 1);
+        if (thumb.seconds < 0 || convert.seconds < 0)
+            return std::fprintf(stderr, "cqtool failed on %s\n", label), 1;
+        std::printf("%-16s thumbnail 256: %.3f s, peak %.0f MiB   convert to PNG: %.3f s, peak %.0f MiB\n", label,
+                    thumb.seconds, thumb.peakKiB / 1024.0, convert.seconds, convert.peakKiB / 1024.0);
+    }
+    return 0;
+}
