@@ -21,13 +21,11 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QStringList>
-#include <QtEndian>
 
 #include <cerrno>
 #include <memory>
@@ -365,23 +363,12 @@ int runThumbnail(const QStringList &args)
     QString error;
     QImage picture;
     ScratchDB store;
-    QFile file(in);
-    if (!file.open(QIODevice::ReadOnly))
-        return fail(QStringLiteral("%1: %2").arg(in, file.errorString()));
     // File managers name files as they are: a renamed document is known by its first bytes.
-    const QByteArray head = file.peek(4);
-    if (isNative(in) || (head.size() == 4 && qFromLittleEndian<quint32>(head.constData()) == DocumentFile::kMagic)) {
-        if (file.size() > DocumentFile::kMaxFileSize)
-            return fail(QStringLiteral("%1: The file is too large to be a document.").arg(in));
-        // Mapped, so that the pages of layers nobody sees are never read.
-        uchar *pMapped = file.size() > 0 ? file.map(0, file.size()) : nullptr;
-        const QByteArray bytes = pMapped ? QByteArray::fromRawData(reinterpret_cast<const char *>(pMapped), file.size())
-                                         : file.readAll();
-        picture = DocumentThumbnail::FromNative(bytes, iSide, store, &error);
+    if (isNative(in) || DocumentThumbnail::StartsLikeDocument(in)) {
+        picture = DocumentThumbnail::FromNativeFile(in, iSide, store, &error);
     } else {
-        file.close();
         const QSize size = QImageReader(in).size();
-        if (size.isValid() && qint64(size.width()) * size.height() > DocumentThumbnail::kMaxHeldPixels / 2)
+        if (size.isValid() && qint64(size.width()) * size.height() > DocumentThumbnail::kMaxHeldPixels)
             return fail(QStringLiteral("%1: The image is too large to make a thumbnail of.").arg(in));
         DocumentData data;
         if (readDocument(in, &data, &error)) {

@@ -2,13 +2,16 @@
 
 #include "Document.h"
 #include "DocumentBuilder.h"
+#include "DocumentFile.h"
 #include "DocumentParser.h"
 #include "Layer.h"
 #include "Parallel.h"
 #include "PngChunks.h"
 #include "PngDecoder.h"
 
+#include <QFile>
 #include <QPainter>
+#include <QtEndian>
 
 #include <algorithm>
 #include <memory>
@@ -144,6 +147,30 @@ QImage FromNative(const QByteArray &bytes, int iSide, ScratchDB &store, QString 
         *pError = tooLarge();
         return QImage();
     }
+}
+
+bool StartsLikeDocument(const QString &path)
+{
+    QFile file(path);
+    char head[4];
+    return file.open(QIODevice::ReadOnly) && file.read(head, 4) == 4 && qFromLittleEndian<quint32>(head) == DocumentFile::kMagic;
+}
+
+QImage FromNativeFile(const QString &path, int iSide, ScratchDB &store, QString *pError)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        *pError = file.errorString();
+        return QImage();
+    }
+    if (file.size() > DocumentFile::kMaxFileSize) {
+        *pError = QStringLiteral("The file is too large to be a document.");
+        return QImage();
+    }
+    const uchar *pMapped = file.size() > 0 ? file.map(0, file.size()) : nullptr;
+    const QByteArray bytes = pMapped ? QByteArray::fromRawData(reinterpret_cast<const char *>(pMapped), file.size())
+                                     : file.readAll();
+    return FromNative(bytes, iSide, store, pError);
 }
 
 } // namespace DocumentThumbnail

@@ -17,7 +17,7 @@ constexpr int kMaxSide = 1024;
 // The most layer pixels one picture decodes, and the most pixels it holds
 // at once (layers and canvas as composed).
 constexpr qint64 kMaxDecodedPixels = qint64(1) << 27;
-constexpr qint64 kMaxHeldPixels = qint64(1) << 25;
+constexpr qint64 kMaxHeldPixels = qint64(1) << 24;
 
 // The size a picture of `full` takes within iSide x iSide: the aspect kept,
 // never larger than the document.
@@ -26,5 +26,11 @@ QSize Fitted(const QSize &full, int iSide);
 // The flattened document `bytes` (a .cq file) at most iSide x iSide; null
 // with *pError set when the file is damaged or too much work.
 QImage FromNative(const QByteArray &bytes, int iSide, ScratchDB &store, QString *pError);
+
+// Whether the file starts like a native document, whatever its name.
+bool StartsLikeDocument(const QString &path);
+// FromNative of a file, mapped so that the pages of layers nobody sees are
+// never read.
+QImage FromNativeFile(const QString &path, int iSide, ScratchDB &store, QString *pError);
 
 } // namespace DocumentThumbnail

@@ -23,6 +23,10 @@ namespace {
 // Above this many bytes of pixels the one-piece inflate (which holds the
 // filtered rows and the image together) gives way to libpng's rows.
 constexpr qint64 kPlainLimit = qint64(128) << 20;
+// The same when the image is reduced as it is decoded: only the filtered
+// rows are held whole, so a smaller limit keeps two decodes side by side
+// well inside a thumbnailer's memory.
+constexpr qint64 kReducedPlainLimit = qint64(64) << 20;
 
 Result failure(Status status, const QString &reason)
 {
@@ -264,12 +268,21 @@ void convertRow(int colorType, const uchar *in, quint32 *out, quint32 width, con
 
 enum class Plain { Done, NotPlain, NoMemory };
 
-Plain decodePlain(const QByteArray &bytes, const PngChunks::Png &png, QImage *pImage)
+// Whether the one-piece inflate takes the image: 8-bit RGB, RGBA or
+// palette, not interlaced, at most `limit` bytes of pixels.
+bool isPlain(const PngChunks::Png &png, qint64 limit)
 {
     const PngChunks::Header &h = png.header;
-    if (!png.plain || h.depth != 8 || h.interlace != 0 || (h.colorType != 2 && h.colorType != 3 && h.colorType != 6)
-        || qint64(h.width) * h.height * 4 > kPlainLimit)
-        return Plain::NotPlain;
+    return png.plain && h.depth == 8 && h.interlace == 0 && (h.colorType == 2 || h.colorType == 3 || h.colorType == 6)
+        && qint64(h.width) * h.height * 4 <= limit;
+}
+
+// Inflates in one piece, then unfilters and converts row by row: row y is
+// written to rowAt(y), after which rowDone(y) runs.
+template <typename RowAt, typename RowDone>
+Plain plainRows(const QByteArray &bytes, const PngChunks::Png &png, RowAt &&rowAt, RowDone &&rowDone)
+{
+    const PngChunks::Header &h = png.header;
     // A transparent colour key: samples beyond 8 bits are left to libpng.
     int key = -1;
     if (h.colorType == 2 && !png.transparency.isEmpty()) {
@@ -297,9 +310,6 @@ Plain decodePlain(const QByteArray &bytes, const PngChunks::Png &png, QImage *pI
     if (inflated != LIBDEFLATE_SUCCESS || outMade != size_t(total))
         return Plain::NotPlain;
 
-    QImage image(int(h.width), int(h.height), QImage::Format_ARGB32);
-    if (image.isNull())
-        return Plain::NoMemory;
     quint32 table[256];
     if (h.colorType == 3)
         paletteTable(png, table);
@@ -308,12 +318,25 @@ Plain decodePlain(const QByteArray &bytes, const PngChunks::Png &png, QImage *pI
         uchar *row = filtered.get() + qsizetype(y) * (rowBytes + 1);
         if (!PngFilter::Undo(row[0], row + 1, prev, rowBytes, bpp))
             return Plain::NotPlain;
-        convertRow(h.colorType, row + 1, reinterpret_cast<quint32 *>(image.scanLine(int(y))), h.width, table,
-                   key >= 0 ? &key : nullptr);
+        convertRow(h.colorType, row + 1, rowAt(y), h.width, table, key >= 0 ? &key : nullptr);
+        rowDone(y);
         prev = row + 1;
     }
-    *pImage = std::move(image);
     return Plain::Done;
+}
+
+Plain decodePlain(const QByteArray &bytes, const PngChunks::Png &png, QImage *pImage)
+{
+    if (!isPlain(png, kPlainLimit))
+        return Plain::NotPlain;
+    QImage image(int(png.header.width), int(png.header.height), QImage::Format_ARGB32);
+    if (image.isNull())
+        return Plain::NoMemory;
+    const Plain done = plainRows(
+        bytes, png, [&image](quint32 y) { return reinterpret_cast<quint32 *>(image.scanLine(int(y))); }, [](quint32) {});
+    if (done == Plain::Done)
+        *pImage = std::move(image);
+    return done;
 }
 
 Result checked(const QByteArray &bytes, PngChunks::Png *pPng)
@@ -364,6 +387,16 @@ Result DecodeReduced(const QByteArray &bytes, int iFactor)
     if (out.isNull())
         return noMemory(h);
     Reducer reducer(&out, h.width, iFactor);
+    if (isPlain(png, kReducedPlainLimit)) {
+        std::vector<quint32> row(h.width);
+        if (plainRows(bytes, png, [&row](quint32) { return row.data(); }, [&](quint32) { reducer.Add(row.data()); })
+            == Plain::Done) {
+            reducer.Flush();
+            r.image = std::move(out);
+            return r;
+        }
+        reducer = Reducer(&out, h.width, iFactor); // libpng starts again and says what is wrong
+    }
     if (h.interlace != 0) {
         const Result whole = decodeRows(png);
         if (whole.status != Status::Ok)
