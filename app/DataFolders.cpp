@@ -15,18 +15,27 @@
 
 namespace DataFolders {
 
+namespace {
+
+bool inBuildFolder(const QString &exeDir)
+{
+    return QFileInfo(exeDir + QStringLiteral("/Brushes")).isDir();
+}
+
+} // namespace
+
 QString ShippedBrushes(const QString &exeDir)
 {
-    const QString beside = exeDir + QStringLiteral("/Brushes");
-    if (QFileInfo(beside).isDir())
-        return beside;
-    return QDir::cleanPath(exeDir + QStringLiteral("/" CQ_DATA_FROM_BIN "/Brushes"));
+    return inBuildFolder(exeDir) ? exeDir + QStringLiteral("/Brushes")
+                                 : QDir::cleanPath(exeDir + QStringLiteral("/" CQ_DATA_FROM_BIN "/Brushes"));
 }
 
 QStringList Plugins(const QString &exeDir, const QString &userDataDir)
 {
-    return {exeDir + QStringLiteral("/filterPlugins"), QDir::cleanPath(exeDir + QStringLiteral("/" CQ_PLUGINS_FROM_BIN)),
-            userDataDir + QStringLiteral("/filterPlugins")};
+    // Never both: a build folder's neighbours are no installed tree.
+    const QString shipped = inBuildFolder(exeDir) ? exeDir + QStringLiteral("/filterPlugins")
+                                                  : QDir::cleanPath(exeDir + QStringLiteral("/" CQ_PLUGINS_FROM_BIN));
+    return {shipped, userDataDir + QStringLiteral("/filterPlugins")};
 }
 
 QString ShippedBrushes()
