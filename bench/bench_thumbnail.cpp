@@ -1,8 +1,9 @@
 // `cqtool thumbnail` of the benchmark document (eight 4096 x 4096 layers)
 // at 256: wall time (median of a few runs) and the tool's peak resident
 // memory, against `cqtool convert` of the same document to PNG. Twice: as
-// the document is (the opaque seventh layer hides the six beneath it) and
-// with every layer at 99% opacity, so that all eight must be decoded.
+// the document is (the opaque seventh layer hides the six beneath it), and
+// its top four layers alone at 99% opacity, so that all four are decoded
+// (the most a thumbnail decodes is four such layers' worth of pixels).
 // The processor time (all threads) is printed too: on a busy machine the
 // wall clock overstates what an idle one takes.
 //   bench_thumbnail [path of cqtool [folder to keep the documents in]]
@@ -90,6 +91,7 @@ int main(int argc, char **argv)
     QString error;
     if (!DocumentFile::WriteFile(asIs, DocumentFile::Serialize(data), &error))
         return std::fprintf(stderr, "%s\n", qPrintable(error)), 1;
+    data.layers.remove(0, kLayers / 2);
     for (LayerData &layer : data.layers)
         layer.opacity = 0.99;
     if (!DocumentFile::WriteFile(allSeen, DocumentFile::Serialize(data), &error))
@@ -97,7 +99,7 @@ int main(int argc, char **argv)
     std::printf("document: %d layers of %d x %d, file %.1f MiB\n", kLayers, kSide, kSide, QFileInfo(asIs).size() / 1048576.0);
 
     const QString out = dir.filePath(QStringLiteral("thumb.png")), full = dir.filePath(QStringLiteral("full.png"));
-    for (const auto &[label, path] : {std::pair{"as saved", asIs}, std::pair{"all layers seen", allSeen}}) {
+    for (const auto &[label, path] : {std::pair{"as saved", asIs}, std::pair{"four, all seen", allSeen}}) {
         const Measure thumb = measure(cqtool, {QStringLiteral("thumbnail"), path, out, QStringLiteral("256")}, 5);
         const Measure convert = measure(cqtool, {QStringLiteral("convert"), path, full}, 1);
         if (thumb.seconds < 0 || convert.seconds < 0)

@@ -16,7 +16,7 @@ namespace DocumentThumbnail {
 constexpr int kMaxSide = 1024;
 // The most layer pixels one picture decodes, and the most pixels it holds
 // at once (layers and canvas as composed).
-constexpr qint64 kMaxDecodedPixels = qint64(1) << 27;
+constexpr qint64 kMaxDecodedPixels = qint64(1) << 26;
 constexpr qint64 kMaxHeldPixels = qint64(1) << 24;
 
 // The size a picture of `full` takes within iSide x iSide: the aspect kept,

@@ -124,14 +124,21 @@ public:
     static void onRow(void *pSelf, const uchar *pRow) { static_cast<Reducer *>(pSelf)->Add(reinterpret_cast<const quint32 *>(pRow)); }
     void Add(const quint32 *pRow)
     {
-        for (quint32 x = 0; x < m_width; ++x) {
-            const quint32 v = pRow[x];
-            const quint64 a = v >> 24;
-            quint64 *pSum = &m_sums[size_t(x / m_factor) * 4];
+        quint64 *pSum = m_sums.data();
+        for (quint32 x0 = 0; x0 < m_width; x0 += m_factor, pSum += 4) {
+            // One row of a block fits 32 bits: 255 * 255 * 32768 < 2^32.
+            quint32 a = 0, r = 0, g = 0, b = 0;
+            for (quint32 x = x0, end = qMin(m_width, x0 + m_factor); x < end; ++x) {
+                const quint32 v = pRow[x], alpha = v >> 24;
+                a += alpha;
+                r += alpha * ((v >> 16) & 0xff);
+                g += alpha * ((v >> 8) & 0xff);
+                b += alpha * (v & 0xff);
+            }
             pSum[0] += a;
-            pSum[1] += a * ((v >> 16) & 0xff);
-            pSum[2] += a * ((v >> 8) & 0xff);
-            pSum[3] += a * (v & 0xff);
+            pSum[1] += r;
+            pSum[2] += g;
+            pSum[3] += b;
         }
         if (++m_rowsInBlock == m_factor)
             Flush();
