@@ -3,7 +3,6 @@
 #include "NewBrushDlg.h"
 #include "ui_BrushDlg.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>

@@ -30,7 +30,6 @@ public:
     static BrushDlg *existing();
     ~BrushDlg() override;
 
-    QString ShippedFolder() const { return m_shippedFolder; }
     static QString UserFolder();
 
     CQBrush *CurrentBrush() const override { return m_pCurrent; }
