@@ -216,7 +216,10 @@ void MainWindow::LateInit()
     m_pFilters = new FilterRegistry(m_programCache, this, this);
     m_pFilters->Populate(DataFolders::Plugins());
     m_pFilterActions = new FilterActions(this, *m_pFilters);
-    FilterMenu::Build(m_pUi->menuFilter, *m_pFilters, this);
+    FilterMenu::Build(m_pUi->menuFilter, *m_pFilters,
+                      {this, [this](QAction *pAction) { FilterTriggered(pAction); },
+                       [this](QImage &image) { FilterUpdate(image); }, [this](bool bOk) { FilterComplete(bOk); },
+                       [this](bool bBusy) { FilterBusy(bBusy); }});
 
     // The toolbox floats at the document area's top left until moved.
     ToolboxDlg *pToolbox = ToolboxDlg::instance();
@@ -252,6 +255,16 @@ ToolSwatches *MainWindow::Swatches()
 ToolPaths *MainWindow::Paths()
 {
     return LayerDlg::instance();
+}
+
+QVariant MainWindow::Setting(const QString &key, const QVariant &fallback) const
+{
+    return QSettings().value(key, fallback);
+}
+
+void MainWindow::SetSetting(const QString &key, const QVariant &value)
+{
+    QSettings().setValue(key, value);
 }
 
 BrushSource *MainWindow::Brushes()

@@ -40,15 +40,6 @@ void FinishStroke(Document *pDocument, const QString &operation, bool bChanged)
         pDocument->undoStack()->push(new LayerSnapshotCmd(operation + QStringLiteral(" - ") + pLayer->name(), pLayer));
 }
 
-void EndStroke(ChildWindow *pWindow, const QString &prefix)
-{
-    Document *pDocument = pWindow->document();
-    PixmapLayer *pLayer = pDocument->PaintLayer();
-    pDocument->EndPaint();
-    if (pLayer)
-        pDocument->undoStack()->push(new LayerSnapshotCmd(prefix + pLayer->name(), pLayer));
-}
-
 // Big enough for the largest brush at a close zoom, small enough for any
 // windowing system's cursors.
 static constexpr int kMaxCursorSide = 512;
