@@ -4,6 +4,7 @@
 #include "BaseTool.h"
 #include "BrushDlg.h"
 #include "ColorPicker.h"
+#include "DataFolders.h"
 #include "ChildWindow.h"
 #include "Chromaquill.h"
 #include "ClipboardActions.h"
@@ -199,7 +200,7 @@ void MainWindow::LateInit()
     // settings (colours, the brush set).
     ColorPicker *pPalette = ColorPicker::instance(this);
     addDockWidget(Qt::RightDockWidgetArea, pPalette);
-    BrushDlg *pBrushes = BrushDlg::instance(&m_programCache, this);
+    BrushDlg *pBrushes = BrushDlg::instance(&m_programCache, this, DataFolders::ShippedBrushes());
     connect(pBrushes, &BrushDlg::FileError, this, &Chromaquill::ShowError);
     QSettings settings;
     if (settings.contains(QStringLiteral("windowState")))
@@ -213,7 +214,7 @@ void MainWindow::LateInit()
     // Filters come last: plug-ins may be slow to load, and a filter's
     // dialog opens over the window.
     m_pFilters = new FilterRegistry(m_programCache, this, this);
-    m_pFilters->Populate();
+    m_pFilters->Populate(DataFolders::Plugins());
     m_pFilterActions = new FilterActions(this, *m_pFilters);
     FilterMenu::Build(m_pUi->menuFilter, *m_pFilters,
                       {this, [this](QAction *pAction) { FilterTriggered(pAction); },

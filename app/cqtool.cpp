@@ -1,8 +1,11 @@
 // Headless companion tool: `cqtool <subcommand> [args]`.
+#include "AtomicFile.h"
 #include "Chromaquill.h"
+#include "DataFolders.h"
 #include "Document.h"
 #include "DocumentBuilder.h"
 #include "DocumentFile.h"
+#include "DocumentThumbnail.h"
 #include "Layer.h"
 #include "ScratchDB.h"
 #include "ImageFile.h"
@@ -11,13 +14,17 @@
 #include "FilterRegistry.h"
 #include "HistogramCounter.h"
 #include "KernelFilter.h"
+#include "PngEncoder.h"
 #include "ProgramCache.h"
 #include "QCLContext.h"
 #include "Startup.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileInfo>
+#include <QImageReader>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QStringList>
 
 #include <cerrno>
@@ -144,6 +151,19 @@ int runInspect(const QStringList &args)
     return 0;
 }
 
+// A document (native or OpenRaster), or an image opened as a one-layer
+// document as the editor opens it.
+bool readDocument(const QString &in, DocumentData *pData, QString *pError)
+{
+    if (DocumentFile::IsDocumentPath(in))
+        return DocumentFile::ReadFile(in, pData, pError);
+    const QImage image = ImageFile::Read(in, pError);
+    if (image.isNull())
+        return false;
+    *pData = DocumentFile::FromImage(image, QFileInfo(in).fileName());
+    return true;
+}
+
 // IN is a document (native or OpenRaster) or an image (opened as a
 // one-layer document, as the editor opens it); OUT is written by its
 // suffix: .cq and .ora as Save writes them, anything else flattened as
@@ -156,15 +176,8 @@ int runConvert(const QStringList &args)
     const QString in = args[0], out = args[1];
     DocumentData data;
     QString error;
-    if (DocumentFile::IsDocumentPath(in)) {
-        if (!DocumentFile::ReadFile(in, &data, &error))
-            return fail(QStringLiteral("%1: %2").arg(in, error));
-    } else {
-        const QImage image = ImageFile::Read(in, &error);
-        if (image.isNull())
-            return fail(QStringLiteral("%1: %2").arg(in, error));
-        data = DocumentFile::FromImage(image, QFileInfo(in).fileName());
-    }
+    if (!readDocument(in, &data, &error))
+        return fail(QStringLiteral("%1: %2").arg(in, error));
     ScratchDB store;
     std::unique_ptr<Document> pDocument(DocumentBuilder::Build(data, store));
     bool bWritten;
@@ -339,6 +352,66 @@ int runHistogram(const QStringList &args)
     return 0;
 }
 
+// A PNG of the flattened document for file managers. Native documents are
+// read only as far as the picture needs; other files through the same
+// reading as convert, once their size is known to fit.
+int runThumbnail(const QStringList &args)
+{
+    bool bOk = false;
+    const int iSide = args.size() == 3 ? args[2].toInt(&bOk) : 0;
+    if (!bOk || iSide < 1 || iSide > DocumentThumbnail::kMaxSide)
+        return failUsage("thumbnail");
+    const QString in = args[0], out = args[1];
+    QString error;
+    QImage picture;
+    ScratchDB store;
+    // File managers name files as they are: a renamed document is known by its first bytes.
+    if (DocumentThumbnail::StartsLikeDocument(in)) {
+        picture = DocumentThumbnail::FromNativeFile(in, iSide, store, &error);
+    } else {
+        const QSize size = QImageReader(in).size();
+        if (size.isValid() && qint64(size.width()) * size.height() > DocumentThumbnail::kMaxHeldPixels)
+            return fail(QStringLiteral("%1: The image is too large to make a thumbnail of.").arg(in));
+        DocumentData data;
+        if (readDocument(in, &data, &error)) {
+            const std::unique_ptr<Document> pDocument(DocumentBuilder::Build(data, store));
+            picture = pDocument->Flattened().scaled(DocumentThumbnail::Fitted(data.canvas, iSide), Qt::IgnoreAspectRatio,
+                                                    Qt::SmoothTransformation);
+        }
+    }
+    if (picture.isNull())
+        return fail(QStringLiteral("%1: %2").arg(in, error));
+    const QByteArray png = PngEncoder::Encode(picture.convertToFormat(QImage::Format_ARGB32));
+    if (png.isEmpty())
+        return fail(QStringLiteral("%1: the picture could not be encoded").arg(out));
+    if (!AtomicFile::Write(out, png, &error))
+        return fail(QStringLiteral("%1: %2").arg(out, error));
+    return 0;
+}
+
+// Where the brush sets and plug-ins come from, and what is found there.
+int runFolders(const QStringList &args)
+{
+    if (!args.isEmpty())
+        return failUsage("folders");
+    Chromaquill::SetIdentity();
+    const QString shipped = DataFolders::ShippedBrushes();
+    const QString user = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/Brushes");
+    QString text;
+    for (const QString &folder : {shipped, user})
+        text += QStringLiteral("brushes %1: %2\n")
+                    .arg(QDir::toNativeSeparators(folder),
+                         QDir(folder).entryList({QStringLiteral("*.cqb")}, QDir::Files, QDir::Name).join(QLatin1Char(' ')));
+    QCLContext context; // not created: loading plug-ins needs no device
+    ProgramCache cache(context);
+    for (const QString &folder : DataFolders::Plugins()) {
+        FilterRegistry registry(cache, nullptr);
+        registry.Populate({folder});
+        text += QStringLiteral("plug-ins %1: %2\n").arg(QDir::toNativeSeparators(folder), registry.PluginNames().join(QStringLiteral(", ")));
+    }
+    return writeOut(text) ? 0 : fail(QStringLiteral("could not write the listing"));
+}
+
 const Subcommand subcommands[] = {
     {"info", "info", "print the OpenCL platform and device report",
      "Lists every OpenCL platform and device this machine offers, as the editor's system information shows them.",
@@ -363,6 +436,15 @@ const Subcommand subcommands[] = {
      "hue, saturation and lightness (each on a 0..255 scale). Prints one line per channel in that order: its name,\n"
      "its peak (the largest count), then the 256 counts, separated by spaces.",
      runHistogram},
+    {"thumbnail", "thumbnail IN OUT SIZE", "write a small PNG picture of a document or image",
+     "Writes to OUT a PNG of the flattened document or image IN, at most SIZE x SIZE pixels (1 to 1024) with its\n"
+     "aspect kept and never enlarged. Only what the picture needs is decoded; a damaged file or one too large to\n"
+     "picture quickly is an error and nothing is written. File managers call it through chromaquill.thumbnailer.",
+     runThumbnail},
+    {"folders", "folders", "list where brush sets and filter plug-ins are read from",
+     "Prints one line per folder the editor reads: the shipped and per-user brush folders with the sets in them,\n"
+     "then each filter plug-in folder with the filters its plug-ins add.",
+     runFolders},
 };
 
 const Subcommand *find(const QString &name)
@@ -417,7 +499,7 @@ int runHelp(const QStringList &args)
         return writeOut(overview()) ? 0 : fail(QStringLiteral("could not write the help"));
     const Subcommand *pCommand = args.size() == 1 ? find(args.first()) : nullptr;
     if (!pCommand)
-        return fail(QStringLiteral("unknown command \"%1\"; commands: info, inspect, convert, filter, histogram").arg(args.join(QLatin1Char(' '))));
+        return fail(QStringLiteral("unknown command \"%1\"; commands: info, inspect, convert, filter, histogram, thumbnail, folders").arg(args.join(QLatin1Char(' '))));
     QString text = QStringLiteral("usage: cqtool %1\n\n%2\n").arg(QLatin1String(pCommand->synopsis), QLatin1String(pCommand->details));
     if (qstrcmp(pCommand->name, "filter") == 0)
         text += filterList();

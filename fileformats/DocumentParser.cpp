@@ -68,7 +68,7 @@ private:
 
 class Parser {
 public:
-    Parser(const QByteArray &bytes) : m_bytes(bytes) {}
+    Parser(const QByteArray &bytes, bool bDecode) : m_bytes(bytes), m_bDecode(bDecode) {}
 
     bool Run(DocumentData *pData);
     QString error() const { return m_error; }
@@ -104,6 +104,7 @@ private:
     bool DecodeImages(DocumentData *pData);
 
     const QByteArray &m_bytes;
+    bool m_bDecode;
     QString m_error;
 };
 
@@ -210,7 +211,7 @@ bool Parser::Run(DocumentData *pData)
     if (!bLayers || !bPaths)
         return Damaged(QStringLiteral("The file is incomplete: its %1 are missing.")
                         .arg(bLayers ? QStringLiteral("paths") : QStringLiteral("layers")));
-    return DecodeImages(pData);
+    return !m_bDecode || DecodeImages(pData);
 }
 
 template <typename F>
@@ -298,7 +299,12 @@ bool Parser::OneLayer(Span span, LayerData *pLayer, int iIndex)
         case DocumentFile::LayerPos:
             return ReadPoint(payload, iTag, &pLayer->pos);
         case DocumentFile::LayerPng:
-            pLayer->png = Bytes(payload);
+            if (m_bDecode) {
+                pLayer->png = Bytes(payload);
+            } else {
+                const qsizetype n = payload.left();
+                pLayer->png = QByteArray::fromRawData(payload.Take(n), n);
+            }
             bPng = true;
             return true;
         case DocumentFile::LayerTextColor: {
@@ -445,13 +451,13 @@ bool Parser::DecodeImages(DocumentData *pData)
 
 namespace DocumentParser {
 
-bool Parse(const QByteArray &bytes, DocumentData *pData, QString *pError)
+bool Parse(const QByteArray &bytes, DocumentData *pData, QString *pError, Pixels ePixels)
 {
     DocumentData data;
     bool bOk;
     QString error;
     try {
-        Parser parser(bytes);
+        Parser parser(bytes, ePixels == Pixels::Decode);
         bOk = parser.Run(&data);
         error = parser.error();
     } catch (const std::bad_alloc &) {

@@ -9,9 +9,13 @@
 // before anything is allocated; text layers' HTML comes out sanitised.
 namespace DocumentParser {
 
+enum class Pixels { Decode, Leave };
+
 // Fills *pData only when the whole buffer is a valid document; otherwise
-// *pError says why and *pData is untouched.
-bool Parse(const QByteArray &bytes, DocumentData *pData, QString *pError);
+// *pError says why and *pData is untouched. With Pixels::Leave the raster
+// layers' PNGs are not decoded (their images stay null) and their bytes are
+// views into `bytes`, which must then outlive *pData.
+bool Parse(const QByteArray &bytes, DocumentData *pData, QString *pError, Pixels ePixels = Pixels::Decode);
 
 // The name and enabled flag of a layer style record, for listings.
 QString DescribeStyle(const QByteArray &record);

@@ -12,6 +12,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <vector>
 
 static_assert(Q_BYTE_ORDER == Q_LITTLE_ENDIAN, "ARGB32 is written as B, G, R, A bytes");
 
@@ -22,6 +23,10 @@ namespace {
 // Above this many bytes of pixels the one-piece inflate (which holds the
 // filtered rows and the image together) gives way to libpng's rows.
 constexpr qint64 kPlainLimit = qint64(128) << 20;
+// The same when the image is reduced as it is decoded: only the filtered
+// rows are held whole, so a smaller limit keeps two decodes side by side
+// well inside a thumbnailer's memory.
+constexpr qint64 kReducedPlainLimit = qint64(64) << 20;
 
 Result failure(Status status, const QString &reason)
 {
@@ -108,6 +113,108 @@ bool readRows(ReadState *pState, uchar *pBits, qsizetype stride, quint32 width, 
     return true;
 }
 
+// Sums each factor x factor block of straight ARGB32 rows, then writes
+// the block means into the reduced image.
+class Reducer {
+public:
+    Reducer(QImage *pOut, quint32 width, int iFactor)
+        : m_pOut(pOut), m_width(width), m_factor(quint32(iFactor)), m_sums(size_t(pOut->width()) * 4, 0)
+    {
+    }
+    static void onRow(void *pSelf, const uchar *pRow) { static_cast<Reducer *>(pSelf)->Add(reinterpret_cast<const quint32 *>(pRow)); }
+    void Add(const quint32 *pRow)
+    {
+        quint64 *pSum = m_sums.data();
+        for (quint32 x0 = 0; x0 < m_width; x0 += m_factor, pSum += 4) {
+            // One row of a block fits 32 bits: 255 * 255 * 32768 < 2^32.
+            quint32 a = 0, r = 0, g = 0, b = 0;
+            for (quint32 x = x0, end = qMin(m_width, x0 + m_factor); x < end; ++x) {
+                const quint32 v = pRow[x], alpha = v >> 24;
+                a += alpha;
+                r += alpha * ((v >> 16) & 0xff);
+                g += alpha * ((v >> 8) & 0xff);
+                b += alpha * (v & 0xff);
+            }
+            pSum[0] += a;
+            pSum[1] += r;
+            pSum[2] += g;
+            pSum[3] += b;
+        }
+        if (++m_rowsInBlock == m_factor)
+            Flush();
+    }
+    void Flush()
+    {
+        if (m_rowsInBlock == 0 || m_outRow >= m_pOut->height())
+            return;
+        auto *pOut = reinterpret_cast<quint32 *>(m_pOut->scanLine(m_outRow));
+        for (int x = 0; x < m_pOut->width(); ++x) {
+            const quint64 *pSum = &m_sums[size_t(x) * 4];
+            const quint64 n = quint64(qMin(m_factor, m_width - quint32(x) * m_factor)) * m_rowsInBlock;
+            const quint64 a = pSum[0];
+            pOut[x] = a == 0 ? 0u
+                             : (quint32((a + n / 2) / n) << 24) | (quint32((pSum[1] + a / 2) / a) << 16)
+                                   | (quint32((pSum[2] + a / 2) / a) << 8) | quint32((pSum[3] + a / 2) / a);
+        }
+        std::fill(m_sums.begin(), m_sums.end(), 0);
+        m_rowsInBlock = 0;
+        ++m_outRow;
+    }
+
+private:
+    QImage *m_pOut;
+    quint32 m_width;
+    quint32 m_factor;
+    std::vector<quint64> m_sums;
+    quint32 m_rowsInBlock = 0;
+    int m_outRow = 0;
+};
+
+// Plain C style like readRows, one row at a time into `pRow` (width * 4
+// bytes), each handed to onRow. Not for interlaced images.
+bool streamRows(ReadState *pState, uchar *pRow, quint32 width, quint32 height, void (*onRow)(void *, const uchar *),
+                void *pContext)
+{
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, pState, onError, onWarning);
+    if (!png)
+        return false;
+    png_infop info = png_create_info_struct(png);
+    if (!info) {
+        png_destroy_read_struct(&png, nullptr, nullptr);
+        qstrncpy(pState->message, "out of memory", sizeof pState->message);
+        return false;
+    }
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_read_struct(&png, &info, nullptr);
+        return false;
+    }
+    png_set_read_fn(png, pState, readBytes);
+    png_read_info(png, info);
+    if (png_get_image_width(png, info) != width || png_get_image_height(png, info) != height
+        || png_get_interlace_type(png, info) != PNG_INTERLACE_NONE)
+        png_error(png, "the header changed");
+    png_set_expand(png);
+    png_set_scale_16(png);
+    png_set_gray_to_rgb(png);
+    png_set_bgr(png);
+    png_set_filler(png, 0xff, PNG_FILLER_AFTER);
+    png_read_update_info(png, info);
+    if (png_get_rowbytes(png, info) != size_t(width) * 4)
+        png_error(png, "unexpected row layout");
+    for (quint32 y = 0; y < height; ++y) {
+        png_read_row(png, pRow, nullptr);
+        onRow(pContext, pRow);
+    }
+    png_read_end(png, nullptr);
+    png_destroy_read_struct(&png, &info, nullptr);
+    return true;
+}
+
+Result damaged(const char *message)
+{
+    return failure(Status::Damaged, FileProblem::Damaged(QStringLiteral("The pixel data: %1.").arg(QString::fromLatin1(message))));
+}
+
 Result decodeRows(const PngChunks::Png &png)
 {
     const PngChunks::Header &h = png.header;
@@ -118,7 +225,7 @@ Result decodeRows(const PngChunks::Png &png)
     if (!readRows(&state, image.bits(), image.bytesPerLine(), h.width, h.height)) {
         if (QByteArray(state.message).toLower().contains("memory"))
             return noMemory(h);
-        return failure(Status::Damaged, FileProblem::Damaged(QStringLiteral("The pixel data: %1.").arg(QString::fromLatin1(state.message))));
+        return damaged(state.message);
     }
     Result r;
     r.image = std::move(image);
@@ -168,12 +275,21 @@ void convertRow(int colorType, const uchar *in, quint32 *out, quint32 width, con
 
 enum class Plain { Done, NotPlain, NoMemory };
 
-Plain decodePlain(const QByteArray &bytes, const PngChunks::Png &png, QImage *pImage)
+// Whether the one-piece inflate takes the image: 8-bit RGB, RGBA or
+// palette, not interlaced, at most `limit` bytes of pixels.
+bool isPlain(const PngChunks::Png &png, qint64 limit)
 {
     const PngChunks::Header &h = png.header;
-    if (!png.plain || h.depth != 8 || h.interlace != 0 || (h.colorType != 2 && h.colorType != 3 && h.colorType != 6)
-        || qint64(h.width) * h.height * 4 > kPlainLimit)
-        return Plain::NotPlain;
+    return png.plain && h.depth == 8 && h.interlace == 0 && (h.colorType == 2 || h.colorType == 3 || h.colorType == 6)
+        && qint64(h.width) * h.height * 4 <= limit;
+}
+
+// Inflates in one piece, then unfilters and converts row by row: row y is
+// written to rowAt(y), after which rowDone(y) runs.
+template <typename RowAt, typename RowDone>
+Plain plainRows(const QByteArray &bytes, const PngChunks::Png &png, RowAt &&rowAt, RowDone &&rowDone)
+{
+    const PngChunks::Header &h = png.header;
     // A transparent colour key: samples beyond 8 bits are left to libpng.
     int key = -1;
     if (h.colorType == 2 && !png.transparency.isEmpty()) {
@@ -201,9 +317,6 @@ Plain decodePlain(const QByteArray &bytes, const PngChunks::Png &png, QImage *pI
     if (inflated != LIBDEFLATE_SUCCESS || outMade != size_t(total))
         return Plain::NotPlain;
 
-    QImage image(int(h.width), int(h.height), QImage::Format_ARGB32);
-    if (image.isNull())
-        return Plain::NoMemory;
     quint32 table[256];
     if (h.colorType == 3)
         paletteTable(png, table);
@@ -212,12 +325,25 @@ Plain decodePlain(const QByteArray &bytes, const PngChunks::Png &png, QImage *pI
         uchar *row = filtered.get() + qsizetype(y) * (rowBytes + 1);
         if (!PngFilter::Undo(row[0], row + 1, prev, rowBytes, bpp))
             return Plain::NotPlain;
-        convertRow(h.colorType, row + 1, reinterpret_cast<quint32 *>(image.scanLine(int(y))), h.width, table,
-                   key >= 0 ? &key : nullptr);
+        convertRow(h.colorType, row + 1, rowAt(y), h.width, table, key >= 0 ? &key : nullptr);
+        rowDone(y);
         prev = row + 1;
     }
-    *pImage = std::move(image);
     return Plain::Done;
+}
+
+Plain decodePlain(const QByteArray &bytes, const PngChunks::Png &png, QImage *pImage)
+{
+    if (!isPlain(png, kPlainLimit))
+        return Plain::NotPlain;
+    QImage image(int(png.header.width), int(png.header.height), QImage::Format_ARGB32);
+    if (image.isNull())
+        return Plain::NoMemory;
+    const Plain done = plainRows(
+        bytes, png, [&image](quint32 y) { return reinterpret_cast<quint32 *>(image.scanLine(int(y))); }, [](quint32) {});
+    if (done == Plain::Done)
+        *pImage = std::move(image);
+    return done;
 }
 
 Result checked(const QByteArray &bytes, PngChunks::Png *pPng)
@@ -252,6 +378,49 @@ Result Decode(const QByteArray &bytes)
         break;
     }
     return decodeRows(png);
+}
+
+Result DecodeReduced(const QByteArray &bytes, int iFactor)
+{
+    if (iFactor <= 1)
+        return Decode(bytes);
+    PngChunks::Png png;
+    Result r = checked(bytes, &png);
+    if (r.status != Status::Ok)
+        return r;
+    const PngChunks::Header &h = png.header;
+    QImage out(int((h.width + iFactor - 1) / quint32(iFactor)), int((h.height + iFactor - 1) / quint32(iFactor)),
+               QImage::Format_ARGB32);
+    if (out.isNull())
+        return noMemory(h);
+    Reducer reducer(&out, h.width, iFactor);
+    if (isPlain(png, kReducedPlainLimit)) {
+        std::vector<quint32> row(h.width);
+        if (plainRows(bytes, png, [&row](quint32) { return row.data(); }, [&](quint32) { reducer.Add(row.data()); })
+            == Plain::Done) {
+            reducer.Flush();
+            r.image = std::move(out);
+            return r;
+        }
+        reducer = Reducer(&out, h.width, iFactor); // libpng starts again and says what is wrong
+    }
+    if (h.interlace != 0) {
+        const Result whole = decodeRows(png);
+        if (whole.status != Status::Ok)
+            return whole;
+        for (int y = 0; y < whole.image.height(); ++y)
+            reducer.Add(reinterpret_cast<const quint32 *>(whole.image.constScanLine(y)));
+    } else {
+        std::unique_ptr<uchar[]> row(new (std::nothrow) uchar[size_t(h.width) * 4]);
+        if (!row)
+            return noMemory(h);
+        ReadState state{reinterpret_cast<const uchar *>(png.clean.constData()), size_t(png.clean.size()), 0, {}};
+        if (!streamRows(&state, row.get(), h.width, h.height, &Reducer::onRow, &reducer))
+            return QByteArray(state.message).toLower().contains("memory") ? noMemory(h) : damaged(state.message);
+    }
+    reducer.Flush();
+    r.image = std::move(out);
+    return r;
 }
 
 Result DecodeWithLibpng(const QByteArray &bytes)

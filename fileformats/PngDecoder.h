@@ -28,4 +28,11 @@ Result Decode(const QByteArray &png);
 // The same through libpng alone (also what Decode falls back to).
 Result DecodeWithLibpng(const QByteArray &png);
 
+// The image at 1/factor of its size (sides rounded up): each pixel is the
+// mean of a factor x factor block (edge blocks of what is there), averaged
+// by alpha so that transparent pixels lend no colour. Rows stream through
+// libpng, so only the reduced image is ever held. Interlaced images are
+// decoded whole first. Factor 1 is Decode.
+Result DecodeReduced(const QByteArray &png, int iFactor);
+
 } // namespace PngDecoder

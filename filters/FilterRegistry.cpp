@@ -23,12 +23,10 @@
 #include "SmoothFilter.h"
 #include "SolarizeFilter.h"
 
-#include <QCoreApplication>
 #include <QDebug>
 #include <QDir>
 #include <QJsonObject>
 #include <QPluginLoader>
-#include <QStandardPaths>
 
 FilterRegistry::FilterRegistry(ProgramCache &cache, QWidget *pDialogParent, QObject *pParent)
     : QObject(pParent), m_cache(cache), m_pDialogParent(pDialogParent), m_pPlace(new DialogPlace(this))
@@ -38,12 +36,6 @@ FilterRegistry::FilterRegistry(ProgramCache &cache, QWidget *pDialogParent, QObj
 QCLContext &FilterRegistry::Context() const
 {
     return m_cache.context();
-}
-
-QStringList FilterRegistry::PluginFolders()
-{
-    return {QCoreApplication::applicationDirPath() + QStringLiteral("/filterPlugins"),
-            QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/filterPlugins")};
 }
 
 void FilterRegistry::Populate(const QStringList &pluginFolders)

@@ -1,8 +1,8 @@
 #pragma once
 // Every filter the program offers, in menu order: plug-ins first, then the
-// built-in filters. Plug-ins come only from the "filterPlugins" folders
-// beside the executable and in the per-user data folder (never the working
-// directory), and only when their metadata names our interface.
+// built-in filters. Plug-ins come only from the folders the caller names
+// (never the working directory), and only when their metadata names our
+// interface.
 #include <QList>
 #include <QObject>
 #include <QSet>
@@ -24,8 +24,7 @@ public:
     FilterRegistry(ProgramCache &cache, QWidget *pDialogParent, QObject *pParent = nullptr);
 
     // Loads the plug-ins of `pluginFolders`, then adds the built-in filters.
-    void Populate(const QStringList &pluginFolders = PluginFolders());
-    static QStringList PluginFolders();
+    void Populate(const QStringList &pluginFolders);
 
     // Appends one more filter (it stays owned by whoever made it).
     void Add(FilterPlugin *pFilter) { m_filters.append(pFilter); }

@@ -3,7 +3,6 @@
 #include "NewBrushDlg.h"
 #include "ui_BrushDlg.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -57,10 +56,10 @@ CQBrush *defaultBrush()
 
 } // namespace
 
-BrushDlg *BrushDlg::instance(ProgramCache *pCache, QWidget *pParent)
+BrushDlg *BrushDlg::instance(ProgramCache *pCache, QWidget *pParent, const QString &shippedFolder)
 {
     if (!g_pInstance && pCache)
-        g_pInstance = new BrushDlg(*pCache, pParent);
+        g_pInstance = new BrushDlg(*pCache, pParent, shippedFolder);
     return g_pInstance;
 }
 
@@ -74,10 +73,11 @@ BrushDlg *BrushDlg::existing()
     return g_pInstance;
 }
 
-BrushDlg::BrushDlg(ProgramCache &cache, QWidget *pParent)
+BrushDlg::BrushDlg(ProgramCache &cache, QWidget *pParent, const QString &shippedFolder)
     : CQDialog(pParent)
     , m_pUi(new Ui::BrushDlg)
     , m_colorizer(cache)
+    , m_shippedFolder(shippedFolder)
 {
     m_pUi->setupUi(this);
     setTitle(QStringLiteral("Brushes"));
@@ -133,19 +133,22 @@ BrushDlg::~BrushDlg()
     delete m_pUi;
 }
 
-QString BrushDlg::ShippedFolder()
-{
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/Brushes");
-}
-
 QString BrushDlg::UserFolder()
 {
     return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/Brushes");
 }
 
-QString BrushDlg::FindSet(const QString &setName)
+QStringList BrushDlg::SetFolders() const
 {
-    for (const QString &folder : {UserFolder(), ShippedFolder()}) {
+    QStringList folders{UserFolder()};
+    if (!m_shippedFolder.isEmpty())
+        folders.append(m_shippedFolder);
+    return folders;
+}
+
+QString BrushDlg::FindSet(const QString &setName) const
+{
+    for (const QString &folder : SetFolders()) {
         const QString path = folder + QLatin1Char('/') + setName;
         if (QFileInfo(path).isFile())
             return path;
@@ -242,7 +245,7 @@ void BrushDlg::BuildSetMenu()
     m_pSetMenu->addAction(m_pLoadAction);
     m_pSetMenu->addAction(m_pExportAction);
     QStringList names;
-    for (const QString &folder : {UserFolder(), ShippedFolder()})
+    for (const QString &folder : SetFolders())
         for (const QString &file : QDir(folder).entryList({QStringLiteral("*.cqb")}, QDir::Files))
             if (!names.contains(file))
                 names.append(file);
@@ -386,7 +389,7 @@ void BrushDlg::on_opacityJitterSlider_valueChanged(int iValue) { SettingChanged(
 
 void BrushDlg::loadBrushes_clicked()
 {
-    const QString folder = QFileInfo(UserFolder()).isDir() ? UserFolder() : ShippedFolder();
+    const QString folder = QFileInfo(UserFolder()).isDir() || m_shippedFolder.isEmpty() ? UserFolder() : m_shippedFolder;
     const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("Open Brush"), folder, kFilter);
     if (path.isEmpty())
         return; // cancelled: the set stays as it was
@@ -402,7 +405,8 @@ void BrushDlg::loadBrushes_clicked()
     const QString folderOf = info.absolutePath();
     ReplaceSet(brushes, info.fileName());
     // A set from elsewhere is kept in the user folder, so it is there next time.
-    if (folderOf != QFileInfo(UserFolder()).absoluteFilePath() && folderOf != QFileInfo(ShippedFolder()).absoluteFilePath())
+    if (folderOf != QFileInfo(UserFolder()).absoluteFilePath()
+        && (m_shippedFolder.isEmpty() || folderOf != QFileInfo(m_shippedFolder).absoluteFilePath()))
         SaveBrushSet();
 }
 

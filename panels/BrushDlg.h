@@ -24,11 +24,12 @@ class BrushDlg : public CQDialog, public BrushSource
 public:
     // Creates the panel on first use (with the cache it colours thumbnails
     // through) and loads the set named by "currentBrushSet".
-    static BrushDlg *instance(ProgramCache *pCache = nullptr, QWidget *pParent = nullptr);
+    // `shippedFolder` holds the sets that come with the program (none when empty).
+    static BrushDlg *instance(ProgramCache *pCache = nullptr, QWidget *pParent = nullptr,
+                              const QString &shippedFolder = QString());
     static BrushDlg *existing();
     ~BrushDlg() override;
 
-    static QString ShippedFolder();
     static QString UserFolder();
 
     CQBrush *CurrentBrush() const override { return m_pCurrent; }
@@ -88,7 +89,7 @@ protected:
     void connectNotify(const QMetaMethod &signal) override;
 
 private:
-    BrushDlg(ProgramCache &cache, QWidget *pParent);
+    BrushDlg(ProgramCache &cache, QWidget *pParent, const QString &shippedFolder);
 
     void ReplaceSet(const QList<CQBrush *> &brushes, const QString &setName);
     void ClearBrushes();
@@ -99,10 +100,12 @@ private:
     void SettingChanged(CQBrush::Setting eSetting, double dValue);
     void BuildSetMenu();
     // The path a set name is read from: the user folder, then the shipped one; empty when neither has it.
-    static QString FindSet(const QString &setName);
+    QString FindSet(const QString &setName) const;
+    QStringList SetFolders() const;
 
     Ui::BrushDlg *m_pUi;
     BrushColorizer m_colorizer;
+    QString m_shippedFolder;
     QString m_setName;
     CQBrush *m_pCurrent = nullptr;
     CQBrush *m_pMenuBrush = nullptr;

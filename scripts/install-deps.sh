@@ -5,7 +5,8 @@ set -euo pipefail
 pkgs=(cmake g++ make ccache pkg-config
       qt6-base-dev qt6-base-dev-tools zlib1g-dev libpng-dev libdeflate-dev libzip-dev qt6-image-formats-plugins libgl-dev
       opencl-headers ocl-icd-opencl-dev ocl-icd-libopencl1 pocl-opencl-icd clinfo
-      xvfb xauth fonts-dejavu-core)
+      xvfb xauth fonts-dejavu-core
+      dpkg-dev desktop-file-utils shared-mime-info xdg-utils appstream libxml2-utils)
 if [ "${CQ_WANT_FUZZ:-0}" = 1 ]; then pkgs+=(clang libclang-rt-14-dev); fi
 if [ "${CQ_WANT_BENCH:-0}" = 1 ]; then pkgs+=(libbenchmark-dev imagemagick python3-pil libopencv-dev); fi
 missing=()

@@ -5,13 +5,16 @@
 // package for the bases):
 //   g++ -std=c++20 -fPIC scripts/icons/*.cpp $(pkg-config --cflags --libs Qt6Gui) -o /tmp/draw_icons
 //   QT_QPA_PLATFORM=offscreen /tmp/draw_icons resources/icons /usr/share/icons/silk/16x16
+//   QT_QPA_PLATFORM=offscreen /tmp/draw_icons --hicolor packaging/icons
 #include "icon_paint.h"
 
 #include <QConicalGradient>
+#include <QDir>
 #include <QGuiApplication>
 #include <QRadialGradient>
 #include <QTransform>
 #include <cmath>
+#include <utility>
 
 // The Silk arrow (pointing up, 16 px tall) as a path around (8, 8).
 static QPainterPath upArrow(qreal scale)
@@ -270,12 +273,14 @@ static void speedometer()
     save(img, "speedometer");
 }
 
-static void logo()
+// The program's logo, drawn on a 64-unit grid at any pixel size.
+static QImage logoImage(int iSize)
 {
     const int s = 64;
-    QImage img = blank(s);
+    QImage img = blank(iSize);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
+    p.scale(iSize / 64.0, iSize / 64.0);
     // Dark rounded tile with the title-strip blue along its top.
     QLinearGradient bg(0, 0, 0, s);
     bg.setColorAt(0, QColor(0x88, 0x88, 0xdd));
@@ -324,7 +329,53 @@ static void logo()
     p.setBrush(QColor(0x20, 0x20, 0x30));
     p.drawPath(nib);
     p.end();
-    save(img, "cqLogo");
+    return img;
+}
+
+static void logo()
+{
+    save(logoImage(64), "cqLogo");
+}
+
+// A document's icon: a page with a turned-down corner and the logo on it.
+static QImage documentImage(int iSize)
+{
+    QImage img = blank(iSize);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.scale(iSize / 64.0, iSize / 64.0);
+    QPainterPath page;
+    page.moveTo(8.5, 1.5);
+    page.lineTo(42.5, 1.5);
+    page.lineTo(55.5, 14.5);
+    page.lineTo(55.5, 62.5);
+    page.lineTo(8.5, 62.5);
+    page.closeSubpath();
+    fillOutlined(p, page, vgrad(0, 64, QColor(0xff, 0xff, 0xff), QColor(0xe4, 0xe6, 0xf0)), QColor(0x70, 0x74, 0x88));
+    QPainterPath corner;
+    corner.moveTo(42.5, 1.5);
+    corner.lineTo(42.5, 14.5);
+    corner.lineTo(55.5, 14.5);
+    corner.closeSubpath();
+    fillOutlined(p, corner, QColor(0xc8, 0xcc, 0xdc), QColor(0x70, 0x74, 0x88));
+    p.drawImage(QRectF(13, 19, 38, 38), logoImage(128));
+    p.end();
+    return img;
+}
+
+// The installed icons: the program's and its document type's, in the
+// freedesktop hicolor layout under `folder`.
+static void drawHicolor(const QString &folder)
+{
+    for (int iSize : {16, 32, 48, 64, 128, 256}) {
+        const QString dir = QStringLiteral("%1/%2x%2").arg(folder).arg(iSize);
+        QDir().mkpath(dir + "/apps");
+        QDir().mkpath(dir + "/mimetypes");
+        for (const auto &[image, path] : {std::pair{logoImage(iSize), dir + "/apps/chromaquill.png"},
+                                         std::pair{documentImage(iSize), dir + "/mimetypes/application-x-chromaquill.png"}})
+            if (!image.convertToFormat(QImage::Format_ARGB32).save(path))
+                std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+    }
 }
 
 // The tick inside a checked option box (the option bar draws its own boxes
@@ -347,8 +398,13 @@ static void checkTick()
 int main(int argc, char **argv)
 {
     QGuiApplication app(argc, argv);
+    if (argc == 3 && qstrcmp(argv[1], "--hicolor") == 0) {
+        drawHicolor(QString::fromLocal8Bit(argv[2]));
+        return 0;
+    }
     if (argc < 3) {
-        std::fprintf(stderr, "usage: %s <icon folder> <silk 16x16 folder>\n", argv[0]);
+        std::fprintf(stderr, "usage: %s <icon folder> <silk 16x16 folder>\n"
+                             "       %s --hicolor <folder>   (the installed icons)\n", argv[0], argv[0]);
         return 1;
     }
     g_out = QString::fromLocal8Bit(argv[1]);

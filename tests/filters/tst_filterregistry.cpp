@@ -1,5 +1,6 @@
 // The registry and the Filter menu: order and sub-menus, plug-ins only from
 // the allowed folders, and filters whose kernels fail.
+#include "DataFolders.h"
 #include "FilterMenu.h"
 #include "FilterRegistry.h"
 #include "KernelFilter.h"
@@ -131,7 +132,7 @@ void FilterRegistryTest::pluginLoadsFromTheUserFolderFirst()
 
     ProgramCache cache(m_context);
     FilterRegistry registry(cache, nullptr);
-    registry.Populate();
+    registry.Populate(DataFolders::Plugins());
     QCOMPARE(registry.PluginNames(), QStringList{QStringLiteral("Blurs/Soften")});
     QCOMPARE(registry.Filters().first()->GetName(), QStringLiteral("Blurs/Soften"));
     QMenu menu;
@@ -164,7 +165,7 @@ void FilterRegistryTest::pluginInWorkingDirectoryIsIgnored()
     QVERIFY(QDir::setCurrent(work.path()));
     ProgramCache cache(m_context);
     FilterRegistry registry(cache, nullptr);
-    registry.Populate();
+    registry.Populate(DataFolders::Plugins());
     QDir::setCurrent(previous);
     QVERIFY(registry.PluginNames().isEmpty());
     QVERIFY(!registry.Find(QStringLiteral("Blurs/Soften")));
