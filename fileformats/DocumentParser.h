@@ -10,8 +10,9 @@
 namespace DocumentParser {
 
 // Fills *pData only when the whole buffer is a valid document; otherwise
-// *pError says why and *pData is untouched.
-bool Parse(const QByteArray &bytes, DocumentData *pData, QString *pError);
+// *pError says why and *pData is untouched. The raster layers together may
+// take iMemoryLimit bytes once decoded (-1: LayerBudget::MachineLimit()).
+bool Parse(const QByteArray &bytes, DocumentData *pData, QString *pError, qint64 iMemoryLimit = -1);
 
 // The name and enabled flag of a layer style record, for listings.
 QString DescribeStyle(const QByteArray &record);

@@ -185,6 +185,23 @@ private Q_SLOTS:
         QVERIFY(AtomicFile::Write(link, "third", &error));
         QVERIFY(QFileInfo(link).isSymLink());
         QCOMPARE(cqtest::readFile(path), QByteArray("third"));
+        // A chain of links (relative, then absolute) is followed to its end.
+        const QString chain = dir.filePath(QStringLiteral("chain.bin"));
+        QVERIFY(QFile::link(QStringLiteral("link.bin"), chain));
+        QVERIFY(AtomicFile::Write(chain, "fourth", &error));
+        QVERIFY(QFileInfo(chain).isSymLink() && QFileInfo(link).isSymLink());
+        QCOMPARE(cqtest::readFile(path), QByteArray("fourth"));
+        QVERIFY(QFile::remove(chain));
+        // What a killed save left is removed by the next; a file of a name
+        // that is not ours, or a link, stays.
+        for (const char *name : {"a.bin.k3x9a.tmp", "a.bin.Q.tmp", "b.bin.k3x9a.tmp"})
+            QVERIFY(cqtest::writeFile(dir.filePath(QString::fromLatin1(name)), "old"));
+        QVERIFY(QFile::link(path, dir.filePath(QStringLiteral("a.bin.zz.tmp"))));
+        QVERIFY(AtomicFile::Write(path, "third", &error));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System),
+                 QStringList({"a.bin", "a.bin.Q.tmp", "a.bin.zz.tmp", "b.bin.k3x9a.tmp", "link.bin"}));
+        for (const char *name : {"a.bin.Q.tmp", "a.bin.zz.tmp", "b.bin.k3x9a.tmp"})
+            QVERIFY(QFile::remove(dir.filePath(QString::fromLatin1(name))));
 
         // Stopped half-way by a file-size limit: the old bytes stay, no
         // temporary file is left, and the reason is the system's.

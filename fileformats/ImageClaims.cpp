@@ -1,0 +1,124 @@
+#include "ImageClaims.h"
+
+#include "FileProblem.h"
+#include "ImageFile.h"
+
+#include <QtEndian>
+
+#include <algorithm>
+#include <cctype>
+#include <climits>
+
+namespace ImageClaims {
+
+namespace {
+
+constexpr qint64 kRunLengthRatio = 256; // BMP and TGA runs: at most 128 to 255 pixels a packet
+constexpr qint64 kLzwRatio = 4096;      // GIF: one 12-bit code never stands for more pixels
+
+Claim bmp(const QByteArray &bytes)
+{
+    Claim c;
+    if (bytes.size() < 26)
+        return c;
+    const auto *p = reinterpret_cast<const uchar *>(bytes.constData());
+    const qint64 offset = qFromLittleEndian<quint32>(p + 10);
+    const quint32 header = qFromLittleEndian<quint32>(p + 14);
+    qint64 compression = 0;
+    if (header == 12) {
+        c.size = QSize(qFromLittleEndian<quint16>(p + 18), qFromLittleEndian<quint16>(p + 20));
+    } else if (bytes.size() >= 34) {
+        const qint64 width = qFromLittleEndian<qint32>(p + 18);
+        const qint64 height = qAbs(qint64(qFromLittleEndian<qint32>(p + 22)));
+        c.size = QSize(int(std::clamp<qint64>(width, 0, INT_MAX)), int(std::min<qint64>(height, INT_MAX)));
+        compression = qFromLittleEndian<quint32>(p + 30);
+    } else {
+        return c;
+    }
+    c.dataBytes = qMax<qint64>(0, bytes.size() - offset);
+    // Uncompressed rows are checked exactly elsewhere; run-length data
+    // (RLE8, RLE4) has a floor.
+    if (compression == 1 || compression == 2)
+        c.minimumData = qint64(c.size.width()) * c.size.height() / kRunLengthRatio;
+    return c;
+}
+
+Claim gif(const QByteArray &bytes)
+{
+    Claim c;
+    if (bytes.size() < 10)
+        return c;
+    const auto *p = reinterpret_cast<const uchar *>(bytes.constData());
+    c.size = QSize(qFromLittleEndian<quint16>(p + 6), qFromLittleEndian<quint16>(p + 8));
+    c.dataBytes = bytes.size() - 13;
+    c.minimumData = qint64(c.size.width()) * c.size.height() / kLzwRatio;
+    return c;
+}
+
+Claim tga(const QByteArray &bytes)
+{
+    Claim c;
+    const auto *p = reinterpret_cast<const uchar *>(bytes.constData());
+    const int type = p[2];
+    c.size = QSize(qFromLittleEndian<quint16>(p + 12), qFromLittleEndian<quint16>(p + 14));
+    c.dataBytes = bytes.size() - 18 - p[0];
+    const qint64 pixels = qint64(c.size.width()) * c.size.height();
+    c.minimumData = type >= 9 ? pixels / kRunLengthRatio : pixels * qMax(1, p[16] / 8);
+    return c;
+}
+
+// Netpbm: the magic, then width and height as decimal text.
+Claim netpbm(const QByteArray &bytes)
+{
+    Claim c;
+    const char kind = bytes[1];
+    qsizetype pos = 2;
+    qint64 values[2] = {0, 0};
+    for (qint64 &v : values) {
+        while (pos < bytes.size() && (QChar::isSpace(uchar(bytes[pos])) || bytes[pos] == '#')) {
+            if (bytes[pos] == '#')
+                while (pos < bytes.size() && bytes[pos] != '\n')
+                    ++pos;
+            else
+                ++pos;
+        }
+        if (pos >= bytes.size() || !std::isdigit(uchar(bytes[pos])))
+            return c;
+        for (; pos < bytes.size() && std::isdigit(uchar(bytes[pos])) && v < INT_MAX; ++pos)
+            v = v * 10 + (bytes[pos] - '0');
+    }
+    c.size = QSize(int(std::min<qint64>(values[0], INT_MAX)), int(std::min<qint64>(values[1], INT_MAX)));
+    c.dataBytes = bytes.size() - pos;
+    const qint64 pixels = qint64(c.size.width()) * c.size.height();
+    // Binary bitmaps pack eight pixels a byte; every other kind takes at
+    // least a byte a pixel.
+    c.minimumData = kind == '4' ? (qint64(c.size.width()) + 7) / 8 * c.size.height() : pixels;
+    return c;
+}
+
+} // namespace
+
+Claim Read(const QByteArray &bytes, const QByteArray &format)
+{
+    if (bytes.startsWith("BM"))
+        return bmp(bytes);
+    if (bytes.startsWith("GIF87a") || bytes.startsWith("GIF89a"))
+        return gif(bytes);
+    if (bytes.size() >= 3 && bytes[0] == 'P' && bytes[1] >= '1' && bytes[1] <= '6' && QChar::isSpace(uchar(bytes[2])))
+        return netpbm(bytes);
+    // TGA has no magic number: the toolkit's reader recognised it.
+    if (format == "tga" && bytes.size() >= 18)
+        return tga(bytes);
+    return Claim();
+}
+
+QString SizeProblem(const QSize &size)
+{
+    if (ImageFile::Fits(size.width(), size.height()))
+        return QString();
+    if (size.width() < 1 || size.height() < 1)
+        return FileProblem::Damaged(QStringLiteral("The image gives a size of %1 x %2.").arg(size.width()).arg(size.height()));
+    return QStringLiteral("The image is too large (%1 x %2).").arg(size.width()).arg(size.height());
+}
+
+} // namespace ImageClaims
