@@ -159,16 +159,12 @@ bool Write(const QString &path, const QByteArray &bytes, QString *pError)
     // A full disk may only show when the data is flushed.
     if (::fsync(fd) != 0 && errno != EINVAL)
         return abandon(errno);
+    // Renamed while still locked, so that no other save takes it for a
+    // stale one in between; the data is on the disk already.
+    if (::rename(tempName.constData(), targetName.constData()) != 0)
+        return abandon(errno);
     if (::close(fd) != 0) {
-        const int iErrno = errno;
-        ::unlink(tempName.constData());
-        *pError = systemError(iErrno);
-        return false;
-    }
-    if (::rename(tempName.constData(), targetName.constData()) != 0) {
-        const int iErrno = errno;
-        ::unlink(tempName.constData());
-        *pError = systemError(iErrno);
+        *pError = systemError(errno);
         return false;
     }
     return true;
