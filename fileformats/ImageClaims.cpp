@@ -43,15 +43,44 @@ Claim bmp(const QByteArray &bytes)
     return c;
 }
 
+// Skips a run of GIF data sub-blocks (each a length byte and that many
+// bytes, ended by a zero length); -1 when the file ends first.
+qsizetype skipSubBlocks(const uchar *p, qsizetype n, qsizetype pos, qint64 *pBytes)
+{
+    while (pos < n && p[pos] != 0) {
+        *pBytes += p[pos];
+        pos += 1 + p[pos];
+    }
+    return pos < n ? pos + 1 : -1;
+}
+
+// The screen size, and the first frame's coded data against the frame's
+// size. A frame whose data ends with the file is damage: the toolkit's
+// reader would draw the rest as background.
 Claim gif(const QByteArray &bytes)
 {
     Claim c;
-    if (bytes.size() < 10)
-        return c;
     const auto *p = reinterpret_cast<const uchar *>(bytes.constData());
+    const qsizetype n = bytes.size();
+    if (n < 13)
+        return c;
     c.size = QSize(qFromLittleEndian<quint16>(p + 6), qFromLittleEndian<quint16>(p + 8));
-    c.dataBytes = bytes.size() - 13;
-    c.minimumData = qint64(c.size.width()) * c.size.height() / kLzwRatio;
+    qsizetype pos = 13 + ((p[10] & 0x80) ? 3 << ((p[10] & 7) + 1) : 0);
+    qint64 iIgnored = 0;
+    while (pos >= 0 && pos < n && p[pos] == 0x21 && pos + 2 < n)
+        pos = skipSubBlocks(p, n, pos + 2, &iIgnored);
+    c.complete = false;
+    if (pos < 0 || pos + 10 > n || p[pos] != 0x2C)
+        return c;
+    const qint64 frame = qint64(qFromLittleEndian<quint16>(p + pos + 5)) * qFromLittleEndian<quint16>(p + pos + 7);
+    const uchar flags = p[pos + 9];
+    pos += 10 + ((flags & 0x80) ? 3 << ((flags & 7) + 1) : 0) + 1; // local palette, LZW code size
+    qint64 iCoded = 0;
+    if (pos > n || skipSubBlocks(p, n, pos, &iCoded) < 0)
+        return c;
+    c.complete = true;
+    c.dataBytes = iCoded;
+    c.minimumData = frame / kLzwRatio;
     return c;
 }
 

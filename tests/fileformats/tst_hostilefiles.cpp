@@ -191,6 +191,9 @@ private Q_SLOTS:
         QTest::newRow("gif: 4000 x 4000 in 20 bytes")
             << QByteArray("GIF89a\xa0\x0f\xa0\x0f\x00\x00\x00,\0\0\0\0\xa0\x0f\xa0\x0f\0\x02\x02\x44\x01\0;", 31)
             << QStringLiteral("damaged");
+        const QByteArray dot("GIF89a\1\0\1\0\x80\0\0\xff\xff\xff\0\0\0,\0\0\0\0\1\0\1\0\0\2\2D\1\0;", 35);
+        QTest::newRow("gif: 1 x 1") << dot << QString();
+        QTest::newRow("gif: frame cut short") << dot.left(32) << QStringLiteral("ends before");
         QTest::newRow("png: claims 16384 x 16384")
             << cqtest::claimingSize(cqtest::encodedImage(cqtest::patternImage(8, 8, 2), "png"), 16384, 16384)
             << QStringLiteral("damaged");
