@@ -54,9 +54,9 @@ qsizetype skipSubBlocks(const uchar *p, qsizetype n, qsizetype pos, qint64 *pByt
     return pos < n ? pos + 1 : -1;
 }
 
-// The screen size, and the first frame's coded data against the frame's
-// size. A frame whose data ends with the file is damage: the toolkit's
-// reader would draw the rest as background.
+// The screen size, and the first frame's coded data against it. A frame
+// whose data ends with the file is damage: the toolkit's reader would draw
+// the rest as background.
 Claim gif(const QByteArray &bytes)
 {
     Claim c;
@@ -69,7 +69,7 @@ Claim gif(const QByteArray &bytes)
     qint64 iIgnored = 0;
     while (pos >= 0 && pos < n && p[pos] == 0x21 && pos + 2 < n)
         pos = skipSubBlocks(p, n, pos + 2, &iIgnored);
-    c.complete = false;
+    c.damage = QStringLiteral("The image data ends before the picture does.");
     if (pos < 0 || pos + 10 > n || p[pos] != 0x2C)
         return c;
     const qint64 frame = qint64(qFromLittleEndian<quint16>(p + pos + 5)) * qFromLittleEndian<quint16>(p + pos + 7);
@@ -78,9 +78,13 @@ Claim gif(const QByteArray &bytes)
     qint64 iCoded = 0;
     if (pos > n || skipSubBlocks(p, n, pos, &iCoded) < 0)
         return c;
-    c.complete = true;
+    c.damage.clear();
+    if (frame == 0)
+        c.damage = QStringLiteral("The image's first frame has no pixels.");
     c.dataBytes = iCoded;
-    c.minimumData = frame / kLzwRatio;
+    // The reader makes a picture of the whole screen from the first frame,
+    // so the data must be able to hold the screen, not a corner of it.
+    c.minimumData = qMax(frame, qint64(c.size.width()) * c.size.height()) / kLzwRatio;
     return c;
 }
 

@@ -17,7 +17,7 @@ struct Claim {
     QSize size;            // invalid when the header does not give one
     qint64 dataBytes = 0;  // how much coded data follows the header
     qint64 minimumData = 0; // the least data that can make `size`
-    bool complete = true;   // false: the data ends before the picture does
+    QString damage;         // what is wrong with the data's structure, if anything
 };
 
 // The claim of a BMP, GIF, PBM/PGM/PPM file, or a TGA file when the

@@ -86,8 +86,8 @@ QImage decodeOther(const QByteArray &bytes, QString *pError)
         const QString problem = ImageClaims::SizeProblem(claim.size);
         if (!problem.isEmpty())
             return fail(pError, problem);
-        if (!claim.complete)
-            return fail(pError, FileProblem::Damaged(QStringLiteral("The image data ends before the picture does.")));
+        if (!claim.damage.isEmpty())
+            return fail(pError, FileProblem::Damaged(claim.damage));
         if (claim.dataBytes < claim.minimumData)
             return fail(pError, FileProblem::Damaged(QStringLiteral("%1 bytes of data cannot make %2 pixels.")
                                                          .arg(claim.dataBytes)
