@@ -27,7 +27,10 @@ bool isArithmetic(uchar marker)
 
 bool IsJpeg(const QByteArray &bytes)
 {
-    return bytes.size() >= 3 && uchar(bytes[0]) == 0xFF && uchar(bytes[1]) == 0xD8 && uchar(bytes[2]) == 0xFF;
+    // The start-of-image marker alone, as the toolkit's reader decides: its
+    // decoder skips anything up to the next marker, so what follows is
+    // checked here, not taken on trust.
+    return bytes.size() >= 2 && uchar(bytes[0]) == 0xFF && uchar(bytes[1]) == 0xD8;
 }
 
 bool Check(const QByteArray &bytes, QSize *pSize, QString *pReason)

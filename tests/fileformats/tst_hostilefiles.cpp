@@ -178,6 +178,8 @@ private Q_SLOTS:
         QByteArray flat = jpeg;
         qToBigEndian<quint16>(0, flat.data() + sof + 5);
         QTest::newRow("jpeg: height 0") << flat << QStringLiteral("damaged");
+        QTest::newRow("jpeg: junk before its markers") << QByteArray("\xff\xd8") + QByteArray(600, '4') + jpeg.mid(2)
+                                                       << QStringLiteral("damaged");
         QImage white(512, 512, QImage::Format_RGB32);
         white.fill(Qt::white);
         QTest::newRow("jpeg: flat white, quality 50") << cqtest::encodedImage(white, "jpg") << QString();
