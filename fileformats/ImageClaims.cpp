@@ -15,6 +15,7 @@ namespace {
 
 constexpr qint64 kRunLengthRatio = 256; // BMP and TGA runs: at most 128 to 255 pixels a packet
 constexpr qint64 kLzwRatio = 4096;      // GIF: one 12-bit code never stands for more pixels
+constexpr qint64 kDeflateRatio = 1032;  // a 258-byte match in two bits
 
 Claim bmp(const QByteArray &bytes)
 {
@@ -129,6 +130,56 @@ Claim netpbm(const QByteArray &bytes)
     return c;
 }
 
+// MNG: PNG's chunks under another signature. The frame size (MHDR, or the
+// first IHDR) is what the reader allocates; the pixel data (IDAT, and JDAT
+// for JPEG frames) must be able to hold it at deflate's best.
+Claim mng(const QByteArray &bytes)
+{
+    Claim c;
+    const auto *p = reinterpret_cast<const uchar *>(bytes.constData());
+    const qsizetype n = bytes.size();
+    qsizetype pos = 8;
+    while (pos + 12 <= n) {
+        const qint64 length = qFromBigEndian<quint32>(p + pos);
+        const QByteArray type(bytes.constData() + pos + 4, 4);
+        if (length > n - pos - 12) {
+            c.damage = QStringLiteral("The image data ends before the picture does.");
+            break;
+        }
+        if ((type == "MHDR" || type == "IHDR") && !c.size.isValid() && length >= 8)
+            c.size = QSize(int(qMin<quint32>(qFromBigEndian<quint32>(p + pos + 8), INT_MAX)),
+                           int(qMin<quint32>(qFromBigEndian<quint32>(p + pos + 12), INT_MAX)));
+        else if (type == "IDAT" || type == "JDAT" || type == "JDAA")
+            c.dataBytes += length;
+        else if (type == "MEND")
+            break;
+        pos += 12 + length;
+    }
+    c.minimumData = qint64(c.size.width()) * c.size.height() / kDeflateRatio;
+    return c;
+}
+
+// WBMP: type 0, a fixed header, then width and height as multi-byte
+// integers and a bit a pixel, rows padded to bytes.
+Claim wbmp(const QByteArray &bytes)
+{
+    Claim c;
+    qsizetype pos = 2;
+    qint64 values[2] = {0, 0};
+    for (qint64 &v : values) {
+        for (int i = 0; pos < bytes.size() && i < 5; ++i) {
+            const uchar b = uchar(bytes[pos++]);
+            v = (v << 7) | (b & 0x7F);
+            if (!(b & 0x80))
+                break;
+        }
+    }
+    c.size = QSize(int(qMin<qint64>(values[0], INT_MAX)), int(qMin<qint64>(values[1], INT_MAX)));
+    c.dataBytes = bytes.size() - pos;
+    c.minimumData = (values[0] + 7) / 8 * values[1];
+    return c;
+}
+
 } // namespace
 
 Claim Read(const QByteArray &bytes, const QByteArray &format)
@@ -139,6 +190,10 @@ Claim Read(const QByteArray &bytes, const QByteArray &format)
         return gif(bytes);
     if (bytes.size() >= 3 && bytes[0] == 'P' && bytes[1] >= '1' && bytes[1] <= '6' && QChar::isSpace(uchar(bytes[2])))
         return netpbm(bytes);
+    if (bytes.startsWith("\x8aMNG\r\n\x1a\n"))
+        return mng(bytes);
+    if (format == "wbmp" && bytes.size() >= 4)
+        return wbmp(bytes);
     // TGA has no magic number: the toolkit's reader recognised it.
     if (format == "tga" && bytes.size() >= 18)
         return tga(bytes);

@@ -20,9 +20,10 @@ struct Claim {
     QString damage;         // what is wrong with the data's structure, if anything
 };
 
-// The claim of a BMP, GIF, PBM/PGM/PPM file, or a TGA file when the
-// toolkit's reader took it for one (format); JPEG and PNG have their own
-// checks. An invalid size for any other format.
+// The claim of a BMP, GIF, MNG, PBM/PGM/PPM file, or a TGA or WBMP file when
+// the toolkit's reader took it for one (format); JPEG and PNG have their own
+// checks. An invalid size for any other format (TIFF, WebP and the icon
+// formats, whose codes can be that compact for real).
 Claim Read(const QByteArray &bytes, const QByteArray &format);
 
 // A sentence for the user: "too large" for sizes beyond the editor's

@@ -196,6 +196,10 @@ private Q_SLOTS:
         const QByteArray dot("GIF89a\1\0\1\0\x80\0\0\xff\xff\xff\0\0\0,\0\0\0\0\1\0\1\0\0\2\2D\1\0;", 35);
         QTest::newRow("gif: 1 x 1") << dot << QString();
         QTest::newRow("gif: frame cut short") << dot.left(32) << QStringLiteral("ends before");
+        QTest::newRow("mng: 8000 x 8000 in two bytes")
+            << QByteArray("\x8aMNG\r\n\x1a\n") + cqtest::pngChunk("MHDR", cqtest::be32(8000) + cqtest::be32(8000) + QByteArray(20, '\0'))
+                   + cqtest::pngChunk("IDAT", "xx") + cqtest::pngChunk("MEND", QByteArray())
+            << QStringLiteral("damaged");
         QTest::newRow("png: claims 16384 x 16384")
             << cqtest::claimingSize(cqtest::encodedImage(cqtest::patternImage(8, 8, 2), "png"), 16384, 16384)
             << QStringLiteral("damaged");
