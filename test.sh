@@ -23,6 +23,6 @@ cmake -S . -B "$dir" "${flags[@]}" -DCQ_BUILD_TESTS=ON >/dev/null
 cmake --build "$dir" -j2
 cd "$dir"
 if [ "$mode" = tsan ]; then
-  exec ctest --output-on-failure -L 'history|filters' "$@"
+  exec ctest --output-on-failure -L 'storage|history|filters' "$@"
 fi
 exec ctest --output-on-failure "$@"

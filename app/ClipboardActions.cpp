@@ -11,6 +11,7 @@
 #include "PixmapLayer.h"
 #include "ResizeCanvasCmd.h"
 #include "ScratchDB.h"
+#include "TextBounds.h"
 #include "TextLayer.h"
 
 #include <QApplication>
@@ -131,9 +132,10 @@ void ClipboardActions::PasteImageInto(PixmapLayer *pLayer, const QImage &pasted)
 
 void ClipboardActions::PasteText(TextLayer *pLayer, const QMimeData *pData)
 {
-    // Rich text from elsewhere goes through the same bounds as a file's.
-    QString html;
-    if (pData->hasHtml() && HtmlSanitizer::Clean(pData->html(), &html))
+    // Rich text from elsewhere goes through the same bounds as a file's;
+    // past them only its plain text is taken.
+    QString html, what;
+    if (pData->hasHtml() && HtmlSanitizer::Clean(pData->html(), &html) && TextBounds::Fits(html, &what))
         pLayer->setHtml(html);
     else
         pLayer->setPlainText(pData->text());

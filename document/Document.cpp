@@ -92,11 +92,19 @@ const QList<Layer *> &Document::Ordered() const
 
 Layer *Document::CreateLayer(int iKind)
 {
-    Layer *pLayer = nullptr;
     if (iKind == Layer::Raster)
-        pLayer = new PixmapLayer(nullptr, m_canvasSize.width(), m_canvasSize.height());
-    else
-        pLayer = new TextLayer(nullptr);
+        return AddLayer(new PixmapLayer(nullptr, m_canvasSize.width(), m_canvasSize.height()));
+    return AddLayer(new TextLayer(nullptr));
+}
+
+Layer *Document::CreateLayer(const QImage &pixels)
+{
+    return AddLayer(new PixmapLayer(nullptr, pixels));
+}
+
+Layer *Document::AddLayer(Layer *pLayer)
+{
+    const int iKind = pLayer->kind();
     pLayer->setName(QStringLiteral("New Layer"));
     pLayer->setZValue(m_layers.size());
     pLayer->setOwner(this);

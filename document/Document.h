@@ -49,6 +49,9 @@ public:
     // A new layer of the canvas size named "New Layer", stacked on top and made
     // current. Raster layers register their first snapshot with the store.
     Layer *CreateLayer(int iKind);
+    // A raster layer that holds these pixels from the start (a file's layer):
+    // nothing the size of the canvas is made for it.
+    Layer *CreateLayer(const QImage &pixels);
     // Every layer in ascending z order, or only those not deleted.
     QList<Layer *> GetLayers(bool bExcludeDeleted = false) const;
     int CountLayers() const;
@@ -160,6 +163,8 @@ Q_SIGNALS:
     void Closing();
 
 private:
+    // Names, stacks, registers and makes current a layer just made.
+    Layer *AddLayer(Layer *pLayer);
     // The layer list, in ascending z order (sorted lazily: a document being
     // read sets thousands of z values in a row).
     const QList<Layer *> &Ordered() const;

@@ -21,6 +21,15 @@ PixmapLayer::PixmapLayer(QGraphicsScene *pScene, int iWidth, int iHeight)
         pScene->addItem(this);
 }
 
+PixmapLayer::PixmapLayer(QGraphicsScene *pScene, const QImage &pixels)
+    : Layer(Raster)
+{
+    m_image = pixels.format() == QImage::Format_ARGB32 ? pixels : pixels.convertToFormat(QImage::Format_ARGB32);
+    setFlag(QGraphicsItem::ItemSendsGeometryChanges, true);
+    if (pScene)
+        pScene->addItem(this);
+}
+
 PixmapLayer::~PixmapLayer()
 {
     if (scene())

@@ -14,6 +14,8 @@
 class PixmapLayer : public Layer, public QGraphicsPixmapItem, public ScratchTarget {
 public:
     PixmapLayer(QGraphicsScene *pScene, int iWidth, int iHeight);
+    // A layer holding these pixels (converted to straight ARGB32) from the start.
+    PixmapLayer(QGraphicsScene *pScene, const QImage &pixels);
     ~PixmapLayer() override;
 
     qreal zValue() const override { return QGraphicsPixmapItem::zValue(); }

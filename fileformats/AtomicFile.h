@@ -8,7 +8,10 @@
 // was: the bytes go to a new file beside it, are flushed to the disk, and
 // only then is the new file renamed over the old one. Every failure (a full
 // disk, a size limit, a missing folder) is reported with the system's own
-// words, and no partial file is ever left under either name.
+// words, and no partial file is ever left under either name. A link is
+// written through to the file at the end of its chain, which keeps its
+// owner, group and mode where the system allows; temporary files that a
+// killed save left beside it are removed first.
 namespace AtomicFile {
 
 bool Write(const QString &path, const QByteArray &bytes, QString *pError);

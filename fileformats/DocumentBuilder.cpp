@@ -84,7 +84,10 @@ Document *DocumentBuilder::Build(const DocumentData &data, ScratchDB &store)
                      [&data](int a, int b) { return data.layers[a].z < data.layers[b].z; });
     for (int i : std::as_const(order)) {
         const LayerData &d = data.layers[i];
-        Layer *pLayer = pDocument->CreateLayer(d.kind);
+        // A raster layer is made of its decoded pixels, so its first
+        // snapshot is what was read and nothing canvas-sized is made for it.
+        const bool bPixels = d.kind == Layer::Raster && !d.image.isNull();
+        Layer *pLayer = bPixels ? pDocument->CreateLayer(d.image) : pDocument->CreateLayer(d.kind);
         pLayer->setName(d.name);
         pLayer->setBlendingMode(d.blendingMode);
         pLayer->setOpacity(d.opacity);
@@ -97,15 +100,6 @@ Document *DocumentBuilder::Build(const DocumentData &data, ScratchDB &store)
             auto *pText = static_cast<TextLayer *>(pLayer);
             pText->setDefaultTextColor(d.textColor);
             pText->setHtml(d.html);
-        } else {
-            auto *pRaster = static_cast<PixmapLayer *>(pLayer);
-            pRaster->setImage(d.image);
-            // The snapshot taken at creation was of an empty layer; undoing
-            // the first edit must bring back what was read instead.
-            const int iEmpty = pRaster->currentSnapshotId();
-            pRaster->setCurrentSnapshotId(store.AddItem(pRaster));
-            if (iEmpty >= 0)
-                store.ReleaseItem(iEmpty);
         }
     }
 

@@ -25,7 +25,7 @@ public:
     };
 
     // What the reader accepts (each layer's pixels: ImageFile::Fits).
-    // There is no limit on a whole document beyond the memory there is.
+    // A whole document's layers must fit in memory together (LayerBudget).
     static constexpr qint64 kMaxFileSize = qint64(2) << 30;
 
     // Empty when a raster layer has no encoded pixels (its encoding

@@ -5,8 +5,8 @@
 #include "HtmlSanitizer.h"
 #include "ImageFile.h"
 #include "Layer.h"
-#include "Parallel.h"
-#include "PngDecoder.h"
+#include "LayerBudget.h"
+#include "TextBounds.h"
 
 #include <QPainter>
 #include <QtEndian>
@@ -68,7 +68,8 @@ private:
 
 class Parser {
 public:
-    Parser(const QByteArray &bytes, bool bDecode) : m_bytes(bytes), m_bDecode(bDecode) {}
+    Parser(const QByteArray &bytes, bool bDecode, qint64 iMemoryLimit)
+        : m_bytes(bytes), m_bDecode(bDecode), m_iMemoryLimit(iMemoryLimit) {}
 
     bool Run(DocumentData *pData);
     QString error() const { return m_error; }
@@ -105,6 +106,7 @@ private:
 
     const QByteArray &m_bytes;
     bool m_bDecode;
+    const qint64 m_iMemoryLimit;
     QString m_error;
 };
 
@@ -324,6 +326,11 @@ bool Parser::OneLayer(Span span, LayerData *pLayer, int iIndex)
             // without end, before the rich-text engine ever sees it.
             if (!HtmlSanitizer::Clean(Text(payload), &pLayer->html))
                 return Damaged(QStringLiteral("The text of layer %1 is longer than a text layer may be.").arg(iIndex));
+            {
+                QString what;
+                if (!TextBounds::Fits(pLayer->html, &what))
+                    return Fail(QStringLiteral("The text of layer %1 holds %2.").arg(iIndex).arg(what));
+            }
             return true;
         case DocumentFile::StyleRecord:
             pLayer->styleRecords.append(Bytes(payload));
@@ -409,41 +416,9 @@ bool Parser::OnePoint(Span span, PathItem *pItem)
 
 bool Parser::DecodeImages(DocumentData *pData)
 {
-    // Each layer's chunks and size are checked before its pixels are
-    // allocated; the layers decode side by side.
-    QList<int> raster;
-    for (int i = 0; i < pData->layers.size(); ++i)
-        if (pData->layers[i].kind == Layer::Raster)
-            raster.append(i);
-    QList<PngDecoder::Result> results(raster.size());
-    QList<std::function<void()>> jobs;
-    for (int j = 0; j < raster.size(); ++j)
-        jobs.append([pData, &raster, &results, j] {
-            try {
-                results[j] = PngDecoder::Decode(pData->layers[raster[j]].png);
-            } catch (const std::bad_alloc &) {
-                results[j].status = PngDecoder::Status::NoMemory;
-            }
-        });
-    runParallel(jobs);
-    for (int j = 0; j < raster.size(); ++j) {
-        const PngDecoder::Result &r = results[j];
-        const int iLayer = raster[j] + 1;
-        switch (r.status) {
-        case PngDecoder::Status::Ok:
-            break;
-        case PngDecoder::Status::TooLarge:
-            return Fail(QStringLiteral("Layer %1 is too large: %2").arg(iLayer).arg(r.reason));
-        case PngDecoder::Status::NoMemory:
-            return Fail(QStringLiteral("There is not enough memory to open this document (layer %1).").arg(iLayer));
-        default:
-            return Damaged(QStringLiteral("The pixels of layer %1 are not a readable PNG image: %2")
-                               .arg(iLayer)
-                               .arg(FileProblem::Detail(r.reason).isEmpty() ? r.reason : FileProblem::Detail(r.reason)));
-        }
-    }
-    for (int j = 0; j < raster.size(); ++j)
-        pData->layers[raster[j]].image = std::move(results[j].image);
+    QString reason;
+    if (!LayerBudget::DecodeLayers(&pData->layers, m_iMemoryLimit, &reason))
+        return Fail(reason);
     return true;
 }
 
@@ -451,13 +426,13 @@ bool Parser::DecodeImages(DocumentData *pData)
 
 namespace DocumentParser {
 
-bool Parse(const QByteArray &bytes, DocumentData *pData, QString *pError, Pixels ePixels)
+bool Parse(const QByteArray &bytes, DocumentData *pData, QString *pError, Pixels ePixels, qint64 iMemoryLimit)
 {
     DocumentData data;
     bool bOk;
     QString error;
     try {
-        Parser parser(bytes, ePixels == Pixels::Decode);
+        Parser parser(bytes, ePixels == Pixels::Decode, iMemoryLimit < 0 ? LayerBudget::MachineLimit() : iMemoryLimit);
         bOk = parser.Run(&data);
         error = parser.error();
     } catch (const std::bad_alloc &) {

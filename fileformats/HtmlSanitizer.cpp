@@ -64,8 +64,11 @@ QString decodeEntities(QStringView text)
     QString out;
     out.reserve(text.size());
     for (qsizetype i = 0; i < text.size(); ++i) {
-        const qsizetype semi = text[i] == QLatin1Char('&') ? text.indexOf(QLatin1Char(';'), i) : -1;
-        if (semi < 0 || semi - i > 12) {
+        // A reference is short: the search for its end stops within a few
+        // characters, so a run of bare ampersands costs no more than text.
+        const qsizetype found = text[i] == QLatin1Char('&') ? text.mid(i, 13).indexOf(QLatin1Char(';')) : -1;
+        const qsizetype semi = found < 0 ? -1 : i + found;
+        if (semi < 0) {
             out += text[i];
             continue;
         }

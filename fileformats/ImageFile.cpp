@@ -1,5 +1,6 @@
 #include "ImageFile.h"
 #include "FileProblem.h"
+#include "ImageClaims.h"
 #include "JpegStructure.h"
 #include "PngDecoder.h"
 #include "PngEncoder.h"
@@ -78,14 +79,29 @@ QImage decodeOther(const QByteArray &bytes, QString *pError)
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
     reader.setDecideFormatFromContent(true);
+    // The header's own claim first: its size says "too large" whatever the
+    // decoder makes of it, and data far too short for it is damage.
+    const ImageClaims::Claim claim = ImageClaims::Read(bytes, reader.format());
+    if (claim.size.isValid()) {
+        const QString problem = ImageClaims::SizeProblem(claim.size);
+        if (!problem.isEmpty())
+            return fail(pError, problem);
+        if (!claim.damage.isEmpty())
+            return fail(pError, FileProblem::Damaged(claim.damage));
+        if (claim.dataBytes < claim.minimumData)
+            return fail(pError, FileProblem::Damaged(QStringLiteral("%1 bytes of data cannot make %2 pixels.")
+                                                         .arg(claim.dataBytes)
+                                                         .arg(sizeText(claim.size))));
+    }
     const QSize size = reader.size();
     if (size.isValid()) {
-        if (!Fits(size.width(), size.height()))
-            return fail(pError, QStringLiteral("The image is too large (%1).").arg(sizeText(size)));
+        const QString problem = ImageClaims::SizeProblem(size);
+        if (!problem.isEmpty())
+            return fail(pError, problem);
         if (claimed.isValid() && claimed != size)
             return fail(pError, FileProblem::Damaged(QStringLiteral("The image gives its size twice, differently.")));
-    } else if (claimed.isValid() && !Fits(claimed.width(), claimed.height())) {
-        return fail(pError, QStringLiteral("The image is too large (%1).").arg(sizeText(claimed)));
+    } else if (claimed.isValid() && !ImageClaims::SizeProblem(claimed).isEmpty()) {
+        return fail(pError, ImageClaims::SizeProblem(claimed));
     }
     QImage image = reader.read();
     if (image.isNull()) {

@@ -124,6 +124,17 @@ Result Read(const QByteArray &bytes, Png *pPng, QString *pReason)
     }
     if (!bIdat)
         return fail(Result::Damaged, QStringLiteral("The image is damaged (it holds no pixel data)."));
+    {
+        // Deflate packs at most 1032 bytes into one (a 258-byte match in
+        // two bits): less data than that cannot make the rows the header
+        // promises.
+        const Header &h = png.header;
+        const int channels = h.colorType == 2 ? 3 : h.colorType == 4 ? 2 : h.colorType == 6 ? 4 : 1;
+        const qint64 rowBytes = (qint64(h.width) * channels * h.depth + 7) / 8 + 1;
+        if (png.idatBytes * 1032 + 1032 < rowBytes * h.height)
+            return fail(Result::Damaged, QStringLiteral("The image is damaged (%1 bytes of pixel data cannot make %2 x %3 pixels).")
+                                             .arg(png.idatBytes).arg(h.width).arg(h.height));
+    }
     png.end = pos;
     if (bDropped || pos < bytes.size()) {
         png.clean = bytes.left(8);

@@ -1,12 +1,17 @@
 // Feeds arbitrary bytes to the document parser: it must refuse or accept
 // every input without crashing, hanging or allocating without bound. The
-// documents it accepts are built as opening builds them (layer styles skip
-// damaged records and keep the ones they do not know) and written again.
+// documents it accepts are built as opening builds them (each raster layer
+// of its own pixels; layer styles skip damaged records and keep the ones
+// they do not know), their text laid out, and written again.
 #include "Document.h"
 #include "DocumentBuilder.h"
 #include "DocumentFile.h"
+#include "Layer.h"
 #include "LayerStyleRecord.h"
 #include "ScratchDB.h"
+#include "TextLayer.h"
+
+#include <QTextDocument>
 
 #include "FuzzSupport.h"
 
@@ -27,8 +32,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *pData, size_t size)
         // paths), and what saving it again would write.
         static ScratchDB store;
         std::unique_ptr<Document> pDocument(DocumentBuilder::Build(data, store));
-        if (pDocument)
+        if (pDocument) {
+            // Text layers laid out as the window would draw them.
+            for (Layer *pLayer : pDocument->GetLayers(true))
+                if (pLayer->kind() == Layer::Text)
+                    (void)static_cast<TextLayer *>(pLayer)->document()->size();
             (void)DocumentFile::Serialize(DocumentBuilder::Capture(*pDocument));
+        }
     }
     return 0;
 }

@@ -78,6 +78,28 @@ bool heldByLiveInstance(int dirFd)
     return bHeld;
 }
 
+// The root's start-up lock: a plain file of its own. Anything else under
+// that name (a link, a folder, a pipe) is left over or planted, and would
+// stop the clean-up for good; it goes like a stale instance, and a fresh
+// lock is made.
+int openStartupLock(const QString &root)
+{
+    const QString lock = root + QStringLiteral("/.lock");
+    const QByteArray path = encoded(lock);
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
+        struct stat st;
+        if (fd >= 0 && ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode))
+            return fd;
+        if (fd >= 0)
+            ::close(fd);
+        if (::lstat(path.constData(), &st) != 0 || S_ISREG(st.st_mode))
+            return -1; // a plain file that cannot be opened: nothing to mend
+        removeTree(lock);
+    }
+    return -1;
+}
+
 } // namespace
 
 ScratchFolder::~ScratchFolder()
@@ -130,8 +152,7 @@ bool ScratchFolder::Open(const QString &sRoot)
 
     // Start-up of instances is serialised on a lock in the root, so an
     // instance folder that has no lock yet is never mistaken for a stale one.
-    const int startupFd = ::open(encoded(root + QStringLiteral("/.lock")).constData(),
-                                 O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+    const int startupFd = openStartupLock(root);
     if (startupFd >= 0 && ::flock(startupFd, LOCK_EX) == 0)
         RemoveStaleInstances(root);
 

@@ -15,7 +15,10 @@
 #include <QtEndian>
 #include <QtTest>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/resource.h>
+#include <unistd.h>
 #include <sys/stat.h>
 
 namespace {
@@ -185,6 +188,28 @@ private Q_SLOTS:
         QVERIFY(AtomicFile::Write(link, "third", &error));
         QVERIFY(QFileInfo(link).isSymLink());
         QCOMPARE(cqtest::readFile(path), QByteArray("third"));
+        // A chain of links (relative, then absolute) is followed to its end.
+        const QString chain = dir.filePath(QStringLiteral("chain.bin"));
+        QVERIFY(QFile::link(QStringLiteral("link.bin"), chain));
+        QVERIFY(AtomicFile::Write(chain, "fourth", &error));
+        QVERIFY(QFileInfo(chain).isSymLink() && QFileInfo(link).isSymLink());
+        QCOMPARE(cqtest::readFile(path), QByteArray("fourth"));
+        QVERIFY(QFile::remove(chain));
+        // What a killed save left is removed by the next; one that a save
+        // still writes (it holds the lock), a name that is not ours, or a
+        // link, stays.
+        for (const char *name : {"a.bin.k3x9a.tmp", "a.bin.live.tmp", "a.bin.Q.tmp", "b.bin.k3x9a.tmp"})
+            QVERIFY(cqtest::writeFile(dir.filePath(QString::fromLatin1(name)), "old"));
+        const int liveFd = ::open(QFile::encodeName(dir.filePath(QStringLiteral("a.bin.live.tmp"))).constData(), O_RDONLY);
+        QVERIFY(liveFd >= 0 && ::flock(liveFd, LOCK_EX) == 0);
+        QVERIFY(QFile::link(path, dir.filePath(QStringLiteral("a.bin.zz.tmp"))));
+        QVERIFY(AtomicFile::Write(path, "third", &error));
+        ::close(liveFd);
+        const QStringList kept({"a.bin.live.tmp", "a.bin.Q.tmp", "a.bin.zz.tmp", "b.bin.k3x9a.tmp"});
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System),
+                 QStringList({"a.bin"}) + kept + QStringList({"link.bin"}));
+        for (const QString &name : kept)
+            QVERIFY(QFile::remove(dir.filePath(name)));
 
         // Stopped half-way by a file-size limit: the old bytes stay, no
         // temporary file is left, and the reason is the system's.

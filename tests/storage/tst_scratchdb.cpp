@@ -468,6 +468,9 @@ void TestScratchDB::staleInstancesAndLinks()
     // Links planted in the root, one dressed up as an instance folder.
     QVERIFY(QFile::link(outside, root + QStringLiteral("/instance-link")));
     QVERIFY(QFile::link(outside, root + QStringLiteral("/elsewhere")));
+    // The root's start-up lock planted as a link: the clean-up still runs,
+    // and what the link names is left alone.
+    QVERIFY(QFile::link(outside + QStringLiteral("/keep.lock"), root + QStringLiteral("/.lock")));
 
     ScratchDB db;
     db.Init(root, 0);
@@ -475,6 +478,8 @@ void TestScratchDB::staleInstancesAndLinks()
     QVERIFY(!QFileInfo::exists(unlocked));
     QVERIFY(!QFileInfo::exists(linkedLock));
     QVERIFY(QFileInfo::exists(outside + QStringLiteral("/keep.lock")));
+    QVERIFY(!QFileInfo(root + QStringLiteral("/.lock")).isSymLink());
+    QVERIFY(QFileInfo(root + QStringLiteral("/.lock")).isFile());
     QVERIFY(QFileInfo::exists(live + QStringLiteral("/pixmap-c.png")));
     QVERIFY(QFileInfo::exists(outside + QStringLiteral("/keep.png")));
     QVERIFY(QFileInfo(root + QStringLiteral("/instance-link")).isSymLink());
