@@ -4,6 +4,7 @@
 #include <QString>
 
 class ChildWindow;
+class Document;
 
 // The application object: identity, version, and the three document file
 // operations the main window uses.
@@ -23,6 +24,8 @@ public:
     // Reads a native document into a new document window. Problems are
     // reported in an "Error" box naming the file; nothing else changes.
     static bool LoadDocument(const QString &path);
+    // An opened document's history starts empty and clean.
+    static void StartHistory(Document *pDocument);
     // Writes the document as a native file, atomically.
     static bool SaveDocument(const QString &path, ChildWindow *pWindow);
     // Flattens the document through the export preview and writes a copy of

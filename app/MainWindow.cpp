@@ -14,6 +14,7 @@
 #include "FilterActions.h"
 #include "FilterMenu.h"
 #include "FilterRegistry.h"
+#include "GestureGuard.h"
 #include "GraphicsView.h"
 #include "HistogramDlg.h"
 #include "LayerActions.h"
@@ -135,6 +136,19 @@ MainWindow::MainWindow()
     m_pUi->action_History->setChecked(!pHistory->isHidden());
     m_pUi->action_Layers->setChecked(!LayerDlg::instance()->isHidden());
     ToolboxDlg::instance(this, this);
+
+    // The history list and the layer panel's controls end a gesture first;
+    // a click on a layer row only switches layers, which each tool handles
+    // its own way (the move tool puts a floating picture back).
+    m_pGuard = new GestureGuard([this] { FinishGesture(); }, this);
+    m_pGuard->WatchWidget(pHistory);
+    m_pGuard->WatchWidget(LayerDlg::instance(), "LayerRow");
+}
+
+void MainWindow::FinishGesture()
+{
+    if (m_pActiveTool)
+        m_pActiveTool->FinishGesture();
 }
 
 MainWindow::~MainWindow()
@@ -216,6 +230,8 @@ void MainWindow::LateInit()
     m_pFilters->Populate();
     m_pFilterActions = new FilterActions(this, *m_pFilters);
     FilterMenu::Build(m_pUi->menuFilter, *m_pFilters, this);
+    // Every menu entry but zooming and help ends an open gesture first.
+    m_pGuard->WatchMenus(m_pUi->menuBar, {m_pUi->menu_View, m_pUi->menu_Help});
 
     // The toolbox floats at the document area's top left until moved.
     ToolboxDlg *pToolbox = ToolboxDlg::instance();
@@ -336,6 +352,7 @@ void MainWindow::AddChild(ChildWindow *pWindow)
     // with the File menu's.
     for (QAction *pAction : pSub->systemMenu()->actions())
         pAction->setShortcut(QKeySequence());
+    m_pGuard->WatchClose(pSub);
     pSub->show();
     pSub->showMaximized();
     pWindow->setSubWindow(pSub);
@@ -348,6 +365,8 @@ void MainWindow::SetCurrent(ChildWindow *pWindow)
 {
     if (pWindow == m_pCurrent)
         return;
+    // A gesture ends in the document it began in.
+    FinishGesture();
     m_pCurrent = pWindow;
     Document *pDocument = pWindow ? pWindow->document() : nullptr;
     LayerDlg::instance()->SetDocument(pDocument);
@@ -472,11 +491,10 @@ void MainWindow::on_action_Undo_triggered()
 {
     if (!m_pCurrent)
         return;
-    if (m_pActiveTool && m_pActiveTool->CancelPending())
-        return;
+    FinishGesture();
     QUndoStack *pStack = m_pCurrent->undoStack();
-    // A document's first entry (its first layer, or opening the file) stays.
-    if (pStack->index() <= 1)
+    // Opening or making a document is no step: its history starts empty.
+    if (!pStack->canUndo())
         return;
     Notify(pStack->undoText());
     pStack->undo();
@@ -486,6 +504,7 @@ void MainWindow::on_action_Redo_triggered()
 {
     if (!m_pCurrent)
         return;
+    FinishGesture();
     QUndoStack *pStack = m_pCurrent->undoStack();
     if (!pStack->canRedo())
         return;
@@ -517,6 +536,7 @@ void MainWindow::EnableDocumentActions(bool bEnabled)
 
 void MainWindow::closeEvent(QCloseEvent *pEvent)
 {
+    FinishGesture();
     QSettings settings;
     settings.setValue(QStringLiteral("ToolBoxGeometry"), ToolboxDlg::instance()->saveGeometry());
     settings.setValue(QStringLiteral("UndoDlgGeometry"), UndoDlg::instance()->saveGeometry());

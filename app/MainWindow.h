@@ -14,6 +14,7 @@ class Document;
 class FileActions;
 class FilterActions;
 class FilterRegistry;
+class GestureGuard;
 class LayerActions;
 class WindowActions;
 class QGraphicsSceneMouseEvent;
@@ -45,6 +46,9 @@ public:
     QCLContext &clContext() { return m_clContext; }
     ProgramCache &programCache() { return m_programCache; }
     bool isGpuMode() const { return m_bGpuMode; }
+    // Ends the active tool's open gesture (commits it as its own step or
+    // cancels it): called before any command reaches a document.
+    void FinishGesture();
     // The cursor of the active tool over a document.
     QCursor toolCursor() const;
     FileActions &fileActions() const { return *m_pFileActions; }
@@ -120,4 +124,5 @@ private:
     FilterRegistry *m_pFilters = nullptr;
     FilterActions *m_pFilterActions = nullptr;
     WindowActions *m_pWindowActions = nullptr;
+    GestureGuard *m_pGuard = nullptr;
 };

@@ -60,12 +60,16 @@ void BrushTool::Activate()
     BeginActivation();
 }
 
+void BrushTool::FinishGesture()
+{
+    // A stroke cut short still lands as one step.
+    if (m_bStroke)
+        MouseRelease(Qt::NoButton, QPoint(), Qt::NoModifier, CurrentWindow());
+}
+
 void BrushTool::Deactivate()
 {
-    if (m_bStroke) {
-        // A stroke cut short by switching tools still lands as one step.
-        MouseRelease(Qt::NoButton, QPoint(), Qt::NoModifier, CurrentWindow());
-    }
+    FinishGesture();
     disconnect(m_brushConnection);
     disconnect(m_colorConnection);
     EndActivation();

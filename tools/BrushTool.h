@@ -20,6 +20,7 @@ public:
 
     void Activate() override;
     void Deactivate() override;
+    void FinishGesture() override;
     QCursor GetCursor() const override;
     int Width() const { return m_iWidth; }
     // The stroke engine, built on first use (its tip colouring runs on the

@@ -14,10 +14,16 @@ void EraseTool::Activate()
     BeginActivation();
 }
 
-void EraseTool::Deactivate()
+void EraseTool::FinishGesture()
 {
+    // A stroke cut short still lands as one step.
     if (m_bStroke)
         MouseRelease(Qt::NoButton, QPoint(), Qt::NoModifier, CurrentWindow());
+}
+
+void EraseTool::Deactivate()
+{
+    FinishGesture();
     EndActivation();
 }
 

@@ -10,6 +10,7 @@ public:
 
     void Activate() override;
     void Deactivate() override;
+    void FinishGesture() override;
 
 public Q_SLOTS:
     void MousePosUpdate(int x, int y, ChildWindow *pWindow) override;

@@ -53,10 +53,15 @@ void LassoTool::Activate()
     BeginActivation();
 }
 
-void LassoTool::Deactivate()
+void LassoTool::FinishGesture()
 {
     if (m_bPressed)
         MouseRelease(Qt::NoButton, m_current, QApplication::keyboardModifiers(), m_pWindow);
+}
+
+void LassoTool::Deactivate()
+{
+    FinishGesture();
     m_antsTimer.stop();
     EndActivation();
 }

@@ -21,6 +21,7 @@ public:
 
     void Activate() override;
     void Deactivate() override;
+    void FinishGesture() override;
     QCursor GetCursor() const override;
 
     // The pixels an outline encloses (odd-even rule).

@@ -44,8 +44,10 @@ void EndStroke(ChildWindow *pWindow, const QString &prefix)
 {
     Document *pDocument = pWindow->document();
     PixmapLayer *pLayer = pDocument->PaintLayer();
+    // A stroke that left every pixel as it was records nothing.
+    const bool bChanged = pLayer && pLayer->image() != pDocument->BaseImage();
     pDocument->EndPaint();
-    if (pLayer)
+    if (bChanged)
         pDocument->undoStack()->push(new LayerSnapshotCmd(prefix + pLayer->name(), pLayer));
 }
 

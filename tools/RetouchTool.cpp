@@ -24,10 +24,16 @@ void RetouchTool::Activate()
     BeginActivation();
 }
 
-void RetouchTool::Deactivate()
+void RetouchTool::FinishGesture()
 {
+    // A stroke cut short still lands as one step.
     if (m_bStroke)
         MouseRelease(Qt::NoButton, m_last, Qt::NoModifier, m_pWindow);
+}
+
+void RetouchTool::Deactivate()
+{
+    FinishGesture();
     EndActivation();
 }
 

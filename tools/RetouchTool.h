@@ -23,6 +23,7 @@ public:
 
     void Activate() override;
     void Deactivate() override;
+    void FinishGesture() override;
     const ConvolutionMask &Mask() const { return m_mask; }
     // The pixels a tip of width `iWidth` covers when it moves from `from`
     // to `to`, as rectangles of whole rows: the pixels whose centres lie

@@ -100,11 +100,16 @@ void SelectTool::Activate()
     BeginActivation();
 }
 
-void SelectTool::Deactivate()
+void SelectTool::FinishGesture()
 {
-    // A gesture cut short by switching tools still lands where it got to.
+    // A gesture cut short still lands where it got to.
     if (m_iState == Drawing || m_iState == MovingSelection)
         MouseRelease(Qt::NoButton, m_current, QApplication::keyboardModifiers(), m_pWindow);
+}
+
+void SelectTool::Deactivate()
+{
+    FinishGesture();
     m_iState = Idle;
     EndActivation();
 }

@@ -29,6 +29,7 @@ public:
 
     void Activate() override;
     void Deactivate() override;
+    void FinishGesture() override;
     QCursor GetCursor() const override;
 
     // The rectangle a drag from `start` to `point` draws (right and bottom

@@ -31,10 +31,16 @@ void SmudgeTool::Activate()
     BeginActivation();
 }
 
-void SmudgeTool::Deactivate()
+void SmudgeTool::FinishGesture()
 {
+    // A stroke cut short still lands as one step.
     if (m_bStroke)
         MouseRelease(Qt::NoButton, QPoint(), Qt::NoModifier, m_pWindow);
+}
+
+void SmudgeTool::Deactivate()
+{
+    FinishGesture();
     EndActivation();
 }
 

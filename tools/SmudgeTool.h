@@ -19,6 +19,7 @@ public:
 
     void Activate() override;
     void Deactivate() override;
+    void FinishGesture() override;
     QCursor GetCursor() const override;
     int Width() const { return m_brush.Width(); }
     int Strength() const { return m_brush.Strength(); }

@@ -34,10 +34,16 @@ void StampTool::Activate()
     BeginActivation();
 }
 
-void StampTool::Deactivate()
+void StampTool::FinishGesture()
 {
+    // A stroke cut short still lands as one step.
     if (m_bStroke)
         MouseRelease(Qt::NoButton, m_last, Qt::NoModifier, m_pWindow);
+}
+
+void StampTool::Deactivate()
+{
+    FinishGesture();
     // The source goes with the marker.
     if (m_pMarker && m_pMarker->scene())
         m_pMarker->scene()->removeItem(m_pMarker.get());

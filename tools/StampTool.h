@@ -23,6 +23,7 @@ public:
 
     void Activate() override;
     void Deactivate() override;
+    void FinishGesture() override;
     QCursor GetCursor() const override;
 
     int Width() const { return m_iWidth; }
