@@ -1,11 +1,13 @@
 #include "GestureGuard.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QScrollBar>
 #include <QWidget>
 
 GestureGuard::GestureGuard(std::function<void()> finish, QObject *pParent)
@@ -55,6 +57,32 @@ void GestureGuard::WatchClose(QWidget *pWidget)
     connect(pWidget, &QObject::destroyed, this, [this](QObject *pObject) { m_closing.remove(pObject); });
 }
 
+void GestureGuard::FinishUnderPointer(QWidget *pWidget) const
+{
+    // The step a gesture lands as must not scroll a list under the pointer:
+    // the press then reaches the row the user aimed at.
+    QAbstractScrollArea *pArea = nullptr;
+    for (QWidget *p = pWidget; p && !pArea; p = p->parentWidget())
+        pArea = qobject_cast<QAbstractScrollArea *>(p);
+    if (!pArea) {
+        Finish();
+        return;
+    }
+    auto *pView = qobject_cast<QAbstractItemView *>(pArea);
+    const bool bAutoScroll = pView && pView->hasAutoScroll();
+    if (pView)
+        pView->setAutoScroll(false);
+    const int x = pArea->horizontalScrollBar()->value();
+    const int y = pArea->verticalScrollBar()->value();
+    Finish();
+    if (pView) {
+        pView->doItemsLayout();
+        pView->setAutoScroll(bAutoScroll);
+    }
+    pArea->horizontalScrollBar()->setValue(x);
+    pArea->verticalScrollBar()->setValue(y);
+}
+
 bool GestureGuard::Watched(QObject *pObject) const
 {
     if (!pObject->isWidgetType())
@@ -101,7 +129,7 @@ bool GestureGuard::eventFilter(QObject *pObject, QEvent *pEvent)
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick:
         if (Watched(pObject))
-            Finish();
+            FinishUnderPointer(static_cast<QWidget *>(pObject));
         break;
     case QEvent::Close:
         if (m_closing.contains(pObject))

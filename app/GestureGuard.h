@@ -37,6 +37,7 @@ protected:
 
 private:
     void WatchMenu(QMenu *pMenu, const QList<QMenu *> &exempt);
+    void FinishUnderPointer(QWidget *pWidget) const;
     // Whether a press or key on the object may send a command.
     bool Watched(QObject *pObject) const;
 
