@@ -1,6 +1,7 @@
 #include "MainWindow.h"
 #include "ui_MainWindow.h"
 
+#include "Autosave.h"
 #include "BaseTool.h"
 #include "BrushDlg.h"
 #include "ColorPicker.h"
@@ -145,6 +146,15 @@ MainWindow::MainWindow()
     m_pGuard->WatchWidget(LayerDlg::instance(), "LayerRow");
 }
 
+void MainWindow::SetAutosave(Autosave *pAutosave)
+{
+    m_pAutosave = pAutosave;
+    if (pAutosave)
+        connect(pAutosave, &Autosave::Failed, this, [this](const QString &message) {
+            statusBar()->showMessage(message, 10000);
+        });
+}
+
 void MainWindow::FinishGesture()
 {
     if (m_pActiveTool)
@@ -153,6 +163,14 @@ void MainWindow::FinishGesture()
 
 MainWindow::~MainWindow()
 {
+    // Windows going away send events of their own: no gesture to end now.
+    delete m_pGuard;
+    m_pGuard = nullptr;
+    // The tool lets go while this window can still answer it (ending
+    // without closing the documents leaves it active).
+    if (ToolboxDlg *pToolbox = ToolboxDlg::existing())
+        pToolbox->DeactivateCurrent();
+    m_pActiveTool = nullptr;
     Document::SetDefaultFeatherer(nullptr);
     LayerStyleMgr::SetDefaultPrograms(nullptr);
     delete m_pUi;
@@ -353,6 +371,8 @@ void MainWindow::AddChild(ChildWindow *pWindow)
     for (QAction *pAction : pSub->systemMenu()->actions())
         pAction->setShortcut(QKeySequence());
     m_pGuard->WatchClose(pSub);
+    if (m_pAutosave)
+        m_pAutosave->Watch(pWindow);
     pSub->show();
     pSub->showMaximized();
     pWindow->setSubWindow(pSub);

@@ -13,6 +13,7 @@ class ClipboardActions;
 class Document;
 class FileActions;
 class FilterActions;
+class Autosave;
 class FilterRegistry;
 class GestureGuard;
 class LayerActions;
@@ -52,6 +53,9 @@ public:
     // The cursor of the active tool over a document.
     QCursor toolCursor() const;
     FileActions &fileActions() const { return *m_pFileActions; }
+    // Recovery copies of the documents shown from now on; null for none.
+    void SetAutosave(Autosave *pAutosave);
+    Autosave *autosave() const { return m_pAutosave; }
 
     // What the tools work on.
     ChildWindow *CurrentWindow() const override;
@@ -125,4 +129,5 @@ private:
     FilterActions *m_pFilterActions = nullptr;
     WindowActions *m_pWindowActions = nullptr;
     GestureGuard *m_pGuard = nullptr;
+    Autosave *m_pAutosave = nullptr;
 };
