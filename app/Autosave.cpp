@@ -9,6 +9,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QThread>
 #include <QUndoStack>
 
@@ -30,6 +31,8 @@ QString writeCopy(const QString &path, RecoveryInfo info, DocumentData data)
 
 QString titleOf(ChildWindow *pWindow, int iSerial)
 {
+    if (!pWindow->FileName().isEmpty())
+        return QFileInfo(pWindow->FileName()).fileName();
     QString title = pWindow->windowTitle();
     title.remove(QStringLiteral("[*]"));
     title = title.trimmed();

@@ -554,9 +554,8 @@ void MainWindow::EnableDocumentActions(bool bEnabled)
 
 // --- Window --------------------------------------------------------------------------------
 
-void MainWindow::closeEvent(QCloseEvent *pEvent)
+void MainWindow::SaveLayout()
 {
-    FinishGesture();
     QSettings settings;
     settings.setValue(QStringLiteral("ToolBoxGeometry"), ToolboxDlg::instance()->saveGeometry());
     settings.setValue(QStringLiteral("UndoDlgGeometry"), UndoDlg::instance()->saveGeometry());
@@ -565,6 +564,12 @@ void MainWindow::closeEvent(QCloseEvent *pEvent)
     if (ColorPicker *pPalette = ColorPicker::existing())
         settings.setValue(QStringLiteral("ColorPickerGeometry"), pPalette->saveGeometry());
     settings.setValue(QStringLiteral("windowState"), saveState(0));
+}
+
+void MainWindow::closeEvent(QCloseEvent *pEvent)
+{
+    FinishGesture();
+    SaveLayout();
     // Every modified document is asked about first: one Cancel keeps them all.
     const QList<QMdiSubWindow *> windows = m_pUi->mdiArea->subWindowList();
     for (QMdiSubWindow *pSub : windows) {

@@ -50,6 +50,8 @@ public:
     // Ends the active tool's open gesture (commits it as its own step or
     // cancels it): called before any command reaches a document.
     void FinishGesture();
+    // The panels' places and the window state, for the next start.
+    void SaveLayout();
     // The cursor of the active tool over a document.
     QCursor toolCursor() const;
     FileActions &fileActions() const { return *m_pFileActions; }

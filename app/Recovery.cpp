@@ -55,7 +55,10 @@ int OfferAtStart(MainWindow *pMain, RecoveryFolder &folder, bool bAsk)
         RecoveryInfo info;
         QString error;
         const bool bGood = RecoveryFile::Check(copy, &info, &error);
-        row.name = bGood && !info.title.isEmpty() ? info.title : QFileInfo(copy).fileName();
+        // A damaged copy still says which document it was by its name:
+        // "<instance>-<n> <title>.cqr".
+        const QString file = QFileInfo(copy).completeBaseName();
+        row.name = bGood && !info.title.isEmpty() ? info.title : file.mid(file.indexOf(QLatin1Char(' ')) + 1);
         row.written = bGood ? info.written : QFileInfo(copy).lastModified();
         row.thumbnail = info.thumbnail;
         row.problem = bGood ? QString() : error;

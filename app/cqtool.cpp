@@ -3,6 +3,8 @@
 #include "Document.h"
 #include "DocumentBuilder.h"
 #include "DocumentFile.h"
+#include "RecoveryFile.h"
+#include "RecoveryFolder.h"
 #include "Layer.h"
 #include "ScratchDB.h"
 #include "ImageFile.h"
@@ -109,15 +111,33 @@ bool writeOut(const QString &text)
         && std::fflush(stdout) == 0;
 }
 
+// A native document, or a recovery copy (the editor's autosave) read as
+// the document it holds; *pHeader says whose copy it is.
+bool readDocument(const QString &path, DocumentData *pData, QString *pError, QString *pHeader = nullptr)
+{
+    if (!path.endsWith(RecoveryFolder::Suffix(), Qt::CaseInsensitive))
+        return DocumentFile::ReadFile(path, pData, pError);
+    RecoveryInfo info;
+    if (!RecoveryFile::Read(path, &info, pData, pError))
+        return false;
+    if (pHeader)
+        *pHeader = QStringLiteral("recovery copy of \"%1\"%2 written %3\n")
+                       .arg(info.title,
+                            info.fileName.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(info.fileName),
+                            info.written.toString(Qt::ISODate));
+    return true;
+}
+
 int runInspect(const QStringList &args)
 {
     if (args.size() != 1)
         return failUsage("inspect");
     DocumentData data;
     QString error;
-    if (!DocumentFile::ReadFile(args[0], &data, &error))
+    QString text;
+    if (!readDocument(args[0], &data, &error, &text))
         return fail(QStringLiteral("%1: %2").arg(args[0], error));
-    QString text = QStringLiteral("version %1\ncanvas %2 x %3\nlayers %4\n")
+    text += QStringLiteral("version %1\ncanvas %2 x %3\nlayers %4\n")
                        .arg(data.version).arg(data.canvas.width()).arg(data.canvas.height()).arg(data.layers.size());
     for (int i = 0; i < data.layers.size(); ++i) {
         const LayerData &l = data.layers[i];
@@ -157,8 +177,8 @@ int runConvert(const QStringList &args)
     const QString in = args[0], out = args[1];
     DocumentData data;
     QString error;
-    if (isNative(in)) {
-        if (!DocumentFile::ReadFile(in, &data, &error))
+    if (isNative(in) || in.endsWith(RecoveryFolder::Suffix(), Qt::CaseInsensitive)) {
+        if (!readDocument(in, &data, &error))
             return fail(QStringLiteral("%1: %2").arg(in, error));
     } else {
         const QImage image = ImageFile::Read(in, &error);
@@ -343,10 +363,11 @@ const Subcommand subcommands[] = {
      runInfo},
     {"inspect", "inspect FILE.cq", "list the canvas, layers, styles and paths of a document",
      "Prints one line for the canvas, then one per layer (kind, name, position, opacity, visibility, blending mode,\n"
-     "styles) and one per path. The file is read as the editor reads it: a damaged file is an error.",
+     "styles) and one per path. The file is read as the editor reads it: a damaged file is an error. A recovery\n"
+     "copy (.cqr, left by the editor's autosave) is listed as the document it holds, after a line saying whose it is.",
      runInspect},
     {"convert", "convert IN OUT", "convert between documents and images by suffix",
-     "IN is a document (.cq) or an image, opened as the editor opens it. OUT is written by its suffix: .cq as\n"
+     "IN is a document (.cq), a recovery copy (.cqr) or an image, opened as the editor opens it. OUT is written by its suffix: .cq as\n"
      "Save writes it, any image format (png, jpg, bmp, ...) flattened as Export draws it, at quality 100.",
      runConvert},
     {"filter", "filter IN OUT NAME [KEY=VALUE ...] [--select X,Y,W,H] [--repeat N]",

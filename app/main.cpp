@@ -125,6 +125,7 @@ int main(int argc, char **argv)
         pMain->FinishGesture();
         autosave.WriteAllNow();
         autosave.Keep();
+        pMain->SaveLayout();
         // Not quit(): that closes the windows, which asks about the work.
         app.exit(0);
     };
