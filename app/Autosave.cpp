@@ -15,12 +15,16 @@
 
 namespace {
 
-// Encodes and writes one copy; the reason when it failed.
-QString writeCopy(const QString &path, RecoveryInfo info, DocumentData data)
+// Encodes and writes one copy; the reason when it failed. *pPngs gets the
+// PNG of each raster layer by its pixels' cache key.
+QString writeCopy(const QString &path, RecoveryInfo info, DocumentData data, QHash<qint64, QByteArray> *pPngs)
 {
     QString error;
     info.thumbnail = RecoveryFile::Thumbnail(data);
     const QByteArray bytes = RecoveryFile::Encode(info, data, &error);
+    for (const LayerData &layer : std::as_const(data.layers))
+        if (layer.kind == 0 && !layer.png.isEmpty())
+            pPngs->insert(layer.image.cacheKey(), layer.png);
     data = DocumentData(); // the shared pixels go back to the layers at once
     if (bytes.isEmpty())
         return error.isEmpty() ? QStringLiteral("The document could not be encoded.") : error;
@@ -119,8 +123,13 @@ void Autosave::Capture(int iSerial, Entry &entry, bool bNow)
     entry.path = path;
     entry.bChanged = false;
     DocumentData data = DocumentBuilder::Gather(*pDocument);
+    for (LayerData &layer : data.layers)
+        if (layer.kind == 0)
+            layer.png = entry.pngs.value(layer.image.cacheKey());
     if (bNow) {
-        Done(iSerial, path, writeCopy(path, info, std::move(data)));
+        QHash<qint64, QByteArray> pngs;
+        const QString error = writeCopy(path, info, std::move(data), &pngs);
+        Done(iSerial, path, error, pngs);
         return;
     }
     entry.bWriting = true;
@@ -128,10 +137,11 @@ void Autosave::Capture(int iSerial, Entry &entry, bool bNow)
     QMetaObject::invokeMethod(
         m_pWorker,
         [this, iSerial, path, info, data = std::move(data)]() mutable {
-            const QString error = writeCopy(path, info, std::move(data));
-            QMetaObject::invokeMethod(this, [this, iSerial, path, error] {
+            QHash<qint64, QByteArray> pngs;
+            const QString error = writeCopy(path, info, std::move(data), &pngs);
+            QMetaObject::invokeMethod(this, [this, iSerial, path, error, pngs] {
                 --m_iPending;
-                Done(iSerial, path, error);
+                Done(iSerial, path, error, pngs);
             });
         },
         Qt::QueuedConnection);
@@ -173,7 +183,7 @@ void Autosave::Flush()
     }
 }
 
-void Autosave::Done(int iSerial, const QString &path, const QString &error)
+void Autosave::Done(int iSerial, const QString &path, const QString &error, const QHash<qint64, QByteArray> &pngs)
 {
     auto it = m_entries.find(iSerial);
     if (it == m_entries.end()) {
@@ -195,6 +205,7 @@ void Autosave::Done(int iSerial, const QString &path, const QString &error)
     }
     m_bReported = false;
     entry.bExists = true;
+    entry.pngs = pngs;
     // Saved while it was written: the copy is already stale.
     if (!entry.document || !entry.document->IsModified()) {
         RemoveCopy(entry);

@@ -56,10 +56,13 @@ private:
         bool bChanged = true;   // since its last copy
         bool bWriting = false;
         bool bExists = false;
+        // The PNGs of the last copy by the pixels' cache key: a layer the
+        // user did not touch since is not encoded again.
+        QHash<qint64, QByteArray> pngs;
     };
     // Takes the document's state; writes it now or hands it to the worker.
     void Capture(int iSerial, Entry &entry, bool bNow);
-    void Done(int iSerial, const QString &path, const QString &error);
+    void Done(int iSerial, const QString &path, const QString &error, const QHash<qint64, QByteArray> &pngs);
     void Drop(int iSerial);
     void RemoveCopy(Entry &entry);
 
