@@ -56,10 +56,18 @@ void Chromaquill::ShowError(const QString &message)
     box.exec();
 }
 
+void Chromaquill::ShowInformation(const QString &message)
+{
+    QMessageBox box(QMessageBox::Information, QStringLiteral("Information"), message, QMessageBox::Ok,
+                    MainWindow::existing());
+    box.exec();
+}
+
 bool Chromaquill::LoadDocument(const QString &path)
 {
     QString error;
-    Document *pDocument = DocumentBuilder::Load(path, *ScratchDB::instance(), &error);
+    QStringList notes;
+    Document *pDocument = DocumentBuilder::Load(path, *ScratchDB::instance(), &error, &notes);
     if (!pDocument) {
         ReportFileError(path, error);
         return false;
@@ -68,6 +76,10 @@ bool Chromaquill::LoadDocument(const QString &path)
     pDocument->SetFileName(path);
     MainWindow *pMain = MainWindow::instance();
     pMain->AddChild(new ChildWindow(pMain, pDocument));
+    if (!notes.isEmpty())
+        ShowInformation(QStringLiteral("%1\n\nThese layers use a blending mode the editor does not have and open as "
+                                       "Normal:\n%2")
+                            .arg(QDir::toNativeSeparators(path), notes.join(QLatin1Char('\n'))));
     return true;
 }
 
@@ -83,10 +95,14 @@ bool Chromaquill::SaveDocument(const QString &path, ChildWindow *pWindow)
     if (!pWindow)
         return false;
     QString error;
-    if (!DocumentBuilder::Save(path, *pWindow->document(), &error)) {
+    QStringList notes;
+    if (!DocumentBuilder::Save(path, *pWindow->document(), &error, &notes)) {
         ReportFileError(path, error);
         return false;
     }
+    if (!notes.isEmpty())
+        ShowInformation(QStringLiteral("%1\n\nOther programs will show some layers differently:\n%2")
+                            .arg(QDir::toNativeSeparators(path), notes.join(QLatin1Char('\n'))));
     return true;
 }
 

@@ -21,12 +21,14 @@ public:
     // Sets the settings identity; safe to call before the application exists.
     static void SetIdentity();
 
-    // Reads a native document into a new document window. Problems are
-    // reported in an "Error" box naming the file; nothing else changes.
+    // Reads a document (native or OpenRaster) into a new document window.
+    // Problems are reported in an "Error" box naming the file; nothing else
+    // changes. What the reader had to change is told in an information box.
     static bool LoadDocument(const QString &path);
     // An opened document's history starts empty and clean.
     static void StartHistory(Document *pDocument);
-    // Writes the document as a native file, atomically.
+    // Writes the document atomically, as OpenRaster when the path ends in
+    // .ora; what other programs will show differently is told after.
     static bool SaveDocument(const QString &path, ChildWindow *pWindow);
     // Flattens the document through the export preview and writes a copy of
     // it as an image; the document's file name stays. True when written.
@@ -40,6 +42,8 @@ public:
     static void ReportFileError(const QString &path, const QString &reason);
     // The "Error" box; a reason's technical detail goes to the box's details.
     static void ShowError(const QString &message);
+    // The box for news that is not an error.
+    static void ShowInformation(const QString &message);
 
 private:
     QString m_version;

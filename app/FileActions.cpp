@@ -6,6 +6,7 @@
 #include "DocumentBuilder.h"
 #include "DocumentFile.h"
 #include "Document.h"
+#include "DocumentFile.h"
 #include "ImageFile.h"
 #include "Layer.h"
 #include "MainWindow.h"
@@ -21,8 +22,8 @@
 namespace {
 
 const char kImageFilter[] =
-    "All Formats (*.cq *.bmp *.ico *.gif *.jpg *.jpeg *.pbm *.pgm *.png *.ppm *.tga *.tiff *.xbm *.xpm);;"
-    "Chromaquill (*.cq);;Windows Bitmap (*.bmp);;Icon (*.ico);;Graphic Interchange Format (*.gif);;"
+    "All Formats (*.cq *.ora *.bmp *.ico *.gif *.jpg *.jpeg *.pbm *.pgm *.png *.ppm *.tga *.tiff *.xbm *.xpm);;"
+    "Chromaquill (*.cq);;OpenRaster (*.ora);;Windows Bitmap (*.bmp);;Icon (*.ico);;Graphic Interchange Format (*.gif);;"
     "Joint Photographic Experts Group (*.jpg *.jpeg);;Portable Bitmap (*.pbm);;Portable Graymap (*.pgm);;"
     "Portable Network Graphics (*.png);;Portable Pixmap(*.ppm);;Targa (*.tga);;Tagged Image File Format (*.tiff);;"
     "X11 Bitmap(*.xbm);;X11 Pixmap(*.xpm)";
@@ -30,7 +31,7 @@ const char kExportFilter[] =
     "Windows Bitmap (*.bmp);;Icon (*.ico);;Joint Photographic Experts Group (*.jpg *.jpeg);;"
     "Portable Network Graphics (*.png);;Portable Pixmap(*.ppm);;TARGA (*.tga);;"
     "Tagged Image File Format (*.tiff);;X11 Bitmap(*.xbm);;X11 Pixmap(*.xpm)";
-const char kNativeFilter[] = "Chromaquill (*.cq);;";
+const char kNativeFilter[] = "Chromaquill (*.cq);;OpenRaster (*.ora)";
 
 // A save dialog that adds the suffix when the user types a bare name and
 // starts on the filter of that suffix.
@@ -39,6 +40,12 @@ QString askSavePath(const QString &caption, const char *filter, const QString &s
     QFileDialog dialog(nullptr, caption, QString(), QString::fromLatin1(filter));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(suffix);
+    // A bare name gets the suffix of the filter picked last.
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString &entry) {
+        const qsizetype at = entry.indexOf(QLatin1String("(*."));
+        if (at >= 0)
+            dialog.setDefaultSuffix(entry.mid(at + 3).section(QLatin1Char(' '), 0, 0).remove(QLatin1Char(')')));
+    });
     for (const QString &entry : dialog.nameFilters())
         if (entry.contains(QStringLiteral("*.") + suffix + QLatin1Char(')'))
             || entry.contains(QStringLiteral("*.") + suffix + QLatin1Char(' ')))
@@ -46,11 +53,6 @@ QString askSavePath(const QString &caption, const char *filter, const QString &s
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
     return dialog.selectedFiles().first();
-}
-
-bool isNative(const QString &path)
-{
-    return QFileInfo(path).suffix().toUpper() == QLatin1String("CQ");
 }
 
 } // namespace
@@ -116,7 +118,7 @@ bool FileActions::OpenImageAsDocument(const QString &path, QString *pError)
 
 bool FileActions::OpenFile(const QString &path)
 {
-    if (isNative(path))
+    if (DocumentFile::IsDocumentPath(path))
         return Chromaquill::LoadDocument(path);
     QString error;
     if (OpenImageAsDocument(path, &error))
@@ -195,7 +197,7 @@ void FileActions::on_action_Import_In_New_Layer_triggered()
     if (!pWindow)
         return;
     QString filter = QString::fromLatin1(kImageFilter);
-    filter.remove(QStringLiteral("Chromaquill (*.cq);;"));
+    filter.remove(QStringLiteral("Chromaquill (*.cq);;OpenRaster (*.ora);;"));
     const QString path = QFileDialog::getOpenFileName(nullptr, QStringLiteral("Open Image"), QString(), filter);
     if (path.isEmpty())
         return;
@@ -212,7 +214,8 @@ void FileActions::LandPendingEdit()
 void FileActions::SaveAs(ChildWindow *pWindow)
 {
     LandPendingEdit();
-    const QString path = askSavePath(QStringLiteral("Save File"), kNativeFilter, QStringLiteral("cq"));
+    const QString suffix = DocumentFile::IsOpenRasterName(pWindow->FileName()) ? QStringLiteral("ora") : QStringLiteral("cq");
+    const QString path = askSavePath(QStringLiteral("Save File"), kNativeFilter, suffix);
     if (path.isEmpty())
         return;
     if (Chromaquill::SaveDocument(path, pWindow))
@@ -225,11 +228,11 @@ void FileActions::SaveDocument(ChildWindow *pWindow)
         return;
     LandPendingEdit();
     const QString file = pWindow->FileName();
-    if (file.isEmpty() || (!isNative(file) && pWindow->GetLayers().size() > 1)) {
+    if (file.isEmpty() || (!DocumentFile::IsLayeredName(file) && pWindow->GetLayers().size() > 1)) {
         SaveAs(pWindow);
         return;
     }
-    if (!isNative(file)) {
+    if (!DocumentFile::IsLayeredName(file)) {
         // An image opened as a one-layer document is saved by writing the
         // image again: it is then the saved state.
         if (Chromaquill::ExportImage(file, pWindow))

@@ -1,6 +1,7 @@
 #include "FilterActions.h"
 
 #include "ChildWindow.h"
+#include "DialogFilter.h"
 #include "Document.h"
 #include "FilterLanding.h"
 #include "FilterMenu.h"
@@ -14,6 +15,7 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QProgressBar>
+#include <QSettings>
 #include <QStatusBar>
 #include <QUndoStack>
 
@@ -22,6 +24,15 @@ FilterActions::FilterActions(MainWindow *pMain, FilterRegistry &registry)
     , m_pMain(pMain)
     , m_registry(registry)
 {
+    // The filters' settings are read here and handed in.
+    const QSettings settings;
+    if (settings.value(QStringLiteral("OpenCLLoadKernelAtStartup"), false).toBool())
+        m_registry.LoadAll();
+    const QString location = QStringLiteral("FilterDialogLocation");
+    if (settings.contains(location))
+        m_registry.Place().SetLocation(settings.value(location).toPoint());
+    connect(&m_registry.Place(), &DialogPlace::Moved, this,
+            [location](const QPoint &point) { QSettings().setValue(location, point); });
 }
 
 void FilterActions::Triggered(QAction *pAction)

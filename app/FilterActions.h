@@ -18,6 +18,9 @@ class QProgressBar;
 class FilterActions : public QObject {
     Q_OBJECT
 public:
+    // Loads every filter at once when the settings ask for it (before the
+    // menu is built from the registry), and keeps the place of the filter
+    // dialogs in the settings.
     FilterActions(MainWindow *pMain, FilterRegistry &registry);
 
     void Triggered(QAction *pAction);

@@ -247,7 +247,10 @@ void MainWindow::LateInit()
     m_pFilters = new FilterRegistry(m_programCache, this, this);
     m_pFilters->Populate();
     m_pFilterActions = new FilterActions(this, *m_pFilters);
-    FilterMenu::Build(m_pUi->menuFilter, *m_pFilters, this);
+    FilterMenu::Build(m_pUi->menuFilter, *m_pFilters,
+                      {this, [this](QAction *pAction) { FilterTriggered(pAction); },
+                       [this](QImage &image) { FilterUpdate(image); }, [this](bool bOk) { FilterComplete(bOk); },
+                       [this](bool bBusy) { FilterBusy(bBusy); }});
     // Every menu entry but zooming and help ends an open gesture first.
     m_pGuard->WatchMenus(m_pUi->menuBar, {m_pUi->menu_View, m_pUi->menu_Help});
 
@@ -285,6 +288,16 @@ ToolSwatches *MainWindow::Swatches()
 ToolPaths *MainWindow::Paths()
 {
     return LayerDlg::instance();
+}
+
+QVariant MainWindow::Setting(const QString &key, const QVariant &fallback) const
+{
+    return QSettings().value(key, fallback);
+}
+
+void MainWindow::SetSetting(const QString &key, const QVariant &value)
+{
+    QSettings().setValue(key, value);
 }
 
 BrushSource *MainWindow::Brushes()

@@ -68,6 +68,8 @@ public:
     ToolSwatches *Swatches() override;
     BrushSource *Brushes() override;
     ToolPaths *Paths() override;
+    QVariant Setting(const QString &key, const QVariant &fallback) const override;
+    void SetSetting(const QString &key, const QVariant &value) override;
 
     // Runs the filter registry and the Filter menu once the window is shown.
     void LateInit();

@@ -86,11 +86,6 @@ int runInfo(const QStringList &args)
     return 0;
 }
 
-bool isNative(const QString &path)
-{
-    return QFileInfo(path).suffix().toUpper() == QLatin1String("CQ");
-}
-
 QString blendName(int iMode)
 {
     for (const auto &entry : Layer::BlendingModes())
@@ -154,6 +149,8 @@ int runInspect(const QStringList &args)
     for (int i = 0; i < data.layers.size(); ++i)
         for (const QByteArray &style : data.layers[i].styleRecords)
             text += QStringLiteral("style of layer %1: %2\n").arg(i + 1).arg(DocumentFile::DescribeStyle(style));
+    for (const QString &note : std::as_const(data.notes))
+        text += QStringLiteral("unknown blending mode, opened as Normal: %1\n").arg(note);
     text += QStringLiteral("paths %1\n").arg(data.paths.size());
     for (int i = 0; i < data.paths.size(); ++i) {
         const PathData &p = data.paths[i];
@@ -167,9 +164,11 @@ int runInspect(const QStringList &args)
     return 0;
 }
 
-// IN is a native document or an image (opened as a one-layer document, as
-// the editor opens it); OUT is written by its suffix: .cq as Save writes
-// it, anything else flattened as export draws it.
+// IN is a document (native or OpenRaster) or an image (opened as a
+// one-layer document, as the editor opens it); OUT is written by its
+// suffix: .cq and .ora as Save writes them, anything else flattened as
+// export draws it. What other programs will show differently in an .ora
+// is printed, a line per layer.
 int runConvert(const QStringList &args)
 {
     if (args.size() != 2)
@@ -177,7 +176,7 @@ int runConvert(const QStringList &args)
     const QString in = args[0], out = args[1];
     DocumentData data;
     QString error;
-    if (isNative(in) || in.endsWith(RecoveryFolder::Suffix(), Qt::CaseInsensitive)) {
+    if (DocumentFile::IsDocumentPath(in) || in.endsWith(RecoveryFolder::Suffix(), Qt::CaseInsensitive)) {
         if (!readDocument(in, &data, &error))
             return fail(QStringLiteral("%1: %2").arg(in, error));
     } else {
@@ -189,14 +188,17 @@ int runConvert(const QStringList &args)
     ScratchDB store;
     std::unique_ptr<Document> pDocument(DocumentBuilder::Build(data, store));
     bool bWritten;
-    if (isNative(out)) {
-        bWritten = DocumentBuilder::Save(out, *pDocument, &error);
+    QStringList notes;
+    if (DocumentFile::IsLayeredName(out)) {
+        bWritten = DocumentBuilder::Save(out, *pDocument, &error, &notes);
     } else {
         // The export preview starts at quality 100.
         bWritten = Chromaquill::WriteImage(out, pDocument->Flattened(), 100, &error);
     }
     if (!bWritten)
         return fail(QStringLiteral("%1: %2").arg(out, error));
+    if (!notes.isEmpty() && !writeOut(notes.join(QLatin1Char('\n')) + QLatin1Char('\n')))
+        return fail(QStringLiteral("could not write the notes"));
     return 0;
 }
 
@@ -361,14 +363,16 @@ const Subcommand subcommands[] = {
     {"info", "info", "print the OpenCL platform and device report",
      "Lists every OpenCL platform and device this machine offers, as the editor's system information shows them.",
      runInfo},
-    {"inspect", "inspect FILE.cq", "list the canvas, layers, styles and paths of a document",
+    {"inspect", "inspect FILE", "list the canvas, layers, styles and paths of a document (.cq or .ora)",
      "Prints one line for the canvas, then one per layer (kind, name, position, opacity, visibility, blending mode,\n"
      "styles) and one per path. The file is read as the editor reads it: a damaged file is an error. A recovery\n"
      "copy (.cqr, left by the editor's autosave) is listed as the document it holds, after a line saying whose it is.",
      runInspect},
     {"convert", "convert IN OUT", "convert between documents and images by suffix",
-     "IN is a document (.cq), a recovery copy (.cqr) or an image, opened as the editor opens it. OUT is written by its suffix: .cq as\n"
-     "Save writes it, any image format (png, jpg, bmp, ...) flattened as Export draws it, at quality 100.",
+     "IN is a document (.cq or OpenRaster .ora), a recovery copy (.cqr) or an image, opened as the editor opens\n"
+     "it. OUT is written by its suffix: .cq and .ora as Save writes them, any image format (png, jpg, bmp, ...)\n"
+     "flattened as Export draws it, at quality 100. Writing .ora prints one line per layer that other programs\n"
+     "will show differently.",
      runConvert},
     {"filter", "filter IN OUT NAME [KEY=VALUE ...] [--select X,Y,W,H] [--repeat N]",
      "run a filter on an image",

@@ -88,8 +88,14 @@ public:
     ProgramCache &Programs() override { return m_cache; }
     ToolSwatches *Swatches() override { return nullptr; }
     BrushSource *Brushes() override { return nullptr; }
+    QVariant Setting(const QString &key, const QVariant &fallback) const override
+    {
+        return m_settings.value(key, fallback);
+    }
+    void SetSetting(const QString &key, const QVariant &value) override { m_settings.insert(key, value); }
 
 private:
+    QVariantHash m_settings;
     ChildWindow *m_pWindow;
     ProgramCache &m_cache;
     BaseTool *m_pTool = nullptr;

@@ -1,7 +1,7 @@
 // Save and load of a document with eight 4096 x 4096 raster layers: MB/s of
 // pixel data each way (medians of a few runs), for the file layer alone
 // (encode, serialise, write; read, parse, decode) and through a document
-// window. Then the size of one layer's PNG against what ImageMagick's
+// window, as a native file and as OpenRaster side by side. Then the size of one layer's PNG against what ImageMagick's
 // `convert` and Python's PIL write for the same pixels (when installed),
 // for a photo-like layer and a mostly transparent one.
 #include "ChildWindow.h"
@@ -193,39 +193,52 @@ int main(int argc, char **argv)
         auto *pLayer = static_cast<PixmapLayer *>(pWindow->CreateLayer(0));
         pLayer->setImage(images[i]);
     }
-    const QString path = dir.filePath(QStringLiteral("bench.cq"));
-    QList<double> saves, loads, saveCpu, loadCpu;
-    qint64 iFileSize = 0;
+    // Native and OpenRaster in the same run, alternating, so both see the
+    // same machine load.
+    struct Result {
+        QList<double> saves, loads, saveCpu, loadCpu;
+        qint64 iFileSize = 0;
+    };
+    const QStringList names = {QStringLiteral("bench.cq"), QStringLiteral("bench.ora")};
+    Result results[2];
     for (int run = 0; run < kRuns; ++run) {
-        QElapsedTimer t;
-        QString error;
-        t.start();
-        double cpu = cpuSeconds();
-        if (!DocumentBuilder::Save(path, *pWindow->document(), &error)) {
-            std::fprintf(stderr, "save failed: %s\n", qPrintable(error));
-            return 1;
+        for (int f = 0; f < 2; ++f) {
+            const QString path = dir.filePath(names[f]);
+            Result &r = results[f];
+            QElapsedTimer t;
+            QString error;
+            t.start();
+            double cpu = cpuSeconds();
+            if (!DocumentBuilder::Save(path, *pWindow->document(), &error)) {
+                std::fprintf(stderr, "save failed: %s\n", qPrintable(error));
+                return 1;
+            }
+            r.saves << t.nsecsElapsed() / 1e9;
+            r.saveCpu << cpuSeconds() - cpu;
+            r.iFileSize = QFile(path).size();
+            t.start();
+            cpu = cpuSeconds();
+            Document *pLoaded = DocumentBuilder::Load(path, *ScratchDB::instance(), &error);
+            r.loads << t.nsecsElapsed() / 1e9;
+            r.loadCpu << cpuSeconds() - cpu;
+            if (!pLoaded) {
+                std::fprintf(stderr, "load failed: %s\n", qPrintable(error));
+                return 1;
+            }
+            delete pLoaded;
         }
-        saves << t.nsecsElapsed() / 1e9;
-        saveCpu << cpuSeconds() - cpu;
-        iFileSize = QFile(path).size();
-        t.start();
-        cpu = cpuSeconds();
-        Document *pLoaded = DocumentBuilder::Load(path, *ScratchDB::instance(), &error);
-        loads << t.nsecsElapsed() / 1e9;
-        loadCpu << cpuSeconds() - cpu;
-        if (!pLoaded) {
-            std::fprintf(stderr, "load failed: %s\n", qPrintable(error));
-            return 1;
-        }
-        delete pLoaded;
     }
-    const double s = median(saves), l = median(loads);
-    const double sc = median(saveCpu), lc = median(loadCpu);
-    std::printf("through a document window: file %.1f MiB\n", iFileSize / 1048576.0);
-    std::printf("  save: %.3f s  %.0f MB/s  (cpu %.3f s: %.0f MB/s on two idle cores)\n", s, pixelMb / s, sc,
-                pixelMb / (sc / 2));
-    std::printf("  load: %.3f s  %.0f MB/s  (cpu %.3f s: %.0f MB/s on two idle cores)\n", l, pixelMb / l, lc,
-                pixelMb / (lc / 2));
+    for (int f = 0; f < 2; ++f) {
+        const Result &r = results[f];
+        const double s = median(r.saves), l = median(r.loads);
+        const double sc = median(r.saveCpu), lc = median(r.loadCpu);
+        std::printf("through a document window, %s: file %.1f MiB (%.3fx the .cq)\n", qPrintable(names[f]),
+                    r.iFileSize / 1048576.0, double(r.iFileSize) / double(results[0].iFileSize));
+        std::printf("  save: %.3f s  %.0f MB/s  (cpu %.3f s: %.0f MB/s on two idle cores)\n", s, pixelMb / s, sc,
+                    pixelMb / (sc / 2));
+        std::printf("  load: %.3f s  %.0f MB/s  (cpu %.3f s: %.0f MB/s on two idle cores)\n", l, pixelMb / l, lc,
+                    pixelMb / (lc / 2));
+    }
     delete pWindow;
 
     compareSizes("photo-like (translucent)", images[1], dir.path());

@@ -13,7 +13,6 @@
 #include "HistogramCounter.h"
 #include "KernelFilter.h"
 #include "MotionBlur.h"
-#include "PixelateDlg.h"
 #include "ProgramCache.h"
 #include "QCLContext.h"
 

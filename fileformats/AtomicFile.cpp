@@ -42,6 +42,12 @@ bool writeAll(int fd, const char *data, qint64 size)
 
 bool Write(const QString &path, const QByteArray &bytes, QString *pError)
 {
+    return Write(
+        path, [&bytes](int fd, QString *) { return writeAll(fd, bytes.constData(), bytes.size()); }, pError);
+}
+
+bool Write(const QString &path, const std::function<bool(int fd, QString *pError)> &fill, QString *pError)
+{
     // A link is written through, as editors do: the file it names is replaced.
     QString target = path;
     const QFileInfo info(path);
@@ -77,8 +83,15 @@ bool Write(const QString &path, const QByteArray &bytes, QString *pError)
     };
     if (bExists && ::fchmod(fd, existing.st_mode & 07777) != 0)
         return abandon(errno);
-    if (!writeAll(fd, bytes.constData(), bytes.size()))
-        return abandon(errno);
+    errno = 0;
+    QString fillError;
+    if (!fill(fd, &fillError)) {
+        if (fillError.isEmpty())
+            return abandon(errno ? errno : EIO);
+        abandon(0);
+        *pError = fillError;
+        return false;
+    }
     // A full disk may only show when the data is flushed.
     if (::fsync(fd) != 0 && errno != EINVAL)
         return abandon(errno);

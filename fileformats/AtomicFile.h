@@ -2,6 +2,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
+
 // Writes a whole file so that it is either replaced completely or left as it
 // was: the bytes go to a new file beside it, are flushed to the disk, and
 // only then is the new file renamed over the old one. Every failure (a full
@@ -10,5 +12,10 @@
 namespace AtomicFile {
 
 bool Write(const QString &path, const QByteArray &bytes, QString *pError);
+
+// The same for a file written piece by piece: fill gets the new file's
+// descriptor (open for writing, at its start) and returns false with errno
+// set, or with *pError set, when it could not write.
+bool Write(const QString &path, const std::function<bool(int fd, QString *pError)> &fill, QString *pError);
 
 } // namespace AtomicFile

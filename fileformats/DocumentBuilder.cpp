@@ -3,6 +3,7 @@
 #include "Document.h"
 #include "DocumentFile.h"
 #include "Layer.h"
+#include "OraWriter.h"
 #include "Path.h"
 #include "PixmapLayer.h"
 #include "ScratchDB.h"
@@ -63,6 +64,13 @@ DocumentData DocumentBuilder::Gather(const Document &document)
         }
         data.layers.append(std::move(layer));
     }
+    data.paths = CapturePaths(document);
+    return data;
+}
+
+QList<PathData> DocumentBuilder::CapturePaths(const Document &document)
+{
+    QList<PathData> paths;
     for (const Path *pPath : document.paths()) {
         PathData path;
         path.name = pPath->name();
@@ -75,9 +83,9 @@ DocumentData DocumentBuilder::Gather(const Document &document)
             if (first.kind == PathItem::MoveTo && first.first == path.start && first.second == path.start)
                 path.items.removeFirst();
         }
-        data.paths.append(std::move(path));
+        paths.append(std::move(path));
     }
-    return data;
+    return paths;
 }
 
 Document *DocumentBuilder::Build(const DocumentData &data, ScratchDB &store)
@@ -136,18 +144,22 @@ Document *DocumentBuilder::Build(const DocumentData &data, ScratchDB &store)
     return pDocument.release();
 }
 
-bool DocumentBuilder::Save(const QString &path, const Document &document, QString *pError)
+bool DocumentBuilder::Save(const QString &path, const Document &document, QString *pError, QStringList *pNotes)
 {
+    if (DocumentFile::IsOpenRasterName(path))
+        return OraWriter::Save(path, document, pError, pNotes);
     // Nothing is written when a layer could not be encoded: the old file stays.
     const QByteArray bytes = DocumentFile::Serialize(Capture(document), pError);
     return !bytes.isEmpty() && DocumentFile::WriteFile(path, bytes, pError);
 }
 
-Document *DocumentBuilder::Load(const QString &path, ScratchDB &store, QString *pError)
+Document *DocumentBuilder::Load(const QString &path, ScratchDB &store, QString *pError, QStringList *pNotes)
 {
     DocumentData data;
     if (!DocumentFile::ReadFile(path, &data, pError))
         return nullptr;
+    if (pNotes)
+        *pNotes = data.notes;
     try {
         return Build(data, store);
     } catch (const std::bad_alloc &) {

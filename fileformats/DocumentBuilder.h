@@ -2,6 +2,7 @@
 #include "DocumentData.h"
 
 #include <QString>
+#include <QStringList>
 
 class Document;
 class ScratchDB;
@@ -19,12 +20,16 @@ public:
     static DocumentData Gather(const Document &document);
     // Encodes the PNG of every raster layer that has none; any thread.
     static void EncodePixels(DocumentData &data);
+    static QList<PathData> CapturePaths(const Document &document);
     // A new document holding the data. Layers are created in stacking order,
     // attributes applied, paths added, and the "open file" command pushed so
     // that Undo never removes what was read; the document starts unmodified.
     static Document *Build(const DocumentData &data, ScratchDB &store);
 
     // File level: serialise and write atomically; read, parse and build.
-    static bool Save(const QString &path, const Document &document, QString *pError);
-    static Document *Load(const QString &path, ScratchDB &store, QString *pError);
+    // A path ending in .ora is written as OpenRaster, and *pNotes gets what
+    // other programs will show differently; reading goes by the contents
+    // (DocumentFile::ReadFile), and *pNotes gets what the reader changed.
+    static bool Save(const QString &path, const Document &document, QString *pError, QStringList *pNotes = nullptr);
+    static Document *Load(const QString &path, ScratchDB &store, QString *pError, QStringList *pNotes = nullptr);
 };

@@ -8,6 +8,7 @@
 #include <QPointF>
 #include <QSize>
 #include <QString>
+#include <QStringList>
 
 // A native document as plain data: what the file holds, with no window,
 // scene or panel behind it. The reader fills one completely before any
@@ -40,4 +41,7 @@ struct DocumentData {
     QSize canvas;
     QList<LayerData> layers;
     QList<PathData> paths;
+    // What the reader changed to open the file, one line per layer, for
+    // the user (an OpenRaster blending mode the editor does not have).
+    QStringList notes;
 };

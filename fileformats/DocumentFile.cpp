@@ -1,12 +1,15 @@
 #include "DocumentFile.h"
 #include "AtomicFile.h"
 #include "DocumentParser.h"
+#include "OraFormat.h"
+#include "OraReader.h"
 #include "Parallel.h"
 #include "PngEncoder.h"
 
 #include "Layer.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QPainter>
 #include <QThreadPool>
 #include <QUndoCommand>
@@ -214,7 +217,31 @@ bool DocumentFile::ReadFile(const QString &path, DocumentData *pData, QString *p
         *pError = file.errorString();
         return false;
     }
+    if (bytes.startsWith("PK\x03\x04"))
+        return OraReader::Parse(bytes, pData, pError);
     return Parse(bytes, pData, pError);
+}
+
+bool DocumentFile::IsOpenRasterName(const QString &path)
+{
+    return QFileInfo(path).suffix().compare(QLatin1String("ora"), Qt::CaseInsensitive) == 0;
+}
+
+bool DocumentFile::IsLayeredName(const QString &path)
+{
+    return QFileInfo(path).suffix().compare(QLatin1String("cq"), Qt::CaseInsensitive) == 0 || IsOpenRasterName(path);
+}
+
+bool DocumentFile::IsDocumentPath(const QString &path)
+{
+    if (IsLayeredName(path))
+        return true;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray head = file.read(128);
+    return OraFormat::LooksLikeOra(head)
+        || (head.size() >= 4 && qFromLittleEndian<quint32>(head.constData()) == kMagic);
 }
 
 bool DocumentFile::WriteFile(const QString &path, const QByteArray &bytes, QString *pError)

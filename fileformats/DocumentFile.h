@@ -44,8 +44,16 @@ public:
     static QByteArray EncodePng(const QImage &image);
     static QList<QByteArray> EncodePngs(const QList<QImage> &images);
 
+    // Whether a file opens as a document (native or OpenRaster, by its
+    // suffix or its first bytes) rather than as an image.
+    static bool IsDocumentPath(const QString &path);
+    static bool IsOpenRasterName(const QString &path);
+    // Whether saving writes the path as a document (.cq or .ora), not as an image.
+    static bool IsLayeredName(const QString &path);
+
     // File level: read with a size limit, write atomically (empty bytes
-    // are refused and leave any earlier file alone).
+    // are refused and leave any earlier file alone). Reading goes by the
+    // contents: an OpenRaster archive is read as one (OraReader).
     static bool ReadFile(const QString &path, DocumentData *pData, QString *pError);
     static bool WriteFile(const QString &path, const QByteArray &bytes, QString *pError);
 

@@ -1,5 +1,4 @@
 #include "BloomFilter.h"
-#include "BloomDlg.h"
 #include "GaussianBlur.h"
 #include "PixelMath.h"
 #include "QCLContext.h"
@@ -21,12 +20,12 @@ BloomFilter::BloomFilter(QObject *pParent)
 
 FilterParams BloomFilter::Params() const
 {
-    return {{kThreshold, 0, 255, {225}}, {kRadius, 3, 99, {8}}};
+    return {{kThreshold, 0, 255, {225}, QStringLiteral("Threshold")}, {kRadius, 3, 99, {8}, QStringLiteral("Radius")}};
 }
 
-FilterDialog *BloomFilter::CreateDialog(QWidget *pParent)
+FilterForm BloomFilter::Form() const
 {
-    return new BloomDlg(pParent);
+    return {QStringLiteral("Bloom"), QStringLiteral("BloomDlg"), QSize(319, 199), QStringLiteral("Spinner")};
 }
 
 FilterValues BloomFilter::InitialValues() const

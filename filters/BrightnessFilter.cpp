@@ -1,5 +1,4 @@
 #include "BrightnessFilter.h"
-#include "BrightnessDlg.h"
 #include "PixelMath.h"
 
 namespace {
@@ -15,18 +14,23 @@ BrightnessFilter::BrightnessFilter(QObject *pParent)
 
 FilterParams BrightnessFilter::Params() const
 {
-    return {{kBrightness, -255, 255, {0}}, {kContrast, -255, 255, {0}}};
+    FilterParam brightness{kBrightness, -255, 255, {0}, QStringLiteral("Brightness")};
+    brightness.icon = QStringLiteral(":/icons/lightbulb.png");
+    FilterParam contrast{kContrast, -255, 255, {0}, QStringLiteral("Contrast")};
+    contrast.icon = contrast.lowIcon = QStringLiteral(":/icons/contrast.png");
+    contrast.highIcon = QStringLiteral(":/icons/contrast_flipped.png");
+    return {brightness, contrast};
+}
+
+FilterForm BrightnessFilter::Form() const
+{
+    return {QStringLiteral("Brightness"), QStringLiteral("BrightnessDlg"), QSize(331, 201)};
 }
 
 float BrightnessFilter::ContrastFactor(int iContrast)
 {
     const double c = double(float(iContrast));
     return float((c + 255.0) * 259.0 / ((259.0 - c) * 255.0));
-}
-
-FilterDialog *BrightnessFilter::CreateDialog(QWidget *pParent)
-{
-    return new BrightnessDlg(pParent);
 }
 
 bool BrightnessFilter::Enqueue(FilterBuffers &buffers, const FilterValues &values, QCLBuffer &output)

@@ -17,7 +17,7 @@ public:
     static float ContrastFactor(int iContrast);
 
 protected:
-    FilterDialog *CreateDialog(QWidget *pParent) override;
+    FilterForm Form() const override;
     bool Enqueue(FilterBuffers &buffers, const FilterValues &values, QCLBuffer &output) override;
 };
 

@@ -6,6 +6,8 @@
 
 namespace {
 const char *const kRowKeys[4] = {"red", "green", "blue", "gray"};
+const QString kMonochrome = QStringLiteral("monochrome");
+const QString kPreserve = QStringLiteral("luminosity");
 enum Scratch { kRedRow, kGreenRow, kBlueRow, kLuminosity };
 } // namespace
 
@@ -17,19 +19,23 @@ ChannelMixFilter::ChannelMixFilter(QObject *pParent)
 
 FilterParams ChannelMixFilter::Params() const
 {
-    return {{QStringLiteral("red"), -200, 200, {100, 0, 0}},
-            {QStringLiteral("green"), -200, 200, {0, 100, 0}},
-            {QStringLiteral("blue"), -200, 200, {0, 0, 100}},
-            {QStringLiteral("gray"), -200, 200, {100, 100, 100}},
-            {QStringLiteral("monochrome"), 0, 1, {0}},
-            {QStringLiteral("luminosity"), 0, 1, {0}}};
+    // The rows, in the dialog's order, are edited through one set of sliders.
+    const auto row = [](int index, const QList<int> &percent) {
+        return FilterParam{QLatin1String(kRowKeys[index]), -200, 200, percent, QString(), FilterParam::Custom};
+    };
+    return {row(0, {100, 0, 0}),
+            row(1, {0, 100, 0}),
+            row(2, {0, 0, 100}),
+            row(3, {100, 100, 100}),
+            {kMonochrome, 0, 1, {0}, QStringLiteral("Monochrome"), FilterParam::CheckBox},
+            {kPreserve, 0, 1, {0}, QStringLiteral("Preserve Luminosity"), FilterParam::CheckBox}};
 }
 
 ChannelMixFilter::Mix ChannelMixFilter::MixOf(const FilterValues &values)
 {
     Mix mix;
-    const bool preserve = values.value(QStringLiteral("luminosity")) != 0;
-    mix.monochrome = values.value(QStringLiteral("monochrome")) != 0;
+    const bool preserve = values.value(kPreserve) != 0;
+    mix.monochrome = values.value(kMonochrome) != 0;
     for (int row = 0; row < 4; ++row) {
         const QList<int> percent = values.list(QLatin1String(kRowKeys[row]));
         for (int i = 0; i < 3; ++i)
@@ -42,7 +48,7 @@ ChannelMixFilter::Mix ChannelMixFilter::MixOf(const FilterValues &values)
 
 FilterDialog *ChannelMixFilter::CreateDialog(QWidget *pParent)
 {
-    return new ChannelMixerDlg(pParent);
+    return new ChannelMixerDlg(Params(), pParent);
 }
 
 bool ChannelMixFilter::Enqueue(FilterBuffers &buffers, const FilterValues &values, QCLBuffer &output)

@@ -2,17 +2,23 @@
 #include "ui_ChannelMixerDlg.h"
 
 namespace {
-const char *const kRowKeys[4] = {"red", "green", "blue", "gray"};
 constexpr int kMonochromeRow = 3;
 } // namespace
 
-ChannelMixerDlg::ChannelMixerDlg(QWidget *pParent) : FilterDialog(pParent), ui(new Ui::ChannelMixerDlg)
+ChannelMixerDlg::ChannelMixerDlg(const FilterParams &params, QWidget *pParent)
+    : FilterDialog(pParent), ui(new Ui::ChannelMixerDlg)
 {
     ui->setupUi(this);
+    for (const FilterParam &param : params)
+        if (param.control == FilterParam::Custom)
+            m_rowKeys << param.key;
+    Q_ASSERT(m_rowKeys.size() == 4);
+    m_controls.Bind(this, params);
     QSlider *const sliders[3] = {ui->redSlider, ui->greenSlider, ui->blueSlider};
     QSpinBox *const spins[3] = {ui->redSpinBox, ui->greenSpinBox, ui->blueSpinBox};
     for (int i = 0; i < 3; ++i) {
         FilterControls::Link(sliders[i], spins[i]);
+        FilterControls::SetRange(sliders[i], spins[i], ParamFor(params, m_rowKeys.value(0)));
         connect(sliders[i], &QSlider::valueChanged, this, [this, i](int iValue) { SliderMoved(i, iValue); });
     }
     connect(ui->channelComboBox, &QComboBox::currentTextChanged, this, [this] {
@@ -71,33 +77,19 @@ FilterValues ChannelMixerDlg::Values() const
 {
     FilterValues values;
     for (int row = 0; row < 4; ++row)
-        values.set(QLatin1String(kRowKeys[row]), QList<int>{m_rows[row][0], m_rows[row][1], m_rows[row][2]});
-    values.set(QStringLiteral("monochrome"), ui->monochromeCheckBox->isChecked() ? 1 : 0);
-    values.set(QStringLiteral("luminosity"), ui->luminosityCheckBox->isChecked() ? 1 : 0);
+        values.set(m_rowKeys.value(row), QList<int>{m_rows[row][0], m_rows[row][1], m_rows[row][2]});
+    m_controls.Read(&values);
     return values;
 }
 
 void ChannelMixerDlg::SetValues(const FilterValues &values)
 {
     for (int row = 0; row < 4; ++row) {
-        const QList<int> given = values.list(QLatin1String(kRowKeys[row]));
-        for (int i = 0; i < 3 && given.size() == 3; ++i)
+        const QList<int> given = values.list(m_rowKeys.value(row));
+        for (int i = 0; i < 3 && i < given.size(); ++i)
             m_rows[row][i] = given[i];
     }
-    {
-        const QSignalBlocker blockMono(ui->monochromeCheckBox);
-        const QSignalBlocker blockLuminosity(ui->luminosityCheckBox);
-        ui->monochromeCheckBox->setChecked(values.value(QStringLiteral("monochrome")) != 0);
-        ui->luminosityCheckBox->setChecked(values.value(QStringLiteral("luminosity")) != 0);
-    }
+    m_controls.Show(values);
     ui->channelComboBox->setEnabled(!ui->monochromeCheckBox->isChecked());
     ShowRow();
-}
-
-void ChannelMixerDlg::SetParams(const FilterParams &params)
-{
-    const FilterParam row = ParamFor(params, QStringLiteral("red"));
-    FilterControls::SetRange(ui->redSlider, ui->redSpinBox, row);
-    FilterControls::SetRange(ui->greenSlider, ui->greenSpinBox, row);
-    FilterControls::SetRange(ui->blueSlider, ui->blueSpinBox, row);
 }

@@ -1,6 +1,7 @@
 #pragma once
 // "Color Levels": red, green and blue offsets (Cyan-Red, Magenta-Green,
-// Yellow-Blue) and a monochrome switch.
+// Yellow-Blue) and a monochrome switch; the controls are found by the names
+// the filter's table gives them.
 #include "FilterDialog.h"
 
 namespace Ui {
@@ -11,19 +12,13 @@ class ColorBalanceDlg : public FilterDialog
 {
     Q_OBJECT
 public:
-    explicit ColorBalanceDlg(QWidget *pParent = nullptr);
+    explicit ColorBalanceDlg(const FilterParams &params, QWidget *pParent = nullptr);
     ~ColorBalanceDlg() override;
 
     FilterValues Values() const override;
     void SetValues(const FilterValues &values) override;
-    void SetParams(const FilterParams &params) override;
-
-Q_SIGNALS:
-    void RedChanged(int iValue);
-    void GreenChanged(int iValue);
-    void BlueChanged(int iValue);
-    void MonochromeToggled(bool bOn);
 
 private:
     Ui::ColorBalanceDlg *ui;
+    ParamControls m_controls;
 };

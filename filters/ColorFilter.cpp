@@ -29,12 +29,15 @@ ColorFilter::ColorFilter(QObject *pParent)
 
 FilterParams ColorFilter::Params() const
 {
-    return {{kRed, -128, 128, {0}}, {kGreen, -128, 128, {0}}, {kBlue, -128, 128, {0}}, {kMonochrome, 0, 1, {0}}};
+    return {{kRed, -128, 128, {0}},
+            {kGreen, -128, 128, {0}},
+            {kBlue, -128, 128, {0}},
+            {kMonochrome, 0, 1, {0}, QStringLiteral("Monochrome"), FilterParam::CheckBox}};
 }
 
 FilterDialog *ColorFilter::CreateDialog(QWidget *pParent)
 {
-    return new ColorBalanceDlg(pParent);
+    return new ColorBalanceDlg(Params(), pParent);
 }
 
 bool ColorFilter::Enqueue(FilterBuffers &buffers, const FilterValues &values, QCLBuffer &output)

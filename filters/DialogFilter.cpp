@@ -3,10 +3,13 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
-#include <QSettings>
 #include <QTimer>
 
-static const char kLocationKey[] = "FilterDialogLocation";
+void DialogPlace::Accept(const QPoint &location)
+{
+    m_location = location;
+    Q_EMIT Moved(location);
+}
 
 DialogFilter::DialogFilter(const QString &name, const QString &iconPath, const QString &programFile,
                            const QStringList &kernelNames, QObject *pParent)
@@ -40,7 +43,6 @@ QImage DialogFilter::ApplyFilter(QImage image)
 
     FilterDialog *pDialog = CreateDialog(DialogParent());
     pDialog->setAttribute(Qt::WA_DeleteOnClose);
-    pDialog->SetParams(Params());
     pDialog->SetValues(InitialValues());
     connect(pDialog, &QDialog::accepted, this, &DialogFilter::Accepted);
     connect(pDialog, &QDialog::rejected, this, &DialogFilter::Rejected);
@@ -52,9 +54,8 @@ QImage DialogFilter::ApplyFilter(QImage image)
     });
     m_pDialog = pDialog;
 
-    const QSettings settings;
-    if (settings.contains(QLatin1String(kLocationKey)))
-        pDialog->move(settings.value(QLatin1String(kLocationKey)).toPoint());
+    if (m_pPlace && m_pPlace->Location())
+        pDialog->move(*m_pPlace->Location());
     pDialog->open();
 
     m_pTimer = new QTimer(this);
@@ -160,7 +161,8 @@ void DialogFilter::Accepted()
         return;
     m_pTimer->stop();
     if (m_pDialog) {
-        QSettings().setValue(QLatin1String(kLocationKey), m_pDialog->pos());
+        if (m_pPlace)
+            m_pPlace->Accept(m_pDialog->pos());
         m_current = m_pDialog->Values();
     }
     if (!m_lastUsed || *m_lastUsed != m_current)

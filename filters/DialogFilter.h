@@ -12,9 +12,11 @@
 // half a second); Cancel never waits.
 #include "FilterDialog.h"
 #include "KernelFilter.h"
+#include "ParamDialog.h"
 #include "PreviewWorker.h"
 #include "QCLCommandQueue.h"
 
+#include <QPoint>
 #include <QPointer>
 #include <atomic>
 #include <memory>
@@ -22,6 +24,26 @@
 
 class QEventLoop;
 class QTimer;
+
+// Where filter dialogs open: where one was last accepted. One is shared by
+// the dialog filters of a registry; the application fills it from its
+// settings and stores it when it moves.
+class DialogPlace : public QObject
+{
+    Q_OBJECT
+public:
+    using QObject::QObject;
+    std::optional<QPoint> Location() const { return m_location; }
+    void SetLocation(const QPoint &location) { m_location = location; }
+    // A dialog was accepted with its top-left corner at `location`.
+    void Accept(const QPoint &location);
+
+Q_SIGNALS:
+    void Moved(const QPoint &location);
+
+private:
+    std::optional<QPoint> m_location;
+};
 
 class DialogFilter : public KernelFilter
 {
@@ -34,6 +56,9 @@ public:
 
     // The parent of the dialogs (by default the filter's parent widget).
     void SetDialogParent(QWidget *pParent) { m_pDialogParent = pParent; }
+    // Where dialogs open and are remembered; without one they open where
+    // the window system puts them.
+    void SetPlace(DialogPlace *pPlace) { m_pPlace = pPlace; }
 
     bool IsRunning() const { return m_pTimer != nullptr; }
     FilterDialog *Dialog() const { return m_pDialog; }
@@ -60,7 +85,10 @@ protected:
     DialogFilter(const QString &name, const QString &iconPath, const QString &programFile,
                  const QStringList &kernelNames, QObject *pParent);
 
-    virtual FilterDialog *CreateDialog(QWidget *pParent) = 0;
+    // A dialog built from Form() and the table, unless a filter's form is
+    // more than a list of values.
+    virtual FilterDialog *CreateDialog(QWidget *pParent) { return new ParamDialog(Form(), Params(), pParent); }
+    virtual FilterForm Form() const { return {}; }
     // What a new dialog shows: the table's defaults unless a filter says more.
     virtual FilterValues InitialValues() const { return FilterValues::defaults(Params()); }
 
@@ -74,6 +102,7 @@ private:
     QWidget *DialogParent() const;
 
     QWidget *m_pDialogParent = nullptr;
+    QPointer<DialogPlace> m_pPlace;
     QPointer<FilterDialog> m_pDialog;
     QTimer *m_pTimer = nullptr;
     FilterValues m_current;

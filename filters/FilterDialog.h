@@ -1,10 +1,14 @@
 #pragma once
-// Base of the filter dialogs: shows a filter's parameter values, takes
-// ranges and initial values from its table, and says when the user changed
-// anything.
+// Base of the filter dialogs: shows a filter's parameter values, made with
+// the ranges of its table, and says when the user changed anything.
 #include "FilterParams.h"
 
 #include <QDialog>
+#include <functional>
+
+class QAbstractSlider;
+class QCheckBox;
+class QSpinBox;
 
 class FilterDialog : public QDialog
 {
@@ -16,19 +20,41 @@ public:
     virtual FilterValues Values() const = 0;
     // Shows the values without reporting them as the user's change.
     virtual void SetValues(const FilterValues &values) = 0;
-    // Takes each control's range from the table.
-    virtual void SetParams(const FilterParams &params) = 0;
 
 Q_SIGNALS:
     // Any edit of any control.
     void Changed();
 };
 
-// The table entry for `key` (a default one when there is none).
+// The table entry for `key`; an unknown key is a programming error.
 FilterParam ParamFor(const FilterParams &params, const QString &key);
 
-class QAbstractSlider;
-class QSpinBox;
+// The controls of a table's entries found under a form by the object names
+// the table gives them; entries a form shows its own way (or not at all) are
+// left out. Generated and hand-made dialogs read, show and range their
+// values through it.
+class ParamControls
+{
+public:
+    // Finds the controls (a missing one is a programming error), gives them
+    // the table's ranges and keeps each slider equal to its spin box.
+    void Bind(QWidget *pForm, const FilterParams &params, const QString &spinSuffix = QStringLiteral("SpinBox"));
+    // Calls `changed` on every edit of a bound control.
+    void OnEdit(QObject *pContext, const std::function<void()> &changed) const;
+    // Adds the bound values.
+    void Read(FilterValues *pValues) const;
+    // Shows the values that are there without reporting a change.
+    void Show(const FilterValues &values) const;
+
+private:
+    struct Bound {
+        QString key;
+        QAbstractSlider *pSlider = nullptr;
+        QSpinBox *pSpinBox = nullptr;
+        QCheckBox *pCheckBox = nullptr;
+    };
+    QList<Bound> m_bound;
+};
 
 namespace FilterControls {
 

@@ -1,4 +1,5 @@
 #include "FilterMenu.h"
+#include "DialogFilter.h"
 #include "FilterPlugin.h"
 #include "FilterRegistry.h"
 #include "KernelReportDlg.h"
@@ -6,7 +7,7 @@
 
 #include <QAction>
 #include <QMenu>
-#include <QMetaObject>
+#include <QMetaMethod>
 
 namespace FilterMenu {
 
@@ -24,9 +25,38 @@ QMenu *subMenu(QMenu *pParent, const QString &title)
     return pParent->addMenu(title);
 }
 
-bool hasSlot(QObject *pReceiver, const char *signature)
+// A plug-in's class is not known here: its two signals are found by their
+// signatures and reach the hooks through this relay.
+class PluginRelay : public QObject
 {
-    return pReceiver->metaObject()->indexOfSlot(QMetaObject::normalizedSignature(signature)) >= 0;
+    Q_OBJECT
+public:
+    PluginRelay(const Hooks &hooks, QObject *pParent) : QObject(pParent), m_hooks(hooks) {}
+
+public Q_SLOTS:
+    void Updated(QImage &image) { m_hooks.updated(image); }
+    void Complete(bool bAccepted) { m_hooks.completed(bAccepted); }
+
+private:
+    Hooks m_hooks;
+};
+
+void connectFilter(QObject *pObject, const Hooks &hooks)
+{
+    if (auto *pKernel = qobject_cast<KernelFilter *>(pObject)) {
+        QObject::connect(pKernel, &KernelFilter::Updated, hooks.pContext, hooks.updated);
+        QObject::connect(pKernel, &KernelFilter::Complete, hooks.pContext, hooks.completed);
+        if (auto *pDialog = qobject_cast<DialogFilter *>(pObject); pDialog && hooks.busy)
+            QObject::connect(pDialog, &DialogFilter::BusyChanged, hooks.pContext, hooks.busy);
+        return;
+    }
+    auto *pRelay = new PluginRelay(hooks, hooks.pContext);
+    for (const char *signature : {"Updated(QImage&)", "Complete(bool)"}) {
+        const int iSignal = pObject->metaObject()->indexOfSignal(signature);
+        if (iSignal >= 0)
+            QObject::connect(pObject, pObject->metaObject()->method(iSignal), pRelay,
+                             pRelay->metaObject()->method(pRelay->metaObject()->indexOfSlot(signature)));
+    }
 }
 
 } // namespace
@@ -37,12 +67,9 @@ void MarkFailed(QAction *pAction)
     pAction->setEnabled(false);
 }
 
-void Build(QMenu *pMenu, FilterRegistry &registry, QObject *pReceiver)
+void Build(QMenu *pMenu, FilterRegistry &registry, const Hooks &hooks)
 {
-    const bool bLoadNow = FilterRegistry::LoadAtStartup();
     for (FilterPlugin *pFilter : registry.Filters()) {
-        if (bLoadNow)
-            registry.Load(pFilter);
         const QStringList parts = pFilter->GetName().split(QLatin1Char('/'));
         QMenu *pTarget = pMenu;
         for (int i = 0; i + 1 < parts.size(); ++i)
@@ -54,15 +81,11 @@ void Build(QMenu *pMenu, FilterRegistry &registry, QObject *pReceiver)
             pAction->setIcon(pFilter->GetIcon());
         QObject *pObject = pFilter->GetObject();
         pAction->setData(QVariant::fromValue(pObject));
-        if (!pReceiver)
-            continue;
-        QObject::connect(pObject, SIGNAL(Updated(QImage &)), pReceiver, SLOT(FilterUpdate(QImage &)));
-        QObject::connect(pObject, SIGNAL(Complete(bool)), pReceiver, SLOT(FilterComplete(bool)));
-        if (pObject->metaObject()->indexOfSignal("BusyChanged(bool)") >= 0 && hasSlot(pReceiver, "FilterBusy(bool)"))
-            QObject::connect(pObject, SIGNAL(BusyChanged(bool)), pReceiver, SLOT(FilterBusy(bool)));
+        if (hooks.pContext)
+            connectFilter(pObject, hooks);
     }
-    if (pReceiver)
-        QObject::connect(pMenu, SIGNAL(triggered(QAction *)), pReceiver, SLOT(FilterTriggered(QAction *)));
+    if (hooks.pContext)
+        QObject::connect(pMenu, &QMenu::triggered, hooks.pContext, hooks.triggered);
 }
 
 FilterPlugin *FilterOf(const QAction *pAction)
@@ -94,3 +117,5 @@ QString UndoText(FilterPlugin *pFilter, bool bFromDialog, const QString &layerNa
 }
 
 } // namespace FilterMenu
+
+#include "FilterMenu.moc"

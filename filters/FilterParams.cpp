@@ -13,12 +13,22 @@ QString FilterParam::describe() const
     return QStringLiteral("%1=%2 (%3)").arg(key, parts, range());
 }
 
-int FilterValues::value(const QString &key, int fallback) const
+QList<int> FilterValues::list(const QString &key) const
 {
     const auto it = m_values.constFind(key);
-    if (it == m_values.constEnd() || it->isEmpty())
-        return fallback;
-    return it->first();
+    if (it == m_values.constEnd()) {
+        qWarning("filter table: key \"%s\" is not among the values (%s)", qPrintable(key),
+                  qPrintable(keys().join(QLatin1Char(','))));
+        Q_ASSERT_X(false, "FilterValues", "unknown parameter key");
+        return {};
+    }
+    return *it;
+}
+
+int FilterValues::value(const QString &key) const
+{
+    const QList<int> values = list(key);
+    return values.isEmpty() ? 0 : values.first();
 }
 
 FilterValues FilterValues::defaults(const FilterParams &params)

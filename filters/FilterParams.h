@@ -1,21 +1,42 @@
 #pragma once
-// A filter's parameters declared once: key, allowed range and default. Its
-// dialog takes ranges and initial values from the table and `cqtool filter`
-// checks its arguments against it.
+// A filter's parameters declared once: key, allowed range, default, and how
+// its dialog shows them. The dialog is built from the table (or, for a form
+// that is more than a list of values, finds its controls by the table's
+// names) and `cqtool filter` checks its arguments against it.
 #include <QList>
 #include <QMap>
 #include <QString>
 #include <QStringList>
 
 struct FilterParam {
+    enum Control {
+        Slider,   // a slider and a spin box kept equal
+        Dial,     // a wrapping dial and a spin box kept equal
+        CheckBox, // 0 or 1
+        Custom,   // a hand-made form shows it its own way
+        Hidden,   // not in the dialog (`cqtool filter` only)
+    };
+
     QString key;
     int minimum = 0;
     int maximum = 0;
     // One entry per value the key carries (three for "R,G,B", two for
     // "START,SPAN"); the size says how many values the key takes.
     QList<int> defaults;
+    // The text beside the control.
+    QString label;
+    Control control = Slider;
+    // The stem of the controls' object names ("<stem>Slider", "<stem>Dial",
+    // "<stem>SpinBox", "<stem>CheckBox", "<stem>Label"); the key when empty.
+    QString name;
     // An optional key may be absent (a switched-off part of the dialog).
     bool optional = false;
+    // Icons beside the label and at the low and high ends of the slider.
+    QString icon;
+    QString lowIcon;
+    QString highIcon;
+
+    QString stem() const { return name.isEmpty() ? key : name; }
 
     int count() const { return int(defaults.size()); }
     // "3 to 175", "each -200 to 200".
@@ -27,13 +48,16 @@ struct FilterParam {
 using FilterParams = QList<FilterParam>;
 
 // Parameter values by key; every value is an integer (switches are 0 or 1,
-// angles whole degrees). An absent optional key is simply not there.
+// angles whole degrees). An absent optional key is simply not there; asking
+// value() or list() for a key that is not there is a programming error
+// (an assertion in debug builds, a warning otherwise), so optional
+// keys are asked has() first.
 class FilterValues
 {
 public:
     bool has(const QString &key) const { return m_values.contains(key); }
-    int value(const QString &key, int fallback = 0) const;
-    QList<int> list(const QString &key) const { return m_values.value(key); }
+    int value(const QString &key) const;
+    QList<int> list(const QString &key) const;
     void set(const QString &key, int value) { m_values.insert(key, {value}); }
     void set(const QString &key, const QList<int> &values) { m_values.insert(key, values); }
     void remove(const QString &key) { m_values.remove(key); }

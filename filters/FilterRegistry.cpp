@@ -28,11 +28,10 @@
 #include <QDir>
 #include <QJsonObject>
 #include <QPluginLoader>
-#include <QSettings>
 #include <QStandardPaths>
 
 FilterRegistry::FilterRegistry(ProgramCache &cache, QWidget *pDialogParent, QObject *pParent)
-    : QObject(pParent), m_cache(cache), m_pDialogParent(pDialogParent)
+    : QObject(pParent), m_cache(cache), m_pDialogParent(pDialogParent), m_pPlace(new DialogPlace(this))
 {
 }
 
@@ -113,8 +112,10 @@ void FilterRegistry::AddBuiltins()
     };
     for (KernelFilter *pFilter : builtins) {
         pFilter->SetProgramCache(&m_cache);
-        if (auto *pDialogFilter = qobject_cast<DialogFilter *>(pFilter))
+        if (auto *pDialogFilter = qobject_cast<DialogFilter *>(pFilter)) {
             pDialogFilter->SetDialogParent(m_pDialogParent);
+            pDialogFilter->SetPlace(m_pPlace);
+        }
         m_filters.append(pFilter);
     }
 }
@@ -147,11 +148,6 @@ bool FilterRegistry::IsLoaded(FilterPlugin *pFilter) const
 bool FilterRegistry::HasFailed(FilterPlugin *pFilter) const
 {
     return m_cache.buildReport().contains(pFilter->GetName());
-}
-
-bool FilterRegistry::LoadAtStartup()
-{
-    return QSettings().value(QStringLiteral("OpenCLLoadKernelAtStartup"), false).toBool();
 }
 
 void FilterRegistry::LoadAll()

@@ -8,6 +8,7 @@
 #include <QSet>
 #include <QStringList>
 
+class DialogPlace;
 class FilterPlugin;
 class ProgramCache;
 class QCLContext;
@@ -38,9 +39,10 @@ public:
     QString Load(FilterPlugin *pFilter);
     bool IsLoaded(FilterPlugin *pFilter) const;
     bool HasFailed(FilterPlugin *pFilter) const;
-    // Loads every filter now (the "OpenCLLoadKernelAtStartup" setting).
+    // Loads every filter now (when the settings ask for it at start-up).
     void LoadAll();
-    static bool LoadAtStartup();
+    // Where every dialog filter's dialog opens.
+    DialogPlace &Place() const { return *m_pPlace; }
 
     ProgramCache &Cache() const { return m_cache; }
     QCLContext &Context() const;
@@ -51,6 +53,7 @@ private:
 
     ProgramCache &m_cache;
     QWidget *m_pDialogParent;
+    DialogPlace *m_pPlace;
     QList<FilterPlugin *> m_filters;
     QStringList m_pluginNames;
     QSet<QString> m_loaded;

@@ -1,6 +1,5 @@
 #include "GaussianBlur.h"
 #include "PixelMath.h"
-#include "PixelateDlg.h"
 #include "QCLContext.h"
 
 #include <cmath>
@@ -31,7 +30,13 @@ GaussianBlur::GaussianBlur(QObject *pParent)
 
 FilterParams GaussianBlur::Params() const
 {
-    return {{kRadius, 3, 175, {3}}};
+    // Shown in the size dialog: its controls keep their names.
+    return {{kRadius, 3, 175, {3}, QStringLiteral("pixel size"), FilterParam::Slider, QStringLiteral("size")}};
+}
+
+FilterForm GaussianBlur::Form() const
+{
+    return FilterForm::SizeDialog(QStringLiteral("Gaussian Blur"));
 }
 
 QList<float> GaussianBlur::Weights(int iRadius)
@@ -48,13 +53,6 @@ QList<float> GaussianBlur::Weights(int iRadius)
     for (float &w : weights)
         w /= sum;
     return weights;
-}
-
-FilterDialog *GaussianBlur::CreateDialog(QWidget *pParent)
-{
-    auto *pDialog = new PixelateDlg(kRadius, pParent);
-    pDialog->SetTitle(QStringLiteral("Gaussian Blur"));
-    return pDialog;
 }
 
 bool GaussianBlur::Enqueue(FilterBuffers &buffers, const FilterValues &values, QCLBuffer &output)

@@ -23,7 +23,7 @@ public:
                      const QCLBuffer &middle, const QCLBuffer &to, int iRadius, int iWeightSlot);
 
 protected:
-    FilterDialog *CreateDialog(QWidget *pParent) override;
+    FilterForm Form() const override;
     bool Enqueue(FilterBuffers &buffers, const FilterValues &values, QCLBuffer &output) override;
 };
 

@@ -1,6 +1,5 @@
 #include "GlamourGlow.h"
 #include "GaussianBlur.h"
-#include "GlamourGlowDlg.h"
 #include "PixelMath.h"
 #include "QCLContext.h"
 
@@ -31,12 +30,12 @@ GlamourGlow::GlamourGlow(QObject *pParent)
 
 FilterParams GlamourGlow::Params() const
 {
-    return {{kBlur, 3, 99, {10}}, {kIntensity, 1, 100, {60}}};
+    return {{kBlur, 3, 99, {10}, QStringLiteral("Blur Size")}, {kIntensity, 1, 100, {60}, QStringLiteral("Intensity")}};
 }
 
-FilterDialog *GlamourGlow::CreateDialog(QWidget *pParent)
+FilterForm GlamourGlow::Form() const
 {
-    return new GlamourGlowDlg(pParent);
+    return {QStringLiteral("Glamour Glow"), QStringLiteral("GlamourGlowDlg"), QSize(278, 214)};
 }
 
 bool GlamourGlow::Enqueue(FilterBuffers &buffers, const FilterValues &values, QCLBuffer &output)

@@ -14,7 +14,7 @@ public:
     QImage Reference(const QImage &image, const FilterValues &values) const override;
 
 protected:
-    FilterDialog *CreateDialog(QWidget *pParent) override;
+    FilterForm Form() const override;
     bool Enqueue(FilterBuffers &buffers, const FilterValues &values, QCLBuffer &output) override;
 };
 

@@ -19,22 +19,26 @@ HueChangeFilter::HueChangeFilter(QObject *pParent)
 
 FilterParams HueChangeFilter::Params() const
 {
-    FilterParam range{kRange, 0, 359, {0, 60}};
+    FilterParam range{kRange, 0, 359, {0, 60}, QString(), FilterParam::Custom};
     range.optional = true;
-    return {{kHue, 0, 359, {0}}, {kSaturation, -255, 255, {0}}, {kLightness, -255, 255, {0}}, range};
+    return {{kHue, 0, 359, {0}, QString(), FilterParam::Custom},
+            {kSaturation, -255, 255, {0}, QStringLiteral("Saturation")},
+            {kLightness, -255, 255, {0}, QStringLiteral("Lightness")},
+            range};
 }
 
 FilterDialog *HueChangeFilter::CreateDialog(QWidget *pParent)
 {
-    return new HueChangeFilterDlg(pParent);
+    return new HueChangeFilterDlg(Params(), pParent);
 }
 
 bool HueChangeFilter::Enqueue(FilterBuffers &buffers, const FilterValues &values, QCLBuffer &output)
 {
     const int hue = values.value(kHue), saturation = values.value(kSaturation), lightness = values.value(kLightness);
-    const QList<int> range = values.list(kRange);
-    if (range.size() == 2)
-        return RunPerPixel(Kernel(1), buffers, output, hue, range[0], range[1], saturation, lightness);
+    if (values.has(kRange)) {
+        const QList<int> range = values.list(kRange);
+        return RunPerPixel(Kernel(1), buffers, output, hue, range.value(0), range.value(1), saturation, lightness);
+    }
     return RunPerPixel(Kernel(0), buffers, output, hue, saturation, lightness);
 }
 
@@ -64,7 +68,7 @@ QImage hueChangeReference(const QImage &image, int iHue, int iSaturation, int iL
 
 QImage HueChangeFilter::Reference(const QImage &image, const FilterValues &values) const
 {
-    const QList<int> range = values.list(kRange);
+    const QList<int> range = values.has(kRange) ? values.list(kRange) : QList<int>{0, -1};
     return hueChangeReference(image, values.value(kHue), values.value(kSaturation), values.value(kLightness),
-                              range.value(0), range.size() == 2 ? range[1] : -1);
+                              range.value(0), range.value(1));
 }

@@ -2,15 +2,21 @@
 #include "HueModifyWidget.h"
 #include "ui_HueChangeFilterDlg.h"
 
-HueChangeFilterDlg::HueChangeFilterDlg(QWidget *pParent) : FilterDialog(pParent), ui(new Ui::HueChangeFilterDlg)
+HueChangeFilterDlg::HueChangeFilterDlg(const FilterParams &params, QWidget *pParent)
+    : FilterDialog(pParent), ui(new Ui::HueChangeFilterDlg)
 {
     ui->setupUi(this);
-    FilterControls::Link(ui->saturationSlider, ui->saturationSpinBox);
-    FilterControls::Link(ui->lightnessSlider, ui->lightnessSpinBox);
+    QStringList own;
+    for (const FilterParam &param : params)
+        if (param.control == FilterParam::Custom)
+            own << param.key;
+    Q_ASSERT(own.size() == 2);
+    m_hueKey = own.value(0);
+    m_rangeKey = own.value(1);
+    m_controls.Bind(this, params);
+    m_controls.OnEdit(this, [this] { Q_EMIT Changed(); });
     connect(ui->hueControl, &HueModifyWidget::HueChanged, this, &FilterDialog::Changed);
     connect(ui->useRangeCheckBox, &QCheckBox::toggled, this, &FilterDialog::Changed);
-    connect(ui->saturationSlider, &QSlider::valueChanged, this, &FilterDialog::Changed);
-    connect(ui->lightnessSlider, &QSlider::valueChanged, this, &FilterDialog::Changed);
 }
 
 HueChangeFilterDlg::~HueChangeFilterDlg()
@@ -26,28 +32,22 @@ HueModifyWidget *HueChangeFilterDlg::Wheel() const
 FilterValues HueChangeFilterDlg::Values() const
 {
     FilterValues values;
-    values.set(QStringLiteral("hue"), int(ui->hueControl->Hue()));
-    values.set(QStringLiteral("saturation"), ui->saturationSlider->value());
-    values.set(QStringLiteral("lightness"), ui->lightnessSlider->value());
+    values.set(m_hueKey, int(ui->hueControl->Hue()));
+    m_controls.Read(&values);
     if (ui->useRangeCheckBox->isChecked())
-        values.set(QStringLiteral("range"), QList<int>{int(ui->hueControl->RangeStart()), int(ui->hueControl->RangeSpan())});
+        values.set(m_rangeKey, QList<int>{int(ui->hueControl->RangeStart()), int(ui->hueControl->RangeSpan())});
     return values;
 }
 
 void HueChangeFilterDlg::SetValues(const FilterValues &values)
 {
-    ui->hueControl->SetHue(values.value(QStringLiteral("hue")));
-    FilterControls::Show(ui->saturationSlider, ui->saturationSpinBox, values.value(QStringLiteral("saturation")));
-    FilterControls::Show(ui->lightnessSlider, ui->lightnessSpinBox, values.value(QStringLiteral("lightness")));
-    const QList<int> range = values.list(QStringLiteral("range"));
-    if (range.size() == 2)
-        ui->hueControl->SetRange(range[0], range[1]);
+    ui->hueControl->SetHue(values.value(m_hueKey));
+    m_controls.Show(values);
+    const bool bRange = values.has(m_rangeKey);
+    if (bRange) {
+        const QList<int> range = values.list(m_rangeKey);
+        ui->hueControl->SetRange(range.value(0), range.value(1));
+    }
     const QSignalBlocker block(ui->useRangeCheckBox);
-    ui->useRangeCheckBox->setChecked(range.size() == 2);
-}
-
-void HueChangeFilterDlg::SetParams(const FilterParams &params)
-{
-    FilterControls::SetRange(ui->saturationSlider, ui->saturationSpinBox, ParamFor(params, QStringLiteral("saturation")));
-    FilterControls::SetRange(ui->lightnessSlider, ui->lightnessSpinBox, ParamFor(params, QStringLiteral("lightness")));
+    ui->useRangeCheckBox->setChecked(bRange);
 }

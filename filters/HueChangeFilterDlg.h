@@ -1,6 +1,8 @@
 #pragma once
 // "Color Substitute": the hue wheel, "use range", and saturation and
-// lightness adjustments.
+// lightness adjustments. The table's entries shown its own way are, in
+// order, the wheel's hue and its range (START,SPAN, present only with
+// "use range").
 #include "FilterDialog.h"
 
 namespace Ui {
@@ -12,15 +14,17 @@ class HueChangeFilterDlg : public FilterDialog
 {
     Q_OBJECT
 public:
-    explicit HueChangeFilterDlg(QWidget *pParent = nullptr);
+    explicit HueChangeFilterDlg(const FilterParams &params, QWidget *pParent = nullptr);
     ~HueChangeFilterDlg() override;
 
     FilterValues Values() const override;
     void SetValues(const FilterValues &values) override;
-    void SetParams(const FilterParams &params) override;
 
     HueModifyWidget *Wheel() const;
 
 private:
     Ui::HueChangeFilterDlg *ui;
+    ParamControls m_controls;
+    QString m_hueKey;
+    QString m_rangeKey;
 };

@@ -1,5 +1,4 @@
 #include "JitterFilter.h"
-#include "PixelateDlg.h"
 #include "QCLContext.h"
 #include "Random.h"
 
@@ -35,7 +34,14 @@ JitterFilter::JitterFilter(QObject *pParent)
 
 FilterParams JitterFilter::Params() const
 {
-    return {{kSize, 2, 175, {2}}, {kSeed, 0, std::numeric_limits<int>::max(), {0}, true}};
+    FilterParam seed{kSeed, 0, std::numeric_limits<int>::max(), {0}, QString(), FilterParam::Hidden};
+    seed.optional = true;
+    return {{kSize, 2, 175, {2}, QStringLiteral("pixel size")}, seed};
+}
+
+FilterForm JitterFilter::Form() const
+{
+    return FilterForm::SizeDialog(QStringLiteral("Jitter"));
 }
 
 quint32 JitterFilter::Key(quint32 iSeed)
@@ -52,13 +58,6 @@ QImage JitterFilter::ApplyFilter(QImage image)
 {
     m_seed = drawSeed();
     return DialogFilter::ApplyFilter(image);
-}
-
-FilterDialog *JitterFilter::CreateDialog(QWidget *pParent)
-{
-    auto *pDialog = new PixelateDlg(kSize, pParent);
-    pDialog->SetTitle(QStringLiteral("Jitter"));
-    return pDialog;
 }
 
 quint32 JitterFilter::SeedOf(const FilterValues &values) const

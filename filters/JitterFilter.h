@@ -26,7 +26,7 @@ public:
     static int PixelSeed(quint32 iKey, quint32 iIndex, int iAxis);
 
 protected:
-    FilterDialog *CreateDialog(QWidget *pParent) override;
+    FilterForm Form() const override;
     bool Enqueue(FilterBuffers &buffers, const FilterValues &values, QCLBuffer &output) override;
 
 private:

@@ -38,7 +38,8 @@ public:
     bool IsReady() const { return m_bReady; }
     QCLContext *Context() const { return m_pContext; }
 
-    // The keys, ranges and defaults of the filter's parameters.
+    // The filter's parameter table: keys, ranges, defaults and how the
+    // dialog shows them.
     virtual FilterParams Params() const { return {}; }
     // The filter on the calling thread with the given values (converted to
     // 32-bit ARGB first); a null image when the device fails.

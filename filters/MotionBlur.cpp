@@ -1,5 +1,4 @@
 #include "MotionBlur.h"
-#include "MotionBlurDlg.h"
 #include "QCLContext.h"
 
 #include <QLineF>
@@ -19,12 +18,13 @@ MotionBlur::MotionBlur(QObject *pParent)
 
 FilterParams MotionBlur::Params() const
 {
-    return {{kAngle, 0, 359, {0}}, {kDistance, 0, 99, {0}}};
+    return {{kAngle, 0, 359, {0}, QStringLiteral("Angle"), FilterParam::Dial},
+            {kDistance, 0, 99, {0}, QStringLiteral("Distance")}};
 }
 
-FilterDialog *MotionBlur::CreateDialog(QWidget *pParent)
+FilterForm MotionBlur::Form() const
 {
-    return new MotionBlurDlg(pParent);
+    return {QStringLiteral("Motion Blur"), QStringLiteral("MotionBlurDlg"), QSize(306, 296)};
 }
 
 QList<QPoint> MotionBlur::Offsets(int iAngle, int iDistance)

@@ -20,7 +20,7 @@ public:
     static QList<QPoint> Offsets(int iAngle, int iDistance);
 
 protected:
-    FilterDialog *CreateDialog(QWidget *pParent) override;
+    FilterForm Form() const override;
     bool Enqueue(FilterBuffers &buffers, const FilterValues &values, QCLBuffer &output) override;
 };
 

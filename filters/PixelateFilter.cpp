@@ -1,5 +1,4 @@
 #include "PixelateFilter.h"
-#include "PixelateDlg.h"
 #include "QCLContext.h"
 
 namespace {
@@ -20,12 +19,12 @@ PixelateFilter::PixelateFilter(QObject *pParent)
 
 FilterParams PixelateFilter::Params() const
 {
-    return {{kSize, 2, 175, {2}}};
+    return {{kSize, 2, 175, {2}, QStringLiteral("pixel size")}};
 }
 
-FilterDialog *PixelateFilter::CreateDialog(QWidget *pParent)
+FilterForm PixelateFilter::Form() const
 {
-    return new PixelateDlg(kSize, pParent);
+    return FilterForm::SizeDialog(QStringLiteral("Pixelate"));
 }
 
 bool PixelateFilter::Enqueue(FilterBuffers &buffers, const FilterValues &values, QCLBuffer &output)

@@ -1,6 +1,5 @@
 #include "SmoothFilter.h"
 #include "PixelMath.h"
-#include "PixelateDlg.h"
 #include "QCLContext.h"
 
 namespace {
@@ -22,14 +21,12 @@ SmoothFilter::SmoothFilter(QObject *pParent)
 
 FilterParams SmoothFilter::Params() const
 {
-    return {{kSize, 2, 175, {2}}};
+    return {{kSize, 2, 175, {2}, QStringLiteral("pixel size")}};
 }
 
-FilterDialog *SmoothFilter::CreateDialog(QWidget *pParent)
+FilterForm SmoothFilter::Form() const
 {
-    auto *pDialog = new PixelateDlg(kSize, pParent);
-    pDialog->SetTitle(QStringLiteral("Box Blur"));
-    return pDialog;
+    return FilterForm::SizeDialog(QStringLiteral("Box Blur"));
 }
 
 bool SmoothFilter::Enqueue(FilterBuffers &buffers, const FilterValues &values, QCLBuffer &output)

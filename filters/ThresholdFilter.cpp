@@ -18,15 +18,18 @@ ThresholdFilter::ThresholdFilter(const QString &name, const QString &kernelName,
 FilterParams ThresholdFilter::Params() const
 {
     FilterParams params;
-    for (const QString &key : {kRed, kGreen, kBlue})
+    for (const QString &key : {kRed, kGreen, kBlue}) {
         params.append({key, m_range.minimum, m_range.maximum, {m_range.initial}});
+        // "thresholdRedSlider" and so on.
+        params.last().name = QStringLiteral("threshold") + key.left(1).toUpper() + key.mid(1);
+    }
     return params;
 }
 
 FilterDialog *ThresholdFilter::CreateDialog(QWidget *pParent)
 {
     // The dialog is titled like the filter.
-    auto *pDialog = new ThresholdsDlg(GetName(), pParent);
+    auto *pDialog = new ThresholdsDlg(GetName(), Params(), pParent);
     pDialog->resize(m_dialogSize);
     return pDialog;
 }

@@ -1,17 +1,12 @@
 #include "ThresholdsDlg.h"
 #include "ui_ThresholdsDlg.h"
 
-namespace {
-const char *const kKeys[3] = {"red", "green", "blue"};
-}
-
-ThresholdsDlg::ThresholdsDlg(const QString &title, QWidget *pParent) : FilterDialog(pParent), ui(new Ui::ThresholdsDlg)
+ThresholdsDlg::ThresholdsDlg(const QString &title, const FilterParams &params, QWidget *pParent)
+    : FilterDialog(pParent), ui(new Ui::ThresholdsDlg)
 {
     ui->setupUi(this);
     setWindowTitle(title);
-    FilterControls::Link(ui->thresholdRedSlider, ui->thresholdRedSpinBox);
-    FilterControls::Link(ui->thresholdGreenSlider, ui->thresholdGreenSpinBox);
-    FilterControls::Link(ui->thresholdBlueSlider, ui->thresholdBlueSpinBox);
+    m_controls.Bind(this, params);
     for (int i = 0; i < 3; ++i) {
         m_previous[i] = Slider(i)->value();
         connect(Slider(i), &QSlider::valueChanged, this, [this, i](int iValue) { SliderMoved(i, iValue); });
@@ -52,25 +47,13 @@ void ThresholdsDlg::SliderMoved(int iChannel, int iValue)
 FilterValues ThresholdsDlg::Values() const
 {
     FilterValues values;
-    for (int i = 0; i < 3; ++i)
-        values.set(QLatin1String(kKeys[i]), Slider(i)->value());
+    m_controls.Read(&values);
     return values;
 }
 
 void ThresholdsDlg::SetValues(const FilterValues &values)
 {
-    QSpinBox *const spins[3] = {ui->thresholdRedSpinBox, ui->thresholdGreenSpinBox, ui->thresholdBlueSpinBox};
-    for (int i = 0; i < 3; ++i) {
-        FilterControls::Show(Slider(i), spins[i], values.value(QLatin1String(kKeys[i]), Slider(i)->value()));
+    m_controls.Show(values);
+    for (int i = 0; i < 3; ++i)
         m_previous[i] = Slider(i)->value();
-    }
-}
-
-void ThresholdsDlg::SetParams(const FilterParams &params)
-{
-    QSpinBox *const spins[3] = {ui->thresholdRedSpinBox, ui->thresholdGreenSpinBox, ui->thresholdBlueSpinBox};
-    for (int i = 0; i < 3; ++i) {
-        FilterControls::SetRange(Slider(i), spins[i], ParamFor(params, QLatin1String(kKeys[i])));
-        m_previous[i] = Slider(i)->value();
-    }
 }

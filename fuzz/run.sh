@@ -1,7 +1,7 @@
 #!/bin/sh
 # Builds a fuzzer with clang and runs it for DURATION seconds (default 60) on
 # two jobs, starting from its corpus:
-#   fuzz/run.sh [documentfile|imageimport|brushset] [DURATION]
+#   fuzz/run.sh [documentfile|imageimport|brushset|ora] [DURATION]
 set -e
 TARGET=${1:-documentfile}
 DURATION=${2:-60}
@@ -11,7 +11,8 @@ case "$TARGET" in
   documentfile) CORPUS="$ROOT/fuzz/corpus" ;;
   imageimport)  CORPUS="$ROOT/fuzz/corpus-images" ;;
   brushset)     CORPUS="$ROOT/fuzz/corpus-brushes" ;;
-  *) echo "usage: $0 [documentfile|imageimport|brushset] [seconds]" >&2; exit 2 ;;
+  ora)          CORPUS="$ROOT/fuzz/corpus-ora" ;;
+  *) echo "usage: $0 [documentfile|imageimport|brushset|ora] [seconds]" >&2; exit 2 ;;
 esac
 CXX=clang++ cmake -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCQ_BUILD_FUZZ=ON -DCQ_BUILD_TESTS=OFF >/dev/null

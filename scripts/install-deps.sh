@@ -3,7 +3,7 @@
 # Does nothing when everything is already there.
 set -euo pipefail
 pkgs=(cmake g++ make ccache pkg-config
-      qt6-base-dev qt6-base-dev-tools zlib1g-dev libpng-dev libdeflate-dev qt6-image-formats-plugins libgl-dev
+      qt6-base-dev qt6-base-dev-tools zlib1g-dev libpng-dev libdeflate-dev libzip-dev qt6-image-formats-plugins libgl-dev
       opencl-headers ocl-icd-opencl-dev ocl-icd-libopencl1 pocl-opencl-icd clinfo
       xvfb xauth fonts-dejavu-core)
 if [ "${CQ_WANT_FUZZ:-0}" = 1 ]; then pkgs+=(clang libclang-rt-14-dev); fi

@@ -1,5 +1,7 @@
 #include "BaseTool.h"
 
+#include <QKeyEvent>
+
 #include "ChildWindow.h"
 #include "ToolContext.h"
 
@@ -56,4 +58,24 @@ void BaseTool::RefreshCursor()
 {
     if (ChildWindow *pWindow = CurrentWindow())
         pWindow->setCursor(GetCursor());
+}
+
+Qt::KeyboardModifiers BaseTool::KeysAfter(const QKeyEvent *pEvent)
+{
+    const Qt::KeyboardModifiers keys = pEvent->modifiers();
+    Qt::KeyboardModifier key = Qt::NoModifier;
+    switch (pEvent->key()) {
+    case Qt::Key_Shift:
+        key = Qt::ShiftModifier;
+        break;
+    case Qt::Key_Alt:
+        key = Qt::AltModifier;
+        break;
+    case Qt::Key_Control:
+        key = Qt::ControlModifier;
+        break;
+    default:
+        return keys;
+    }
+    return pEvent->type() == QEvent::KeyRelease ? keys & ~key : keys | key;
 }

@@ -55,6 +55,9 @@ protected:
     void EndActivation();
     // The current document window shows this tool's cursor.
     void RefreshCursor();
+    // The modifiers held once the key event is through: the event's own,
+    // with the modifier key it presses or lets go counted in or out.
+    static Qt::KeyboardModifiers KeysAfter(const QKeyEvent *pEvent);
 
 private:
     void AddOptionWidget(QWidget *pWidget);

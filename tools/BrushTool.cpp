@@ -3,23 +3,18 @@
 #include "BrushSource.h"
 #include "CQBrush.h"
 #include "BrushStroke.h"
-#include "BrushWidths.h"
 #include "ChildWindow.h"
-#include "LayerSnapshotCmd.h"
 #include "PaintToolSupport.h"
-#include "PixmapLayer.h"
 #include "ToolContext.h"
 #include "ToolSwatches.h"
 
-#include <QComboBox>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
-#include <QUndoStack>
 
 BrushTool::BrushTool(ToolContext &context, QObject *pParent)
-    : BaseTool(context, pParent)
+    : RoundTipTool(context, QStringLiteral("Brush Width"), QStringLiteral("Paintbrush"), 10, pParent)
 {
 }
 
@@ -43,9 +38,7 @@ void BrushTool::Activate()
     AddOption(new QLabel(QStringLiteral("Brush")));
     m_pButton = AddOption(new QPushButton);
     connect(m_pButton, &QPushButton::clicked, this, &BrushTool::BrushButtonClicked);
-    AddOption(new QLabel(QStringLiteral("Brush Width")));
-    m_pWidths = AddOption(BrushWidths::MakeCombo(m_iWidth));
-    connect(m_pWidths, &QComboBox::currentTextChanged, this, &BrushTool::BrushWidthChanged);
+    AddWidthOptions();
     AddOption(new QLabel(QStringLiteral("Brush Color")));
     if (ToolSwatches *pSwatches = context().Swatches()) {
         auto *pHolder = AddOption(new QLabel(QStringLiteral("brush color")));
@@ -60,19 +53,11 @@ void BrushTool::Activate()
     BeginActivation();
 }
 
-void BrushTool::FinishGesture()
-{
-    // A stroke cut short still lands as one step.
-    if (m_bStroke)
-        MouseRelease(Qt::NoButton, QPoint(), Qt::NoModifier, CurrentWindow());
-}
-
 void BrushTool::Deactivate()
 {
-    FinishGesture();
+    RoundTipTool::Deactivate();
     disconnect(m_brushConnection);
     disconnect(m_colorConnection);
-    EndActivation();
 }
 
 void BrushTool::RefreshLook()
@@ -102,15 +87,10 @@ void BrushTool::BrushChanged()
     RefreshLook();
 }
 
-void BrushTool::BrushWidthChanged(const QString &text)
+void BrushTool::WidthChanged()
 {
-    bool bOk = false;
-    const int width = text.toInt(&bOk);
-    if (!bOk || width < 1)
-        return;
-    m_iWidth = width;
     if (BrushStroke *pStroke = Stroke())
-        pStroke->SetSize(width);
+        pStroke->SetSize(m_iWidth);
     RefreshLook();
 }
 
@@ -129,52 +109,37 @@ void BrushTool::BrushButtonClicked()
         pBrushes->ToggleShown();
 }
 
-void BrushTool::MouseWheel(int iDelta, ChildWindow *)
+bool BrushTool::StartStroke(PixmapLayer *pLayer, QPoint point, Qt::KeyboardModifiers)
 {
-    BrushWidths::Step(m_pWidths, iDelta);
-}
-
-void BrushTool::MousePress(Qt::MouseButtons buttons, QPoint point, Qt::KeyboardModifiers, ChildWindow *pWindow)
-{
-    if (!(buttons & Qt::LeftButton) || m_bStroke)
-        return;
-    PixmapLayer *pLayer = PaintToolSupport::RasterForPainting(pWindow);
-    if (!pLayer)
-        return;
     BrushStroke *pStroke = Stroke();
     if (!pStroke) {
-        QMessageBox::warning(pWindow, QStringLiteral("Error"), m_pStroke->errorText());
-        return;
+        QMessageBox::warning(m_pWindow, QStringLiteral("Error"), m_pStroke->errorText());
+        return false;
     }
     pStroke->SetColor(SwatchColor());
-    Document *pDocument = pWindow->document();
+    Document *pDocument = m_pWindow->document();
     pDocument->BeginPaint(true, pLayer);
     QPainter *pPainter = pDocument->BeginStroke();
     pPainter->setRenderHint(QPainter::Antialiasing);
     const QRect dab = pStroke->Press(*pPainter, point);
     pDocument->CommitStroke(dab);
-    m_bStroke = true;
+    m_bPainted = true;
+    return true;
 }
 
-void BrushTool::MousePosUpdate(int x, int y, ChildWindow *pWindow)
+void BrushTool::StrokeTo(QPoint point)
 {
-    if (!m_bStroke || !pWindow || !m_pStroke)
-        return;
-    Document *pDocument = pWindow->document();
+    Document *pDocument = m_pWindow->document();
     QPainter *pPainter = pDocument->BeginStroke();
     pPainter->setRenderHint(QPainter::Antialiasing);
     // Only what the new dabs covered reaches the layer.
-    const QRect dirty = m_pStroke->MoveTo(*pPainter, QPoint(x, y));
+    const QRect dirty = m_pStroke->MoveTo(*pPainter, point);
     if (!dirty.isEmpty())
         pDocument->CommitStroke(dirty);
 }
 
-void BrushTool::MouseRelease(Qt::MouseButtons buttons, QPoint, Qt::KeyboardModifiers, ChildWindow *pWindow)
+void BrushTool::EndStroke()
 {
-    if (!m_bStroke || (buttons & Qt::LeftButton) || !pWindow)
-        return;
-    m_bStroke = false;
-    PaintToolSupport::EndStroke(pWindow, QStringLiteral("Paintbrush - "));
     // A stroke with colour jitter leaves the last dab's colour on the tip.
     RefreshLook();
 }

@@ -9,13 +9,12 @@
 #include "HandleGraphicsItem.h"
 #include "SelectionCmd.h"
 #include "SizeReadout.h"
+#include "ToolContext.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QGraphicsSceneMouseEvent>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QSettings>
 #include <QSpinBox>
 #include <QUndoStack>
 
@@ -38,9 +37,8 @@ CropTool::CropTool(ToolContext &context, QObject *pParent)
     : BaseTool(context, pParent)
     , m_pShade(new CropShadeItem)
 {
-    QSettings settings;
-    m_iGuide = settings.value(QStringLiteral("cropToolGuide"), 0).toInt();
-    m_iRatioType = settings.value(QStringLiteral("cropToolRatio"), 0).toInt();
+    m_iGuide = context.Setting(QStringLiteral("cropToolGuide"), 0).toInt();
+    m_iRatioType = context.Setting(QStringLiteral("cropToolRatio"), 0).toInt();
     for (int i = 0; i < int(m_handles.size()); ++i) {
         HandleGraphicsItem *pHandle = BoxHandles::Create(i);
         // The tool keeps the box on the canvas itself.
@@ -65,7 +63,6 @@ CropTool::~CropTool()
 void CropTool::Activate()
 {
     BeginActivation();
-    QSettings settings;
     AddOption(new QLabel(QStringLiteral("Guide Lines")));
     m_pGuideCombo = AddOption(new QComboBox);
     const QStringList guides = {QStringLiteral("None"), QStringLiteral("Rule of Thirds"), QStringLiteral("Grid"),
@@ -82,11 +79,11 @@ void CropTool::Activate()
     AddOption(new QLabel(QStringLiteral("Width")));
     m_pWidthSpin = AddOption(new QSpinBox);
     m_pWidthSpin->setRange(1, 9999);
-    m_pWidthSpin->setValue(settings.value(QStringLiteral("cropToolRatioWidth"), 1).toInt());
+    m_pWidthSpin->setValue(context().Setting(QStringLiteral("cropToolRatioWidth"), 1).toInt());
     AddOption(new QLabel(QStringLiteral("Height")));
     m_pHeightSpin = AddOption(new QSpinBox);
     m_pHeightSpin->setRange(1, 9999);
-    m_pHeightSpin->setValue(settings.value(QStringLiteral("cropToolRatioHeight"), 1).toInt());
+    m_pHeightSpin->setValue(context().Setting(QStringLiteral("cropToolRatioHeight"), 1).toInt());
     EnableRatioOptions(true);
     connect(m_pGuideCombo, &QComboBox::currentIndexChanged, this, &CropTool::GuideTypeChanged);
     connect(m_pRatioCombo, &QComboBox::currentIndexChanged, this, &CropTool::RatioTypeChanged);
@@ -207,8 +204,9 @@ int CropTool::HandleAt(const QPointF &point) const
 
 // --- Pointer ----------------------------------------------------------------------------
 
-void CropTool::MousePress(Qt::MouseButtons buttons, QPoint point, Qt::KeyboardModifiers, ChildWindow *pWindow)
+void CropTool::MousePress(Qt::MouseButtons buttons, QPoint point, Qt::KeyboardModifiers keys, ChildWindow *pWindow)
 {
+    m_keys = keys;
     if (!pWindow || pWindow != m_pWindow || !(buttons & Qt::LeftButton))
         return;
     EnableRatioOptions(false);
@@ -243,7 +241,7 @@ void CropTool::MousePosUpdate(int x, int y, ChildWindow *pWindow)
     switch (m_iState) {
     case Drawing: {
         m_current = Clamp(point, canvas);
-        const bool bSquare = QApplication::keyboardModifiers() & Qt::ControlModifier;
+        const bool bSquare = m_keys & Qt::ControlModifier;
         m_cropRect = DragBox(m_anchor, m_current, m_dRatio, bSquare);
         if (m_pReadout) {
             m_pReadout->SetText(QString::number(m_cropRect.width()) + QStringLiteral(" x ")
@@ -318,6 +316,7 @@ void CropTool::HandleMouseUp(HandleGraphicsItem *, QGraphicsSceneMouseEvent *)
 
 void CropTool::KeyPress(QKeyEvent *pEvent)
 {
+    m_keys = KeysAfter(pEvent);
     const int key = pEvent->key();
     if (key != Qt::Key_Escape && key != Qt::Key_Return && key != Qt::Key_Enter)
         return;
@@ -325,6 +324,11 @@ void CropTool::KeyPress(QKeyEvent *pEvent)
         Commit();
     m_cropRect = QRect();
     EndGesture();
+}
+
+void CropTool::KeyRelease(QKeyEvent *pEvent)
+{
+    m_keys = KeysAfter(pEvent);
 }
 
 void CropTool::Commit()
@@ -352,7 +356,7 @@ void CropTool::GuideTypeChanged(int iIndex)
     if (!m_pGuideCombo)
         return;
     m_iGuide = m_pGuideCombo->itemData(iIndex).toInt();
-    QSettings().setValue(QStringLiteral("cropToolGuide"), m_iGuide);
+    context().SetSetting(QStringLiteral("cropToolGuide"), m_iGuide);
     Refresh();
 }
 
@@ -361,16 +365,16 @@ void CropTool::RatioTypeChanged(int iIndex)
     if (!m_pRatioCombo)
         return;
     m_iRatioType = m_pRatioCombo->itemData(iIndex).toInt();
-    QSettings().setValue(QStringLiteral("cropToolRatio"), m_iRatioType);
+    context().SetSetting(QStringLiteral("cropToolRatio"), m_iRatioType);
     EnableRatioOptions(true);
 }
 
 void CropTool::RatioWidthChanged(int iValue)
 {
-    QSettings().setValue(QStringLiteral("cropToolRatioWidth"), iValue);
+    context().SetSetting(QStringLiteral("cropToolRatioWidth"), iValue);
 }
 
 void CropTool::RatioHeightChanged(int iValue)
 {
-    QSettings().setValue(QStringLiteral("cropToolRatioHeight"), iValue);
+    context().SetSetting(QStringLiteral("cropToolRatioHeight"), iValue);
 }

@@ -37,6 +37,7 @@ public Q_SLOTS:
     void MouseRelease(Qt::MouseButtons buttons, QPoint point, Qt::KeyboardModifiers keys,
                       ChildWindow *pWindow) override;
     void KeyPress(QKeyEvent *pEvent) override;
+    void KeyRelease(QKeyEvent *pEvent) override;
     void HandleMouseDown(HandleGraphicsItem *pHandle, QGraphicsSceneMouseEvent *pEvent);
     void HandleMouseUp(HandleGraphicsItem *pHandle, QGraphicsSceneMouseEvent *pEvent);
     void HandleMoved(HandleGraphicsItem *pHandle, QGraphicsSceneMouseEvent *pEvent);
@@ -62,6 +63,7 @@ private:
     QPoint m_current;
     double m_dRatio = 0;
     int m_iState = Outside;
+    Qt::KeyboardModifiers m_keys; // as the last event left them (Ctrl draws squares)
     int m_iHoverHandle = -1;
     std::array<HandleGraphicsItem *, BoxHandles::kCount> m_handles{};
     CropShadeItem *m_pShade;

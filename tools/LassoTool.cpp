@@ -3,23 +3,12 @@
 #include "ChildWindow.h"
 #include "GraphicsScene.h"
 
-#include <QApplication>
 #include <QGraphicsLineItem>
 #include <QGraphicsPathItem>
 #include <QKeyEvent>
 
-using namespace SelectionToolSupport;
-
-namespace {
-void takeOut(QGraphicsItem *pItem)
-{
-    if (pItem->scene())
-        pItem->scene()->removeItem(pItem);
-}
-} // namespace
-
 LassoTool::LassoTool(ToolContext &context, QObject *pParent)
-    : BaseTool(context, pParent)
+    : SelectionTool(context, pParent)
     , m_pSegment(new QGraphicsLineItem)
     , m_antsTimer(this)
     , m_pDashed(new QGraphicsPathItem)
@@ -42,33 +31,9 @@ LassoTool::~LassoTool()
 
 void LassoTool::TakeOutItems()
 {
-    takeOut(m_pSegment);
-    takeOut(m_pDashed);
-    takeOut(m_pSolid);
-}
-
-void LassoTool::Activate()
-{
-    m_eCursor = KindFor(QApplication::keyboardModifiers());
-    BeginActivation();
-}
-
-void LassoTool::FinishGesture()
-{
-    if (m_bPressed)
-        MouseRelease(Qt::NoButton, m_current, QApplication::keyboardModifiers(), m_pWindow);
-}
-
-void LassoTool::Deactivate()
-{
-    FinishGesture();
-    m_antsTimer.stop();
-    EndActivation();
-}
-
-QCursor LassoTool::GetCursor() const
-{
-    return Cursor(m_eCursor);
+    TakeOut(m_pSegment);
+    TakeOut(m_pDashed);
+    TakeOut(m_pSolid);
 }
 
 QRegion LassoTool::OutlineRegion(const QPainterPath &outline)
@@ -107,20 +72,18 @@ void LassoTool::StartSegment(const QPoint &anchor)
 
 void LassoTool::EndSegment()
 {
-    takeOut(m_pSegment);
+    TakeOut(m_pSegment);
 }
 
 void LassoTool::MousePress(Qt::MouseButtons, QPoint point, Qt::KeyboardModifiers keys, ChildWindow *pWindow)
 {
     if (!pWindow || m_bPressed)
         return;
-    m_pWindow = pWindow;
+    BeginGesture(pWindow, point, keys);
     m_bPressed = true;
-    m_before = pWindow->Selection();
     if (!m_antsTimer.isActive())
         m_antsTimer.start(500);
     m_path = QPainterPath(QPointF(point));
-    m_current = point;
     if (keys & Qt::ControlModifier)
         StartSegment(point);
     else
@@ -160,38 +123,21 @@ void LassoTool::MouseRelease(Qt::MouseButtons, QPoint point, Qt::KeyboardModifie
     m_path = QPainterPath();
     if (!pWindow || pWindow != m_pWindow)
         return;
-    Document *pDocument = pWindow->document();
-    const QRegion shape = OutlineRegion(outline);
-    PushChange(pDocument, m_before, Combine(pDocument->Selection(), shape, keys, pDocument->canvasSize()));
+    ApplyShape(OutlineRegion(outline), keys);
 }
 
+// Ctrl held during a drag draws a straight segment from where it went down.
 void LassoTool::KeyPress(QKeyEvent *pEvent)
 {
-    Qt::KeyboardModifiers keys = pEvent->modifiers();
-    if (pEvent->key() == Qt::Key_Shift)
-        keys |= Qt::ShiftModifier;
-    else if (pEvent->key() == Qt::Key_Alt)
-        keys |= Qt::AltModifier;
-    if (keys & (Qt::ShiftModifier | Qt::AltModifier)) {
-        m_eCursor = KindFor(keys);
-        RefreshCursor();
-    }
+    SelectionTool::KeyPress(pEvent);
     if (pEvent->key() == Qt::Key_Control && m_iState == Freehand && !pEvent->isAutoRepeat())
         StartSegment(m_current);
 }
 
 void LassoTool::KeyRelease(QKeyEvent *pEvent)
 {
-    Qt::KeyboardModifiers keys = pEvent->modifiers();
-    if (pEvent->key() == Qt::Key_Shift)
-        keys &= ~Qt::ShiftModifier;
-    else if (pEvent->key() == Qt::Key_Alt)
-        keys &= ~Qt::AltModifier;
-    else if (pEvent->key() == Qt::Key_Control)
-        keys &= ~Qt::ControlModifier;
-    m_eCursor = KindFor(keys);
-    RefreshCursor();
-    if (!(keys & Qt::ControlModifier) && m_iState == Straight) {
+    SelectionTool::KeyRelease(pEvent);
+    if (!(m_keys & Qt::ControlModifier) && m_iState == Straight) {
         m_path.lineTo(m_current);
         m_iState = Freehand;
         m_pDashed->setPath(m_path);

@@ -1,10 +1,7 @@
 #pragma once
-#include "BaseTool.h"
-#include "SelectionToolSupport.h"
+#include "SelectionTool.h"
 
 #include <QPainterPath>
-#include <QPointer>
-#include <QRegion>
 #include <QTimer>
 
 class QGraphicsLineItem;
@@ -12,17 +9,12 @@ class QGraphicsPathItem;
 
 // Freehand selections: the outline follows the pointer; with Ctrl held it
 // runs straight from where Ctrl went down. The outline's ants march while
-// it is drawn. Shift adds, Alt takes away, as with the rectangle.
-class LassoTool : public BaseTool {
+// it is drawn.
+class LassoTool : public SelectionTool {
     Q_OBJECT
 public:
     explicit LassoTool(ToolContext &context, QObject *pParent = nullptr);
     ~LassoTool() override;
-
-    void Activate() override;
-    void Deactivate() override;
-    void FinishGesture() override;
-    QCursor GetCursor() const override;
 
     // The pixels an outline encloses (odd-even rule).
     static QRegion OutlineRegion(const QPainterPath &outline);
@@ -36,6 +28,9 @@ public Q_SLOTS:
     void KeyRelease(QKeyEvent *pEvent) override;
     void MarchingAntsTimer();
 
+protected:
+    bool IsGesture() const override { return m_bPressed; }
+
 private:
     enum State { Idle = 0, Freehand = 1, Straight = 2 };
     void StartSegment(const QPoint &anchor);
@@ -43,10 +38,8 @@ private:
     void RefreshPens();
     void TakeOutItems();
 
-    SelectionToolSupport::CursorKind m_eCursor = SelectionToolSupport::PlainCursor;
     int m_iState = Idle;
     QPoint m_anchor;
-    QPoint m_current;
     QGraphicsLineItem *m_pSegment;
     QTimer m_antsTimer;
     bool m_bAntsPhase = false;
@@ -54,6 +47,4 @@ private:
     QPainterPath m_path;
     QGraphicsPathItem *m_pDashed;
     QGraphicsPathItem *m_pSolid;
-    QRegion m_before;
-    QPointer<ChildWindow> m_pWindow;
 };

@@ -1,7 +1,7 @@
 #include "MoveSelectionTool.h"
 
 #include "ChildWindow.h"
-#include "SelectionToolSupport.h"
+#include "SelectionTool.h"
 
 void MoveSelectionTool::Activate()
 {
@@ -57,5 +57,5 @@ void MoveSelectionTool::MouseRelease(Qt::MouseButtons, QPoint point, Qt::Keyboar
         pWindow->SetSelection(m_pressRegion);
         return;
     }
-    SelectionToolSupport::PushChange(pWindow->document(), m_pressRegion, moved);
+    SelectionTool::PushChange(pWindow->document(), m_pressRegion, moved);
 }

@@ -10,7 +10,6 @@
 #include "ScaleCmd.h"
 #include "ScratchDB.h"
 
-#include <QApplication>
 #include <QGraphicsPixmapItem>
 #include <QGraphicsSceneMouseEvent>
 #include <QKeyEvent>
@@ -355,7 +354,7 @@ void MoveTool::HandleMoved(HandleGraphicsItem *pHandle, QGraphicsSceneMouseEvent
         return;
     }
     // Ctrl keeps the proportions of the lifted picture.
-    const bool bCtrl = (pEvent ? pEvent->modifiers() : QApplication::keyboardModifiers()) & Qt::ControlModifier;
+    const bool bCtrl = pEvent && (pEvent->modifiers() & Qt::ControlModifier);
     m_box = MoveGeometry::HandleBox(m_box, id, m_overlay.ToCanvas(pHandle->Position()), m_handlePress, m_dAspect, bCtrl);
     LayOut();
 }

@@ -35,20 +35,11 @@ void FinishStroke(Document *pDocument, const QString &operation, bool bChanged)
     if (!pDocument)
         return;
     PixmapLayer *pLayer = pDocument->PaintLayer();
+    // A stroke that left every pixel as it was records nothing either.
+    bChanged = bChanged && pLayer && pLayer->image() != pDocument->BaseImage();
     pDocument->EndPaint();
     if (pLayer && bChanged)
         pDocument->undoStack()->push(new LayerSnapshotCmd(operation + QStringLiteral(" - ") + pLayer->name(), pLayer));
-}
-
-void EndStroke(ChildWindow *pWindow, const QString &prefix)
-{
-    Document *pDocument = pWindow->document();
-    PixmapLayer *pLayer = pDocument->PaintLayer();
-    // A stroke that left every pixel as it was records nothing.
-    const bool bChanged = pLayer && pLayer->image() != pDocument->BaseImage();
-    pDocument->EndPaint();
-    if (bChanged)
-        pDocument->undoStack()->push(new LayerSnapshotCmd(prefix + pLayer->name(), pLayer));
 }
 
 // Big enough for the largest brush at a close zoom, small enough for any

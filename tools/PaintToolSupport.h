@@ -23,8 +23,6 @@ void FinishStroke(Document *pDocument, const QString &operation, bool bChanged =
 // The outline of the tip's opaque part, scaled by the zoom, drawn black
 // under white; the hot spot in the middle.
 QCursor TipOutlineCursor(const QImage &tip, double dZoom);
-// Ends the edit of a stroke and records it as one step "<prefix><layer name>".
-void EndStroke(ChildWindow *pWindow, const QString &prefix);
 // A round outline of the given diameter at the zoom.
 QCursor RoundCursor(int iDiameter, double dZoom);
 

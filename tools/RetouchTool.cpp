@@ -1,40 +1,24 @@
 #include "RetouchTool.h"
 
 #include "ChildWindow.h"
-#include "PaintToolSupport.h"
 #include "PixmapLayer.h"
 #include "ToolContext.h"
 
-
 RetouchTool::RetouchTool(ToolContext &context, const ConvolutionMask &mask, QObject *pParent)
-    : RoundTipTool(context, pParent), m_mask(mask)
+    : RoundTipTool(context, QStringLiteral("Brush Width"), QStringLiteral("Paintbrush"), 10, pParent)
+    , m_mask(mask)
 {
 }
 
 RetouchTool::~RetouchTool() = default;
 
-void RetouchTool::Activate()
+void RetouchTool::AddOptions()
 {
-    AddWidthOptions(QStringLiteral("Brush Width"));
     if (!m_pConvolver) {
         m_pConvolver = std::make_unique<Convolver>(context().Programs());
         if (!m_pConvolver->isValid())
             qWarning("%s", qPrintable(m_pConvolver->errorText()));
     }
-    BeginActivation();
-}
-
-void RetouchTool::FinishGesture()
-{
-    // A stroke cut short still lands as one step.
-    if (m_bStroke)
-        MouseRelease(Qt::NoButton, m_last, Qt::NoModifier, m_pWindow);
-}
-
-void RetouchTool::Deactivate()
-{
-    FinishGesture();
-    EndActivation();
 }
 
 QImage RetouchTool::Filtered(const QImage &image)
@@ -48,31 +32,18 @@ QImage RetouchTool::Filtered(const QImage &image)
     return Convolver::Reference(image, m_mask);
 }
 
-void RetouchTool::MousePress(Qt::MouseButtons buttons, QPoint point, Qt::KeyboardModifiers, ChildWindow *pWindow)
+bool RetouchTool::StartStroke(PixmapLayer *pLayer, QPoint point, Qt::KeyboardModifiers)
 {
-    if (!(buttons & Qt::LeftButton) || m_bStroke)
-        return;
-    PixmapLayer *pLayer = PaintToolSupport::RasterForPainting(pWindow);
-    if (!pLayer)
-        return;
-    Document *pDocument = pWindow->document();
+    Document *pDocument = m_pWindow->document();
     pDocument->BeginPaint(false, pLayer);
     // The base image is the layer in canvas coordinates, as the commits
     // want the filtered copy.
     m_filtered = Filtered(pDocument->BaseImage());
-    m_pWindow = pWindow;
-    m_bStroke = true;
-    m_last = point;
-    RevealTo(point);
+    StrokeTo(point);
+    return true;
 }
 
-void RetouchTool::MousePosUpdate(int x, int y, ChildWindow *pWindow)
-{
-    if (m_bStroke && pWindow && pWindow == m_pWindow)
-        RevealTo(QPoint(x, y));
-}
-
-void RetouchTool::RevealTo(QPoint point)
+void RetouchTool::StrokeTo(QPoint point)
 {
     Document *pDocument = m_pWindow->document();
     // Each commit replaces a run of whole rows of the tip's path with the
@@ -81,17 +52,7 @@ void RetouchTool::RevealTo(QPoint point)
     const QRect canvas(QPoint(0, 0), pDocument->canvasSize());
     for (const QRect &rows : TipPath(m_last, point, m_iWidth, canvas))
         pDocument->CommitResult(m_filtered, rows);
-    m_last = point;
-}
-
-void RetouchTool::MouseRelease(Qt::MouseButtons buttons, QPoint, Qt::KeyboardModifiers, ChildWindow *)
-{
-    if (!m_bStroke || (buttons & Qt::LeftButton))
-        return;
-    m_bStroke = false;
-    m_filtered = QImage();
-    if (m_pWindow)
-        PaintToolSupport::FinishStroke(m_pWindow->document(), QStringLiteral("Paintbrush"));
+    m_bPainted = true;
 }
 
 QList<QRect> RetouchTool::TipPath(QPoint from, QPoint to, int iWidth, const QRect &bounds)

@@ -3,7 +3,6 @@
 #include "Convolver.h"
 
 #include <QImage>
-#include <QPointer>
 
 #include <memory>
 
@@ -21,9 +20,6 @@ class RetouchTool : public RoundTipTool {
 public:
     ~RetouchTool() override;
 
-    void Activate() override;
-    void Deactivate() override;
-    void FinishGesture() override;
     const ConvolutionMask &Mask() const { return m_mask; }
     // The pixels a tip of width `iWidth` covers when it moves from `from`
     // to `to`, as rectangles of whole rows: the pixels whose centres lie
@@ -32,23 +28,17 @@ public:
     // (w/2 in whole pixels), so odd widths centre on p's pixel.
     static QList<QRect> TipPath(QPoint from, QPoint to, int iWidth, const QRect &bounds);
 
-public Q_SLOTS:
-    void MousePosUpdate(int x, int y, ChildWindow *pWindow) override;
-    void MousePress(Qt::MouseButtons buttons, QPoint point, Qt::KeyboardModifiers keys, ChildWindow *pWindow) override;
-    void MouseRelease(Qt::MouseButtons buttons, QPoint point, Qt::KeyboardModifiers keys,
-                      ChildWindow *pWindow) override;
-
 protected:
     RetouchTool(ToolContext &context, const ConvolutionMask &mask, QObject *pParent);
+    void AddOptions() override;
+    bool StartStroke(PixmapLayer *pLayer, QPoint point, Qt::KeyboardModifiers keys) override;
+    void StrokeTo(QPoint point) override;
+    void EndStroke() override { m_filtered = QImage(); }
 
 private:
     QImage Filtered(const QImage &image);
-    void RevealTo(QPoint point);
 
     ConvolutionMask m_mask;
     std::unique_ptr<Convolver> m_pConvolver;
     QImage m_filtered; // the layer at the press under the mask, canvas coordinates
-    QPoint m_last;
-    bool m_bStroke = false;
-    QPointer<ChildWindow> m_pWindow;
 };

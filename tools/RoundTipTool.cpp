@@ -7,9 +7,38 @@
 #include <QComboBox>
 #include <QLabel>
 
-void RoundTipTool::AddWidthOptions(const QString &label)
+RoundTipTool::RoundTipTool(ToolContext &context, const QString &widthLabel, const QString &operation, int iWidth,
+                           QObject *pParent)
+    : BaseTool(context, pParent)
+    , m_iWidth(iWidth)
+    , m_widthLabel(widthLabel)
+    , m_operation(operation)
 {
-    AddOption(new QLabel(label));
+}
+
+void RoundTipTool::Activate()
+{
+    AddWidthOptions();
+    AddOptions();
+    BeginActivation();
+}
+
+void RoundTipTool::FinishGesture()
+{
+    // A stroke cut short still lands as one step, in the window it began in.
+    if (m_bStroke)
+        MouseRelease(Qt::NoButton, m_last, Qt::NoModifier, m_pWindow);
+}
+
+void RoundTipTool::Deactivate()
+{
+    FinishGesture();
+    EndActivation();
+}
+
+void RoundTipTool::AddWidthOptions()
+{
+    AddOption(new QLabel(m_widthLabel));
     m_pWidths = AddOption(BrushWidths::MakeCombo(m_iWidth));
     connect(m_pWidths, &QComboBox::currentTextChanged, this, &RoundTipTool::BrushWidthChanged);
 }
@@ -27,10 +56,43 @@ void RoundTipTool::BrushWidthChanged(const QString &text)
     if (!bOk || width < 1)
         return;
     m_iWidth = width;
-    RefreshCursor();
+    WidthChanged();
 }
 
 void RoundTipTool::MouseWheel(int iDelta, ChildWindow *)
 {
     BrushWidths::Step(m_pWidths, iDelta);
+}
+
+void RoundTipTool::MousePress(Qt::MouseButtons buttons, QPoint point, Qt::KeyboardModifiers keys,
+                              ChildWindow *pWindow)
+{
+    if (!(buttons & Qt::LeftButton) || m_bStroke)
+        return;
+    PixmapLayer *pLayer = PaintToolSupport::RasterForPainting(pWindow);
+    if (!pLayer)
+        return;
+    m_pWindow = pWindow;
+    m_last = point;
+    m_bPainted = false;
+    m_bStroke = StartStroke(pLayer, point, keys);
+}
+
+void RoundTipTool::MousePosUpdate(int x, int y, ChildWindow *pWindow)
+{
+    if (!m_bStroke || !pWindow || pWindow != m_pWindow)
+        return;
+    const QPoint point(x, y);
+    StrokeTo(point);
+    m_last = point;
+}
+
+void RoundTipTool::MouseRelease(Qt::MouseButtons buttons, QPoint, Qt::KeyboardModifiers, ChildWindow *)
+{
+    if (!m_bStroke || (buttons & Qt::LeftButton))
+        return;
+    m_bStroke = false;
+    EndStroke();
+    if (m_pWindow)
+        PaintToolSupport::FinishStroke(m_pWindow->document(), m_operation, m_bPainted);
 }

@@ -5,28 +5,18 @@
 #include "MoveSelectionTool.h"
 #include "SizeReadout.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QGraphicsEllipseItem>
 #include <QGraphicsRectItem>
-#include <QKeyEvent>
 #include <QSlider>
 #include <QSpinBox>
 
-using namespace SelectionToolSupport;
-
 namespace {
 const char kOptionStyle[] = "color: rgb(255, 255, 255);background-color: rgba(0, 0, 0, 0);";
-
-void takeOut(QGraphicsItem *pItem)
-{
-    if (pItem->scene())
-        pItem->scene()->removeItem(pItem);
-}
 } // namespace
 
 SelectTool::SelectTool(ToolContext &context, int iShape, MoveSelectionTool *pMover, QObject *pParent)
-    : BaseTool(context, pParent)
+    : SelectionTool(context, pParent)
     , m_pEllipseItem(new QGraphicsEllipseItem)
     , m_pRectItem(new QGraphicsRectItem)
     , m_iShape(iShape)
@@ -43,8 +33,8 @@ SelectTool::SelectTool(ToolContext &context, int iShape, MoveSelectionTool *pMov
 
 SelectTool::~SelectTool()
 {
-    takeOut(m_pEllipseItem);
-    takeOut(m_pRectItem);
+    TakeOut(m_pEllipseItem);
+    TakeOut(m_pRectItem);
     delete m_pEllipseItem;
     delete m_pRectItem;
 }
@@ -65,7 +55,7 @@ void SelectTool::SetPreviewRect(const QRect &rect)
         m_pRectItem->setRect(r);
 }
 
-void SelectTool::Activate()
+void SelectTool::AddOptions()
 {
     ChildWindow *pWindow = CurrentWindow();
     m_pCenterBox = AddOption(new QCheckBox(QStringLiteral("Center")));
@@ -96,35 +86,19 @@ void SelectTool::Activate()
     connect(m_pFeatherBox, &QCheckBox::toggled, m_pFeatherSlider, &QWidget::setEnabled);
     connect(m_pFeatherBox, &QCheckBox::toggled, m_pFeatherSpin, &QWidget::setEnabled);
     connect(m_pFeatherBox, &QCheckBox::toggled, this, &SelectTool::FeatherCheckboxToggle);
-    m_eCursor = KindFor(QApplication::keyboardModifiers());
-    BeginActivation();
-}
-
-void SelectTool::FinishGesture()
-{
-    // A gesture cut short still lands where it got to.
-    if (m_iState == Drawing || m_iState == MovingSelection)
-        MouseRelease(Qt::NoButton, m_current, QApplication::keyboardModifiers(), m_pWindow);
 }
 
 void SelectTool::Deactivate()
 {
-    FinishGesture();
+    SelectionTool::Deactivate();
     m_iState = Idle;
-    EndActivation();
 }
 
 QCursor SelectTool::GetCursor() const
 {
     if (m_iState == OverSelection)
         return m_pMover->GetCursor();
-    return Cursor(m_eCursor);
-}
-
-void SelectTool::SetCursorKind(CursorKind eKind)
-{
-    m_eCursor = eKind;
-    RefreshCursor();
+    return SelectionTool::GetCursor();
 }
 
 void SelectTool::FeatherCheckboxToggle(bool bOn)
@@ -168,16 +142,13 @@ void SelectTool::MousePress(Qt::MouseButtons buttons, QPoint point, Qt::Keyboard
 {
     if (!pWindow || m_iState == Drawing || m_iState == MovingSelection)
         return;
-    const QRegion selection = pWindow->Selection();
+    BeginGesture(pWindow, point, keys);
     const bool bCombine = keys & (Qt::ShiftModifier | Qt::AltModifier);
-    m_pWindow = pWindow;
-    m_current = point;
-    if (!bCombine && selection.contains(point)) {
+    if (!bCombine && m_before.contains(point)) {
         m_iState = MovingSelection;
         m_pMover->MousePress(buttons, point, keys, pWindow);
         return;
     }
-    m_before = selection;
     m_start = point;
     m_iState = Drawing;
     m_shapeRect = QRect();
@@ -203,8 +174,7 @@ void SelectTool::MousePosUpdate(int x, int y, ChildWindow *pWindow)
         if (pWindow != m_pWindow)
             return;
         m_current = point;
-        const bool bSquare = QApplication::keyboardModifiers() & Qt::ControlModifier;
-        m_shapeRect = ShapeRect(m_start, point, m_bCenter, bSquare);
+        m_shapeRect = ShapeRect(m_start, point, m_bCenter, m_keys & Qt::ControlModifier);
         SetPreviewRect(m_shapeRect);
         if (m_pReadout) {
             m_pReadout->SetText(QString::number(m_shapeRect.width()) + QStringLiteral(" x ")
@@ -250,33 +220,10 @@ void SelectTool::MouseRelease(Qt::MouseButtons buttons, QPoint point, Qt::Keyboa
         Preview()->scene()->removeItem(Preview());
     if (!pWindow || pWindow != m_pWindow)
         return;
-    Document *pDocument = pWindow->document();
     if (m_shapeRect.isEmpty()) {
         // A click: whatever the press cleared is one history entry.
-        PushChange(pDocument, m_before, pDocument->Selection());
+        PushChange(pWindow->document(), m_before, pWindow->Selection());
         return;
     }
-    const QRegion shape = m_iShape == EllipseShape ? QRegion(m_shapeRect, QRegion::Ellipse) : QRegion(m_shapeRect);
-    PushChange(pDocument, m_before, Combine(pDocument->Selection(), shape, keys, pDocument->canvasSize()));
-}
-
-void SelectTool::KeyPress(QKeyEvent *pEvent)
-{
-    Qt::KeyboardModifiers keys = pEvent->modifiers();
-    if (pEvent->key() == Qt::Key_Shift)
-        keys |= Qt::ShiftModifier;
-    else if (pEvent->key() == Qt::Key_Alt)
-        keys |= Qt::AltModifier;
-    if (keys & (Qt::ShiftModifier | Qt::AltModifier))
-        SetCursorKind(KindFor(keys));
-}
-
-void SelectTool::KeyRelease(QKeyEvent *pEvent)
-{
-    Qt::KeyboardModifiers keys = pEvent->modifiers();
-    if (pEvent->key() == Qt::Key_Shift)
-        keys &= ~Qt::ShiftModifier;
-    else if (pEvent->key() == Qt::Key_Alt)
-        keys &= ~Qt::AltModifier;
-    SetCursorKind(KindFor(keys));
+    ApplyShape(m_iShape == EllipseShape ? QRegion(m_shapeRect, QRegion::Ellipse) : QRegion(m_shapeRect), keys);
 }

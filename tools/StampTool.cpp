@@ -1,19 +1,14 @@
 #include "StampTool.h"
 
-#include "BrushWidths.h"
 #include "ChildWindow.h"
 #include "GraphicsScene.h"
-#include "PaintToolSupport.h"
-#include "PixmapLayer.h"
 
-#include <QComboBox>
 #include <QGraphicsPixmapItem>
-#include <QLabel>
 #include <QMessageBox>
 #include <QPainter>
 
 StampTool::StampTool(ToolContext &context, QObject *pParent)
-    : BaseTool(context, pParent)
+    : RoundTipTool(context, QStringLiteral("Stamp Width"), QStringLiteral("Stamp"), 10, pParent)
 {
 }
 
@@ -23,38 +18,20 @@ StampTool::~StampTool()
         m_pMarker->scene()->removeItem(m_pMarker.get());
 }
 
-void StampTool::Activate()
+void StampTool::AddOptions()
 {
-    AddOption(new QLabel(QStringLiteral("Stamp Width")));
-    m_pWidths = AddOption(BrushWidths::MakeCombo(m_iWidth));
-    connect(m_pWidths, &QComboBox::currentTextChanged, this, &StampTool::BrushWidthChanged);
     m_pMarker = std::make_unique<QGraphicsPixmapItem>();
     m_pMarker->setZValue(5000);
     DrawMarker();
-    BeginActivation();
-}
-
-void StampTool::FinishGesture()
-{
-    // A stroke cut short still lands as one step.
-    if (m_bStroke)
-        MouseRelease(Qt::NoButton, m_last, Qt::NoModifier, m_pWindow);
 }
 
 void StampTool::Deactivate()
 {
-    FinishGesture();
+    RoundTipTool::Deactivate();
     // The source goes with the marker.
     if (m_pMarker && m_pMarker->scene())
         m_pMarker->scene()->removeItem(m_pMarker.get());
     m_pMarker.reset();
-    EndActivation();
-}
-
-QCursor StampTool::GetCursor() const
-{
-    const ChildWindow *pWindow = CurrentWindow();
-    return PaintToolSupport::RoundCursor(m_iWidth, pWindow ? pWindow->ZoomFactor() : 1.0);
 }
 
 bool StampTool::HasSource() const
@@ -91,45 +68,33 @@ void StampTool::PlaceMarker()
         m_pMarker->setPos(m_source);
 }
 
-void StampTool::BrushWidthChanged(const QString &text)
+void StampTool::WidthChanged()
 {
-    bool bOk = false;
-    const int width = text.toInt(&bOk);
-    if (!bOk || width < 1)
-        return;
-    m_iWidth = width;
     DrawMarker();
     RefreshCursor();
 }
 
-void StampTool::MouseWheel(int iDelta, ChildWindow *)
+bool StampTool::StartStroke(PixmapLayer *pLayer, QPoint point, Qt::KeyboardModifiers keys)
 {
-    BrushWidths::Step(m_pWidths, iDelta);
-}
-
-void StampTool::MousePress(Qt::MouseButtons buttons, QPoint point, Qt::KeyboardModifiers keys, ChildWindow *pWindow)
-{
-    if (!(buttons & Qt::LeftButton) || m_bStroke || !m_pMarker)
-        return;
-    PixmapLayer *pLayer = PaintToolSupport::RasterForPainting(pWindow);
-    if (!pLayer)
-        return;
+    if (!m_pMarker)
+        return false;
+    auto *pScene = m_pWindow->scene();
     if (keys & Qt::AltModifier) {
-        if (m_pMarker->scene() != pWindow->scene()) {
+        if (m_pMarker->scene() != pScene) {
             if (m_pMarker->scene())
                 m_pMarker->scene()->removeItem(m_pMarker.get());
-            pWindow->scene()->addItem(m_pMarker.get());
+            pScene->addItem(m_pMarker.get());
         }
         m_source = point;
         PlaceMarker();
-        return;
+        return false;
     }
-    if (m_pMarker->scene() != pWindow->scene()) {
-        QMessageBox::warning(pWindow, QStringLiteral("Woah, bucko."),
+    if (m_pMarker->scene() != pScene) {
+        QMessageBox::warning(m_pWindow, QStringLiteral("Woah, bucko."),
                              QStringLiteral("Hold down \"alt\" and set an anchor first."));
-        return;
+        return false;
     }
-    Document *pDocument = pWindow->document();
+    Document *pDocument = m_pWindow->document();
     pDocument->BeginPaint(true, pLayer);
     // The pixels cloned are those of the layer at the press, in canvas
     // coordinates like everything the stroke draws.
@@ -137,17 +102,11 @@ void StampTool::MousePress(Qt::MouseButtons buttons, QPoint point, Qt::KeyboardM
     if (m_mask.size() != m_copy.size())
         m_mask = QImage(m_copy.size(), QImage::Format_ARGB32_Premultiplied);
     m_mask.fill(Qt::transparent);
-    m_last = m_start = point;
-    m_pWindow = pWindow;
-    m_bStroke = true;
-    m_bPainted = false;
+    return true;
 }
 
-void StampTool::MousePosUpdate(int x, int y, ChildWindow *pWindow)
+void StampTool::StrokeTo(QPoint to)
 {
-    if (!m_bStroke || pWindow != m_pWindow || !pWindow)
-        return;
-    const QPoint to(x, y);
     const QPoint d = to - m_last;
     const int h = m_iWidth / 2 + 2; // half the pen and its antialiased edge
     const QRect destination = QRect(m_last, to).normalized().adjusted(-h, -h, h, h);
@@ -165,24 +124,11 @@ void StampTool::MousePosUpdate(int x, int y, ChildWindow *pWindow)
         mask.setCompositionMode(QPainter::CompositionMode_SourceIn);
         mask.drawImage(source.topLeft(), m_copy, source);
     }
-    Document *pDocument = pWindow->document();
+    Document *pDocument = m_pWindow->document();
     QPainter *pPainter = pDocument->BeginStroke();
     pPainter->drawImage(destination, m_mask, source);
     pDocument->CommitStroke(destination);
     m_bPainted = true;
     m_source += d;
     PlaceMarker();
-    m_last = to;
-}
-
-void StampTool::MouseRelease(Qt::MouseButtons buttons, QPoint, Qt::KeyboardModifiers, ChildWindow *)
-{
-    if (!m_bStroke || (buttons & Qt::LeftButton))
-        return;
-    m_bStroke = false;
-    m_copy = QImage();
-    if (!m_pWindow)
-        return;
-    // A click without a drag painted nothing: nothing to record.
-    PaintToolSupport::FinishStroke(m_pWindow->document(), QStringLiteral("Stamp"), m_bPainted);
 }

@@ -64,9 +64,8 @@ QToolButton *TextTool::MakeStyleButton(const QString &icon, const QString &tip, 
 
 void TextTool::Activate()
 {
-    QSettings settings;
-    m_family = settings.value(kFontNameKey, QStringLiteral("Times New Roman")).toString();
-    m_iPointSize = settings.value(kFontSizeKey, m_iPointSize).toInt();
+    m_family = context().Setting(kFontNameKey, QStringLiteral("Times New Roman")).toString();
+    m_iPointSize = context().Setting(kFontSizeKey, m_iPointSize).toInt();
 
     AddOption(new QLabel(QStringLiteral("Font")));
     m_pFontBox = AddOption(new QFontComboBox);
@@ -119,11 +118,10 @@ void TextTool::FinishGesture()
 
 void TextTool::Deactivate()
 {
-    QSettings settings;
     if (m_pFontBox)
-        settings.setValue(kFontNameKey, m_pFontBox->currentFont().family());
+        context().SetSetting(kFontNameKey, m_pFontBox->currentFont().family());
     if (m_iPointSize > 0)
-        settings.setValue(kFontSizeKey, m_iPointSize);
+        context().SetSetting(kFontSizeKey, m_iPointSize);
     // Editing ends here; an empty layer stays (only a click away removes it).
     FinishGesture();
     disconnect(m_colorConnection);

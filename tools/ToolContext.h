@@ -1,4 +1,5 @@
 #pragma once
+#include <QVariant>
 
 class BaseTool;
 class BrushSource;
@@ -11,7 +12,8 @@ class ToolSwatches;
 // What a tool may reach of the program around it: the document window it
 // works on, the bar that shows its options, the slot that says which tool
 // receives the canvas events, the compute programs, the colour swatches and
-// the brushes. The main window provides it.
+// the brushes, and the options that last between runs. The main window
+// provides it.
 class ToolContext {
 public:
     virtual ~ToolContext() = default;
@@ -30,4 +32,8 @@ public:
     virtual BrushSource *Brushes() = 0;
     // The paths list; null where there is no panel (headless use).
     virtual ToolPaths *Paths() { return nullptr; }
+    // A tool's lasting option (the text font, the crop guides), `fallback`
+    // when none was stored.
+    virtual QVariant Setting(const QString &key, const QVariant &fallback) const = 0;
+    virtual void SetSetting(const QString &key, const QVariant &value) = 0;
 };

@@ -3,7 +3,7 @@
 #include "ChildWindow.h"
 #include "PixmapLayer.h"
 #include "ScanlineFlood.h"
-#include "SelectionToolSupport.h"
+#include "SelectionTool.h"
 
 #include <QSlider>
 
@@ -33,6 +33,5 @@ void WandTool::MousePress(Qt::MouseButtons buttons, QPoint point, Qt::KeyboardMo
     if (flood.Spans().empty())
         return;
     const QRegion before = pDocument->Selection();
-    SelectionToolSupport::PushChange(pDocument, before,
-                                     SelectionToolSupport::Combine(before, flood.Region(), keys, canvas));
+    SelectionTool::PushChange(pDocument, before, SelectionTool::Combine(before, flood.Region(), keys, canvas));
 }

@@ -2,7 +2,6 @@
 
 #include "ChildWindow.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -27,11 +26,12 @@ QCursor ZoomTool::ZoomCursor(bool bOut)
 
 QCursor ZoomTool::GetCursor() const
 {
-    return ZoomCursor(QApplication::keyboardModifiers() & Qt::ControlModifier);
+    return ZoomCursor(m_keys & Qt::ControlModifier);
 }
 
 void ZoomTool::Activate()
 {
+    m_keys = Qt::NoModifier;
     m_pLabel = AddOption(new QLabel(QStringLiteral("Zoom")));
     m_pCombo = AddOption(new QComboBox);
     m_pCombo->setEditable(true);
@@ -73,6 +73,7 @@ void ZoomTool::ZoomFactorChanged(const QString &text)
 
 void ZoomTool::MousePress(Qt::MouseButtons buttons, QPoint, Qt::KeyboardModifiers keys, ChildWindow *pWindow)
 {
+    m_keys = keys;
     if (!pWindow || !(buttons & Qt::LeftButton))
         return;
     m_dStep = keys & Qt::ControlModifier ? -20 : 20;
@@ -93,14 +94,14 @@ void ZoomTool::MouseWheel(int iDelta, ChildWindow *pWindow)
     ShowZoomOf(pWindow);
 }
 
+// Ctrl turns the cursor into the zoom-out one.
 void ZoomTool::KeyPress(QKeyEvent *pEvent)
 {
-    if ((pEvent->modifiers() & Qt::ControlModifier) && CurrentWindow())
-        CurrentWindow()->setCursor(ZoomCursor(true));
+    m_keys = KeysAfter(pEvent);
+    RefreshCursor();
 }
 
 void ZoomTool::KeyRelease(QKeyEvent *pEvent)
 {
-    if (!(pEvent->modifiers() & Qt::ControlModifier) && CurrentWindow())
-        CurrentWindow()->setCursor(ZoomCursor(false));
+    KeyPress(pEvent);
 }

@@ -33,6 +33,7 @@ private:
     static QCursor ZoomCursor(bool bOut);
 
     double m_dStep = 1.0;
+    Qt::KeyboardModifiers m_keys; // as the last event left them
     QPointer<QLabel> m_pLabel;
     QPointer<QComboBox> m_pCombo;
 };

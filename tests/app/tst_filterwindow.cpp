@@ -22,6 +22,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSettings>
 #include <QSlider>
 #include <QTemporaryDir>
 #include <QUndoStack>
@@ -78,7 +79,11 @@ private Q_SLOTS:
         // The preview reaches the layer while the dialog is open.
         const QImage whole = gaussianBlurReference(m_image, 7);
         QTRY_COMPARE(pixels(pDocument).pixel(30, 20), whole.pixel(30, 20));
+        cqtest::openFilterDialog()->move(41, 43);
+        const QPoint place = cqtest::openFilterDialog()->pos();
         cqtest::pressDialogButton(QDialogButtonBox::Ok);
+        // The next start opens filter dialogs where this one was accepted.
+        QCOMPARE(QSettings().value(QStringLiteral("FilterDialogLocation")).toPoint(), place);
         QCOMPARE(pDocument->undoStack()->count(), iSteps + 1);
         QCOMPARE(pDocument->undoStack()->text(iSteps), QStringLiteral("Gaussian - New Layer"));
         // Inside, the whole-image blur (neighbours outside were read too);

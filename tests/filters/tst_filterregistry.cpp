@@ -32,17 +32,15 @@ protected:
 };
 
 // Stands in for the main window's side of the menu.
-class Receiver : public QObject
-{
-    Q_OBJECT
-public:
+struct Receiver : QObject {
     QList<QAction *> triggered;
     int updates = 0;
     QList<bool> completes;
-public Q_SLOTS:
-    void FilterTriggered(QAction *pAction) { triggered << pAction; }
-    void FilterUpdate(QImage &) { ++updates; }
-    void FilterComplete(bool bAccepted) { completes << bAccepted; }
+    FilterMenu::Hooks hooks()
+    {
+        return {this, [this](QAction *pAction) { triggered << pAction; }, [this](QImage &) { ++updates; },
+                [this](bool bAccepted) { completes << bAccepted; }};
+    }
 };
 
 QStringList titles(const QMenu *pMenu)
@@ -103,7 +101,7 @@ void FilterRegistryTest::menuFollowsRegistrationOrder()
     registry.Populate({});
     QMenu menu;
     Receiver receiver;
-    FilterMenu::Build(&menu, registry, &receiver);
+    FilterMenu::Build(&menu, registry, receiver.hooks());
     // Grouped filters in their submenu; entries carry their filter, and
     // picking one reaches the window.
     QVERIFY(titles(child(&menu, QStringLiteral("Blurs"))).contains(QStringLiteral("Gaussian")));
@@ -137,7 +135,8 @@ void FilterRegistryTest::pluginLoadsFromTheUserFolderFirst()
     QCOMPARE(registry.PluginNames(), QStringList{QStringLiteral("Blurs/Soften")});
     QCOMPARE(registry.Filters().first()->GetName(), QStringLiteral("Blurs/Soften"));
     QMenu menu;
-    FilterMenu::Build(&menu, registry, nullptr);
+    Receiver receiver;
+    FilterMenu::Build(&menu, registry, receiver.hooks());
     // The plug-in opened "Blurs" first; the built-in blurs joined it.
     QCOMPARE(titles(&menu).first(), QStringLiteral("Blurs"));
     QCOMPARE(titles(child(&menu, QStringLiteral("Blurs"))), (QStringList{"Soften", "Box", "Gaussian", "Motion Blur"}));
@@ -148,6 +147,11 @@ void FilterRegistryTest::pluginLoadsFromTheUserFolderFirst()
     dot.fill(qRgba(0, 0, 0, 0));
     dot.setPixel(1, 1, qRgba(90, 180, 9, 255));
     QCOMPARE(pSoften->ApplyFilter(dot).pixel(1, 1), qRgba(10, 20, 1, 28));
+    // Its signals, whose class the menu does not know, reach the window too.
+    Q_EMIT pSoften->Complete(false);
+    Q_EMIT pSoften->Updated(dot);
+    QCOMPARE(receiver.completes, QList<bool>{false});
+    QCOMPARE(receiver.updates, 1);
 }
 
 void FilterRegistryTest::pluginInWorkingDirectoryIsIgnored()
@@ -174,7 +178,7 @@ void FilterRegistryTest::failedFilterIsDisabledAndExplained()
     auto *pMissing = new MissingKernelFilter(&registry);
     registry.Add(pMissing);
     QMenu menu;
-    FilterMenu::Build(&menu, registry, nullptr);
+    FilterMenu::Build(&menu, registry);
     QAction *pEntry = child(&menu, QStringLiteral("Blurs"))->actions().last();
     QCOMPARE(pEntry->text(), QStringLiteral("Missing"));
     QVERIFY(pEntry->isEnabled());
@@ -195,13 +199,13 @@ void FilterRegistryTest::failedFilterIsDisabledAndExplained()
     QVERIFY(registry.HasFailed(pMissing));
 
     // With kernels loaded at start-up the menu shows the failure straight away.
-    QSettings().setValue(QStringLiteral("OpenCLLoadKernelAtStartup"), true);
     ProgramCache cache2(m_context);
     FilterRegistry registry2(cache2, nullptr);
     registry2.Populate({});
     registry2.Add(new MissingKernelFilter(&registry2));
+    registry2.LoadAll();
     QMenu menu2;
-    FilterMenu::Build(&menu2, registry2, nullptr);
+    FilterMenu::Build(&menu2, registry2);
     QVERIFY(!child(&menu2, QStringLiteral("Blurs"))->actions().last()->isEnabled());
     QVERIFY(child(&menu2, QStringLiteral("Blurs"))->actions().first()->isEnabled());
     QVERIFY(registry2.IsLoaded(registry2.Find(QStringLiteral("Posterize"))));

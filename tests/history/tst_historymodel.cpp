@@ -17,6 +17,7 @@
 #include "RenameLayerCmd.h"
 #include "ScratchDB.h"
 #include "SelectionCmd.h"
+#include "TextEditCmd.h"
 #include "TestSupport.h"
 
 #include <QRandomGenerator>
@@ -113,6 +114,10 @@ void TestHistoryModel::randomHistoryUndoesAndRedoes()
     QUndoStack *pStack = document.undoStack();
     Run run{&document, {}};
     auto push = [&](QUndoCommand *pCommand) { pStack->push(pCommand); };
+    // The model reports typing; whoever took the keys records it, as the window does.
+    QObject::connect(&document, &Document::TypingFinished, [&](TextLayer *pText, const TextTyping &typing) {
+        push(new TextEditCmd(pText, typing));
+    });
     auto create = [&](int kind) {
         auto *pCreate = new CreateLayerCmd(&document, kind);
         push(pCreate);

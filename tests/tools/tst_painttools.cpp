@@ -69,25 +69,31 @@ private Q_SLOTS:
         checkUndoRedoExact(pWindow, before, QStringLiteral("Erase - New Layer"));
     }
 
-    // A text layer cannot be painted on or selected from: each tool says so
-    // and records nothing.
+    // A text layer cannot be painted on or selected from, nor can the clone
+    // stamp paint before it has a source: each tool says so and records nothing.
     void textLayersAreRefused_data()
     {
         QTest::addColumn<int>("kind");
         QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("onText");
         const QString paint = QStringLiteral("You can't paint on a text layer!");
         for (ToolSet::Kind kind : {ToolSet::Brush, ToolSet::Erase, ToolSet::Line, ToolSet::Rectangle,
                                    ToolSet::Ellipse, ToolSet::Gradient, ToolSet::Fill, ToolSet::Smudge,
-                                   ToolSet::Smooth, ToolSet::Sharpen})
-            QTest::addRow("tool %d", int(kind)) << int(kind) << paint;
-        QTest::newRow("wand") << int(ToolSet::Wand) << QStringLiteral("You can't make selections on a text layer!");
+                                   ToolSet::Smooth, ToolSet::Sharpen, ToolSet::Stamp})
+            QTest::addRow("tool %d", int(kind)) << int(kind) << paint << true;
+        QTest::newRow("wand") << int(ToolSet::Wand) << QStringLiteral("You can't make selections on a text layer!")
+                              << true;
+        QTest::newRow("stamp, no source") << int(ToolSet::Stamp)
+                                          << QStringLiteral("Hold down \"alt\" and set an anchor first.") << false;
     }
     void textLayersAreRefused()
     {
         QFETCH(int, kind);
         QFETCH(QString, text);
+        QFETCH(bool, onText);
         ChildWindow *pWindow = document(patternImage(40, 30, 5));
-        pWindow->CreateLayer(Layer::Text);
+        if (onText)
+            pWindow->CreateLayer(Layer::Text);
         ToolboxDlg::instance()->Select(ToolSet::Kind(kind));
         const int entries = pWindow->undoStack()->count();
         MessageBoxAnswer answer;

@@ -16,7 +16,6 @@
 
 #include <QComboBox>
 #include <QGraphicsPixmapItem>
-#include <QMessageBox>
 #include <QSpinBox>
 #include <QTemporaryDir>
 
@@ -77,18 +76,6 @@ class TestRetouchTools : public QObject {
 private Q_SLOTS:
     void initTestCase() { QVERIFY(m_pMain = startMainWindow(m_scratch.path())); }
     void cleanup() { endToolCase(m_pMain); }
-
-    void stampNeedsAnAnchor()
-    {
-        ChildWindow *pWindow = documentWith(m_pMain, patternImage(60, 40, 41, false));
-        ToolboxDlg::instance()->Select(ToolSet::Stamp);
-        const int entries = pWindow->undoStack()->count();
-        MessageBoxAnswer answer;
-        answerNextMessageBox(QMessageBox::Ok, &answer);
-        drag(pWindow, {QPointF(20, 20), QPointF(30, 20)});
-        QCOMPARE(answer.text, QStringLiteral("Hold down \"alt\" and set an anchor first."));
-        QCOMPARE(pWindow->undoStack()->count(), entries);
-    }
 
     void stampClonesFromTheMovingSource()
     {

@@ -138,11 +138,36 @@ private Q_SLOTS:
         QCOMPARE(SelectTool::ShapeRect(QPoint(10, 10), QPoint(4, 20), false, false), QRect(QPoint(4, 10), QPoint(10, 20)));
         // Ctrl: the shorter side grows to the longer one, right or down.
         QCOMPARE(SelectTool::ShapeRect(QPoint(10, 10), QPoint(4, 20), false, true), QRect(QPoint(4, 10), QPoint(14, 20)));
-        QCOMPARE(SelectTool::ShapeRect(QPoint(10, 10), QPoint(30, 15), false, true), QRect(QPoint(10, 10), QPoint(30, 30)));
         // "Center" with Ctrl: half-side |dx| + |dy|.
         QCOMPARE(SelectTool::ShapeRect(QPoint(50, 50), QPoint(53, 46), true, true), QRect(QPoint(43, 43), QPoint(57, 57)));
         QCOMPARE(SelectTool::ShapeRect(QPoint(50, 50), QPoint(53, 46), true, false), QRect(QPoint(47, 46), QPoint(53, 54)));
         QVERIFY(SelectTool::ShapeRect(QPoint(7, 7), QPoint(7, 7), true, true).isEmpty());
+    }
+
+    // Ctrl held at the press, or pressed during the drag, makes squares and
+    // circles; Shift alone shows the adding cross-hair.
+    void keysFromThePressOrTheKeyboard()
+    {
+        ChildWindow *pWindow = document();
+        QWidget *pViewport = pWindow->view()->viewport();
+        for (QRegion::RegionType eType : {QRegion::Rectangle, QRegion::Ellipse}) {
+            ToolboxDlg::instance()->Select(eType == QRegion::Rectangle ? ToolSet::RectSelect : ToolSet::EllipseSelect);
+            for (bool bKey : {false, true}) {
+                pWindow->SetSelection(QRegion());
+                cqtest::press(pWindow, QPoint(10, 10), bKey ? Qt::NoModifier : Qt::ControlModifier);
+                if (bKey)
+                    QTest::keyPress(pViewport, Qt::Key_Control);
+                cqtest::move(pWindow, QPoint(30, 15));
+                cqtest::release(pWindow, QPoint(30, 15));
+                QTest::keyRelease(pViewport, Qt::Key_Control, Qt::ControlModifier);
+                QCOMPARE(pWindow->Selection(), QRegion(QRect(QPoint(10, 10), QPoint(30, 30)), eType));
+            }
+        }
+        const QImage plain = m_pMain->toolCursor().pixmap().toImage();
+        QTest::keyPress(pViewport, Qt::Key_Shift);
+        QVERIFY(m_pMain->toolCursor().pixmap().toImage() != plain);
+        QTest::keyRelease(pViewport, Qt::Key_Shift, Qt::ShiftModifier);
+        QCOMPARE(m_pMain->toolCursor().pixmap().toImage(), plain);
     }
 
     void lassoEnclosesItsOutline()

@@ -14,6 +14,7 @@
 #include "ui_MainWindow.h"
 
 #include <QComboBox>
+#include <QGridLayout>
 #include <QGraphicsScene>
 #include <QGraphicsSceneMouseEvent>
 #include <QLabel>
@@ -44,20 +45,38 @@ private Q_SLOTS:
     void initTestCase() { m_pMain = cqtest::startMainWindow(m_scratch.path()); }
     void cleanup() { cqtest::closeAllDocuments(m_pMain); }
 
-    void oneToolsOptionsAtATime()
+    // Every row of the tool table is a button in its place, with its icon,
+    // tool tip and shortcut; a click makes the row's tool, and no other, the
+    // active one, and the tool before it takes its options with it.
+    void everyRowIsAButtonThatActivatesItsTool()
     {
         m_pMain->fileActions().NewDocument(QSize(64, 48));
-        for (int i = 0; i < 3; ++i) {
-            toolbox()->Select(ToolSet::Zoom);
-            QCOMPARE(combos().size(), 1);
-            QCOMPARE(m_pMain->ActiveTool(), toolbox()->tools().Tool(ToolSet::Zoom));
-            toolbox()->Select(ToolSet::Pan);
-            QCOMPARE(combos().size(), 0);
-            QCOMPARE(m_pMain->ActiveTool(), toolbox()->tools().Tool(ToolSet::Pan));
+        toolbox()->show();
+        auto *pGrid = qobject_cast<QGridLayout *>(toolbox()->layout());
+        QSet<std::pair<int, int>> places;
+        for (const ToolSet::Entry &row : ToolSet::Table()) {
+            auto *pButton = toolbox()->findChild<QToolButton *>(QLatin1String(row.pButtonName));
+            QVERIFY2(pButton && pButton == toolbox()->Button(row.eKind), row.pButtonName);
+            QVERIFY(!pButton->icon().isNull());
+            QCOMPARE(pButton->icon().pixmap(16).toImage(), QIcon(QLatin1String(row.pIcon)).pixmap(16).toImage());
+            QCOMPARE(pButton->toolTip(), QLatin1String(row.pToolTip));
+            QCOMPARE(pButton->shortcut(), QKeySequence(QLatin1String(row.pShortcut), QKeySequence::PortableText));
+            int y = -1, x = -1, rows = 0, columns = 0;
+            pGrid->getItemPosition(pGrid->indexOf(pButton), &y, &x, &rows, &columns);
+            QCOMPARE(std::make_pair(y, x), std::make_pair(row.iRow, row.iColumn));
+            places.insert({y, x});
+            BaseTool *pTool = toolbox()->tools().Tool(row.eKind);
+            QTest::mouseClick(pButton, Qt::LeftButton);
+            QVERIFY2(pButton->isChecked(), row.pButtonName);
+            QCOMPARE(toolbox()->CurrentTool(), pTool);
+            QCOMPARE(m_pMain->ActiveTool(), pTool);
         }
-        // Every button has its tool.
-        for (int k = 0; k < ToolSet::KindCount; ++k)
-            QVERIFY(toolbox()->Button(ToolSet::Kind(k))->isEnabled());
+        QCOMPARE(places.size(), int(ToolSet::KindCount));
+        QCOMPARE(toolbox()->findChildren<QToolButton *>().size(), int(ToolSet::KindCount));
+        toolbox()->Select(ToolSet::Zoom);
+        QCOMPARE(combos().size(), 1);
+        toolbox()->Select(ToolSet::Pan);
+        QCOMPARE(combos().size(), 0);
     }
 
     void zoomByClicksAndCombo()
