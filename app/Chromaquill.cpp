@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QUndoStack>
 
 Chromaquill::Chromaquill(int &argc, char **argv)
     : QApplication(argc, argv)
@@ -71,6 +72,7 @@ bool Chromaquill::LoadDocument(const QString &path)
         ReportFileError(path, error);
         return false;
     }
+    StartHistory(pDocument);
     pDocument->SetFileName(path);
     MainWindow *pMain = MainWindow::instance();
     pMain->AddChild(new ChildWindow(pMain, pDocument));
@@ -79,6 +81,13 @@ bool Chromaquill::LoadDocument(const QString &path)
                                        "Normal:\n%2")
                             .arg(QDir::toNativeSeparators(path), notes.join(QLatin1Char('\n'))));
     return true;
+}
+
+void Chromaquill::StartHistory(Document *pDocument)
+{
+    // Reading a file is no step: no undo can take away what was read.
+    pDocument->undoStack()->clear();
+    pDocument->MarkSaved();
 }
 
 bool Chromaquill::SaveDocument(const QString &path, ChildWindow *pWindow)

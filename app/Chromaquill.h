@@ -4,6 +4,7 @@
 #include <QString>
 
 class ChildWindow;
+class Document;
 
 // The application object: identity, version, and the three document file
 // operations the main window uses.
@@ -24,6 +25,8 @@ public:
     // Problems are reported in an "Error" box naming the file; nothing else
     // changes. What the reader had to change is told in an information box.
     static bool LoadDocument(const QString &path);
+    // An opened document's history starts empty and clean.
+    static void StartHistory(Document *pDocument);
     // Writes the document atomically, as OpenRaster when the path ends in
     // .ora; what other programs will show differently is told after.
     static bool SaveDocument(const QString &path, ChildWindow *pWindow);

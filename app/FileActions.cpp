@@ -1,17 +1,16 @@
 #include "FileActions.h"
 #include "ui_MainWindow.h"
 
-#include "BaseTool.h"
 #include "ChildWindow.h"
 #include "Chromaquill.h"
-#include "CreateLayerCmd.h"
+#include "DocumentBuilder.h"
+#include "DocumentFile.h"
 #include "Document.h"
 #include "DocumentFile.h"
 #include "ImageFile.h"
-#include "LayerSnapshotCmd.h"
+#include "Layer.h"
 #include "MainWindow.h"
 #include "NewFileDlg.h"
-#include "PixmapLayer.h"
 #include "ScratchDB.h"
 
 #include <QFileDialog>
@@ -86,8 +85,9 @@ FileActions::FileActions(MainWindow *pMain)
 
 ChildWindow *FileActions::NewDocument(const QSize &size)
 {
+    // Its one layer is no step: the history starts empty.
     auto *pDocument = new Document(size, *ScratchDB::instance());
-    pDocument->undoStack()->push(new CreateLayerCmd(pDocument, Layer::Raster));
+    pDocument->CreateLayer(Layer::Raster);
     pDocument->MarkSaved();
     auto *pWindow = new ChildWindow(m_pMain, pDocument);
     pWindow->setWindowTitle(QStringLiteral("Untitled [*]"));
@@ -105,14 +105,8 @@ bool FileActions::OpenImageAsDocument(const QString &path, QString *pError)
         return false;
     }
     const QString name = QFileInfo(path).fileName();
-    auto *pDocument = new Document(image.size(), *ScratchDB::instance());
-    auto *pCreate = new CreateLayerCmd(pDocument, Layer::Raster, [&](Layer *pLayer) {
-        static_cast<PixmapLayer *>(pLayer)->setImage(image);
-        pLayer->setName(name);
-    });
-    pDocument->undoStack()->push(pCreate);
-    pDocument->undoStack()->push(
-        new LayerSnapshotCmd(QStringLiteral("Load: ") + name, static_cast<PixmapLayer *>(pCreate->layer())));
+    Document *pDocument = DocumentBuilder::Build(DocumentFile::FromImage(image, name), *ScratchDB::instance());
+    Chromaquill::StartHistory(pDocument);
     pDocument->SetFileName(path);
     auto *pWindow = new ChildWindow(m_pMain, pDocument);
     pWindow->setWindowTitle(name + QStringLiteral(" [*]"));
@@ -214,8 +208,7 @@ void FileActions::on_action_Import_In_New_Layer_triggered()
 
 void FileActions::LandPendingEdit()
 {
-    if (BaseTool *pTool = m_pMain->ActiveTool())
-        pTool->CommitPending();
+    m_pMain->FinishGesture();
 }
 
 void FileActions::SaveAs(ChildWindow *pWindow)

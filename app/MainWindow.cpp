@@ -1,6 +1,7 @@
 #include "MainWindow.h"
 #include "ui_MainWindow.h"
 
+#include "Autosave.h"
 #include "BaseTool.h"
 #include "BrushDlg.h"
 #include "ColorPicker.h"
@@ -15,6 +16,7 @@
 #include "FilterActions.h"
 #include "FilterMenu.h"
 #include "FilterRegistry.h"
+#include "GestureGuard.h"
 #include "GraphicsView.h"
 #include "HistogramDlg.h"
 #include "LayerActions.h"
@@ -136,10 +138,40 @@ MainWindow::MainWindow()
     m_pUi->action_History->setChecked(!pHistory->isHidden());
     m_pUi->action_Layers->setChecked(!LayerDlg::instance()->isHidden());
     ToolboxDlg::instance(this, this);
+
+    // The history list and the layer panel's controls end a gesture first;
+    // a click on a layer row only switches layers, which each tool handles
+    // its own way (the move tool puts a floating picture back).
+    m_pGuard = new GestureGuard([this] { FinishGesture(); }, this);
+    m_pGuard->WatchWidget(pHistory);
+    m_pGuard->WatchWidget(LayerDlg::instance(), "LayerRow");
+}
+
+void MainWindow::SetAutosave(Autosave *pAutosave)
+{
+    m_pAutosave = pAutosave;
+    if (pAutosave)
+        connect(pAutosave, &Autosave::Failed, this, [this](const QString &message) {
+            statusBar()->showMessage(message, 10000);
+        });
+}
+
+void MainWindow::FinishGesture()
+{
+    if (m_pActiveTool)
+        m_pActiveTool->FinishGesture();
 }
 
 MainWindow::~MainWindow()
 {
+    // Windows going away send events of their own: no gesture to end now.
+    delete m_pGuard;
+    m_pGuard = nullptr;
+    // The tool lets go while this window can still answer it (ending
+    // without closing the documents leaves it active).
+    if (ToolboxDlg *pToolbox = ToolboxDlg::existing())
+        pToolbox->DeactivateCurrent();
+    m_pActiveTool = nullptr;
     Document::SetDefaultFeatherer(nullptr);
     LayerStyleMgr::SetDefaultPrograms(nullptr);
     delete m_pUi;
@@ -220,6 +252,8 @@ void MainWindow::LateInit()
                       {this, [this](QAction *pAction) { FilterTriggered(pAction); },
                        [this](QImage &image) { FilterUpdate(image); }, [this](bool bOk) { FilterComplete(bOk); },
                        [this](bool bBusy) { FilterBusy(bBusy); }});
+    // Every menu entry but zooming and help ends an open gesture first.
+    m_pGuard->WatchMenus(m_pUi->menuBar, {m_pUi->menu_View, m_pUi->menu_Help});
 
     // The toolbox floats at the document area's top left until moved.
     ToolboxDlg *pToolbox = ToolboxDlg::instance();
@@ -350,6 +384,9 @@ void MainWindow::AddChild(ChildWindow *pWindow)
     // with the File menu's.
     for (QAction *pAction : pSub->systemMenu()->actions())
         pAction->setShortcut(QKeySequence());
+    m_pGuard->WatchClose(pSub);
+    if (m_pAutosave)
+        m_pAutosave->Watch(pWindow);
     pSub->show();
     pSub->showMaximized();
     pWindow->setSubWindow(pSub);
@@ -362,6 +399,8 @@ void MainWindow::SetCurrent(ChildWindow *pWindow)
 {
     if (pWindow == m_pCurrent)
         return;
+    // A gesture ends in the document it began in.
+    FinishGesture();
     m_pCurrent = pWindow;
     Document *pDocument = pWindow ? pWindow->document() : nullptr;
     LayerDlg::instance()->SetDocument(pDocument);
@@ -486,11 +525,10 @@ void MainWindow::on_action_Undo_triggered()
 {
     if (!m_pCurrent)
         return;
-    if (m_pActiveTool && m_pActiveTool->CancelPending())
-        return;
+    FinishGesture();
     QUndoStack *pStack = m_pCurrent->undoStack();
-    // A document's first entry (its first layer, or opening the file) stays.
-    if (pStack->index() <= 1)
+    // Opening or making a document is no step: its history starts empty.
+    if (!pStack->canUndo())
         return;
     Notify(pStack->undoText());
     pStack->undo();
@@ -500,6 +538,7 @@ void MainWindow::on_action_Redo_triggered()
 {
     if (!m_pCurrent)
         return;
+    FinishGesture();
     QUndoStack *pStack = m_pCurrent->undoStack();
     if (!pStack->canRedo())
         return;
@@ -529,7 +568,7 @@ void MainWindow::EnableDocumentActions(bool bEnabled)
 
 // --- Window --------------------------------------------------------------------------------
 
-void MainWindow::closeEvent(QCloseEvent *pEvent)
+void MainWindow::SaveLayout()
 {
     QSettings settings;
     settings.setValue(QStringLiteral("ToolBoxGeometry"), ToolboxDlg::instance()->saveGeometry());
@@ -539,6 +578,12 @@ void MainWindow::closeEvent(QCloseEvent *pEvent)
     if (ColorPicker *pPalette = ColorPicker::existing())
         settings.setValue(QStringLiteral("ColorPickerGeometry"), pPalette->saveGeometry());
     settings.setValue(QStringLiteral("windowState"), saveState(0));
+}
+
+void MainWindow::closeEvent(QCloseEvent *pEvent)
+{
+    FinishGesture();
+    SaveLayout();
     // Every modified document is asked about first: one Cancel keeps them all.
     const QList<QMdiSubWindow *> windows = m_pUi->mdiArea->subWindowList();
     for (QMdiSubWindow *pSub : windows) {

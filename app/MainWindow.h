@@ -13,7 +13,9 @@ class ClipboardActions;
 class Document;
 class FileActions;
 class FilterActions;
+class Autosave;
 class FilterRegistry;
+class GestureGuard;
 class LayerActions;
 class WindowActions;
 class QGraphicsSceneMouseEvent;
@@ -45,9 +47,17 @@ public:
     QCLContext &clContext() { return m_clContext; }
     ProgramCache &programCache() { return m_programCache; }
     bool isGpuMode() const { return m_bGpuMode; }
+    // Ends the active tool's open gesture (commits it as its own step or
+    // cancels it): called before any command reaches a document.
+    void FinishGesture();
+    // The panels' places and the window state, for the next start.
+    void SaveLayout();
     // The cursor of the active tool over a document.
     QCursor toolCursor() const;
     FileActions &fileActions() const { return *m_pFileActions; }
+    // Recovery copies of the documents shown from now on; null for none.
+    void SetAutosave(Autosave *pAutosave);
+    Autosave *autosave() const { return m_pAutosave; }
 
     // What the tools work on.
     ChildWindow *CurrentWindow() const override;
@@ -122,4 +132,6 @@ private:
     FilterRegistry *m_pFilters = nullptr;
     FilterActions *m_pFilterActions = nullptr;
     WindowActions *m_pWindowActions = nullptr;
+    GestureGuard *m_pGuard = nullptr;
+    Autosave *m_pAutosave = nullptr;
 };

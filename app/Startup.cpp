@@ -89,3 +89,12 @@ ComputeMode ChooseComputeMode(bool bForceCpu, const std::function<bool(QCLDevice
 }
 
 } // namespace Startup
+
+int Startup::AutosaveInterval(const QSettings &settings)
+{
+    bool bOk = false;
+    const int iSeconds = settings.value(QStringLiteral("AutosaveInterval"), 60).toInt(&bOk);
+    if (!bOk)
+        return 60;
+    return qMax(0, iSeconds);
+}

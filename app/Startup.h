@@ -31,6 +31,10 @@ bool HasOpenCL11(const QList<QCLPlatform> &platforms);
 // Name, vendor, version and language version of every device, run together.
 QString DeviceSummary(const QList<QCLDevice> &devices);
 
+// Seconds between recovery copies: the stored "AutosaveInterval", 60 when
+// absent or not a number, 0 (off) for anything below 1.
+int AutosaveInterval(const QSettings &settings);
+
 // The first document is half the main window's size, rounding toward zero.
 QSize FirstDocumentSize(const QSize &windowSize);
 

@@ -21,19 +21,30 @@ void onSignal(int)
 
 } // namespace
 
-TerminationWatcher::TerminationWatcher(QObject *pParent)
-    : QObject(pParent)
+bool TerminationWatcher::InstallHandler()
 {
-    if (g_fds[0] >= 0 || ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, g_fds) != 0)
-        return;
-    m_pNotifier = new QSocketNotifier(g_fds[1], QSocketNotifier::Read, this);
-    connect(m_pNotifier, &QSocketNotifier::activated, this, &TerminationWatcher::Drain);
+    if (g_fds[0] >= 0)
+        return true;
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, g_fds) != 0)
+        return false;
     struct sigaction action = {};
     action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
     sigaction(SIGTERM, &action, nullptr);
     sigaction(SIGINT, &action, nullptr);
+    return true;
+}
+
+TerminationWatcher::TerminationWatcher(QObject *pParent)
+    : QObject(pParent)
+{
+    if (!InstallHandler())
+        return;
+    m_pNotifier = new QSocketNotifier(g_fds[1], QSocketNotifier::Read, this);
+    connect(m_pNotifier, &QSocketNotifier::activated, this, &TerminationWatcher::Drain);
+    // A signal that came before the watcher is answered once the loop runs.
+    QMetaObject::invokeMethod(this, &TerminationWatcher::Drain, Qt::QueuedConnection);
 }
 
 TerminationWatcher::~TerminationWatcher()

@@ -12,6 +12,11 @@ public:
     explicit TerminationWatcher(QObject *pParent = nullptr);
     ~TerminationWatcher() override;
 
+    // Takes SIGTERM and SIGINT from now on: called first thing in main(),
+    // so a signal during start-up waits (in the descriptor) for the watcher
+    // instead of killing the program half made.
+    static bool InstallHandler();
+
 Q_SIGNALS:
     // Once per signal received.
     void Requested();

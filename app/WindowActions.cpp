@@ -10,6 +10,7 @@
 #include "LayerDlg.h"
 #include "MainWindow.h"
 #include "SettingsDlg.h"
+#include "Autosave.h"
 #include "SystemInfoDlg.h"
 #include "ToolboxDlg.h"
 #include "UndoDlg.h"
@@ -150,6 +151,10 @@ void WindowActions::on_action_Settings_triggered()
 {
     SettingsDlg dialog(nullptr);
     connect(&dialog, &SettingsDlg::TabbedDocumentsChanged, this, &WindowActions::SetTabbedDocuments);
+    connect(&dialog, &SettingsDlg::AutosaveIntervalChanged, this, [this](int iSeconds) {
+        if (Autosave *pAutosave = m_pMain->autosave())
+            pAutosave->SetInterval(iSeconds);
+    });
     dialog.exec();
 }
 

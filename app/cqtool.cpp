@@ -6,6 +6,8 @@
 #include "DocumentBuilder.h"
 #include "DocumentFile.h"
 #include "DocumentThumbnail.h"
+#include "RecoveryFile.h"
+#include "RecoveryFolder.h"
 #include "Layer.h"
 #include "ScratchDB.h"
 #include "ImageFile.h"
@@ -111,15 +113,42 @@ bool writeOut(const QString &text)
         && std::fflush(stdout) == 0;
 }
 
+// A document (native or OpenRaster), a recovery copy (the editor's
+// autosave) read as the document it holds, or an image opened as a
+// one-layer document as the editor opens it. *pHeader says whose copy a
+// recovery copy is.
+bool readDocument(const QString &path, DocumentData *pData, QString *pError, QString *pHeader = nullptr)
+{
+    if (path.endsWith(RecoveryFolder::Suffix(), Qt::CaseInsensitive)) {
+        RecoveryInfo info;
+        if (!RecoveryFile::Read(path, &info, pData, pError))
+            return false;
+        if (pHeader)
+            *pHeader = QStringLiteral("recovery copy of \"%1\"%2 written %3\n")
+                           .arg(info.title,
+                                info.fileName.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(info.fileName),
+                                info.written.toString(Qt::ISODate));
+        return true;
+    }
+    if (DocumentFile::IsDocumentPath(path))
+        return DocumentFile::ReadFile(path, pData, pError);
+    const QImage image = ImageFile::Read(path, pError);
+    if (image.isNull())
+        return false;
+    *pData = DocumentFile::FromImage(image, QFileInfo(path).fileName());
+    return true;
+}
+
 int runInspect(const QStringList &args)
 {
     if (args.size() != 1)
         return failUsage("inspect");
     DocumentData data;
     QString error;
-    if (!DocumentFile::ReadFile(args[0], &data, &error))
+    QString text;
+    if (!readDocument(args[0], &data, &error, &text))
         return fail(QStringLiteral("%1: %2").arg(args[0], error));
-    QString text = QStringLiteral("version %1\ncanvas %2 x %3\nlayers %4\n")
+    text += QStringLiteral("version %1\ncanvas %2 x %3\nlayers %4\n")
                        .arg(data.version).arg(data.canvas.width()).arg(data.canvas.height()).arg(data.layers.size());
     for (int i = 0; i < data.layers.size(); ++i) {
         const LayerData &l = data.layers[i];
@@ -149,19 +178,6 @@ int runInspect(const QStringList &args)
     if (!writeOut(text))
         return fail(QStringLiteral("could not write the listing"));
     return 0;
-}
-
-// A document (native or OpenRaster), or an image opened as a one-layer
-// document as the editor opens it.
-bool readDocument(const QString &in, DocumentData *pData, QString *pError)
-{
-    if (DocumentFile::IsDocumentPath(in))
-        return DocumentFile::ReadFile(in, pData, pError);
-    const QImage image = ImageFile::Read(in, pError);
-    if (image.isNull())
-        return false;
-    *pData = DocumentFile::FromImage(image, QFileInfo(in).fileName());
-    return true;
 }
 
 // IN is a document (native or OpenRaster) or an image (opened as a
@@ -418,12 +434,14 @@ const Subcommand subcommands[] = {
      runInfo},
     {"inspect", "inspect FILE", "list the canvas, layers, styles and paths of a document (.cq or .ora)",
      "Prints one line for the canvas, then one per layer (kind, name, position, opacity, visibility, blending mode,\n"
-     "styles) and one per path. The file is read as the editor reads it: a damaged file is an error.",
+     "styles) and one per path. The file is read as the editor reads it: a damaged file is an error. A recovery\n"
+     "copy (.cqr, left by the editor's autosave) is listed as the document it holds, after a line saying whose it is.",
      runInspect},
     {"convert", "convert IN OUT", "convert between documents and images by suffix",
-     "IN is a document (.cq or OpenRaster .ora) or an image, opened as the editor opens it. OUT is written by its\n"
-     "suffix: .cq and .ora as Save writes them, any image format (png, jpg, bmp, ...) flattened as Export draws it,\n"
-     "at quality 100. Writing .ora prints one line per layer that other programs will show differently.",
+     "IN is a document (.cq or OpenRaster .ora), a recovery copy (.cqr) or an image, opened as the editor opens\n"
+     "it. OUT is written by its suffix: .cq and .ora as Save writes them, any image format (png, jpg, bmp, ...)\n"
+     "flattened as Export draws it, at quality 100. Writing .ora prints one line per layer that other programs\n"
+     "will show differently.",
      runConvert},
     {"filter", "filter IN OUT NAME [KEY=VALUE ...] [--select X,Y,W,H] [--repeat N]",
      "run a filter on an image",

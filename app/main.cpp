@@ -1,3 +1,4 @@
+#include "Autosave.h"
 #include "Chromaquill.h"
 #include "CrashHandler.h"
 #include "FileActions.h"
@@ -5,6 +6,8 @@
 #include "OpenCLReport.h"
 #include "QCLDevice.h"
 #include "QCLPlatform.h"
+#include "Recovery.h"
+#include "RecoveryFolder.h"
 #include "Startup.h"
 #include "SystemInfoDlg.h"
 #include "TerminationWatcher.h"
@@ -14,6 +17,7 @@
 #include <QGuiApplication>
 #include <QTextStream>
 #include <QMessageBox>
+#include <QSessionManager>
 #include <QSettings>
 #include <QUndoStack>
 
@@ -54,6 +58,9 @@ int openArguments(const QStringList &files)
 
 int main(int argc, char **argv)
 {
+    // Before anything a signal could cut short: a request to end during
+    // start-up is answered once the program can end properly.
+    TerminationWatcher::InstallHandler();
     CrashHandler::Install();
     Chromaquill app(argc, argv);
     const QStringList arguments = app.arguments();
@@ -97,19 +104,33 @@ int main(int argc, char **argv)
     pMain->LateInit();
     CrashHandler::SetBuildReport(pMain->programCache().buildReport());
 
-    if (openArguments(Startup::DocumentArguments(arguments)) == 0)
+    // Recovery copies: this instance's own, and those an earlier run left.
+    RecoveryFolder recovery;
+    recovery.Open(RecoveryFolder::DefaultFolder());
+    Autosave autosave(recovery);
+    autosave.SetInterval(Startup::AutosaveInterval(QSettings()));
+    pMain->SetAutosave(&autosave);
+    int iOpened = Recovery::OfferAtStart(pMain, recovery, !headless());
+    iOpened += openArguments(Startup::DocumentArguments(arguments));
+    if (iOpened == 0)
         pMain->fileActions().NewDocument(Startup::FirstDocumentSize(pMain->size()));
     QSettings().setValue(QStringLiteral("firstRun"), true);
     new UpdateDlg(UpdateDlg::Automatic, pMain);
 
-    // Asked to end from outside: as if the window were closed (which may
-    // ask about unsaved work); asked again, the program ends at once.
+    // Asked to end from outside (a signal, the session ending): nobody is
+    // there to answer a question, so the modified documents go to their
+    // recovery copies and the program ends without asking.
     TerminationWatcher termination;
-    int iRequests = 0;
-    QObject::connect(&termination, &TerminationWatcher::Requested, &app, [&app, pMain, &iRequests] {
-        if (++iRequests > 1 || pMain->close())
-            app.quit();
-    });
+    const auto endNow = [&app, &autosave, pMain] {
+        pMain->FinishGesture();
+        autosave.WriteAllNow();
+        autosave.Keep();
+        pMain->SaveLayout();
+        // Not quit(): that closes the windows, which asks about the work.
+        app.exit(0);
+    };
+    QObject::connect(&termination, &TerminationWatcher::Requested, &app, endNow);
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &app, [endNow](QSessionManager &) { endNow(); });
 
     const int status = app.exec();
     delete pMain;

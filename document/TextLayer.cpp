@@ -6,6 +6,7 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QGraphicsScene>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QRegion>
 #include <QStyleOptionGraphicsItem>
@@ -270,6 +271,20 @@ void TextLayer::paint(QPainter *pPainter, const QStyleOptionGraphicsItem *pOptio
     if (bClip)
         pPainter->restore();
     m_bChanged = false;
+}
+
+bool TextLayer::sceneEvent(QEvent *pEvent)
+{
+    // Undo and redo belong to the document's history, not to the text's own:
+    // the keys go on to the window's actions, which end the typing first.
+    if (pEvent->type() == QEvent::ShortcutOverride || pEvent->type() == QEvent::KeyPress) {
+        auto *pKey = static_cast<QKeyEvent *>(pEvent);
+        if (pKey->matches(QKeySequence::Undo) || pKey->matches(QKeySequence::Redo)) {
+            pEvent->ignore();
+            return false;
+        }
+    }
+    return QGraphicsTextItem::sceneEvent(pEvent);
 }
 
 void TextLayer::keyPressEvent(QKeyEvent *pEvent)

@@ -66,6 +66,7 @@ public:
 protected:
     QVariant itemChange(GraphicsItemChange change, const QVariant &value) override;
     void keyPressEvent(QKeyEvent *pEvent) override;
+    bool sceneEvent(QEvent *pEvent) override;
     void focusInEvent(QFocusEvent *) override {}
     void focusOutEvent(QFocusEvent *) override {}
 

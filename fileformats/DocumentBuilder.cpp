@@ -19,11 +19,30 @@
 
 DocumentData DocumentBuilder::Capture(const Document &document)
 {
+    DocumentData data = Gather(document);
+    EncodePixels(data);
+    return data;
+}
+
+void DocumentBuilder::EncodePixels(DocumentData &data)
+{
+    QList<QImage> images;
+    QList<int> raster;
+    for (int i = 0; i < data.layers.size(); ++i)
+        if (data.layers[i].kind == Layer::Raster && data.layers[i].png.isEmpty()) {
+            raster.append(i);
+            images.append(data.layers[i].image);
+        }
+    const QList<QByteArray> pngs = DocumentFile::EncodePngs(images);
+    for (int j = 0; j < raster.size(); ++j)
+        data.layers[raster[j]].png = pngs[j];
+}
+
+DocumentData DocumentBuilder::Gather(const Document &document)
+{
     DocumentData data;
     data.version = QString::fromLatin1(CQ_VERSION);
     data.canvas = document.canvasSize();
-    QList<QImage> images;
-    QList<int> raster;
     for (Layer *pLayer : document.GetLayers(true)) {
         LayerData layer;
         layer.kind = pLayer->kind();
@@ -35,8 +54,9 @@ DocumentData DocumentBuilder::Capture(const Document &document)
         layer.pos = pLayer->pos();
         layer.styleRecords = pLayer->styles().Records();
         if (layer.kind == Layer::Raster) {
-            raster.append(int(data.layers.size()));
-            images.append(static_cast<PixmapLayer *>(pLayer)->image());
+            // Shared, not copied: the pixels are copied only if the layer
+            // changes while the data is still held.
+            layer.image = static_cast<PixmapLayer *>(pLayer)->image();
         } else {
             auto *pText = static_cast<TextLayer *>(pLayer);
             layer.textColor = pText->defaultTextColor();
@@ -44,10 +64,6 @@ DocumentData DocumentBuilder::Capture(const Document &document)
         }
         data.layers.append(std::move(layer));
     }
-    const QList<QByteArray> pngs = DocumentFile::EncodePngs(images);
-    for (int j = 0; j < raster.size(); ++j)
-        data.layers[raster[j]].png = pngs[j];
-
     data.paths = CapturePaths(document);
     return data;
 }

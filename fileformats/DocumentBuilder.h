@@ -15,6 +15,11 @@ public:
     // Every layer that is not deleted, in stacking order, raster pixels
     // encoded as PNG (in parallel), and the paths.
     static DocumentData Capture(const Document &document);
+    // The same without encoding: raster layers hold their images (shared
+    // with the layers, so this is cheap) and no PNG yet.
+    static DocumentData Gather(const Document &document);
+    // Encodes the PNG of every raster layer that has none; any thread.
+    static void EncodePixels(DocumentData &data);
     static QList<PathData> CapturePaths(const Document &document);
     // A new document holding the data. Layers are created in stacking order,
     // attributes applied, paths added, and the "open file" command pushed so

@@ -1,4 +1,4 @@
-// Feeds arbitrary bytes to the document parser: it must refuse or accept
+// Feeds arbitrary bytes to the document parser and the recovery reader: it must refuse or accept
 // every input without crashing, hanging or allocating without bound. The
 // documents it accepts are built as opening builds them (each raster layer
 // of its own pixels; layer styles skip damaged records and keep the ones
@@ -8,6 +8,7 @@
 #include "DocumentFile.h"
 #include "Layer.h"
 #include "LayerStyleRecord.h"
+#include "RecoveryFile.h"
 #include "ScratchDB.h"
 #include "TextLayer.h"
 
@@ -27,6 +28,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *pData, size_t size)
     (void)LayerStyleRecord::Parse(bytes, &record);
     DocumentData data;
     QString error;
+    // The bytes as a recovery copy (the editor's autosave), read as start-up
+    // reads one.
+    RecoveryInfo info;
+    DocumentData recovered;
+    (void)RecoveryFile::Parse(bytes, &info, &recovered, &error);
     if (DocumentFile::Parse(bytes, &data, &error)) {
         // What opening does next: a document of it (text layers, styles,
         // paths), and what saving it again would write.

@@ -2,6 +2,7 @@
 #include "ui_SettingsDlg.h"
 
 #include <QSettings>
+#include <QSpinBox>
 
 SettingsDlg::SettingsDlg(QWidget *parent)
     : CQDialog(parent)
@@ -10,6 +11,13 @@ SettingsDlg::SettingsDlg(QWidget *parent)
     ui->setupUi(this);
     setTitle(windowTitle());
     ui->tabbedDocuments->setChecked(QSettings().value(QStringLiteral("TabbedDocuments"), false).toBool());
+    bool bOk = false;
+    const int iSeconds = QSettings().value(QStringLiteral("AutosaveInterval"), 60).toInt(&bOk);
+    ui->autosaveInterval->setValue(bOk ? iSeconds : 60);
+    connect(ui->autosaveInterval, &QSpinBox::valueChanged, this, [this](int iValue) {
+        QSettings().setValue(QStringLiteral("AutosaveInterval"), iValue);
+        Q_EMIT AutosaveIntervalChanged(iValue);
+    });
 }
 
 SettingsDlg::~SettingsDlg()

@@ -20,6 +20,8 @@ public slots:
 
 Q_SIGNALS:
     void TabbedDocumentsChanged(bool bTabs);
+    // Seconds between recovery copies; 0 turns them off.
+    void AutosaveIntervalChanged(int iSeconds);
 
 private:
     Ui::SettingsDlg *ui;

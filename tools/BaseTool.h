@@ -24,11 +24,12 @@ public:
     // Removes the options, ends any pending interaction, lets go of the events.
     virtual void Deactivate() = 0;
     virtual QCursor GetCursor() const;
-    // An edit still in progress (a floating picture). Undo takes it back
-    // instead of the last step; saving lands it first, so the file holds
-    // what the window shows.
-    virtual bool CancelPending() { return false; }
-    virtual void CommitPending() {}
+    // Ends a gesture still open before any command reaches the document:
+    // what can be recorded lands as its own undo step (a stroke, a floating
+    // picture, a pending gradient), what cannot (an empty box, a one-point
+    // path) goes, leaving the document exactly as it was. A gesture that
+    // changed nothing records nothing. The tool stays active.
+    virtual void FinishGesture() {}
 
 public Q_SLOTS:
     virtual void MousePosUpdate(int x, int y, ChildWindow *pWindow);

@@ -107,8 +107,17 @@ void CropTool::Activate()
     Refresh();
 }
 
+void CropTool::FinishGesture()
+{
+    // The box never touches the document; a drag in progress ends where it
+    // got to, and a box without area goes.
+    if (m_iState == Drawing || m_iState == MovingBox || m_iState == Resizing)
+        EndGesture();
+}
+
 void CropTool::Deactivate()
 {
+    FinishGesture();
     disconnect(m_zoomConnection);
     disconnect(m_canvasConnection);
     delete m_pReadout;

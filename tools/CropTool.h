@@ -25,6 +25,7 @@ public:
 
     void Activate() override;
     void Deactivate() override;
+    void FinishGesture() override;
     QCursor GetCursor() const override;
 
     QRect CropRect() const { return m_cropRect; }

@@ -96,11 +96,16 @@ void GradientTool::Activate()
         });
 }
 
-void GradientTool::Deactivate()
+void GradientTool::FinishGesture()
 {
     // A pending gradient is recorded rather than left on the layer without
     // an undo step.
     Commit();
+}
+
+void GradientTool::Deactivate()
+{
+    FinishGesture();
     for (const QMetaObject::Connection &connection : std::as_const(m_connections))
         disconnect(connection);
     m_connections.clear();

@@ -29,6 +29,7 @@ public:
 
     void Activate() override;
     void Deactivate() override;
+    void FinishGesture() override;
     QCursor GetCursor() const override;
 
     int state() const { return m_iState; }

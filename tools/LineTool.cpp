@@ -45,10 +45,15 @@ void LineTool::Activate()
     BeginActivation();
 }
 
-void LineTool::Deactivate()
+void LineTool::FinishGesture()
 {
     if (m_bDrawing)
         MouseRelease(Qt::NoButton, m_line.p2().toPoint(), Qt::NoModifier, CurrentWindow());
+}
+
+void LineTool::Deactivate()
+{
+    FinishGesture();
     disconnect(m_colorConnection);
     EndActivation();
 }

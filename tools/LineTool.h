@@ -17,6 +17,7 @@ public:
 
     void Activate() override;
     void Deactivate() override;
+    void FinishGesture() override;
     QCursor GetCursor() const override;
     const QPen &pen() const { return m_pen; }
 

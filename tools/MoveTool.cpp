@@ -211,6 +211,11 @@ void MoveTool::AcceptButtonClicked()
     Document *pDocument = document();
     if (!IsPending() || !pDocument)
         return;
+    if (m_box == m_startRect && m_dRotation == 0) {
+        // Lifted and put down where it was: nothing to record.
+        CancelButtonClicked();
+        return;
+    }
     PixmapLayer *pLayer = m_float.Layer();
     const QRegion before = pDocument->Selection();
     // The selection follows the pixels to where they landed.
@@ -371,16 +376,11 @@ void MoveTool::SetRotation(double dDegrees)
     LayOut();
 }
 
-bool MoveTool::CancelPending()
+void MoveTool::FinishGesture()
 {
-    if (!IsPending())
-        return false;
-    CancelButtonClicked();
-    return true;
-}
-
-void MoveTool::CommitPending()
-{
+    if (m_iMode == Dragging)
+        MouseUp(nullptr);
+    // The floating picture lands as one step.
     if (IsPending())
         AcceptButtonClicked();
 }
@@ -393,18 +393,8 @@ bool MoveTool::eventFilter(QObject *pObject, QEvent *pEvent)
     // document nor reach the tool a second time through the window.
     if (!m_pWindow || pObject != m_pWindow->overlayView())
         return BaseTool::eventFilter(pObject, pEvent);
-    // Undo while a picture floats takes the float back, not the step before.
-    if (pEvent->type() == QEvent::ShortcutOverride && IsPending()
-        && static_cast<QKeyEvent *>(pEvent)->matches(QKeySequence::Undo)) {
-        pEvent->accept();
-        return true;
-    }
     if (pEvent->type() == QEvent::KeyPress) {
         auto *pKey = static_cast<QKeyEvent *>(pEvent);
-        if (pKey->matches(QKeySequence::Undo)) {
-            CancelButtonClicked();
-            return true;
-        }
         switch (pKey->key()) {
         case Qt::Key_Return: case Qt::Key_Enter: case Qt::Key_Escape:
         case Qt::Key_Up: case Qt::Key_Down: case Qt::Key_Left: case Qt::Key_Right:

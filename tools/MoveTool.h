@@ -34,8 +34,7 @@ public:
     QCursor GetCursor() const override;
 
     bool IsPending() const { return m_float.IsLifted(); }
-    bool CancelPending() override;
-    void CommitPending() override;
+    void FinishGesture() override;
     // The frame of the floating picture (canvas pixels) and its angle.
     QRect Box() const { return m_box; }
     double Rotation() const { return m_dRotation; }

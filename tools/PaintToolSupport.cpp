@@ -35,6 +35,8 @@ void FinishStroke(Document *pDocument, const QString &operation, bool bChanged)
     if (!pDocument)
         return;
     PixmapLayer *pLayer = pDocument->PaintLayer();
+    // A stroke that left every pixel as it was records nothing either.
+    bChanged = bChanged && pLayer && pLayer->image() != pDocument->BaseImage();
     pDocument->EndPaint();
     if (pLayer && bChanged)
         pDocument->undoStack()->push(new LayerSnapshotCmd(operation + QStringLiteral(" - ") + pLayer->name(), pLayer));

@@ -61,11 +61,16 @@ void PathTool::Activate()
     Refresh();
 }
 
-void PathTool::Deactivate()
+void PathTool::FinishGesture()
 {
     EndEdit();
-    // A path being drawn is kept, not lost, when the tool or document changes.
+    // A path being drawn is kept, not lost; one of a single point goes.
     FinishDraft();
+}
+
+void PathTool::Deactivate()
+{
+    FinishGesture();
     for (const QMetaObject::Connection &connection : std::as_const(m_connections))
         disconnect(connection);
     m_connections.clear();

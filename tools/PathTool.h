@@ -31,6 +31,7 @@ public:
 
     void Activate() override;
     void Deactivate() override;
+    void FinishGesture() override;
     QCursor GetCursor() const override;
 
     // The path being drawn (not yet in the document), or null.

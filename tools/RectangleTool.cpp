@@ -55,10 +55,15 @@ void RectangleTool::Activate()
     FillOutlineChanged(kOutlineOnly);
 }
 
-void RectangleTool::Deactivate()
+void RectangleTool::FinishGesture()
 {
     if (m_bDrawing)
         MouseRelease(Qt::NoButton, m_anchor, Qt::NoModifier, CurrentWindow());
+}
+
+void RectangleTool::Deactivate()
+{
+    FinishGesture();
     for (const QMetaObject::Connection &connection : std::as_const(m_connections))
         disconnect(connection);
     m_connections.clear();

@@ -21,6 +21,7 @@ public:
 
     void Activate() override;
     void Deactivate() override;
+    void FinishGesture() override;
     const QPen &pen() const { return m_pen; }
     const QBrush &brush() const { return m_brush; }
     bool outline() const { return m_bOutline; }

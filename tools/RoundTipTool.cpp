@@ -23,11 +23,16 @@ void RoundTipTool::Activate()
     BeginActivation();
 }
 
-void RoundTipTool::Deactivate()
+void RoundTipTool::FinishGesture()
 {
-    // A stroke cut short by switching tools still lands as one step.
+    // A stroke cut short still lands as one step, in the window it began in.
     if (m_bStroke)
         MouseRelease(Qt::NoButton, m_last, Qt::NoModifier, m_pWindow);
+}
+
+void RoundTipTool::Deactivate()
+{
+    FinishGesture();
     EndActivation();
 }
 

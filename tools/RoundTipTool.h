@@ -17,6 +17,7 @@ class RoundTipTool : public BaseTool {
 public:
     void Activate() override;
     void Deactivate() override;
+    void FinishGesture() override;
     QCursor GetCursor() const override;
     int Width() const { return m_iWidth; }
 

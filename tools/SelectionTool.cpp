@@ -17,10 +17,16 @@ void SelectionTool::Activate()
     BeginActivation();
 }
 
-void SelectionTool::Deactivate()
+void SelectionTool::FinishGesture()
 {
+    // A gesture cut short still lands where it got to.
     if (IsGesture())
         MouseRelease(Qt::NoButton, m_current, m_keys, m_pWindow);
+}
+
+void SelectionTool::Deactivate()
+{
+    FinishGesture();
     EndActivation();
 }
 

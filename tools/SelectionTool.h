@@ -19,6 +19,7 @@ public:
 
     void Activate() override;
     void Deactivate() override;
+    void FinishGesture() override;
     QCursor GetCursor() const override;
 
     // Shift adds the shape, else Alt takes it away, else it replaces the

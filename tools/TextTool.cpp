@@ -17,6 +17,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
+#include <QKeyEvent>
+#include <QSettings>
 #include <QTextCharFormat>
 #include <QToolButton>
 #include <QUndoStack>
@@ -108,6 +110,12 @@ void TextTool::Activate()
     BeginActivation();
 }
 
+void TextTool::FinishGesture()
+{
+    // The typing so far becomes its own step.
+    EndEditing();
+}
+
 void TextTool::Deactivate()
 {
     if (m_pFontBox)
@@ -115,7 +123,7 @@ void TextTool::Deactivate()
     if (m_iPointSize > 0)
         context().SetSetting(kFontSizeKey, m_iPointSize);
     // Editing ends here; an empty layer stays (only a click away removes it).
-    EndEditing();
+    FinishGesture();
     disconnect(m_colorConnection);
     EndActivation();
 }
@@ -164,6 +172,13 @@ void TextTool::EndEditing()
     m_pEditLayer = nullptr;
     if (pLayer && !pLayer->isDeleted())
         pLayer->SetEditMode(false);
+}
+
+void TextTool::KeyPress(QKeyEvent *pEvent)
+{
+    // Escape ends the editing, as a click away does, but keeps the layer.
+    if (pEvent && pEvent->key() == Qt::Key_Escape && m_pEditLayer)
+        EndEditing();
 }
 
 void TextTool::MousePosUpdate(int, int, ChildWindow *) {}

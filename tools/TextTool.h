@@ -24,6 +24,7 @@ public:
 
     void Activate() override;
     void Deactivate() override;
+    void FinishGesture() override;
     QCursor GetCursor() const override;
 
     // The font the options describe (family, point size and styles).
@@ -41,6 +42,7 @@ public Q_SLOTS:
     void MouseRelease(Qt::MouseButtons buttons, QPoint point, Qt::KeyboardModifiers keys,
                       ChildWindow *pWindow) override;
     void MouseWheel(int iDelta, ChildWindow *pWindow) override;
+    void KeyPress(QKeyEvent *pEvent) override;
     void FontSizeChanged(const QString &text);
     void CurrentFontChanged(const QFont &font);
     void BoldToggled(bool bChecked);

@@ -18,6 +18,7 @@
 
 #include <QCloseEvent>
 #include <QFileInfo>
+#include <QTextDocument>
 #include <QGraphicsPathItem>
 #include <QGraphicsPixmapItem>
 #include <QGraphicsSceneMouseEvent>
@@ -62,6 +63,9 @@ ChildWindow::ChildWindow(QWidget *pParent, Document *pDocument)
     connect(m_pDoc->undoStack(), &QUndoStack::indexChanged, this, &ChildWindow::UndoStackChanged);
     // The keys were typed into this window: it records the typing as a step.
     connect(m_pDoc, &Document::TypingFinished, this, [this](TextLayer *pLayer, const TextTyping &typing) {
+        // Editing that left the text as it was records nothing.
+        if (typing.before && typing.after && typing.before->toHtml() == typing.after->toHtml())
+            return;
         m_pDoc->undoStack()->push(new TextEditCmd(pLayer, typing));
     });
     FollowCurrentLayer(m_pDoc->CurrentLayer());

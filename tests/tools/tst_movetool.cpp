@@ -117,17 +117,26 @@ private Q_SLOTS:
         QCOMPARE(layerOf(pWindow)->image(), before);
         QCOMPARE(pWindow->undoStack()->count(), entries);
         QCOMPARE(pWindow->Selection(), QRegion(10, 10, 50, 40));
-        // Ctrl+Z while the picture floats takes back the float only.
+        // Ctrl+Z while the picture floats lands it, then takes it back:
+        // Ctrl+Y brings it again.
         drag(pWindow, QPointF(20, 20), QPointF(40, 30));
-        QTest::keyClick(pWindow->overlayView(), Qt::Key_Z, Qt::ControlModifier);
+        m_pMain->form()->action_Undo->trigger();
+        cqtest::settle(pWindow);
         QVERIFY(!tool()->IsPending());
         QCOMPARE(layerOf(pWindow)->image(), before);
-        QCOMPARE(pWindow->undoStack()->count(), entries);
+        QCOMPARE(pWindow->undoStack()->count(), entries + 1);
         QCOMPARE(pWindow->undoStack()->index(), entries);
+        m_pMain->form()->action_Redo->trigger();
+        cqtest::settle(pWindow);
+        const QImage landed = layerOf(pWindow)->image();
+        QVERIFY(landed != before);
+        undoRedoExact(pWindow, before, QRegion(10, 10, 50, 40), landed);
+        pWindow->undoStack()->undo();
+        cqtest::settle(pWindow);
         drag(pWindow, QPointF(20, 20), QPointF(5, 50));
         ToolboxDlg::instance()->Select(ToolSet::Brush);
         QCOMPARE(layerOf(pWindow)->image(), before);
-        QCOMPARE(pWindow->undoStack()->count(), entries);
+        QCOMPARE(pWindow->undoStack()->index(), entries);
         QVERIFY(!pWindow->overlayView()->isVisible());
     }
 
