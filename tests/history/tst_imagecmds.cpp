@@ -404,7 +404,7 @@ void TestImageCmds::caseScale(bool bSpill)
     pLayer->setPos(QPointF(7, 3));
     doc.window->SetSelection(QRegion());
     const QImage after = layerPixels(pLayer);
-    doc.stack()->push(new ScaleCmd(pLayer, QRegion(), selection));
+    doc.stack()->push(new ScaleCmd(QStringLiteral("Scale"), pLayer, QRegion(), selection));
 
     undo(doc, bSpill, pLayer);
     QCOMPARE(cqtest::differingPixels(layerPixels(pLayer), before), qint64(0));
