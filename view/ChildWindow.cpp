@@ -101,6 +101,7 @@ void ChildWindow::BuildView()
     m_pView->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_pView->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_pView->setViewportUpdateMode(QGraphicsView::MinimalViewportUpdate);
+    m_pView->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_pView->setOptimizationFlag(QGraphicsView::DontSavePainterState);
     m_pScene->installEventFilter(this);
     connect(m_pView, &GraphicsView::ControlWheel, this, [this](QWheelEvent *pEvent) {
@@ -178,7 +179,7 @@ void ChildWindow::FollowCurrentLayer(Layer *pLayer)
 
 void ChildWindow::FollowCanvasSize(const QSize &size)
 {
-    m_pView->resize(int(size.width() * m_dZoom), int(size.height() * m_dZoom));
+    m_pView->resize(int(std::ceil(size.width() * m_dZoom)), int(std::ceil(size.height() * m_dZoom)));
     m_pView->setSceneRect(0, 0, size.width(), size.height());
     m_pScene->setSceneRect(0, 0, size.width(), size.height());
     m_pScrollArea->update();
@@ -353,7 +354,10 @@ void ChildWindow::ApplyZoom(double dFactor)
     m_pView->setTransform(m_viewTransform);
     m_pView->setInteractive(true);
     const QSize canvas = m_pDoc->canvasSize();
-    m_pView->resize(int(canvas.width() * dFactor), int(canvas.height() * dFactor));
+    // Rounded up, with the scene held to the top left corner: a view a
+    // fraction short would scroll or centre the scene, and the pixels under
+    // the mouse would shift by that fraction.
+    m_pView->resize(int(std::ceil(canvas.width() * dFactor)), int(std::ceil(canvas.height() * dFactor)));
     Q_EMIT ZoomTextChanged(ZoomText());
     Q_EMIT ZoomChanged();
 }
