@@ -66,7 +66,7 @@ ChildWindow::ChildWindow(QWidget *pParent, Document *pDocument)
     });
     FollowCurrentLayer(m_pDoc->CurrentLayer());
     ShowSelection();
-    setWindowModified(m_pDoc->IsModified());
+    FollowFileName();
 }
 
 ChildWindow::~ChildWindow()
@@ -189,19 +189,15 @@ void ChildWindow::FollowCanvasSize(const QSize &size)
 
 void ChildWindow::FollowFileName()
 {
-    setWindowTitle(m_pDoc->FileName() + QStringLiteral("[*]"));
+    // The title names the file as the Window menu does, never its folders.
+    setWindowTitle(DisplayName() + QStringLiteral(" [*]"));
     setWindowModified(m_pDoc->IsModified());
 }
 
 QString ChildWindow::DisplayName() const
 {
     const QString file = m_pDoc->FileName();
-    if (!file.isEmpty())
-        return QFileInfo(file).fileName();
-    QString title = windowTitle();
-    title.remove(QStringLiteral("[*]"));
-    title = title.trimmed();
-    return title.isEmpty() ? QStringLiteral("Untitled") : title;
+    return file.isEmpty() ? QStringLiteral("Untitled") : QFileInfo(file).fileName();
 }
 
 void ChildWindow::Activate()
