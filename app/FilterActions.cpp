@@ -57,9 +57,9 @@ void FilterActions::Triggered(QAction *pAction)
     m_pDocument = pDocument;
     m_pLayer = pLayer;
     m_bChanged = false;
-    // The filter sees the layer as the canvas shows it, so that the
-    // selection (canvas coordinates) lands where it was drawn.
-    pDocument->BeginPaint(false, pLayer);
+    // The filter sees all the layer's own pixels, also those off the canvas
+    // (moving the layer back shows no seam); the selection follows onto it.
+    pDocument->BeginOwnPixels(pLayer);
     const QImage result = pFilter->ApplyFilter(pDocument->BaseImage());
     if (result.isNull())
         return; // a dialog filter: its previews come through Update()

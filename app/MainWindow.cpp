@@ -87,6 +87,29 @@ MainWindow *MainWindow::existing()
     return s_pInstance;
 }
 
+void MainWindow::UseStandardKeys()
+{
+    // The platform's keys for the standard actions, then the keys the menus
+    // always had where the platform names others (Ctrl+Y for Redo, Ctrl+D
+    // for Select None).
+    const std::pair<QAction *, QKeySequence::StandardKey> standard[] = {
+        {m_pUi->action_New, QKeySequence::New},           {m_pUi->action_Save, QKeySequence::Save},
+        {m_pUi->action_Save_As, QKeySequence::SaveAs},    {m_pUi->action_Close, QKeySequence::Close},
+        {m_pUi->action_Exit, QKeySequence::Quit},         {m_pUi->action_Undo, QKeySequence::Undo},
+        {m_pUi->action_Redo, QKeySequence::Redo},         {m_pUi->action_Copy, QKeySequence::Copy},
+        {m_pUi->action_Paste, QKeySequence::Paste},       {m_pUi->action_Zoom_In, QKeySequence::ZoomIn},
+        {m_pUi->action_Zoom_Out, QKeySequence::ZoomOut},  {m_pUi->action_Select_All, QKeySequence::SelectAll},
+        {m_pUi->action_Select_None, QKeySequence::Deselect}, {m_pUi->actionDelete_Selection, QKeySequence::Delete},
+    };
+    for (const auto &[pAction, eKey] : standard) {
+        QList<QKeySequence> keys = QKeySequence::keyBindings(eKey);
+        for (const QKeySequence &own : pAction->shortcuts())
+            if (!keys.contains(own))
+                keys << own;
+        pAction->setShortcuts(keys);
+    }
+}
+
 MainWindow::MainWindow()
     : QMainWindow(nullptr)
     , m_pUi(new Ui::MainWindow)
@@ -100,6 +123,7 @@ MainWindow::MainWindow()
         setGeometry(pScreen->availableGeometry());
     setWindowState(Qt::WindowMaximized);
     BuildStatusBar();
+    UseStandardKeys();
 
     connect(m_pUi->mdiArea, &QMdiArea::subWindowActivated, this, &MainWindow::ChildWindowChanged);
     m_pWindowActions = new WindowActions(this);
@@ -349,10 +373,10 @@ void MainWindow::KeyRelease(QKeyEvent *pEvent)
         m_pActiveTool->KeyRelease(pEvent);
 }
 
-void MainWindow::MouseWheel(int iDelta, ChildWindow *pWindow)
+void MainWindow::MouseWheel(int iDelta, Qt::KeyboardModifiers keys, ChildWindow *pWindow)
 {
     // Ctrl+wheel zooms, whichever tool is active.
-    if (QApplication::keyboardModifiers() & Qt::ControlModifier)
+    if (keys & Qt::ControlModifier)
         ToolboxDlg::instance()->tools().zoomTool()->MouseWheel(iDelta, pWindow);
     else if (m_pActiveTool)
         m_pActiveTool->MouseWheel(iDelta, pWindow);

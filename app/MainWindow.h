@@ -84,7 +84,7 @@ public Q_SLOTS:
     void MouseRelease(QGraphicsSceneMouseEvent *pEvent, QPoint point, ChildWindow *pWindow);
     void KeyPress(QKeyEvent *pEvent);
     void KeyRelease(QKeyEvent *pEvent);
-    void MouseWheel(int iDelta, ChildWindow *pWindow);
+    void MouseWheel(int iDelta, Qt::KeyboardModifiers keys, ChildWindow *pWindow);
     void on_action_Zoom_In_triggered();
     void on_action_Zoom_Out_triggered();
     void on_action_Zoom_To_Window_triggered();
@@ -105,6 +105,7 @@ protected:
     void dropEvent(QDropEvent *pEvent) override;
 
 private:
+    void UseStandardKeys();
     MainWindow();
     void BuildStatusBar();
     void ChooseComputeMode();

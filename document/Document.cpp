@@ -391,6 +391,13 @@ void Document::BeginPaint(bool bAccumulate, PixmapLayer *pLayer)
     m_pPaint->Begin(pTarget, m_canvasSize, bAccumulate);
 }
 
+void Document::BeginOwnPixels(PixmapLayer *pLayer)
+{
+    if (pLayer)
+        m_store.WaitForPending(pLayer);
+    m_pPaint->BeginOwnPixels(pLayer);
+}
+
 QPainter *Document::BeginStroke()
 {
     return m_pPaint->BeginStroke();

@@ -122,6 +122,10 @@ public:
     // layer unless one is given); every commit starts again from them and
     // keeps the edit inside the selection.
     void BeginPaint(bool bAccumulate, PixmapLayer *pLayer = nullptr);
+    // What filters edit: all the layer's own pixels (also those off the
+    // canvas) as the base image, with the selection, its mask and commit
+    // areas moved from the canvas onto the layer.
+    void BeginOwnPixels(PixmapLayer *pLayer);
     QPainter *BeginStroke();
     // Draws the stroke buffer's part `area` (canvas coordinates; empty = the
     // whole canvas) over the base image into the layer.

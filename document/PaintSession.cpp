@@ -18,15 +18,51 @@ void PaintSession::ClosePainter()
 
 QPoint PaintSession::LayerOrigin() const
 {
+    if (m_bOwnPixels)
+        return QPoint();
     // Truncated like the copy in Begin, so both sides agree on whole pixels.
     const QPointF pos = m_pLayer->pos();
     return QPoint(int(pos.x()), int(pos.y()));
+}
+
+void PaintSession::BeginOwnPixels(PixmapLayer *pLayer)
+{
+    Begin(pLayer, QSize(), false);
+    if (!m_pLayer)
+        return;
+    m_bOwnPixels = true;
+    const QPointF pos = m_pLayer->pos();
+    m_ownOrigin = QPoint(int(pos.x()), int(pos.y()));
+    m_base = m_pLayer->image();
+    if (m_stroke.size() != m_base.size())
+        m_stroke = QImage(m_base.size(), QImage::Format_ARGB32_Premultiplied);
+}
+
+const QImage *PaintSession::OnBase(const QImage *pMask)
+{
+    if (!pMask || !m_bOwnPixels || (m_ownOrigin.isNull() && pMask->size() == m_base.size()))
+        return pMask;
+    if (m_ownMask.isNull() || m_iOwnMaskKey != pMask->cacheKey()) {
+        // Off the canvas nothing is selected.
+        m_ownMask = QImage(m_base.size(), pMask->format());
+        m_ownMask.fill(0);
+        PixelOps::Copy(*pMask, m_ownMask, pMask->rect(), m_ownOrigin);
+        m_iOwnMaskKey = pMask->cacheKey();
+    }
+    return &m_ownMask;
+}
+
+QRect PaintSession::AreaOnBase(const QRect &requested) const
+{
+    return (requested.isEmpty() ? m_base.rect() : requested.translated(CanvasToBase())).intersected(m_base.rect());
 }
 
 void PaintSession::Begin(PixmapLayer *pLayer, const QSize &canvas, bool bAccumulate)
 {
     ClosePainter();
     m_bAccumulate = bAccumulate;
+    m_bOwnPixels = false;
+    m_ownMask = QImage();
     m_pLayer = pLayer;
     if (!m_pLayer)
         return;
@@ -89,16 +125,18 @@ void PaintSession::CommitErase(const QRect &requested, const QRegion &selection,
     CommitWith(&PixelOps::Erase, requested, selection, pMask);
 }
 
-void PaintSession::CommitWith(Combine combine, const QRect &requested, const QRegion &selection,
+void PaintSession::CommitWith(Combine combine, const QRect &requested, const QRegion &selectionIn,
                               const QImage *pMask)
 {
     ClosePainter();
     if (!m_pLayer)
         return;
     ClearStaleStroke();
-    const QRect area = (requested.isEmpty() ? m_base.rect() : requested).intersected(m_base.rect());
+    const QRect area = AreaOnBase(requested);
     if (area.isEmpty())
         return;
+    const QRegion selection = OnBase(selectionIn);
+    pMask = OnBase(pMask);
     QImage &target = m_pLayer->image();
     const QPoint origin = LayerOrigin();
     if (!pMask) {
@@ -118,7 +156,7 @@ void PaintSession::CommitWith(Combine combine, const QRect &requested, const QRe
     Repaint(area);
 }
 
-void PaintSession::CommitResult(const QImage &result, const QRect &requested, const QRegion &selection,
+void PaintSession::CommitResult(const QImage &result, const QRect &requested, const QRegion &selectionIn,
                                 const QImage *pMask)
 {
     ClosePainter();
@@ -126,9 +164,11 @@ void PaintSession::CommitResult(const QImage &result, const QRect &requested, co
         return;
     const QImage straight = result.format() == QImage::Format_ARGB32 ? result
                                                                      : result.convertToFormat(QImage::Format_ARGB32);
-    const QRect area = requested.isEmpty() ? m_base.rect() : requested.intersected(m_base.rect());
+    const QRect area = AreaOnBase(requested);
     if (area.isEmpty())
         return;
+    const QRegion selection = OnBase(selectionIn);
+    pMask = OnBase(pMask);
     if (requested.isEmpty() && selection.isEmpty() && !pMask && LayerOrigin().isNull()
         && straight.size() == m_pLayer->image().size()) {
         // The result takes the whole layer: share it instead of copying a
@@ -147,5 +187,7 @@ PixmapLayer *PaintSession::End()
     PixmapLayer *pLayer = m_pLayer;
     m_pLayer = nullptr;
     m_base = QImage();
+    m_bOwnPixels = false;
+    m_ownMask = QImage();
     return pLayer;
 }

@@ -189,28 +189,18 @@ void PixmapLayer::Scale(const QSize &size)
     update();
 }
 
-void PixmapLayer::Crop(const QRegion &region, const QImage &mask)
+void PixmapLayer::Crop(const QRegion &region)
 {
+    // The region is in canvas coordinates; the layer's pixels sit at its
+    // position (files and the move tool give layers offsets).
     const QRect r = region.boundingRect();
+    const QPoint origin(int(pos().x()), int(pos().y()));
     QImage result(r.size().expandedTo(QSize(1, 1)), QImage::Format_ARGB32);
     result.fill(0);
-    if (mask.isNull()) {
-        for (const QRect &part : region)
-            PixelOps::Copy(m_image, result, part, r.topLeft());
-    } else {
-        // Colours stay; each pixel keeps the share of its alpha the mask gives.
-        PixelOps::Copy(m_image, result, r, r.topLeft());
-        for (int y = 0; y < result.height(); ++y) {
-            auto *pRow = reinterpret_cast<quint32 *>(result.scanLine(y));
-            const int my = y + r.top();
-            for (int x = 0; x < result.width(); ++x) {
-                const int mx = x + r.left();
-                const int m = mask.rect().contains(mx, my) ? qAlpha(mask.pixel(mx, my)) : 0;
-                pRow[x] = (pRow[x] & 0x00ffffffu) | (quint32((qAlpha(pRow[x]) * m + 127) / 255) << 24);
-            }
-        }
-    }
+    for (const QRect &part : region.translated(-origin))
+        PixelOps::Copy(m_image, result, part, r.topLeft() - origin);
     setImage(result);
+    setPos(QPointF(0, 0));
     update();
 }
 

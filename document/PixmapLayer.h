@@ -43,9 +43,10 @@ public:
 
     void ChangeCanvasSize(const QSize &size, int iAnchor);
     void Scale(const QSize &size);
-    // Keeps the region's part (canvas cropped to its bounding rectangle).
-    // With a feathered mask the kept pixels fade by the mask's alpha.
-    void Crop(const QRegion &region, const QImage &mask);
+    // Keeps the region's part (canvas cropped to its bounding rectangle),
+    // hard-edged: a feathered selection crops by its plain outline, as a
+    // soft border would only eat into the picture.
+    void Crop(const QRegion &region);
 
     // Where the anchor (0..8, row by row) puts an image of oldSize on a
     // canvas of newSize; false for an anchor outside the grid.

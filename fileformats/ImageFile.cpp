@@ -6,6 +6,7 @@
 #include "PngEncoder.h"
 
 #include <QBuffer>
+#include <QPainter>
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
@@ -143,6 +144,8 @@ QImage Decode(const QByteArray &bytes, QString *pError)
 QImage Read(const QString &path, QString *pError)
 {
     QFile file(path);
+    if (QFileInfo(path).isDir())
+        return fail(pError, QStringLiteral("This is a folder, not a file."));
     if (!QFileInfo(path).isFile())
         return fail(pError, QStringLiteral("The file does not exist."));
     if (!file.open(QIODevice::ReadOnly))
@@ -183,7 +186,15 @@ QByteArray Encode(const QImage &image, const QByteArray &format, int iQuality, Q
         buffer.open(QIODevice::WriteOnly);
         QImageWriter writer(&buffer, lower);
         writer.setQuality(iQuality);
-        if (!writer.write(image))
+        // A format without alpha gets the picture laid on white, not the
+        // colours that transparent pixels happen to carry (often black).
+        QImage written = image;
+        if (image.hasAlphaChannel() && (lower == "jpg" || lower == "jpeg" || lower == "bmp" || lower == "ppm")) {
+            written = QImage(image.size(), QImage::Format_RGB32);
+            written.fill(Qt::white);
+            QPainter(&written).drawImage(0, 0, image);
+        }
+        if (!writer.write(written))
             return failed(writer.error() == QImageWriter::UnsupportedFormatError
                               ? QStringLiteral("Images cannot be written as \"%1\".").arg(QString::fromLatin1(format))
                               : writer.errorString());

@@ -45,6 +45,9 @@ bool HueChangeFilter::Enqueue(FilterBuffers &buffers, const FilterValues &values
 QImage hueChangeReference(const QImage &image, int iHue, int iSaturation, int iLightness, int iRangeStart,
                           int iRangeSpan)
 {
+    // Neutral settings copy: the 8-bit HSL round trip alone moves colours.
+    if (iHue == 0 && iSaturation == 0 && iLightness == 0)
+        return image.convertToFormat(QImage::Format_ARGB32);
     return PixelMath::MapPixels(image, [=](quint32 p) {
         const HslMath::Hsl hsl = HslMath::FromRgb(qRed(p), qGreen(p), qBlue(p));
         const int degrees = 360 * hsl.h / 255;

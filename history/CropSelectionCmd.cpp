@@ -23,7 +23,6 @@ void CropSelectionCmd::redo()
 {
     if (childCount() == 0) {
         ScratchDB *pStore = &m_pDocument->store();
-        const QImage mask = m_pDocument->SelectionMask();
         for (Layer *pLayer : m_pDocument->GetLayers(true)) {
             if (pLayer->kind() == Layer::Text) {
                 auto *pText = static_cast<TextLayer *>(pLayer);
@@ -35,7 +34,7 @@ void CropSelectionCmd::redo()
             } else {
                 auto *pRaster = static_cast<PixmapLayer *>(pLayer);
                 pStore->WaitForPending(pRaster);
-                pRaster->Crop(m_region, mask);
+                pRaster->Crop(m_region);
                 auto *pSnapshot = new LayerSnapshotCmd(QStringLiteral("Crop Snapshot"), pRaster, this);
                 pSnapshot->redo();
                 m_snapshots.append(pSnapshot);

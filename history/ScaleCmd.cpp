@@ -5,8 +5,8 @@
 #include "PixmapLayer.h"
 #include "ScratchDB.h"
 
-ScaleCmd::ScaleCmd(PixmapLayer *pLayer, const QRegion &after, const QRegion &before)
-    : QUndoCommand(QStringLiteral("Scale"))
+ScaleCmd::ScaleCmd(const QString &text, PixmapLayer *pLayer, const QRegion &after, const QRegion &before)
+    : QUndoCommand(text)
     , m_pLayer(pLayer)
     , m_after(after)
     , m_before(before)

@@ -5,11 +5,11 @@
 class PixmapLayer;
 class ScratchDB;
 
-// The move tool's scale of a raster layer: a snapshot that also puts back the
-// selection it had before and after the transform.
+// The move tool's move, scale or turn of a raster layer (named by `text`): a
+// snapshot that also puts back the selection it had before and after.
 class ScaleCmd : public QUndoCommand {
 public:
-    ScaleCmd(PixmapLayer *pLayer, const QRegion &after, const QRegion &before);
+    ScaleCmd(const QString &text, PixmapLayer *pLayer, const QRegion &after, const QRegion &before);
     ~ScaleCmd() override;
     int id() const override;
     void redo() override;

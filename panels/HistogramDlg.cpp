@@ -156,9 +156,24 @@ std::array<bool, HistogramData::kChannels> HistogramDlg::ChannelsShown() const
             hsl && ui->saturationCheckBox->isChecked(), hsl && ui->lightnessCheckBox->isChecked()};
 }
 
+QString HistogramDlg::BlankReason() const
+{
+    const Layer *pLayer = m_pDocument ? m_pDocument->CurrentLayer() : nullptr;
+    if (pLayer && pLayer->kind() == Layer::Text)
+        return QStringLiteral("A text layer has no pixels to count. Turn it into a pixmap to see its histogram.");
+    return QString();
+}
+
 void HistogramDlg::Draw()
 {
-    ui->histogramLabel->setPixmap(QPixmap::fromImage(Chart(m_shown, ui->histogramLabel->size(), ChannelsShown())));
+    QImage chart = Chart(m_shown, ui->histogramLabel->size(), ChannelsShown());
+    // An empty chart says why it is empty.
+    if (const QString why = BlankReason(); !why.isEmpty()) {
+        QPainter painter(&chart);
+        painter.setPen(palette().color(QPalette::WindowText));
+        painter.drawText(chart.rect().adjusted(8, 8, -8, -8), Qt::AlignCenter | Qt::TextWordWrap, why);
+    }
+    ui->histogramLabel->setPixmap(QPixmap::fromImage(chart));
 }
 
 QColor HistogramDlg::ChannelColor(int iChannel)

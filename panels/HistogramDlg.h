@@ -39,6 +39,9 @@ public:
 
     // The histograms on show (all zero when there is no raster layer).
     const HistogramData &Shown() const { return m_shown; }
+    // Why the chart is empty where that is not plain to see (a text layer
+    // is current); empty otherwise.
+    QString BlankReason() const;
 
     // The chart of `data` on a transparent image of `size`: guide lines at a
     // third and two thirds of the width, then each channel of `channels`

@@ -1,5 +1,7 @@
 #include "PathsTab.h"
 
+#include <utility>
+
 #include "AddPathCmd.h"
 #include "BrushTool.h"
 #include "ColorSwatch.h"
@@ -63,6 +65,14 @@ void PathsTab::Rebuild()
     // The picked path stays picked when it is still there; rebuilding alone
     // tells nobody about a change of pick.
     Path *pPicked = SelectedPath();
+    const QList<Path *> none;
+    const QList<Path *> &paths = m_pDocument ? m_pDocument->paths() : none;
+    // A picked path taken out (by undo) is picked again when it comes back
+    // (by redo), so the path tool shows it again. Only compared, never used.
+    if (pPicked && !paths.contains(pPicked))
+        m_pTakenOut = pPicked;
+    else if (!pPicked && m_pTakenOut && paths.contains(m_pTakenOut))
+        pPicked = std::exchange(m_pTakenOut, nullptr);
     const QSignalBlocker blocker(m_pSelection);
     m_model.removeRows(0, m_model.rowCount());
     if (m_pDocument)

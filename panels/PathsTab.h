@@ -63,6 +63,8 @@ private:
     QPointer<Document> m_pDocument;
     QStandardItemModel m_model;
     QItemSelectionModel *m_pSelection;
+    // The picked path while undo has taken it out of the document.
+    Path *m_pTakenOut = nullptr;
     QAction *m_pStrokeAction;
     QAction *m_pFillAction;
     QAction *m_pSelectionAction;

@@ -9,6 +9,7 @@
 #include <QGraphicsPixmapItem>
 #include <QPainter>
 #include <QPainterPath>
+#include <QWidget>
 
 ColorPickTool::ColorPickTool(ToolContext &context, QObject *pParent)
     : BaseTool(context, pParent)
@@ -56,8 +57,22 @@ void ColorPickTool::Pick(const QPoint &point)
     QColor color;
     if (!ColorAt(point, &color))
         return;
+    m_picked = color;
     if (ToolSwatches *pSwatches = context().Swatches())
         pSwatches->SetPaletteColor(color);
+}
+
+void ColorPickTool::GiveToPaintingTools(const QColor &color)
+{
+    // The palette reaches only the tool that is active (this one): the
+    // painting tools' own colours take the pick as well, so the next stroke
+    // or fill uses it.
+    ToolSwatches *pSwatches = context().Swatches();
+    if (!pSwatches)
+        return;
+    QWidget holder;
+    for (const QString &name : {QStringLiteral("BrushColorSwatch"), QStringLiteral("FillColorSwatch")})
+        pSwatches->SetSwatchColor(pSwatches->CreateSwatch(name, &holder), color);
 }
 
 void ColorPickTool::MousePress(Qt::MouseButtons buttons, QPoint point, Qt::KeyboardModifiers, ChildWindow *pWindow)
@@ -93,6 +108,9 @@ void ColorPickTool::MouseRelease(Qt::MouseButtons buttons, QPoint, Qt::KeyboardM
     m_bPicking = false;
     HideLoupe();
     m_image = QImage();
+    if (m_picked.isValid())
+        GiveToPaintingTools(m_picked);
+    m_picked = QColor();
 }
 
 void ColorPickTool::ShowLoupe(const QPoint &point, ChildWindow *pWindow)

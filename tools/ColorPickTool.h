@@ -1,6 +1,7 @@
 #pragma once
 #include "BaseTool.h"
 
+#include <QColor>
 #include <QImage>
 #include <QPoint>
 #include <QPointer>
@@ -42,11 +43,14 @@ public Q_SLOTS:
                       ChildWindow *pWindow) override;
 
 private:
+    void GiveToPaintingTools(const QColor &color);
     void Pick(const QPoint &point);
     void ShowLoupe(const QPoint &point, ChildWindow *pWindow);
     void HideLoupe();
 
     bool m_bPicking = false;
+    // The last colour picked during this press (invalid: none).
+    QColor m_picked;
     QImage m_image;       // the layer's pixels at the press (straight ARGB32)
     QPoint m_origin;      // where the image's top-left lies on the canvas
     QSize m_canvas;

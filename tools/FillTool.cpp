@@ -60,8 +60,23 @@ void FillTool::MousePress(Qt::MouseButtons buttons, QPoint point, Qt::KeyboardMo
     Document *pDocument = pWindow->document();
     pDocument->BeginPaint(false, pLayer);
     // The base image is the layer in canvas coordinates, also when it moved.
-    ScanlineFlood flood(pDocument->BaseImage(), ScanlineFlood::FillMatch, Tolerance(m_iTolerance));
-    flood.Restrict(pDocument->Selection());
+    const QImage &base = pDocument->BaseImage();
+    ScanlineFlood flood(base, ScanlineFlood::FillMatch, Tolerance(m_iTolerance));
+    // Only the layer's own pixels where they show on the canvas: neither
+    // past the canvas edge of a large layer nor through canvas the layer
+    // does not cover.
+    const QPoint origin(int(pLayer->pos().x()), int(pLayer->pos().y()));
+    const QRect shown = QRect(QPoint(0, 0), pDocument->canvasSize())
+                            .intersected(QRect(origin, pLayer->image().size()))
+                            .intersected(base.rect());
+    QRegion allowed = pDocument->Selection();
+    if (shown != base.rect())
+        allowed = allowed.isEmpty() ? QRegion(shown) : allowed.intersected(shown);
+    if (!shown.contains(point) || (allowed.isEmpty() && shown != base.rect())) {
+        pDocument->EndPaint();
+        return;
+    }
+    flood.Restrict(allowed);
     flood.Run(point);
     if (flood.Spans().empty()) {
         pDocument->EndPaint();

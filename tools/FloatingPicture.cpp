@@ -1,5 +1,6 @@
 #include "FloatingPicture.h"
 
+#include "ImageFile.h"
 #include "PixelOps.h"
 #include "PixmapLayer.h"
 
@@ -175,6 +176,9 @@ QRect FloatingPicture::Commit(const QRect &box, double dDegrees)
 {
     if (!m_pLayer)
         return QRect();
+    const QTransform placement = Placement(m_source.size(), box, dDegrees);
+    const QRect placed = IsShift(box, dDegrees) ? box : placement.mapRect(QRectF(m_picture.rect())).toAlignedRect();
+    GrowLayerOver(placed);
     QImage &pixels = m_pLayer->image();
     const QPoint origin = LayerOrigin();
     const QRect layerRect = pixels.rect().translated(origin);
@@ -189,8 +193,7 @@ QRect FloatingPicture::Commit(const QRect &box, double dDegrees)
                 dst[x] = straightOver(pic[x], dst[x]);
         }
     } else {
-        const QTransform placement = Placement(m_source.size(), box, dDegrees);
-        changed = placement.mapRect(QRectF(m_picture.rect())).toAlignedRect().intersected(layerRect);
+        changed = placed.intersected(layerRect);
         if (!changed.isEmpty()) {
             // Resampled premultiplied, so transparent pixels lend no colour.
             QImage drawn(changed.size(), QImage::Format_ARGB32_Premultiplied);
@@ -212,6 +215,24 @@ QRect FloatingPicture::Commit(const QRect &box, double dDegrees)
     m_pLayer->update(QRectF(changed.translated(-origin)));
     End();
     return changed;
+}
+
+void FloatingPicture::GrowLayerOver(const QRect &placed)
+{
+    // Pixels put beyond the layer's edge (off the canvas, say) still belong
+    // to it: the layer grows to hold them rather than cutting them off.
+    const QImage &pixels = m_pLayer->image();
+    const QPoint origin = LayerOrigin();
+    const QRect layerRect = pixels.rect().translated(origin);
+    const QRect grown = layerRect.united(placed);
+    if (grown == layerRect || !ImageFile::Fits(grown.width(), grown.height()))
+        return;
+    QImage larger(grown.size(), QImage::Format_ARGB32);
+    larger.fill(0);
+    PixelOps::Copy(pixels, larger, pixels.rect(), grown.topLeft() - origin);
+    m_pLayer->setImage(larger);
+    m_pLayer->setPos(m_pLayer->pos() + QPointF(grown.topLeft() - origin));
+    m_pLayer->update();
 }
 
 void FloatingPicture::Restore()

@@ -29,10 +29,13 @@ public:
     // angle about the box's centre.
     static QTransform Placement(const QSize &pictureSize, const QRect &box, double dDegrees);
 
+    // Box and angle only move the picture by whole pixels.
+    bool IsShift(const QRect &box, double dDegrees) const;
     // The lifted pixels' places once box and angle put them.
     QRegion PlacedRegion(const QRect &box, double dDegrees) const;
-    // Draws the picture over the layer where box and angle put it and ends
-    // the float. Returns the canvas rectangle that changed.
+    // Draws the picture over the layer where box and angle put it (the
+    // layer grows to hold what lands beyond its edge) and ends the float.
+    // Returns the canvas rectangle that changed.
     QRect Commit(const QRect &box, double dDegrees);
     // Puts back the layer's pixels from before the lift; ends the float.
     void Restore();
@@ -44,8 +47,8 @@ public:
 private:
     QPoint LayerOrigin() const;
     // Whether box and angle only move the picture by whole pixels.
-    bool IsShift(const QRect &box, double dDegrees) const;
     void End();
+    void GrowLayerOver(const QRect &placed);
 
     PixmapLayer *m_pLayer = nullptr;
     QImage m_backup;  // the layer's image before the lift (shared, not copied)

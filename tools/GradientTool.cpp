@@ -362,7 +362,7 @@ void GradientTool::HandleMoved(HandleGraphicsItem *pHandle, QGraphicsSceneMouseE
 {
     if (m_iState == Idle)
         return;
-    const QPointF at(std::round(pEvent->scenePos().x()), std::round(pEvent->scenePos().y()));
+    const QPointF at = ChildWindow::ScenePixel(pEvent->scenePos());
     if (pHandle == m_pStartHandle.get())
         m_start = at;
     else

@@ -218,13 +218,19 @@ void MoveTool::AcceptButtonClicked()
     }
     PixmapLayer *pLayer = m_float.Layer();
     const QRegion before = pDocument->Selection();
-    // The selection follows the pixels to where they landed.
-    const QRegion after = m_float.PlacedRegion(m_box, m_dRotation) & QRect(QPoint(0, 0), pDocument->canvasSize());
+    // The selection follows the pixels to where they landed; a whole layer
+    // moved without one stays without one, so the next drag takes it whole.
+    const QRegion after = before.isEmpty() ? QRegion()
+                          : m_float.PlacedRegion(m_box, m_dRotation) & QRect(QPoint(0, 0), pDocument->canvasSize());
+    // The step is named after what the user did to the picture.
+    const QString text = m_float.IsShift(m_box, m_dRotation) ? QStringLiteral("Move")
+                         : m_box.size() == m_float.SourceRect().size() ? QStringLiteral("Rotate")
+                                                                       : QStringLiteral("Scale");
     m_bBusy = true;
     m_float.Commit(m_box, m_dRotation);
     EndPending();
     pDocument->SetSelection(after);
-    pDocument->undoStack()->push(new ScaleCmd(pLayer, after, before));
+    pDocument->undoStack()->push(new ScaleCmd(text, pLayer, after, before));
     m_bBusy = false;
     Frame();
 }

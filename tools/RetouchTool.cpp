@@ -4,8 +4,9 @@
 #include "PixmapLayer.h"
 #include "ToolContext.h"
 
-RetouchTool::RetouchTool(ToolContext &context, const ConvolutionMask &mask, QObject *pParent)
-    : RoundTipTool(context, QStringLiteral("Brush Width"), QStringLiteral("Paintbrush"), 10, pParent)
+RetouchTool::RetouchTool(ToolContext &context, const ConvolutionMask &mask, const QString &operation,
+                         QObject *pParent)
+    : RoundTipTool(context, QStringLiteral("Brush Width"), operation, 10, pParent)
     , m_mask(mask)
 {
 }

@@ -29,7 +29,7 @@ public:
     static QList<QRect> TipPath(QPoint from, QPoint to, int iWidth, const QRect &bounds);
 
 protected:
-    RetouchTool(ToolContext &context, const ConvolutionMask &mask, QObject *pParent);
+    RetouchTool(ToolContext &context, const ConvolutionMask &mask, const QString &operation, QObject *pParent);
     void AddOptions() override;
     bool StartStroke(PixmapLayer *pLayer, QPoint point, Qt::KeyboardModifiers keys) override;
     void StrokeTo(QPoint point) override;

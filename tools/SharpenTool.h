@@ -7,7 +7,7 @@ class SharpenTool : public RetouchTool {
     Q_OBJECT
 public:
     explicit SharpenTool(ToolContext &context, QObject *pParent = nullptr)
-        : RetouchTool(context, {{0, -2, 0, -2, 11, -2, 0, -2, 0}, 3, 3, 0}, pParent)
+        : RetouchTool(context, {{0, -2, 0, -2, 11, -2, 0, -2, 0}, 3, 3, 0}, QStringLiteral("Sharpen"), pParent)
     {
     }
 };

@@ -6,7 +6,7 @@ class SmoothTool : public RetouchTool {
     Q_OBJECT
 public:
     explicit SmoothTool(ToolContext &context, QObject *pParent = nullptr)
-        : RetouchTool(context, {{1, 1, 1, 1, 1, 1, 1, 1, 1}, 3, 9, 0}, pParent)
+        : RetouchTool(context, {{1, 1, 1, 1, 1, 1, 1, 1, 1}, 3, 9, 0}, QStringLiteral("Smooth"), pParent)
     {
     }
 };

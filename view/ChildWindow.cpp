@@ -22,11 +22,11 @@
 #include <QGraphicsPathItem>
 #include <QGraphicsPixmapItem>
 #include <QGraphicsSceneMouseEvent>
-#include <QGraphicsSceneWheelEvent>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPainter>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QUndoStack>
 #include <QWheelEvent>
 
@@ -70,7 +70,7 @@ ChildWindow::ChildWindow(QWidget *pParent, Document *pDocument)
     });
     FollowCurrentLayer(m_pDoc->CurrentLayer());
     ShowSelection();
-    setWindowModified(m_pDoc->IsModified());
+    FollowFileName();
 }
 
 ChildWindow::~ChildWindow()
@@ -105,8 +105,13 @@ void ChildWindow::BuildView()
     m_pView->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_pView->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_pView->setViewportUpdateMode(QGraphicsView::MinimalViewportUpdate);
+    m_pView->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_pView->setOptimizationFlag(QGraphicsView::DontSavePainterState);
     m_pScene->installEventFilter(this);
+    connect(m_pView, &GraphicsView::ControlWheel, this, [this](QWheelEvent *pEvent) {
+        WheelAt(pEvent->angleDelta().y(), pEvent->modifiers(),
+                m_pView->viewport()->mapTo(m_pScrollArea->viewport(), pEvent->position()));
+    });
 
     // The scroll area centres the view while it is smaller than the window
     // and scrolls it when the zoomed canvas is larger.
@@ -178,7 +183,7 @@ void ChildWindow::FollowCurrentLayer(Layer *pLayer)
 
 void ChildWindow::FollowCanvasSize(const QSize &size)
 {
-    m_pView->resize(int(size.width() * m_dZoom), int(size.height() * m_dZoom));
+    m_pView->resize(int(std::ceil(size.width() * m_dZoom)), int(std::ceil(size.height() * m_dZoom)));
     m_pView->setSceneRect(0, 0, size.width(), size.height());
     m_pScene->setSceneRect(0, 0, size.width(), size.height());
     m_pScrollArea->update();
@@ -188,19 +193,15 @@ void ChildWindow::FollowCanvasSize(const QSize &size)
 
 void ChildWindow::FollowFileName()
 {
-    setWindowTitle(m_pDoc->FileName() + QStringLiteral("[*]"));
+    // The title names the file as the Window menu does, never its folders.
+    setWindowTitle(DisplayName() + QStringLiteral(" [*]"));
     setWindowModified(m_pDoc->IsModified());
 }
 
 QString ChildWindow::DisplayName() const
 {
     const QString file = m_pDoc->FileName();
-    if (!file.isEmpty())
-        return QFileInfo(file).fileName();
-    QString title = windowTitle();
-    title.remove(QStringLiteral("[*]"));
-    title = title.trimmed();
-    return title.isEmpty() ? QStringLiteral("Untitled") : title;
+    return file.isEmpty() ? QStringLiteral("Untitled") : QFileInfo(file).fileName();
 }
 
 void ChildWindow::Activate()
@@ -353,7 +354,10 @@ void ChildWindow::ApplyZoom(double dFactor)
     m_pView->setTransform(m_viewTransform);
     m_pView->setInteractive(true);
     const QSize canvas = m_pDoc->canvasSize();
-    m_pView->resize(int(canvas.width() * dFactor), int(canvas.height() * dFactor));
+    // Rounded up, with the scene held to the top left corner: a view a
+    // fraction short would scroll or centre the scene, and the pixels under
+    // the mouse would shift by that fraction.
+    m_pView->resize(int(std::ceil(canvas.width() * dFactor)), int(std::ceil(canvas.height() * dFactor)));
     Q_EMIT ZoomTextChanged(ZoomText());
     Q_EMIT ZoomChanged();
 }
@@ -368,10 +372,35 @@ void ChildWindow::ZoomBy(double dPoints)
     const double factor = m_dZoom + dPoints / 100.0;
     if (factor <= 0)
         return;
+    // The canvas point under the wheel (or the middle of the window) stays
+    // where it is on screen.
+    QWidget *pViewport = m_pScrollArea->viewport();
+    const QPointF anchor = m_wheelAnchor.value_or(QPointF(pViewport->rect().center()));
+    const QPointF scenePoint = (anchor - QPointF(m_pView->pos())) / m_dZoom;
     ApplyZoom(factor);
+    const QPointF shift = QPointF(m_pView->pos()) + scenePoint * factor - anchor;
+    QScrollBar *pH = m_pScrollArea->horizontalScrollBar();
+    QScrollBar *pV = m_pScrollArea->verticalScrollBar();
+    pH->setValue(pH->value() + qRound(shift.x()));
+    pV->setValue(pV->value() + qRound(shift.y()));
+}
+
+void ChildWindow::WheelAt(int iDelta, Qt::KeyboardModifiers keys, QPointF viewportPos)
+{
+    m_wheelAnchor = viewportPos;
+    Q_EMIT MouseWheel(iDelta, keys, this);
+    m_wheelAnchor.reset();
 }
 
 // --- Events -----------------------------------------------------------------------------
+
+QPoint ChildWindow::ScenePixel(QPointF scenePos)
+{
+    // The pixel whose square holds the point, the same for presses, moves
+    // and releases at every zoom (rounding would pick the neighbour from the
+    // right or lower half of a magnified pixel).
+    return QPoint(int(std::floor(scenePos.x())), int(std::floor(scenePos.y())));
+}
 
 bool ChildWindow::eventFilter(QObject *pObject, QEvent *pEvent)
 {
@@ -380,22 +409,20 @@ bool ChildWindow::eventFilter(QObject *pObject, QEvent *pEvent)
     switch (pEvent->type()) {
     case QEvent::GraphicsSceneMouseMove: {
         auto *pMouse = static_cast<QGraphicsSceneMouseEvent *>(pEvent);
-        Q_EMIT MousePosUpdate(int(pMouse->scenePos().x()), int(pMouse->scenePos().y()), this);
+        const QPoint pixel = ScenePixel(pMouse->scenePos());
+        Q_EMIT MousePosUpdate(pixel.x(), pixel.y(), this);
         return false;
     }
     case QEvent::GraphicsSceneMousePress: {
         auto *pMouse = static_cast<QGraphicsSceneMouseEvent *>(pEvent);
-        Q_EMIT MousePress(pMouse, pMouse->scenePos().toPoint(), this);
+        Q_EMIT MousePress(pMouse, ScenePixel(pMouse->scenePos()), this);
         return false;
     }
     case QEvent::GraphicsSceneMouseRelease: {
         auto *pMouse = static_cast<QGraphicsSceneMouseEvent *>(pEvent);
-        Q_EMIT MouseRelease(pMouse, pMouse->scenePos().toPoint(), this);
+        Q_EMIT MouseRelease(pMouse, ScenePixel(pMouse->scenePos()), this);
         return false;
     }
-    case QEvent::GraphicsSceneWheel:
-        Q_EMIT MouseWheel(static_cast<QGraphicsSceneWheelEvent *>(pEvent)->delta(), this);
-        return true;
     default:
         return QWidget::eventFilter(pObject, pEvent);
     }
@@ -413,7 +440,7 @@ void ChildWindow::keyReleaseEvent(QKeyEvent *pEvent)
 
 void ChildWindow::wheelEvent(QWheelEvent *pEvent)
 {
-    Q_EMIT MouseWheel(pEvent->angleDelta().y(), this);
+    WheelAt(pEvent->angleDelta().y(), pEvent->modifiers(), m_pScrollArea->viewport()->mapFrom(this, pEvent->position()));
 }
 
 bool ChildWindow::AskToSave()

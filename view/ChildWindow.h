@@ -10,6 +10,8 @@
 #include <QTransform>
 #include <QWidget>
 
+#include <optional>
+
 class GraphicsScene;
 class GraphicsView;
 class Layer;
@@ -88,9 +90,13 @@ public:
     QString DisplayName() const;
 
     void SetZoom(double dPercent);
+    // Zooms by points of percent, keeping the canvas point under the wheel
+    // (or the middle of the window) still on screen.
     void ZoomBy(double dPoints);
     double ZoomFactor() const { return m_dZoom; }
     QString ZoomText() const;
+    // The canvas pixel under a scene position.
+    static QPoint ScenePixel(QPointF scenePos);
 
     GraphicsScene *scene() const { return m_pScene; }
     GraphicsView *view() const { return m_pView; }
@@ -104,7 +110,7 @@ Q_SIGNALS:
     void MousePosUpdate(int x, int y, ChildWindow *pWindow);
     void MousePress(QGraphicsSceneMouseEvent *pEvent, QPoint point, ChildWindow *pWindow);
     void MouseRelease(QGraphicsSceneMouseEvent *pEvent, QPoint point, ChildWindow *pWindow);
-    void MouseWheel(int iDelta, ChildWindow *pWindow);
+    void MouseWheel(int iDelta, Qt::KeyboardModifiers keys, ChildWindow *pWindow);
     void KeyPress(QKeyEvent *pEvent);
     void KeyRelease(QKeyEvent *pEvent);
     void SelectionChanged();
@@ -136,6 +142,8 @@ protected:
 private:
     void BuildView();
     void ApplyZoom(double dFactor);
+    // Tells the tools of a wheel turn at a point of the scroll area's viewport.
+    void WheelAt(int iDelta, Qt::KeyboardModifiers keys, QPointF viewportPos);
     void ShowLayer(Layer *pLayer);
     void HideLayer(Layer *pLayer);
     void ShowSelection();
@@ -147,6 +155,8 @@ private:
     Document *m_pDoc;
     GraphicsScene *m_pScene = nullptr;
     double m_dZoom = 1.0;
+    // Where the wheel turns, while its turn is being handled.
+    std::optional<QPointF> m_wheelAnchor;
     QTransform m_viewTransform;
     static QPen AntsPen(bool bPhase);
     QGraphicsPathItem *m_pOutlineA = nullptr;

@@ -34,5 +34,10 @@ void GraphicsView::keyPressEvent(QKeyEvent *pEvent)
 
 void GraphicsView::wheelEvent(QWheelEvent *pEvent)
 {
+    if (pEvent->modifiers() & Qt::ControlModifier) {
+        Q_EMIT ControlWheel(pEvent);
+        pEvent->accept();
+        return;
+    }
     pEvent->ignore();
 }

@@ -1,8 +1,9 @@
 #pragma once
 #include <QGraphicsView>
 
-// The document's view. Wheel events are left to the scroll area and the
-// document window so that Ctrl+wheel zooms and the plain wheel scrolls.
+// The document's view. The plain wheel is left to the scroll area (which
+// scrolls) and the document window; Ctrl+wheel is the window's to zoom, also
+// where the scroll area could still scroll.
 class GraphicsView : public QGraphicsView {
     Q_OBJECT
 public:
@@ -13,6 +14,7 @@ Q_SIGNALS:
     void MouseUp(QMouseEvent *pEvent);
     void MouseMove(QMouseEvent *pEvent);
     void KeyPress(QKeyEvent *pEvent);
+    void ControlWheel(QWheelEvent *pEvent);
 
 protected:
     void mousePressEvent(QMouseEvent *pEvent) override;

@@ -54,8 +54,10 @@ __kernel void hueChange(__global const uint *src, __global uint *dest, int iHue,
                         int iLightnessAdjustment, int iCount)
 {
     BLOCK_BEGIN
+    // Neutral settings copy: the 8-bit HSL round trip alone moves colours.
+    const bool neutral = iHue == 0 && iSaturationAdjustment == 0 && iLightnessAdjustment == 0;
     const Hsl hsl = rgbToHsl(redOf(p), greenOf(p), blueOf(p));
-    storeBlock(dest, i, n, shiftHue(p, hsl, iHue, iSaturationAdjustment, iLightnessAdjustment));
+    storeBlock(dest, i, n, neutral ? p : shiftHue(p, hsl, iHue, iSaturationAdjustment, iLightnessAdjustment));
 }
 
 // Only pixels whose hue lies within iAngleRange degrees counter-clockwise of
@@ -67,6 +69,7 @@ __kernel void hueChangeRange(__global const uint *src, __global uint *dest, int 
     const Hsl hsl = rgbToHsl(redOf(p), greenOf(p), blueOf(p));
     int16 delta = degreesOf(hsl) - iStartAngle;
     delta = delta < 0 ? delta + 360 : delta;
-    const uint16 changed = shiftHue(p, hsl, iHue, iSaturationAdjustment, iLightnessAdjustment);
+    const bool neutral = iHue == 0 && iSaturationAdjustment == 0 && iLightnessAdjustment == 0;
+    const uint16 changed = neutral ? p : shiftHue(p, hsl, iHue, iSaturationAdjustment, iLightnessAdjustment);
     storeBlock(dest, i, n, delta <= iAngleRange ? changed : p);
 }

@@ -14,6 +14,7 @@
 #include "LayerSnapshotCmd.h"
 #include "MainWindow.h"
 #include "PixmapLayer.h"
+#include "Situations.h"
 #include "TestSupport.h"
 #include "WindowTestSupport.h"
 #include "ui_MainWindow.h"
@@ -49,23 +50,6 @@ class TestFilterWindow : public QObject {
 private Q_SLOTS:
     void initTestCase() { m_pMain = cqtest::startMainWindow(m_scratch.path()); }
     void cleanup() { cqtest::closeAllDocuments(m_pMain); }
-
-    void immediateFilterInsideTheSelection()
-    {
-        Document *pDocument = newDocument();
-        pDocument->SetSelection(QRegion(0, 0, 10, 10));
-        const QStringList before = steps(pDocument);
-        entry(QStringLiteral("Invert Colors"))->trigger();
-        const QImage inverted = invertReference(m_image);
-        QCOMPARE(steps(pDocument), before + QStringList{QStringLiteral("Invert Colors - New Layer")});
-        QCOMPARE(pixels(pDocument).pixel(3, 3), inverted.pixel(3, 3));
-        QCOMPARE(pixels(pDocument).pixel(30, 30), m_image.pixel(30, 30));
-        const QImage after = pixels(pDocument);
-        pDocument->undoStack()->undo();
-        QVERIFY(FilterLanding::SamePixels(pixels(pDocument), m_image));
-        pDocument->undoStack()->redo();
-        QVERIFY(FilterLanding::SamePixels(pixels(pDocument), after));
-    }
 
     void dialogFilterPreviewsAndLands()
     {
@@ -110,6 +94,56 @@ private Q_SLOTS:
         cqtest::pressDialogButton(QDialogButtonBox::Cancel);
         QVERIFY(FilterLanding::SamePixels(pixels(pDocument), m_image));
         QCOMPARE(pDocument->undoStack()->count(), iSteps);
+    }
+
+    // On a moved layer and on one larger than the canvas a filter works on
+    // all the layer's own pixels, also those off the canvas, with the
+    // selection moved onto the layer: as if the layer sat at the origin.
+    void filtersWorkOnTheLayersOwnPixels_data() { cqtest::addSituations(false); }
+    void filtersWorkOnTheLayersOwnPixels()
+    {
+        QFETCH(cqtest::Situation, situation);
+        const QImage image = cqtest::patternImage(90, 70, 33);
+        ChildWindow *pWindow = cqtest::documentIn(m_pMain, situation, image);
+        Document *pDocument = pWindow->document();
+        // Whole layer: an immediate filter and a dialog's blur.
+        entry(QStringLiteral("Invert Colors"))->trigger();
+        QCOMPARE(pixels(pDocument), invertReference(image));
+        pDocument->undoStack()->undo();
+        entry(QStringLiteral("Blurs/Gaussian"))->trigger();
+        QVERIFY(cqtest::openFilterDialog());
+        cqtest::openFilterDialog()->findChild<QSlider *>(QStringLiteral("sizeSlider"))->setValue(5);
+        const QImage blurred = gaussianBlurReference(image, 5);
+        QTRY_COMPARE(pixels(pDocument).pixel(45, 35), blurred.pixel(45, 35));
+        cqtest::pressDialogButton(QDialogButtonBox::Ok);
+        QCOMPARE(pixels(pDocument), blurred);
+        QCOMPARE(pDocument->CurrentRasterLayer()->pos(), QPointF(situation.layerAt));
+        pDocument->undoStack()->undo();
+        // A hard and a feathered selection land where they were drawn.
+        const QRegion selection(20, 20, 30, 25);
+        const QRegion onLayer = selection.translated(-situation.layerAt);
+        pDocument->SetSelection(selection);
+        entry(QStringLiteral("Invert Colors"))->trigger();
+        const QImage landed = pixels(pDocument);
+        QCOMPARE(landed, FilterLanding::Land(image, invertReference(image), onLayer));
+        QCOMPARE(pDocument->undoStack()->undoText(), QStringLiteral("Invert Colors - New Layer"));
+        pDocument->undoStack()->undo();
+        QCOMPARE(pixels(pDocument), image);
+        pDocument->undoStack()->redo();
+        QCOMPARE(pixels(pDocument), landed);
+        pDocument->undoStack()->undo();
+        pDocument->SetFeatherRadius(4);
+        pDocument->SetFeather(true);
+        QImage mask(image.size(), QImage::Format_ARGB32);
+        mask.fill(0);
+        const QImage canvasMask = pDocument->SelectionMask().convertToFormat(QImage::Format_ARGB32);
+        for (int y = 0; y < canvasMask.height(); ++y)
+            for (int x = 0; x < canvasMask.width(); ++x)
+                if (mask.rect().contains(QPoint(x, y) - situation.layerAt))
+                    mask.setPixel(QPoint(x, y) - situation.layerAt, canvasMask.pixel(x, y));
+        entry(QStringLiteral("Invert Colors"))->trigger();
+        QCOMPARE(pixels(pDocument), FilterLanding::Land(image, invertReference(image), onLayer, mask));
+        pDocument->SetFeather(false);
     }
 
     void textLayerIsRefused()

@@ -82,10 +82,16 @@ private Q_SLOTS:
         QTRY_VERIFY(panel()->Shown() == HistogramData());
         pFirst->SetCurrentLayer(pLayer);
         QTRY_VERIFY(showing(pLayer->image()));
-        // A text layer has no histogram.
+        // A text layer has no histogram, and the panel says why.
+        QVERIFY(panel()->BlankReason().isEmpty());
         pFirst->undoStack()->push(new CreateLayerCmd(pFirst, Layer::Text));
         QTRY_VERIFY(panel()->Shown() == HistogramData());
+        QVERIFY(panel()->BlankReason().contains(QStringLiteral("text layer")));
+        const QImage said = panel()->findChild<QLabel *>(QStringLiteral("histogramLabel"))->pixmap().toImage().convertToFormat(
+            QImage::Format_ARGB32_Premultiplied);
+        QVERIFY(said != HistogramDlg::Chart(HistogramData(), said.size(), {true, true, true, true, true, true}));
         pFirst->SetCurrentLayer(pLayer);
+        QVERIFY(panel()->BlankReason().isEmpty());
 
         // Another document, then back to the first.
         const QImage second = cqtest::patternImage(50, 70, 2);

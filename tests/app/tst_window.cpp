@@ -24,6 +24,8 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QUndoStack>
+#include <QDir>
+#include <QFileInfo>
 #include <QtTest>
 
 class TestWindow : public QObject {
@@ -90,7 +92,7 @@ private Q_SLOTS:
         QVERIFY(QFileInfo::exists(copy + QStringLiteral(".png")));
         QCOMPARE(pWindow->FileName(), own);
         QVERIFY(pWindow->isWindowModified());
-        QVERIFY(pWindow->windowTitle().startsWith(own));
+        QCOMPARE(pWindow->windowTitle(), QStringLiteral("own.cq [*]"));
     }
 
     void modifiedMarkFollowsTheSavedState()
@@ -164,6 +166,22 @@ private Q_SLOTS:
         Q_UNUSED(pSecond);
     }
 
+    // The title names the file, as the Window menu does: after Save As and
+    // when the document is opened again.
+    void titleNamesTheFile()
+    {
+        ChildWindow *pWindow = newDocument(QSize(30, 20));
+        QCOMPARE(pWindow->windowTitle(), QStringLiteral("Untitled [*]"));
+        const QString path = m_files.filePath(QStringLiteral("named.cq"));
+        pWindow->SetFileName(path);
+        QCOMPARE(pWindow->windowTitle(), QStringLiteral("named.cq [*]"));
+        m_pMain->fileActions().SaveDocument(pWindow);
+        QVERIFY(QFileInfo::exists(path));
+        closeAll();
+        QVERIFY(m_pMain->fileActions().OpenFile(path));
+        QCOMPARE(m_pMain->currentDocument()->windowTitle(), QStringLiteral("named.cq [*]"));
+    }
+
     void recentFilesByCanonicalPath()
     {
         const QString file = m_files.filePath(QStringLiteral("pic.png"));
@@ -185,10 +203,11 @@ private Q_SLOTS:
         const struct { QString name; QByteArray bytes; QString summary; bool bDetails; } cases[] = {
             {QStringLiteral("junk.png"), "not an image at all", QStringLiteral("not an image"), false},
             {QStringLiteral("cut.png"), png.left(png.size() / 2), QStringLiteral("The file is damaged or incomplete."), true},
+            {QStringLiteral("folder.png"), QByteArray(), QStringLiteral("This is a folder, not a file."), false},
         };
         for (const auto &c : cases) {
             const QString bad = m_files.filePath(c.name);
-            QVERIFY(cqtest::writeFile(bad, c.bytes));
+            QVERIFY(c.bytes.isNull() ? QDir().mkpath(bad) : cqtest::writeFile(bad, c.bytes));
             QMimeData data;
             data.setUrls({QUrl::fromLocalFile(bad)});
             QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);

@@ -1,5 +1,5 @@
 // Layers: blending through the scene and export path against plain QPainter
-// composition, geometry, canvas-size anchors, crop, export of a stack and the
+// composition, geometry, canvas-size anchors, export of a stack and the
 // text layer's colour and name rules.
 #include "ChildWindow.h"
 #include "DocTestSupport.h"
@@ -24,7 +24,6 @@ private slots:
     void blendingMatchesPainter_data();
     void blendingMatchesPainter();
     void changeCanvasSizeAnchors();
-    void crop();
     void renderToSkipsHiddenAndDeleted();
     void textColour();
     void nameFollowsTextUntilFirstEditEnds();
@@ -121,36 +120,6 @@ void TestLayers::changeCanvasSizeAnchors()
         QVERIFY2(cqtest::differingPixels(got, expected) == 0,
                  qPrintable(QStringLiteral("anchor %1 size %2x%3").arg(c.anchor).arg(c.size.width()).arg(c.size.height())));
     }
-}
-
-void TestLayers::crop()
-{
-    const QImage pixels = cqtest::patternImage(40, 30, 3);
-    const QRegion region = QRegion(5, 4, 10, 6) + QRegion(12, 8, 9, 12);
-    const QRect r = region.boundingRect();
-
-    // A crop without a mask is tst_imagecmds'. With a feathered mask the
-    // colours stay and each alpha takes the mask's share: full left of
-    // x = 14, a third at x = 14, none beyond.
-    QImage mask = blank(QSize(40, 30));
-    {
-        QPainter painter(&mask);
-        painter.fillRect(0, 0, 14, 30, Qt::black);
-        painter.fillRect(14, 0, 1, 30, QColor(0, 0, 0, 85));
-    }
-    PixmapLayer masked(nullptr, 40, 30);
-    cqtest::setLayerPixels(&masked, pixels);
-    masked.Crop(region, mask);
-    const QImage got = masked.image();
-    QCOMPARE(got.size(), r.size());
-    for (int y = 0; y < r.height(); ++y)
-        for (int x = 0; x < r.width(); ++x) {
-            const QPoint p = r.topLeft() + QPoint(x, y);
-            const QRgb source = pixels.pixel(p);
-            const int share = p.x() < 14 ? 255 : p.x() == 14 ? 85 : 0;
-            const QRgb want = (source & 0xffffffu) | (uint((qAlpha(source) * share + 127) / 255) << 24);
-            QVERIFY2(got.pixel(x, y) == want, qPrintable(QStringLiteral("masked %1,%2").arg(x).arg(y)));
-        }
 }
 
 void TestLayers::renderToSkipsHiddenAndDeleted()

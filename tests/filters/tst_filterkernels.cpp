@@ -199,11 +199,13 @@ void FilterKernelsTest::anchors()
                             {"red=0", "green=0", "blue=0", "monochrome=1"});
     QCOMPARE(qRed(pixel(mono, 0, 0)), 30);
 
-    // Magenta-red keeps its hue through a substitution that shifts nothing.
-    QCOMPARE(pixel(run(QStringLiteral("Image Adjust/Color Substitute"), solid(1, 1, qRgb(255, 0, 128)),
-                       {"hue=0", "saturation=0", "lightness=0"}),
-                   0, 0),
-             qRgb(254, 0, 125));
+    // A substitution that shifts nothing leaves every pixel exactly as it
+    // was, over the whole image or within a range.
+    QCOMPARE(run(QStringLiteral("Image Adjust/Color Substitute"), pattern, {"hue=0", "saturation=0", "lightness=0"}),
+             pattern);
+    QCOMPARE(run(QStringLiteral("Image Adjust/Color Substitute"), pattern,
+                 {"hue=0", "saturation=0", "lightness=0", "range=0,359"}),
+             pattern);
     // A grey pixel shows only the lightness adjustment.
     const QRgb grey = pixel(run(QStringLiteral("Image Adjust/Color Substitute"), solid(1, 1, qRgb(100, 100, 100)),
                                 {"hue=200", "saturation=0", "lightness=20"}),

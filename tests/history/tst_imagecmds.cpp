@@ -120,6 +120,7 @@ private slots:
     void resizeImage() { caseResizeImage(false); }
     void resizeCanvas() { caseResizeCanvas(false); }
     void crop() { caseCrop(false); }
+    void cropMovedLayerWithFeather();
     void flatten() { caseFlatten(false); }
     void scale() { caseScale(false); }
 
@@ -356,6 +357,35 @@ void TestImageCmds::caseCrop(bool bSpill)
     QVERIFY(sameImages(doc.images(), expected));
 }
 
+// A layer larger than the canvas and moved, under a feathered selection:
+// the crop keeps exactly the pixels that lay inside the selection's plain
+// outline, and undo puts layer and position back.
+void TestImageCmds::cropMovedLayerWithFeather()
+{
+    TestDoc doc = makeDocument(QSize(100, 100), 1, false);
+    PixmapLayer *pLayer = doc.rasters.first();
+    const QImage pixels = cqtest::patternImage(140, 130, 5);
+    cqtest::setLayerPixels(pLayer, pixels);
+    pLayer->setPos(QPointF(-7, -5));
+    doc.stack()->push(new LayerSnapshotCmd(QStringLiteral("Move"), pLayer));
+    doc.window->SetFeatherRadius(6);
+    doc.window->SetFeather(true);
+    const QRegion region = QRegion(10, 20, 30, 40) + QRegion(60, 70, 5, 5);
+    doc.window->SetSelection(region);
+    doc.stack()->push(new CropSelectionCmd(doc.window.get(), region, 100, 100));
+    QCOMPARE(doc.window->canvasSize(), QSize(55, 55));
+    QCOMPARE(pLayer->pos(), QPointF(0, 0));
+    const QImage expected = remap(pixels, QSize(55, 55), [&](int x, int y) {
+        const QPoint p(x + 10, y + 20);
+        return region.contains(p) ? p + QPoint(7, 5) : QPoint(-1, -1);
+    });
+    QCOMPARE(cqtest::firstDifference(pLayer->image(), expected), QString());
+    undo(doc, false, pLayer);
+    QCOMPARE(pLayer->pos(), QPointF(-7, -5));
+    QCOMPARE(pLayer->image(), pixels);
+    doc.window->SetFeather(false);
+}
+
 void TestImageCmds::caseFlatten(bool bSpill)
 {
     TestDoc doc = makeDocument(QSize(40, 30), 3, false);
@@ -404,7 +434,7 @@ void TestImageCmds::caseScale(bool bSpill)
     pLayer->setPos(QPointF(7, 3));
     doc.window->SetSelection(QRegion());
     const QImage after = layerPixels(pLayer);
-    doc.stack()->push(new ScaleCmd(pLayer, QRegion(), selection));
+    doc.stack()->push(new ScaleCmd(QStringLiteral("Scale"), pLayer, QRegion(), selection));
 
     undo(doc, bSpill, pLayer);
     QCOMPARE(cqtest::differingPixels(layerPixels(pLayer), before), qint64(0));

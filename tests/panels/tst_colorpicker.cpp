@@ -24,6 +24,7 @@ private slots:
     void wheelHueRunsRoundTheFullCircle();
     void showingThePanelChangesNoSwatch();
     void userEditsReachToolsAndTarget();
+    void hsvAndHslPagesEachShowTheirOwnModel();
 
 private:
     QList<QColor> paletteColors(ColorPicker *pPicker)
@@ -161,6 +162,40 @@ void TestColorPicker::userEditsReachToolsAndTarget()
     QTest::mouseDClick(pToolSwatch, Qt::LeftButton);
     QCOMPARE(pPicker->Color(), QColor(7, 7, 70));
     QCOMPARE(pPicker->ComponentSlider(ColorPicker::RGB, 2)->value(), 70);
+}
+
+// (200, 40, 90) by hand: max 200, min 40, hue 360 - 60 * 50 / 160 = 341.25;
+// HSV saturation 160 / 200 (204), value 200; HSL saturation 160 / 240 (170),
+// lightness 120. Moving a page's slider makes the colour of that model.
+void TestColorPicker::hsvAndHslPagesEachShowTheirOwnModel()
+{
+    ColorPicker *pPicker = ColorPicker::instance();
+    pPicker->show();
+    pPicker->SetColor(QColor(200, 40, 90));
+    // A page follows the colour when it is shown.
+    auto shows = [pPicker](ColorPicker::Model eModel, QList<int> expected) {
+        pPicker->findChild<QTabWidget *>(QStringLiteral("colorSliderTabs"))->setCurrentIndex(eModel);
+        for (int i = 0; i < expected.size(); ++i)
+            QVERIFY2(qAbs(pPicker->ComponentSlider(eModel, i)->value() - expected[i]) <= 1,
+                     qPrintable(QStringLiteral("model %1 slider %2: %3").arg(eModel).arg(i)
+                                    .arg(pPicker->ComponentSlider(eModel, i)->value())));
+    };
+    shows(ColorPicker::HSL, {341, 170, 120, 255});
+    shows(ColorPicker::HSV, {341, 204, 200, 255});
+    auto near = [](const QColor &got, QColor want) {
+        return qAbs(got.red() - want.red()) <= 1 && qAbs(got.green() - want.green()) <= 1
+               && qAbs(got.blue() - want.blue()) <= 1;
+    };
+    // HSV saturation 0.4 at value 200: min 120, blue 120 + 80 * 18.75 / 60.
+    pPicker->ComponentSlider(ColorPicker::HSV, 1)->setValue(102);
+    QVERIFY2(near(pPicker->Color(), QColor(200, 120, 145)), qPrintable(pPicker->Color().name()));
+    // Its HSL: lightness 160, saturation 80 / (255 - 65) (107).
+    shows(ColorPicker::HSL, {341, 107, 160, 255});
+    // HSL lightness 80 at saturation 107: chroma 0.6275 * 107 (67.1) about
+    // 80, blue min + chroma * 19 / 60; then HSV saturation 67.1 / 113.6 (152).
+    pPicker->ComponentSlider(ColorPicker::HSL, 2)->setValue(80);
+    QVERIFY2(near(pPicker->Color(), QColor(114, 46, 67)), qPrintable(pPicker->Color().name()));
+    shows(ColorPicker::HSV, {341, 152, 114, 255});
 }
 
 QTEST_MAIN(TestColorPicker)

@@ -74,6 +74,21 @@ inline QImage scenePicture(ChildWindow &window, const QRect &area = QRect())
     return image;
 }
 
+// A layer's straight pixels where they lie on a canvas of the given size,
+// transparent where the layer does not reach.
+inline QImage onCanvas(const PixmapLayer *pLayer, QSize canvas)
+{
+    QImage out(canvas, QImage::Format_ARGB32);
+    out.fill(0);
+    const QImage pixels = pLayer->image().convertToFormat(QImage::Format_ARGB32);
+    const QPoint origin = pLayer->pos().toPoint();
+    for (int y = 0; y < canvas.height(); ++y)
+        for (int x = 0; x < canvas.width(); ++x)
+            if (pixels.rect().contains(QPoint(x, y) - origin))
+                out.setPixel(x, y, pixels.pixel(QPoint(x, y) - origin));
+    return out;
+}
+
 inline void setLayerPixels(PixmapLayer *pLayer, const QImage &image)
 {
     pLayer->setImage(image);

@@ -10,8 +10,9 @@
 
 namespace cqtest {
 
-// The viewport point over a canvas pixel's top-left corner: presses (which
-// round) and moves (which truncate) both report that pixel.
+// The viewport point over a canvas pixel's top-left corner, which presses,
+// moves and releases all report as that pixel (see Situations.h for points
+// at any zoom).
 inline QPoint viewPoint(ChildWindow *pWindow, QPointF canvasPoint)
 {
     return pWindow->view()->mapFromScene(canvasPoint);

@@ -1,13 +1,14 @@
 // The fill and the magic wand driven by real clicks on a shown document:
-// the fill against a plain flood on random images, inside a hard and a
-// feathered selection, on a moved layer, undone and redone exactly; the
-// wand turning the same floods into selections, one undo step each.
+// the fill against a plain flood and a real-number blend on random images,
+// inside a hard and a feathered selection, in every layer and view
+// situation, undone and redone exactly; the wand turning the same floods
+// into selections, one undo step each.
 #include "FillTool.h"
 #include "FloodReference.h"
 #include "GestureSupport.h"
+#include "Situations.h"
 #include "ToolTestSupport.h"
 #include "ui_MainWindow.h"
-#include "PixelOps.h"
 #include "ToolboxDlg.h"
 #include "WandTool.h"
 
@@ -45,6 +46,18 @@ class TestFillTools : public QObject {
                 image.setPixel(x, y, qRgb(255, 255, 255));
         return image;
     }
+    // A straight colour laid over a straight pixel, worked out in real
+    // numbers (not by the blending code under test).
+    static QRgb over(QRgb top, QRgb under)
+    {
+        const double ta = qAlpha(top) / 255.0, ua = qAlpha(under) / 255.0;
+        const double a = ta + ua * (1 - ta);
+        if (a <= 0)
+            return 0;
+        auto channel = [&](int t, int u) { return int(std::lround((t * ta + u * ua * (1 - ta)) / a)); };
+        return qRgba(channel(qRed(top), qRed(under)), channel(qGreen(top), qGreen(under)),
+                     channel(qBlue(top), qBlue(under)), int(std::lround(a * 255)));
+    }
     // The pixels a fill of `color` from `seed` should give, by the plain flood.
     static QImage expectedFill(const QImage &before, QPoint seed, QRgb color, int t, const QRegion &allowed = QRegion())
     {
@@ -53,28 +66,48 @@ class TestFillTools : public QObject {
         for (int y = 0; y < before.height(); ++y)
             for (int x = 0; x < before.width(); ++x)
                 if (taken[size_t(y) * before.width() + x])
-                    expected.setPixel(x, y, PixelOps::OverPixel(qPremultiply(color), before.pixel(x, y)));
+                    expected.setPixel(x, y, over(color, before.pixel(x, y)));
         return expected;
+    }
+    // Same pixels changed, each within one level (premultiplied) of the
+    // real-number blend.
+    static void compareFill(const QImage &got, const QImage &before, const QImage &expected)
+    {
+        for (int y = 0; y < got.height(); ++y)
+            for (int x = 0; x < got.width(); ++x)
+                if ((expected.pixel(x, y) == before.pixel(x, y)) != (got.pixel(x, y) == before.pixel(x, y))
+                    && cqtest::maxChannelDiff(got, expected, QRect(x, y, 1, 1)) > 1)
+                    QFAIL(qPrintable(QStringLiteral("(%1, %2) filled wrongly").arg(x).arg(y)));
+        QVERIFY(cqtest::maxChannelDiff(got, expected) <= 1);
     }
 
 private Q_SLOTS:
     void initTestCase() { QVERIFY(m_pMain = cqtest::startMainWindow(m_scratch.path())); }
     void cleanup() { cqtest::endToolCase(m_pMain); }
 
+    // In every situation: the fill from the pixel the click lands on takes
+    // what the plain flood takes of the part of the layer on the canvas,
+    // and nothing beyond it; one step, undone and redone exactly.
+    void fillMatchesThePlainFloodAndUndoesExactly_data() { cqtest::addSituations(); }
     void fillMatchesThePlainFloodAndUndoesExactly()
     {
+        QFETCH(cqtest::Situation, situation);
         QRandomGenerator rng(11);
         int round = 0;
         for (int t : {1, 30, 128}) {
             for (QRgb color : {qRgba(0, 200, 90, 255), qRgba(250, 250, 0, 140)}) {
                 const QImage before = cqtest::blotchyImage(97, 61, 300 + round++);
-                ChildWindow *pWindow = document(before);
+                ChildWindow *pWindow = cqtest::documentIn(m_pMain, situation, before);
                 selectFill(QColor::fromRgba(color), t);
-                const QPoint seed(rng.bounded(97), rng.bounded(61));
+                const QRect reachable = situation.reachable(before.size());
+                const QPoint aim = reachable.topLeft()
+                                   + QPoint(rng.bounded(reachable.width()), rng.bounded(reachable.height()));
                 const int entries = pWindow->undoStack()->count();
-                clickCanvas(pWindow, seed);
+                const QPoint seed = cqtest::clickLayer(pWindow, situation, aim);
+                QVERIFY(reachable.contains(seed));
                 const QImage after = layerOf(pWindow)->image();
-                QCOMPARE(cqtest::differingPixels(after, expectedFill(before, seed, color, t)), qint64(0));
+                compareFill(after, before, expectedFill(before, seed, color, t, reachable));
+                QCOMPARE(layerOf(pWindow)->pos(), QPointF(situation.layerAt));
                 QCOMPARE(pWindow->undoStack()->count(), entries + 1);
                 QCOMPARE(pWindow->undoStack()->undoText(), QStringLiteral("Fill - New Layer"));
                 pWindow->undoStack()->undo();
@@ -129,31 +162,15 @@ private Q_SLOTS:
                     QCOMPARE(after.pixel(x, y), before.pixel(x, y));
                     continue;
                 }
-                const quint32 soft = qPremultiply(qRgb(0, 0, 255));
-                quint32 scaled = 0;
-                for (int shift = 0; shift < 32; shift += 8)
-                    scaled |= quint32((((soft >> shift) & 0xff) * m + 127) / 255) << shift;
-                QCOMPARE(after.pixel(x, y), PixelOps::OverPixel(scaled, before.pixel(x, y)));
+                const QImage one(1, 1, QImage::Format_ARGB32);
+                QImage want = one, got = one;
+                want.setPixel(0, 0, over(qRgba(0, 0, 255, m), before.pixel(x, y)));
+                got.setPixel(0, 0, after.pixel(x, y));
+                QVERIFY2(cqtest::maxChannelDiff(got, want) <= 1, qPrintable(QStringLiteral("(%1, %2)").arg(x).arg(y)));
                 partial += m > 0 && m < 255;
             }
         QVERIFY(partial > 40);
         pWindow->SetFeather(false);
-    }
-
-    void fillLandsUnderThePointerOnAMovedLayer()
-    {
-        const QImage before = whiteBlock();
-        ChildWindow *pWindow = document(before);
-        layerOf(pWindow)->setPos(QPointF(10, 5));
-        selectFill(QColor(255, 0, 0), 30);
-        // Canvas (20, 15) is layer pixel (10, 10): inside the white area.
-        clickCanvas(pWindow, QPoint(20, 15));
-        const QImage &after = layerOf(pWindow)->image();
-        QCOMPARE(after.pixel(10, 10), qRgb(255, 0, 0));
-        QCOMPARE(after.pixel(5, 5), qRgb(255, 0, 0));
-        QCOMPARE(after.pixel(24, 19), qRgb(255, 0, 0));
-        QCOMPARE(after.pixel(25, 19), qRgb(0, 0, 0));
-        QCOMPARE(after.pixel(4, 5), qRgb(0, 0, 0));
     }
 
     void wandSelectsTheAreaAsOneStep()
@@ -191,14 +208,25 @@ private Q_SLOTS:
         QCOMPARE(slider()->value(), 40);
     }
 
-    void wandOnAMovedLayer()
+    // In every situation the wand selects, in canvas coordinates, the
+    // canvas part of the flood from the pixel the click lands on.
+    void wandInEverySituation_data() { cqtest::addSituations(); }
+    void wandInEverySituation()
     {
-        const QImage before = whiteBlock();
-        ChildWindow *pWindow = document(before);
-        layerOf(pWindow)->setPos(QPointF(10, 5));
+        QFETCH(cqtest::Situation, situation);
+        const QImage before = cqtest::blotchyImage(90, 70, 78);
+        ChildWindow *pWindow = cqtest::documentIn(m_pMain, situation, before);
         ToolboxDlg::instance()->Select(ToolSet::Wand);
-        clickCanvas(pWindow, QPoint(20, 15));
-        QCOMPARE(pWindow->Selection(), QRegion(15, 10, 20, 15));
+        slider()->setValue(40);
+        const QRect reachable = situation.reachable(before.size());
+        const QPoint seed = cqtest::clickLayer(pWindow, situation, reachable.center());
+        const std::vector<char> taken = cqtest::referenceFlood(before, seed, true, 40, reachable);
+        QRegion expected;
+        for (int y = 0; y < 70; ++y)
+            for (int x = 0; x < 90; ++x)
+                if (taken[size_t(y) * 90 + x])
+                    expected += QRect(x, y, 1, 1);
+        QCOMPARE(pWindow->Selection(), expected.translated(situation.layerAt));
     }
 };
 

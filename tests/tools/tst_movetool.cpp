@@ -140,16 +140,28 @@ private Q_SLOTS:
         QVERIFY(!pWindow->overlayView()->isVisible());
     }
 
-    void wholeLayerWithoutASelection()
+    // Without a selection the whole layer moves, and what goes off the
+    // canvas stays with the layer: dragged back, the picture is whole again.
+    void wholeLayerKeepsWhatLeftTheCanvas()
     {
         const QImage before = cqtest::patternImage(80, 60, 8, false);
         ChildWindow *pWindow = document(before);
         ToolboxDlg::instance()->Select(ToolSet::Move);
-        drag(pWindow, QPointF(40, 30), QPointF(30, 25));
+        drag(pWindow, QPointF(40, 30), QPointF(70, 45));
         key(pWindow, Qt::Key_Enter);
-        QCOMPARE(cqtest::differingPixels(layerOf(pWindow)->image(), moved(before, QRegion(0, 0, 80, 60), QPoint(-10, -5))),
-                 qint64(0));
+        QCOMPARE(pWindow->undoStack()->undoText(), QStringLiteral("Move"));
+        QCOMPARE(cqtest::onCanvas(layerOf(pWindow), QSize(80, 60)),
+                 moved(before, QRegion(0, 0, 80, 60), QPoint(30, 15)));
+        drag(pWindow, QPointF(50, 40), QPointF(20, 25));
+        key(pWindow, Qt::Key_Enter);
+        QCOMPARE(cqtest::firstDifference(cqtest::onCanvas(layerOf(pWindow), QSize(80, 60)), before), QString());
         pWindow->undoStack()->undo();
+        cqtest::settle(pWindow);
+        QCOMPARE(cqtest::onCanvas(layerOf(pWindow), QSize(80, 60)),
+                 moved(before, QRegion(0, 0, 80, 60), QPoint(30, 15)));
+        pWindow->undoStack()->undo();
+        cqtest::settle(pWindow);
+        QCOMPARE(layerOf(pWindow)->image(), before);
         QVERIFY(pWindow->Selection().isEmpty());
     }
 

@@ -1,6 +1,8 @@
 // The brush and the eraser driven by real mouse events on a shown document:
 // one undo step per stroke with exact pixels both ways, the selection and a
-// moved layer respected; text layers refused by every painting tool.
+// moved layer respected; a picked colour painted with in every situation;
+// text layers refused by every painting tool.
+#include "Situations.h"
 #include "ToolTestSupport.h"
 
 #include <QMessageBox>
@@ -51,6 +53,24 @@ private Q_SLOTS:
                 }
             }
         QVERIFY(changedInside > 50);
+    }
+
+    // In every situation the colour pick takes the colour of the layer
+    // pixel under the mouse, and the brush and the fill then use it.
+    void pickedColourIsThePaintingColour_data() { addSituations(); }
+    void pickedColourIsThePaintingColour()
+    {
+        QFETCH(Situation, situation);
+        const QImage pixels = patternImage(100, 70, 9, false);
+        ChildWindow *pWindow = documentIn(m_pMain, situation, pixels);
+        ToolboxDlg::instance()->Select(ToolSet::ColorPick);
+        const QRect reachable = situation.reachable(pixels.size());
+        const QPoint picked = clickLayer(pWindow, situation, reachable.center() + QPoint(3, 2));
+        const QColor expected = QColor::fromRgba(pixels.pixel(picked));
+        ToolboxDlg::instance()->Select(ToolSet::Brush);
+        QCOMPARE(barSwatch(m_pMain, QStringLiteral("BrushColorSwatch"))->Color(), expected);
+        ToolboxDlg::instance()->Select(ToolSet::Fill);
+        QCOMPARE(barSwatch(m_pMain, QStringLiteral("FillColorSwatch"))->Color(), expected);
     }
 
     void eraserTakesAlphaAndKeepsColour()

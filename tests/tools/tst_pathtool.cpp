@@ -74,6 +74,13 @@ private Q_SLOTS:
         QVERIFY(pWindow->document()->paths().isEmpty());
         pStack->redo();
         QCOMPARE(pWindow->document()->paths(), QList<Path *>{pPath});
+        // Back by redo, the path is picked and drawn again.
+        QCOMPARE(LayerDlg::instance()->SelectedPath(), pPath);
+        const QImage shown = scenePicture(*pWindow);
+        pStack->undo();
+        QVERIFY(scenePicture(*pWindow) != shown);
+        pStack->redo();
+        QCOMPARE(scenePicture(*pWindow), shown);
     }
 
     void returnFinishesEscapeDrops()

@@ -258,7 +258,7 @@ private Q_SLOTS:
         drag(pWindow, path);
         QCOMPARE(pWindow->undoStack()->count(), entries + 1);
         QCOMPARE(layerOf(pWindow)->image(), retouched(base, smoothed, path, 9));
-        checkUndoRedoExact(pWindow, base, QStringLiteral("Paintbrush - New Layer"));
+        checkUndoRedoExact(pWindow, base, QStringLiteral("Smooth - New Layer"));
 
         // The next stroke smooths the smoothed layer again; a click with
         // width 1 changes the one pixel under the mouse.
@@ -286,7 +286,7 @@ private Q_SLOTS:
         drag(pWindow, path);
         const QImage sharpened = Convolver::Reference(base, toolOf<RetouchTool>(ToolSet::Sharpen)->Mask());
         QCOMPARE(layerOf(pWindow)->image(), retouched(base, sharpened, path, 20, selected));
-        checkUndoRedoExact(pWindow, base, QStringLiteral("Paintbrush - New Layer"));
+        checkUndoRedoExact(pWindow, base, QStringLiteral("Sharpen - New Layer"));
     }
 };
 

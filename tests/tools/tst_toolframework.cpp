@@ -22,6 +22,8 @@
 #include <QMdiSubWindow>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QUndoStack>
+#include <QWheelEvent>
 #include <QTemporaryDir>
 #include <QToolBar>
 #include <QToolButton>
@@ -114,6 +116,89 @@ private Q_SLOTS:
         QCOMPARE(pWindow->ZoomFactor(), 1.15);
         m_pMain->form()->action_Zoom_Out->trigger();
         QCOMPARE(pWindow->ZoomFactor(), 1.0);
+    }
+
+    // Presses, moves and releases anywhere inside a magnified pixel's square
+    // report that pixel, at every zoom (the tools' own tests click in every
+    // zoom through the situations).
+    void everyMouseEventMapsToThePixelUnderIt()
+    {
+        ChildWindow *pWindow = m_pMain->fileActions().NewDocument(QSize(40, 30));
+        QList<QPoint> presses, moves, releases;
+        connect(pWindow, &ChildWindow::MousePress, this, [&](auto *, QPoint p, auto *) { presses << p; });
+        connect(pWindow, &ChildWindow::MousePosUpdate, this, [&](int x, int y, auto *) { moves << QPoint(x, y); });
+        connect(pWindow, &ChildWindow::MouseRelease, this, [&](auto *, QPoint p, auto *) { releases << p; });
+        QWidget *pViewport = pWindow->view()->viewport();
+        for (int percent : {100, 200, 300, 800, 33}) {
+            pWindow->SetZoom(percent);
+            QCoreApplication::processEvents();
+            const double z = percent / 100.0;
+            for (QPoint v : {QPoint(7, 5), QPoint(8, 8), QPoint(23, 17), QPoint(29, 26), QPoint(40, 31)}) {
+                presses.clear(), moves.clear(), releases.clear();
+                const QPoint expected(int(std::floor(v.x() / z)), int(std::floor(v.y() / z)));
+                QTest::mousePress(pViewport, Qt::LeftButton, {}, v);
+                QTest::mouseMove(pViewport, v);
+                QTest::mouseRelease(pViewport, Qt::LeftButton, {}, v);
+                const QString where = QStringLiteral("%1 % at (%2, %3)").arg(percent).arg(v.x()).arg(v.y());
+                QVERIFY2(presses == QList<QPoint>{expected}, qPrintable(where));
+                QVERIFY2(!moves.isEmpty() && moves.last() == expected, qPrintable(where));
+                QVERIFY2(releases == QList<QPoint>{expected}, qPrintable(where));
+            }
+        }
+    }
+
+    // Ctrl+wheel zooms about the pointer, also where the window could still
+    // scroll: the canvas point under the pointer stays under it.
+    void wheelZoomKeepsThePointUnderThePointer()
+    {
+        ChildWindow *pWindow = m_pMain->fileActions().NewDocument(QSize(600, 500));
+        pWindow->SetZoom(200);
+        QCoreApplication::processEvents();
+        QWidget *pScrollPort = pWindow->scrollArea()->viewport();
+        pWindow->scrollArea()->horizontalScrollBar()->setValue(150);
+        pWindow->scrollArea()->verticalScrollBar()->setValue(120);
+        auto sceneAt = [&](QPoint inScrollPort) {
+            const QPoint inView = pWindow->view()->mapFrom(pScrollPort, inScrollPort);
+            return QPointF(inView) / pWindow->ZoomFactor();
+        };
+        for (int delta : {120, 120, -120, -120, -120}) {
+            const QPoint at(pScrollPort->width() / 3, pScrollPort->height() / 4 + delta / 12);
+            const QPointF before = sceneAt(at);
+            const double zoom = pWindow->ZoomFactor();
+            QWheelEvent wheel(pWindow->view()->viewport()->mapFrom(pScrollPort, QPointF(at)),
+                              pScrollPort->mapToGlobal(QPointF(at)), QPoint(), QPoint(0, delta), Qt::NoButton,
+                              Qt::ControlModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(pWindow->view()->viewport(), &wheel);
+            QVERIFY(pWindow->ZoomFactor() != zoom);
+            const QPointF after = sceneAt(at);
+            QVERIFY2(QLineF(before, after).length() <= 1.0 / pWindow->ZoomFactor() + 0.01,
+                     qPrintable(QStringLiteral("(%1, %2) moved to (%3, %4)")
+                                    .arg(before.x()).arg(before.y()).arg(after.x()).arg(after.y())));
+        }
+    }
+
+    // The standard actions answer to the platform's keys, and keep the ones
+    // they always had.
+    void standardActionsTakeThePlatformKeys()
+    {
+        auto *pForm = m_pMain->form();
+        const std::pair<QAction *, QKeySequence::StandardKey> standard[] = {
+            {pForm->action_Redo, QKeySequence::Redo},   {pForm->action_Undo, QKeySequence::Undo},
+            {pForm->action_Save_As, QKeySequence::SaveAs}, {pForm->action_Zoom_In, QKeySequence::ZoomIn},
+            {pForm->action_Select_None, QKeySequence::Deselect}, {pForm->action_Copy, QKeySequence::Copy},
+        };
+        for (const auto &[pAction, eKey] : standard)
+            for (const QKeySequence &key : QKeySequence::keyBindings(eKey))
+                QVERIFY2(pAction->shortcuts().contains(key), qPrintable(pAction->text() + key.toString()));
+        QVERIFY(pForm->action_Redo->shortcuts().contains(QKeySequence(QStringLiteral("Ctrl+Y"))));
+        QVERIFY(pForm->action_Redo->shortcuts().contains(QKeySequence(QStringLiteral("Ctrl+Shift+Z"))));
+        // Pressed on the document, the platform's Redo redoes.
+        ChildWindow *pWindow = m_pMain->fileActions().NewDocument(QSize(20, 20));
+        pWindow->SelectAll();
+        pWindow->undoStack()->undo();
+        QVERIFY(pWindow->Selection().isEmpty());
+        QTest::keyClick(pWindow->view()->viewport(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(pWindow->Selection(), QRegion(0, 0, 20, 20));
     }
 
     void panOnlyWhenZoomedIn()
