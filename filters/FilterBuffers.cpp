@@ -2,6 +2,7 @@
 #include "QCLContext.h"
 
 #include <cstdlib>
+#include <utility>
 #if defined(__linux__)
 #include <sys/mman.h>
 #endif
@@ -67,6 +68,56 @@ bool FilterBuffers::fetch(Output &output)
     return output.buffer.unmap(mapped);
 }
 
+namespace {
+
+// Freed result blocks kept for the next result of the same size. A fresh
+// 64 MiB block costs thousands of page faults (or clearing huge pages) when
+// the kernel first writes it, as long as a per-pixel kernel itself; a block
+// already touched costs nothing. Two are kept, since a caller usually holds
+// the last result while the next one is made; very large ones are not kept.
+struct Block {
+    void *memory = nullptr;
+    size_t bytes = 0;
+};
+constexpr int kKeptBlocks = 2;
+constexpr size_t kKeptBytes = size_t(256) << 20;
+std::mutex g_keptLock;
+Block g_kept[kKeptBlocks];
+
+void *takeKept(size_t bytes)
+{
+    std::lock_guard<std::mutex> lock(g_keptLock);
+    for (Block &block : g_kept)
+        if (block.memory && block.bytes == bytes)
+            return std::exchange(block.memory, nullptr);
+    return nullptr;
+}
+
+void release(void *pInfo)
+{
+    Block *pBlock = static_cast<Block *>(pInfo);
+    void *evicted = pBlock->memory;
+    if (pBlock->bytes <= kKeptBytes) {
+        std::lock_guard<std::mutex> lock(g_keptLock);
+        // An empty slot, else one holding another size, else the first.
+        Block *pSlot = nullptr;
+        for (Block &block : g_kept)
+            if (!pSlot && !block.memory)
+                pSlot = &block;
+        for (Block &block : g_kept)
+            if (!pSlot && block.bytes != pBlock->bytes)
+                pSlot = &block;
+        if (!pSlot)
+            pSlot = &g_kept[0];
+        evicted = std::exchange(pSlot->memory, pBlock->memory);
+        pSlot->bytes = pBlock->bytes;
+    }
+    std::free(evicted);
+    delete pBlock;
+}
+
+} // namespace
+
 QImage FilterBuffers::alignedImage(int width, int height)
 {
     if (width <= 0 || height <= 0)
@@ -77,13 +128,16 @@ QImage FilterBuffers::alignedImage(int width, int height)
     constexpr size_t kHuge = size_t(2) << 20;
     const size_t align = bytes >= 2 * kHuge ? kHuge : 4096;
     const size_t rounded = (bytes + align - 1) / align * align;
-    void *memory = std::aligned_alloc(align, rounded);
-    if (!memory)
-        return QImage();
+    void *memory = takeKept(rounded);
+    if (!memory) {
+        memory = std::aligned_alloc(align, rounded);
+        if (!memory)
+            return QImage();
 #if defined(__linux__) && defined(MADV_HUGEPAGE)
-    if (align == kHuge)
-        madvise(memory, rounded, MADV_HUGEPAGE);
+        if (align == kHuge)
+            madvise(memory, rounded, MADV_HUGEPAGE);
 #endif
-    return QImage(static_cast<uchar *>(memory), width, height, width * 4, QImage::Format_ARGB32,
-                  [](void *pMemory) { std::free(pMemory); }, memory);
+    }
+    return QImage(static_cast<uchar *>(memory), width, height, width * 4, QImage::Format_ARGB32, release,
+                  new Block{memory, rounded});
 }
