@@ -16,6 +16,7 @@ class Layer;
 class Path;
 class PixmapLayer;
 class QGraphicsPathItem;
+class SelectionOutline;
 class QGraphicsPixmapItem;
 class QGraphicsScene;
 class QGraphicsSceneMouseEvent;
@@ -149,8 +150,8 @@ private:
     double m_dZoom = 1.0;
     QTransform m_viewTransform;
     static QPen AntsPen(bool bPhase);
-    QGraphicsPathItem *m_pOutlineA = nullptr;
-    QGraphicsPathItem *m_pOutlineB = nullptr;
+    SelectionOutline *m_pOutlineA = nullptr;
+    SelectionOutline *m_pOutlineB = nullptr;
     QTimer m_antsTimer;
     bool m_bAntsPhase = false;
     GraphicsView *m_pView = nullptr;
