@@ -1,5 +1,6 @@
 #include "FilterBuffers.h"
 #include "QCLContext.h"
+#include "QCLDevice.h"
 
 #include <cstdlib>
 #include <utility>
@@ -18,8 +19,19 @@ FilterBuffers::FilterBuffers(QCLContext &context, const QImage &input) : m_conte
 QCLBuffer FilterBuffers::scratch(int slot, size_t bytes)
 {
     QCLBuffer &buffer = m_scratch[slot];
-    if (buffer.isNull() || buffer.size() < bytes)
-        buffer = m_context.createBufferDevice(bytes, QCLMemoryObject::ReadWrite);
+    if (!buffer.isNull() && buffer.size() >= bytes)
+        return buffer;
+    buffer = QCLBuffer();
+    // On a CPU device a large intermediate lives in a kept block like the
+    // results, so that it is not allocated and faulted in on every run.
+    if (bytes >= kHostScratch && (m_context.defaultDevice().deviceType() & QCLDevice::CPU)) {
+        QImage &memory = m_scratchMemory[slot];
+        memory = alignedImage(1024, int((bytes + 4095) / 4096));
+        if (!memory.isNull())
+            buffer = m_context.createBufferHost(memory.bits(), bytes, QCLMemoryObject::ReadWrite);
+        return buffer;
+    }
+    buffer = m_context.createBufferDevice(bytes, QCLMemoryObject::ReadWrite);
     return buffer;
 }
 
@@ -73,14 +85,15 @@ namespace {
 // Freed result blocks kept for the next result of the same size. A fresh
 // 64 MiB block costs thousands of page faults (or clearing huge pages) when
 // the kernel first writes it, as long as a per-pixel kernel itself; a block
-// already touched costs nothing. Two are kept, since a caller usually holds
-// the last result while the next one is made; very large ones are not kept.
+// already touched costs nothing. Four are kept, since a caller usually holds
+// the last result while the next one is made, and a blur has an
+// intermediate; blocks over 64 MiB (pictures over 4096 x 4096) are not kept.
 struct Block {
     void *memory = nullptr;
     size_t bytes = 0;
 };
-constexpr int kKeptBlocks = 2;
-constexpr size_t kKeptBytes = size_t(256) << 20;
+constexpr int kKeptBlocks = 4;
+constexpr size_t kKeptBytes = size_t(64) << 20;
 std::mutex g_keptLock;
 Block g_kept[kKeptBlocks];
 
