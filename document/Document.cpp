@@ -262,14 +262,25 @@ void Document::SetSelection(const QRegion &region)
     m_selection = region;
     if (region.isEmpty()) {
         m_selectionPath = QPainterPath();
+        m_bSelectionPathStale = false;
         m_selectionMask = QImage();
         m_featheredImage = QImage();
     } else {
-        m_selectionPath = RegionOutline::Path(region);
+        m_selectionPath = QPainterPath();
+        m_bSelectionPathStale = true;
         if (m_bFeather)
             BuildFeatheredMask();
     }
     Q_EMIT SelectionChanged();
+}
+
+const QPainterPath &Document::SelectionPath() const
+{
+    if (m_bSelectionPathStale) {
+        m_selectionPath = RegionOutline::Path(m_selection);
+        m_bSelectionPathStale = false;
+    }
+    return m_selectionPath;
 }
 
 void Document::SetFeather(bool bOn)
@@ -304,9 +315,9 @@ void Document::BuildFeatheredMask()
     shape.fill(Qt::transparent);
     {
         QPainter painter(&shape);
-        painter.fillPath(m_selectionPath, Qt::black);
+        painter.fillPath(SelectionPath(), Qt::black);
     }
-    const QRectF pathRect = m_selectionPath.controlPointRect();
+    const QRectF pathRect = SelectionPath().controlPointRect();
     const QRect grown = pathRect.toRect().adjusted(-m_iFeatherRadius, -m_iFeatherRadius, m_iFeatherRadius,
                                                    m_iFeatherRadius);
     const QImage part = shape.copy(grown);
@@ -321,7 +332,7 @@ void Document::RedrawMaskForMovedOutline()
     m_selectionMask = QImage(m_canvasSize, QImage::Format_ARGB32_Premultiplied);
     m_selectionMask.fill(Qt::transparent);
     QPainter painter(&m_selectionMask);
-    painter.drawImage(m_selectionPath.controlPointRect(), m_featheredImage);
+    painter.drawImage(SelectionPath().controlPointRect(), m_featheredImage);
 }
 
 // --- Paths ------------------------------------------------------------------------------

@@ -80,7 +80,9 @@ public:
     // --- Selection --------------------------------------------------------------
     QRegion Selection() const { return m_selection; }
     void SetSelection(const QRegion &region);
-    const QPainterPath &SelectionPath() const { return m_selectionPath; }
+    // Traced on first use after a change: a wand selection of a photo has
+    // millions of edges, and the window draws its outline from the region.
+    const QPainterPath &SelectionPath() const;
     bool FeatherEnabled() const { return m_bFeather; }
     int FeatherRadius() const { return m_iFeatherRadius; }
     void SetFeather(bool bOn);
@@ -188,7 +190,8 @@ private:
     QString m_fileName;
 
     QRegion m_selection;
-    QPainterPath m_selectionPath;
+    mutable QPainterPath m_selectionPath;
+    mutable bool m_bSelectionPathStale = false;
     bool m_bFeather = false;
     int m_iFeatherRadius = 1;
     QImage m_featheredImage;

@@ -1,7 +1,9 @@
 #include "FilterBuffers.h"
 #include "QCLContext.h"
+#include "QCLDevice.h"
 
 #include <cstdlib>
+#include <utility>
 #if defined(__linux__)
 #include <sys/mman.h>
 #endif
@@ -17,8 +19,19 @@ FilterBuffers::FilterBuffers(QCLContext &context, const QImage &input) : m_conte
 QCLBuffer FilterBuffers::scratch(int slot, size_t bytes)
 {
     QCLBuffer &buffer = m_scratch[slot];
-    if (buffer.isNull() || buffer.size() < bytes)
-        buffer = m_context.createBufferDevice(bytes, QCLMemoryObject::ReadWrite);
+    if (!buffer.isNull() && buffer.size() >= bytes)
+        return buffer;
+    buffer = QCLBuffer();
+    // On a CPU device a large intermediate lives in a kept block like the
+    // results, so that it is not allocated and faulted in on every run.
+    if (bytes >= kHostScratch && (m_context.defaultDevice().deviceType() & QCLDevice::CPU)) {
+        QImage &memory = m_scratchMemory[slot];
+        memory = alignedImage(1024, int((bytes + 4095) / 4096));
+        if (!memory.isNull())
+            buffer = m_context.createBufferHost(memory.bits(), bytes, QCLMemoryObject::ReadWrite);
+        return buffer;
+    }
+    buffer = m_context.createBufferDevice(bytes, QCLMemoryObject::ReadWrite);
     return buffer;
 }
 
@@ -67,6 +80,57 @@ bool FilterBuffers::fetch(Output &output)
     return output.buffer.unmap(mapped);
 }
 
+namespace {
+
+// Freed result blocks kept for the next result of the same size. A fresh
+// 64 MiB block costs thousands of page faults (or clearing huge pages) when
+// the kernel first writes it, as long as a per-pixel kernel itself; a block
+// already touched costs nothing. Four are kept, since a caller usually holds
+// the last result while the next one is made, and a blur has an
+// intermediate; blocks over 64 MiB (pictures over 4096 x 4096) are not kept.
+struct Block {
+    void *memory = nullptr;
+    size_t bytes = 0;
+};
+constexpr int kKeptBlocks = 4;
+constexpr size_t kKeptBytes = size_t(64) << 20;
+std::mutex g_keptLock;
+Block g_kept[kKeptBlocks];
+
+void *takeKept(size_t bytes)
+{
+    std::lock_guard<std::mutex> lock(g_keptLock);
+    for (Block &block : g_kept)
+        if (block.memory && block.bytes == bytes)
+            return std::exchange(block.memory, nullptr);
+    return nullptr;
+}
+
+void release(void *pInfo)
+{
+    Block *pBlock = static_cast<Block *>(pInfo);
+    void *evicted = pBlock->memory;
+    if (pBlock->bytes <= kKeptBytes) {
+        std::lock_guard<std::mutex> lock(g_keptLock);
+        // An empty slot, else one holding another size, else the first.
+        Block *pSlot = nullptr;
+        for (Block &block : g_kept)
+            if (!pSlot && !block.memory)
+                pSlot = &block;
+        for (Block &block : g_kept)
+            if (!pSlot && block.bytes != pBlock->bytes)
+                pSlot = &block;
+        if (!pSlot)
+            pSlot = &g_kept[0];
+        evicted = std::exchange(pSlot->memory, pBlock->memory);
+        pSlot->bytes = pBlock->bytes;
+    }
+    std::free(evicted);
+    delete pBlock;
+}
+
+} // namespace
+
 QImage FilterBuffers::alignedImage(int width, int height)
 {
     if (width <= 0 || height <= 0)
@@ -77,13 +141,16 @@ QImage FilterBuffers::alignedImage(int width, int height)
     constexpr size_t kHuge = size_t(2) << 20;
     const size_t align = bytes >= 2 * kHuge ? kHuge : 4096;
     const size_t rounded = (bytes + align - 1) / align * align;
-    void *memory = std::aligned_alloc(align, rounded);
-    if (!memory)
-        return QImage();
+    void *memory = takeKept(rounded);
+    if (!memory) {
+        memory = std::aligned_alloc(align, rounded);
+        if (!memory)
+            return QImage();
 #if defined(__linux__) && defined(MADV_HUGEPAGE)
-    if (align == kHuge)
-        madvise(memory, rounded, MADV_HUGEPAGE);
+        if (align == kHuge)
+            madvise(memory, rounded, MADV_HUGEPAGE);
 #endif
-    return QImage(static_cast<uchar *>(memory), width, height, width * 4, QImage::Format_ARGB32,
-                  [](void *pMemory) { std::free(pMemory); }, memory);
+    }
+    return QImage(static_cast<uchar *>(memory), width, height, width * 4, QImage::Format_ARGB32, release,
+                  new Block{memory, rounded});
 }

@@ -53,9 +53,14 @@ public:
     static QImage alignedImage(int width, int height);
 
 private:
+    static constexpr size_t kHostScratch = size_t(1) << 20;
+
     QCLContext &m_context;
     QImage m_input;
     QCLBuffer m_inputBuffer;
+    // Host memory behind large scratch buffers on a CPU device; declared
+    // first so that the buffers over it go first.
+    QMap<int, QImage> m_scratchMemory;
     QMap<int, QCLBuffer> m_scratch;
     mutable std::mutex m_poolLock;
     QList<Output> m_pool;

@@ -261,9 +261,8 @@ void ChildWindow::ShowSelection()
         takeOut(m_pOutlineB);
         return;
     }
-    const QPainterPath &path = m_pDoc->SelectionPath();
-    m_pOutlineA->setPath(path);
-    m_pOutlineB->setPath(path);
+    m_pOutlineA->SetRegion(m_pDoc->Selection());
+    m_pOutlineB->SetRegion(m_pDoc->Selection());
     m_pOutlineA->setPos(0, 0);
     m_pOutlineB->setPos(0, 0);
     if (!m_pDoc->FeatherEnabled()) {
@@ -282,7 +281,7 @@ void ChildWindow::ShowSelection()
     {
         QPainter painter(&overlay);
         painter.setCompositionMode(QPainter::CompositionMode_DestinationOut);
-        painter.drawImage(path.controlPointRect(), m_pDoc->FeatheredImage());
+        painter.drawImage(m_pDoc->SelectionPath().controlPointRect(), m_pDoc->FeatheredImage());
     }
     m_pMaskOverlay->setPixmap(overlay);
     m_pMaskOverlay->setPos(0, 0);

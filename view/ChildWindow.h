@@ -18,6 +18,7 @@ class Layer;
 class Path;
 class PixmapLayer;
 class QGraphicsPathItem;
+class SelectionOutline;
 class QGraphicsPixmapItem;
 class QGraphicsScene;
 class QGraphicsSceneMouseEvent;
@@ -159,8 +160,8 @@ private:
     std::optional<QPointF> m_wheelAnchor;
     QTransform m_viewTransform;
     static QPen AntsPen(bool bPhase);
-    QGraphicsPathItem *m_pOutlineA = nullptr;
-    QGraphicsPathItem *m_pOutlineB = nullptr;
+    SelectionOutline *m_pOutlineA = nullptr;
+    SelectionOutline *m_pOutlineB = nullptr;
     QTimer m_antsTimer;
     bool m_bAntsPhase = false;
     GraphicsView *m_pView = nullptr;
