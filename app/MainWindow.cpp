@@ -188,6 +188,10 @@ void MainWindow::FinishGesture()
 
 MainWindow::~MainWindow()
 {
+    // Ending without closing the window (a termination request) leaves it
+    // shown; hidden now, while every part of it can still answer the
+    // signals its panels and documents send as they hide.
+    hide();
     // Windows going away send events of their own: no gesture to end now.
     delete m_pGuard;
     m_pGuard = nullptr;
