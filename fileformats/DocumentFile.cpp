@@ -195,20 +195,20 @@ DocumentData DocumentFile::FromImage(const QImage &image, const QString &layerNa
     return data;
 }
 
-bool DocumentFile::ReadFile(const QString &path, DocumentData *pData, QString *pError)
+bool DocumentFile::ReadWhole(const QString &path, qint64 iMaxSize, const QString &tooLarge, QByteArray *pBytes,
+                             QString *pError)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         *pError = file.errorString();
         return false;
     }
-    if (file.size() > kMaxFileSize) {
-        *pError = QStringLiteral("The file is too large to be a document.");
+    if (file.size() > iMaxSize) {
+        *pError = tooLarge;
         return false;
     }
-    QByteArray bytes;
     try {
-        bytes = file.readAll();
+        *pBytes = file.readAll();
     } catch (const std::bad_alloc &) {
         *pError = QStringLiteral("There is not enough memory to open this document.");
         return false;
@@ -217,6 +217,14 @@ bool DocumentFile::ReadFile(const QString &path, DocumentData *pData, QString *p
         *pError = file.errorString();
         return false;
     }
+    return true;
+}
+
+bool DocumentFile::ReadFile(const QString &path, DocumentData *pData, QString *pError)
+{
+    QByteArray bytes;
+    if (!ReadWhole(path, kMaxFileSize, QStringLiteral("The file is too large to be a document."), &bytes, pError))
+        return false;
     if (bytes.startsWith("PK\x03\x04"))
         return OraReader::Parse(bytes, pData, pError);
     return Parse(bytes, pData, pError);

@@ -55,6 +55,10 @@ public:
     // are refused and leave any earlier file alone). Reading goes by the
     // contents: an OpenRaster archive is read as one (OraReader).
     static bool ReadFile(const QString &path, DocumentData *pData, QString *pError);
+    // The whole file, refused with `tooLarge` past iMaxSize bytes before
+    // anything is read, and without a crash when memory runs out.
+    static bool ReadWhole(const QString &path, qint64 iMaxSize, const QString &tooLarge, QByteArray *pBytes,
+                          QString *pError);
     static bool WriteFile(const QString &path, const QByteArray &bytes, QString *pError);
 
     // The names and enabled flags of a layer's style records (for listings).

@@ -262,26 +262,10 @@ bool Check(const QString &path, RecoveryInfo *pInfo, QString *pError)
 
 bool Read(const QString &path, RecoveryInfo *pInfo, DocumentData *pData, QString *pError)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        *pError = file.errorString();
-        return false;
-    }
-    if (file.size() > DocumentFile::kMaxFileSize + 2 * qint64(kMaxText) + kMaxThumbnail + 64) {
-        *pError = QStringLiteral("The file is too large to be a recovery copy.");
-        return false;
-    }
     QByteArray bytes;
-    try {
-        bytes = file.readAll();
-    } catch (const std::bad_alloc &) {
-        *pError = QStringLiteral("There is not enough memory to open this document.");
+    if (!DocumentFile::ReadWhole(path, DocumentFile::kMaxFileSize + 2 * qint64(kMaxText) + kMaxThumbnail + 64,
+                                 QStringLiteral("The file is too large to be a recovery copy."), &bytes, pError))
         return false;
-    }
-    if (file.error() != QFileDevice::NoError) {
-        *pError = file.errorString();
-        return false;
-    }
     return Parse(bytes, pInfo, pData, pError);
 }
 

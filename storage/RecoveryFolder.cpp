@@ -1,4 +1,5 @@
 #include "RecoveryFolder.h"
+#include "ScratchFolder.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -96,15 +97,7 @@ QString RecoveryFolder::CopyPath(int iSerial, const QString &sTitle) const
 
 bool RecoveryFolder::HeldByLiveInstance(const QString &sLock)
 {
-    const int fd = ::open(encoded(sLock).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return errno == EMFILE || errno == ENFILE || errno == ENOMEM; // cannot tell: leave it
-    struct stat st;
-    bool bHeld = false;
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode))
-        bHeld = ::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
-    ::close(fd);
-    return bHeld;
+    return ScratchFolder::LockHeld(AT_FDCWD, encoded(sLock));
 }
 
 QStringList RecoveryFolder::Orphans() const

@@ -61,21 +61,10 @@ void removeTree(const QString &sPath)
     ::close(parentFd);
 }
 
-// Whether the instance folder at dirFd is held by a live process: its lock
-// file is a plain file that someone has locked. Anything else (no lock, a
-// link, a folder, a lock nobody holds) means its process has gone.
+// Whether the instance folder at dirFd is held by a live process.
 bool heldByLiveInstance(int dirFd)
 {
-    const QByteArray lock = encoded(ScratchFolder::LockFileName());
-    const int fd = ::openat(dirFd, lock.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return errno == EMFILE || errno == ENFILE || errno == ENOMEM; // cannot tell: leave it
-    struct stat st;
-    bool bHeld = false;
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode))
-        bHeld = ::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
-    ::close(fd);
-    return bHeld;
+    return ScratchFolder::LockHeld(dirFd, encoded(ScratchFolder::LockFileName()));
 }
 
 // The root's start-up lock: a plain file of its own. Anything else under
@@ -219,4 +208,17 @@ void ScratchFolder::RemoveStaleInstances(const QString &sRoot)
             removeTree(rootFd, entry.constData(), 0);
     }
     ::close(rootFd);
+}
+
+bool ScratchFolder::LockHeld(int dirFd, const QByteArray &lock)
+{
+    const int fd = ::openat(dirFd, lock.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return errno == EMFILE || errno == ENFILE || errno == ENOMEM; // cannot tell: leave it
+    struct stat st;
+    bool bHeld = false;
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode))
+        bHeld = ::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+    ::close(fd);
+    return bHeld;
 }

@@ -30,6 +30,11 @@ public:
 
     static QString DefaultRoot();
     static QString LockFileName();
+    // Whether a lock file (relative to dirFd, or a path with AT_FDCWD) is
+    // held by a live process: a plain file that someone has locked. Anything
+    // else (missing, a link, a folder, unlocked) means its process has gone;
+    // when the system cannot tell, it counts as held.
+    static bool LockHeld(int dirFd, const QByteArray &lock);
 
 private:
     static bool UseAsRoot(const QString &sPath);
