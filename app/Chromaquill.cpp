@@ -63,18 +63,17 @@ void Chromaquill::ShowInformation(const QString &message)
     box.exec();
 }
 
-bool Chromaquill::LoadDocument(const QString &path)
+bool Chromaquill::LoadDocument(const QString &path, MainWindow *pMain)
 {
     QString error;
     QStringList notes;
-    Document *pDocument = DocumentBuilder::Load(path, *ScratchDB::instance(), &error, &notes);
+    Document *pDocument = DocumentBuilder::Load(path, pMain->documentEnv(), &error, &notes);
     if (!pDocument) {
         ReportFileError(path, error);
         return false;
     }
     StartHistory(pDocument);
     pDocument->SetFileName(path);
-    MainWindow *pMain = MainWindow::instance();
     pMain->AddChild(new ChildWindow(pMain, pDocument));
     if (!notes.isEmpty())
         ShowInformation(QStringLiteral("%1\n\nThese layers use a blending mode the editor does not have and open as "

@@ -5,6 +5,7 @@
 
 class ChildWindow;
 class Document;
+class MainWindow;
 
 // The application object: identity, version, and the three document file
 // operations the main window uses.
@@ -24,7 +25,7 @@ public:
     // Reads a document (native or OpenRaster) into a new document window.
     // Problems are reported in an "Error" box naming the file; nothing else
     // changes. What the reader had to change is told in an information box.
-    static bool LoadDocument(const QString &path);
+    static bool LoadDocument(const QString &path, MainWindow *pMain);
     // An opened document's history starts empty and clean.
     static void StartHistory(Document *pDocument);
     // Writes the document atomically, as OpenRaster when the path ends in

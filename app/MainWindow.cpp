@@ -21,7 +21,6 @@
 #include "HistogramDlg.h"
 #include "LayerActions.h"
 #include "LayerDlg.h"
-#include "LayerStyleMgr.h"
 #include "PopupNotify.h"
 #include "ScratchDB.h"
 #include "Startup.h"
@@ -114,6 +113,9 @@ MainWindow::MainWindow()
     : QMainWindow(nullptr)
     , m_pUi(new Ui::MainWindow)
     , m_programCache(m_clContext)
+    // Selections are feathered by the kernels; layer styles build theirs
+    // from the same programs.
+    , m_documentEnv(*ScratchDB::instance(), Feather::Featherer(m_programCache), &m_programCache)
 {
     s_pInstance = this;
     m_pUi->setupUi(this);
@@ -144,10 +146,6 @@ MainWindow::MainWindow()
     m_pClipboardActions = new ClipboardActions(this);
 
     ChooseComputeMode();
-    // Selections are feathered by the kernels once a document asks.
-    Document::SetDefaultFeatherer(Feather::Featherer(m_programCache));
-    // Layer styles build their kernels from the same programs.
-    LayerStyleMgr::SetDefaultPrograms(&m_programCache);
     // A crash report lists every build log and filter error known at the time.
     m_programCache.setReportListener([](const QMap<QString, QString> &report) { CrashHandler::SetBuildReport(report); });
     m_pUi->mainToolBar->setStyleSheet(QString::fromLatin1(kToolBarStyle));
@@ -200,8 +198,6 @@ MainWindow::~MainWindow()
     if (ToolboxDlg *pToolbox = ToolboxDlg::existing())
         pToolbox->DeactivateCurrent();
     m_pActiveTool = nullptr;
-    Document::SetDefaultFeatherer(nullptr);
-    LayerStyleMgr::SetDefaultPrograms(nullptr);
     delete m_pUi;
     if (s_pInstance == this)
         s_pInstance = nullptr;

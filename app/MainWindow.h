@@ -4,6 +4,7 @@
 #include <QMainWindow>
 #include <QPointer>
 
+#include "DocumentEnv.h"
 #include "ProgramCache.h"
 #include "QCLContext.h"
 #include "ToolContext.h"
@@ -46,6 +47,8 @@ public:
     QLabel *openCLStatusIcon() const { return m_pOpenCLIcon; }
     QCLContext &clContext() { return m_clContext; }
     ProgramCache &programCache() { return m_programCache; }
+    // What every document this window shows is made with.
+    const DocumentEnv &documentEnv() const { return m_documentEnv; }
     bool isGpuMode() const { return m_bGpuMode; }
     // Ends the active tool's open gesture (commits it as its own step or
     // cancels it): called before any command reaches a document.
@@ -125,6 +128,7 @@ private:
     QPointer<ChildWindow> m_pCurrent;
     QCLContext m_clContext;
     ProgramCache m_programCache;
+    DocumentEnv m_documentEnv;
     bool m_bGpuMode = false;
     FileActions *m_pFileActions = nullptr;
     LayerActions *m_pLayerActions = nullptr;

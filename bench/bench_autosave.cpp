@@ -72,7 +72,7 @@ int main(int argc, char **argv)
     QTemporaryDir tmp;
     ScratchDB::instance()->Init(tmp.path(), qint64(8) * 1024 * 1024 * 1024);
 
-    auto *pWindow = new ChildWindow(nullptr, QSize(kSide, kSide));
+    auto *pWindow = new ChildWindow(nullptr, QSize(kSide, kSide), *ScratchDB::instance());
     for (int i = 0; i < kLayers; ++i)
         static_cast<PixmapLayer *>(pWindow->CreateLayer(0))->setImage(layerContent(i));
     Document &document = *pWindow->document();

@@ -57,7 +57,7 @@ int main(int argc, char **argv)
     }
     ProgramCache cache(context);
     const int side = 4096;
-    ChildWindow window(nullptr, QSize(side, side));
+    ChildWindow window(nullptr, QSize(side, side), *ScratchDB::instance());
     window.resize(1600, 900);
     for (int i = 0; i < 10; ++i) {
         auto *pLayer = static_cast<PixmapLayer *>(window.CreateLayer(Layer::Raster));

@@ -23,7 +23,7 @@ int main(int argc, char **argv)
     ScratchDB::instance()->Init(tmp.path(), qint64(2) * 1024 * 1024 * 1024);
     const int big = 4096;
     {
-        ChildWindow window(nullptr, QSize(big, big));
+        ChildWindow window(nullptr, QSize(big, big), *ScratchDB::instance());
         auto *pLayer = static_cast<PixmapLayer *>(window.CreateLayer(Layer::Raster));
         pLayer->image().fill(Qt::white);
         window.SetSelection(QRegion(100, 100, 3000, 3000));
@@ -43,7 +43,7 @@ int main(int argc, char **argv)
                     big, big, median(times), times.first());
     }
     {
-        ChildWindow window(nullptr, QSize(big, big));
+        ChildWindow window(nullptr, QSize(big, big), *ScratchDB::instance());
         const auto &modes = Layer::BlendingModes();
         for (int i = 0; i < 10; ++i) {
             auto *pLayer = static_cast<PixmapLayer *>(window.CreateLayer(Layer::Raster));

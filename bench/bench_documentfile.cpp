@@ -150,7 +150,7 @@ int main(int argc, char **argv)
                     lc, pixelMb / (lc / 2));
     }
 
-    auto *pWindow = new ChildWindow(nullptr, QSize(kSide, kSide));
+    auto *pWindow = new ChildWindow(nullptr, QSize(kSide, kSide), *ScratchDB::instance());
     for (int i = 0; i < kLayers; ++i) {
         auto *pLayer = static_cast<PixmapLayer *>(pWindow->CreateLayer(0));
         pLayer->setImage(images[i]);

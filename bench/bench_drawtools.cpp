@@ -174,7 +174,7 @@ int main(int argc, char **argv)
     ProgramCache cache(context);
     printLoad("at the start");
     const int side = 4096;
-    ChildWindow window(nullptr, QSize(side, side));
+    ChildWindow window(nullptr, QSize(side, side), *ScratchDB::instance());
     window.resize(kFrame.size());
     window.show(); // what the window shows decides what a gradient drag redraws
     window.SetZoom(100);

@@ -101,7 +101,7 @@ int main(int argc, char **argv)
         std::printf("load average at start: %s", load.readAll().constData());
 
     const int side = 4096;
-    ChildWindow window(nullptr, QSize(side, side));
+    ChildWindow window(nullptr, QSize(side, side), *ScratchDB::instance());
     window.resize(1280, 900);
     window.show();
     auto *pLayer = static_cast<PixmapLayer *>(window.CreateLayer(Layer::Raster));

@@ -63,8 +63,7 @@ int main(int argc, char **argv)
 
     const int big = 4096;
     for (bool bDevice : {true, false}) {
-        LayerStyleMgr::SetDefaultPrograms(bDevice ? &cache : nullptr);
-        Document document(QSize(big, big), *ScratchDB::instance());
+        Document document(QSize(big, big), DocumentEnv(*ScratchDB::instance(), {}, bDevice ? &cache : nullptr));
         auto *pLayer = static_cast<PixmapLayer *>(document.CreateLayer(Layer::Raster));
         pLayer->setImage(layerImage(big, 1));
         style(pLayer);
@@ -122,9 +121,8 @@ int main(int argc, char **argv)
                     median(alone[0]), median(alone[1]), median(compose));
     }
 
-    LayerStyleMgr::SetDefaultPrograms(&cache);
     for (int side : {1920, 4096}) {
-        ChildWindow window(nullptr, QSize(side, side * 9 / 16));
+        ChildWindow window(nullptr, QSize(side, side * 9 / 16), DocumentEnv(*ScratchDB::instance(), {}, &cache));
         for (int i = 0; i < 10; ++i) {
             auto *pLayer = static_cast<PixmapLayer *>(window.CreateLayer(Layer::Raster));
             QImage image = layerImage(side, quint32(i));
@@ -154,6 +152,5 @@ int main(int argc, char **argv)
                     "again from the kept pictures\n",
                     side, side * 9 / 16, first, median(steady), median(composedAgain));
     }
-    LayerStyleMgr::SetDefaultPrograms(nullptr);
     return 0;
 }

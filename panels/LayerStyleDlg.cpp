@@ -273,7 +273,7 @@ void LayerStyleDlg::ShowBuildReport(LayerStyle *pStyle)
     // The program-wide report, with this style's own log under its name
     // (its programs may come from another cache than the program's).
     QMap<QString, QString> report;
-    if (ProgramCache *pCache = LayerStyleMgr::DefaultPrograms())
+    if (ProgramCache *pCache = m_pLayer ? m_pLayer->styles().Programs() : nullptr)
         report = pCache->buildReport();
     report.insert(pStyle->name(), pStyle->buildLog());
     QWidget *pOver = parentWidget() ? parentWidget()->window() : this;

@@ -64,7 +64,6 @@ class TestLayerStyles : public QObject
     Q_OBJECT
 private slots:
     void initTestCase();
-    void cleanup() { LayerStyleMgr::SetDefaultPrograms(nullptr); }
     void shadowGeometry_data();
     void shadowGeometry();
     void glowArithmetic_data();
@@ -299,9 +298,7 @@ void TestLayerStyles::layerStaysInPlaceOverItsStyles()
 // and a blended layer over them included.
 void TestLayerStyles::windowMatchesExport()
 {
-    ProgramCache &cache = *m_pCache;
-    LayerStyleMgr::SetDefaultPrograms(&cache);
-    ChildWindow window(nullptr, QSize(90, 70));
+    ChildWindow window(nullptr, QSize(90, 70), DocumentEnv(*ScratchDB::instance(), {}, m_pCache.get()));
     PixmapLayer *pBack = rasterLayer(window.document(), shapeImage(90, 70, 41, QRect(0, 0, 90, 70)));
     PixmapLayer *pShape = rasterLayer(window.document(), shapeImage(40, 30, 42, QRect(4, 4, 30, 20)), QPointF(-5, 50));
     pShape->styles().dropShadow().setAngle(200);
@@ -338,8 +335,7 @@ void TestLayerStyles::strokesRedrawOnlyWhatTheyReach_data()
 void TestLayerStyles::strokesRedrawOnlyWhatTheyReach()
 {
     QFETCH(bool, device);
-    LayerStyleMgr::SetDefaultPrograms(device ? m_pCache.get() : nullptr);
-    ChildWindow window(nullptr, QSize(120, 90));
+    ChildWindow window(nullptr, QSize(120, 90), DocumentEnv(*ScratchDB::instance(), {}, device ? m_pCache.get() : nullptr));
     PixmapLayer *pLayer = rasterLayer(window.document(), shapeImage(120, 90, 81, QRect(20, 15, 70, 50)));
     LayerDropShadow &shadow = pLayer->styles().dropShadow();
     shadow.setAngle(200);
