@@ -8,7 +8,6 @@
 #include "ExportPreviewDlg.h"
 #include "MainWindow.h"
 #include "PngEncoder.h"
-#include "ScratchDB.h"
 #include "TitleFont.h"
 
 #include <QDir>
@@ -23,14 +22,14 @@ Chromaquill::Chromaquill(int &argc, char **argv)
     // The scratch store reads its limit from the settings, so the identity
     // comes first.
     SetIdentity();
-    ScratchDB::instance()->SetImageWriter(&PngEncoder::Write);
-    ScratchDB::instance()->Init();
+    m_store.SetImageWriter(&PngEncoder::Write);
+    m_store.Init();
     registerTitleFont();
 }
 
 Chromaquill::~Chromaquill()
 {
-    ScratchDB::instance()->Shutdown();
+    m_store.Shutdown();
 }
 
 void Chromaquill::SetIdentity()

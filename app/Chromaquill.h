@@ -3,6 +3,8 @@
 #include <QImage>
 #include <QString>
 
+#include "ScratchDB.h"
+
 class ChildWindow;
 class Document;
 class MainWindow;
@@ -18,6 +20,8 @@ public:
     // A clean exit: the scratch store's files go with the application.
     ~Chromaquill() override;
     QString version() const { return m_version; }
+    // The program's one scratch store.
+    ScratchDB &store() { return m_store; }
 
     // Sets the settings identity; safe to call before the application exists.
     static void SetIdentity();
@@ -48,4 +52,5 @@ public:
 
 private:
     QString m_version;
+    ScratchDB m_store;
 };

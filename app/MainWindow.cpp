@@ -74,13 +74,6 @@ const char kToolBarStyle[] =
     "QCheckBox::indicator:disabled { background: #bbb; }";
 } // namespace
 
-MainWindow *MainWindow::instance()
-{
-    if (!s_pInstance)
-        s_pInstance = new MainWindow;
-    return s_pInstance;
-}
-
 MainWindow *MainWindow::existing()
 {
     return s_pInstance;
@@ -109,13 +102,13 @@ void MainWindow::UseStandardKeys()
     }
 }
 
-MainWindow::MainWindow()
+MainWindow::MainWindow(ScratchDB &store)
     : QMainWindow(nullptr)
     , m_pUi(new Ui::MainWindow)
     , m_programCache(m_clContext)
     // Selections are feathered by the kernels; layer styles build theirs
     // from the same programs.
-    , m_documentEnv(*ScratchDB::instance(), Feather::Featherer(m_programCache), &m_programCache)
+    , m_documentEnv(store, Feather::Featherer(m_programCache), &m_programCache)
 {
     s_pInstance = this;
     m_pUi->setupUi(this);
@@ -226,7 +219,7 @@ void MainWindow::BuildStatusBar()
         statusBar()->addPermanentWidget(pLabel);
     statusBar()->setStyleSheet(QStringLiteral("QStatusBar { background-color: rgb(50, 50, 50); }"));
 
-    ScratchDB *pStore = ScratchDB::instance();
+    ScratchDB *pStore = &m_documentEnv.store;
     connect(pStore, &ScratchDB::MemoryUsageChanged, m_pMemoryLabel, &QLabel::setText);
     m_pMemoryLabel->setText(ScratchDB::MemoryText(pStore->memoryInUse()));
     connect(pStore, &ScratchDB::RestoreFailed, this, [this](const QString &message) {

@@ -21,6 +21,7 @@ class LayerActions;
 class WindowActions;
 class QGraphicsSceneMouseEvent;
 class QMdiSubWindow;
+class ScratchDB;
 
 namespace Ui { class MainWindow; }
 
@@ -31,8 +32,8 @@ namespace Ui { class MainWindow; }
 class MainWindow : public QMainWindow, public ToolContext {
     Q_OBJECT
 public:
-    // Creates the window on first use.
-    static MainWindow *instance();
+    // Documents keep their snapshots in the store.
+    explicit MainWindow(ScratchDB &store);
     // The window if it has been created, else null.
     static MainWindow *existing();
     ~MainWindow() override;
@@ -109,7 +110,6 @@ protected:
 
 private:
     void UseStandardKeys();
-    MainWindow();
     void BuildStatusBar();
     void ChooseComputeMode();
     void SetCurrent(ChildWindow *pWindow);

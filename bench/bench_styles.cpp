@@ -55,7 +55,8 @@ int main(int argc, char **argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QTemporaryDir tmp;
-    ScratchDB::instance()->Init(tmp.path(), qint64(4) * 1024 * 1024 * 1024);
+    ScratchDB store;
+    store.Init(tmp.path(), qint64(4) * 1024 * 1024 * 1024);
     QCLContext context;
     if (!bench::createContext(context, argc, argv))
         return 1;
@@ -63,7 +64,7 @@ int main(int argc, char **argv)
 
     const int big = 4096;
     for (bool bDevice : {true, false}) {
-        Document document(QSize(big, big), DocumentEnv(*ScratchDB::instance(), {}, bDevice ? &cache : nullptr));
+        Document document(QSize(big, big), DocumentEnv(store, {}, bDevice ? &cache : nullptr));
         auto *pLayer = static_cast<PixmapLayer *>(document.CreateLayer(Layer::Raster));
         pLayer->setImage(layerImage(big, 1));
         style(pLayer);
@@ -122,7 +123,7 @@ int main(int argc, char **argv)
     }
 
     for (int side : {1920, 4096}) {
-        ChildWindow window(nullptr, QSize(side, side * 9 / 16), DocumentEnv(*ScratchDB::instance(), {}, &cache));
+        ChildWindow window(nullptr, QSize(side, side * 9 / 16), DocumentEnv(store, {}, &cache));
         for (int i = 0; i < 10; ++i) {
             auto *pLayer = static_cast<PixmapLayer *>(window.CreateLayer(Layer::Raster));
             QImage image = layerImage(side, quint32(i));

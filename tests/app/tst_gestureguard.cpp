@@ -75,10 +75,10 @@ const QList<Command> &commands()
 
 void settleAll(ChildWindow *pWindow)
 {
-    ScratchDB::instance()->Sync();
+    cqtest::scratchStore().Sync();
     for (Layer *pLayer : pWindow->GetLayers())
         if (pLayer->kind() == Layer::Raster)
-            ScratchDB::instance()->WaitForPending(static_cast<PixmapLayer *>(pLayer));
+            cqtest::scratchStore().WaitForPending(static_cast<PixmapLayer *>(pLayer));
     QCoreApplication::processEvents();
 }
 
@@ -234,7 +234,7 @@ private Q_SLOTS:
         if (name == "save") {
             QVERIFY(!pWindow->document()->IsModified());
             QString error;
-            std::unique_ptr<Document> pRead(DocumentBuilder::Load(pWindow->FileName(), *ScratchDB::instance(), &error));
+            std::unique_ptr<Document> pRead(DocumentBuilder::Load(pWindow->FileName(), cqtest::scratchStore(), &error));
             QVERIFY2(pRead, qPrintable(error));
             QCOMPARE(differingPixels(pRead->Flattened(), landed), qint64(0));
         }

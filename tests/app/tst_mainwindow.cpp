@@ -85,7 +85,7 @@ private Q_SLOTS:
         QCOMPARE(currentRaster()->image().size(), QSize(100, 100));
         QCOMPARE(pWindow->undoStack()->undoText(), QStringLiteral("Layer Rotate - New Layer"));
         ui()->action_Undo->trigger();
-        ScratchDB::instance()->Sync();
+        cqtest::scratchStore().Sync();
         QCOMPARE(currentRaster()->image().size(), QSize(100, 50));
     }
 

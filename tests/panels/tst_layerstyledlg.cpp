@@ -80,7 +80,7 @@ void TestLayerStyleDlg::cleanup()
 
 Document *TestLayerStyleDlg::openOnNewDocument()
 {
-    m_pDocument = std::make_unique<Document>(QSize(40, 30), *ScratchDB::instance());
+    m_pDocument = std::make_unique<Document>(QSize(40, 30), cqtest::scratchStore());
     m_pDocument->CreateLayer(Layer::Raster);
     m_pDocument->MarkSaved();
     m_pPanel->SetDocument(m_pDocument.get());
@@ -259,7 +259,7 @@ void TestLayerStyleDlg::followsTheCurrentLayer()
     QCOMPARE(pFirst->styles().dropShadow().angle(), 45);
     QCOMPARE(pSecond->styles().dropShadow().angle(), 270);
     // Another document: its current layer.
-    Document other(QSize(10, 10), *ScratchDB::instance());
+    Document other(QSize(10, 10), cqtest::scratchStore());
     Layer *pOther = other.CreateLayer(Layer::Raster);
     m_pPanel->SetDocument(&other);
     QCOMPARE(dialog()->layer(), pOther);
@@ -271,7 +271,7 @@ void TestLayerStyleDlg::stylesThatCannotBeBuilt()
 {
     QCLContext none;
     ProgramCache broken(none);
-    m_pDocument = std::make_unique<Document>(QSize(20, 20), *ScratchDB::instance());
+    m_pDocument = std::make_unique<Document>(QSize(20, 20), cqtest::scratchStore());
     Layer *pLayer = m_pDocument->CreateLayer(Layer::Raster);
     pLayer->styles().Initialise(&broken);
     m_pPanel->SetDocument(m_pDocument.get());

@@ -62,8 +62,8 @@ template <class Tool> Tool *toolOf(ToolSet::Kind eKind)
 // Waits for the scratch store so a layer shows what undo or redo restored.
 inline void settle(PixmapLayer *pLayer)
 {
-    ScratchDB::instance()->Sync();
-    ScratchDB::instance()->WaitForPending(pLayer);
+    cqtest::scratchStore().Sync();
+    cqtest::scratchStore().WaitForPending(pLayer);
 }
 inline void settle(ChildWindow *pWindow)
 {

@@ -60,7 +60,7 @@ PixmapLayer *TestPainting::newLayer(ChildWindow &window, QColor fill)
 // Selections feathered by the reference, as where no device is at hand.
 static DocumentEnv referenceEnv()
 {
-    return DocumentEnv(*ScratchDB::instance(), &Feather::reference);
+    return DocumentEnv(cqtest::scratchStore(), &Feather::reference);
 }
 
 static void strokeAll(ChildWindow &window, QColor colour, QRect area = QRect(0, 0, 1000, 1000))
@@ -110,7 +110,7 @@ void TestPainting::commitCoversSelectionAndArea()
 void TestPainting::featheredCommitBlendsSoftly()
 {
     ProgramCache cache(m_context);
-    ChildWindow window(nullptr, QSize(64, 48), DocumentEnv(*ScratchDB::instance(), Feather::Featherer(cache)));
+    ChildWindow window(nullptr, QSize(64, 48), DocumentEnv(cqtest::scratchStore(), Feather::Featherer(cache)));
     PixmapLayer *pLayer = newLayer(window, Qt::white);
     window.SetFeather(true);
     window.SetFeatherRadius(12);
