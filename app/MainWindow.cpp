@@ -125,10 +125,11 @@ MainWindow::MainWindow(ScratchDB &store)
     EnableDocumentActions(false);
 
     // Panels.
-    addDockWidget(Qt::RightDockWidgetArea, LayerDlg::instance());
-    UndoDlg *pHistory = UndoDlg::instance(this);
+    m_pLayers = new LayerDlg;
+    addDockWidget(Qt::RightDockWidgetArea, m_pLayers);
+    UndoDlg *pHistory = m_pHistory = new UndoDlg(this);
     addDockWidget(Qt::RightDockWidgetArea, pHistory);
-    HistogramDlg *pHistogram = HistogramDlg::instance(&m_programCache, this);
+    HistogramDlg *pHistogram = m_pHistogram = new HistogramDlg(&m_programCache, this);
     addDockWidget(Qt::RightDockWidgetArea, pHistogram);
     pHistogram->hide();
     if (QSettings().contains(QStringLiteral("HistogramDlgGeometry")))
@@ -147,19 +148,24 @@ MainWindow::MainWindow(ScratchDB &store)
     // dock layout once the histogram panel had been left open.
     // A panel closed by its own button unchecks its Window entry.
     connect(pHistory, &QDockWidget::visibilityChanged, m_pUi->action_History, &QAction::setChecked);
-    connect(LayerDlg::instance(), &QDockWidget::visibilityChanged, m_pUi->action_Layers, &QAction::setChecked);
+    connect(m_pLayers, &QDockWidget::visibilityChanged, m_pUi->action_Layers, &QAction::setChecked);
     connect(pHistogram, &QDockWidget::visibilityChanged, this, &MainWindow::SetHistogramChecked);
     m_pUi->action_Histogram->setChecked(!pHistogram->isHidden());
     m_pUi->action_History->setChecked(!pHistory->isHidden());
-    m_pUi->action_Layers->setChecked(!LayerDlg::instance()->isHidden());
-    ToolboxDlg::instance(this, this);
+    m_pUi->action_Layers->setChecked(!m_pLayers->isHidden());
+    m_pToolbox = new ToolboxDlg(*this, this);
+    m_pLayers->SetToolbox(m_pToolbox);
+    connect(m_pLayers, &LayerDlg::NewBrushRequested, this, [this](const QImage &image) {
+        if (m_pBrushes)
+            m_pBrushes->NewBrushFromImage(image);
+    });
 
     // The history list and the layer panel's controls end a gesture first;
     // a click on a layer row only switches layers, which each tool handles
     // its own way (the move tool puts a floating picture back).
     m_pGuard = new GestureGuard([this] { FinishGesture(); }, this);
     m_pGuard->WatchWidget(pHistory);
-    m_pGuard->WatchWidget(LayerDlg::instance(), "LayerRow");
+    m_pGuard->WatchWidget(m_pLayers, "LayerRow");
 }
 
 void MainWindow::SetAutosave(Autosave *pAutosave)
@@ -188,8 +194,8 @@ MainWindow::~MainWindow()
     m_pGuard = nullptr;
     // The tool lets go while this window can still answer it (ending
     // without closing the documents leaves it active).
-    if (ToolboxDlg *pToolbox = ToolboxDlg::existing())
-        pToolbox->DeactivateCurrent();
+    if (m_pToolbox)
+        m_pToolbox->DeactivateCurrent();
     m_pActiveTool = nullptr;
     delete m_pUi;
     if (s_pInstance == this)
@@ -247,18 +253,18 @@ void MainWindow::LateInit()
 {
     // Made only once the program is sure to run: they read and write their
     // settings (colours, the brush set).
-    ColorPicker *pPalette = ColorPicker::instance(this);
+    ColorPicker *pPalette = colorPanel();
     addDockWidget(Qt::RightDockWidgetArea, pPalette);
-    BrushDlg *pBrushes = BrushDlg::instance(&m_programCache, this, DataFolders::ShippedBrushes());
+    BrushDlg *pBrushes = brushPanel();
     connect(pBrushes, &BrushDlg::FileError, this, &Chromaquill::ShowError);
     QSettings settings;
     if (settings.contains(QStringLiteral("windowState")))
         restoreState(settings.value(QStringLiteral("windowState")).toByteArray(), 0);
     connect(pPalette, &QDockWidget::visibilityChanged, m_pUi->action_Palette, &QAction::setChecked);
     m_pUi->action_Palette->setChecked(!pPalette->isHidden());
-    m_pUi->action_History->setChecked(!UndoDlg::instance()->isHidden());
-    m_pUi->action_Layers->setChecked(!LayerDlg::instance()->isHidden());
-    m_pUi->action_Histogram->setChecked(!HistogramDlg::instance()->isHidden());
+    m_pUi->action_History->setChecked(!m_pHistory->isHidden());
+    m_pUi->action_Layers->setChecked(!m_pLayers->isHidden());
+    m_pUi->action_Histogram->setChecked(!m_pHistogram->isHidden());
 
     // Filters come last: plug-ins may be slow to load, and a filter's
     // dialog opens over the window.
@@ -273,7 +279,7 @@ void MainWindow::LateInit()
     m_pGuard->WatchMenus(m_pUi->menuBar, {m_pUi->menu_View, m_pUi->menu_Help});
 
     // The toolbox floats at the document area's top left until moved.
-    ToolboxDlg *pToolbox = ToolboxDlg::instance();
+    ToolboxDlg *pToolbox = m_pToolbox;
     const QRect area = m_pUi->mdiArea->frameGeometry();
     pToolbox->move(mapToGlobal(QPoint(area.left(), area.top() + pToolbox->sizeHint().height() / 2)));
     if (settings.contains(QStringLiteral("ToolBoxGeometry")))
@@ -298,14 +304,30 @@ QToolBar *MainWindow::OptionBar() const
     return m_pUi->mainToolBar;
 }
 
+ColorPicker *MainWindow::colorPanel()
+{
+    if (!m_pPalette) {
+        m_pPalette = new ColorPicker(this);
+        m_pLayers->SetPalette(m_pPalette);
+    }
+    return m_pPalette;
+}
+
+BrushDlg *MainWindow::brushPanel()
+{
+    if (!m_pBrushes)
+        m_pBrushes = new BrushDlg(m_programCache, this, DataFolders::ShippedBrushes());
+    return m_pBrushes;
+}
+
 ToolSwatches *MainWindow::Swatches()
 {
-    return ColorPicker::instance(this);
+    return colorPanel();
 }
 
 ToolPaths *MainWindow::Paths()
 {
-    return LayerDlg::instance();
+    return m_pLayers;
 }
 
 QVariant MainWindow::Setting(const QString &key, const QVariant &fallback) const
@@ -320,7 +342,7 @@ void MainWindow::SetSetting(const QString &key, const QVariant &value)
 
 BrushSource *MainWindow::Brushes()
 {
-    return BrushDlg::instance(&m_programCache, this);
+    return brushPanel();
 }
 
 ChildWindow *MainWindow::currentDocument() const
@@ -370,7 +392,7 @@ void MainWindow::MouseWheel(int iDelta, Qt::KeyboardModifiers keys, ChildWindow 
 {
     // Ctrl+wheel zooms, whichever tool is active.
     if (keys & Qt::ControlModifier)
-        ToolboxDlg::instance()->tools().zoomTool()->MouseWheel(iDelta, pWindow);
+        m_pToolbox->tools().zoomTool()->MouseWheel(iDelta, pWindow);
     else if (m_pActiveTool)
         m_pActiveTool->MouseWheel(iDelta, pWindow);
 }
@@ -420,9 +442,9 @@ void MainWindow::SetCurrent(ChildWindow *pWindow)
     FinishGesture();
     m_pCurrent = pWindow;
     Document *pDocument = pWindow ? pWindow->document() : nullptr;
-    LayerDlg::instance()->SetDocument(pDocument);
-    UndoDlg::instance()->setStack(pDocument ? pDocument->undoStack() : nullptr);
-    HistogramDlg::instance()->SetDocument(pDocument);
+    m_pLayers->SetDocument(pDocument);
+    m_pHistory->setStack(pDocument ? pDocument->undoStack() : nullptr);
+    m_pHistogram->SetDocument(pDocument);
     EnableDocumentActions(pWindow != nullptr);
     if (!pWindow) {
         // Nothing is shown: no size, position or zoom to speak of.
@@ -435,7 +457,7 @@ void MainWindow::SetCurrent(ChildWindow *pWindow)
     pWindow->Activate();
     ShowCanvasSize(pWindow);
     // The tool's options and cursor refer to the new document.
-    ToolboxDlg::instance()->Reactivate();
+    m_pToolbox->Reactivate();
 }
 
 void MainWindow::ShowCanvasSize(ChildWindow *pWindow)
@@ -464,7 +486,7 @@ void MainWindow::DocumentClosing(ChildWindow *pWindow)
 {
     if (pWindow != m_pCurrent)
         return;
-    ToolboxDlg::instance()->DeactivateCurrent();
+    m_pToolbox->DeactivateCurrent();
     SetCurrent(nullptr);
 }
 
@@ -509,13 +531,13 @@ void MainWindow::FilterBusy(bool bBusy)
 void MainWindow::on_action_Zoom_In_triggered()
 {
     if (m_pCurrent)
-        ToolboxDlg::instance()->tools().zoomTool()->MouseWheel(120, m_pCurrent);
+        m_pToolbox->tools().zoomTool()->MouseWheel(120, m_pCurrent);
 }
 
 void MainWindow::on_action_Zoom_Out_triggered()
 {
     if (m_pCurrent)
-        ToolboxDlg::instance()->tools().zoomTool()->MouseWheel(-120, m_pCurrent);
+        m_pToolbox->tools().zoomTool()->MouseWheel(-120, m_pCurrent);
 }
 
 void MainWindow::on_action_Zoom_To_Window_triggered()
@@ -588,12 +610,12 @@ void MainWindow::EnableDocumentActions(bool bEnabled)
 void MainWindow::SaveLayout()
 {
     QSettings settings;
-    settings.setValue(QStringLiteral("ToolBoxGeometry"), ToolboxDlg::instance()->saveGeometry());
-    settings.setValue(QStringLiteral("UndoDlgGeometry"), UndoDlg::instance()->saveGeometry());
-    settings.setValue(QStringLiteral("LayerDlgGeometry"), LayerDlg::instance()->saveGeometry());
-    settings.setValue(QStringLiteral("HistogramDlgGeometry"), HistogramDlg::instance()->saveGeometry());
-    if (ColorPicker *pPalette = ColorPicker::existing())
-        settings.setValue(QStringLiteral("ColorPickerGeometry"), pPalette->saveGeometry());
+    settings.setValue(QStringLiteral("ToolBoxGeometry"), m_pToolbox->saveGeometry());
+    settings.setValue(QStringLiteral("UndoDlgGeometry"), m_pHistory->saveGeometry());
+    settings.setValue(QStringLiteral("LayerDlgGeometry"), m_pLayers->saveGeometry());
+    settings.setValue(QStringLiteral("HistogramDlgGeometry"), m_pHistogram->saveGeometry());
+    if (m_pPalette)
+        settings.setValue(QStringLiteral("ColorPickerGeometry"), m_pPalette->saveGeometry());
     settings.setValue(QStringLiteral("windowState"), saveState(0));
 }
 

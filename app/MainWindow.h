@@ -9,15 +9,21 @@
 #include "QCLContext.h"
 #include "ToolContext.h"
 
+class BrushDlg;
 class ChildWindow;
 class ClipboardActions;
+class ColorPicker;
 class Document;
 class FileActions;
 class FilterActions;
 class Autosave;
 class FilterRegistry;
 class GestureGuard;
+class HistogramDlg;
 class LayerActions;
+class LayerDlg;
+class ToolboxDlg;
+class UndoDlg;
 class WindowActions;
 class QGraphicsSceneMouseEvent;
 class QMdiSubWindow;
@@ -62,6 +68,15 @@ public:
     // Recovery copies of the documents shown from now on; null for none.
     void SetAutosave(Autosave *pAutosave);
     Autosave *autosave() const { return m_pAutosave; }
+
+    // The window's panels, shown the current document. The palette and the
+    // brushes are made on first use: they read and write their settings.
+    LayerDlg *layerPanel() const { return m_pLayers; }
+    UndoDlg *historyPanel() const { return m_pHistory; }
+    HistogramDlg *histogramPanel() const { return m_pHistogram; }
+    ToolboxDlg *toolbox() const { return m_pToolbox; }
+    ColorPicker *colorPanel();
+    BrushDlg *brushPanel();
 
     // What the tools work on.
     ChildWindow *CurrentWindow() const override;
@@ -139,4 +154,10 @@ private:
     WindowActions *m_pWindowActions = nullptr;
     GestureGuard *m_pGuard = nullptr;
     Autosave *m_pAutosave = nullptr;
+    LayerDlg *m_pLayers = nullptr;
+    UndoDlg *m_pHistory = nullptr;
+    HistogramDlg *m_pHistogram = nullptr;
+    ToolboxDlg *m_pToolbox = nullptr;
+    ColorPicker *m_pPalette = nullptr;
+    BrushDlg *m_pBrushes = nullptr;
 };

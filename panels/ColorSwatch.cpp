@@ -1,5 +1,4 @@
 #include "ColorSwatch.h"
-#include "ColorPicker.h"
 
 #include <QAction>
 #include <QApplication>
@@ -204,8 +203,6 @@ void ColorSwatch::mouseMoveEvent(QMouseEvent *pEvent)
 
 void ColorSwatch::mouseDoubleClickEvent(QMouseEvent *)
 {
-    if (ColorPicker *pPicker = ColorPicker::existing())
-        pPicker->SetColor(m_color);
     emit DoubleClicked(this);
 }
 

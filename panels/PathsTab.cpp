@@ -168,11 +168,15 @@ static QColor brushColor()
     return swatch.Color();
 }
 
-static int brushWidth()
+static int brushWidth(ToolboxDlg *pToolbox)
 {
-    ToolboxDlg *pToolbox = ToolboxDlg::existing();
     auto *pBrush = pToolbox ? static_cast<BrushTool *>(pToolbox->tools().Tool(ToolSet::Brush)) : nullptr;
     return pBrush ? pBrush->Width() : 10;
+}
+
+void PathsTab::SetToolbox(ToolboxDlg *pToolbox)
+{
+    m_pToolbox = pToolbox;
 }
 
 void PathsTab::StrokePath()
@@ -181,7 +185,7 @@ void PathsTab::StrokePath()
     if (!pPath || !m_pDocument)
         return;
     if (PixmapLayer *pLayer = PaintToolSupport::RasterForPainting(m_pDocument, m_pPanel->window()))
-        PathActions::Stroke(m_pDocument, pLayer, *pPath, brushColor(), brushWidth());
+        PathActions::Stroke(m_pDocument, pLayer, *pPath, brushColor(), brushWidth(m_pToolbox));
 }
 
 void PathsTab::FillPath()
@@ -216,9 +220,8 @@ void PathsTab::CurrentChanged(QModelIndex current)
 void PathsTab::AddPath()
 {
     // New paths are drawn with the path tool: it comes up ready for one.
-    if (ToolboxDlg *pToolbox = ToolboxDlg::existing(); pToolbox && pToolbox->CurrentTool()
-        != pToolbox->tools().Tool(ToolSet::PathEdit))
-        pToolbox->Select(ToolSet::PathEdit);
+    if (m_pToolbox && m_pToolbox->CurrentTool() != m_pToolbox->tools().Tool(ToolSet::PathEdit))
+        m_pToolbox->Select(ToolSet::PathEdit);
     Q_EMIT NewPath();
 }
 

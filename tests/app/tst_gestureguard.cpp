@@ -21,7 +21,7 @@ namespace {
 // The move tool takes the mouse from the overlay, in screen pixels.
 void overlayDrag(ChildWindow *pWindow, QPointF from, QPointF to)
 {
-    const CanvasOverlay &overlay = toolOf<MoveTool>(ToolSet::Move)->Overlay();
+    const CanvasOverlay &overlay = toolOf<MoveTool>(m_pMain, ToolSet::Move)->Overlay();
     QWidget *pViewport = pWindow->overlayView()->viewport();
     QTest::mousePress(pViewport, Qt::LeftButton, {}, overlay.FromCanvas(from).toPoint());
     QTest::mouseMove(pViewport, overlay.FromCanvas((from + to) / 2).toPoint());
@@ -112,7 +112,7 @@ class TestGestureGuard : public QObject {
     }
     void clickHistoryRow(int iRow)
     {
-        QUndoView *pView = UndoDlg::instance()->undoView();
+        QUndoView *pView = m_pMain->historyPanel()->undoView();
         const QRect r = pView->visualRect(pView->model()->index(iRow, 0));
         QTest::mouseClick(pView->viewport(), Qt::LeftButton, {}, r.center());
         QCoreApplication::processEvents();
@@ -121,7 +121,7 @@ class TestGestureGuard : public QObject {
     {
         ChildWindow *pWindow = documentWith(m_pMain, patternImage(120, 90, 3, false));
         pWindow->SetFileName(m_files.filePath(QStringLiteral("guard.cq")));
-        ToolboxDlg::instance()->Select(g.tool);
+        m_pMain->toolbox()->Select(g.tool);
         return pWindow;
     }
 
@@ -260,14 +260,14 @@ private Q_SLOTS:
         white.fill(Qt::black);
         ChildWindow *pWindow = documentWith(m_pMain, white);
         const int iBase = pWindow->undoStack()->count();
-        ToolboxDlg::instance()->Select(ToolSet::Brush);
+        m_pMain->toolbox()->Select(ToolSet::Brush);
         click(pWindow, {20, 20});
         QCOMPARE(pWindow->undoStack()->count(), iBase);
-        ToolboxDlg::instance()->Select(ToolSet::Move);
+        m_pMain->toolbox()->Select(ToolSet::Move);
         click(pWindow, {20, 20});
         QTest::keyClick(pWindow->overlayView(), Qt::Key_Return);
         QCOMPARE(pWindow->undoStack()->count(), iBase);
-        ToolboxDlg::instance()->Select(ToolSet::Text);
+        m_pMain->toolbox()->Select(ToolSet::Text);
         click(pWindow, {10, 10});
         QCOMPARE(pWindow->undoStack()->count(), iBase + 1);
         keys(pWindow, Qt::Key_Z);

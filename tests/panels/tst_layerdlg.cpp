@@ -44,7 +44,7 @@ private:
 void TestLayerDlg::initTestCase()
 {
     cqtest::startScratch();
-    m_pPanel = LayerDlg::instance();
+    m_pPanel = new LayerDlg;
     m_pPanel->setFloating(true);
     m_pPanel->show();
 }

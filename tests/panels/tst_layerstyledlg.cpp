@@ -67,7 +67,7 @@ private:
 void TestLayerStyleDlg::initTestCase()
 {
     cqtest::startScratch();
-    m_pPanel = LayerDlg::instance();
+    m_pPanel = new LayerDlg;
     m_pPanel->setFloating(true);
     m_pPanel->show();
 }
@@ -221,7 +221,8 @@ void TestLayerStyleDlg::opacityAndSwatchAlphaAreOne()
 
 void TestLayerStyleDlg::paletteColoursTheVisibleSwatch()
 {
-    ColorPicker *pPicker = ColorPicker::instance();
+    auto *pPicker = new ColorPicker;
+    m_pPanel->SetPalette(pPicker);
     Document *pDocument = openOnNewDocument();
     LayerStyleMgr &styles = pDocument->CurrentLayer()->styles();
     part<QTabWidget>("tabWidget")->setCurrentIndex(1);
