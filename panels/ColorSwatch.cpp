@@ -145,12 +145,6 @@ void ColorSwatch::OnPasteColor()
         SetColor(pData->colorData().value<QColor>());
 }
 
-void ColorSwatch::showEvent(QShowEvent *pEvent)
-{
-    Restore();
-    QWidget::showEvent(pEvent);
-}
-
 void ColorSwatch::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);

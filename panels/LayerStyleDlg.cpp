@@ -163,7 +163,7 @@ void LayerStyleDlg::SetPalette(ColorPicker *pPalette)
 void LayerStyleDlg::showEvent(QShowEvent *pEvent)
 {
     CQDialog::showEvent(pEvent);
-    // The swatches have just restored their saved colours; the layer's win.
+    // The controls show the layer's styles as they are now.
     LoadControls();
     qApp->installEventFilter(this);
     if (m_pPalette)

@@ -4,7 +4,6 @@
 
 #include "AddPathCmd.h"
 #include "BrushTool.h"
-#include "ColorSwatch.h"
 #include "Document.h"
 #include "PaintToolSupport.h"
 #include "Path.h"
@@ -162,15 +161,21 @@ void PathsTab::ContextMenu(QPoint point)
 }
 
 // What the brush paints with: its swatch's saved colour and its width.
-static QColor brushColor()
+// Paths are stroked and filled as the brush would paint them.
+static BrushTool *brushOf(ToolboxDlg *pToolbox)
 {
-    const ColorSwatch swatch(QStringLiteral("BrushColorSwatch"), nullptr);
-    return swatch.Color();
+    return pToolbox ? static_cast<BrushTool *>(pToolbox->tools().Tool(ToolSet::Brush)) : nullptr;
+}
+
+static QColor brushColor(ToolboxDlg *pToolbox)
+{
+    BrushTool *pBrush = brushOf(pToolbox);
+    return pBrush ? pBrush->SwatchColor() : QColor(Qt::black);
 }
 
 static int brushWidth(ToolboxDlg *pToolbox)
 {
-    auto *pBrush = pToolbox ? static_cast<BrushTool *>(pToolbox->tools().Tool(ToolSet::Brush)) : nullptr;
+    BrushTool *pBrush = brushOf(pToolbox);
     return pBrush ? pBrush->Width() : 10;
 }
 
@@ -185,7 +190,7 @@ void PathsTab::StrokePath()
     if (!pPath || !m_pDocument)
         return;
     if (PixmapLayer *pLayer = PaintToolSupport::RasterForPainting(m_pDocument, m_pPanel->window()))
-        PathActions::Stroke(m_pDocument, pLayer, *pPath, brushColor(), brushWidth(m_pToolbox));
+        PathActions::Stroke(m_pDocument, pLayer, *pPath, brushColor(m_pToolbox), brushWidth(m_pToolbox));
 }
 
 void PathsTab::FillPath()
@@ -194,7 +199,7 @@ void PathsTab::FillPath()
     if (!pPath || !m_pDocument)
         return;
     if (PixmapLayer *pLayer = PaintToolSupport::RasterForPainting(m_pDocument, m_pPanel->window()))
-        PathActions::Fill(m_pDocument, pLayer, *pPath, brushColor());
+        PathActions::Fill(m_pDocument, pLayer, *pPath, brushColor(m_pToolbox));
 }
 
 void PathsTab::PathToSelection()

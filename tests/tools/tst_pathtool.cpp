@@ -12,7 +12,6 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QPainterPathStroker>
-#include <QSettings>
 #include <QTemporaryDir>
 
 using namespace cqtest;
@@ -179,7 +178,10 @@ private Q_SLOTS:
         pPanel->PickPath(pPath);
         QCOMPARE(pPanel->SelectedPath(), pPath);
         const QList<QAction *> actions = pPanel->PathContextActions();
-        QSettings().setValue(QStringLiteral("BrushColorSwatch"), QColor(250, 120, 0));
+        // The brush's colour, chosen in its option bar.
+        ColorSwatch *pBrushSwatch = barSwatch(m_pMain, QStringLiteral("BrushColorSwatch"));
+        QVERIFY(pBrushSwatch);
+        pBrushSwatch->SetColor(QColor(250, 120, 0));
         const QPainterPath shape = pPath->ToPainterPath();
 
         actions[0]->trigger(); // stroke, with the brush's colour and width (10)
