@@ -398,7 +398,7 @@ void Document::BeginPaint(bool bAccumulate, PixmapLayer *pLayer)
 void Document::BeginOwnPixels(PixmapLayer *pLayer)
 {
     if (pLayer)
-        m_store.WaitForPending(pLayer);
+        m_env.store.WaitForPending(pLayer);
     m_pPaint->BeginOwnPixels(pLayer);
 }
 

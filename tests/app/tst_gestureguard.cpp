@@ -21,7 +21,8 @@ namespace {
 // The move tool takes the mouse from the overlay, in screen pixels.
 void overlayDrag(ChildWindow *pWindow, QPointF from, QPointF to)
 {
-    const CanvasOverlay &overlay = toolOf<MoveTool>(m_pMain, ToolSet::Move)->Overlay();
+    auto *pMain = qobject_cast<MainWindow *>(pWindow->window());
+    const CanvasOverlay &overlay = toolOf<MoveTool>(pMain, ToolSet::Move)->Overlay();
     QWidget *pViewport = pWindow->overlayView()->viewport();
     QTest::mousePress(pViewport, Qt::LeftButton, {}, overlay.FromCanvas(from).toPoint());
     QTest::mouseMove(pViewport, overlay.FromCanvas((from + to) / 2).toPoint());
