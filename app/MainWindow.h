@@ -19,6 +19,7 @@ class GestureGuard;
 class LayerActions;
 class WindowActions;
 class QGraphicsSceneMouseEvent;
+class QDockWidget;
 class QMdiSubWindow;
 
 namespace Ui { class MainWindow; }
@@ -92,7 +93,6 @@ public Q_SLOTS:
     void on_action_Undo_triggered();
     void on_action_Redo_triggered();
     void ChildWindowChanged(QMdiSubWindow *pWindow);
-    void SetHistogramChecked(bool bChecked);
     // The Filter menu's entries and the running filter's signals.
     void FilterTriggered(QAction *pAction);
     void FilterUpdate(QImage &image);
@@ -108,6 +108,8 @@ private:
     void UseStandardKeys();
     MainWindow();
     void BuildStatusBar();
+    // The Window menu entry stays checked while the panel is open.
+    void FollowPanel(QDockWidget *pPanel, QAction *pEntry);
     void ChooseComputeMode();
     void SetCurrent(ChildWindow *pWindow);
     void ShowCanvasSize(ChildWindow *pWindow);
