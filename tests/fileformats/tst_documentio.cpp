@@ -116,27 +116,6 @@ private Q_SLOTS:
 
     // Text layers from a file come back bounded and without anything that
     // would read the user's files; over-long text refuses the document.
-    // Formats without alpha show the picture on white, as its preview does
-    // (the preview decodes what Encode gives): transparent pixels are not
-    // written with the colour they happen to carry.
-    void noAlphaFormatsLayThePictureOnWhite()
-    {
-        QImage picture(16, 8, QImage::Format_ARGB32);
-        picture.fill(qRgba(0, 0, 0, 0));
-        for (int y = 0; y < 8; ++y)
-            for (int x = 8; x < 16; ++x)
-                picture.setPixel(x, y, qRgba(20, 60, 200, x < 12 ? 255 : 128));
-        for (const QByteArray format : {QByteArray("jpg"), QByteArray("bmp")}) {
-            const QImage back = ImageFile::Decode(ImageFile::Encode(picture, format, 100));
-            QVERIFY2(!back.isNull(), format.constData());
-            const QRgb clear = back.pixel(2, 4), opaque = back.pixel(9, 4), half = back.pixel(14, 4);
-            QVERIFY2(qRed(clear) > 245 && qGreen(clear) > 245 && qBlue(clear) > 245, format.constData());
-            QVERIFY(qAbs(qRed(opaque) - 20) < 8 && qAbs(qBlue(opaque) - 200) < 8);
-            // Half over white: (c + 255) / 2.
-            QVERIFY(qAbs(qRed(half) - 137) < 8 && qAbs(qBlue(half) - 227) < 8);
-        }
-    }
-
     void textLayersComeBackSanitised()
     {
         DocumentData data;
