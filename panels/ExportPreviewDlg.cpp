@@ -41,7 +41,9 @@ QColor ExportPreviewDlg::Background() const
 
 void ExportPreviewDlg::ChooseBackground()
 {
-    const QColor color = QColorDialog::getColor(Background(), this, QStringLiteral("Background"));
+    // Not a child of this dialog: its style sheet would squeeze the colour
+    // dialog's buttons. Modal all the same.
+    const QColor color = QColorDialog::getColor(Background(), parentWidget(), QStringLiteral("Background"));
     if (color.isValid())
         m_pUi->backgroundSwatch->SetColor(color);
 }
