@@ -3,6 +3,7 @@
 // come back sanitised, memory running out is reported, files are replaced
 // atomically, and cqtool keeps its one line of error.
 #include "AtomicFile.h"
+#include "DocumentDataSupport.h"
 #include "DocumentFile.h"
 #include "HtmlSanitizer.h"
 #include "ImageFile.h"
@@ -35,25 +36,6 @@ QImage markedImage(int width, int height, int seed)
     return image;
 }
 
-LayerData rasterLayer(const QImage &image, double z)
-{
-    LayerData layer;
-    layer.kind = 0;
-    layer.name = QStringLiteral("Layer %1").arg(z);
-    layer.z = z;
-    layer.png = DocumentFile::EncodePng(image);
-    return layer;
-}
-
-LayerData textLayer(const QString &html)
-{
-    LayerData layer;
-    layer.kind = 1;
-    layer.name = QStringLiteral("Text");
-    layer.html = html;
-    return layer;
-}
-
 } // namespace
 
 class TestDocumentIo : public QObject {
@@ -75,7 +57,7 @@ private Q_SLOTS:
         DocumentData data;
         data.canvas = QSize(side, side);
         for (int i = 0; i < layers; ++i)
-            data.layers.append(rasterLayer(markedImage(side, side, i), i));
+            data.layers.append(cqtest::rasterRecord(markedImage(side, side, i), i));
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("large.cq"));
         QString error;
@@ -97,12 +79,12 @@ private Q_SLOTS:
         const QString path = dir.filePath(QStringLiteral("keep.cq"));
         DocumentData data;
         data.canvas = QSize(4, 4);
-        data.layers.append(rasterLayer(markedImage(4, 4, 1), 0));
+        data.layers.append(cqtest::rasterRecord(markedImage(4, 4, 1), 0));
         QString error;
         QVERIFY(DocumentFile::WriteFile(path, DocumentFile::Serialize(data), &error));
         const QByteArray old = cqtest::readFile(path);
 
-        data.layers.append(rasterLayer(markedImage(4, 4, 2), 1));
+        data.layers.append(cqtest::rasterRecord(markedImage(4, 4, 2), 1));
         data.layers.last().png.clear();
         error.clear();
         QVERIFY(DocumentFile::Serialize(data, &error).isEmpty());
@@ -122,7 +104,7 @@ private Q_SLOTS:
         data.canvas = QSize(50, 50);
         const QString deep = QStringLiteral("<table><tr><td>").repeated(3000) + QStringLiteral("inner")
                              + QStringLiteral("</td></tr></table>").repeated(3000);
-        data.layers.append(textLayer(QStringLiteral("<p>Hi<img src=\"/some/local/file.png\"></p>") + deep));
+        data.layers.append(cqtest::textRecord(QStringLiteral("<p>Hi<img src=\"/some/local/file.png\"></p>") + deep));
         DocumentData back;
         QString error;
         QVERIFY2(DocumentFile::Parse(DocumentFile::Serialize(data), &back, &error), qPrintable(error));
@@ -147,12 +129,12 @@ private Q_SLOTS:
         DocumentData data;
         data.canvas = QSize(12000, 12000);
         for (int i = 0; i < 2; ++i)
-            data.layers.append(rasterLayer(markedImage(12000, 12000, i), i));
+            data.layers.append(cqtest::rasterRecord(markedImage(12000, 12000, i), i));
         const QString big = dir.filePath(QStringLiteral("big.cq"));
         QString error;
         QVERIFY(DocumentFile::WriteFile(big, DocumentFile::Serialize(data), &error));
         data.canvas = QSize(8, 8);
-        data.layers = {rasterLayer(markedImage(8, 8, 0), 0)};
+        data.layers = {cqtest::rasterRecord(markedImage(8, 8, 0), 0)};
         const QString small = dir.filePath(QStringLiteral("small.cq"));
         QVERIFY(DocumentFile::WriteFile(small, DocumentFile::Serialize(data), &error));
 

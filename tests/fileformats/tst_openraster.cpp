@@ -3,6 +3,7 @@
 // export draws; archives in the shapes other programs write open with the
 // right pixels; hostile archives are refused.
 #include "DocTestSupport.h"
+#include "DocumentDataSupport.h"
 #include "DocumentBuilder.h"
 #include "DocumentFile.h"
 #include "OraArchive.h"
@@ -36,13 +37,6 @@ QByteArray archive(const QList<Entry> &entries)
 QByteArray png(const QImage &image)
 {
     return cqtest::encodedImage(image, "png");
-}
-
-QImage filled(int w, int h, QRgb color)
-{
-    QImage image(w, h, QImage::Format_ARGB32);
-    image.fill(color);
-    return image;
 }
 
 // An archive of stack.xml (the <stack> children given) and PNGs.
@@ -111,8 +105,7 @@ std::unique_ptr<Document> TestOpenRaster::richDocument()
     auto pDocument = std::make_unique<Document>(QSize(40, 30), *ScratchDB::instance());
     const QList<QPair<int, QString>> modes = {{0, "Base"}, {23, "Excl"}, {11, "Xor"}, {13, "Mult"}, {12, "Plus"}};
     for (int i = 0; i < modes.size(); ++i) {
-        auto *pLayer = static_cast<PixmapLayer *>(pDocument->CreateLayer(Layer::Raster));
-        pLayer->setImage(cqtest::patternImage(20 + i, 10 + i, quint32(i + 1)));
+        PixmapLayer *pLayer = cqtest::addRasterLayer(pDocument.get(), cqtest::patternImage(20 + i, 10 + i, quint32(i + 1)));
         pLayer->setName(modes[i].second);
         pLayer->setBlendingMode(modes[i].first);
         pLayer->SetOpacityPercent(100 - 10 * i);
@@ -244,9 +237,8 @@ void TestOpenRaster::archiveShape()
     // picture. A large canvas gets a thumbnail of at most 256 a side, aspect kept.
     Document wide(QSize(1000, 300), *ScratchDB::instance());
     for (int i = 0; i < 3; ++i) {
-        auto *pLayer = static_cast<PixmapLayer *>(wide.CreateLayer(Layer::Raster));
-        pLayer->setImage(cqtest::patternImage(900 - 100 * i, 250, quint32(i + 7)));
-        pLayer->setPos(QPointF(40 * i, 20 * i));
+        PixmapLayer *pLayer =
+            cqtest::addRasterLayer(&wide, cqtest::patternImage(900 - 100 * i, 250, quint32(i + 7)), {40.0 * i, 20.0 * i});
         pLayer->setBlendingMode(i == 1 ? 13 : 0);
     }
     QVERIFY2(DocumentBuilder::Save(path, wide, &error), qPrintable(error));
@@ -284,9 +276,9 @@ void TestOpenRaster::otherWritersShapes()
         "<layer name='clear' src='data/pal.png' opacity='0' visibility='visible'/>"
         "<layer name='odd' src='data/big.png' x='-4' y='-3' composite-op='svg:hue'/>"
         "<layer name='dodge' src='data/pal.png' composite-op='svg:color-dodge'/>",
-        {{"data/b.png", png(filled(2, 2, blue).convertToFormat(QImage::Format_RGB32))}, {"data/r.png", png(filled(4, 4, red))},
+        {{"data/b.png", png(cqtest::filledImage(2, 2, blue).convertToFormat(QImage::Format_RGB32))}, {"data/r.png", png(cqtest::filledImage(4, 4, red))},
          {"data/deep.png", png(deep)}, {"data/grey.png", png(grey)}, {"data/pal.png", png(palette)},
-         {"data/big.png", png(filled(20, 20, qRgba(0, 255, 0, 40)))}});
+         {"data/big.png", png(cqtest::filledImage(20, 20, qRgba(0, 255, 0, 40)))}});
     DocumentData data;
     QString error;
     QVERIFY2(parse(bytes, &data, &error), qPrintable(error));
@@ -338,7 +330,7 @@ void TestOpenRaster::hostileArchivesRefused_data()
 {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QString>("reason");
-    const QByteArray onePng = png(filled(2, 2, qRgba(1, 2, 3, 4)));
+    const QByteArray onePng = png(cqtest::filledImage(2, 2, qRgba(1, 2, 3, 4)));
     const QString one = QStringLiteral("<layer name='a' src='data/a.png'/>");
     QTest::newRow("missing src") << oraOf(QStringLiteral("<layer name='a' src='data/none.png'/>"), {{"data/a.png", onePng}})
                                  << "does not hold";
@@ -390,8 +382,8 @@ void TestOpenRaster::cqtoolConvertsAndTells()
 {
     // Duplicate names: the first entry is the one read.
     QByteArray dup = oraOf(QStringLiteral("<layer name='a' src='data/a.png'/>"),
-                           {{"data/a.png", png(filled(2, 2, qRgba(5, 6, 7, 255)))},
-                            {"data/b.png", png(filled(2, 2, qRgba(9, 9, 9, 255)))}});
+                           {{"data/a.png", png(cqtest::filledImage(2, 2, qRgba(5, 6, 7, 255)))},
+                            {"data/b.png", png(cqtest::filledImage(2, 2, qRgba(9, 9, 9, 255)))}});
     dup.replace("data/b.png", "data/a.png");
     const QString in = m_tmp.filePath(QStringLiteral("dup.ora")), cq = m_tmp.filePath(QStringLiteral("dup.cq")),
                   out = m_tmp.filePath(QStringLiteral("again.ora")), flat = m_tmp.filePath(QStringLiteral("flat.png"));
