@@ -135,22 +135,8 @@ private Q_SLOTS:
         QCOMPARE(layerOf(pWindow)->image(), before);
         QCOMPARE(pWindow->undoStack()->count(), entries);
         QCOMPARE(pWindow->Selection(), QRegion(10, 10, 50, 40));
-        // Ctrl+Z while the picture floats lands it, then takes it back:
-        // Ctrl+Y brings it again.
-        drag(pWindow, QPointF(20, 20), QPointF(40, 30));
-        m_pMain->form()->action_Undo->trigger();
-        cqtest::settle(pWindow);
-        QVERIFY(!tool()->IsPending());
-        QCOMPARE(layerOf(pWindow)->image(), before);
-        QCOMPARE(pWindow->undoStack()->count(), entries + 1);
-        QCOMPARE(pWindow->undoStack()->index(), entries);
-        m_pMain->form()->action_Redo->trigger();
-        cqtest::settle(pWindow);
-        const QImage landed = layerOf(pWindow)->image();
-        QVERIFY(landed != before);
-        undoRedoExact(pWindow, before, QRegion(10, 10, 50, 40), landed);
-        pWindow->undoStack()->undo();
-        cqtest::settle(pWindow);
+        // (Undo, the history list and saving while it floats are in
+        // tst_gestureguard's table.)
         drag(pWindow, QPointF(20, 20), QPointF(5, 50));
         ToolboxDlg::instance()->Select(ToolSet::Brush);
         QCOMPARE(layerOf(pWindow)->image(), before);
@@ -286,36 +272,6 @@ private Q_SLOTS:
         QCOMPARE(pWindow->Selection(), expectedSelection);
         QCOMPARE(pWindow->Selection().boundingRect(), QRect(60, 30, 30, 50));
         undoRedoExact(pWindow, before, selected, after);
-    }
-
-    void anUndoWhileFloatingPutsTheLayerBack()
-    {
-        const QImage before = cqtest::patternImage(100, 80, 31, false);
-        ChildWindow *pWindow = document(before);
-        pWindow->SelectAll();
-        pWindow->SetSelection(QRegion(20, 20, 30, 30));
-        ToolboxDlg::instance()->Select(ToolSet::Move);
-        drag(pWindow, QPointF(25, 25), QPointF(60, 60));
-        QVERIFY(tool()->IsPending());
-        pWindow->undoStack()->undo();
-        QVERIFY(!tool()->IsPending());
-        QCOMPARE(layerOf(pWindow)->image(), before);
-
-        // Edit > Undo takes back the float, not the step before it.
-        const int entries = pWindow->undoStack()->index();
-        drag(pWindow, QPointF(25, 25), QPointF(60, 60));
-        m_pMain->form()->action_Undo->trigger();
-        QVERIFY(!tool()->IsPending());
-        QCOMPARE(pWindow->undoStack()->index(), entries);
-        QCOMPARE(layerOf(pWindow)->image(), before);
-
-        // Saving lands a floating picture first: the file holds what is shown.
-        drag(pWindow, QPointF(25, 25), QPointF(60, 60));
-        pWindow->SetFileName(m_scratch.filePath(QStringLiteral("moved.cq")));
-        m_pMain->fileActions().SaveDocument(pWindow);
-        QVERIFY(!tool()->IsPending());
-        QCOMPARE(pWindow->undoStack()->index(), entries + 1);
-        QVERIFY(!pWindow->isWindowModified());
     }
 
     void textLayerMovesInOneStep()
