@@ -489,7 +489,8 @@ double MainWindow::ZoomToFit(const QSize &canvas, const QSize &window)
 void MainWindow::FollowPanel(QDockWidget *pPanel, QAction *pEntry)
 {
     // A panel behind another's tab is still open: only closing it unchecks.
-    connect(pPanel, &QDockWidget::visibilityChanged, pEntry, [pPanel, pEntry] { pEntry->setChecked(!pPanel->isHidden()); });
+    connect(pPanel, &QDockWidget::visibilityChanged, pEntry,
+            [pPanel, pEntry] { pEntry->setChecked(!pPanel->isHidden()); });
 }
 
 // --- Filters -----------------------------------------------------------------------

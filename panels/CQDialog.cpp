@@ -21,7 +21,8 @@ QString CQDialog::optionBoxStyleSheet()
     return QStringLiteral(
         "QCheckBox, QRadioButton { color: white; spacing: 5px; }"
         "QCheckBox:disabled, QRadioButton:disabled { color: #999; }"
-        "QCheckBox::indicator { width: 14px; height: 14px; background: white; border: 1px solid #777; border-radius: 3px; }"
+        "QCheckBox::indicator { width: 14px; height: 14px; background: white; border: 1px solid #777;"
+        " border-radius: 3px; }"
         "QCheckBox::indicator:checked { image: url(:/icons/check_tick.png); }"
         "QCheckBox::indicator:disabled { background: #bbb; }");
 }
