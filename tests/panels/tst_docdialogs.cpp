@@ -246,8 +246,9 @@ void TestDocDialogs::exportPreviewIsWhatIsWritten()
                                 over(qBlue(p), background.blue()));
             }
             const QRgb got = written.pixel(x, y);
-            const int diff = std::max({std::abs(qRed(got) - qRed(expected)), std::abs(qGreen(got) - qGreen(expected)),
-                                       std::abs(qBlue(got) - qBlue(expected)), std::abs(qAlpha(got) - qAlpha(expected))});
+            const int diff =
+                std::max({std::abs(qRed(got) - qRed(expected)), std::abs(qGreen(got) - qGreen(expected)),
+                          std::abs(qBlue(got) - qBlue(expected)), std::abs(qAlpha(got) - qAlpha(expected))});
             QVERIFY2(diff <= tolerance, qPrintable(QStringLiteral("%1,%2 off by %3").arg(x).arg(y).arg(diff)));
         }
 }
