@@ -23,20 +23,21 @@ ExportPreviewDlg::ExportPreviewDlg(const QString &format, const QImage &image, Q
     // Only a format without alpha needs something to lay the picture on.
     const bool bFlat = !ImageFile::KeepsAlpha(format.toLatin1());
     m_pUi->backgroundLabel->setVisible(bFlat);
-    m_pUi->backgroundSwatch->setVisible(bFlat);
-    m_pUi->backgroundSwatch->SetOpaqueOnly(true);
-    m_pUi->backgroundSwatch->SetColor(Qt::white);
+    m_pUi->ExportBackgroundSwatch->setVisible(bFlat);
+    // The last background chosen, white at first.
+    m_pUi->ExportBackgroundSwatch->SetOpaqueOnly(true);
+    m_pUi->ExportBackgroundSwatch->Restore();
     // A click chooses the colour; dropped and pasted ones count as well.
     // (after the press: the colour dialog takes the mouse from there).
-    connect(m_pUi->backgroundSwatch, &ColorSwatch::Selected, this, &ExportPreviewDlg::ChooseBackground,
+    connect(m_pUi->ExportBackgroundSwatch, &ColorSwatch::Selected, this, &ExportPreviewDlg::ChooseBackground,
             Qt::QueuedConnection);
-    connect(m_pUi->backgroundSwatch, &ColorSwatch::ColorChanged, this, &ExportPreviewDlg::Refresh);
+    connect(m_pUi->ExportBackgroundSwatch, &ColorSwatch::ColorChanged, this, &ExportPreviewDlg::Refresh);
     m_pUi->qualitySlider->setValue(100);
 }
 
 QColor ExportPreviewDlg::Background() const
 {
-    return m_pUi->backgroundSwatch->Color();
+    return m_pUi->ExportBackgroundSwatch->Color();
 }
 
 void ExportPreviewDlg::ChooseBackground()
@@ -45,7 +46,7 @@ void ExportPreviewDlg::ChooseBackground()
     // dialog's buttons. Modal all the same.
     const QColor color = QColorDialog::getColor(Background(), parentWidget(), QStringLiteral("Background"));
     if (color.isValid())
-        m_pUi->backgroundSwatch->SetColor(color);
+        m_pUi->ExportBackgroundSwatch->SetColor(color);
 }
 
 ExportPreviewDlg::~ExportPreviewDlg()

@@ -17,8 +17,8 @@ public:
     ExportPreviewDlg(const QString &format, const QImage &image, QWidget *pParent = nullptr);
     ~ExportPreviewDlg() override;
     int Quality() const { return m_iQuality; }
-    // What a format without alpha lays the picture on: white until the
-    // user picks another colour on the dialog's swatch.
+    // What a format without alpha lays the picture on: the colour last
+    // picked on the dialog's swatch, white until one is.
     QColor Background() const;
     // "size on disk" text for a byte count: B, KB, MB or GB.
     static QString SizeText(qint64 iBytes);

@@ -95,7 +95,8 @@ private Q_SLOTS:
         // A format without alpha lays the empty canvas on the colour chosen
         // in the preview.
         cqtest::actOnNextDialog([](QDialog *pPreview) {
-            pPreview->findChild<ColorSwatch *>(QStringLiteral("backgroundSwatch"))->SetColor(QColor(30, 160, 90));
+            auto *pSwatch = pPreview->findChild<ColorSwatch *>(QStringLiteral("ExportBackgroundSwatch"));
+            pSwatch->SetColor(QColor(30, 160, 90));
             pPreview->accept();
         });
         QVERIFY(Chromaquill::ExportImage(copy + QStringLiteral(".bmp"), pWindow));

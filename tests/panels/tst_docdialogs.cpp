@@ -19,6 +19,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QSlider>
 #include <QSpinBox>
@@ -178,8 +179,8 @@ void TestDocDialogs::canvasAndResizeKeepAspect()
 
 // The preview shows exactly the pixels the export writes: the picture
 // itself for PNG; for a format without alpha, the picture laid on the
-// background chosen on the dialog's swatch (white unless chosen), against
-// an independent "over" of each pixel.
+// background chosen on the dialog's swatch (white until one is, then the
+// last one), against an independent "over" of each pixel.
 void TestDocDialogs::exportPreviewIsWhatIsWritten_data()
 {
     QTest::addColumn<QString>("format");
@@ -201,11 +202,13 @@ void TestDocDialogs::exportPreviewIsWhatIsWritten()
     for (int y = 0; y < 32; ++y)
         for (int x = 0; x < 48; ++x)
             image.setPixel(x, y, x < 16 ? qRgba(250, 10, 10, 0) : qRgba(20, 60, 220, x < 32 ? 128 : 255));
+    // White until the user picks a colour.
+    QSettings().remove(QStringLiteral("ExportBackgroundSwatch"));
     ExportPreviewDlg dialog(format, image);
     dialog.show();
     QSignalSpy spy(&dialog, &ExportPreviewDlg::PreviewUpdated);
     QTRY_VERIFY_WITH_TIMEOUT(!dialog.IsEncoding() && !spy.isEmpty(), 20000);
-    QWidget *pSwatch = child<QWidget>(&dialog, "backgroundSwatch");
+    QWidget *pSwatch = child<QWidget>(&dialog, "ExportBackgroundSwatch");
     QCOMPARE(pSwatch->isVisible(), format != QStringLiteral("PNG"));
     if (chosen.isValid()) {
         // Clicking the swatch asks for the colour.
@@ -218,6 +221,8 @@ void TestDocDialogs::exportPreviewIsWhatIsWritten()
         QTest::mouseClick(pSwatch, Qt::LeftButton, {}, QPoint(5, 5));
         QTRY_VERIFY_WITH_TIMEOUT(!dialog.IsEncoding() && !spy.isEmpty(), 20000);
         QCOMPARE(dialog.Background(), chosen);
+        // The next export starts from it.
+        QCOMPARE(ExportPreviewDlg(format, image).Background(), chosen);
     }
     const QColor background = chosen.isValid() ? chosen : QColor(Qt::white);
 
