@@ -35,7 +35,7 @@ class TestFlood : public QObject {
         QRegion expectedRegion;
         for (const ScanlineFlood::Span &span : flood.Spans())
             expectedRegion += QRect(QPoint(span.left, span.y), QPoint(span.right, span.y));
-        QCOMPARE(region, expectedRegion);
+        QCOMPARE(region ^ expectedRegion, QRegion());
         QCOMPARE(flood.Bounds(), expectedRegion.boundingRect());
     }
 
@@ -43,7 +43,7 @@ private Q_SLOTS:
     void matchesThePlainFloodOnRandomImages()
     {
         const QList<QSize> sizes = {QSize(1, 1), QSize(1, 37), QSize(41, 1), QSize(2, 2), QSize(17, 13),
-                                    QSize(64, 48), QSize(131, 77)};
+                                    QSize(64, 48), QSize(131, 77), QSize(203, 9)};
         QRandomGenerator rng(7);
         quint32 seed = 1;
         for (const QSize &size : sizes)
