@@ -194,6 +194,7 @@ bool ScanlineFlood::Reaches(int y, int root)
 void ScanlineFlood::Run(const QPoint &seed)
 {
     m_spans.clear();
+    m_iSpans = 0;
     m_runs.clear();
     m_parent.clear();
     m_taken.clear();
@@ -211,7 +212,6 @@ void ScanlineFlood::Run(const QPoint &seed)
     const size_t expected = size_t(m_rows[size_t(seed.y())].count) * size_t(m_iHeight);
     m_runs.reserve(expected);
     m_parent.reserve(expected);
-    m_spans.reserve(expected);
     int seedRun = m_rows[size_t(seed.y())].first;
     while (m_runs[size_t(seedRun)].right < seed.x())
         ++seedRun;
@@ -248,7 +248,7 @@ void ScanlineFlood::Run(const QPoint &seed)
                 continue;
             const RunOf &run = m_runs[size_t(i)];
             m_taken[size_t(i)] = 1;
-            m_spans.push_back({run.left, run.right, y});
+            ++m_iSpans;
             m_iPixels += run.right - run.left + 1;
             left = std::min(left, run.left);
             right = std::max(right, run.right);
@@ -271,37 +271,49 @@ bool ScanlineFlood::Taken(int x, int y) const
     return pRun != pEnd && pRun->left <= x && m_taken[size_t(pRun - m_runs.data())];
 }
 
+const std::vector<ScanlineFlood::Span> &ScanlineFlood::Spans() const
+{
+    if (m_spans.empty() && m_iSpans > 0) {
+        m_spans.reserve(m_iSpans);
+        for (int y = m_bounds.top(); y <= m_bounds.bottom(); ++y) {
+            const Row &row = m_rows[size_t(y)];
+            for (int i = row.first; i < row.first + row.count; ++i)
+                if (m_taken[size_t(i)])
+                    m_spans.push_back({m_runs[size_t(i)].left, m_runs[size_t(i)].right, y});
+        }
+    }
+    return m_spans;
+}
+
 QRegion ScanlineFlood::Region() const
 {
-    if (m_spans.empty())
+    if (m_iSpans == 0)
         return QRegion();
-    // The spans are sorted, apart and maximal. Rows whose spans equal the
-    // row above's extend its band downward; this is the banded form the
-    // region keeps, so it is taken as it is.
+    // The taken runs of each row are sorted, apart and maximal. Rows whose
+    // runs equal the row above's extend its band downward; this is the
+    // banded form the region keeps, so it is taken as it is.
     std::vector<QRect> rects;
-    rects.reserve(m_spans.size());
+    rects.reserve(m_iSpans);
     size_t bandStart = 0; // first rectangle of the current band
-    size_t rowStart = 0;
-    while (rowStart < m_spans.size()) {
-        const int y = m_spans[rowStart].y;
-        size_t rowEnd = rowStart;
-        while (rowEnd < m_spans.size() && m_spans[rowEnd].y == y)
-            ++rowEnd;
-        const size_t n = rowEnd - rowStart;
-        bool bExtends = bandStart < rects.size() && rects[bandStart].bottom() + 1 == y
-                        && rects.size() - bandStart == n;
+    for (int y = m_bounds.top(); y <= m_bounds.bottom(); ++y) {
+        const Row &row = m_rows[size_t(y)];
+        const size_t rowStart = rects.size();
+        for (int i = row.first; i < row.first + row.count; ++i)
+            if (m_taken[size_t(i)])
+                rects.push_back(QRect(QPoint(m_runs[size_t(i)].left, y), QPoint(m_runs[size_t(i)].right, y)));
+        const size_t n = rects.size() - rowStart;
+        bool bExtends = n > 0 && bandStart < rowStart && rects[bandStart].bottom() + 1 == y
+                        && rowStart - bandStart == n;
         for (size_t i = 0; bExtends && i < n; ++i)
-            bExtends = rects[bandStart + i].left() == m_spans[rowStart + i].left
-                       && rects[bandStart + i].right() == m_spans[rowStart + i].right;
+            bExtends = rects[bandStart + i].left() == rects[rowStart + i].left()
+                       && rects[bandStart + i].right() == rects[rowStart + i].right();
         if (bExtends) {
-            for (size_t i = bandStart; i < rects.size(); ++i)
+            for (size_t i = bandStart; i < rowStart; ++i)
                 rects[i].setBottom(y);
-        } else {
-            bandStart = rects.size();
-            for (size_t i = rowStart; i < rowEnd; ++i)
-                rects.push_back(QRect(QPoint(m_spans[i].left, y), QPoint(m_spans[i].right, y)));
+            rects.resize(rowStart);
+        } else if (n > 0) {
+            bandStart = rowStart;
         }
-        rowStart = rowEnd;
     }
     QRegion region;
     region.setRects(rects.data(), int(rects.size()));

@@ -38,8 +38,10 @@ public:
     // Floods from the seed; a seed outside the image takes nothing.
     void Run(const QPoint &seed);
 
-    // Every span taken, row by row from the top, left to right.
-    const std::vector<Span> &Spans() const { return m_spans; }
+    // Every span taken, row by row from the top, left to right (listed on
+    // first use).
+    const std::vector<Span> &Spans() const;
+    bool Empty() const { return m_iSpans == 0; }
     bool Taken(int x, int y) const;
     QRect Bounds() const { return m_bounds; }
     qint64 PixelCount() const { return m_iPixels; }
@@ -81,7 +83,8 @@ private:
     std::vector<RunOf> m_runs;      // matching runs of the scanned rows, left to right
     std::vector<int> m_parent;      // one a run: the union-find forest
     std::vector<uint8_t> m_taken;   // one a run
-    std::vector<Span> m_spans;
+    mutable std::vector<Span> m_spans;
+    size_t m_iSpans = 0; // taken runs
     qint64 m_iPixels = 0;
     QRect m_bounds;
 };
