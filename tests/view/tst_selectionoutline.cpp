@@ -3,9 +3,15 @@
 // dashes and gaps together, the two dash phases split them between them, and
 // the kept drawings follow every change of region, zoom, scroll position,
 // pen and gap colour.
+#include "ChildWindow.h"
+#include "GraphicsView.h"
+#include "PixmapLayer.h"
 #include "SelectionOutline.h"
 
 #include <QPainter>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QStyleOptionGraphicsItem>
 #include <QtTest>
 
@@ -14,6 +20,7 @@ class TestSelectionOutline : public QObject
     Q_OBJECT
 private slots:
     void outlineIsTheInnerBorder();
+    void outlineInAScrolledWindow();
 };
 
 namespace {
@@ -47,12 +54,12 @@ QRegion pixelsOf(const QImage &image, QRgb colour)
 
 // Independently, by region algebra: the zoomed region less the pixels all
 // of whose four neighbours it also holds.
-QRegion innerBorder(const QRegion &region, int zoom, QPoint shift)
+QRegion innerBorder(const QRegion &region, int zoom, QPoint shift, const QRect &bounds = QRect(QPoint(0, 0), kView))
 {
     const QRegion scaled = QTransform::fromScale(zoom, zoom).map(region).translated(shift);
     const QRegion core = scaled & scaled.translated(1, 0) & scaled.translated(-1, 0) & scaled.translated(0, 1)
                          & scaled.translated(0, -1);
-    return (scaled - core) & QRegion(QRect(QPoint(0, 0), kView));
+    return (scaled - core) & QRegion(bounds);
 }
 
 QPen ants(bool bPhase)
@@ -105,6 +112,44 @@ void TestSelectionOutline::outlineIsTheInnerBorder()
                 QVERIFY((dashes[0] & dashes[1]).isEmpty());
                 QCOMPARE((dashes[0] + dashes[1]) ^ expected, QRegion());
             }
+    }
+}
+
+// The window draws only the part of its view the scroll area shows: there,
+// on screen, at 200 %, scrolled, the outline is still exactly the border,
+// while the ants march.
+void TestSelectionOutline::outlineInAScrolledWindow()
+{
+    ChildWindow window(nullptr, QSize(400, 300));
+    window.resize(260, 200);
+    auto *pLayer = static_cast<PixmapLayer *>(window.CreateLayer(Layer::Raster));
+    QImage red(400, 300, QImage::Format_ARGB32);
+    red.fill(qRgb(255, 0, 0));
+    pLayer->setImage(red);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.SetZoom(200);
+    QCoreApplication::processEvents();
+    QScrollArea *pArea = window.scrollArea();
+    pArea->horizontalScrollBar()->setValue(290);
+    pArea->verticalScrollBar()->setValue(190);
+    const QRegion selection = QRegion(160, 110, 40, 30) + QRegion(150, 120, 10, 1);
+    window.SetSelection(selection);
+    QWidget *pViewport = pArea->viewport();
+    const QPoint scrolled = window.view()->viewport()->mapTo(pViewport, QPoint(0, 0));
+    QCOMPARE(scrolled, QPoint(-290, -190));
+    const QRect shown = pViewport->rect();
+    const QRegion expected = innerBorder(selection, 2, scrolled, shown);
+    QVERIFY(!expected.isEmpty());
+    for (int frame = 0; frame < 3; ++frame) {
+        window.MarchingAntsTimer();
+        pViewport->repaint();
+        const QPoint origin = pViewport->mapTo(&window, QPoint(0, 0));
+        const QImage screen = window.screen()->grabWindow(window.winId()).toImage().convertToFormat(
+            QImage::Format_ARGB32).copy(QRect(origin, shown.size()));
+        QCOMPARE(screen.size(), shown.size());
+        const QRegion outline = pixelsOf(screen, qRgba(0, 0, 0, 255)) + pixelsOf(screen, qRgba(255, 255, 255, 255));
+        QCOMPARE(outline ^ expected, QRegion());
     }
 }
 
