@@ -207,11 +207,6 @@ void ScanlineFlood::Run(const QPoint &seed)
     m_rows.assign(size_t(m_iHeight), Row());
     m_bits.assign(size_t(m_iWords), 0);
     ScanRow(seed.y());
-    // Room for as many runs in every row as in the seed's, so that a large
-    // area grows its lists without copying them over and over.
-    const size_t expected = size_t(m_rows[size_t(seed.y())].count) * size_t(m_iHeight);
-    m_runs.reserve(expected);
-    m_parent.reserve(expected);
     int seedRun = m_rows[size_t(seed.y())].first;
     while (m_runs[size_t(seedRun)].right < seed.x())
         ++seedRun;
