@@ -3,6 +3,7 @@
 
 #include "Autosave.h"
 #include "BaseTool.h"
+#include "BrushColorizer.h"
 #include "BrushDlg.h"
 #include "ColorPicker.h"
 #include "DataFolders.h"
@@ -144,6 +145,10 @@ MainWindow::MainWindow()
     m_pClipboardActions = new ClipboardActions(this);
 
     ChooseComputeMode();
+    // The brush tool, chosen at start, colours its tip with a kernel: built
+    // while the panels are made.
+    if (m_clContext.isCreated())
+        m_programCache.prebuild({BrushColorizer::ProgramPath()});
     // Selections are feathered by the kernels once a document asks.
     Document::SetDefaultFeatherer(Feather::Featherer(m_programCache));
     // Layer styles build their kernels from the same programs.
@@ -260,7 +265,7 @@ void MainWindow::LateInit()
     // settings (colours, the brush set).
     ColorPicker *pPalette = ColorPicker::instance(this);
     addDockWidget(Qt::RightDockWidgetArea, pPalette);
-    BrushDlg *pBrushes = BrushDlg::instance(&m_programCache, this, DataFolders::ShippedBrushes());
+    BrushDlg *pBrushes = BrushDlg::instance(this, DataFolders::ShippedBrushes());
     connect(pBrushes, &BrushDlg::FileError, this, &Chromaquill::ShowError);
     QSettings settings;
     if (settings.contains(QStringLiteral("windowState")))
@@ -331,7 +336,7 @@ void MainWindow::SetSetting(const QString &key, const QVariant &value)
 
 BrushSource *MainWindow::Brushes()
 {
-    return BrushDlg::instance(&m_programCache, this);
+    return BrushDlg::instance(this);
 }
 
 ChildWindow *MainWindow::currentDocument() const

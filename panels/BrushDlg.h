@@ -1,12 +1,10 @@
 #pragma once
-#include "BrushColorizer.h"
 #include "BrushSource.h"
 #include "CQBrush.h"
 #include "CQDialog.h"
 
 #include <QList>
 
-class ProgramCache;
 class QLabel;
 class QMenu;
 class QSlider;
@@ -22,11 +20,10 @@ class BrushDlg : public CQDialog, public BrushSource
 {
     Q_OBJECT
 public:
-    // Creates the panel on first use (with the cache it colours thumbnails
-    // through) and loads the set named by "currentBrushSet".
-    // `shippedFolder` holds the sets that come with the program (none when empty).
-    static BrushDlg *instance(ProgramCache *pCache = nullptr, QWidget *pParent = nullptr,
-                              const QString &shippedFolder = QString());
+    // Creates the panel on first use and loads the set named by
+    // "currentBrushSet". `shippedFolder` holds the sets that come with the
+    // program (none when empty).
+    static BrushDlg *instance(QWidget *pParent, const QString &shippedFolder = QString());
     static BrushDlg *existing();
     ~BrushDlg() override;
 
@@ -89,7 +86,7 @@ protected:
     void connectNotify(const QMetaMethod &signal) override;
 
 private:
-    BrushDlg(ProgramCache &cache, QWidget *pParent, const QString &shippedFolder);
+    BrushDlg(QWidget *pParent, const QString &shippedFolder);
 
     void ReplaceSet(const QList<CQBrush *> &brushes, const QString &setName);
     void ClearBrushes();
@@ -104,7 +101,6 @@ private:
     QStringList SetFolders() const;
 
     Ui::BrushDlg *m_pUi;
-    BrushColorizer m_colorizer;
     QString m_shippedFolder;
     QString m_setName;
     CQBrush *m_pCurrent = nullptr;

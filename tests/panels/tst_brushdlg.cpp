@@ -91,7 +91,7 @@ private slots:
 private:
     BrushDlg *open()
     {
-        BrushDlg *pDlg = BrushDlg::instance(m_pCache.get());
+        BrushDlg *pDlg = BrushDlg::instance(nullptr);
         pDlg->show();
         return pDlg;
     }
@@ -273,7 +273,7 @@ void TestBrushDlg::damagedSetIsReported()
                               QByteArray::fromHex("1337d00d000003e8000000ff") + QByteArray(100, 'x')));
     QSettings().setValue(QStringLiteral("currentBrushSet"), QStringLiteral("bad.cqb"));
     writeSet(QStringLiteral("CQ_default.cqb"), {5});
-    BrushDlg *pDlg = BrushDlg::instance(m_pCache.get());
+    BrushDlg *pDlg = BrushDlg::instance(nullptr);
     QCOMPARE(namesOf(pDlg), QStringList{"default"});
     // The load in the constructor is reported to the first listener, once.
     QSignalSpy errors(pDlg, &BrushDlg::FileError);
