@@ -7,7 +7,6 @@
 #include "ImageFile.h"
 #include "ExportPreviewDlg.h"
 #include "MainWindow.h"
-#include "PngEncoder.h"
 #include "ScratchDB.h"
 #include "TitleFont.h"
 
@@ -23,7 +22,7 @@ Chromaquill::Chromaquill(int &argc, char **argv)
     // The scratch store reads its limit from the settings, so the identity
     // comes first.
     SetIdentity();
-    ScratchDB::instance()->SetImageWriter(&PngEncoder::Write);
+    ImageFile::ServeScratchStore(*ScratchDB::instance());
     ScratchDB::instance()->Init();
     registerTitleFont();
 }

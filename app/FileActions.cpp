@@ -105,7 +105,7 @@ bool FileActions::OpenImageAsDocument(const QString &path, QString *pError)
         return false;
     }
     const QString name = QFileInfo(path).fileName();
-    Document *pDocument = DocumentBuilder::Build(DocumentFile::FromImage(image, name), *ScratchDB::instance());
+    Document *pDocument = DocumentBuilder::Build(DocumentFile::FromPixels(image, name), *ScratchDB::instance());
     Chromaquill::StartHistory(pDocument);
     pDocument->SetFileName(path);
     auto *pWindow = new ChildWindow(m_pMain, pDocument);

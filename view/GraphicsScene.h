@@ -16,6 +16,11 @@ class QGraphicsItem;
 // composed picture and only composes again what was invalidated. Layers report their changes through Invalidate(); while the
 // scene draws, they paint themselves only where the composed image does not
 // reach (see LayerArea()).
+//
+// A view showing the canvas at half size or less gets a picture composed at
+// 1/2, 1/4, ... of each side from block averages of the layers: a picture
+// at the size limit shows at "fit" without composing (or keeping) every one
+// of its pixels.
 class GraphicsScene : public LayerScene {
     Q_OBJECT
 public:
@@ -28,8 +33,13 @@ public:
 
     void WatchText(QObject *pTextItem) override;
 
-    // What is currently up to date (scene coordinates).
+    // What is currently up to date at full size (scene coordinates).
     QRegion ValidRegion() const { return m_valid.translated(m_cacheRect.topLeft()); }
+    // The reduced picture last drawn (1/2^level of each side; null while
+    // views showed full size) and its up-to-date part, in its own pixels.
+    const QImage &ReducedPicture() const { return m_reduced; }
+    int ReducedLevel() const { return m_iLevel; }
+    QRegion ReducedValidRegion() const { return m_reducedValid; }
 
 private Q_SLOTS:
     void TextChanged();
@@ -42,15 +52,21 @@ protected:
 private:
     QRectF CheckerRect() const;
     void DrawChecker(QPainter *pPainter, const QRectF &checker);
-    void FillChecker(QPainter *pPainter, const QRectF &checker) const;
-    // Brings the composed image up to date in area (scene coordinates).
-    void Compose(const QRect &area);
+    // The checkerboard's squares scaled by `scale`.
+    void FillChecker(QPainter *pPainter, const QRectF &checker, qreal scale) const;
+    // Brings the picture of the given level (0: full size) up to date in
+    // area (scene coordinates) and returns it.
+    const QImage &Compose(const QRect &area, int iLevel);
     void UpdateCacheRect();
 
     QPixmap m_tile;
     QImage m_tileImage;
-    QImage m_cache; // the checkerboard with m_flat over it: what the view shows
-    QImage m_flat;  // the layers composed onto transparency, as export sees them
+    // The layers composed onto transparency (as export sees them) over the
+    // checkerboard: what the view shows.
+    QImage m_cache;
     QPointF m_checkerOrigin;
     QRegion m_valid; // cache coordinates
+    QImage m_reduced;
+    int m_iLevel = 0;
+    QRegion m_reducedValid; // m_reduced's pixels
 };
