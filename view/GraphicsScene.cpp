@@ -62,34 +62,50 @@ QImage reduceLayer(const QImage &pixels, QPoint at, int iLevel, const QRect &par
 {
     const int f = 1 << iLevel;
     QImage out(part.size(), QImage::Format_ARGB32);
+    out.fill(0);
     const int width = part.width();
-    std::vector<quint64> sums(size_t(width) * 4);
+    // Sums of alpha and of each colour times alpha: 255 * 255 * 128 * 128
+    // still fits 32 bits.
+    std::vector<quint32> sums(size_t(width) * 4);
     const int sxStart = part.left() * f - at.x();
-    const int lo = std::max(0, sxStart);
-    const int hi = std::min(pixels.width(), sxStart + width * f);
-    const quint64 n = quint64(f) * quint64(f);
+    // The output columns the layer reaches, and its columns under them.
+    const int oxBegin = std::min(width, sxStart < 0 ? -sxStart >> iLevel : 0);
+    const int reach = pixels.width() - sxStart;
+    const int oxEnd = std::max(oxBegin, std::min(width, reach > 0 ? (reach + f - 1) >> iLevel : 0));
+    const quint32 n = quint32(f) * quint32(f);
     for (int oy = 0; oy < part.height(); ++oy) {
-        std::fill(sums.begin(), sums.end(), 0);
         const int sy0 = (part.top() + oy) * f - at.y();
-        for (int sy = std::max(0, sy0); sy < std::min(pixels.height(), sy0 + f); ++sy) {
+        const int syBegin = std::max(0, sy0), syEnd = std::min(pixels.height(), sy0 + f);
+        if (syBegin >= syEnd || oxBegin >= oxEnd)
+            continue;
+        std::fill(sums.begin() + oxBegin * 4, sums.begin() + oxEnd * 4, 0u);
+        for (int sy = syBegin; sy < syEnd; ++sy) {
             const auto *row = reinterpret_cast<const QRgb *>(pixels.constScanLine(sy));
-            for (int sx = lo; sx < hi; ++sx) {
-                quint64 *sum = &sums[size_t((sx - sxStart) >> iLevel) * 4];
-                const QRgb v = row[sx];
-                const quint32 a = qAlpha(v);
+            for (int ox = oxBegin; ox < oxEnd; ++ox) {
+                const int sx0 = std::max(0, sxStart + ox * f), sx1 = std::min(pixels.width(), sxStart + (ox + 1) * f);
+                quint32 a = 0, r = 0, g = 0, b = 0;
+                for (int sx = sx0; sx < sx1; ++sx) {
+                    const QRgb v = row[sx];
+                    const quint32 alpha = v >> 24;
+                    a += alpha;
+                    r += ((v >> 16) & 0xff) * alpha;
+                    g += ((v >> 8) & 0xff) * alpha;
+                    b += (v & 0xff) * alpha;
+                }
+                quint32 *sum = &sums[size_t(ox) * 4];
                 sum[0] += a;
-                sum[1] += qRed(v) * a;
-                sum[2] += qGreen(v) * a;
-                sum[3] += qBlue(v) * a;
+                sum[1] += r;
+                sum[2] += g;
+                sum[3] += b;
             }
         }
         auto *line = reinterpret_cast<QRgb *>(out.scanLine(oy));
-        for (int ox = 0; ox < width; ++ox) {
-            const quint64 *sum = &sums[size_t(ox) * 4];
-            const quint64 a = sum[0];
-            line[ox] = a == 0 ? 0u
-                              : qRgba(int((sum[1] + a / 2) / a), int((sum[2] + a / 2) / a),
-                                      int((sum[3] + a / 2) / a), int((a + n / 2) / n));
+        for (int ox = oxBegin; ox < oxEnd; ++ox) {
+            const quint32 *sum = &sums[size_t(ox) * 4];
+            const quint32 a = sum[0];
+            if (a != 0)
+                line[ox] = qRgba(int((quint64(sum[1]) + a / 2) / a), int((quint64(sum[2]) + a / 2) / a),
+                                 int((quint64(sum[3]) + a / 2) / a), int((a + n / 2) / n));
         }
     }
     return out;
