@@ -208,8 +208,9 @@ Figures run(MainWindow *pMain, int side, const QString &folder)
             whole.start();
             tool.MousePress(Qt::LeftButton, p, Qt::NoModifier, pWindow);
             const double press = ms(whole);
+            const int step = qBound(1, (side - 200) / 200, 6);
             for (int i = 0; i < 200; ++i) {
-                p += QPoint(6, i % 20 < 10 ? 2 : -2);
+                p += QPoint(step, i % 20 < 10 ? 2 : -2);
                 QElapsedTimer timer;
                 timer.start();
                 tool.MousePosUpdate(p.x(), p.y(), pWindow);
