@@ -7,7 +7,7 @@
 #include "ImageFile.h"
 #include "ExportPreviewDlg.h"
 #include "MainWindow.h"
-#include "PngEncoder.h"
+#include "ScratchDB.h"
 #include "TitleFont.h"
 
 #include <QDir>
@@ -22,7 +22,7 @@ Chromaquill::Chromaquill(int &argc, char **argv)
     // The scratch store reads its limit from the settings, so the identity
     // comes first.
     SetIdentity();
-    m_store.SetImageWriter(&PngEncoder::Write);
+    ImageFile::ServeScratchStore(m_store);
     m_store.Init();
     registerTitleFont();
 }

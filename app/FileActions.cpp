@@ -104,7 +104,7 @@ bool FileActions::OpenImageAsDocument(const QString &path, QString *pError)
         return false;
     }
     const QString name = QFileInfo(path).fileName();
-    Document *pDocument = DocumentBuilder::Build(DocumentFile::FromImage(image, name), m_pMain->documentEnv());
+    Document *pDocument = DocumentBuilder::Build(DocumentFile::FromPixels(image, name), m_pMain->documentEnv());
     Chromaquill::StartHistory(pDocument);
     pDocument->SetFileName(path);
     auto *pWindow = new ChildWindow(m_pMain, pDocument);

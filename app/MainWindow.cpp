@@ -3,6 +3,7 @@
 
 #include "Autosave.h"
 #include "BaseTool.h"
+#include "BrushColorizer.h"
 #include "BrushDlg.h"
 #include "ColorPicker.h"
 #include "DataFolders.h"
@@ -138,6 +139,10 @@ MainWindow::MainWindow(ScratchDB &store)
     m_pClipboardActions = new ClipboardActions(this);
 
     ChooseComputeMode();
+    // The brush tool, chosen at start, colours its tip with a kernel: built
+    // while the panels are made.
+    if (m_clContext.isCreated())
+        m_programCache.prebuild({BrushColorizer::ProgramPath()});
     // A crash report lists every build log and filter error known at the time.
     m_programCache.setReportListener([](const QMap<QString, QString> &report) { CrashHandler::SetBuildReport(report); });
     m_pUi->mainToolBar->setStyleSheet(QString::fromLatin1(kToolBarStyle) + CQDialog::optionBoxStyleSheet());
@@ -314,7 +319,7 @@ ColorPicker *MainWindow::colorPanel()
 BrushDlg *MainWindow::brushPanel()
 {
     if (!m_pBrushes)
-        m_pBrushes = new BrushDlg(m_programCache, this, DataFolders::ShippedBrushes());
+        m_pBrushes = new BrushDlg(this, DataFolders::ShippedBrushes());
     return m_pBrushes;
 }
 

@@ -5,6 +5,9 @@
 
 #include <QMap>
 #include <QString>
+#include <QStringList>
+#include <future>
+#include <map>
 
 // Built programs shared by path, plus the build report (name -> text) that
 // the kernel report lists. The main window owns one.
@@ -12,6 +15,8 @@ class ProgramCache
 {
 public:
     explicit ProgramCache(QCLContext &context) : m_context(context) {}
+    // Waits for the programs still being built.
+    ~ProgramCache();
 
     QCLContext &context() const { return m_context; }
 
@@ -20,6 +25,10 @@ public:
     // the report under the path either way.
     QCLProgram program(const QString &path);
     bool contains(const QString &path) const { return m_programs.contains(path); }
+    // Starts building the programs at `paths` on worker threads, so that the
+    // first program() for one of them finds it built, or waits only for the
+    // rest of its build. For programs the first minutes are sure to need.
+    void prebuild(const QStringList &paths);
 
     const QMap<QString, QString> &buildReport() const { return m_report; }
     void setReportEntry(const QString &name, const QString &text);
@@ -30,7 +39,15 @@ public:
     }
 
 private:
+    struct Built {
+        QCLProgram program;
+        bool bBuilt = false;
+        QString log;
+    };
+    static Built build(QCLContext &context, const QString &path);
+
     QCLContext &m_context;
+    std::map<QString, std::future<Built>> m_building;
     QMap<QString, QCLProgram> m_programs;
     QMap<QString, QString> m_report;
     std::function<void(const QMap<QString, QString> &)> m_listener;

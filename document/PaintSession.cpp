@@ -4,6 +4,24 @@
 #include "PixmapLayer.h"
 
 #include <QPainter>
+#include <cstdlib>
+
+namespace {
+
+// A transparent picture whose memory the system hands out zeroed as it is
+// first touched: clearing a buffer the size of a large canvas costs nothing
+// until it is painted, and only what is painted takes memory.
+QImage transparentImage(const QSize &size)
+{
+    const qsizetype bytesPerLine = qsizetype(size.width()) * 4;
+    void *pData = size.isEmpty() ? nullptr : std::calloc(size_t(bytesPerLine) * size_t(size.height()), 1);
+    if (!pData)
+        return QImage();
+    return QImage(static_cast<uchar *>(pData), size.width(), size.height(), bytesPerLine,
+                  QImage::Format_ARGB32_Premultiplied, &std::free, pData);
+}
+
+} // namespace
 
 PaintSession::~PaintSession()
 {
@@ -34,8 +52,6 @@ void PaintSession::BeginOwnPixels(PixmapLayer *pLayer)
     const QPointF pos = m_pLayer->pos();
     m_ownOrigin = QPoint(int(pos.x()), int(pos.y()));
     m_base = m_pLayer->image();
-    if (m_stroke.size() != m_base.size())
-        m_stroke = QImage(m_base.size(), QImage::Format_ARGB32_Premultiplied);
 }
 
 const QImage *PaintSession::OnBase(const QImage *pMask)
@@ -76,20 +92,15 @@ void PaintSession::Begin(PixmapLayer *pLayer, const QSize &canvas, bool bAccumul
         m_base.fill(0);
         PixelOps::Copy(m_pLayer->image(), m_base, QRect(QPoint(0, 0), m_pLayer->image().size()), -origin);
     }
-    if (m_stroke.size() != m_base.size())
-        m_stroke = QImage(m_base.size(), QImage::Format_ARGB32_Premultiplied);
     m_bStrokeStale = true;
-    if (bAccumulate) {
-        if (m_accum.size() != m_base.size())
-            m_accum = QImage(m_base.size(), QImage::Format_ARGB32_Premultiplied);
-        m_accum.fill(0);
-    }
+    if (bAccumulate)
+        m_accum = transparentImage(m_base.size());
 }
 
 void PaintSession::ClearStaleStroke()
 {
     if (m_bStrokeStale) {
-        m_stroke.fill(0);
+        m_stroke = transparentImage(m_base.size());
         m_bStrokeStale = false;
     }
 }
@@ -102,10 +113,10 @@ QImage &PaintSession::strokeBuffer()
 
 QPainter *PaintSession::BeginStroke()
 {
-    if (!m_bAccumulate || m_bStrokeStale)
-        m_stroke.fill(0);
-    m_bStrokeStale = false;
     ClosePainter();
+    if (!m_bAccumulate)
+        m_bStrokeStale = true;
+    ClearStaleStroke();
     m_pPainter = new QPainter(&m_stroke);
     return m_pPainter;
 }

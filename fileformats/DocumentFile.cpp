@@ -181,7 +181,7 @@ QList<QByteArray> DocumentFile::EncodePngs(const QList<QImage> &images)
     return result;
 }
 
-DocumentData DocumentFile::FromImage(const QImage &image, const QString &layerName)
+DocumentData DocumentFile::FromPixels(const QImage &image, const QString &layerName)
 {
     DocumentData data;
     data.version = QString::fromLatin1(CQ_VERSION);
@@ -190,8 +190,14 @@ DocumentData DocumentFile::FromImage(const QImage &image, const QString &layerNa
     layer.kind = Layer::Raster;
     layer.name = layerName;
     layer.image = image.convertToFormat(QImage::Format_ARGB32);
-    layer.png = EncodePng(layer.image);
     data.layers.append(std::move(layer));
+    return data;
+}
+
+DocumentData DocumentFile::FromImage(const QImage &image, const QString &layerName)
+{
+    DocumentData data = FromPixels(image, layerName);
+    data.layers.first().png = EncodePng(data.layers.first().image);
     return data;
 }
 

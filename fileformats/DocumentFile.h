@@ -36,7 +36,10 @@ public:
     // decoded). On failure *pError says why and *pData is untouched.
     static bool Parse(const QByteArray &bytes, DocumentData *pData, QString *pError);
 
-    // A one-layer document from an image, as opening an image makes it.
+    // A one-layer document from an image, as opening an image makes it: the
+    // pixels only, encoded when the document is saved.
+    static DocumentData FromPixels(const QImage &image, const QString &layerName);
+    // The same with the layer's PNG encoded, ready to be serialized.
     static DocumentData FromImage(const QImage &image, const QString &layerName);
 
     // What the file stores for a raster layer: PNG, compressed fast, the

@@ -4,6 +4,7 @@
 #include "JpegStructure.h"
 #include "PngDecoder.h"
 #include "PngEncoder.h"
+#include "ScratchDB.h"
 
 #include <QBuffer>
 #include <QPainter>
@@ -209,6 +210,12 @@ QByteArray Encode(const QImage &image, const QByteArray &format, int iQuality, Q
     } catch (const std::bad_alloc &) {
         return failed(QStringLiteral("There is not enough memory to encode the image."));
     }
+}
+
+void ServeScratchStore(ScratchDB &store)
+{
+    store.SetImageWriter(&PngEncoder::Write);
+    store.SetImageReader([](const QString &fileName) { return Read(fileName); });
 }
 
 } // namespace ImageFile

@@ -4,6 +4,8 @@
 #include <QImage>
 #include <QString>
 
+class ScratchDB;
+
 // Flat image files: reading any format the editor knows (decided from the
 // contents) and encoding for export. Sizes the editor cannot hold are refused
 // before anything is allocated, and a damaged or truncated file is refused
@@ -36,5 +38,9 @@ QByteArray Encode(const QImage &image, const QByteArray &format, int iQuality, Q
 
 // The text for a failed allocation of that many pixels.
 QString NoMemoryText(qint64 width, qint64 height);
+
+// Makes the scratch store write its snapshots with our PNG encoder and read
+// them back with our decoder, which takes any size the editor holds.
+void ServeScratchStore(ScratchDB &store);
 
 } // namespace ImageFile

@@ -1,12 +1,10 @@
 #pragma once
-#include "BrushColorizer.h"
 #include "BrushSource.h"
 #include "CQBrush.h"
 #include "CQDialog.h"
 
 #include <QList>
 
-class ProgramCache;
 class QLabel;
 class QMenu;
 class QSlider;
@@ -22,10 +20,9 @@ class BrushDlg : public CQDialog, public BrushSource
 {
     Q_OBJECT
 public:
-    // Colours thumbnails through the cache; loads the set named by
-    // "currentBrushSet". `shippedFolder` holds the sets that come with the
-    // program (none when empty).
-    explicit BrushDlg(ProgramCache &cache, QWidget *pParent = nullptr, const QString &shippedFolder = QString());
+    // Loads the set named by "currentBrushSet". `shippedFolder` holds the
+    // sets that come with the program (none when empty).
+    explicit BrushDlg(QWidget *pParent = nullptr, const QString &shippedFolder = QString());
     ~BrushDlg() override;
 
     static QString UserFolder();
@@ -100,7 +97,6 @@ private:
     QStringList SetFolders() const;
 
     Ui::BrushDlg *m_pUi;
-    BrushColorizer m_colorizer;
     QString m_shippedFolder;
     QString m_setName;
     CQBrush *m_pCurrent = nullptr;

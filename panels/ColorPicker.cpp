@@ -88,9 +88,11 @@ ColorPicker::ColorPicker(QWidget *pParent)
 
     QSettings settings;
     if (!settings.contains(QStringLiteral("firstRun"))) {
-        // Evenly spaced hues; "swatch" keeps its own colour.
+        // Evenly spaced hues; "swatch" keeps its own colour. One write for
+        // them all: each settings write waits for the disk.
         for (int i = 2; i <= kSwatchCount; ++i)
-            m_swatches[i - 1]->SetColor(QColor::fromHsl(int(double(i) / kSwatchCount * 360) % 360, 128, 128, 255));
+            m_swatches[i - 1]->SetColorIn(settings,
+                                          QColor::fromHsl(int(double(i) / kSwatchCount * 360) % 360, 128, 128, 255));
     }
     const QByteArray geometry = settings.value(QStringLiteral("ColorPickerBodyGeometry")).toByteArray();
     if (!geometry.isEmpty())

@@ -69,10 +69,16 @@ void ColorSwatch::SetColorSilently(const QColor &color)
 
 void ColorSwatch::SetColor(const QColor &color)
 {
+    QSettings settings;
+    SetColorIn(settings, color);
+}
+
+void ColorSwatch::SetColorIn(QSettings &settings, const QColor &color)
+{
     SetColorSilently(color);
     // Nameless swatches have no key to keep their colour under.
     if (!objectName().isEmpty())
-        QSettings().setValue(objectName(), m_color);
+        settings.setValue(objectName(), m_color);
     emit ColorChanged(this);
 }
 

@@ -11,6 +11,8 @@ class QAction;
 // keeps its colour in the settings under its object name, so it shows the
 // same colour from run to run. Colours arrive by drag and drop, the
 // clipboard, the context menu, the palette, or SetColor.
+class QSettings;
+
 class ColorSwatch : public QWidget
 {
     Q_OBJECT
@@ -23,6 +25,9 @@ public:
     QColor Color() const { return m_color; }
     // Takes the saved colour, if the settings hold one, without emitting.
     void Restore();
+    // SetColor() keeping the colour in the given settings: many swatches
+    // set together are written out once.
+    void SetColorIn(QSettings &settings, const QColor &color);
 
     void SetOpaqueOnly(bool bOpaque) { m_bOpaqueOnly = bOpaque; }
     bool IsOpaqueOnly() const { return m_bOpaqueOnly; }

@@ -452,7 +452,11 @@ void ScratchDB::ReadItem(int iId, QImage &image, QPointF &pos)
     // Only this thread writes or forgets files, so the name stays valid
     // without the lock while the file is read.
     QImage loaded;
-    if (loaded.load(sFileName, "PNG") && loaded.format() != format)
+    if (m_readImage)
+        loaded = m_readImage(sFileName);
+    else
+        loaded.load(sFileName, "PNG");
+    if (!loaded.isNull() && loaded.format() != format)
         loaded.convertTo(format);
     if (loaded.size() != size)
         loaded = QImage();

@@ -33,8 +33,10 @@ class ScratchDB : public QObject
 public:
     static constexpr qint64 DefaultMemoryLimit = 134217728;
 
-    // Writes one snapshot as PNG; the store reads it back with Qt's reader.
+    // Writes one snapshot as PNG, and reads one back (Qt's writer and reader
+    // until set; Qt's reader refuses pictures over 128 MiB).
     using ImageWriter = bool (*)(const QImage &image, QIODevice *pDevice);
+    using ImageReader = QImage (*)(const QString &fileName);
 
     explicit ScratchDB(QObject *pParent = nullptr);
     ~ScratchDB() override;
@@ -50,6 +52,7 @@ public:
 
     // The encoder for snapshots written to disk (Qt's PNG writer until set).
     void SetImageWriter(ImageWriter writer) { m_writeImage = writer; }
+    void SetImageReader(ImageReader reader) { m_readImage = reader; }
 
     int AddItem(ScratchTarget *pTarget);
     void RestoreItem(ScratchTarget *pTarget, int iId);
@@ -134,4 +137,5 @@ private:
     QSet<int> m_reportedFailures;
     QString m_sLastFigure;
     ImageWriter m_writeImage = nullptr;
+    ImageReader m_readImage = nullptr;
 };

@@ -6,6 +6,11 @@
 
 static const char kProgramPath[] = ":/Filters/imageBlend.cl";
 
+QString BrushColorizer::ProgramPath()
+{
+    return QLatin1String(kProgramPath);
+}
+
 BrushColorizer::BrushColorizer(ProgramCache &cache) : m_context(&cache.context())
 {
     const QCLProgram program = cache.program(QLatin1String(kProgramPath));

@@ -18,6 +18,10 @@ class BrushColorizer
 public:
     explicit BrushColorizer(ProgramCache &cache);
 
+    // The program the kernel comes from (the brush tool, selected at
+    // start-up, needs it at once).
+    static QString ProgramPath();
+
     bool isValid() const { return m_error.isEmpty(); }
     // Empty on success, else "brushBlend() kernel not found" or a build failure.
     QString errorText() const { return m_error; }

@@ -5,7 +5,16 @@
 #include <QTransform>
 #include <algorithm>
 
-BrushStroke::BrushStroke(ProgramCache &cache) : m_colorizer(cache) {}
+BrushStroke::BrushStroke(ProgramCache &cache) : m_cache(cache) {}
+
+BrushStroke::~BrushStroke() = default;
+
+bool BrushStroke::Prepare()
+{
+    if (!m_pColorizer)
+        m_pColorizer = std::make_unique<BrushColorizer>(m_cache);
+    return m_pColorizer->isValid();
+}
 
 void BrushStroke::SetBrush(CQBrush *pBrush)
 {
@@ -42,7 +51,7 @@ void BrushStroke::Recolor(const QColor &color)
 {
     if (m_scaled.isNull() || !color.isValid() || color == m_coloredWith)
         return;
-    m_colored = m_colorizer.Colorize(m_scaled, color);
+    m_colored = m_pColorizer ? m_pColorizer->Colorize(m_scaled, color) : BrushColorizer::Reference(m_scaled, color);
     m_coloredDraw = m_colored.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     m_coloredWith = color;
 }
@@ -50,6 +59,8 @@ void BrushStroke::Recolor(const QColor &color)
 QRect BrushStroke::Press(QPainter &painter, QPoint point)
 {
     m_lastPoint = point;
+    if (!Prepare())
+        return QRect();
     if (!m_pBrush)
         return QRect();
     if (m_pBrush->Tip().cacheKey() != m_tipKey)

@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QPointer>
 #include <QRect>
+#include <memory>
 
 class CQBrush;
 class ProgramCache;
@@ -21,10 +22,16 @@ class BrushStroke
 {
 public:
     explicit BrushStroke(ProgramCache &cache);
+    ~BrushStroke();
 
-    // False when the brushBlend kernel is missing; errorText() says why.
-    bool isValid() const { return m_colorizer.isValid(); }
-    QString errorText() const { return m_colorizer.errorText(); }
+    // Builds the colouring kernel; the first Press() does it too. Until then
+    // the tip is coloured on the host, to the same pixels: choosing the
+    // brush at start-up waits for no kernel. False when the brushBlend
+    // kernel is missing; errorText() says why.
+    bool Prepare();
+    // False once Prepare() found the kernel missing.
+    bool isValid() const { return !m_pColorizer || m_pColorizer->isValid(); }
+    QString errorText() const { return m_pColorizer ? m_pColorizer->errorText() : QString(); }
 
     void SetBrush(CQBrush *pBrush);
     CQBrush *Brush() const { return m_pBrush; }
@@ -51,7 +58,8 @@ private:
     void Recolor(const QColor &color);
     QRect Draw(QPainter &painter, const Dab &dab);
 
-    BrushColorizer m_colorizer;
+    ProgramCache &m_cache;
+    std::unique_ptr<BrushColorizer> m_pColorizer;
     DabPlacer m_placer;
     QPointer<CQBrush> m_pBrush;
     qint64 m_tipKey = 0;

@@ -112,7 +112,7 @@ void BrushTool::BrushButtonClicked()
 bool BrushTool::StartStroke(PixmapLayer *pLayer, QPoint point, Qt::KeyboardModifiers)
 {
     BrushStroke *pStroke = Stroke();
-    if (!pStroke) {
+    if (!pStroke || !pStroke->Prepare()) {
         QMessageBox::warning(m_pWindow, QStringLiteral("Error"), m_pStroke->errorText());
         return false;
     }

@@ -31,6 +31,91 @@ struct LayerStep {
 // Below this many pixels a second thread costs more than it saves.
 constexpr qint64 kThreadedPixels = 256 * 256;
 
+// The smallest reduced picture: 1/128 of each side.
+constexpr int kMaxLevel = 7;
+
+// Reduced pictures up to this many pixels are composed ahead while idle,
+// about this many full-size pixels at a time (a few milliseconds).
+constexpr qint64 kAheadPixels = qint64(4096) * 4096;
+constexpr qint64 kAheadBand = qint64(2) << 20;
+
+// The pixels of a picture 1/2^level the size that cover `local` (rounded out).
+QRect reducedRect(const QRect &local, int iLevel)
+{
+    if (local.isEmpty())
+        return QRect();
+    return QRect(QPoint(local.left() >> iLevel, local.top() >> iLevel),
+                 QPoint(local.right() >> iLevel, local.bottom() >> iLevel));
+}
+
+// The level whose picture, drawn at the painter's scale, is shrunk by less
+// than half: 0 (full size) unless the view shows half size or less.
+int levelFor(const QTransform &transform)
+{
+    const qreal scale = std::hypot(transform.m11(), transform.m12());
+    int iLevel = 0;
+    while (iLevel < kMaxLevel && scale > 0 && scale * (2 << iLevel) <= 1.0 + 1e-9)
+        ++iLevel;
+    return iLevel;
+}
+
+// The straight pixels of `part` of a picture 1/2^level the size, from the
+// layer's pixels placed at `at` in the full-size picture: each pixel is the
+// alpha-weighted average of its block, where the layer's missing pixels
+// count as transparent.
+QImage reduceLayer(const QImage &pixels, QPoint at, int iLevel, const QRect &part)
+{
+    const int f = 1 << iLevel;
+    QImage out(part.size(), QImage::Format_ARGB32);
+    out.fill(0);
+    const int width = part.width();
+    // Sums of alpha and of each colour times alpha: 255 * 255 * 128 * 128
+    // still fits 32 bits.
+    std::vector<quint32> sums(size_t(width) * 4);
+    const int sxStart = part.left() * f - at.x();
+    // The output columns the layer reaches, and its columns under them.
+    const int oxBegin = std::min(width, sxStart < 0 ? -sxStart >> iLevel : 0);
+    const int reach = pixels.width() - sxStart;
+    const int oxEnd = std::max(oxBegin, std::min(width, reach > 0 ? (reach + f - 1) >> iLevel : 0));
+    const quint32 n = quint32(f) * quint32(f);
+    for (int oy = 0; oy < part.height(); ++oy) {
+        const int sy0 = (part.top() + oy) * f - at.y();
+        const int syBegin = std::max(0, sy0), syEnd = std::min(pixels.height(), sy0 + f);
+        if (syBegin >= syEnd || oxBegin >= oxEnd)
+            continue;
+        std::fill(sums.begin() + oxBegin * 4, sums.begin() + oxEnd * 4, 0u);
+        for (int sy = syBegin; sy < syEnd; ++sy) {
+            const auto *row = reinterpret_cast<const QRgb *>(pixels.constScanLine(sy));
+            for (int ox = oxBegin; ox < oxEnd; ++ox) {
+                const int sx0 = std::max(0, sxStart + ox * f), sx1 = std::min(pixels.width(), sxStart + (ox + 1) * f);
+                quint32 a = 0, r = 0, g = 0, b = 0;
+                for (int sx = sx0; sx < sx1; ++sx) {
+                    const QRgb v = row[sx];
+                    const quint32 alpha = v >> 24;
+                    a += alpha;
+                    r += ((v >> 16) & 0xff) * alpha;
+                    g += ((v >> 8) & 0xff) * alpha;
+                    b += (v & 0xff) * alpha;
+                }
+                quint32 *sum = &sums[size_t(ox) * 4];
+                sum[0] += a;
+                sum[1] += r;
+                sum[2] += g;
+                sum[3] += b;
+            }
+        }
+        auto *line = reinterpret_cast<QRgb *>(out.scanLine(oy));
+        for (int ox = oxBegin; ox < oxEnd; ++ox) {
+            const quint32 *sum = &sums[size_t(ox) * 4];
+            const quint32 a = sum[0];
+            if (a != 0)
+                line[ox] = qRgba(int((quint64(sum[1]) + a / 2) / a), int((quint64(sum[2]) + a / 2) / a),
+                                 int((quint64(sum[3]) + a / 2) / a), int((a + n / 2) / n));
+        }
+    }
+    return out;
+}
+
 } // namespace
 
 GraphicsScene::GraphicsScene(QObject *pParent)
@@ -46,19 +131,41 @@ GraphicsScene::GraphicsScene(QObject *pParent)
     tile.fillRect(0, 10, 10, 10, grey);
     tile.end();
     m_tileImage = m_tile.toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    m_ahead.setInterval(0);
+    connect(&m_ahead, &QTimer::timeout, this, &GraphicsScene::ComposeAhead);
+}
+
+void GraphicsScene::ComposeAhead()
+{
+    const QRegion missing = m_reduced.isNull() || m_iLevel == 0 ? QRegion() : QRegion(m_reduced.rect()) - m_reducedValid;
+    if (missing.isEmpty()) {
+        m_ahead.stop();
+        return;
+    }
+    // The first missing rectangle, cut to a band of rows.
+    const QRect first = *missing.begin();
+    const qint64 rowPixels = qint64(first.width()) << (2 * m_iLevel);
+    const int rows = int(qBound(qint64(1), kAheadBand / rowPixels, qint64(first.height())));
+    const QRect band(first.left(), first.top(), first.width(), rows);
+    const int f = 1 << m_iLevel;
+    Compose(QRect(band.topLeft() * f, band.size() * f).translated(m_cacheRect.topLeft()), m_iLevel);
 }
 
 void GraphicsScene::Invalidate(const QRectF &area)
 {
     const QRect r = area.toAlignedRect().intersected(m_cacheRect);
-    if (!r.isEmpty())
-        m_valid -= r.translated(-m_cacheRect.topLeft());
+    if (!r.isEmpty()) {
+        const QRect local = r.translated(-m_cacheRect.topLeft());
+        m_valid -= local;
+        m_reducedValid -= reducedRect(local, m_iLevel);
+    }
     update(area);
 }
 
 void GraphicsScene::InvalidateAll()
 {
     m_valid = QRegion();
+    m_reducedValid = QRegion();
     update();
 }
 
@@ -98,11 +205,14 @@ void GraphicsScene::DrawChecker(QPainter *pPainter, const QRectF &checker)
     pPainter->drawTiledPixmap(checker, m_tile);
 }
 
-void GraphicsScene::FillChecker(QPainter *pPainter, const QRectF &checker) const
+void GraphicsScene::FillChecker(QPainter *pPainter, const QRectF &checker, qreal scale) const
 {
     // The same opaque tiles, from an image so that any thread may draw them.
+    QBrush tiles(m_tileImage);
+    if (scale != 1)
+        tiles.setTransform(QTransform::fromScale(scale, scale));
     pPainter->setBrushOrigin(checker.topLeft());
-    pPainter->fillRect(checker, QBrush(m_tileImage));
+    pPainter->fillRect(checker, tiles);
 }
 
 void GraphicsScene::UpdateCacheRect()
@@ -119,16 +229,32 @@ void GraphicsScene::UpdateCacheRect()
         return;
     m_cacheRect = inner;
     m_checkerOrigin = checker.topLeft();
-    m_cache = inner.isEmpty() ? QImage() : QImage(inner.size(), QImage::Format_ARGB32_Premultiplied);
-    m_flat = inner.isEmpty() ? QImage() : QImage(inner.size(), QImage::Format_ARGB32_Premultiplied);
+    // Made when first drawn at full size: pages never written cost nothing.
+    m_cache = QImage();
     m_valid = QRegion();
+    m_reduced = QImage();
+    m_reducedValid = QRegion();
 }
 
-void GraphicsScene::Compose(const QRect &area)
+const QImage &GraphicsScene::Compose(const QRect &area, int iLevel)
 {
-    const QRegion need = QRegion(area.intersected(m_cacheRect).translated(-m_cacheRect.topLeft())) - m_valid;
+    const QRect local = area.intersected(m_cacheRect).translated(-m_cacheRect.topLeft());
+    const QSize full = m_cacheRect.size();
+    QImage &picture = iLevel == 0 ? m_cache : m_reduced;
+    QRegion &valid = iLevel == 0 ? m_valid : m_reducedValid;
+    if (iLevel != 0 && iLevel != m_iLevel) {
+        // One reduced picture at a time: zooming elsewhere makes another.
+        m_reduced = QImage();
+        m_iLevel = iLevel;
+    }
+    if (picture.isNull() && !full.isEmpty()) {
+        const QSize size((full.width() + (1 << iLevel) - 1) >> iLevel, (full.height() + (1 << iLevel) - 1) >> iLevel);
+        picture = QImage(size, QImage::Format_ARGB32_Premultiplied);
+        valid = QRegion();
+    }
+    const QRegion need = QRegion(reducedRect(local, iLevel).intersected(picture.rect())) - valid;
     if (need.isEmpty())
-        return;
+        return picture;
 
     // The stack as the scene would draw it: bottom first, shown layers only.
     std::vector<LayerStep> steps;
@@ -156,26 +282,35 @@ void GraphicsScene::Compose(const QRect &area)
         steps.push_back(std::move(step));
     }
 
-    const QRectF checker = CheckerRect().translated(-QPointF(m_cacheRect.topLeft()));
+    const qreal scale = 1.0 / (1 << iLevel);
+    const QRectF fullChecker = CheckerRect().translated(-QPointF(m_cacheRect.topLeft()));
+    const QRectF checker(fullChecker.topLeft() * scale, fullChecker.size() * scale);
     const QPoint cacheOrigin = m_cacheRect.topLeft();
-    uchar *pShownBits = m_cache.bits();
-    uchar *pFlatBits = m_flat.bits();
-    const qsizetype stride = m_cache.bytesPerLine();
-    auto composeBand = [&, pShownBits, pFlatBits, stride](const QRect &band) {
-        // Painters of their own on just this band's rows, so bands can be
+    uchar *pShownBits = picture.bits();
+    const qsizetype stride = picture.bytesPerLine();
+    auto composeBand = [&, pShownBits, stride](const QRect &band) {
+        // A painter of its own on just this band's rows, so bands can be
         // composed side by side. The layers go onto transparency, as export
         // draws them; only that picture goes over the checkerboard.
-        const qsizetype offset = band.top() * stride + band.left() * 4;
-        QImage flat(pFlatBits + offset, band.width(), band.height(), stride, QImage::Format_ARGB32_Premultiplied);
-        QImage shown(pShownBits + offset, band.width(), band.height(), stride, QImage::Format_ARGB32_Premultiplied);
+        QImage flat(band.size(), QImage::Format_ARGB32_Premultiplied);
+        QImage shown(pShownBits + band.top() * stride + band.left() * 4, band.width(), band.height(), stride,
+                     QImage::Format_ARGB32_Premultiplied);
         flat.fill(Qt::transparent);
         QPainter painter(&flat);
         painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
-        painter.translate(-band.topLeft());
         for (const LayerStep &step : steps) {
             const QPointF at = step.pos - QPointF(cacheOrigin);
-            const QRectF exposed = QRectF(band).translated(-at);
+            if (!step.pText && iLevel > 0) {
+                const QImage part = reduceLayer(step.pixels, at.toPoint(), iLevel, band);
+                PixmapLayer::PaintPixels(&painter, part.rect(), part, step.iMode, step.dOpacity);
+                continue;
+            }
+            // Full-size pixels and text, in scene units.
+            const QRectF exposed = QRectF(QRectF(band).topLeft() / scale, QSizeF(band.size()) / scale).translated(-at);
             painter.save();
+            painter.translate(-band.topLeft());
+            if (iLevel > 0)
+                painter.scale(scale, scale);
             painter.translate(at);
             if (step.pText) {
                 QStyleOptionGraphicsItem option;
@@ -197,13 +332,13 @@ void GraphicsScene::Compose(const QRect &area)
         painter.end();
         QPainter over(&shown);
         over.translate(-band.topLeft());
-        FillChecker(&over, checker);
+        FillChecker(&over, checker, scale);
         over.drawImage(band.topLeft(), flat);
     };
 
     const int iThreads = bTextLayers ? 1 : qBound(1, QThread::idealThreadCount(), 4);
     for (const QRect &r : need) {
-        const int iBands = qint64(r.width()) * r.height() >= kThreadedPixels ? qMin(iThreads, r.height()) : 1;
+        const int iBands = qint64(r.width()) * r.height() << (2 * iLevel) >= kThreadedPixels ? qMin(iThreads, r.height()) : 1;
         if (iBands == 1) {
             composeBand(r);
             continue;
@@ -222,16 +357,24 @@ void GraphicsScene::Compose(const QRect &area)
         for (std::thread &worker : workers)
             worker.join();
     }
-    m_valid += need;
+    valid += need;
+    return picture;
 }
 
 void GraphicsScene::drawBackground(QPainter *pPainter, const QRectF &rect)
 {
     UpdateCacheRect();
     const QRect wanted = rect.toAlignedRect().intersected(m_cacheRect);
-    Compose(wanted);
-    if (!wanted.isEmpty())
-        pPainter->drawImage(QRectF(wanted), m_cache, QRectF(wanted.translated(-m_cacheRect.topLeft())));
+    const int iLevel = levelFor(pPainter->worldTransform());
+    const QImage &picture = Compose(wanted, iLevel);
+    if (iLevel > 0 && qint64(picture.width()) * picture.height() <= kAheadPixels && !m_ahead.isActive())
+        m_ahead.start();
+    if (!wanted.isEmpty()) {
+        const qreal scale = 1.0 / (1 << iLevel);
+        const QRectF local = QRectF(wanted.translated(-m_cacheRect.topLeft()));
+        pPainter->drawImage(QRectF(wanted), picture,
+                            QRectF(local.topLeft() * scale, local.size() * scale));
+    }
     const QRectF checker = CheckerRect();
     const QRegion rim = QRegion(checker.toAlignedRect()) - m_cacheRect;
     if (!rim.isEmpty()) {

@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QPixmap>
 #include <QRegion>
+#include <QTimer>
 
 class QGraphicsItem;
 
@@ -16,6 +17,13 @@ class QGraphicsItem;
 // composed picture and only composes again what was invalidated. Layers report their changes through Invalidate(); while the
 // scene draws, they paint themselves only where the composed image does not
 // reach (see LayerArea()).
+//
+// A view showing the canvas at half size or less gets a picture composed at
+// 1/2, 1/4, ... of each side from block averages of the layers: a picture
+// at the size limit shows at "fit" without composing (or keeping) every one
+// of its pixels. While the window is idle, the rest of a reduced picture
+// of moderate size is composed a band at a time, so that panning over it
+// only draws.
 class GraphicsScene : public LayerScene {
     Q_OBJECT
 public:
@@ -28,11 +36,18 @@ public:
 
     void WatchText(QObject *pTextItem) override;
 
-    // What is currently up to date (scene coordinates).
+    // What is currently up to date at full size (scene coordinates).
     QRegion ValidRegion() const { return m_valid.translated(m_cacheRect.topLeft()); }
+    // The reduced picture last drawn (1/2^level of each side; null while
+    // views showed full size) and its up-to-date part, in its own pixels.
+    const QImage &ReducedPicture() const { return m_reduced; }
+    int ReducedLevel() const { return m_iLevel; }
+    QRegion ReducedValidRegion() const { return m_reducedValid; }
 
 private Q_SLOTS:
     void TextChanged();
+    // Composes the next band of the reduced picture that no view showed yet.
+    void ComposeAhead();
 
 protected:
     void drawBackground(QPainter *pPainter, const QRectF &rect) override;
@@ -42,15 +57,22 @@ protected:
 private:
     QRectF CheckerRect() const;
     void DrawChecker(QPainter *pPainter, const QRectF &checker);
-    void FillChecker(QPainter *pPainter, const QRectF &checker) const;
-    // Brings the composed image up to date in area (scene coordinates).
-    void Compose(const QRect &area);
+    // The checkerboard's squares scaled by `scale`.
+    void FillChecker(QPainter *pPainter, const QRectF &checker, qreal scale) const;
+    // Brings the picture of the given level (0: full size) up to date in
+    // area (scene coordinates) and returns it.
+    const QImage &Compose(const QRect &area, int iLevel);
     void UpdateCacheRect();
 
     QPixmap m_tile;
     QImage m_tileImage;
-    QImage m_cache; // the checkerboard with m_flat over it: what the view shows
-    QImage m_flat;  // the layers composed onto transparency, as export sees them
+    // The layers composed onto transparency (as export sees them) over the
+    // checkerboard: what the view shows.
+    QImage m_cache;
     QPointF m_checkerOrigin;
     QRegion m_valid; // cache coordinates
+    QImage m_reduced;
+    int m_iLevel = 0;
+    QRegion m_reducedValid; // m_reduced's pixels
+    QTimer m_ahead;
 };

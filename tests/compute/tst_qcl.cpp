@@ -242,6 +242,21 @@ void TestQCL::programCacheBuildsOnce()
     QVERIFY(cache.buildReport().contains(missing));
     QCOMPARE(cache.buildReport().value(missing), QString());
     QCOMPARE(capture.lines().size(), 1);
+
+    // Built ahead on workers (asked twice, built once): handed over like a
+    // program built on the spot, failures included.
+    ProgramCache ahead(m_context);
+    ahead.prebuild({path, missing});
+    ahead.prebuild({path});
+    const QCLProgram early = ahead.program(path);
+    QVERIFY(!early.isNull());
+    QCOMPARE(ahead.program(path).programId(), early.programId());
+    QVERIFY(ahead.program(missing).isNull());
+    QVERIFY(!ahead.contains(missing));
+    QCOMPARE(ahead.buildReport().value(missing), QString());
+    QCOMPARE(capture.lines().size(), 2);
+    // Left unclaimed, a build is waited for when the cache goes.
+    ProgramCache(m_context).prebuild({path});
 }
 
 void TestQCL::hostBuffersAndThreadQueues()

@@ -92,7 +92,7 @@ private:
     BrushDlg *brushes()
     {
         if (!m_pDlg)
-            m_pDlg = new BrushDlg(*m_pCache);
+            m_pDlg = new BrushDlg;
         return m_pDlg;
     }
     BrushDlg *open()

@@ -1,5 +1,6 @@
 // Scratch store: memory accounting, spill and read-back, ordering of
 // restores, failures, and the private instance folders.
+#include "ImageFile.h"
 #include "ScratchDB.h"
 #include "ScratchFolder.h"
 #include "ScratchTarget.h"
@@ -55,6 +56,7 @@ private slots:
     void initTestCase();
     void memoryFigureAndLimitSetting();
     void spillArithmeticAndRelease();
+    void restoreFromDisk_data();
     void restoreFromDisk();
     void latestRestoreWins();
     void waitForPendingAppliesAtOnce();
@@ -142,10 +144,22 @@ void TestScratchDB::spillArithmeticAndRelease()
     QCOMPARE(db.AddItem(&layer), 3);
 }
 
+void TestScratchDB::restoreFromDisk_data()
+{
+    // Qt's codec, and the editor's own (the only one that reads back
+    // snapshots over 128 MiB).
+    QTest::addColumn<bool>("editorCodec");
+    QTest::newRow("Qt codec") << false;
+    QTest::newRow("editor codec") << true;
+}
+
 void TestScratchDB::restoreFromDisk()
 {
+    QFETCH(bool, editorCodec);
     ScratchDB db;
-    db.Init(m_tmp.path() + QStringLiteral("/restore"), 2 * MiB);
+    if (editorCodec)
+        ImageFile::ServeScratchStore(db);
+    db.Init(m_tmp.path() + (editorCodec ? QStringLiteral("/restore-own") : QStringLiteral("/restore")), 2 * MiB);
     const QImage first = cqtest::patternImage(512, 512, 21);  // 1 MiB, awkward alpha
     FakeLayer layer(first, QPointF(13.5, -7));
     const int id = db.AddItem(&layer);

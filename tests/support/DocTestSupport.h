@@ -11,6 +11,7 @@
 #include "TextLayer.h"
 
 #include <QCoreApplication>
+#include <cmath>
 #include <QCryptographicHash>
 #include <QImage>
 #include <QPainter>
@@ -62,15 +63,16 @@ inline QImage overCheckerboard(const QImage &picture, QSizeF area)
 }
 
 // What the window's scene shows of the canvas, or of area.
-inline QImage scenePicture(ChildWindow &window, const QRect &area = QRect())
+inline QImage scenePicture(ChildWindow &window, const QRect &area = QRect(), qreal scale = 1)
 {
     // The scene grows its rectangle (and checkerboard) for moved items once
     // its queued update has run.
     QCoreApplication::processEvents();
-    QImage image = blank(window.canvasSize());
+    const QSize canvas = window.canvasSize();
+    QImage image = blank(QSize(int(std::ceil(canvas.width() * scale)), int(std::ceil(canvas.height() * scale))));
     QPainter painter(&image);
-    const QRectF r = area.isEmpty() ? QRectF(QPointF(0, 0), QSizeF(window.canvasSize())) : QRectF(area);
-    window.scene()->render(&painter, r, r);
+    const QRectF r = area.isEmpty() ? QRectF(QPointF(0, 0), QSizeF(canvas)) : QRectF(area);
+    window.scene()->render(&painter, QRectF(r.topLeft() * scale, r.size() * scale), r);
     return image;
 }
 

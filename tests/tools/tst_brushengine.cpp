@@ -261,7 +261,7 @@ void TestBrushEngine::strokePixelsMatchReference()
     brush.SetImage(roundTip(31, true));
     brush.SetValue(CQBrush::Spacing, 0.3);
     BrushStroke stroke(*m_pCache);
-    QVERIFY2(stroke.isValid(), qPrintable(stroke.errorText()));
+    QVERIFY2(stroke.Prepare(), qPrintable(stroke.errorText()));
     stroke.SetBrush(&brush);
     stroke.SetSize(11);
     const QColor color(200, 60, 20, 180);

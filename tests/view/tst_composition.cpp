@@ -27,6 +27,7 @@ private slots:
     void changesReachThePicture_data();
     void changesReachThePicture();
     void textEdits();
+    void zoomedOutShowsBlockAverages();
     void exportUnaffectedBySceneDrawing();
     void fastBlendsMatchThePainter();
 
@@ -61,9 +62,21 @@ static QImage expectedPicture(ChildWindow &window)
 // a few such steps through a stack of modes (3) stay far below what stale
 // pixels differ by.
 #define CHECK_PICTURE(what) \
-    QVERIFY2(cqtest::offByMoreThan(scenePicture(window), expectedPicture(window), 3) == 0, what)
+    QVERIFY2(cqtest::offByMoreThan(scenePicture(window), expectedPicture(window), 3) == 0, what); \
+    QVERIFY2(zoomedOutKeepsUp(window), what)
 
 using cqtest::scenePicture;
+
+// The picture a view at 25 % shows, kept up to date change by change, is
+// the one composed from scratch; then both pictures are whole again.
+static bool zoomedOutKeepsUp(ChildWindow &window)
+{
+    const QImage kept = scenePicture(window, QRect(), 0.25);
+    window.scene()->InvalidateAll();
+    const QImage fresh = scenePicture(window, QRect(), 0.25);
+    scenePicture(window);
+    return window.scene()->ReducedLevel() == 2 && cqtest::offByMoreThan(kept, fresh, 3) == 0;
+}
 
 static PixmapLayer *patternLayer(ChildWindow &window, quint32 seed, int iMode, qreal dOpacity)
 {
@@ -159,6 +172,46 @@ void TestComposition::changesReachThePicture()
     PixmapLayer *pNew = patternLayer(window, 23, QPainter::CompositionMode_Difference, 0.7);
     CHECK_PICTURE("new layer");
     pNew->setDeleted(true);
+}
+
+void TestComposition::zoomedOutShowsBlockAverages()
+{
+    // Opaque pixels, so the checkerboard shows only past the canvas's last
+    // whole block; a layer off the canvas's corner and one under it.
+    ChildWindow window(nullptr, QSize(70, 43), cqtest::scratchStore());
+    QImage pixels = cqtest::patternImage(70, 43, 41);
+    for (int y = 0; y < pixels.height(); ++y)
+        for (int x = 0; x < pixels.width(); ++x)
+            pixels.setPixel(x, y, pixels.pixel(x, y) | 0xff000000u);
+    auto *pUnder = static_cast<PixmapLayer *>(window.CreateLayer(Layer::Raster));
+    cqtest::setLayerPixels(pUnder, QImage(70, 43, QImage::Format_ARGB32));
+    pUnder->image().fill(Qt::white);
+    auto *pLayer = static_cast<PixmapLayer *>(window.CreateLayer(Layer::Raster));
+    cqtest::setLayerPixels(pLayer, pixels);
+    pLayer->setPos(QPointF(5, -3));
+    window.scene()->InvalidateAll();
+
+    const QImage shown = scenePicture(window, QRect(), 0.125).convertToFormat(QImage::Format_ARGB32);
+    QCOMPARE(window.scene()->ReducedLevel(), 3);
+    // Nothing was composed at full size for it.
+    QVERIFY(window.scene()->ValidRegion().isEmpty());
+    for (int by = 0; by < 43 / 8; ++by)
+        for (int bx = 0; bx < 70 / 8; ++bx) {
+            int sums[3] = {};
+            for (int y = by * 8; y < by * 8 + 8; ++y)
+                for (int x = bx * 8; x < bx * 8 + 8; ++x) {
+                    const QPoint source = QPoint(x, y) - QPoint(5, -3);
+                    const QRgb v = pixels.rect().contains(source) ? pixels.pixel(source) : qRgb(255, 255, 255);
+                    sums[0] += qRed(v);
+                    sums[1] += qGreen(v);
+                    sums[2] += qBlue(v);
+                }
+            const QRgb got = shown.pixel(bx, by);
+            const int got3[3] = {qRed(got), qGreen(got), qBlue(got)};
+            for (int c = 0; c < 3; ++c)
+                QVERIFY2(std::abs(got3[c] - (sums[c] + 32) / 64) <= 2,
+                         qPrintable(QStringLiteral("block %1,%2 channel %3: %4").arg(bx).arg(by).arg(c).arg(got3[c])));
+        }
 }
 
 void TestComposition::textEdits()

@@ -7,6 +7,7 @@
 #include "GraphicsView.h"
 #include "PixmapLayer.h"
 #include "SelectionOutline.h"
+#include "TestSupport.h"
 
 #include <QPainter>
 #include <QScreen>
@@ -120,7 +121,7 @@ void TestSelectionOutline::outlineIsTheInnerBorder()
 // while the ants march.
 void TestSelectionOutline::outlineInAScrolledWindow()
 {
-    ChildWindow window(nullptr, QSize(400, 300));
+    ChildWindow window(nullptr, QSize(400, 300), cqtest::scratchStore());
     window.resize(260, 200);
     auto *pLayer = static_cast<PixmapLayer *>(window.CreateLayer(Layer::Raster));
     QImage red(400, 300, QImage::Format_ARGB32);
