@@ -88,7 +88,7 @@ QList<PathData> DocumentBuilder::CapturePaths(const Document &document)
     return paths;
 }
 
-Document *DocumentBuilder::Build(const DocumentData &data, ScratchDB &store)
+Document *DocumentBuilder::Build(const DocumentData &data, ScratchDB &store, QList<Layer *> *pLayers)
 {
     // Owned here until it is whole, so running out of memory half way frees it.
     auto pDocument = std::make_unique<Document>(data.canvas, store);
@@ -98,12 +98,14 @@ Document *DocumentBuilder::Build(const DocumentData &data, ScratchDB &store)
     std::iota(order.begin(), order.end(), 0);
     std::stable_sort(order.begin(), order.end(),
                      [&data](int a, int b) { return data.layers[a].z < data.layers[b].z; });
+    QList<Layer *> made(data.layers.size(), nullptr);
     for (int i : std::as_const(order)) {
         const LayerData &d = data.layers[i];
         // A raster layer is made of its decoded pixels, so its first
         // snapshot is what was read and nothing canvas-sized is made for it.
         const bool bPixels = d.kind == Layer::Raster && !d.image.isNull();
         Layer *pLayer = bPixels ? pDocument->CreateLayer(d.image) : pDocument->CreateLayer(d.kind);
+        made[i] = pLayer;
         pLayer->setName(d.name);
         pLayer->setBlendingMode(d.blendingMode);
         pLayer->setOpacity(d.opacity);
@@ -135,6 +137,8 @@ Document *DocumentBuilder::Build(const DocumentData &data, ScratchDB &store)
 
     pDocument->undoStack()->push(new QUndoCommand(QStringLiteral("open file")));
     pDocument->MarkSaved();
+    if (pLayers)
+        *pLayers = made;
     return pDocument.release();
 }
 
