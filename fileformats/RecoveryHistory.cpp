@@ -78,8 +78,8 @@ bool readLayer(Reader &r, int iSnapshots, RecoveryHistory::LayerStep *pLayer)
         return false;
     if (d.kind == 0)
         d.html.clear();
-    // A raster layer always has its pixels; a text layer never has any.
-    if (d.kind == 0 ? snapshot < 0 || snapshot >= iSnapshots : snapshot != -1)
+    // A raster layer has its pixels unless deleted; a text layer never has any.
+    if (d.kind == 0 ? snapshot < -1 || snapshot >= iSnapshots || (snapshot == -1 && !pLayer->deleted) : snapshot != -1)
         return false;
     pLayer->snapshot = snapshot;
     for (quint32 i = 0; i < styles; ++i) {

@@ -23,7 +23,7 @@ constexpr quint32 kMaxPathItems = 1 << 24;
 struct LayerStep {
     LayerData data;        // everything but the pixels
     bool deleted = false;
-    int snapshot = -1;     // raster: index into History::snapshots
+    int snapshot = -1;     // raster: index into History::snapshots; -1 while deleted
 };
 
 struct Step {

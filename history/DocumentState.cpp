@@ -93,7 +93,8 @@ void Apply(Document &document, const DocumentState &state)
         if (d.kind == Layer::Raster) {
             auto *pRaster = static_cast<PixmapLayer *>(pLayer);
             // A deleted layer's pixels wait until a step shows it again.
-            if (!layer.deleted && (pRaster->currentSnapshotId() != layer.snapshot || store.HasPending(pRaster))) {
+            if (!layer.deleted && layer.snapshot >= 0
+                && (pRaster->currentSnapshotId() != layer.snapshot || store.HasPending(pRaster))) {
                 store.RestoreItem(pRaster, layer.snapshot);
                 pRaster->setCurrentSnapshotId(layer.snapshot);
             }

@@ -12,8 +12,6 @@
 
 namespace {
 
-constexpr int kLanded = -2; // the landing's pixels: the copy's own layer
-
 bool known(const DocumentState &state)
 {
     return state.canvas.isValid();
@@ -105,9 +103,6 @@ RecoveryHistory::History HistoryJournal::Export(const QList<Layer *> &docLayers,
         DocumentState landed = states[current];
         landed.text = pLanding->text;
         landed.selection = pLanding->selection;
-        for (LayerState &layer : landed.layers)
-            if (layer.pLayer == pLanding->pLayer)
-                layer.snapshot = kLanded;
         states.append(landed);
         ++current;
     }
@@ -117,54 +112,54 @@ RecoveryHistory::History HistoryJournal::Export(const QList<Layer *> &docLayers,
     // Every layer any state knows, in the order they appear.
     QList<Layer *> layers;
     QHash<Layer *, int> layerIndex;
-    QHash<Layer *, int> firstSnapshot;
     for (const DocumentState &state : std::as_const(states))
         for (const LayerState &layer : state.layers) {
             if (!layerIndex.contains(layer.pLayer)) {
                 layerIndex.insert(layer.pLayer, int(layers.size()));
                 layers.append(layer.pLayer);
             }
-            firstSnapshot.insert(layer.pLayer, layer.snapshot);
         }
     for (Layer *pLayer : std::as_const(layers))
         history.docIndex.append(int(docLayers.indexOf(pLayer)));
 
-    // The pixels the copy's layers hold are not written twice.
-    QHash<int, int> docOf;
-    for (const LayerState &layer : std::as_const(states[current].layers)) {
-        const int j = int(docLayers.indexOf(layer.pLayer));
-        if (layer.data.kind == Layer::Raster && !layer.deleted && j >= 0)
-            docOf.insert(layer.snapshot, j);
-    }
+    // The step the copy shows takes its pixels from the copy's own layers:
+    // what they hold now, an open gesture's work included. Other steps
+    // take theirs from the store's snapshots.
     QHash<int, int> table; // store id -> snapshot index
+    QHash<int, int> docTable; // copy's layer -> snapshot index
     QSet<int> bad;
     QHash<int, SnapshotFile> sources;
+    const auto docSnapshotOf = [&](int j) {
+        if (const auto it = docTable.constFind(j); it != docTable.constEnd())
+            return it.value();
+        Snapshot s;
+        auto *pRaster = static_cast<PixmapLayer *>(docLayers[j]);
+        s.docLayer = j;
+        s.size = pRaster->image().size();
+        s.pos = pRaster->pos();
+        docTable.insert(j, int(history.snapshots.size()));
+        history.snapshots.append(s);
+        return int(history.snapshots.size()) - 1;
+    };
     const auto snapshotOf = [&](int id) {
         if (const auto it = table.constFind(id); it != table.constEnd())
             return it.value();
         Snapshot s;
         SnapshotFile file;
-        bool bOk = true;
-        if (const auto doc = docOf.constFind(id); doc != docOf.constEnd()) {
-            auto *pRaster = static_cast<PixmapLayer *>(docLayers[doc.value()]);
-            s.docLayer = doc.value();
-            s.size = pRaster->image().size();
-            s.pos = pRaster->pos();
-        } else {
-            s.key = quint64(id);
-            file.key = s.key;
-            bOk = m_pDocument->store().ItemSource(id, &file.source, &file.image, &s.pos, &s.size);
-        }
+        s.key = quint64(id);
+        file.key = s.key;
+        const bool bOk = m_pDocument->store().ItemSource(id, &file.source, &file.image, &s.pos, &s.size);
         const int index = int(history.snapshots.size());
         history.snapshots.append(s);
         table.insert(id, index);
         if (!bOk)
             bad.insert(index);
-        else if (s.docLayer < 0)
+        else
             sources.insert(index, file);
         return index;
     };
-    for (const DocumentState &state : std::as_const(states)) {
+    for (int i = 0; i < states.size(); ++i) {
+        const DocumentState &state = states[i];
         Step step;
         step.text = state.text;
         step.canvas = state.canvas;
@@ -180,7 +175,14 @@ RecoveryHistory::History HistoryJournal::Export(const QList<Layer *> &docLayers,
             if (const LayerState *pState = present.value(pLayer)) {
                 out.data = pState->data;
                 out.deleted = pState->deleted;
-                out.snapshot = pState->data.kind == Layer::Raster ? snapshotOf(pState->snapshot) : -1;
+                const int j = int(docLayers.indexOf(pLayer));
+                // A deleted layer's pixels are never shown, so never kept.
+                if (pState->data.kind != Layer::Raster || pState->deleted)
+                    out.snapshot = -1;
+                else if (i == current && j >= 0)
+                    out.snapshot = docSnapshotOf(j);
+                else
+                    out.snapshot = snapshotOf(pState->snapshot);
             } else {
                 // Not made yet at this step: as good as deleted.
                 const LayerState *pLater = nullptr;
@@ -190,7 +192,7 @@ RecoveryHistory::History HistoryJournal::Export(const QList<Layer *> &docLayers,
                             pLater = &layer;
                 out.data = pLater->data;
                 out.deleted = true;
-                out.snapshot = out.data.kind == Layer::Raster ? snapshotOf(firstSnapshot.value(pLayer)) : -1;
+                out.snapshot = -1;
             }
             step.layers.append(out);
         }

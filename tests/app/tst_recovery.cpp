@@ -403,7 +403,7 @@ private Q_SLOTS:
     void damagedHistoryLeavesTheDocument_data()
     {
         QTest::addColumn<int>("damage");
-        for (int i = 0; i < 7; ++i)
+        for (int i = 0; i < 8; ++i)
             QTest::newRow(qPrintable(QString::number(i))) << i;
     }
     // A history that does not add up (written by hand, say): the document
@@ -438,6 +438,7 @@ private Q_SLOTS:
         case 4: history.steps[0].canvas = QSize(40000, 2); break;    // beyond the limits
         case 5: history.current = 2; break;                          // a step that is not there
         case 6: history.steps[1].layers[0].data.opacity = 2; break;  // out of range
+        case 7: history.steps[0].layers[0].snapshot = -1; break;     // a shown layer without pixels
         }
         QString error;
         const QByteArray bytes = RecoveryFile::Encode(info, data, &error, &history);
