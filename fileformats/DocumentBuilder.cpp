@@ -113,6 +113,10 @@ Document *DocumentBuilder::Build(const DocumentData &data, ScratchDB &store, QLi
         pLayer->setVisible(d.visible);
         pLayer->setZValue(d.z);
         pLayer->setPos(d.pos);
+        // Its first snapshot stands where the layer stands, so undoing back
+        // to it later does not move the layer.
+        if (d.kind == Layer::Raster)
+            store.PlaceItem(pLayer->currentSnapshotId(), d.pos);
         pLayer->styles().ReadRecords(d.styleRecords);
         if (d.kind == Layer::Text) {
             auto *pText = static_cast<TextLayer *>(pLayer);

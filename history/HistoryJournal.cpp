@@ -233,18 +233,12 @@ void HistoryJournal::Rebuild(Document *pDocument, const QList<Layer *> &docLayer
     }
     QList<int> ids;
     QSet<int> bad;
-    QHash<int, int> docIds;
     for (int i = 0; i < history.snapshots.size(); ++i) {
         const Snapshot &s = history.snapshots[i];
         int id = -1;
         if (s.docLayer >= 0) {
-            // What the layer holds now, where it stands now.
-            auto *pRaster = static_cast<PixmapLayer *>(docLayers[s.docLayer]);
-            if (!docIds.contains(s.docLayer)) {
-                docIds.insert(s.docLayer, store.AddItem(pRaster));
-                pRaster->setCurrentSnapshotId(docIds.value(s.docLayer));
-            }
-            id = docIds.value(s.docLayer);
+            // What the layer holds now, where it stands now: its first snapshot.
+            id = docLayers[s.docLayer]->currentSnapshotId();
         } else {
             id = store.AdoptFile(undoFolder + QLatin1Char('/') + FileName(s.key), s.size,
                                  s.premultiplied ? QImage::Format_ARGB32_Premultiplied : QImage::Format_ARGB32, s.pos);

@@ -164,6 +164,13 @@ int ScratchDB::AdoptFile(const QString &sPath, const QSize &size, QImage::Format
     return int(m_items.size()) - 1;
 }
 
+void ScratchDB::PlaceItem(int iId, const QPointF &pos)
+{
+    std::unique_lock list(m_listLock);
+    if (ValidId(iId))
+        m_items.at(iId)->position = pos;
+}
+
 bool ScratchDB::ItemSource(int iId, QString *pFileName, QImage *pImage, QPointF *pPos, QSize *pSize) const
 {
     std::unique_lock list(m_listLock);

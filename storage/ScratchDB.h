@@ -64,6 +64,9 @@ public:
     // else its image (shared); false once released or unreadable.
     bool ItemSource(int iId, QString *pFileName, QImage *pImage, QPointF *pPos, QSize *pSize) const;
     void RestoreItem(ScratchTarget *pTarget, int iId);
+    // The target was placed after its item was added (a layer read from a
+    // file): the item takes its place too.
+    void PlaceItem(int iId, const QPointF &pos);
     void ReleaseItem(int iId);
 
     // Applies at once the restore still pending for the target, waiting for
