@@ -467,9 +467,10 @@ private Q_SLOTS:
         const CanvasOverlay &overlay = pTool->Overlay();
         QWidget *pViewport = pWindow->overlayView()->viewport();
         QTest::mousePress(pViewport, Qt::LeftButton, {}, overlay.FromCanvas({40, 40}).toPoint());
-        QTest::mouseMove(pViewport, overlay.FromCanvas({48, 45}).toPoint());
-        QTest::mouseMove(pViewport, overlay.FromCanvas({55, 50}).toPoint());
-        QTest::mouseRelease(pViewport, Qt::LeftButton, {}, overlay.FromCanvas({55, 50}).toPoint());
+        // Up and left: the layer grows beyond the canvas and stands off its corner.
+        QTest::mouseMove(pViewport, overlay.FromCanvas({33, 35}).toPoint());
+        QTest::mouseMove(pViewport, overlay.FromCanvas({25, 30}).toPoint());
+        QTest::mouseRelease(pViewport, Qt::LeftButton, {}, overlay.FromCanvas({25, 30}).toPoint());
         QVERIFY(pTool->IsPending());
         const QImage hole = cqtest::layerOf(pWindow)->image();
         const int iSteps = pWindow->undoStack()->count();
@@ -490,6 +491,7 @@ private Q_SLOTS:
         QVERIFY(RecoveryFile::Read(copy, &info, &data, &error));
         QCOMPARE(data.layers.first().image, cqtest::layerOf(pWindow)->image());
         QCOMPARE(data.layers.first().pos, cqtest::layerOf(pWindow)->pos());
+        QCOMPARE(data.layers.first().pos, QPointF(-15, -10));
         // Recovered, the landing is a step of its own: undo takes it back.
         QVERIFY(Recovery::Open(m_pMain, crashedCopy(copy, QStringLiteral("4 Untitled 4")), &error));
         ChildWindow *pRecovered = m_pMain->currentDocument();
@@ -497,6 +499,11 @@ private Q_SLOTS:
         pRecovered->undoStack()->undo();
         cqtest::settle(pRecovered);
         QCOMPARE(cqtest::layerOf(pRecovered)->image(), pattern);
+        // Redone, the layer is back where the landing put it.
+        pRecovered->undoStack()->redo();
+        cqtest::settle(pRecovered);
+        QCOMPARE(cqtest::layerOf(pRecovered)->image(), cqtest::layerOf(pWindow)->image());
+        QCOMPARE(cqtest::layerOf(pRecovered)->pos(), cqtest::layerOf(pWindow)->pos());
         ToolboxDlg::instance()->Select(ToolSet::Brush);
     }
 
