@@ -130,7 +130,8 @@ bool readDocument(const QString &path, DocumentData *pData, QString *pError, QSt
                                 info.written.toString(Qt::ISODate))
                        + QStringLiteral("undo history of %1 steps%2\n")
                              .arg(info.historySteps)
-                             .arg(info.historyNote.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(info.historyNote));
+                             .arg(info.historyNote.isEmpty() ? QString()
+                                                             : QStringLiteral(" (%1)").arg(info.historyNote));
         return true;
     }
     if (DocumentFile::IsDocumentPath(path))

@@ -100,7 +100,8 @@ QImage Thumbnail(const DocumentData &data)
     return thumb.convertToFormat(QImage::Format_ARGB32);
 }
 
-QByteArray Encode(const RecoveryInfo &info, DocumentData &data, QString *pError, const RecoveryHistory::History *pHistory)
+QByteArray Encode(const RecoveryInfo &info, DocumentData &data, QString *pError,
+                  const RecoveryHistory::History *pHistory)
 {
     for (LayerData &layer : data.layers)
         if (layer.kind == 0 && layer.png.isEmpty())
@@ -108,7 +109,8 @@ QByteArray Encode(const RecoveryInfo &info, DocumentData &data, QString *pError,
     const QByteArray document = DocumentFile::Serialize(data, pError);
     if (document.isEmpty())
         return QByteArray();
-    const QByteArray history = pHistory && !pHistory->steps.isEmpty() ? RecoveryHistory::Encode(*pHistory) : QByteArray();
+    const QByteArray history =
+        pHistory && !pHistory->steps.isEmpty() ? RecoveryHistory::Encode(*pHistory) : QByteArray();
     if (history.size() > qsizetype(kMaxHistory)) {
         *pError = QStringLiteral("The undo history is too large to keep.");
         return QByteArray();

@@ -190,7 +190,8 @@ bool Parse(const QByteArray &bytes, const QList<int> *pLayerKinds, History *pHis
         Step step;
         quint32 w = 0, hgt = 0, rects = 0, paths = 0;
         if (!readText(r, kMaxName, &step.text) || !r.U32(&w) || !r.U32(&hgt) || !ImageFile::Fits(qint64(w), qint64(hgt))
-            || !r.I32(&step.current) || step.current < -1 || step.current >= int(layers) || !r.Count(16, kMaxRects, &rects))
+            || !r.I32(&step.current) || step.current < -1 || step.current >= int(layers)
+            || !r.Count(16, kMaxRects, &rects))
             return false;
         step.canvas = QSize(int(w), int(hgt));
         for (quint32 j = 0; j < rects; ++j) {
@@ -211,8 +212,8 @@ bool Parse(const QByteArray &bytes, const QList<int> *pLayerKinds, History *pHis
             for (quint32 k = 0; k < items; ++k) {
                 PathItem item;
                 quint32 kind = 0;
-                if (!r.U32(&kind) || kind > PathItem::QuadTo || !readPoint(r, &item.first) || !readPoint(r, &item.second)
-                    || !readPoint(r, &item.control1) || !readPoint(r, &item.control2))
+                if (!r.U32(&kind) || kind > PathItem::QuadTo || !readPoint(r, &item.first)
+                    || !readPoint(r, &item.second) || !readPoint(r, &item.control1) || !readPoint(r, &item.control2))
                     return false;
                 item.kind = int(kind);
                 path.items.append(item);

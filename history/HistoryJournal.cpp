@@ -61,6 +61,9 @@ HistoryJournal::HistoryJournal(Document *pDocument)
     if (!known(m_states[m_iLastIndex]))
         Record(m_iLastIndex);
     connect(pDocument->undoStack(), &QUndoStack::indexChanged, this, &HistoryJournal::IndexChanged);
+    // Nothing is taken down from a document being torn down.
+    connect(pDocument, &Document::Closing, this,
+            [this] { disconnect(m_pDocument->undoStack(), nullptr, this, nullptr); });
 }
 
 void HistoryJournal::Record(int iIndex)

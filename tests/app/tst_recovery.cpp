@@ -9,7 +9,10 @@
 #include "ChildWindow.h"
 #include "Document.h"
 #include "DocumentFile.h"
+#include "DocumentBuilder.h"
 #include "FileActions.h"
+#include "HistoryJournal.h"
+#include "ImageFile.h"
 #include "AddPathCmd.h"
 #include "ChangeLayerOpacityCmd.h"
 #include "CreateLayerCmd.h"
@@ -317,10 +320,11 @@ private Q_SLOTS:
             [](Document *d) { paint(d, qRgba(20, 40, 220, 200), QRect(5, 5, 20, 10)); },
             [](Document *d) { d->undoStack()->push(new ChangeLayerOpacityCmd(d->CurrentLayer(), 100, 40)); },
             [](Document *d) {
-                d->undoStack()->push(new RenameLayerCmd(d->CurrentLayer(), d->CurrentLayer()->name(), QStringLiteral("Sky")));
+                Layer *pLayer = d->CurrentLayer();
+                d->undoStack()->push(new RenameLayerCmd(pLayer, pLayer->name(), QStringLiteral("Sky")));
             },
             [](Document *d) { d->undoStack()->push(new SelectionCmd(d, d->Selection(), QRegion(3, 4, 10, 8))); },
-            [](Document *d) { d->undoStack()->push(new ImageFlipCmd(d, true, false, QStringLiteral("Flip Horizontal"))); },
+            [](Document *d) { d->undoStack()->push(new ImageFlipCmd(d, true, false, QStringLiteral("Flip"))); },
             [](Document *d) { d->undoStack()->push(new DeleteLayerCmd(d->GetLayers(true).first())); },
             [](Document *d) { d->undoStack()->push(new ResizeCanvasCmd(d, 50, 36, 40, 30, 0)); },
             [](Document *d) {
@@ -363,11 +367,27 @@ private Q_SLOTS:
         QVERIFY(RecoveryFile::Read(damaged, &info, nullptr, &error, &history));
         QCOMPARE(info.historySteps, int(steps.size()));
         QVERIFY(info.historyNote.isEmpty());
-        // Cut short anywhere, the history is refused, never half read.
+        // Cut short anywhere, the history is refused, never half read; with
+        // a byte changed, what is still taken rebuilds and walks safely.
         const QByteArray encoded = RecoveryHistory::Encode(history);
+        DocumentData data;
+        QVERIFY(RecoveryFile::Read(damaged, nullptr, &data, &error));
+        const QList<int> kinds(data.layers.size(), 0);
         for (int n = 0; n < encoded.size(); n += 7) {
             RecoveryHistory::History part;
             QVERIFY(!RecoveryHistory::Parse(encoded.left(n), nullptr, &part));
+            QByteArray changed = encoded;
+            changed[n] = char(changed[n] ^ (0x41 + n % 61));
+            if (!RecoveryHistory::Parse(changed, &kinds, &part) || part.isEmpty())
+                continue;
+            QList<Layer *> made;
+            std::unique_ptr<Document> pBuilt(DocumentBuilder::Build(data, *pStore, &made));
+            pBuilt->undoStack()->clear();
+            HistoryJournal::Rebuild(pBuilt.get(), made, &part, m_home.filePath(QStringLiteral("none")));
+            pBuilt->undoStack()->setIndex(0);
+            pBuilt->undoStack()->setIndex(pBuilt->undoStack()->count());
+            pStore->Sync();
+            QVERIFY(ImageFile::Fits(pBuilt->canvasSize().width(), pBuilt->canvasSize().height()));
         }
         const int iVictim = history.steps[2].layers[0].snapshot; // the first layer, painted
         QVERIFY(QFile::remove(RecoveryFolder::UndoFolder(damaged) + QLatin1Char('/')
