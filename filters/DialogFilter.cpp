@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 // One open dialog's previews in parts.
@@ -113,11 +114,11 @@ void DialogFilter::Request(const FilterValues &values)
             m_parts->output = m_buffers->takeOutput();
         }
         const View view = m_view();
-        m_worker.Post([this, parts = m_parts, values, generation, view, queue = m_queue] {
+        m_worker.Post([this, parts = m_parts, values, generation, view, queue = m_queue, samples = m_partSamples] {
             if (generation != m_generation.load())
                 return;
             QCLQueueScope scope(parts->buffers->context(), queue);
-            ComputeParts(parts, values, generation, view);
+            ComputeParts(parts, values, generation, view, samples);
         });
         return;
     }
@@ -170,7 +171,7 @@ QList<QRect> DialogFilter::PlanParts(const QSize &image, const QRect &view, int 
 }
 
 void DialogFilter::ComputeParts(const std::shared_ptr<Parts> &parts, const FilterValues &values, quint64 generation,
-                                const View &view)
+                                const View &view, qint64 samples)
 {
     FilterBuffers &buffers = *parts->buffers;
     const QSize size(buffers.width(), buffers.height());
@@ -181,9 +182,9 @@ void DialogFilter::ComputeParts(const std::shared_ptr<Parts> &parts, const Filte
             this, [this, parts, generation, area, bLast, bOk] { DeliverPart(parts, generation, area, bLast, bOk); },
             Qt::QueuedConnection);
     };
-    if (view.zoom < 1.0 && qint64(shown.width()) * shown.height() * samplesPerPixel > 2 * kPartSamples) {
+    if (view.zoom < 1.0 && qint64(shown.width()) * shown.height() * samplesPerPixel > 2 * samples) {
         // Whole, as its own image: the layer takes it without a copy.
-        QImage quick = QuickPreview(*parts, values, view.zoom);
+        QImage quick = QuickPreview(*parts, values, view.zoom, samples);
         if (!quick.isNull())
             QMetaObject::invokeMethod(
                 this,
@@ -193,7 +194,7 @@ void DialogFilter::ComputeParts(const std::shared_ptr<Parts> &parts, const Filte
                 },
                 Qt::QueuedConnection);
     }
-    const QList<QRect> plan = PlanParts(size, shown, samplesPerPixel, kPartSamples);
+    const QList<QRect> plan = PlanParts(size, shown, samplesPerPixel, samples);
     for (qsizetype i = 0; i < plan.size(); ++i) {
         if (generation != m_generation.load())
             return;
@@ -204,7 +205,7 @@ void DialogFilter::ComputeParts(const std::shared_ptr<Parts> &parts, const Filte
     }
 }
 
-QImage DialogFilter::QuickPreview(Parts &parts, const FilterValues &values, double zoom)
+QImage DialogFilter::QuickPreview(Parts &parts, const FilterValues &values, double zoom, qint64 samples)
 {
     // The view's resolution, halved while even that takes long.
     const QImage &input = parts.buffers->input();
@@ -216,7 +217,7 @@ QImage DialogFilter::QuickPreview(Parts &parts, const FilterValues &values, doub
         if (!scaled)
             return QImage();
         size = QSize(qMax(1, int(std::ceil(input.width() * scale))), qMax(1, int(std::ceil(input.height() * scale))));
-        if (qint64(size.width()) * size.height() * SamplesPerPixel(*scaled) <= kPartSamples || size.width() < 64)
+        if (qint64(size.width()) * size.height() * SamplesPerPixel(*scaled) <= samples || size.width() < 64)
             break;
     }
     // Each level is reduced from the one above, once for the dialog.
@@ -242,12 +243,21 @@ QImage DialogFilter::QuickPreview(Parts &parts, const FilterValues &values, doub
     std::vector<int> columns(size_t(out.width()));
     for (int x = 0; x < out.width(); ++x)
         columns[size_t(x)] = int(qint64(x) * got.width() / out.width());
+    uchar *bits = out.bits();
+    const qsizetype stride = out.bytesPerLine();
+    int made = -1;
     for (int y = 0; y < out.height(); ++y) {
-        const auto *from =
-            reinterpret_cast<const quint32 *>(small.image.constScanLine(int(qint64(y) * got.height() / out.height())));
-        auto *to = reinterpret_cast<quint32 *>(out.scanLine(y));
+        const int source = int(qint64(y) * got.height() / out.height());
+        auto *to = reinterpret_cast<quint32 *>(bits + y * stride);
+        if (source == made) {
+            // The row above came from the same reduced row.
+            std::memcpy(to, bits + (y - 1) * stride, size_t(out.width()) * 4);
+            continue;
+        }
+        const auto *from = reinterpret_cast<const quint32 *>(small.image.constScanLine(source));
         for (int x = 0; x < out.width(); ++x)
             to[x] = from[columns[size_t(x)]];
+        made = source;
     }
     reduced.giveBack(std::move(small));
     return out;

@@ -93,6 +93,10 @@ public:
     // `samples` input samples at `samplesPerPixel`.
     static QList<QRect> PlanParts(const QSize &image, const QRect &view, int samplesPerPixel, qint64 samples);
 
+    // About what one part of a preview may cost, in input samples: the
+    // longest a change waits for a part under way (by default some 30 ms
+    // of a CPU device).
+    void SetPartSamples(qint64 samples) { m_partSamples = samples; }
     static constexpr qint64 kPartSamples = 48'000'000;
 
     static constexpr int kTimerInterval = 50;
@@ -127,10 +131,10 @@ private:
     // The preview in parts, on the worker.
     struct Parts;
     void ComputeParts(const std::shared_ptr<Parts> &parts, const FilterValues &values, quint64 generation,
-                      const View &view);
+                      const View &view, qint64 samples);
     // The values at the view's scale on a reduced copy, enlarged to the
     // image's size; null when there is no quick preview to make.
-    QImage QuickPreview(Parts &parts, const FilterValues &values, double zoom);
+    QImage QuickPreview(Parts &parts, const FilterValues &values, double zoom, qint64 samples);
     void DeliverPart(const std::shared_ptr<Parts> &parts, quint64 generation, const QRect &area, bool bLast,
                      bool bOk);
     void Deliver(const std::shared_ptr<FilterBuffers> &buffers, FilterBuffers::Output output, quint64 generation,
@@ -149,6 +153,7 @@ private:
     std::shared_ptr<FilterBuffers> m_buffers;
     std::function<View()> m_view;
     std::shared_ptr<Parts> m_parts;
+    qint64 m_partSamples = kPartSamples;
     FilterBuffers::Output m_shown;
     std::atomic<quint64> m_generation{0};
     quint64 m_shownGeneration = 0;

@@ -32,6 +32,7 @@ struct Recorder : QObject {
     {
         connect(pFilter, &DialogFilter::Updated, this, [this](QImage &image) {
             images << image.copy();
+            canvas = image.copy();
             events << QStringLiteral("updated");
         });
         connect(pFilter, &DialogFilter::Complete, this, [this](bool bAccepted) {
@@ -415,6 +416,24 @@ void DialogFilterTest::previewInPartsStartsWithTheView()
     QVERIFY(!seen.events.contains(QStringLiteral("updated")));
     radius.set(QStringLiteral("radius"), 25);
     QCOMPARE(seen.canvas, pGaussian->Run(big, radius));
+
+    // A reduced view of the whole image, previews that take long: first a
+    // quick one over everything, then the exact parts; OK still lands the
+    // exact whole result.
+    pGaussian->SetView([&big] { return DialogFilter::View{big.rect(), 0.25}; });
+    pGaussian->SetPartSamples(20'000);
+    pGaussian->ApplyFilter(big);
+    pGaussian->Worker().RunPending();
+    seen.events.clear();
+    slider(pGaussian, "sizeSlider")->setValue(40);
+    click(pGaussian, QDialogButtonBox::Ok);
+    QCOMPARE(seen.events.first(), QStringLiteral("updated"));
+    QCOMPARE(seen.events.count(QStringLiteral("updated")), 1);
+    QVERIFY(seen.events.count(QStringLiteral("part")) > 2);
+    QCOMPARE(seen.events.last(), QStringLiteral("accepted"));
+    radius.set(QStringLiteral("radius"), 40);
+    QCOMPARE(seen.canvas, pGaussian->Run(big, radius));
+    pGaussian->SetPartSamples(DialogFilter::kPartSamples);
     pGaussian->SetView(nullptr);
 }
 
