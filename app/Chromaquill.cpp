@@ -8,7 +8,6 @@
 #include "ExportPreviewDlg.h"
 #include "MainWindow.h"
 #include "PngEncoder.h"
-#include "ScratchDB.h"
 #include "TitleFont.h"
 
 #include <QDir>
@@ -23,14 +22,14 @@ Chromaquill::Chromaquill(int &argc, char **argv)
     // The scratch store reads its limit from the settings, so the identity
     // comes first.
     SetIdentity();
-    ScratchDB::instance()->SetImageWriter(&PngEncoder::Write);
-    ScratchDB::instance()->Init();
+    m_store.SetImageWriter(&PngEncoder::Write);
+    m_store.Init();
     registerTitleFont();
 }
 
 Chromaquill::~Chromaquill()
 {
-    ScratchDB::instance()->Shutdown();
+    m_store.Shutdown();
 }
 
 void Chromaquill::SetIdentity()
@@ -63,18 +62,17 @@ void Chromaquill::ShowInformation(const QString &message)
     box.exec();
 }
 
-bool Chromaquill::LoadDocument(const QString &path)
+bool Chromaquill::LoadDocument(const QString &path, MainWindow *pMain)
 {
     QString error;
     QStringList notes;
-    Document *pDocument = DocumentBuilder::Load(path, *ScratchDB::instance(), &error, &notes);
+    Document *pDocument = DocumentBuilder::Load(path, pMain->documentEnv(), &error, &notes);
     if (!pDocument) {
         ReportFileError(path, error);
         return false;
     }
     StartHistory(pDocument);
     pDocument->SetFileName(path);
-    MainWindow *pMain = MainWindow::instance();
     pMain->AddChild(new ChildWindow(pMain, pDocument));
     if (!notes.isEmpty())
         ShowInformation(QStringLiteral("%1\n\nThese layers use a blending mode the editor does not have and open as "

@@ -3,8 +3,11 @@
 #include <QImage>
 #include <QString>
 
+#include "ScratchDB.h"
+
 class ChildWindow;
 class Document;
+class MainWindow;
 
 // The application object: identity, version, and the three document file
 // operations the main window uses.
@@ -17,6 +20,8 @@ public:
     // A clean exit: the scratch store's files go with the application.
     ~Chromaquill() override;
     QString version() const { return m_version; }
+    // The program's one scratch store.
+    ScratchDB &store() { return m_store; }
 
     // Sets the settings identity; safe to call before the application exists.
     static void SetIdentity();
@@ -24,7 +29,7 @@ public:
     // Reads a document (native or OpenRaster) into a new document window.
     // Problems are reported in an "Error" box naming the file; nothing else
     // changes. What the reader had to change is told in an information box.
-    static bool LoadDocument(const QString &path);
+    static bool LoadDocument(const QString &path, MainWindow *pMain);
     // An opened document's history starts empty and clean.
     static void StartHistory(Document *pDocument);
     // Writes the document atomically, as OpenRaster when the path ends in
@@ -47,4 +52,5 @@ public:
 
 private:
     QString m_version;
+    ScratchDB m_store;
 };

@@ -11,7 +11,6 @@
 #include "Layer.h"
 #include "MainWindow.h"
 #include "NewFileDlg.h"
-#include "ScratchDB.h"
 
 #include <QFileDialog>
 #include <QFileInfo>
@@ -86,7 +85,7 @@ FileActions::FileActions(MainWindow *pMain)
 ChildWindow *FileActions::NewDocument(const QSize &size)
 {
     // Its one layer is no step: the history starts empty.
-    auto *pDocument = new Document(size, *ScratchDB::instance());
+    auto *pDocument = new Document(size, m_pMain->documentEnv());
     pDocument->CreateLayer(Layer::Raster);
     pDocument->MarkSaved();
     auto *pWindow = new ChildWindow(m_pMain, pDocument);
@@ -105,7 +104,7 @@ bool FileActions::OpenImageAsDocument(const QString &path, QString *pError)
         return false;
     }
     const QString name = QFileInfo(path).fileName();
-    Document *pDocument = DocumentBuilder::Build(DocumentFile::FromImage(image, name), *ScratchDB::instance());
+    Document *pDocument = DocumentBuilder::Build(DocumentFile::FromImage(image, name), m_pMain->documentEnv());
     Chromaquill::StartHistory(pDocument);
     pDocument->SetFileName(path);
     auto *pWindow = new ChildWindow(m_pMain, pDocument);
@@ -119,7 +118,7 @@ bool FileActions::OpenImageAsDocument(const QString &path, QString *pError)
 bool FileActions::OpenFile(const QString &path)
 {
     if (DocumentFile::IsDocumentPath(path))
-        return Chromaquill::LoadDocument(path);
+        return Chromaquill::LoadDocument(path, m_pMain);
     QString error;
     if (OpenImageAsDocument(path, &error))
         return true;

@@ -60,8 +60,7 @@ LayerActions::LayerActions(MainWindow *pMain)
         if (ChildWindow *pWindow = m_pMain->currentDocument()) {
             pWindow->SelectNone();
             // Tools holding on to the old selection (a floating move) start over.
-            if (ToolboxDlg *pToolbox = ToolboxDlg::existing())
-                pToolbox->Reactivate();
+            m_pMain->toolbox()->Reactivate();
         }
     });
     on(pUi->action_Select_Inverse, [this] {

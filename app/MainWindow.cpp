@@ -21,7 +21,6 @@
 #include "HistogramDlg.h"
 #include "LayerActions.h"
 #include "LayerDlg.h"
-#include "LayerStyleMgr.h"
 #include "PopupNotify.h"
 #include "ScratchDB.h"
 #include "Startup.h"
@@ -75,13 +74,6 @@ const char kToolBarStyle[] =
     "QCheckBox::indicator:disabled { background: #bbb; }";
 } // namespace
 
-MainWindow *MainWindow::instance()
-{
-    if (!s_pInstance)
-        s_pInstance = new MainWindow;
-    return s_pInstance;
-}
-
 MainWindow *MainWindow::existing()
 {
     return s_pInstance;
@@ -110,10 +102,13 @@ void MainWindow::UseStandardKeys()
     }
 }
 
-MainWindow::MainWindow()
+MainWindow::MainWindow(ScratchDB &store)
     : QMainWindow(nullptr)
     , m_pUi(new Ui::MainWindow)
     , m_programCache(m_clContext)
+    // Selections are feathered by the kernels; layer styles build theirs
+    // from the same programs.
+    , m_documentEnv(store, Feather::Featherer(m_programCache), &m_programCache)
 {
     s_pInstance = this;
     m_pUi->setupUi(this);
@@ -130,10 +125,11 @@ MainWindow::MainWindow()
     EnableDocumentActions(false);
 
     // Panels.
-    addDockWidget(Qt::RightDockWidgetArea, LayerDlg::instance());
-    UndoDlg *pHistory = UndoDlg::instance(this);
+    m_pLayers = new LayerDlg;
+    addDockWidget(Qt::RightDockWidgetArea, m_pLayers);
+    UndoDlg *pHistory = m_pHistory = new UndoDlg(this);
     addDockWidget(Qt::RightDockWidgetArea, pHistory);
-    HistogramDlg *pHistogram = HistogramDlg::instance(&m_programCache, this);
+    HistogramDlg *pHistogram = m_pHistogram = new HistogramDlg(&m_programCache, this);
     addDockWidget(Qt::RightDockWidgetArea, pHistogram);
     pHistogram->hide();
     if (QSettings().contains(QStringLiteral("HistogramDlgGeometry")))
@@ -144,10 +140,6 @@ MainWindow::MainWindow()
     m_pClipboardActions = new ClipboardActions(this);
 
     ChooseComputeMode();
-    // Selections are feathered by the kernels once a document asks.
-    Document::SetDefaultFeatherer(Feather::Featherer(m_programCache));
-    // Layer styles build their kernels from the same programs.
-    LayerStyleMgr::SetDefaultPrograms(&m_programCache);
     // A crash report lists every build log and filter error known at the time.
     m_programCache.setReportListener([](const QMap<QString, QString> &report) { CrashHandler::SetBuildReport(report); });
     m_pUi->mainToolBar->setStyleSheet(QString::fromLatin1(kToolBarStyle));
@@ -156,19 +148,24 @@ MainWindow::MainWindow()
     // dock layout once the histogram panel had been left open.
     // A panel closed by its own button unchecks its Window entry.
     connect(pHistory, &QDockWidget::visibilityChanged, m_pUi->action_History, &QAction::setChecked);
-    connect(LayerDlg::instance(), &QDockWidget::visibilityChanged, m_pUi->action_Layers, &QAction::setChecked);
+    connect(m_pLayers, &QDockWidget::visibilityChanged, m_pUi->action_Layers, &QAction::setChecked);
     connect(pHistogram, &QDockWidget::visibilityChanged, this, &MainWindow::SetHistogramChecked);
     m_pUi->action_Histogram->setChecked(!pHistogram->isHidden());
     m_pUi->action_History->setChecked(!pHistory->isHidden());
-    m_pUi->action_Layers->setChecked(!LayerDlg::instance()->isHidden());
-    ToolboxDlg::instance(this, this);
+    m_pUi->action_Layers->setChecked(!m_pLayers->isHidden());
+    m_pToolbox = new ToolboxDlg(*this, this);
+    m_pLayers->SetToolbox(m_pToolbox);
+    connect(m_pLayers, &LayerDlg::NewBrushRequested, this, [this](const QImage &image) {
+        if (m_pBrushes)
+            m_pBrushes->NewBrushFromImage(image);
+    });
 
     // The history list and the layer panel's controls end a gesture first;
     // a click on a layer row only switches layers, which each tool handles
     // its own way (the move tool puts a floating picture back).
     m_pGuard = new GestureGuard([this] { FinishGesture(); }, this);
     m_pGuard->WatchWidget(pHistory);
-    m_pGuard->WatchWidget(LayerDlg::instance(), "LayerRow");
+    m_pGuard->WatchWidget(m_pLayers, "LayerRow");
 }
 
 void MainWindow::SetAutosave(Autosave *pAutosave)
@@ -197,11 +194,9 @@ MainWindow::~MainWindow()
     m_pGuard = nullptr;
     // The tool lets go while this window can still answer it (ending
     // without closing the documents leaves it active).
-    if (ToolboxDlg *pToolbox = ToolboxDlg::existing())
-        pToolbox->DeactivateCurrent();
+    if (m_pToolbox)
+        m_pToolbox->DeactivateCurrent();
     m_pActiveTool = nullptr;
-    Document::SetDefaultFeatherer(nullptr);
-    LayerStyleMgr::SetDefaultPrograms(nullptr);
     delete m_pUi;
     if (s_pInstance == this)
         s_pInstance = nullptr;
@@ -230,7 +225,7 @@ void MainWindow::BuildStatusBar()
         statusBar()->addPermanentWidget(pLabel);
     statusBar()->setStyleSheet(QStringLiteral("QStatusBar { background-color: rgb(50, 50, 50); }"));
 
-    ScratchDB *pStore = ScratchDB::instance();
+    ScratchDB *pStore = &m_documentEnv.store;
     connect(pStore, &ScratchDB::MemoryUsageChanged, m_pMemoryLabel, &QLabel::setText);
     m_pMemoryLabel->setText(ScratchDB::MemoryText(pStore->memoryInUse()));
     connect(pStore, &ScratchDB::RestoreFailed, this, [this](const QString &message) {
@@ -258,18 +253,18 @@ void MainWindow::LateInit()
 {
     // Made only once the program is sure to run: they read and write their
     // settings (colours, the brush set).
-    ColorPicker *pPalette = ColorPicker::instance(this);
+    ColorPicker *pPalette = colorPanel();
     addDockWidget(Qt::RightDockWidgetArea, pPalette);
-    BrushDlg *pBrushes = BrushDlg::instance(&m_programCache, this, DataFolders::ShippedBrushes());
+    BrushDlg *pBrushes = brushPanel();
     connect(pBrushes, &BrushDlg::FileError, this, &Chromaquill::ShowError);
     QSettings settings;
     if (settings.contains(QStringLiteral("windowState")))
         restoreState(settings.value(QStringLiteral("windowState")).toByteArray(), 0);
     connect(pPalette, &QDockWidget::visibilityChanged, m_pUi->action_Palette, &QAction::setChecked);
     m_pUi->action_Palette->setChecked(!pPalette->isHidden());
-    m_pUi->action_History->setChecked(!UndoDlg::instance()->isHidden());
-    m_pUi->action_Layers->setChecked(!LayerDlg::instance()->isHidden());
-    m_pUi->action_Histogram->setChecked(!HistogramDlg::instance()->isHidden());
+    m_pUi->action_History->setChecked(!m_pHistory->isHidden());
+    m_pUi->action_Layers->setChecked(!m_pLayers->isHidden());
+    m_pUi->action_Histogram->setChecked(!m_pHistogram->isHidden());
 
     // Filters come last: plug-ins may be slow to load, and a filter's
     // dialog opens over the window.
@@ -284,7 +279,7 @@ void MainWindow::LateInit()
     m_pGuard->WatchMenus(m_pUi->menuBar, {m_pUi->menu_View, m_pUi->menu_Help});
 
     // The toolbox floats at the document area's top left until moved.
-    ToolboxDlg *pToolbox = ToolboxDlg::instance();
+    ToolboxDlg *pToolbox = m_pToolbox;
     const QRect area = m_pUi->mdiArea->frameGeometry();
     pToolbox->move(mapToGlobal(QPoint(area.left(), area.top() + pToolbox->sizeHint().height() / 2)));
     if (settings.contains(QStringLiteral("ToolBoxGeometry")))
@@ -309,14 +304,30 @@ QToolBar *MainWindow::OptionBar() const
     return m_pUi->mainToolBar;
 }
 
+ColorPicker *MainWindow::colorPanel()
+{
+    if (!m_pPalette) {
+        m_pPalette = new ColorPicker(this);
+        m_pLayers->SetPalette(m_pPalette);
+    }
+    return m_pPalette;
+}
+
+BrushDlg *MainWindow::brushPanel()
+{
+    if (!m_pBrushes)
+        m_pBrushes = new BrushDlg(m_programCache, this, DataFolders::ShippedBrushes());
+    return m_pBrushes;
+}
+
 ToolSwatches *MainWindow::Swatches()
 {
-    return ColorPicker::instance(this);
+    return colorPanel();
 }
 
 ToolPaths *MainWindow::Paths()
 {
-    return LayerDlg::instance();
+    return m_pLayers;
 }
 
 QVariant MainWindow::Setting(const QString &key, const QVariant &fallback) const
@@ -331,7 +342,7 @@ void MainWindow::SetSetting(const QString &key, const QVariant &value)
 
 BrushSource *MainWindow::Brushes()
 {
-    return BrushDlg::instance(&m_programCache, this);
+    return brushPanel();
 }
 
 ChildWindow *MainWindow::currentDocument() const
@@ -381,7 +392,7 @@ void MainWindow::MouseWheel(int iDelta, Qt::KeyboardModifiers keys, ChildWindow 
 {
     // Ctrl+wheel zooms, whichever tool is active.
     if (keys & Qt::ControlModifier)
-        ToolboxDlg::instance()->tools().zoomTool()->MouseWheel(iDelta, pWindow);
+        m_pToolbox->tools().zoomTool()->MouseWheel(iDelta, pWindow);
     else if (m_pActiveTool)
         m_pActiveTool->MouseWheel(iDelta, pWindow);
 }
@@ -431,9 +442,9 @@ void MainWindow::SetCurrent(ChildWindow *pWindow)
     FinishGesture();
     m_pCurrent = pWindow;
     Document *pDocument = pWindow ? pWindow->document() : nullptr;
-    LayerDlg::instance()->SetDocument(pDocument);
-    UndoDlg::instance()->setStack(pDocument ? pDocument->undoStack() : nullptr);
-    HistogramDlg::instance()->SetDocument(pDocument);
+    m_pLayers->SetDocument(pDocument);
+    m_pHistory->setStack(pDocument ? pDocument->undoStack() : nullptr);
+    m_pHistogram->SetDocument(pDocument);
     EnableDocumentActions(pWindow != nullptr);
     if (!pWindow) {
         // Nothing is shown: no size, position or zoom to speak of.
@@ -446,7 +457,7 @@ void MainWindow::SetCurrent(ChildWindow *pWindow)
     pWindow->Activate();
     ShowCanvasSize(pWindow);
     // The tool's options and cursor refer to the new document.
-    ToolboxDlg::instance()->Reactivate();
+    m_pToolbox->Reactivate();
 }
 
 void MainWindow::ShowCanvasSize(ChildWindow *pWindow)
@@ -475,7 +486,7 @@ void MainWindow::DocumentClosing(ChildWindow *pWindow)
 {
     if (pWindow != m_pCurrent)
         return;
-    ToolboxDlg::instance()->DeactivateCurrent();
+    m_pToolbox->DeactivateCurrent();
     SetCurrent(nullptr);
 }
 
@@ -520,13 +531,13 @@ void MainWindow::FilterBusy(bool bBusy)
 void MainWindow::on_action_Zoom_In_triggered()
 {
     if (m_pCurrent)
-        ToolboxDlg::instance()->tools().zoomTool()->MouseWheel(120, m_pCurrent);
+        m_pToolbox->tools().zoomTool()->MouseWheel(120, m_pCurrent);
 }
 
 void MainWindow::on_action_Zoom_Out_triggered()
 {
     if (m_pCurrent)
-        ToolboxDlg::instance()->tools().zoomTool()->MouseWheel(-120, m_pCurrent);
+        m_pToolbox->tools().zoomTool()->MouseWheel(-120, m_pCurrent);
 }
 
 void MainWindow::on_action_Zoom_To_Window_triggered()
@@ -599,12 +610,12 @@ void MainWindow::EnableDocumentActions(bool bEnabled)
 void MainWindow::SaveLayout()
 {
     QSettings settings;
-    settings.setValue(QStringLiteral("ToolBoxGeometry"), ToolboxDlg::instance()->saveGeometry());
-    settings.setValue(QStringLiteral("UndoDlgGeometry"), UndoDlg::instance()->saveGeometry());
-    settings.setValue(QStringLiteral("LayerDlgGeometry"), LayerDlg::instance()->saveGeometry());
-    settings.setValue(QStringLiteral("HistogramDlgGeometry"), HistogramDlg::instance()->saveGeometry());
-    if (ColorPicker *pPalette = ColorPicker::existing())
-        settings.setValue(QStringLiteral("ColorPickerGeometry"), pPalette->saveGeometry());
+    settings.setValue(QStringLiteral("ToolBoxGeometry"), m_pToolbox->saveGeometry());
+    settings.setValue(QStringLiteral("UndoDlgGeometry"), m_pHistory->saveGeometry());
+    settings.setValue(QStringLiteral("LayerDlgGeometry"), m_pLayers->saveGeometry());
+    settings.setValue(QStringLiteral("HistogramDlgGeometry"), m_pHistogram->saveGeometry());
+    if (m_pPalette)
+        settings.setValue(QStringLiteral("ColorPickerGeometry"), m_pPalette->saveGeometry());
     settings.setValue(QStringLiteral("windowState"), saveState(0));
 }
 

@@ -4,22 +4,30 @@
 #include <QMainWindow>
 #include <QPointer>
 
+#include "DocumentEnv.h"
 #include "ProgramCache.h"
 #include "QCLContext.h"
 #include "ToolContext.h"
 
+class BrushDlg;
 class ChildWindow;
 class ClipboardActions;
+class ColorPicker;
 class Document;
 class FileActions;
 class FilterActions;
 class Autosave;
 class FilterRegistry;
 class GestureGuard;
+class HistogramDlg;
 class LayerActions;
+class LayerDlg;
+class ToolboxDlg;
+class UndoDlg;
 class WindowActions;
 class QGraphicsSceneMouseEvent;
 class QMdiSubWindow;
+class ScratchDB;
 
 namespace Ui { class MainWindow; }
 
@@ -30,8 +38,8 @@ namespace Ui { class MainWindow; }
 class MainWindow : public QMainWindow, public ToolContext {
     Q_OBJECT
 public:
-    // Creates the window on first use.
-    static MainWindow *instance();
+    // Documents keep their snapshots in the store.
+    explicit MainWindow(ScratchDB &store);
     // The window if it has been created, else null.
     static MainWindow *existing();
     ~MainWindow() override;
@@ -46,6 +54,8 @@ public:
     QLabel *openCLStatusIcon() const { return m_pOpenCLIcon; }
     QCLContext &clContext() { return m_clContext; }
     ProgramCache &programCache() { return m_programCache; }
+    // What every document this window shows is made with.
+    const DocumentEnv &documentEnv() const { return m_documentEnv; }
     bool isGpuMode() const { return m_bGpuMode; }
     // Ends the active tool's open gesture (commits it as its own step or
     // cancels it): called before any command reaches a document.
@@ -58,6 +68,15 @@ public:
     // Recovery copies of the documents shown from now on; null for none.
     void SetAutosave(Autosave *pAutosave);
     Autosave *autosave() const { return m_pAutosave; }
+
+    // The window's panels, shown the current document. The palette and the
+    // brushes are made on first use: they read and write their settings.
+    LayerDlg *layerPanel() const { return m_pLayers; }
+    UndoDlg *historyPanel() const { return m_pHistory; }
+    HistogramDlg *histogramPanel() const { return m_pHistogram; }
+    ToolboxDlg *toolbox() const { return m_pToolbox; }
+    ColorPicker *colorPanel();
+    BrushDlg *brushPanel();
 
     // What the tools work on.
     ChildWindow *CurrentWindow() const override;
@@ -106,7 +125,6 @@ protected:
 
 private:
     void UseStandardKeys();
-    MainWindow();
     void BuildStatusBar();
     void ChooseComputeMode();
     void SetCurrent(ChildWindow *pWindow);
@@ -125,6 +143,7 @@ private:
     QPointer<ChildWindow> m_pCurrent;
     QCLContext m_clContext;
     ProgramCache m_programCache;
+    DocumentEnv m_documentEnv;
     bool m_bGpuMode = false;
     FileActions *m_pFileActions = nullptr;
     LayerActions *m_pLayerActions = nullptr;
@@ -135,4 +154,10 @@ private:
     WindowActions *m_pWindowActions = nullptr;
     GestureGuard *m_pGuard = nullptr;
     Autosave *m_pAutosave = nullptr;
+    LayerDlg *m_pLayers = nullptr;
+    UndoDlg *m_pHistory = nullptr;
+    HistogramDlg *m_pHistogram = nullptr;
+    ToolboxDlg *m_pToolbox = nullptr;
+    ColorPicker *m_pPalette = nullptr;
+    BrushDlg *m_pBrushes = nullptr;
 };

@@ -8,7 +8,6 @@
 #include "RecoverDlg.h"
 #include "RecoveryFile.h"
 #include "RecoveryFolder.h"
-#include "ScratchDB.h"
 
 #include <QFileInfo>
 #include <QUndoStack>
@@ -25,7 +24,7 @@ bool Open(MainWindow *pMain, const QString &path, QString *pError)
         return false;
     Document *pDocument = nullptr;
     try {
-        pDocument = DocumentBuilder::Build(data, *ScratchDB::instance());
+        pDocument = DocumentBuilder::Build(data, pMain->documentEnv());
     } catch (const std::bad_alloc &) {
         *pError = QStringLiteral("There is not enough memory to open this document.");
         return false;

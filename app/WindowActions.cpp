@@ -60,38 +60,38 @@ WindowActions::WindowActions(MainWindow *pMain)
 
 void WindowActions::on_action_Palette_triggered()
 {
-    showPanel(ColorPicker::instance(), m_pMain->form()->action_Palette->isChecked());
+    showPanel(m_pMain->colorPanel(), m_pMain->form()->action_Palette->isChecked());
 }
 
 void WindowActions::on_action_Toolbar_triggered()
 {
-    showPanel(ToolboxDlg::instance(), m_pMain->form()->action_Toolbar->isChecked());
+    showPanel(m_pMain->toolbox(), m_pMain->form()->action_Toolbar->isChecked());
 }
 
 void WindowActions::on_action_History_triggered()
 {
-    showPanel(UndoDlg::instance(), m_pMain->form()->action_History->isChecked());
+    showPanel(m_pMain->historyPanel(), m_pMain->form()->action_History->isChecked());
 }
 
 void WindowActions::on_action_Histogram_triggered()
 {
-    showPanel(HistogramDlg::instance(), m_pMain->form()->action_Histogram->isChecked());
+    showPanel(m_pMain->histogramPanel(), m_pMain->form()->action_Histogram->isChecked());
 }
 
 void WindowActions::on_action_Layers_triggered()
 {
-    showPanel(LayerDlg::instance(), m_pMain->form()->action_Layers->isChecked());
+    showPanel(m_pMain->layerPanel(), m_pMain->form()->action_Layers->isChecked());
 }
 
 void WindowActions::on_action_Toggle_All_Windows_triggered()
 {
     Ui::MainWindow *pUi = m_pMain->form();
     const QList<QPair<QWidget *, QAction *>> panels = {
-        {ToolboxDlg::instance(), pUi->action_Toolbar},
-        {LayerDlg::instance(), pUi->action_Layers},
-        {UndoDlg::instance(), pUi->action_History},
-        {ColorPicker::instance(m_pMain), pUi->action_Palette},
-        {HistogramDlg::instance(), pUi->action_Histogram},
+        {m_pMain->toolbox(), pUi->action_Toolbar},
+        {m_pMain->layerPanel(), pUi->action_Layers},
+        {m_pMain->historyPanel(), pUi->action_History},
+        {m_pMain->colorPanel(), pUi->action_Palette},
+        {m_pMain->histogramPanel(), pUi->action_Histogram},
     };
     if (!pUi->action_Toggle_All_Windows->isChecked()) {
         for (const auto &[pPanel, pAction] : panels) {

@@ -384,6 +384,8 @@ int runThumbnail(const QStringList &args)
     // File managers name files as they are: a renamed document is known by its first bytes.
     if (DocumentThumbnail::StartsLikeDocument(in)) {
         picture = DocumentThumbnail::FromNativeFile(in, iSide, store, &error);
+    } else if (DocumentThumbnail::StartsLikeOpenRaster(in)) {
+        picture = DocumentThumbnail::FromOpenRasterFile(in, iSide, &error);
     } else {
         const QSize size = QImageReader(in).size();
         if (size.isValid() && qint64(size.width()) * size.height() > DocumentThumbnail::kMaxHeldPixels)

@@ -45,11 +45,11 @@ int refuse(const QString &text, const QString &informative, const QString &detai
 
 // Files named on the command line open as documents: native files through
 // the document reader, anything else as an image.
-int openArguments(const QStringList &files)
+int openArguments(MainWindow *pMain, const QStringList &files)
 {
     int opened = 0;
     for (const QString &file : files)
-        if (MainWindow::instance()->fileActions().OpenFile(file))
+        if (pMain->fileActions().OpenFile(file))
             ++opened;
     return opened;
 }
@@ -97,7 +97,7 @@ int main(int argc, char **argv)
     if (!Startup::HasComputeDevice(Startup::ForceCpu(QSettings()), QCLDevice::allDevices()))
         return refuse(noDevice, needsOpenCL, summary);
 
-    MainWindow *pMain = MainWindow::instance();
+    auto *pMain = new MainWindow(app.store());
     if (!pMain->clContext().isCreated())
         return refuse(noDevice, needsOpenCL, summary);
     pMain->show();
@@ -111,7 +111,7 @@ int main(int argc, char **argv)
     autosave.SetInterval(Startup::AutosaveInterval(QSettings()));
     pMain->SetAutosave(&autosave);
     int iOpened = Recovery::OfferAtStart(pMain, recovery, !headless());
-    iOpened += openArguments(Startup::DocumentArguments(arguments));
+    iOpened += openArguments(pMain, Startup::DocumentArguments(arguments));
     if (iOpened == 0)
         pMain->fileActions().NewDocument(Startup::FirstDocumentSize(pMain->size()));
     QSettings().setValue(QStringLiteral("firstRun"), true);

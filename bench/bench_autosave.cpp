@@ -70,9 +70,10 @@ int main(int argc, char **argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QTemporaryDir tmp;
-    ScratchDB::instance()->Init(tmp.path(), qint64(8) * 1024 * 1024 * 1024);
+    ScratchDB store;
+    store.Init(tmp.path(), qint64(8) * 1024 * 1024 * 1024);
 
-    auto *pWindow = new ChildWindow(nullptr, QSize(kSide, kSide));
+    auto *pWindow = new ChildWindow(nullptr, QSize(kSide, kSide), store);
     for (int i = 0; i < kLayers; ++i)
         static_cast<PixmapLayer *>(pWindow->CreateLayer(0))->setImage(layerContent(i));
     Document &document = *pWindow->document();
@@ -119,7 +120,7 @@ int main(int argc, char **argv)
             std::fprintf(stderr, "%s\n", qPrintable(error));
             return 1;
         }
-        ChildWindow *pRecovered = new ChildWindow(nullptr, DocumentBuilder::Build(data, *ScratchDB::instance()));
+        ChildWindow *pRecovered = new ChildWindow(nullptr, DocumentBuilder::Build(data, store));
         pRecovered->show();
         QCoreApplication::processEvents();
         opens.append(t.nsecsElapsed() / 1e9);

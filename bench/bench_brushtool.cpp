@@ -49,7 +49,8 @@ int main(int argc, char **argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QTemporaryDir tmp;
-    ScratchDB::instance()->Init(tmp.path(), qint64(4) * 1024 * 1024 * 1024);
+    ScratchDB store;
+    store.Init(tmp.path(), qint64(4) * 1024 * 1024 * 1024);
     QCLContext context;
     if (!context.create(QCLDevice::CPU)) {
         std::fprintf(stderr, "no OpenCL CPU device\n");
@@ -57,7 +58,7 @@ int main(int argc, char **argv)
     }
     ProgramCache cache(context);
     const int side = 4096;
-    ChildWindow window(nullptr, QSize(side, side));
+    ChildWindow window(nullptr, QSize(side, side), store);
     window.resize(1600, 900);
     for (int i = 0; i < 10; ++i) {
         auto *pLayer = static_cast<PixmapLayer *>(window.CreateLayer(Layer::Raster));

@@ -20,10 +20,11 @@ int main(int argc, char **argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QTemporaryDir tmp;
-    ScratchDB::instance()->Init(tmp.path(), qint64(2) * 1024 * 1024 * 1024);
+    ScratchDB store;
+    store.Init(tmp.path(), qint64(2) * 1024 * 1024 * 1024);
     const int big = 4096;
     {
-        ChildWindow window(nullptr, QSize(big, big));
+        ChildWindow window(nullptr, QSize(big, big), store);
         auto *pLayer = static_cast<PixmapLayer *>(window.CreateLayer(Layer::Raster));
         pLayer->image().fill(Qt::white);
         window.SetSelection(QRegion(100, 100, 3000, 3000));
@@ -43,7 +44,7 @@ int main(int argc, char **argv)
                     big, big, median(times), times.first());
     }
     {
-        ChildWindow window(nullptr, QSize(big, big));
+        ChildWindow window(nullptr, QSize(big, big), store);
         const auto &modes = Layer::BlendingModes();
         for (int i = 0; i < 10; ++i) {
             auto *pLayer = static_cast<PixmapLayer *>(window.CreateLayer(Layer::Raster));

@@ -150,7 +150,8 @@ int main(int argc, char **argv)
                     lc, pixelMb / (lc / 2));
     }
 
-    auto *pWindow = new ChildWindow(nullptr, QSize(kSide, kSide));
+    ScratchDB store;
+    auto *pWindow = new ChildWindow(nullptr, QSize(kSide, kSide), store);
     for (int i = 0; i < kLayers; ++i) {
         auto *pLayer = static_cast<PixmapLayer *>(pWindow->CreateLayer(0));
         pLayer->setImage(images[i]);
@@ -180,7 +181,7 @@ int main(int argc, char **argv)
             r.iFileSize = QFile(path).size();
             t.start();
             cpu = cpuSeconds();
-            Document *pLoaded = DocumentBuilder::Load(path, *ScratchDB::instance(), &error);
+            Document *pLoaded = DocumentBuilder::Load(path, store, &error);
             r.loads << t.nsecsElapsed() / 1e9;
             r.loadCpu << cpuSeconds() - cpu;
             if (!pLoaded) {

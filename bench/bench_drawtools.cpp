@@ -165,7 +165,8 @@ int main(int argc, char **argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QTemporaryDir tmp;
-    ScratchDB::instance()->Init(tmp.path(), qint64(4) * 1024 * 1024 * 1024);
+    ScratchDB store;
+    store.Init(tmp.path(), qint64(4) * 1024 * 1024 * 1024);
     QCLContext context;
     if (!context.create(QCLDevice::CPU)) {
         std::fprintf(stderr, "no OpenCL CPU device\n");
@@ -174,7 +175,7 @@ int main(int argc, char **argv)
     ProgramCache cache(context);
     printLoad("at the start");
     const int side = 4096;
-    ChildWindow window(nullptr, QSize(side, side));
+    ChildWindow window(nullptr, QSize(side, side), store);
     window.resize(kFrame.size());
     window.show(); // what the window shows decides what a gradient drag redraws
     window.SetZoom(100);

@@ -183,8 +183,9 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("ChromaquillBench"));
     QTemporaryDir tmp;
-    ScratchDB::instance()->Init(tmp.path(), qint64(4) * 1024 * 1024 * 1024);
-    MainWindow *pMain = MainWindow::instance();
+    ScratchDB store;
+    store.Init(tmp.path(), qint64(4) * 1024 * 1024 * 1024);
+    auto *pMain = new MainWindow(store);
     pMain->resize(1600, 1000);
     pMain->show();
     pMain->LateInit();

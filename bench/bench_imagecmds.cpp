@@ -67,7 +67,8 @@ int main(int argc, char **argv)
     const int layers = 8;
     const int runs = 3;
 
-    Document window(QSize(side, side), *ScratchDB::instance());
+    ScratchDB store;
+    Document window(QSize(side, side), store);
     QUndoStack *pStack = window.undoStack();
     for (int i = 0; i < layers; ++i) {
         auto *pCreate = new CreateLayerCmd(&window, Layer::Raster);

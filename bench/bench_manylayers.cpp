@@ -19,6 +19,7 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("many.cq"));
+    LayerDlg layers;
     for (int count : {5000, 20000}) {
         DocumentData data;
         data.version = QStringLiteral("0.55b");
@@ -51,11 +52,11 @@ int main(int argc, char **argv)
         app.processEvents();
         const double window = timer.nsecsElapsed() / 1e6;
         timer.start();
-        LayerDlg::instance()->SetDocument(pDocument);
+        layers.SetDocument(pDocument);
         const double panel = timer.nsecsElapsed() / 1e6;
         std::printf("%d layers of 1x1: read and build %.0f ms, window %.0f ms, layers panel %.0f ms\n", count, load,
                     window, panel);
-        LayerDlg::instance()->SetDocument(nullptr);
+        layers.SetDocument(nullptr);
         delete pWindow;
     }
     return 0;

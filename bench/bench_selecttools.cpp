@@ -95,13 +95,14 @@ int main(int argc, char **argv)
     std::setvbuf(stdout, nullptr, _IONBF, 0);
     QApplication app(argc, argv);
     QTemporaryDir tmp;
-    ScratchDB::instance()->Init(tmp.path(), qint64(4) * 1024 * 1024 * 1024);
+    ScratchDB store;
+    store.Init(tmp.path(), qint64(4) * 1024 * 1024 * 1024);
     QFile load(QStringLiteral("/proc/loadavg"));
     if (load.open(QIODevice::ReadOnly))
         std::printf("load average at start: %s", load.readAll().constData());
 
     const int side = 4096;
-    ChildWindow window(nullptr, QSize(side, side));
+    ChildWindow window(nullptr, QSize(side, side), store);
     window.resize(1280, 900);
     window.show();
     auto *pLayer = static_cast<PixmapLayer *>(window.CreateLayer(Layer::Raster));

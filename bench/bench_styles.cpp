@@ -55,7 +55,8 @@ int main(int argc, char **argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QTemporaryDir tmp;
-    ScratchDB::instance()->Init(tmp.path(), qint64(4) * 1024 * 1024 * 1024);
+    ScratchDB store;
+    store.Init(tmp.path(), qint64(4) * 1024 * 1024 * 1024);
     QCLContext context;
     if (!bench::createContext(context, argc, argv))
         return 1;
@@ -63,8 +64,7 @@ int main(int argc, char **argv)
 
     const int big = 4096;
     for (bool bDevice : {true, false}) {
-        LayerStyleMgr::SetDefaultPrograms(bDevice ? &cache : nullptr);
-        Document document(QSize(big, big), *ScratchDB::instance());
+        Document document(QSize(big, big), DocumentEnv(store, {}, bDevice ? &cache : nullptr));
         auto *pLayer = static_cast<PixmapLayer *>(document.CreateLayer(Layer::Raster));
         pLayer->setImage(layerImage(big, 1));
         style(pLayer);
@@ -122,9 +122,8 @@ int main(int argc, char **argv)
                     median(alone[0]), median(alone[1]), median(compose));
     }
 
-    LayerStyleMgr::SetDefaultPrograms(&cache);
     for (int side : {1920, 4096}) {
-        ChildWindow window(nullptr, QSize(side, side * 9 / 16));
+        ChildWindow window(nullptr, QSize(side, side * 9 / 16), DocumentEnv(store, {}, &cache));
         for (int i = 0; i < 10; ++i) {
             auto *pLayer = static_cast<PixmapLayer *>(window.CreateLayer(Layer::Raster));
             QImage image = layerImage(side, quint32(i));
@@ -154,6 +153,5 @@ int main(int argc, char **argv)
                     "again from the kept pictures\n",
                     side, side * 9 / 16, first, median(steady), median(composedAgain));
     }
-    LayerStyleMgr::SetDefaultPrograms(nullptr);
     return 0;
 }

@@ -16,12 +16,6 @@
 
 namespace {
 
-Document::Featherer &defaultFeatherer()
-{
-    static Document::Featherer s_featherer;
-    return s_featherer;
-}
-
 bool zLess(const Layer *a, const Layer *b)
 {
     return a->zValue() < b->zValue();
@@ -29,15 +23,19 @@ bool zLess(const Layer *a, const Layer *b)
 
 } // namespace
 
-Document::Document(const QSize &canvasSize, ScratchDB &store, QObject *pParent)
+Document::Document(const QSize &canvasSize, const DocumentEnv &env, QObject *pParent)
     : QObject(pParent)
-    , m_store(store)
+    , m_env(env)
     , m_pUndoStack(new QUndoStack(this))
     , m_canvasSize(canvasSize)
-    , m_featherer(defaultFeatherer())
     , m_pPaint(std::make_unique<PaintSession>())
 {
     connect(m_pUndoStack, &QUndoStack::cleanChanged, this, [this](bool bClean) { Q_EMIT ModifiedChanged(!bClean); });
+}
+
+Document::Document(const QSize &canvasSize, ScratchDB &store, QObject *pParent)
+    : Document(canvasSize, DocumentEnv(store), pParent)
+{
 }
 
 Document::~Document()
@@ -50,16 +48,11 @@ Document::~Document()
     m_pUndoStack = nullptr;
     for (Layer *pLayer : std::as_const(m_layers)) {
         if (pLayer->kind() == Layer::Raster)
-            m_store.ForgetTarget(static_cast<PixmapLayer *>(pLayer));
+            m_env.store.ForgetTarget(static_cast<PixmapLayer *>(pLayer));
         delete pLayer;
     }
     m_layers.clear();
     qDeleteAll(m_paths);
-}
-
-void Document::SetDefaultFeatherer(Featherer featherer)
-{
-    defaultFeatherer() = std::move(featherer);
 }
 
 // --- Canvas ----------------------------------------------------------------------
@@ -109,7 +102,7 @@ Layer *Document::AddLayer(Layer *pLayer)
     pLayer->setZValue(m_layers.size());
     pLayer->setOwner(this);
     if (iKind == Layer::Raster)
-        pLayer->setCurrentSnapshotId(m_store.AddItem(static_cast<PixmapLayer *>(pLayer)));
+        pLayer->setCurrentSnapshotId(m_env.store.AddItem(static_cast<PixmapLayer *>(pLayer)));
     if (!m_layers.isEmpty() && m_layers.last()->zValue() > pLayer->zValue())
         m_bOrderDirty = true;
     m_layers.append(pLayer);
@@ -321,7 +314,7 @@ void Document::BuildFeatheredMask()
     const QRect grown = pathRect.toRect().adjusted(-m_iFeatherRadius, -m_iFeatherRadius, m_iFeatherRadius,
                                                    m_iFeatherRadius);
     const QImage part = shape.copy(grown);
-    m_featheredImage = m_featherer ? m_featherer(part, m_iFeatherRadius) : part;
+    m_featheredImage = m_env.featherer ? m_env.featherer(part, m_iFeatherRadius) : part;
     RedrawMaskForMovedOutline();
 }
 
@@ -398,14 +391,14 @@ void Document::BeginPaint(bool bAccumulate, PixmapLayer *pLayer)
     PixmapLayer *pTarget = pLayer ? pLayer : CurrentRasterLayer();
     // A restore still on its way from disk must land before the edit starts.
     if (pTarget)
-        m_store.WaitForPending(pTarget);
+        m_env.store.WaitForPending(pTarget);
     m_pPaint->Begin(pTarget, m_canvasSize, bAccumulate);
 }
 
 void Document::BeginOwnPixels(PixmapLayer *pLayer)
 {
     if (pLayer)
-        m_store.WaitForPending(pLayer);
+        m_env.store.WaitForPending(pLayer);
     m_pPaint->BeginOwnPixels(pLayer);
 }
 

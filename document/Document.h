@@ -7,6 +7,8 @@
 #include <QSize>
 #include <QString>
 
+#include "DocumentEnv.h"
+
 #include <functional>
 #include <memory>
 
@@ -29,14 +31,13 @@ struct TextTyping;
 class Document : public QObject {
     Q_OBJECT
 public:
-    // Softens a selection shape's alpha by a radius (the feathering kernel,
-    // or its reference where no device is at hand). Installed at start-up.
-    using Featherer = std::function<QImage(const QImage &shape, int iRadius)>;
-
+    Document(const QSize &canvasSize, const DocumentEnv &env, QObject *pParent = nullptr);
+    // Only the store: no feathering, layer styles on the host.
     Document(const QSize &canvasSize, ScratchDB &store, QObject *pParent = nullptr);
     ~Document() override;
 
-    ScratchDB &store() const { return m_store; }
+    const DocumentEnv &env() const { return m_env; }
+    ScratchDB &store() const { return m_env.store; }
     QUndoStack *undoStack() const { return m_pUndoStack; }
 
     // --- Canvas ---------------------------------------------------------------
@@ -94,9 +95,6 @@ public:
     const QImage &FeatheredImage() const { return m_featheredImage; }
     // The mask redrawn after the move-selection tool shifted the outline.
     void RedrawMaskForMovedOutline();
-
-    static void SetDefaultFeatherer(Featherer featherer);
-    void SetFeatherer(Featherer featherer) { m_featherer = std::move(featherer); }
 
     // --- Paths --------------------------------------------------------------------
     const QList<Path *> &paths() const { return m_paths; }
@@ -179,7 +177,7 @@ private:
     // The feathered mask while it shapes painting, else null.
     const QImage *PaintMask() const;
 
-    ScratchDB &m_store;
+    DocumentEnv m_env;
     QUndoStack *m_pUndoStack;
     QSize m_canvasSize;
     mutable QList<Layer *> m_layers;
@@ -196,7 +194,6 @@ private:
     int m_iFeatherRadius = 1;
     QImage m_featheredImage;
     QImage m_selectionMask;
-    Featherer m_featherer;
 
     std::unique_ptr<PaintSession> m_pPaint;
     bool m_bDestroying = false;

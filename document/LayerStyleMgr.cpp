@@ -1,5 +1,6 @@
 #include "LayerStyleMgr.h"
 
+#include "Document.h"
 #include "Layer.h"
 #include "LayerStyleDevice.h"
 #include "LayerStyleRecord.h"
@@ -14,12 +15,6 @@
 #include <vector>
 
 namespace {
-
-ProgramCache *&defaultPrograms()
-{
-    static ProgramCache *s_pCache = nullptr;
-    return s_pCache;
-}
 
 // A whole 7000 record: tag, length, payload.
 QByteArray container(const QByteArray &payload)
@@ -60,14 +55,10 @@ LayerStyleMgr::LayerStyleMgr(Layer *pLayer)
     m_outerGlow.SetOwner(this);
 }
 
-void LayerStyleMgr::SetDefaultPrograms(ProgramCache *pCache)
+ProgramCache *LayerStyleMgr::Programs() const
 {
-    defaultPrograms() = pCache;
-}
-
-ProgramCache *LayerStyleMgr::DefaultPrograms()
-{
-    return defaultPrograms();
+    const Document *pDocument = m_pLayer ? m_pLayer->owner() : nullptr;
+    return pDocument ? pDocument->env().pPrograms : nullptr;
 }
 
 void LayerStyleMgr::Initialise(ProgramCache *pCache)
@@ -82,7 +73,7 @@ void LayerStyleMgr::EnsureInitialised()
     // Kernels are made when a layer first needs its styles, not for every
     // layer a document creates.
     if (!m_bInitialised)
-        Initialise(defaultPrograms());
+        Initialise(Programs());
 }
 
 QList<LayerStyle *> LayerStyleMgr::styles()

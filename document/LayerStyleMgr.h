@@ -25,11 +25,10 @@ public:
     LayerStyleMgr(const LayerStyleMgr &) = delete;
     LayerStyleMgr &operator=(const LayerStyleMgr &) = delete;
 
-    // The programs every new style manager builds its kernels from; without
-    // them (the headless tool, most tests) styles compute on the host.
-    // Installed at start-up.
-    static void SetDefaultPrograms(ProgramCache *pCache);
-    static ProgramCache *DefaultPrograms();
+    // The programs the styles build their kernels from: those of the
+    // layer's document; without them (the headless tool, most tests) styles
+    // compute on the host.
+    ProgramCache *Programs() const;
     // Builds the kernels now from the given programs (null: host only).
     void Initialise(ProgramCache *pCache);
 

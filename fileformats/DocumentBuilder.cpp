@@ -88,10 +88,11 @@ QList<PathData> DocumentBuilder::CapturePaths(const Document &document)
     return paths;
 }
 
-Document *DocumentBuilder::Build(const DocumentData &data, ScratchDB &store)
+Document *DocumentBuilder::Build(const DocumentData &data, const DocumentEnv &env)
 {
+    ScratchDB &store = env.store;
     // Owned here until it is whole, so running out of memory half way frees it.
-    auto pDocument = std::make_unique<Document>(data.canvas, store);
+    auto pDocument = std::make_unique<Document>(data.canvas, env);
 
     // Created in stacking order, so the layer list is sorted by z already.
     QList<int> order(data.layers.size());
@@ -147,7 +148,7 @@ bool DocumentBuilder::Save(const QString &path, const Document &document, QStrin
     return !bytes.isEmpty() && DocumentFile::WriteFile(path, bytes, pError);
 }
 
-Document *DocumentBuilder::Load(const QString &path, ScratchDB &store, QString *pError, QStringList *pNotes)
+Document *DocumentBuilder::Load(const QString &path, const DocumentEnv &env, QString *pError, QStringList *pNotes)
 {
     DocumentData data;
     if (!DocumentFile::ReadFile(path, &data, pError))
@@ -155,7 +156,7 @@ Document *DocumentBuilder::Load(const QString &path, ScratchDB &store, QString *
     if (pNotes)
         *pNotes = data.notes;
     try {
-        return Build(data, store);
+        return Build(data, env);
     } catch (const std::bad_alloc &) {
         // Each layer fits on its own; all of them together may not.
         *pError = QStringLiteral("There is not enough memory to open this document.");

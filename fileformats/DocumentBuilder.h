@@ -5,7 +5,7 @@
 #include <QStringList>
 
 class Document;
-class ScratchDB;
+struct DocumentEnv;
 
 // Connects the plain data of a native file to a live Document: what a
 // document holds, captured for writing, and a document built from what was
@@ -24,12 +24,12 @@ public:
     // A new document holding the data. Layers are created in stacking order,
     // attributes applied, paths added, and the "open file" command pushed so
     // that Undo never removes what was read; the document starts unmodified.
-    static Document *Build(const DocumentData &data, ScratchDB &store);
+    static Document *Build(const DocumentData &data, const DocumentEnv &env);
 
     // File level: serialise and write atomically; read, parse and build.
     // A path ending in .ora is written as OpenRaster, and *pNotes gets what
     // other programs will show differently; reading goes by the contents
     // (DocumentFile::ReadFile), and *pNotes gets what the reader changed.
     static bool Save(const QString &path, const Document &document, QString *pError, QStringList *pNotes = nullptr);
-    static Document *Load(const QString &path, ScratchDB &store, QString *pError, QStringList *pNotes = nullptr);
+    static Document *Load(const QString &path, const DocumentEnv &env, QString *pError, QStringList *pNotes = nullptr);
 };

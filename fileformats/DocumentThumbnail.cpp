@@ -5,6 +5,8 @@
 #include "DocumentFile.h"
 #include "DocumentParser.h"
 #include "Layer.h"
+#include "OraArchive.h"
+#include "OraFormat.h"
 #include "Parallel.h"
 #include "PngChunks.h"
 #include "PngDecoder.h"
@@ -156,21 +158,85 @@ bool StartsLikeDocument(const QString &path)
     return file.open(QIODevice::ReadOnly) && file.read(head, 4) == 4 && qFromLittleEndian<quint32>(head) == DocumentFile::kMagic;
 }
 
-QImage FromNativeFile(const QString &path, int iSide, ScratchDB &store, QString *pError)
+namespace {
+
+// The file's bytes, mapped where the system allows (they live as long as
+// the file stays open); false when it cannot be read or is larger than any
+// document.
+bool mapped(QFile &file, QByteArray *pBytes, QString *pError)
 {
-    QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         *pError = file.errorString();
-        return QImage();
+        return false;
     }
     if (file.size() > DocumentFile::kMaxFileSize) {
         *pError = QStringLiteral("The file is too large to be a document.");
-        return QImage();
+        return false;
     }
     const uchar *pMapped = file.size() > 0 ? file.map(0, file.size()) : nullptr;
-    const QByteArray bytes = pMapped ? QByteArray::fromRawData(reinterpret_cast<const char *>(pMapped), file.size())
-                                     : file.readAll();
-    return FromNative(bytes, iSide, store, pError);
+    *pBytes = pMapped ? QByteArray::fromRawData(reinterpret_cast<const char *>(pMapped), file.size()) : file.readAll();
+    return true;
+}
+
+} // namespace
+
+QImage FromNativeFile(const QString &path, int iSide, ScratchDB &store, QString *pError)
+{
+    QFile file(path);
+    QByteArray bytes;
+    return mapped(file, &bytes, pError) ? FromNative(bytes, iSide, store, pError) : QImage();
+}
+
+bool StartsLikeOpenRaster(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) && OraFormat::LooksLikeOra(file.read(128));
+}
+
+QImage FromOpenRasterFile(const QString &path, int iSide, QString *pError)
+{
+    QFile file(path);
+    QByteArray bytes;
+    OraArchiveReader archive;
+    if (!mapped(file, &bytes, pError) || !archive.Open(bytes, pError))
+        return QImage();
+    const QString merged = QLatin1String(OraFormat::kMerged);
+    if (!archive.Contains(merged)) {
+        *pError = QStringLiteral("The archive has no merged image.");
+        return QImage();
+    }
+    QByteArray png;
+    if (!archive.Read(merged, DocumentFile::kMaxFileSize, &png, pError))
+        return QImage();
+    PngChunks::Png chunks;
+    QString reason;
+    if (PngChunks::Read(png, &chunks, &reason) != PngChunks::Result::Ok) {
+        *pError = QStringLiteral("The merged image is not a readable PNG image: %1").arg(reason);
+        return QImage();
+    }
+    const QSize full(int(chunks.header.width), int(chunks.header.height));
+    const int iFactor = qMax(1, qMax(full.width(), full.height()) / (2 * iSide));
+    qint64 iHeld = qint64((full.width() + iFactor - 1) / iFactor) * ((full.height() + iFactor - 1) / iFactor);
+    if (chunks.header.interlace != 0)
+        iHeld += qint64(full.width()) * full.height();
+    if (iHeld > kMaxHeldPixels) {
+        *pError = tooLarge();
+        return QImage();
+    }
+    PngDecoder::Result result;
+    try {
+        result = PngDecoder::DecodeReduced(png, iFactor);
+    } catch (const std::bad_alloc &) {
+        *pError = tooLarge();
+        return QImage();
+    }
+    if (result.status != PngDecoder::Status::Ok) {
+        *pError = QStringLiteral("The merged image is not a readable PNG image: %1").arg(result.reason);
+        return QImage();
+    }
+    const QSize size = Fitted(full, iSide);
+    return result.image.size() == size ? result.image
+                                       : result.image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 }
 
 } // namespace DocumentThumbnail

@@ -33,4 +33,11 @@ bool StartsLikeDocument(const QString &path);
 // never read.
 QImage FromNativeFile(const QString &path, int iSide, ScratchDB &store, QString *pError);
 
+// Whether the file starts like an OpenRaster archive, whatever its name.
+bool StartsLikeOpenRaster(const QString &path);
+// The archive's merged image at most iSide x iSide, decoded at a fraction
+// of its size; the layers are never read. Null with *pError set when the
+// archive has no merged image, or it is damaged or too much work.
+QImage FromOpenRasterFile(const QString &path, int iSide, QString *pError);
+
 } // namespace DocumentThumbnail

@@ -19,8 +19,6 @@
 
 namespace {
 
-BrushDlg *g_pInstance = nullptr;
-
 constexpr int kColumns = 5;
 constexpr int kThumbnailSize = 50;
 constexpr int kMaxNewTipSide = 1024;
@@ -56,21 +54,9 @@ CQBrush *defaultBrush()
 
 } // namespace
 
-BrushDlg *BrushDlg::instance(ProgramCache *pCache, QWidget *pParent, const QString &shippedFolder)
-{
-    if (!g_pInstance && pCache)
-        g_pInstance = new BrushDlg(*pCache, pParent, shippedFolder);
-    return g_pInstance;
-}
-
 QMetaObject::Connection BrushDlg::OnBrushChanged(QObject *pReceiver, std::function<void()> handler)
 {
     return connect(this, &BrushDlg::BrushChanged, pReceiver, std::move(handler));
-}
-
-BrushDlg *BrushDlg::existing()
-{
-    return g_pInstance;
 }
 
 BrushDlg::BrushDlg(ProgramCache &cache, QWidget *pParent, const QString &shippedFolder)
@@ -127,8 +113,6 @@ BrushDlg::BrushDlg(ProgramCache &cache, QWidget *pParent, const QString &shipped
 
 BrushDlg::~BrushDlg()
 {
-    if (g_pInstance == this)
-        g_pInstance = nullptr;
     ClearBrushes();
     delete m_pUi;
 }

@@ -22,12 +22,10 @@ class BrushDlg : public CQDialog, public BrushSource
 {
     Q_OBJECT
 public:
-    // Creates the panel on first use (with the cache it colours thumbnails
-    // through) and loads the set named by "currentBrushSet".
-    // `shippedFolder` holds the sets that come with the program (none when empty).
-    static BrushDlg *instance(ProgramCache *pCache = nullptr, QWidget *pParent = nullptr,
-                              const QString &shippedFolder = QString());
-    static BrushDlg *existing();
+    // Colours thumbnails through the cache; loads the set named by
+    // "currentBrushSet". `shippedFolder` holds the sets that come with the
+    // program (none when empty).
+    explicit BrushDlg(ProgramCache &cache, QWidget *pParent = nullptr, const QString &shippedFolder = QString());
     ~BrushDlg() override;
 
     static QString UserFolder();
@@ -89,8 +87,6 @@ protected:
     void connectNotify(const QMetaMethod &signal) override;
 
 private:
-    BrushDlg(ProgramCache &cache, QWidget *pParent, const QString &shippedFolder);
-
     void ReplaceSet(const QList<CQBrush *> &brushes, const QString &setName);
     void ClearBrushes();
     // Takes the brush and gives it a thumbnail, without laying out.

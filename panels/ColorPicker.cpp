@@ -15,8 +15,6 @@
 
 namespace {
 
-ColorPicker *g_pInstance = nullptr;
-
 struct Component {
     const char *name;
     int maximum;
@@ -73,18 +71,6 @@ QString rgbaText(const QColor &c)
 
 } // namespace
 
-ColorPicker *ColorPicker::instance(QWidget *pParent)
-{
-    if (!g_pInstance)
-        g_pInstance = new ColorPicker(pParent);
-    return g_pInstance;
-}
-
-ColorPicker *ColorPicker::existing()
-{
-    return g_pInstance;
-}
-
 ColorPicker::ColorPicker(QWidget *pParent)
     : QDockWidget(pParent)
     , m_pUi(new Ui::ColorPicker)
@@ -98,6 +84,7 @@ ColorPicker::ColorPicker(QWidget *pParent)
     BuildSliderPages();
     BuildPalette();
     m_pUi->colorSwatchForeground->Restore();
+    EditOnDoubleClick(m_pUi->colorSwatchForeground);
 
     QSettings settings;
     if (!settings.contains(QStringLiteral("firstRun"))) {
@@ -127,8 +114,6 @@ ColorPicker::ColorPicker(QWidget *pParent)
 ColorPicker::~ColorPicker()
 {
     QSettings().setValue(QStringLiteral("ColorPickerBodyGeometry"), widget()->saveGeometry());
-    if (g_pInstance == this)
-        g_pInstance = nullptr;
     delete m_pUi;
 }
 
@@ -168,6 +153,7 @@ void ColorPicker::BuildPalette()
         pSwatch->setFixedSize(12, 12);
         m_pUi->swatchGrid->addWidget(pSwatch, (i - 1) / kColumns, (i - 1) % kColumns);
         connect(pSwatch, &ColorSwatch::Selected, this, &ColorPicker::SwatchSelected);
+        EditOnDoubleClick(pSwatch);
         m_swatches.append(pSwatch);
     }
 }
@@ -345,7 +331,14 @@ void ColorPicker::showEvent(QShowEvent *pEvent)
 
 QWidget *ColorPicker::CreateSwatch(const QString &name, QWidget *pParent)
 {
-    return new ColorSwatch(name, pParent);
+    auto *pSwatch = new ColorSwatch(name, pParent);
+    EditOnDoubleClick(pSwatch);
+    return pSwatch;
+}
+
+void ColorPicker::EditOnDoubleClick(ColorSwatch *pSwatch)
+{
+    connect(pSwatch, &ColorSwatch::DoubleClicked, this, [this](ColorSwatch *pClicked) { SetColor(pClicked->Color()); });
 }
 
 QColor ColorPicker::SwatchColor(const QWidget *pSwatch) const

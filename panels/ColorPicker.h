@@ -25,10 +25,7 @@ public:
     enum Model { HSL, HSV, RGB, CMYK, ModelCount };
     static constexpr int kSwatchCount = 96;
 
-    // Creates the panel on first use.
-    static ColorPicker *instance(QWidget *pParent = nullptr);
-    // The panel if it exists, else null.
-    static ColorPicker *existing();
+    explicit ColorPicker(QWidget *pParent = nullptr);
     ~ColorPicker() override;
 
     // The colour being edited (the foreground swatch's).
@@ -73,10 +70,10 @@ protected:
     void showEvent(QShowEvent *pEvent) override;
 
 private:
-    explicit ColorPicker(QWidget *pParent);
-
     void BuildSliderPages();
     void BuildPalette();
+    // Double-clicking the swatch makes its colour the one being edited.
+    void EditOnDoubleClick(ColorSwatch *pSwatch);
     // A component slider moved by the user.
     void ComponentChanged(Model eModel);
     QColor PageColor(Model eModel) const;

@@ -1,5 +1,4 @@
 #include "ColorSwatch.h"
-#include "ColorPicker.h"
 
 #include <QAction>
 #include <QApplication>
@@ -146,12 +145,6 @@ void ColorSwatch::OnPasteColor()
         SetColor(pData->colorData().value<QColor>());
 }
 
-void ColorSwatch::showEvent(QShowEvent *pEvent)
-{
-    Restore();
-    QWidget::showEvent(pEvent);
-}
-
 void ColorSwatch::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
@@ -204,8 +197,6 @@ void ColorSwatch::mouseMoveEvent(QMouseEvent *pEvent)
 
 void ColorSwatch::mouseDoubleClickEvent(QMouseEvent *)
 {
-    if (ColorPicker *pPicker = ColorPicker::existing())
-        pPicker->SetColor(m_color);
     emit DoubleClicked(this);
 }
 

@@ -53,7 +53,6 @@ public Q_SLOTS:
     void OnPasteColor();
 
 protected:
-    void showEvent(QShowEvent *pEvent) override;
     void paintEvent(QPaintEvent *pEvent) override;
     void mousePressEvent(QMouseEvent *pEvent) override;
     void mouseMoveEvent(QMouseEvent *pEvent) override;

@@ -9,16 +9,6 @@
 #include <QPainter>
 #include <QPainterPath>
 
-HistogramDlg *HistogramDlg::instance(ProgramCache *pCache, QWidget *pParent)
-{
-    // Guarded so that a panel destroyed with its parent is created afresh
-    // rather than handed out dangling.
-    static QPointer<HistogramDlg> panel;
-    if (!panel)
-        panel = new HistogramDlg(pCache, pParent);
-    return panel;
-}
-
 HistogramDlg::HistogramDlg(ProgramCache *pCache, QWidget *pParent)
     : QDockWidget(pParent), ui(new Ui::HistogramDlg), m_pCache(pCache)
 {

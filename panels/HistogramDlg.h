@@ -28,9 +28,8 @@ class HistogramDlg : public QDockWidget
 {
     Q_OBJECT
 public:
-    // The single panel; the first call creates it, counting with the
-    // kernels of `pCache` (on the host without one), later calls return it.
-    static HistogramDlg *instance(ProgramCache *pCache = nullptr, QWidget *pParent = nullptr);
+    // Counts with the kernels of `pCache` (on the host without one).
+    explicit HistogramDlg(ProgramCache *pCache = nullptr, QWidget *pParent = nullptr);
     ~HistogramDlg() override;
 
     // The document whose current layer is shown; null shows nothing.
@@ -63,8 +62,6 @@ protected:
     void resizeEvent(QResizeEvent *pEvent) override;
 
 private:
-    HistogramDlg(ProgramCache *pCache, QWidget *pParent);
-
     // The current layer (or the document) is another one: what is shown no
     // longer holds.
     void LayerSwitched();

@@ -1,7 +1,7 @@
 #include "LayerDlg.h"
 #include "ui_LayerDlg.h"
 
-#include "BrushDlg.h"
+#include "ColorPicker.h"
 #include "CQTitleBar.h"
 #include "ChangeLayerBlendingCmd.h"
 #include "ChangeLayerOpacityCmd.h"
@@ -25,12 +25,6 @@
 #include <QResizeEvent>
 #include <QTimer>
 #include <QUndoStack>
-
-LayerDlg *LayerDlg::instance()
-{
-    static LayerDlg *s_pInstance = new LayerDlg;
-    return s_pInstance;
-}
 
 LayerDlg::LayerDlg()
     : QDockWidget(nullptr)
@@ -417,11 +411,20 @@ void LayerDlg::on_styleBtn_clicked()
     Layer *pLayer = CurrentLayer();
     if (!pLayer)
         return;
-    if (!m_pStyleDlg)
+    if (!m_pStyleDlg) {
         m_pStyleDlg = new LayerStyleDlg(this);
+        m_pStyleDlg->SetPalette(m_pPalette);
+    }
     m_pStyleDlg->SetLayer(pLayer);
     m_pStyleDlg->show();
     m_pStyleDlg->raise();
+}
+
+void LayerDlg::SetPalette(ColorPicker *pPalette)
+{
+    m_pPalette = pPalette;
+    if (m_pStyleDlg)
+        m_pStyleDlg->SetPalette(pPalette);
 }
 
 LayerStyleDlg *LayerDlg::StyleDialog() const
@@ -432,8 +435,8 @@ LayerStyleDlg *LayerDlg::StyleDialog() const
 void LayerDlg::on_createBrushBtn_clicked()
 {
     PixmapLayer *pLayer = m_pDocument ? m_pDocument->CurrentRasterLayer() : nullptr;
-    if (pLayer && BrushDlg::existing())
-        BrushDlg::existing()->NewBrushFromImage(pLayer->image());
+    if (pLayer)
+        Q_EMIT NewBrushRequested(pLayer->image());
 }
 
 void LayerDlg::resizeEvent(QResizeEvent *pEvent)

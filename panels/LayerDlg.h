@@ -9,6 +9,7 @@
 #include "PathsTab.h"
 #include "ToolPaths.h"
 
+class ColorPicker;
 class Document;
 class Layer;
 class LayerStyleDlg;
@@ -16,6 +17,7 @@ class Path;
 class QAction;
 class QItemSelectionModel;
 class QUndoCommand;
+class ToolboxDlg;
 
 namespace Ui { class LayerDlg; }
 
@@ -31,8 +33,13 @@ public:
     // Side of the square thumbnails.
     static constexpr int kThumbnailSide = LayerRow::kThumbnailSide;
 
-    static LayerDlg *instance();
+    LayerDlg();
     ~LayerDlg() override;
+    // The tools the paths list strokes with and starts a new path in, and
+    // the palette the styles dialog edits colours in (none: they go
+    // without).
+    void SetToolbox(ToolboxDlg *pToolbox) { m_pPaths->SetToolbox(pToolbox); }
+    void SetPalette(ColorPicker *pPalette);
 
     // The document the panel shows and edits; null shows nothing.
     void SetDocument(Document *pDocument);
@@ -82,6 +89,8 @@ public:
 
 Q_SIGNALS:
     void LayerSelectionChanged(Layer *pLayer);
+    // A brush is to be made from these pixels.
+    void NewBrushRequested(const QImage &image);
     void NewPath();
     void PathSelectionChanged(Path *pPath);
 
@@ -106,7 +115,6 @@ protected:
     void resizeEvent(QResizeEvent *pEvent) override;
 
 private:
-    LayerDlg();
     void Push(QUndoCommand *pCommand);
     void RebuildRows();
     void LayerAdded(Layer *pLayer);
@@ -134,4 +142,5 @@ private:
     QAction *m_pNewBrushAction;
     // Follows the current layer; made on first use.
     QPointer<LayerStyleDlg> m_pStyleDlg;
+    QPointer<ColorPicker> m_pPalette;
 };

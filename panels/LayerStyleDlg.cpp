@@ -36,6 +36,11 @@ LayerStyleDlg::LayerStyleDlg(QWidget *pParent)
     }
     connect(m_pUi->colorSwatchShadowColor, &ColorSwatch::ColorChanged, this, &LayerStyleDlg::DropShadowColorChanged);
     connect(m_pUi->colorSwatchGlowColor, &ColorSwatch::ColorChanged, this, &LayerStyleDlg::OuterGlowColorChanged);
+    for (ColorSwatch *pSwatch : {m_pUi->colorSwatchShadowColor, m_pUi->colorSwatchGlowColor})
+        connect(pSwatch, &ColorSwatch::DoubleClicked, this, [this](ColorSwatch *pClicked) {
+            if (m_pPalette)
+                m_pPalette->SetColor(pClicked->Color());
+        });
     connect(m_pUi->buttonBox, &QDialogButtonBox::accepted, this, &QWidget::close);
     // A tab coming into view shows the layer's values, whatever its swatch
     // restored from the settings.
@@ -150,22 +155,27 @@ bool LayerStyleDlg::eventFilter(QObject *pWatched, QEvent *pEvent)
     return CQDialog::eventFilter(pWatched, pEvent);
 }
 
+void LayerStyleDlg::SetPalette(ColorPicker *pPalette)
+{
+    m_pPalette = pPalette;
+}
+
 void LayerStyleDlg::showEvent(QShowEvent *pEvent)
 {
     CQDialog::showEvent(pEvent);
-    // The swatches have just restored their saved colours; the layer's win.
+    // The controls show the layer's styles as they are now.
     LoadControls();
     qApp->installEventFilter(this);
-    if (ColorPicker *pPicker = ColorPicker::existing())
-        pPicker->SetColorTarget(this, "ColorPickerChanged(QColor)");
+    if (m_pPalette)
+        m_pPalette->SetColorTarget(this, "ColorPickerChanged(QColor)");
 }
 
 void LayerStyleDlg::hideEvent(QHideEvent *pEvent)
 {
     qApp->removeEventFilter(this);
     m_iOpenGesture = 0;
-    if (ColorPicker *pPicker = ColorPicker::existing())
-        pPicker->ClearColorTarget();
+    if (m_pPalette)
+        m_pPalette->ClearColorTarget();
     CQDialog::hideEvent(pEvent);
 }
 
@@ -273,7 +283,7 @@ void LayerStyleDlg::ShowBuildReport(LayerStyle *pStyle)
     // The program-wide report, with this style's own log under its name
     // (its programs may come from another cache than the program's).
     QMap<QString, QString> report;
-    if (ProgramCache *pCache = LayerStyleMgr::DefaultPrograms())
+    if (ProgramCache *pCache = m_pLayer ? m_pLayer->styles().Programs() : nullptr)
         report = pCache->buildReport();
     report.insert(pStyle->name(), pStyle->buildLog());
     QWidget *pOver = parentWidget() ? parentWidget()->window() : this;

@@ -3,6 +3,7 @@
 
 #include <QPointer>
 
+class ColorPicker;
 class ColorSwatch;
 class Document;
 class Layer;
@@ -27,6 +28,9 @@ public:
     // The layer whose styles the controls show and change; null hides.
     void SetLayer(Layer *pLayer);
     Layer *layer() const { return m_pLayer; }
+    // While shown, the palette's edits go to the visible tab's colour, and
+    // a double-clicked swatch's colour goes to the palette.
+    void SetPalette(ColorPicker *pPalette);
 
 public Q_SLOTS:
     void on_dropShadowEnabled_toggled(bool bChecked);
@@ -65,6 +69,7 @@ private:
     Ui::LayerStyleDlg *m_pUi;
     Layer *m_pLayer = nullptr;
     QPointer<Document> m_pDocument;
+    QPointer<ColorPicker> m_pPalette;
     bool m_bUpdating = false;
     int m_iEditDepth = 0;
     int m_iGestures = 0;

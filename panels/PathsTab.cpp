@@ -4,7 +4,6 @@
 
 #include "AddPathCmd.h"
 #include "BrushTool.h"
-#include "ColorSwatch.h"
 #include "Document.h"
 #include "PaintToolSupport.h"
 #include "Path.h"
@@ -162,17 +161,27 @@ void PathsTab::ContextMenu(QPoint point)
 }
 
 // What the brush paints with: its swatch's saved colour and its width.
-static QColor brushColor()
+// Paths are stroked and filled as the brush would paint them.
+static BrushTool *brushOf(ToolboxDlg *pToolbox)
 {
-    const ColorSwatch swatch(QStringLiteral("BrushColorSwatch"), nullptr);
-    return swatch.Color();
+    return pToolbox ? static_cast<BrushTool *>(pToolbox->tools().Tool(ToolSet::Brush)) : nullptr;
 }
 
-static int brushWidth()
+static QColor brushColor(ToolboxDlg *pToolbox)
 {
-    ToolboxDlg *pToolbox = ToolboxDlg::existing();
-    auto *pBrush = pToolbox ? static_cast<BrushTool *>(pToolbox->tools().Tool(ToolSet::Brush)) : nullptr;
+    BrushTool *pBrush = brushOf(pToolbox);
+    return pBrush ? pBrush->SwatchColor() : QColor(Qt::black);
+}
+
+static int brushWidth(ToolboxDlg *pToolbox)
+{
+    BrushTool *pBrush = brushOf(pToolbox);
     return pBrush ? pBrush->Width() : 10;
+}
+
+void PathsTab::SetToolbox(ToolboxDlg *pToolbox)
+{
+    m_pToolbox = pToolbox;
 }
 
 void PathsTab::StrokePath()
@@ -181,7 +190,7 @@ void PathsTab::StrokePath()
     if (!pPath || !m_pDocument)
         return;
     if (PixmapLayer *pLayer = PaintToolSupport::RasterForPainting(m_pDocument, m_pPanel->window()))
-        PathActions::Stroke(m_pDocument, pLayer, *pPath, brushColor(), brushWidth());
+        PathActions::Stroke(m_pDocument, pLayer, *pPath, brushColor(m_pToolbox), brushWidth(m_pToolbox));
 }
 
 void PathsTab::FillPath()
@@ -190,7 +199,7 @@ void PathsTab::FillPath()
     if (!pPath || !m_pDocument)
         return;
     if (PixmapLayer *pLayer = PaintToolSupport::RasterForPainting(m_pDocument, m_pPanel->window()))
-        PathActions::Fill(m_pDocument, pLayer, *pPath, brushColor());
+        PathActions::Fill(m_pDocument, pLayer, *pPath, brushColor(m_pToolbox));
 }
 
 void PathsTab::PathToSelection()
@@ -216,9 +225,8 @@ void PathsTab::CurrentChanged(QModelIndex current)
 void PathsTab::AddPath()
 {
     // New paths are drawn with the path tool: it comes up ready for one.
-    if (ToolboxDlg *pToolbox = ToolboxDlg::existing(); pToolbox && pToolbox->CurrentTool()
-        != pToolbox->tools().Tool(ToolSet::PathEdit))
-        pToolbox->Select(ToolSet::PathEdit);
+    if (m_pToolbox && m_pToolbox->CurrentTool() != m_pToolbox->tools().Tool(ToolSet::PathEdit))
+        m_pToolbox->Select(ToolSet::PathEdit);
     Q_EMIT NewPath();
 }
 

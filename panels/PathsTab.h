@@ -13,6 +13,7 @@ class QAction;
 class QItemSelectionModel;
 class QTreeView;
 class QWidget;
+class ToolboxDlg;
 
 // The paths list of the layers panel: one row per path of the document,
 // newest first, the picked path selected, and the entries that act on the
@@ -27,6 +28,8 @@ public:
     PathsTab(QWidget *pPanel, QTreeView *pList, QAbstractButton *pDeleteBtn);
 
     void SetDocument(Document *pDocument);
+    // The brush tool's width strokes paths; a new path starts the path tool.
+    void SetToolbox(ToolboxDlg *pToolbox);
     Path *SelectedPath() const;
     // Adds the path to the selection (null: clears the selection).
     void SelectPath(Path *pPath);
@@ -61,6 +64,7 @@ private:
     QTreeView *m_pList;
     QAbstractButton *m_pDeleteBtn;
     QPointer<Document> m_pDocument;
+    QPointer<ToolboxDlg> m_pToolbox;
     QStandardItemModel m_model;
     QItemSelectionModel *m_pSelection;
     // The picked path while undo has taken it out of the document.

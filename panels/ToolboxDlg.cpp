@@ -3,24 +3,7 @@
 #include "BaseTool.h"
 
 #include <QGridLayout>
-#include <QPointer>
 #include <QToolButton>
-
-namespace {
-QPointer<ToolboxDlg> s_pInstance;
-} // namespace
-
-ToolboxDlg *ToolboxDlg::instance(ToolContext *pContext, QWidget *pParent)
-{
-    if (!s_pInstance && pContext)
-        s_pInstance = new ToolboxDlg(*pContext, pParent);
-    return s_pInstance;
-}
-
-ToolboxDlg *ToolboxDlg::existing()
-{
-    return s_pInstance;
-}
 
 ToolboxDlg::ToolboxDlg(ToolContext &context, QWidget *pParent)
     : CQDialog(pParent)

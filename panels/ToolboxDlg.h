@@ -14,9 +14,8 @@ class ToolContext;
 class ToolboxDlg : public CQDialog {
     Q_OBJECT
 public:
-    // Created on the first call, with the context every tool works in.
-    static ToolboxDlg *instance(ToolContext *pContext = nullptr, QWidget *pParent = nullptr);
-    static ToolboxDlg *existing();
+    // Every tool works in the context.
+    ToolboxDlg(ToolContext &context, QWidget *pParent);
     ~ToolboxDlg() override;
 
     ToolSet &tools() { return *m_pTools; }
@@ -31,7 +30,6 @@ public:
     void DeactivateCurrent();
 
 private:
-    ToolboxDlg(ToolContext &context, QWidget *pParent);
     void Toggled(ToolSet::Kind eKind, bool bToggled);
 
     ToolSet *m_pTools;

@@ -1,20 +1,9 @@
 #include "UndoDlg.h"
 #include "ui_UndoDlg.h"
 
-#include <QPointer>
 #include <QResizeEvent>
 #include <QUndoStack>
 #include <QUndoView>
-
-UndoDlg *UndoDlg::instance(QWidget *parent)
-{
-    // Guarded so that a panel destroyed with its parent is created afresh
-    // rather than handed out dangling.
-    static QPointer<UndoDlg> panel;
-    if (!panel)
-        panel = new UndoDlg(parent);
-    return panel;
-}
 
 UndoDlg::UndoDlg(QWidget *parent)
     : QDockWidget(parent)

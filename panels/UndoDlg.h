@@ -12,10 +12,7 @@ class UndoDlg : public QDockWidget
 {
     Q_OBJECT
 public:
-    // The single panel; the first call creates it with the given parent,
-    // later calls return it and ignore the argument.
-    static UndoDlg *instance(QWidget *parent = nullptr);
-
+    explicit UndoDlg(QWidget *parent = nullptr);
     ~UndoDlg() override;
 
     QUndoView *undoView() const { return m_undoView; }
@@ -28,8 +25,6 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
-    explicit UndoDlg(QWidget *parent);
-
     Ui::UndoDlg *ui;
     QUndoView *m_undoView;
 };

@@ -47,12 +47,6 @@ void ScratchDB::Shutdown()
     m_folder.Close();
 }
 
-ScratchDB *ScratchDB::instance()
-{
-    static ScratchDB *s_pStore = new ScratchDB;
-    return s_pStore;
-}
-
 qint64 ScratchDB::LimitFromSetting(const QVariant &value)
 {
     if (!value.isValid())

@@ -39,9 +39,6 @@ public:
     explicit ScratchDB(QObject *pParent = nullptr);
     ~ScratchDB() override;
 
-    // The application's store, created on first use and never destroyed.
-    static ScratchDB *instance();
-
     // Prepares the folder under the system's temporary directory, reads
     // "Scratch_MaxMemoryUsage" and starts the worker.
     void Init();

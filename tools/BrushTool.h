@@ -22,6 +22,8 @@ public:
     // The stroke engine, built on first use (its tip colouring runs on the
     // device); null when its kernel cannot be had.
     BrushStroke *Stroke();
+    // The colour it paints with: its swatch's.
+    QColor SwatchColor() const;
 
 public Q_SLOTS:
     void ColorPickerChanged(const QColor &color);
@@ -35,7 +37,6 @@ protected:
     void EndStroke() override;
 
 private:
-    QColor SwatchColor() const;
     void RefreshLook();
 
     std::unique_ptr<BrushStroke> m_pStroke;

@@ -18,7 +18,6 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QKeyEvent>
-#include <QSettings>
 #include <QTextCharFormat>
 #include <QToolButton>
 #include <QUndoStack>

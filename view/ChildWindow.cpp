@@ -11,7 +11,6 @@
 #include "PixelOps.h"
 #include "PixmapLayer.h"
 #include "ResizeCanvasCmd.h"
-#include "ScratchDB.h"
 #include "SelectionCmd.h"
 #include "TextEditCmd.h"
 #include "TextLayer.h"
@@ -32,8 +31,8 @@
 
 #include <cmath>
 
-ChildWindow::ChildWindow(QWidget *pParent, const QSize &canvasSize)
-    : ChildWindow(pParent, new Document(canvasSize, *ScratchDB::instance()))
+ChildWindow::ChildWindow(QWidget *pParent, const QSize &canvasSize, const DocumentEnv &env)
+    : ChildWindow(pParent, new Document(canvasSize, env))
 {
 }
 

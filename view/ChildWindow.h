@@ -36,7 +36,7 @@ class ChildWindow : public QWidget {
     Q_OBJECT
 public:
     // A window around a new document of the given size.
-    ChildWindow(QWidget *pParent, const QSize &canvasSize);
+    ChildWindow(QWidget *pParent, const QSize &canvasSize, const DocumentEnv &env);
     // A window around an existing document, which it takes over.
     ChildWindow(QWidget *pParent, Document *pDocument);
     ~ChildWindow() override;

@@ -21,7 +21,8 @@ namespace {
 // The move tool takes the mouse from the overlay, in screen pixels.
 void overlayDrag(ChildWindow *pWindow, QPointF from, QPointF to)
 {
-    const CanvasOverlay &overlay = toolOf<MoveTool>(ToolSet::Move)->Overlay();
+    auto *pMain = qobject_cast<MainWindow *>(pWindow->window());
+    const CanvasOverlay &overlay = toolOf<MoveTool>(pMain, ToolSet::Move)->Overlay();
     QWidget *pViewport = pWindow->overlayView()->viewport();
     QTest::mousePress(pViewport, Qt::LeftButton, {}, overlay.FromCanvas(from).toPoint());
     QTest::mouseMove(pViewport, overlay.FromCanvas((from + to) / 2).toPoint());
@@ -75,10 +76,10 @@ const QList<Command> &commands()
 
 void settleAll(ChildWindow *pWindow)
 {
-    ScratchDB::instance()->Sync();
+    cqtest::scratchStore().Sync();
     for (Layer *pLayer : pWindow->GetLayers())
         if (pLayer->kind() == Layer::Raster)
-            ScratchDB::instance()->WaitForPending(static_cast<PixmapLayer *>(pLayer));
+            cqtest::scratchStore().WaitForPending(static_cast<PixmapLayer *>(pLayer));
     QCoreApplication::processEvents();
 }
 
@@ -112,7 +113,7 @@ class TestGestureGuard : public QObject {
     }
     void clickHistoryRow(int iRow)
     {
-        QUndoView *pView = UndoDlg::instance()->undoView();
+        QUndoView *pView = m_pMain->historyPanel()->undoView();
         const QRect r = pView->visualRect(pView->model()->index(iRow, 0));
         QTest::mouseClick(pView->viewport(), Qt::LeftButton, {}, r.center());
         QCoreApplication::processEvents();
@@ -121,7 +122,7 @@ class TestGestureGuard : public QObject {
     {
         ChildWindow *pWindow = documentWith(m_pMain, patternImage(120, 90, 3, false));
         pWindow->SetFileName(m_files.filePath(QStringLiteral("guard.cq")));
-        ToolboxDlg::instance()->Select(g.tool);
+        m_pMain->toolbox()->Select(g.tool);
         return pWindow;
     }
 
@@ -234,7 +235,7 @@ private Q_SLOTS:
         if (name == "save") {
             QVERIFY(!pWindow->document()->IsModified());
             QString error;
-            std::unique_ptr<Document> pRead(DocumentBuilder::Load(pWindow->FileName(), *ScratchDB::instance(), &error));
+            std::unique_ptr<Document> pRead(DocumentBuilder::Load(pWindow->FileName(), cqtest::scratchStore(), &error));
             QVERIFY2(pRead, qPrintable(error));
             QCOMPARE(differingPixels(pRead->Flattened(), landed), qint64(0));
         }
@@ -260,14 +261,14 @@ private Q_SLOTS:
         white.fill(Qt::black);
         ChildWindow *pWindow = documentWith(m_pMain, white);
         const int iBase = pWindow->undoStack()->count();
-        ToolboxDlg::instance()->Select(ToolSet::Brush);
+        m_pMain->toolbox()->Select(ToolSet::Brush);
         click(pWindow, {20, 20});
         QCOMPARE(pWindow->undoStack()->count(), iBase);
-        ToolboxDlg::instance()->Select(ToolSet::Move);
+        m_pMain->toolbox()->Select(ToolSet::Move);
         click(pWindow, {20, 20});
         QTest::keyClick(pWindow->overlayView(), Qt::Key_Return);
         QCOMPARE(pWindow->undoStack()->count(), iBase);
-        ToolboxDlg::instance()->Select(ToolSet::Text);
+        m_pMain->toolbox()->Select(ToolSet::Text);
         click(pWindow, {10, 10});
         QCOMPARE(pWindow->undoStack()->count(), iBase + 1);
         keys(pWindow, Qt::Key_Z);

@@ -39,7 +39,7 @@ class TestHistogramWindow : public QObject {
     MainWindow *m_pMain = nullptr;
     QTemporaryDir m_scratch;
 
-    HistogramDlg *panel() const { return HistogramDlg::instance(); }
+    HistogramDlg *panel() const { return m_pMain->histogramPanel(); }
     QAction *histogramEntry() const { return m_pMain->form()->action_Histogram; }
     QAction *filterEntry(const QString &path) const { return cqtest::filterEntry(m_pMain, path); }
     Document *newDocument(const QImage &image) { return cqtest::newDocument(m_pMain, image); }

@@ -34,7 +34,7 @@ class TestMainWindow : public QObject {
 
     // A document as start-up makes it: one raster layer, an empty history.
     ChildWindow *newDocument(const QSize &size) { return m_pMain->fileActions().NewDocument(size); }
-    PixmapLayer *currentRaster() { return static_cast<PixmapLayer *>(LayerDlg::instance()->CurrentLayer()); }
+    PixmapLayer *currentRaster() { return static_cast<PixmapLayer *>(m_pMain->layerPanel()->CurrentLayer()); }
     Ui::MainWindow *ui() { return m_pMain->form(); }
 
 private Q_SLOTS:
@@ -85,7 +85,7 @@ private Q_SLOTS:
         QCOMPARE(currentRaster()->image().size(), QSize(100, 100));
         QCOMPARE(pWindow->undoStack()->undoText(), QStringLiteral("Layer Rotate - New Layer"));
         ui()->action_Undo->trigger();
-        ScratchDB::instance()->Sync();
+        cqtest::scratchStore().Sync();
         QCOMPARE(currentRaster()->image().size(), QSize(100, 50));
     }
 
@@ -228,8 +228,8 @@ private Q_SLOTS:
 
     void toggleAllRestoresVisiblePanels()
     {
-        QWidget *pLayers = LayerDlg::instance();
-        QWidget *pHistory = UndoDlg::instance();
+        QWidget *pLayers = m_pMain->layerPanel();
+        QWidget *pHistory = m_pMain->historyPanel();
         pHistory->hide();
         QVERIFY(pLayers->isVisible());
         QAction *pToggle = m_pMain->form()->action_Toggle_All_Windows;

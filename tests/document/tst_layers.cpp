@@ -46,7 +46,7 @@ void TestLayers::blendingMatchesPainter()
     QFETCH(int, mode);
     QFETCH(int, opacity);
     const QSize size(37, 23);
-    ChildWindow window(nullptr, size);
+    ChildWindow window(nullptr, size, cqtest::scratchStore());
     auto *pBottom = static_cast<PixmapLayer *>(window.CreateLayer(Layer::Raster));
     auto *pTop = static_cast<PixmapLayer *>(window.CreateLayer(Layer::Raster));
     // Straight pixels, as layers keep them; the painter premultiplies.
@@ -125,7 +125,7 @@ void TestLayers::changeCanvasSizeAnchors()
 void TestLayers::renderToSkipsHiddenAndDeleted()
 {
     const QSize size(30, 20);
-    ChildWindow window(nullptr, size);
+    ChildWindow window(nullptr, size, cqtest::scratchStore());
     auto fill = [&](QColor colour, QRect area) {
         auto *pLayer = static_cast<PixmapLayer *>(window.CreateLayer(Layer::Raster));
         QImage image = blank(size);
@@ -191,7 +191,7 @@ void TestLayers::textColour()
 
 void TestLayers::nameFollowsTextUntilFirstEditEnds()
 {
-    ChildWindow window(nullptr, QSize(50, 50));
+    ChildWindow window(nullptr, QSize(50, 50), cqtest::scratchStore());
     auto *pText = static_cast<TextLayer *>(window.CreateLayer(Layer::Text));
     auto type = [&](const QString &keys) {
         for (QChar c : keys) {

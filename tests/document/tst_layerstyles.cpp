@@ -64,7 +64,6 @@ class TestLayerStyles : public QObject
     Q_OBJECT
 private slots:
     void initTestCase();
-    void cleanup() { LayerStyleMgr::SetDefaultPrograms(nullptr); }
     void shadowGeometry_data();
     void shadowGeometry();
     void glowArithmetic_data();
@@ -177,7 +176,7 @@ void TestLayerStyles::glowArithmetic()
 
 void TestLayerStyles::glowNeverGrowsTheLayer()
 {
-    Document document(QSize(40, 30), *ScratchDB::instance());
+    Document document(QSize(40, 30), cqtest::scratchStore());
     QImage image(40, 30, QImage::Format_ARGB32);
     image.fill(0xff336699); // opaque to the edges: a glow would spill out if it could
     PixmapLayer *pLayer = rasterLayer(&document, image, QPointF(5, 4));
@@ -264,9 +263,9 @@ void TestLayerStyles::kernelsMatchReferences()
 void TestLayerStyles::layerStaysInPlaceOverItsStyles()
 {
     const QImage image = shapeImage(30, 20, 31, QRect(2, 3, 24, 14));
-    Document plain(QSize(80, 60), *ScratchDB::instance());
+    Document plain(QSize(80, 60), cqtest::scratchStore());
     rasterLayer(&plain, image, QPointF(20, 15));
-    Document document(QSize(80, 60), *ScratchDB::instance());
+    Document document(QSize(80, 60), cqtest::scratchStore());
     PixmapLayer *pLayer = rasterLayer(&document, image, QPointF(20, 15));
     LayerDropShadow &shadow = pLayer->styles().dropShadow();
     shadow.setAngle(135);
@@ -299,9 +298,7 @@ void TestLayerStyles::layerStaysInPlaceOverItsStyles()
 // and a blended layer over them included.
 void TestLayerStyles::windowMatchesExport()
 {
-    ProgramCache &cache = *m_pCache;
-    LayerStyleMgr::SetDefaultPrograms(&cache);
-    ChildWindow window(nullptr, QSize(90, 70));
+    ChildWindow window(nullptr, QSize(90, 70), DocumentEnv(cqtest::scratchStore(), {}, m_pCache.get()));
     PixmapLayer *pBack = rasterLayer(window.document(), shapeImage(90, 70, 41, QRect(0, 0, 90, 70)));
     PixmapLayer *pShape = rasterLayer(window.document(), shapeImage(40, 30, 42, QRect(4, 4, 30, 20)), QPointF(-5, 50));
     pShape->styles().dropShadow().setAngle(200);
@@ -338,8 +335,7 @@ void TestLayerStyles::strokesRedrawOnlyWhatTheyReach_data()
 void TestLayerStyles::strokesRedrawOnlyWhatTheyReach()
 {
     QFETCH(bool, device);
-    LayerStyleMgr::SetDefaultPrograms(device ? m_pCache.get() : nullptr);
-    ChildWindow window(nullptr, QSize(120, 90));
+    ChildWindow window(nullptr, QSize(120, 90), DocumentEnv(cqtest::scratchStore(), {}, device ? m_pCache.get() : nullptr));
     PixmapLayer *pLayer = rasterLayer(window.document(), shapeImage(120, 90, 81, QRect(20, 15, 70, 50)));
     LayerDropShadow &shadow = pLayer->styles().dropShadow();
     shadow.setAngle(200);
@@ -374,7 +370,7 @@ void TestLayerStyles::strokesRedrawOnlyWhatTheyReach()
 
 void TestLayerStyles::undoRedo()
 {
-    Document document(QSize(50, 40), *ScratchDB::instance());
+    Document document(QSize(50, 40), cqtest::scratchStore());
     PixmapLayer *pLayer = rasterLayer(&document, shapeImage(50, 40, 61, QRect(10, 10, 20, 15)));
     document.MarkSaved();
     const QImage plain = document.Flattened();
@@ -411,7 +407,7 @@ void TestLayerStyles::stylesThatCannotBeBuilt()
     // A context that was never created builds nothing.
     QCLContext none;
     ProgramCache broken(none);
-    Document document(QSize(30, 20), *ScratchDB::instance());
+    Document document(QSize(30, 20), cqtest::scratchStore());
     PixmapLayer *pLayer = rasterLayer(&document, cqtest::patternImage(30, 20, 71));
     const QImage plain = document.Flattened();
     LayerStyleMgr &styles = pLayer->styles();

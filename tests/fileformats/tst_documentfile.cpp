@@ -64,7 +64,7 @@ private Q_SLOTS:
 
 QByteArray TestDocumentFile::sampleFile()
 {
-    Document window(QSize(9, 7), *ScratchDB::instance());
+    Document window(QSize(9, 7), cqtest::scratchStore());
     addRaster(&window, cqtest::patternImage(9, 7, 1))->setName(QStringLiteral("Back"));
     addRaster(&window, cqtest::patternImage(5, 3, 2))->setPos(QPointF(2, 1));
     auto *pText = static_cast<TextLayer *>(window.CreateLayer(Layer::Text));
@@ -78,7 +78,7 @@ QByteArray TestDocumentFile::sampleFile()
 
 void TestDocumentFile::goldenBytes()
 {
-    Document window(QSize(10, 10), *ScratchDB::instance());
+    Document window(QSize(10, 10), cqtest::scratchStore());
     const QImage image = cqtest::patternImage(10, 10, 7);
     PixmapLayer *pLayer = addRaster(&window, image);
     pLayer->setName(QStringLiteral("Layer \u00e9\u4e2d"));
@@ -131,7 +131,7 @@ void TestDocumentFile::goldenBytes()
 
 void TestDocumentFile::roundTrip()
 {
-    auto *pSource = new Document(QSize(37, 23), *ScratchDB::instance());
+    auto *pSource = new Document(QSize(37, 23), cqtest::scratchStore());
     std::unique_ptr<Document> source(pSource);
     // Created bottom to top, then restacked: the file keeps list order but
     // the stacking must come back from the z values.
@@ -165,7 +165,7 @@ void TestDocumentFile::roundTrip()
     const QString file = QDir::temp().filePath(QStringLiteral("roundtrip.cq"));
     QString error;
     QVERIFY2(DocumentBuilder::Save(file, *pSource, &error), qPrintable(error));
-    std::unique_ptr<Document> loaded(DocumentBuilder::Load(file, *ScratchDB::instance(), &error));
+    std::unique_ptr<Document> loaded(DocumentBuilder::Load(file, cqtest::scratchStore(), &error));
     QVERIFY2(loaded, qPrintable(error));
 
     QCOMPARE(loaded->canvasSize(), QSize(37, 23));
@@ -217,7 +217,7 @@ void TestDocumentFile::roundTrip()
 
 void TestDocumentFile::emptyPathsAndDeletedLayers()
 {
-    Document window(QSize(4, 4), *ScratchDB::instance());
+    Document window(QSize(4, 4), cqtest::scratchStore());
     addRaster(&window, cqtest::patternImage(4, 4, 3))->setName(QStringLiteral("kept"));
     addRaster(&window, cqtest::patternImage(4, 4, 4))->setDeleted(true);
     const QByteArray bytes = DocumentFile::Serialize(DocumentBuilder::Capture(window));
@@ -238,7 +238,7 @@ void TestDocumentFile::openedDocumentCannotBeUndoneAway()
     DocumentData data;
     QString error;
     QVERIFY(DocumentFile::Parse(sampleFile(), &data, &error));
-    std::unique_ptr<Document> window(DocumentBuilder::Build(data, *ScratchDB::instance()));
+    std::unique_ptr<Document> window(DocumentBuilder::Build(data, cqtest::scratchStore()));
     QCOMPARE(window->undoStack()->count(), 1);
     QCOMPARE(window->undoStack()->index(), 1);
     QCOMPARE(window->undoStack()->text(0), QStringLiteral("open file"));
@@ -340,7 +340,7 @@ void TestDocumentFile::badFiles()
     const QString path = QDir::temp().filePath(QStringLiteral("bad.cq"));
     QVERIFY(cqtest::writeFile(path, bytes));
     error.clear();
-    QVERIFY(!DocumentBuilder::Load(path, *ScratchDB::instance(), &error));
+    QVERIFY(!DocumentBuilder::Load(path, cqtest::scratchStore(), &error));
     QVERIFY(!error.isEmpty());
 }
 
@@ -378,7 +378,7 @@ void TestDocumentFile::interruptedSaveKeepsOldFile()
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("keep.cq"));
-    Document window(QSize(8, 8), *ScratchDB::instance());
+    Document window(QSize(8, 8), cqtest::scratchStore());
     addRaster(&window, cqtest::patternImage(8, 8, 9));
     QString error;
     QVERIFY2(DocumentBuilder::Save(path, window, &error), qPrintable(error));
@@ -386,7 +386,7 @@ void TestDocumentFile::interruptedSaveKeepsOldFile()
 
     // A much larger document, written under a file-size limit that stops it
     // half-way (EFBIG rather than a signal).
-    Document bigger(QSize(300, 300), *ScratchDB::instance());
+    Document bigger(QSize(300, 300), cqtest::scratchStore());
     addRaster(&bigger, cqtest::patternImage(300, 300, 10));
     error.clear();
     bool bSaved = true;
@@ -433,7 +433,7 @@ void TestDocumentFile::cqtoolInspectAndConvert()
     DocumentData data;
     QString error;
     QVERIFY(DocumentFile::Parse(sampleFile(), &data, &error));
-    std::unique_ptr<Document> window(DocumentBuilder::Build(data, *ScratchDB::instance()));
+    std::unique_ptr<Document> window(DocumentBuilder::Build(data, cqtest::scratchStore()));
     // Composed premultiplied, as the window composes, then made straight.
     QImage expected(9, 7, QImage::Format_ARGB32_Premultiplied);
     expected.fill(Qt::transparent);

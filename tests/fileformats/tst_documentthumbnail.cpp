@@ -6,6 +6,8 @@
 #include "DocumentBuilder.h"
 #include "DocumentFile.h"
 #include "DocumentThumbnail.h"
+#include "OraArchive.h"
+#include "OraFormat.h"
 #include "PngDecoder.h"
 #include "ScratchDB.h"
 #include "TestSupport.h"
@@ -197,6 +199,43 @@ private Q_SLOTS:
         QString error;
         QVERIFY(DocumentThumbnail::FromNative(bytes, 256, m_store, &error).isNull());
         QVERIFY(!error.isEmpty());
+    }
+
+    // An OpenRaster archive shows its merged image, decoded reduced; its
+    // layers are never read, so a damaged layer does not matter, and an
+    // archive without a merged image or with an oversized one is refused.
+    void openRasterShowsItsMergedImage()
+    {
+        const QImage merged = cqtest::patternImage(1200, 700, 9);
+        auto archive = [](const QByteArray &mergedPng) {
+            OraArchiveWriter zip;
+            zip.Add(QStringLiteral("mimetype"), QByteArray(OraFormat::kMimeType), false);
+            zip.Add(QLatin1String(OraFormat::kStack), QByteArray("<image w=\"1200\" h=\"700\"><stack>"
+                                                                  "<layer src=\"data/0.png\"/></stack></image>"), true);
+            zip.Add(QStringLiteral("data/0.png"), QByteArray("not a png"), false);
+            if (!mergedPng.isEmpty())
+                zip.Add(QLatin1String(OraFormat::kMerged), mergedPng, false);
+            QString error;
+            return zip.Finish(&error);
+        };
+        const QString path = QDir::tempPath() + QStringLiteral("/tst_documentthumbnail.ora");
+        QVERIFY(cqtest::writeFile(path, archive(DocumentFile::EncodePng(merged))));
+        QVERIFY(DocumentThumbnail::StartsLikeOpenRaster(path));
+        QString error;
+        const QImage thumb = DocumentThumbnail::FromOpenRasterFile(path, 120, &error);
+        QVERIFY2(!thumb.isNull(), qPrintable(error));
+        QCOMPARE(thumb.size(), QSize(120, 70));
+        const auto [mean, largest] = difference(
+            thumb, merged.scaled(120, 70, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+        QVERIFY2(mean < 4.0 && largest < 64, qPrintable(QStringLiteral("mean %1 largest %2").arg(mean).arg(largest)));
+
+        for (const QByteArray &bad : {QByteArray(), claimedPng(16384, 16384), QByteArray("\x89PNG broken")}) {
+            QVERIFY(cqtest::writeFile(path, archive(bad)));
+            error.clear();
+            QVERIFY(DocumentThumbnail::FromOpenRasterFile(path, 256, &error).isNull());
+            QVERIFY(!error.isEmpty());
+        }
+        QFile::remove(path);
     }
 
     // Each reduced pixel is the alpha-weighted mean of its block.

@@ -108,7 +108,7 @@ private:
 
 std::unique_ptr<Document> TestOpenRaster::richDocument()
 {
-    auto pDocument = std::make_unique<Document>(QSize(40, 30), *ScratchDB::instance());
+    auto pDocument = std::make_unique<Document>(QSize(40, 30), cqtest::scratchStore());
     const QList<QPair<int, QString>> modes = {{0, "Base"}, {23, "Excl"}, {11, "Xor"}, {13, "Mult"}, {12, "Plus"}};
     for (int i = 0; i < modes.size(); ++i) {
         auto *pLayer = static_cast<PixmapLayer *>(pDocument->CreateLayer(Layer::Raster));
@@ -154,7 +154,7 @@ void TestOpenRaster::roundTripKeepsEverything()
     QString error;
     QStringList notes;
     QVERIFY2(DocumentBuilder::Save(ora, *pSource, &error, &notes), qPrintable(error));
-    std::unique_ptr<Document> pOra(DocumentBuilder::Load(ora, *ScratchDB::instance(), &error));
+    std::unique_ptr<Document> pOra(DocumentBuilder::Load(ora, cqtest::scratchStore(), &error));
     QVERIFY2(pOra, qPrintable(error));
     // And on to the native file, which must hold what the original would.
     QVERIFY2(DocumentBuilder::Save(cq, *pOra, &error), qPrintable(error));
@@ -194,7 +194,7 @@ void TestOpenRaster::roundTripKeepsEverything()
         "Layer \"Xor\": Xor has no standard name; other programs show it as Normal; it reaches outside the canvas; "
         "other programs cut it at the image edge."};
     QCOMPARE(notes, expectedNotes);
-    Document plain(QSize(8, 8), *ScratchDB::instance());
+    Document plain(QSize(8, 8), cqtest::scratchStore());
     plain.CreateLayer(Layer::Raster);
     QVERIFY2(DocumentBuilder::Save(ora, plain, &error, &notes), qPrintable(error));
     QVERIFY2(notes.isEmpty(), qPrintable(notes.join(QLatin1Char('\n'))));
@@ -242,7 +242,7 @@ void TestOpenRaster::archiveShape()
 
     // Plain raster layers are flattened beside their encoding: the same
     // picture. A large canvas gets a thumbnail of at most 256 a side, aspect kept.
-    Document wide(QSize(1000, 300), *ScratchDB::instance());
+    Document wide(QSize(1000, 300), cqtest::scratchStore());
     for (int i = 0; i < 3; ++i) {
         auto *pLayer = static_cast<PixmapLayer *>(wide.CreateLayer(Layer::Raster));
         pLayer->setImage(cqtest::patternImage(900 - 100 * i, 250, quint32(i + 7)));
@@ -329,7 +329,7 @@ void TestOpenRaster::otherWritersShapes()
     QCOMPARE(data.notes, QStringList({"\"odd\" (svg:hue)"}));
 
     // Built as a document: the stacking order follows the file.
-    std::unique_ptr<Document> pDocument(DocumentBuilder::Build(data, *ScratchDB::instance()));
+    std::unique_ptr<Document> pDocument(DocumentBuilder::Build(data, cqtest::scratchStore()));
     QCOMPARE(pDocument->LayerAtRow(0)->name(), QStringLiteral("Group"));
     QCOMPARE(pDocument->LayerAtRow(7)->name(), QStringLiteral("dodge"));
 }
@@ -404,7 +404,7 @@ void TestOpenRaster::cqtoolConvertsAndTells()
     QCOMPARE(QImage(flat).pixel(1, 1), qRgba(5, 6, 7, 255));
 
     // An Exclusion layer: one line on standard output, and inspect lists it.
-    std::unique_ptr<Document> pDocument = std::make_unique<Document>(QSize(4, 4), *ScratchDB::instance());
+    std::unique_ptr<Document> pDocument = std::make_unique<Document>(QSize(4, 4), cqtest::scratchStore());
     pDocument->CreateLayer(Layer::Raster)->setBlendingMode(23);
     QString error;
     QVERIFY2(DocumentBuilder::Save(cq, *pDocument, &error), qPrintable(error));

@@ -43,7 +43,7 @@ private:
 
 std::unique_ptr<Document> TestStyleFile::styledDocument()
 {
-    auto pDocument = std::make_unique<Document>(QSize(60, 40), *ScratchDB::instance());
+    auto pDocument = std::make_unique<Document>(QSize(60, 40), cqtest::scratchStore());
     auto *pLayer = static_cast<PixmapLayer *>(pDocument->CreateLayer(Layer::Raster));
     pLayer->setImage(shapeImage(30, 20, 7, QRect(3, 3, 22, 12)));
     pLayer->setPos(QPointF(12, 9));
@@ -67,7 +67,7 @@ std::unique_ptr<Document> TestStyleFile::styledDocument()
 
 void TestStyleFile::goldenBytes()
 {
-    Document document(QSize(6, 4), *ScratchDB::instance());
+    Document document(QSize(6, 4), cqtest::scratchStore());
     auto *pLayer = static_cast<PixmapLayer *>(document.CreateLayer(Layer::Raster));
     const QImage image = cqtest::patternImage(6, 4, 3);
     pLayer->setImage(image);
@@ -105,7 +105,7 @@ void TestStyleFile::saveAndOpen()
     const QString path = m_tmp.filePath(QStringLiteral("round.cq"));
     QString error;
     QVERIFY2(DocumentBuilder::Save(path, *pSource, &error), qPrintable(error));
-    std::unique_ptr<Document> pRead(DocumentBuilder::Load(path, *ScratchDB::instance(), &error));
+    std::unique_ptr<Document> pRead(DocumentBuilder::Load(path, cqtest::scratchStore(), &error));
     QVERIFY2(pRead, qPrintable(error));
     const QList<Layer *> before = pSource->GetLayers(true), after = pRead->GetLayers(true);
     QCOMPARE(after.size(), before.size());
@@ -161,7 +161,7 @@ void TestStyleFile::unknownAndDamagedRecords()
     QString error;
     // The file itself is sound: a bad style never refuses the document.
     QVERIFY2(DocumentFile::Parse(DocumentFile::Serialize(data), &read, &error), qPrintable(error));
-    std::unique_ptr<Document> pDocument(DocumentBuilder::Build(read, *ScratchDB::instance()));
+    std::unique_ptr<Document> pDocument(DocumentBuilder::Build(read, cqtest::scratchStore()));
     Layer *pLayer = pDocument->GetLayers(true).first();
     const LayerDropShadow &shadow = pLayer->styles().dropShadow();
     QCOMPARE(shadow.isEnabled(), applied);

@@ -43,7 +43,7 @@ void TestHistoryModel::initTestCase()
     cqtest::isolateSettings();
     QVERIFY(m_tmp.isValid());
     // Room for a handful of images: most snapshots go to disk.
-    ScratchDB::instance()->Init(m_tmp.path(), qint64(kWidth) * kHeight * 4 * 6);
+    cqtest::scratchStore().Init(m_tmp.path(), qint64(kWidth) * kHeight * 4 * 6);
 }
 
 namespace {
@@ -53,12 +53,12 @@ struct Run {
     QList<Layer *> layers; // creation order, a stable identity
     QStringList state() const
     {
-        ScratchDB::instance()->Sync();
+        cqtest::scratchStore().Sync();
         QStringList lines;
         for (int i = 0; i < layers.size(); ++i) {
             Layer *pLayer = layers[i];
             if (pLayer->kind() == Layer::Raster)
-                ScratchDB::instance()->WaitForPending(static_cast<PixmapLayer *>(pLayer));
+                cqtest::scratchStore().WaitForPending(static_cast<PixmapLayer *>(pLayer));
             lines << QString::number(i) + QLatin1Char(' ') + cqtest::fingerprint(QList<Layer *>{pLayer}).value(0);
         }
         QStringList rows;
@@ -110,7 +110,7 @@ void TestHistoryModel::randomHistoryUndoesAndRedoes()
     qInfo("CQ_HISTORY_SEED=%u", seed);
     QRandomGenerator rng(seed);
 
-    Document document(QSize(kWidth, kHeight), *ScratchDB::instance());
+    Document document(QSize(kWidth, kHeight), cqtest::scratchStore());
     QUndoStack *pStack = document.undoStack();
     Run run{&document, {}};
     auto push = [&](QUndoCommand *pCommand) { pStack->push(pCommand); };
@@ -219,7 +219,7 @@ void TestHistoryModel::randomHistoryUndoesAndRedoes()
             // A copy born with pixels keeps them through undo and redo.
             what = QStringLiteral("duplicate");
             auto *pSource = static_cast<PixmapLayer *>(p);
-            ScratchDB::instance()->WaitForPending(pSource);
+            cqtest::scratchStore().WaitForPending(pSource);
             auto *pCreate = new CreateLayerCmd(&document, Layer::Raster, [pSource](Layer *pCopy) {
                 static_cast<PixmapLayer *>(pCopy)->setImage(pSource->image());
                 pCopy->setPos(pSource->pos());
@@ -257,8 +257,8 @@ void TestHistoryModel::randomHistoryUndoesAndRedoes()
     const QStringList endState = states[count];
     qInfo("%d history entries", count);
     int onDisk = 0;
-    for (int id = 0; id < ScratchDB::instance()->itemCount(); ++id)
-        onDisk += !ScratchDB::instance()->itemFileName(id).isEmpty();
+    for (int id = 0; id < cqtest::scratchStore().itemCount(); ++id)
+        onDisk += !cqtest::scratchStore().itemFileName(id).isEmpty();
     QVERIFY2(onDisk > 10, "snapshots should spill to disk");
 
     // Commands that merged leave stale intermediate states; check only the

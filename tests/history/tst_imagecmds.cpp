@@ -88,7 +88,7 @@ struct TestDoc {
 TestDoc makeDocument(QSize size, int iRasters, bool bText)
 {
     TestDoc doc;
-    doc.window = std::make_unique<Document>(size, *ScratchDB::instance());
+    doc.window = std::make_unique<Document>(size, cqtest::scratchStore());
     for (int i = 0; i < iRasters; ++i) {
         doc.addRaster(cqtest::patternImage(size.width(), size.height(), 11 + i));
         if (i == 0 && bText)
@@ -175,24 +175,24 @@ void TestImageCmds::initTestCase()
 void TestImageCmds::startSpilling()
 {
     // Limit 0: the worker moves every snapshot to disk once it has been added.
-    ScratchDB::instance()->Init(m_tmp.path() + QStringLiteral("/scratch"), 0);
-    QCOMPARE(ScratchDB::instance()->memoryLimit(), qint64(0));
+    cqtest::scratchStore().Init(m_tmp.path() + QStringLiteral("/scratch"), 0);
+    QCOMPARE(cqtest::scratchStore().memoryLimit(), qint64(0));
 }
 
 void TestImageCmds::spill(bool bSpill, PixmapLayer *pProbe)
 {
     if (!bSpill)
         return;
-    ScratchDB::instance()->Sync();
+    cqtest::scratchStore().Sync();
     if (pProbe)
-        QVERIFY2(!ScratchDB::instance()->isItemInMemory(pProbe->currentSnapshotId()),
+        QVERIFY2(!cqtest::scratchStore().isItemInMemory(pProbe->currentSnapshotId()),
                  qPrintable(QStringLiteral("item %1 still in memory").arg(pProbe->currentSnapshotId())));
 }
 
 void TestImageCmds::settle(bool bSpill)
 {
     if (bSpill)
-        ScratchDB::instance()->Sync();
+        cqtest::scratchStore().Sync();
 }
 
 void TestImageCmds::caseRotate(bool bSpill)
@@ -457,11 +457,11 @@ void TestImageCmds::editAfterUndoWaitsForRestore()
     const QImage original = layerPixels(pLayer);
     pLayer->setImage(cqtest::patternImage(30, 20, 77));
     doc.stack()->push(new LayerSnapshotCmd(QStringLiteral("Paint - ") + pLayer->name(), pLayer));
-    ScratchDB::instance()->Sync();
+    cqtest::scratchStore().Sync();
     doc.stack()->undo();
-    QVERIFY(ScratchDB::instance()->HasPending(pLayer));
+    QVERIFY(cqtest::scratchStore().HasPending(pLayer));
     doc.stack()->push(new ImageRotateCmd(doc.window.get(), 90, QStringLiteral("Image Rotate (90)")));
-    ScratchDB::instance()->Sync();
+    cqtest::scratchStore().Sync();
     QCoreApplication::processEvents();
     const QImage expected = remap(original, QSize(20, 30), [](int x, int y) { return QPoint(y, 19 - x); });
     QCOMPARE(cqtest::differingPixels(layerPixels(pLayer), expected), qint64(0));

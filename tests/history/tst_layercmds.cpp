@@ -77,7 +77,7 @@ private:
 
 void TestLayerCmds::init()
 {
-    m_pDocument = new Document(QSize(48, 32), *ScratchDB::instance());
+    m_pDocument = new Document(QSize(48, 32), cqtest::scratchStore());
 }
 
 void TestLayerCmds::cleanup()

@@ -89,15 +89,22 @@ private slots:
     void damagedSetIsReported();
 
 private:
+    BrushDlg *brushes()
+    {
+        if (!m_pDlg)
+            m_pDlg = new BrushDlg(*m_pCache);
+        return m_pDlg;
+    }
     BrushDlg *open()
     {
-        BrushDlg *pDlg = BrushDlg::instance(m_pCache.get());
+        BrushDlg *pDlg = brushes();
         pDlg->show();
         return pDlg;
     }
 
     QCLContext m_context;
     std::unique_ptr<ProgramCache> m_pCache;
+    BrushDlg *m_pDlg = nullptr;
 };
 
 void TestBrushDlg::initTestCase()
@@ -115,7 +122,8 @@ void TestBrushDlg::init()
 
 void TestBrushDlg::cleanup()
 {
-    delete BrushDlg::existing();
+    delete m_pDlg;
+    m_pDlg = nullptr;
 }
 
 void TestBrushDlg::missingSetGivesOneDefaultBrush()
@@ -273,7 +281,7 @@ void TestBrushDlg::damagedSetIsReported()
                               QByteArray::fromHex("1337d00d000003e8000000ff") + QByteArray(100, 'x')));
     QSettings().setValue(QStringLiteral("currentBrushSet"), QStringLiteral("bad.cqb"));
     writeSet(QStringLiteral("CQ_default.cqb"), {5});
-    BrushDlg *pDlg = BrushDlg::instance(m_pCache.get());
+    BrushDlg *pDlg = brushes();
     QCOMPARE(namesOf(pDlg), QStringList{"default"});
     // The load in the constructor is reported to the first listener, once.
     QSignalSpy errors(pDlg, &BrushDlg::FileError);

@@ -27,6 +27,14 @@ private slots:
     void hsvAndHslPagesEachShowTheirOwnModel();
 
 private:
+    ColorPicker *picker()
+    {
+        if (!m_pPicker)
+            m_pPicker = new ColorPicker;
+        return m_pPicker;
+    }
+    ColorPicker *m_pPicker = nullptr;
+
     QList<QColor> paletteColors(ColorPicker *pPicker)
     {
         QList<QColor> colors;
@@ -43,12 +51,13 @@ void TestColorPicker::init()
 
 void TestColorPicker::cleanup()
 {
-    delete ColorPicker::existing();
+    delete m_pPicker;
+    m_pPicker = nullptr;
 }
 
 void TestColorPicker::swatchesPersistAcrossInstances()
 {
-    ColorPicker *pPicker = ColorPicker::instance();
+    ColorPicker *pPicker = picker();
     QSettings().setValue(QStringLiteral("firstRun"), true);
 
     // A paste, an invert and a tool's own swatch.
@@ -65,7 +74,8 @@ void TestColorPicker::swatchesPersistAcrossInstances()
     const QList<QColor> before = paletteColors(pPicker);
 
     delete pPicker;
-    pPicker = ColorPicker::instance();
+    m_pPicker = nullptr;
+    pPicker = picker();
     QCOMPARE(pPicker->PaletteSwatch(4)->Color(), QColor(1, 2, 3, 4));
     QCOMPARE(pPicker->PaletteSwatch(6)->Color(), QColor(245, 235, 225, 128));
     QCOMPARE(paletteColors(pPicker), before);
@@ -104,7 +114,7 @@ void TestColorPicker::showingThePanelChangesNoSwatch()
     QSettings().setValue(QStringLiteral("firstRun"), true);
     QSettings().setValue(QStringLiteral("colorSwatchForeground"), QColor(Qt::blue));
     QWidget bar;
-    ColorPicker *pPicker = ColorPicker::instance();
+    ColorPicker *pPicker = picker();
     QWidget *pToolSwatch = pPicker->CreateSwatch(QStringLiteral("BrushColorSwatch"), &bar);
     pPicker->SetSwatchColor(pToolSwatch, Qt::red);
     pPicker->OnPaletteColor(pToolSwatch, [&](const QColor &c) { pPicker->SetSwatchColor(pToolSwatch, c); });
@@ -129,7 +139,7 @@ void TestColorPicker::userEditsReachToolsAndTarget()
 {
     QSettings().setValue(QStringLiteral("firstRun"), true);
     QWidget bar;
-    ColorPicker *pPicker = ColorPicker::instance();
+    ColorPicker *pPicker = picker();
     pPicker->show();
     QWidget *pToolSwatch = pPicker->CreateSwatch(QStringLiteral("FillColorSwatch"), &bar);
     pPicker->OnPaletteColor(pToolSwatch, [&](const QColor &c) { pPicker->SetSwatchColor(pToolSwatch, c); });
@@ -169,7 +179,7 @@ void TestColorPicker::userEditsReachToolsAndTarget()
 // lightness 120. Moving a page's slider makes the colour of that model.
 void TestColorPicker::hsvAndHslPagesEachShowTheirOwnModel()
 {
-    ColorPicker *pPicker = ColorPicker::instance();
+    ColorPicker *pPicker = picker();
     pPicker->show();
     pPicker->SetColor(QColor(200, 40, 90));
     // A page follows the colour when it is shown.

@@ -44,14 +44,14 @@ private:
 void TestLayerDlg::initTestCase()
 {
     cqtest::startScratch();
-    m_pPanel = LayerDlg::instance();
+    m_pPanel = new LayerDlg;
     m_pPanel->setFloating(true);
     m_pPanel->show();
 }
 
 void TestLayerDlg::rowsFollowTheDocument()
 {
-    Document document(QSize(20, 20), *ScratchDB::instance());
+    Document document(QSize(20, 20), cqtest::scratchStore());
     m_pPanel->SetDocument(&document);
     Layer *pA = document.CreateLayer(Layer::Raster);
     Layer *pB = document.CreateLayer(Layer::Raster);
@@ -77,7 +77,7 @@ void TestLayerDlg::rowsFollowTheDocument()
 
 void TestLayerDlg::buttonsPushCommands()
 {
-    Document document(QSize(20, 20), *ScratchDB::instance());
+    Document document(QSize(20, 20), cqtest::scratchStore());
     m_pPanel->SetDocument(&document);
     auto *pDelete = part<QToolButton>("deleteLayerBtn");
     click("addLayerBtn");
@@ -100,7 +100,7 @@ void TestLayerDlg::buttonsPushCommands()
 
 void TestLayerDlg::opacityAndBlendingControls()
 {
-    Document document(QSize(20, 20), *ScratchDB::instance());
+    Document document(QSize(20, 20), cqtest::scratchStore());
     m_pPanel->SetDocument(&document);
     Layer *pA = document.CreateLayer(Layer::Raster);
     Layer *pB = document.CreateLayer(Layer::Raster);
@@ -139,7 +139,7 @@ void TestLayerDlg::opacityAndBlendingControls()
 
 void TestLayerDlg::visibilityAndRenaming()
 {
-    Document document(QSize(20, 20), *ScratchDB::instance());
+    Document document(QSize(20, 20), cqtest::scratchStore());
     m_pPanel->SetDocument(&document);
     Layer *pLayer = document.CreateLayer(Layer::Text);
     rows()->item(0)->setCheckState(Qt::Unchecked);
@@ -165,8 +165,8 @@ void TestLayerDlg::visibilityAndRenaming()
 
 void TestLayerDlg::switchingDocuments()
 {
-    Document first(QSize(20, 20), *ScratchDB::instance());
-    Document second(QSize(20, 20), *ScratchDB::instance());
+    Document first(QSize(20, 20), cqtest::scratchStore());
+    Document second(QSize(20, 20), cqtest::scratchStore());
     first.CreateLayer(Layer::Raster);
     first.CreateLayer(Layer::Raster);
     Layer *pOnly = second.CreateLayer(Layer::Text);
@@ -180,7 +180,7 @@ void TestLayerDlg::switchingDocuments()
     QCOMPARE(m_pPanel->RowCount(), 1);
     // A document that goes away takes its rows with it.
     {
-        Document passing(QSize(8, 8), *ScratchDB::instance());
+        Document passing(QSize(8, 8), cqtest::scratchStore());
         passing.CreateLayer(Layer::Raster);
         m_pPanel->SetDocument(&passing);
         QCOMPARE(m_pPanel->RowCount(), 1);

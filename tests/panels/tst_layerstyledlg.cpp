@@ -67,7 +67,7 @@ private:
 void TestLayerStyleDlg::initTestCase()
 {
     cqtest::startScratch();
-    m_pPanel = LayerDlg::instance();
+    m_pPanel = new LayerDlg;
     m_pPanel->setFloating(true);
     m_pPanel->show();
 }
@@ -80,7 +80,7 @@ void TestLayerStyleDlg::cleanup()
 
 Document *TestLayerStyleDlg::openOnNewDocument()
 {
-    m_pDocument = std::make_unique<Document>(QSize(40, 30), *ScratchDB::instance());
+    m_pDocument = std::make_unique<Document>(QSize(40, 30), cqtest::scratchStore());
     m_pDocument->CreateLayer(Layer::Raster);
     m_pDocument->MarkSaved();
     m_pPanel->SetDocument(m_pDocument.get());
@@ -221,7 +221,8 @@ void TestLayerStyleDlg::opacityAndSwatchAlphaAreOne()
 
 void TestLayerStyleDlg::paletteColoursTheVisibleSwatch()
 {
-    ColorPicker *pPicker = ColorPicker::instance();
+    auto *pPicker = new ColorPicker;
+    m_pPanel->SetPalette(pPicker);
     Document *pDocument = openOnNewDocument();
     LayerStyleMgr &styles = pDocument->CurrentLayer()->styles();
     part<QTabWidget>("tabWidget")->setCurrentIndex(1);
@@ -259,7 +260,7 @@ void TestLayerStyleDlg::followsTheCurrentLayer()
     QCOMPARE(pFirst->styles().dropShadow().angle(), 45);
     QCOMPARE(pSecond->styles().dropShadow().angle(), 270);
     // Another document: its current layer.
-    Document other(QSize(10, 10), *ScratchDB::instance());
+    Document other(QSize(10, 10), cqtest::scratchStore());
     Layer *pOther = other.CreateLayer(Layer::Raster);
     m_pPanel->SetDocument(&other);
     QCOMPARE(dialog()->layer(), pOther);
@@ -271,7 +272,7 @@ void TestLayerStyleDlg::stylesThatCannotBeBuilt()
 {
     QCLContext none;
     ProgramCache broken(none);
-    m_pDocument = std::make_unique<Document>(QSize(20, 20), *ScratchDB::instance());
+    m_pDocument = std::make_unique<Document>(QSize(20, 20), cqtest::scratchStore());
     Layer *pLayer = m_pDocument->CreateLayer(Layer::Raster);
     pLayer->styles().Initialise(&broken);
     m_pPanel->SetDocument(m_pDocument.get());

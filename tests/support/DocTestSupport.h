@@ -26,7 +26,7 @@ inline void startScratch()
 {
     isolateSettings();
     static QTemporaryDir s_folder;
-    ScratchDB::instance()->Init(s_folder.path(), 256 * 1024 * 1024);
+    cqtest::scratchStore().Init(s_folder.path(), 256 * 1024 * 1024);
 }
 
 // A transparent premultiplied image, the starting point of a composition.

@@ -12,6 +12,7 @@
 #include <QRandomGenerator>
 
 #include "QCLContext.h"
+#include "ScratchDB.h"
 
 #include <csignal>
 #include <sys/resource.h>
@@ -158,6 +159,12 @@ void isolateSettings()
     QCoreApplication::setOrganizationName(QStringLiteral("Kestrelvane"));
     QCoreApplication::setApplicationName(QStringLiteral("Chromaquill"));
     QSettings().clear();
+}
+
+ScratchDB &scratchStore()
+{
+    static ScratchDB *s_pStore = new ScratchDB;
+    return *s_pStore;
 }
 
 bool createCpuContext(QCLContext &context)

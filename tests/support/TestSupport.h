@@ -6,6 +6,7 @@
 #include <functional>
 
 class QCLContext;
+class ScratchDB;
 
 namespace cqtest {
 
@@ -28,6 +29,8 @@ QString firstDifference(const QImage &got, const QImage &expected);
 // of this process's own, so a test never reads or writes the developer's
 // settings, brush sets or plug-ins, nor another test's.
 void isolateSettings();
+// The scratch store of the test process, as the application has one.
+ScratchDB &scratchStore();
 
 // Runs work with the process's file-size limit lowered to iBytes (a write
 // past it fails with EFBIG instead of raising a signal), then puts the

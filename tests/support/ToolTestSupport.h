@@ -45,7 +45,7 @@ inline ChildWindow *documentWith(MainWindow *pMain, const QImage &pixels)
 // Between cases: the brush chosen again and every document closed.
 inline void endToolCase(MainWindow *pMain)
 {
-    ToolboxDlg::instance()->Select(ToolSet::Brush);
+    pMain->toolbox()->Select(ToolSet::Brush);
     closeAllDocuments(pMain);
 }
 
@@ -54,16 +54,16 @@ inline PixmapLayer *layerOf(ChildWindow *pWindow)
     return pWindow->document()->CurrentRasterLayer();
 }
 
-template <class Tool> Tool *toolOf(ToolSet::Kind eKind)
+template <class Tool> Tool *toolOf(MainWindow *pMain, ToolSet::Kind eKind)
 {
-    return static_cast<Tool *>(ToolboxDlg::instance()->tools().Tool(eKind));
+    return static_cast<Tool *>(pMain->toolbox()->tools().Tool(eKind));
 }
 
 // Waits for the scratch store so a layer shows what undo or redo restored.
 inline void settle(PixmapLayer *pLayer)
 {
-    ScratchDB::instance()->Sync();
-    ScratchDB::instance()->WaitForPending(pLayer);
+    cqtest::scratchStore().Sync();
+    cqtest::scratchStore().WaitForPending(pLayer);
 }
 inline void settle(ChildWindow *pWindow)
 {

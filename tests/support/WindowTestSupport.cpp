@@ -25,8 +25,8 @@ namespace cqtest {
 MainWindow *startMainWindow(const QString &scratchFolder)
 {
     isolateSettings();
-    ScratchDB::instance()->Init(scratchFolder, ScratchDB::DefaultMemoryLimit);
-    MainWindow *pMain = MainWindow::instance();
+    scratchStore().Init(scratchFolder, ScratchDB::DefaultMemoryLimit);
+    auto *pMain = new MainWindow(scratchStore());
     pMain->resize(1000, 800);
     pMain->show();
     pMain->LateInit();

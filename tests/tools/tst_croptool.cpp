@@ -26,7 +26,7 @@ class TestCropTool : public QObject {
     QTemporaryDir m_scratch;
 
     ChildWindow *document(const QImage &pixels) { return cqtest::documentWith(m_pMain, pixels); }
-    CropTool *tool() { return cqtest::toolOf<CropTool>(ToolSet::Crop); }
+    CropTool *tool() { return cqtest::toolOf<CropTool>(m_pMain, ToolSet::Crop); }
     PixmapLayer *layerOf(ChildWindow *pWindow) { return cqtest::layerOf(pWindow); }
     QComboBox *ratioCombo()
     {
@@ -88,7 +88,7 @@ private Q_SLOTS:
         ChildWindow *pWindow = document(before);
         const QRegion earlier(5, 5, 10, 10);
         pWindow->SetSelection(earlier);
-        ToolboxDlg::instance()->Select(ToolSet::Crop);
+        m_pMain->toolbox()->Select(ToolSet::Crop);
         const int entries = pWindow->undoStack()->count();
         dragCanvas(pWindow, {QPoint(20, 30), QPoint(60, 60), QPoint(120, 90)});
         QCOMPARE(tool()->CropRect(), QRect(20, 30, 100, 60));
@@ -115,7 +115,7 @@ private Q_SLOTS:
         const QImage before = cqtest::patternImage(120, 90, 4, true);
         ChildWindow *pWindow = document(before);
         pWindow->SetSelection(QRegion(1, 1, 5, 5));
-        ToolboxDlg::instance()->Select(ToolSet::Crop);
+        m_pMain->toolbox()->Select(ToolSet::Crop);
         const int entries = pWindow->undoStack()->count();
         dragCanvas(pWindow, {QPoint(10, 10), QPoint(50, 40)});
         QVERIFY(!tool()->CropRect().isEmpty());
@@ -135,7 +135,7 @@ private Q_SLOTS:
     void dragsStopAtTheEdgeAndTheBoxMoves()
     {
         ChildWindow *pWindow = document(cqtest::patternImage(200, 150, 6, false));
-        ToolboxDlg::instance()->Select(ToolSet::Crop);
+        m_pMain->toolbox()->Select(ToolSet::Crop);
         dragCanvas(pWindow, {QPoint(150, 100), QPoint(230, 190), QPoint(260, 200)});
         QCOMPARE(tool()->CropRect(), QRect(150, 100, 50, 50));
         // A drag inside moves the box; it stops at the canvas edge.
@@ -146,7 +146,7 @@ private Q_SLOTS:
     void handlesResizeTheBox()
     {
         ChildWindow *pWindow = document(cqtest::patternImage(200, 150, 7, false));
-        ToolboxDlg::instance()->Select(ToolSet::Crop);
+        m_pMain->toolbox()->Select(ToolSet::Crop);
         dragCanvas(pWindow, {QPoint(40, 40), QPoint(100, 80)});
         HandleGraphicsItem *pCorner = tool()->Handle(4);
         QVERIFY(pCorner->isVisible());
@@ -163,7 +163,7 @@ private Q_SLOTS:
     void fixedRatioFromTheOptions()
     {
         ChildWindow *pWindow = document(cqtest::patternImage(400, 300, 8, false));
-        ToolboxDlg::instance()->Select(ToolSet::Crop);
+        m_pMain->toolbox()->Select(ToolSet::Crop);
         QComboBox *pRatio = ratioCombo();
         QVERIFY(pRatio);
         pRatio->setCurrentIndex(pRatio->findText(QStringLiteral("Fixed")));
@@ -175,8 +175,8 @@ private Q_SLOTS:
         dragCanvas(pWindow, {QPoint(10, 10), QPoint(100, 40), QPoint(210, 60)});
         QCOMPARE(tool()->CropRect(), QRect(10, 10, 88, 50));
         // The choice is remembered for the next time.
-        ToolboxDlg::instance()->Select(ToolSet::Zoom);
-        ToolboxDlg::instance()->Select(ToolSet::Crop);
+        m_pMain->toolbox()->Select(ToolSet::Zoom);
+        m_pMain->toolbox()->Select(ToolSet::Crop);
         QCOMPARE(ratioCombo()->currentText(), QStringLiteral("Fixed"));
         QCOMPARE(m_pMain->form()->mainToolBar->findChildren<QSpinBox *>().first()->value(), 16);
     }
@@ -191,7 +191,7 @@ private Q_SLOTS:
         pWindow->SetFeatherRadius(5);
         pWindow->SetFeather(true);
         pWindow->SetSelection(QRegion(30, 30, 20, 20));
-        ToolboxDlg::instance()->Select(ToolSet::Crop);
+        m_pMain->toolbox()->Select(ToolSet::Crop);
         dragCanvas(pWindow, {QPoint(20, 20), QPoint(80, 70)});
         key(pWindow, Qt::Key_Return);
         QCOMPARE(pWindow->canvasSize(), QSize(60, 50));

@@ -28,11 +28,11 @@ class TestFillTools : public QObject {
 
     ChildWindow *document(const QImage &pixels) { return cqtest::documentWith(m_pMain, pixels); }
     PixmapLayer *layerOf(ChildWindow *pWindow) { return cqtest::layerOf(pWindow); }
-    FillTool *fillTool() { return cqtest::toolOf<FillTool>(ToolSet::Fill); }
+    FillTool *fillTool() { return cqtest::toolOf<FillTool>(m_pMain, ToolSet::Fill); }
     QSlider *slider() { return m_pMain->form()->mainToolBar->findChild<QSlider *>(); }
     void selectFill(const QColor &color, int iTolerance)
     {
-        ToolboxDlg::instance()->Select(ToolSet::Fill);
+        m_pMain->toolbox()->Select(ToolSet::Fill);
         fillTool()->ColorPickerChanged(color);
         slider()->setValue(iTolerance);
     }
@@ -177,7 +177,7 @@ private Q_SLOTS:
     {
         const QImage before = cqtest::blotchyImage(90, 70, 77);
         ChildWindow *pWindow = document(before);
-        ToolboxDlg::instance()->Select(ToolSet::Wand);
+        m_pMain->toolbox()->Select(ToolSet::Wand);
         slider()->setValue(40);
         // The wand ignores the selection there was and replaces it.
         const QRegion earlier(0, 0, 10, 10);
@@ -203,8 +203,8 @@ private Q_SLOTS:
         pWindow->undoStack()->undo();
         QCOMPARE(pWindow->Selection(), earlier);
         // The tolerance stays with the wand.
-        ToolboxDlg::instance()->Select(ToolSet::Fill);
-        ToolboxDlg::instance()->Select(ToolSet::Wand);
+        m_pMain->toolbox()->Select(ToolSet::Fill);
+        m_pMain->toolbox()->Select(ToolSet::Wand);
         QCOMPARE(slider()->value(), 40);
     }
 
@@ -216,7 +216,7 @@ private Q_SLOTS:
         QFETCH(cqtest::Situation, situation);
         const QImage before = cqtest::blotchyImage(90, 70, 78);
         ChildWindow *pWindow = cqtest::documentIn(m_pMain, situation, before);
-        ToolboxDlg::instance()->Select(ToolSet::Wand);
+        m_pMain->toolbox()->Select(ToolSet::Wand);
         slider()->setValue(40);
         const QRect reachable = situation.reachable(before.size());
         const QPoint seed = cqtest::clickLayer(pWindow, situation, reachable.center());

@@ -27,7 +27,7 @@ class TestMoveTool : public QObject {
     QTemporaryDir m_scratch;
 
     ChildWindow *document(const QImage &pixels) { return cqtest::documentWith(m_pMain, pixels); }
-    MoveTool *tool() { return cqtest::toolOf<MoveTool>(ToolSet::Move); }
+    MoveTool *tool() { return cqtest::toolOf<MoveTool>(m_pMain, ToolSet::Move); }
     PixmapLayer *layerOf(ChildWindow *pWindow) { return cqtest::layerOf(pWindow); }
     QPointF at(QPointF canvasPoint) { return tool()->Overlay().FromCanvas(canvasPoint); }
     // A drag on the overlay between canvas points.
@@ -75,7 +75,7 @@ private Q_SLOTS:
     void initTestCase() { QVERIFY(m_pMain = cqtest::startMainWindow(m_scratch.path())); }
     void cleanup()
     {
-        ToolboxDlg::instance()->Select(ToolSet::Zoom);
+        m_pMain->toolbox()->Select(ToolSet::Zoom);
         cqtest::closeAllDocuments(m_pMain);
     }
 
@@ -85,7 +85,7 @@ private Q_SLOTS:
         ChildWindow *pWindow = document(before);
         const QRegion selected = QRegion(20, 20, 40, 30) + QRegion(50, 45, 20, 20, QRegion::Ellipse);
         pWindow->SetSelection(selected);
-        ToolboxDlg::instance()->Select(ToolSet::Move);
+        m_pMain->toolbox()->Select(ToolSet::Move);
         QVERIFY(pWindow->overlayView()->isVisible());
         const int entries = pWindow->undoStack()->count();
         drag(pWindow, QPointF(30, 30), QPointF(55, 40));
@@ -109,7 +109,7 @@ private Q_SLOTS:
         const QImage before = cqtest::patternImage(120, 90, 5, true);
         ChildWindow *pWindow = document(before);
         pWindow->SetSelection(QRegion(10, 10, 50, 40));
-        ToolboxDlg::instance()->Select(ToolSet::Move);
+        m_pMain->toolbox()->Select(ToolSet::Move);
         const int entries = pWindow->undoStack()->count();
         drag(pWindow, QPointF(20, 20), QPointF(70, 60));
         QVERIFY(layerOf(pWindow)->image() != before);
@@ -134,7 +134,7 @@ private Q_SLOTS:
         pWindow->undoStack()->undo();
         cqtest::settle(pWindow);
         drag(pWindow, QPointF(20, 20), QPointF(5, 50));
-        ToolboxDlg::instance()->Select(ToolSet::Brush);
+        m_pMain->toolbox()->Select(ToolSet::Brush);
         QCOMPARE(layerOf(pWindow)->image(), before);
         QCOMPARE(pWindow->undoStack()->index(), entries);
         QVERIFY(!pWindow->overlayView()->isVisible());
@@ -146,7 +146,7 @@ private Q_SLOTS:
     {
         const QImage before = cqtest::patternImage(80, 60, 8, false);
         ChildWindow *pWindow = document(before);
-        ToolboxDlg::instance()->Select(ToolSet::Move);
+        m_pMain->toolbox()->Select(ToolSet::Move);
         drag(pWindow, QPointF(40, 30), QPointF(70, 45));
         key(pWindow, Qt::Key_Enter);
         QCOMPARE(pWindow->undoStack()->undoText(), QStringLiteral("Move"));
@@ -172,10 +172,10 @@ private Q_SLOTS:
         const QRegion selected(30, 20, 20, 20);
         pWindow->SetSelection(selected);
         for (int i = 0; i < 3; ++i) {
-            ToolboxDlg::instance()->Select(ToolSet::Move);
-            ToolboxDlg::instance()->Select(ToolSet::Pan);
+            m_pMain->toolbox()->Select(ToolSet::Move);
+            m_pMain->toolbox()->Select(ToolSet::Pan);
         }
-        ToolboxDlg::instance()->Select(ToolSet::Move);
+        m_pMain->toolbox()->Select(ToolSet::Move);
         for (int iKey : {Qt::Key_Right, Qt::Key_Right, Qt::Key_Right, Qt::Key_Down, Qt::Key_Down, Qt::Key_Up,
                          Qt::Key_Left, Qt::Key_Down})
             key(pWindow, iKey);
@@ -189,7 +189,7 @@ private Q_SLOTS:
         const QImage before = cqtest::patternImage(200, 160, 3, false);
         ChildWindow *pWindow = document(before);
         pWindow->SetSelection(QRegion(40, 40, 60, 30));
-        ToolboxDlg::instance()->Select(ToolSet::Move);
+        m_pMain->toolbox()->Select(ToolSet::Move);
         QWidget *pViewport = pWindow->overlayView()->viewport();
         HandleGraphicsItem *pCorner = tool()->Handle(4);
         QVERIFY(pCorner->isVisible());
@@ -251,7 +251,7 @@ private Q_SLOTS:
         ChildWindow *pWindow = document(before);
         const QRegion selected(50, 40, 50, 30);
         pWindow->SetSelection(selected);
-        ToolboxDlg::instance()->Select(ToolSet::Move);
+        m_pMain->toolbox()->Select(ToolSet::Move);
         auto *pSpin = m_pMain->form()->mainToolBar->findChild<QDoubleSpinBox *>();
         QVERIFY(pSpin);
         pSpin->setValue(90);
@@ -275,7 +275,7 @@ private Q_SLOTS:
         const QImage before = cqtest::patternImage(100, 80, 9, false);
         ChildWindow *pWindow = document(before);
         pWindow->SetSelection(QRegion(10, 10, 20, 20));
-        ToolboxDlg::instance()->Select(ToolSet::Move);
+        m_pMain->toolbox()->Select(ToolSet::Move);
         pWindow->SetZoom(200);
         QCoreApplication::processEvents();
         // The handles sit on the zoomed box, in screen pixels.
@@ -295,7 +295,7 @@ private Q_SLOTS:
         ChildWindow *pWindow = document(cqtest::patternImage(600, 500, 10, false));
         pWindow->SetZoom(300);
         pWindow->SetSelection(QRegion(50, 50, 40, 40));
-        ToolboxDlg::instance()->Select(ToolSet::Move);
+        m_pMain->toolbox()->Select(ToolSet::Move);
         QCoreApplication::processEvents();
         HandleGraphicsItem *pCorner = tool()->Handle(0);
         const QPointF before = pCorner->mapToScene(pCorner->boundingRect().center());
@@ -316,7 +316,7 @@ private Q_SLOTS:
         ChildWindow *pWindow = document(before);
         pWindow->SelectAll();
         pWindow->SetSelection(QRegion(20, 20, 30, 30));
-        ToolboxDlg::instance()->Select(ToolSet::Move);
+        m_pMain->toolbox()->Select(ToolSet::Move);
         drag(pWindow, QPointF(25, 25), QPointF(60, 60));
         QVERIFY(tool()->IsPending());
         pWindow->undoStack()->undo();
@@ -345,7 +345,7 @@ private Q_SLOTS:
         ChildWindow *pWindow = document(cqtest::patternImage(120, 90, 2, false));
         Layer *pText = pWindow->CreateLayer(Layer::Text);
         pText->setPos(QPointF(10, 10));
-        ToolboxDlg::instance()->Select(ToolSet::Move);
+        m_pMain->toolbox()->Select(ToolSet::Move);
         const int entries = pWindow->undoStack()->count();
         drag(pWindow, QPointF(30, 30), QPointF(45, 38));
         QCOMPARE(pText->pos(), QPointF(25, 18));

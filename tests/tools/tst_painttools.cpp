@@ -25,7 +25,7 @@ private Q_SLOTS:
     {
         const QImage before = patternImage(120, 80, 3);
         ChildWindow *pWindow = document(before);
-        ToolboxDlg::instance()->Select(ToolSet::Brush);
+        m_pMain->toolbox()->Select(ToolSet::Brush);
         const int entries = pWindow->undoStack()->count();
         drag(pWindow, {QPoint(20, 20), QPoint(40, 30), QPoint(60, 40), QPoint(90, 40)});
         QCOMPARE(pWindow->undoStack()->count(), entries + 1);
@@ -40,7 +40,7 @@ private Q_SLOTS:
         pLayer->setPos(QPointF(10, 5));
         const QRect selected(30, 10, 40, 40);
         pWindow->SetSelection(QRegion(selected));
-        ToolboxDlg::instance()->Select(ToolSet::Brush);
+        m_pMain->toolbox()->Select(ToolSet::Brush);
         drag(pWindow, {QPoint(5, 30), QPoint(50, 30), QPoint(110, 30)});
         const QImage &after = pLayer->image();
         int changedInside = 0;
@@ -63,13 +63,13 @@ private Q_SLOTS:
         QFETCH(Situation, situation);
         const QImage pixels = patternImage(100, 70, 9, false);
         ChildWindow *pWindow = documentIn(m_pMain, situation, pixels);
-        ToolboxDlg::instance()->Select(ToolSet::ColorPick);
+        m_pMain->toolbox()->Select(ToolSet::ColorPick);
         const QRect reachable = situation.reachable(pixels.size());
         const QPoint picked = clickLayer(pWindow, situation, reachable.center() + QPoint(3, 2));
         const QColor expected = QColor::fromRgba(pixels.pixel(picked));
-        ToolboxDlg::instance()->Select(ToolSet::Brush);
+        m_pMain->toolbox()->Select(ToolSet::Brush);
         QCOMPARE(barSwatch(m_pMain, QStringLiteral("BrushColorSwatch"))->Color(), expected);
-        ToolboxDlg::instance()->Select(ToolSet::Fill);
+        m_pMain->toolbox()->Select(ToolSet::Fill);
         QCOMPARE(barSwatch(m_pMain, QStringLiteral("FillColorSwatch"))->Color(), expected);
     }
 
@@ -79,7 +79,7 @@ private Q_SLOTS:
         before.fill(qRgba(200, 40, 90, 255));
         ChildWindow *pWindow = document(before);
         pWindow->SetSelection(QRegion(0, 0, 50, 60));
-        ToolboxDlg::instance()->Select(ToolSet::Erase);
+        m_pMain->toolbox()->Select(ToolSet::Erase);
         drag(pWindow, {QPoint(10, 30), QPoint(45, 30), QPoint(90, 30)});
         const QImage &after = layerOf(pWindow)->image();
         QCOMPARE(qAlpha(after.pixel(30, 30)), 0);
@@ -114,7 +114,7 @@ private Q_SLOTS:
         ChildWindow *pWindow = document(patternImage(40, 30, 5));
         if (onText)
             pWindow->CreateLayer(Layer::Text);
-        ToolboxDlg::instance()->Select(ToolSet::Kind(kind));
+        m_pMain->toolbox()->Select(ToolSet::Kind(kind));
         const int entries = pWindow->undoStack()->count();
         MessageBoxAnswer answer;
         answerNextMessageBox(QMessageBox::Ok, &answer);

@@ -12,7 +12,6 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QPainterPathStroker>
-#include <QSettings>
 #include <QTemporaryDir>
 
 using namespace cqtest;
@@ -22,7 +21,7 @@ class TestPathTool : public QObject {
     MainWindow *m_pMain = nullptr;
     QTemporaryDir m_scratch;
 
-    PathTool *tool() { return toolOf<PathTool>(ToolSet::PathEdit); }
+    PathTool *tool() { return toolOf<PathTool>(m_pMain, ToolSet::PathEdit); }
     static PathItem item(int iKind, QPointF first, QPointF second, QPointF c1 = {}, QPointF c2 = {})
     {
         PathItem p;
@@ -57,7 +56,7 @@ private Q_SLOTS:
     void drawCornersAndCurvesThenClose()
     {
         ChildWindow *pWindow = documentWith(m_pMain, patternImage(200, 150, 51, false));
-        ToolboxDlg::instance()->Select(ToolSet::PathEdit);
+        m_pMain->toolbox()->Select(ToolSet::PathEdit);
         QUndoStack *pStack = pWindow->undoStack();
         const int entries = pStack->count();
         Path *pPath = drawClosedPath(pWindow);
@@ -67,7 +66,7 @@ private Q_SLOTS:
         QCOMPARE(pPath->name(), QStringLiteral("Path 1"));
         QCOMPARE(pPath->items(), closedPathItems());
         QVERIFY(pPath->IsClosed());
-        QCOMPARE(LayerDlg::instance()->SelectedPath(), pPath);
+        QCOMPARE(m_pMain->layerPanel()->SelectedPath(), pPath);
         QCOMPARE(pStack->count(), entries + 1);
         QCOMPARE(pStack->undoText(), QStringLiteral("New Path"));
         pStack->undo();
@@ -75,7 +74,7 @@ private Q_SLOTS:
         pStack->redo();
         QCOMPARE(pWindow->document()->paths(), QList<Path *>{pPath});
         // Back by redo, the path is picked and drawn again.
-        QCOMPARE(LayerDlg::instance()->SelectedPath(), pPath);
+        QCOMPARE(m_pMain->layerPanel()->SelectedPath(), pPath);
         const QImage shown = scenePicture(*pWindow);
         pStack->undo();
         QVERIFY(scenePicture(*pWindow) != shown);
@@ -86,7 +85,7 @@ private Q_SLOTS:
     void returnFinishesEscapeDrops()
     {
         ChildWindow *pWindow = documentWith(m_pMain, patternImage(120, 100, 52, false));
-        ToolboxDlg::instance()->Select(ToolSet::PathEdit);
+        m_pMain->toolbox()->Select(ToolSet::PathEdit);
         Document *pDocument = pWindow->document();
         // One point is no path.
         click(pWindow, QPointF(10, 10));
@@ -111,7 +110,7 @@ private Q_SLOTS:
         // A path being drawn when the tool changes is kept.
         click(pWindow, QPointF(30, 90));
         click(pWindow, QPointF(60, 95));
-        ToolboxDlg::instance()->Select(ToolSet::Brush);
+        m_pMain->toolbox()->Select(ToolSet::Brush);
         QCOMPARE(pDocument->paths().size(), 2);
         QCOMPARE(pDocument->paths().last()->name(), QStringLiteral("Path 2"));
     }
@@ -119,7 +118,7 @@ private Q_SLOTS:
     void newButtonStartsAPath()
     {
         ChildWindow *pWindow = documentWith(m_pMain, patternImage(120, 100, 56, false));
-        LayerDlg *pPanel = LayerDlg::instance();
+        LayerDlg *pPanel = m_pMain->layerPanel();
         auto *pNew = pPanel->findChild<QAbstractButton *>(QStringLiteral("addPathBtn"));
         QVERIFY(pNew && pNew->isEnabled());
         pNew->click();
@@ -137,7 +136,7 @@ private Q_SLOTS:
     void dragPointsAndHandlesOfThePickedPath()
     {
         ChildWindow *pWindow = documentWith(m_pMain, patternImage(200, 150, 53, false));
-        ToolboxDlg::instance()->Select(ToolSet::PathEdit);
+        m_pMain->toolbox()->Select(ToolSet::PathEdit);
         Path *pPath = drawClosedPath(pWindow);
         QUndoStack *pStack = pWindow->undoStack();
         const QList<PathItem> drawn = pPath->items();
@@ -175,11 +174,14 @@ private Q_SLOTS:
         auto *pPath = new Path(QStringLiteral("Shape"));
         pPath->SetPoints(QPointF(20, 20), closedPathItems());
         pWindow->undoStack()->push(new AddPathCmd(pDocument, pPath));
-        LayerDlg *pPanel = LayerDlg::instance();
+        LayerDlg *pPanel = m_pMain->layerPanel();
         pPanel->PickPath(pPath);
         QCOMPARE(pPanel->SelectedPath(), pPath);
         const QList<QAction *> actions = pPanel->PathContextActions();
-        QSettings().setValue(QStringLiteral("BrushColorSwatch"), QColor(250, 120, 0));
+        // The brush's colour, chosen in its option bar.
+        ColorSwatch *pBrushSwatch = barSwatch(m_pMain, QStringLiteral("BrushColorSwatch"));
+        QVERIFY(pBrushSwatch);
+        pBrushSwatch->SetColor(QColor(250, 120, 0));
         const QPainterPath shape = pPath->ToPainterPath();
 
         actions[0]->trigger(); // stroke, with the brush's colour and width (10)

@@ -81,10 +81,10 @@ private Q_SLOTS:
     {
         const QImage base = patternImage(160, 140, 42, false);
         ChildWindow *pWindow = documentWith(m_pMain, base);
-        ToolboxDlg::instance()->Select(ToolSet::Stamp);
+        m_pMain->toolbox()->Select(ToolSet::Stamp);
         chooseWidth(10);
         click(pWindow, QPointF(10, 10), Qt::AltModifier);
-        auto *pStamp = toolOf<StampTool>(ToolSet::Stamp);
+        auto *pStamp = toolOf<StampTool>(m_pMain, ToolSet::Stamp);
         QVERIFY(pStamp->marker()->scene() == pWindow->scene());
         const int entries = pWindow->undoStack()->count();
         drag(pWindow, {QPointF(100, 100), QPointF(110, 100), QPointF(120, 100)});
@@ -113,7 +113,7 @@ private Q_SLOTS:
     {
         const QImage base = patternImage(160, 80, 43, false);
         ChildWindow *pWindow = documentWith(m_pMain, base);
-        ToolboxDlg::instance()->Select(ToolSet::Stamp);
+        m_pMain->toolbox()->Select(ToolSet::Stamp);
         chooseWidth(8);
         click(pWindow, QPointF(60, 40), Qt::AltModifier);
         QList<QPointF> path;
@@ -129,9 +129,9 @@ private Q_SLOTS:
     {
         const QImage base = patternImage(40, 30, 44, true);
         ChildWindow *pWindow = documentWith(m_pMain, base);
-        ToolboxDlg::instance()->Select(ToolSet::ColorPick);
-        ColorPicker *pPalette = ColorPicker::instance();
-        auto *pPick = toolOf<ColorPickTool>(ToolSet::ColorPick);
+        m_pMain->toolbox()->Select(ToolSet::ColorPick);
+        ColorPicker *pPalette = m_pMain->colorPanel();
+        auto *pPick = toolOf<ColorPickTool>(m_pMain, ToolSet::ColorPick);
         press(pWindow, QPointF(39, 29));
         QCOMPARE(pPalette->Color().rgba(), base.pixel(39, 29));
         QVERIFY(pPick->loupe()->scene() == pWindow->scene());
@@ -201,10 +201,10 @@ private Q_SLOTS:
     {
         const QImage base = halves(120, 60);
         ChildWindow *pWindow = documentWith(m_pMain, base);
-        ToolboxDlg::instance()->Select(ToolSet::Smudge);
+        m_pMain->toolbox()->Select(ToolSet::Smudge);
         chooseWidth(20);
         m_pMain->OptionBar()->findChild<QSpinBox *>()->setValue(80);
-        QCOMPARE(toolOf<SmudgeTool>(ToolSet::Smudge)->Strength(), 80);
+        QCOMPARE(toolOf<SmudgeTool>(m_pMain, ToolSet::Smudge)->Strength(), 80);
         QList<QPointF> path;
         for (int x = 45; x <= 85; x += 2)
             path << QPointF(x, 30);
@@ -248,10 +248,10 @@ private Q_SLOTS:
         // Translucent pixels too: the filtered ones replace them exactly.
         const QImage base = patternImage(90, 60, 47, true);
         ChildWindow *pWindow = documentWith(m_pMain, base);
-        ToolboxDlg::instance()->Select(ToolSet::Smooth);
+        m_pMain->toolbox()->Select(ToolSet::Smooth);
         chooseWidth(9);
         const QImage smoothed =
-            Convolver::Reference(base, toolOf<RetouchTool>(ToolSet::Smooth)->Mask());
+            Convolver::Reference(base, toolOf<RetouchTool>(m_pMain, ToolSet::Smooth)->Mask());
         // There and back: passing twice does not smooth twice.
         const QList<QPointF> path{QPointF(20, 30), QPointF(35, 30), QPointF(60, 38), QPointF(40, 34)};
         const int entries = pWindow->undoStack()->count();
@@ -266,7 +266,7 @@ private Q_SLOTS:
         chooseWidth(1);
         click(pWindow, QPointF(30, 30));
         const QImage twice = layerOf(pWindow)->image();
-        QCOMPARE(twice.pixel(30, 30), Convolver::Reference(once, toolOf<RetouchTool>(ToolSet::Smooth)->Mask()).pixel(30, 30));
+        QCOMPARE(twice.pixel(30, 30), Convolver::Reference(once, toolOf<RetouchTool>(m_pMain, ToolSet::Smooth)->Mask()).pixel(30, 30));
         QVERIFY(twice.pixel(30, 30) != once.pixel(30, 30));
         for (int y = 0; y < 60; ++y)
             for (int x = 0; x < 90; ++x)
@@ -280,11 +280,11 @@ private Q_SLOTS:
         ChildWindow *pWindow = documentWith(m_pMain, base);
         const QRect selected(25, 15, 20, 18);
         pWindow->SetSelection(QRegion(selected));
-        ToolboxDlg::instance()->Select(ToolSet::Sharpen);
+        m_pMain->toolbox()->Select(ToolSet::Sharpen);
         chooseWidth(20);
         const QList<QPointF> path{QPointF(10, 25), QPointF(30, 25), QPointF(70, 25)};
         drag(pWindow, path);
-        const QImage sharpened = Convolver::Reference(base, toolOf<RetouchTool>(ToolSet::Sharpen)->Mask());
+        const QImage sharpened = Convolver::Reference(base, toolOf<RetouchTool>(m_pMain, ToolSet::Sharpen)->Mask());
         QCOMPARE(layerOf(pWindow)->image(), retouched(base, sharpened, path, 20, selected));
         checkUndoRedoExact(pWindow, base, QStringLiteral("Sharpen - New Layer"));
     }

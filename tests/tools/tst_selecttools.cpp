@@ -52,7 +52,7 @@ private Q_SLOTS:
     void shapesReplaceAddSubtractAndStayOnTheCanvas()
     {
         ChildWindow *pWindow = document();
-        ToolboxDlg::instance()->Select(ToolSet::RectSelect);
+        m_pMain->toolbox()->Select(ToolSet::RectSelect);
         QUndoStack *pStack = pWindow->undoStack();
         const int entries = pStack->count();
         dragCanvas(pWindow, {QPoint(10, 10), QPoint(25, 20), QPoint(40, 30)});
@@ -78,7 +78,7 @@ private Q_SLOTS:
     void aGestureIsOneStepFromTheRegionBeforeThePress()
     {
         ChildWindow *pWindow = document();
-        ToolboxDlg::instance()->Select(ToolSet::RectSelect);
+        m_pMain->toolbox()->Select(ToolSet::RectSelect);
         QUndoStack *pStack = pWindow->undoStack();
         // Replacing nothing, then undoing, leaves no selection.
         dragCanvas(pWindow, {QPoint(5, 5), QPoint(30, 30)});
@@ -106,7 +106,7 @@ private Q_SLOTS:
     void aPressInsideMovesTheSelection()
     {
         ChildWindow *pWindow = document();
-        ToolboxDlg::instance()->Select(ToolSet::EllipseSelect);
+        m_pMain->toolbox()->Select(ToolSet::EllipseSelect);
         const QRegion start = rect(QPoint(10, 10), QPoint(40, 30));
         pWindow->SetSelection(start);
         const int entries = pWindow->undoStack()->count();
@@ -123,7 +123,7 @@ private Q_SLOTS:
     void ellipseAroundTheCentre()
     {
         ChildWindow *pWindow = document();
-        ToolboxDlg::instance()->Select(ToolSet::EllipseSelect);
+        m_pMain->toolbox()->Select(ToolSet::EllipseSelect);
         QCheckBox *pCenter = optionBox(QStringLiteral("Center"));
         QVERIFY(pCenter);
         pCenter->setChecked(true);
@@ -151,7 +151,7 @@ private Q_SLOTS:
         ChildWindow *pWindow = document();
         QWidget *pViewport = pWindow->view()->viewport();
         for (QRegion::RegionType eType : {QRegion::Rectangle, QRegion::Ellipse}) {
-            ToolboxDlg::instance()->Select(eType == QRegion::Rectangle ? ToolSet::RectSelect : ToolSet::EllipseSelect);
+            m_pMain->toolbox()->Select(eType == QRegion::Rectangle ? ToolSet::RectSelect : ToolSet::EllipseSelect);
             for (bool bKey : {false, true}) {
                 pWindow->SetSelection(QRegion());
                 cqtest::press(pWindow, QPoint(10, 10), bKey ? Qt::NoModifier : Qt::ControlModifier);
@@ -173,7 +173,7 @@ private Q_SLOTS:
     void lassoEnclosesItsOutline()
     {
         ChildWindow *pWindow = document();
-        ToolboxDlg::instance()->Select(ToolSet::Lasso);
+        m_pMain->toolbox()->Select(ToolSet::Lasso);
         const QList<QPoint> outline = {QPoint(10, 10), QPoint(70, 12), QPoint(72, 60), QPoint(40, 70), QPoint(12, 50)};
         dragCanvas(pWindow, outline);
         QPainterPath path(outline.first());
@@ -197,7 +197,7 @@ private Q_SLOTS:
         ChildWindow *pWindow = document();
         const QRegion start = QRegion(20, 20, 30, 20) + QRegion(60, 30, 10, 10);
         pWindow->SetSelection(start);
-        ToolboxDlg::instance()->Select(ToolSet::MoveSelection);
+        m_pMain->toolbox()->Select(ToolSet::MoveSelection);
         dragCanvas(pWindow, {QPoint(5, 5), QPoint(-20, 0), QPoint(-15, 10)});
         QCOMPARE(pWindow->Selection(), start.translated(-20, 5));
         undoTo(pWindow, start);
@@ -206,7 +206,7 @@ private Q_SLOTS:
     void featherOptionsDriveTheDocument()
     {
         ChildWindow *pWindow = document();
-        ToolboxDlg::instance()->Select(ToolSet::RectSelect);
+        m_pMain->toolbox()->Select(ToolSet::RectSelect);
         QCheckBox *pFeather = optionBox(QStringLiteral("Feathered"));
         QVERIFY(pFeather);
         QSpinBox *pSpin = m_pMain->form()->mainToolBar->findChild<QSpinBox *>();

@@ -38,7 +38,7 @@ class TestShapeTools : public QObject {
         box(0)->setCurrentText(fill);
         box(2)->setCurrentText(QString::number(iWidth));
     }
-    GradientTool *gradientTool() { return toolOf<GradientTool>(ToolSet::Gradient); }
+    GradientTool *gradientTool() { return toolOf<GradientTool>(m_pMain, ToolSet::Gradient); }
     HandleGraphicsItem *endHandle() { return gradientTool()->handle(1); }
     // The gradient as the tool describes it, built here from its definition.
     static QImage gradientOver(const QImage &base, int iType, QPointF a, QPointF b, QColor c0, QColor c1)
@@ -66,7 +66,7 @@ private Q_SLOTS:
     {
         const QImage base = patternImage(160, 120, 11, false);
         ChildWindow *pWindow = documentWith(m_pMain, base);
-        ToolboxDlg::instance()->Select(ToolSet::Line);
+        m_pMain->toolbox()->Select(ToolSet::Line);
         setSwatch(QStringLiteral("LineColorSwatch"), QColor(200, 30, 40));
         box(1)->setCurrentIndex(2); // round cap
         box(2)->setCurrentText(QStringLiteral("9"));
@@ -82,10 +82,10 @@ private Q_SLOTS:
                  qPrintable(QString::number(maxChannelDiff(layerOf(pWindow)->image(), expected))));
         checkUndoRedoExact(pWindow, base, QStringLiteral("Line Tool - New Layer"));
         // The pen outlives the tool: back again, the next line is as wide.
-        ToolboxDlg::instance()->Select(ToolSet::Brush);
-        ToolboxDlg::instance()->Select(ToolSet::Line);
+        m_pMain->toolbox()->Select(ToolSet::Brush);
+        m_pMain->toolbox()->Select(ToolSet::Line);
         QCOMPARE(box(2)->currentText(), QStringLiteral("3"));
-        auto *pLine = toolOf<LineTool>(ToolSet::Line);
+        auto *pLine = toolOf<LineTool>(m_pMain, ToolSet::Line);
         QCOMPARE(pLine->pen().width(), 9);
         QCOMPARE(pLine->pen().capStyle(), Qt::RoundCap);
     }
@@ -104,7 +104,7 @@ private Q_SLOTS:
         QFETCH(QString, entry);
         const QImage base = patternImage(150, 110, 12, false);
         ChildWindow *pWindow = documentWith(m_pMain, base);
-        ToolboxDlg::instance()->Select(ToolSet::Kind(kind));
+        m_pMain->toolbox()->Select(ToolSet::Kind(kind));
         const QColor line(10, 200, 30), fill(240, 200, 0, 160);
         rectangleOptions(QStringLiteral("Fill With Outline"), 5, line, fill);
         // From lower right to upper left, through places the shape leaves.
@@ -133,7 +133,7 @@ private Q_SLOTS:
     {
         const QImage base = patternImage(120, 100, 13, false);
         ChildWindow *pWindow = documentWith(m_pMain, base);
-        ToolboxDlg::instance()->Select(ToolSet::Rectangle);
+        m_pMain->toolbox()->Select(ToolSet::Rectangle);
         rectangleOptions(QStringLiteral("Outline Only"), 3, Qt::black, Qt::red);
         drag(pWindow, {QPointF(10, 10), QPointF(110, 90), QPointF(50, 40), QPointF(80, 70)});
         const QRect rect(QPoint(10, 10), QPoint(80, 70));
@@ -159,7 +159,7 @@ private Q_SLOTS:
         const QImage base = patternImage(80, 60, 14, false);
         ChildWindow *pWindow = documentWith(m_pMain, base);
         for (ToolSet::Kind kind : {ToolSet::Line, ToolSet::Rectangle, ToolSet::Ellipse, ToolSet::Gradient}) {
-            ToolboxDlg::instance()->Select(kind);
+            m_pMain->toolbox()->Select(kind);
             const int entries = pWindow->undoStack()->count();
             click(pWindow, QPointF(40, 30));
             // A drag back to where it began is no shape either, for line and gradient.
@@ -177,7 +177,7 @@ private Q_SLOTS:
         ChildWindow *pWindow = documentWith(m_pMain, base);
         const QRegion selected = QRegion(20, 10, 40, 50) + QRegion(70, 60, 10, 10);
         pWindow->SetSelection(selected);
-        ToolboxDlg::instance()->Select(ToolSet::Ellipse);
+        m_pMain->toolbox()->Select(ToolSet::Ellipse);
         rectangleOptions(QStringLiteral("Fill"), 3, Qt::black, QColor(0, 90, 255));
         drag(pWindow, {QPointF(1, 1), QPointF(99, 79)});
         const QImage expected = drawnOver(base, [&](QPainter &painter) {
@@ -212,7 +212,7 @@ private Q_SLOTS:
         QFETCH(QPointF, end);
         const QImage base = patternImage(160, 100, 17);
         ChildWindow *pWindow = documentWith(m_pMain, base);
-        ToolboxDlg::instance()->Select(ToolSet::Gradient);
+        m_pMain->toolbox()->Select(ToolSet::Gradient);
         setSwatch(QStringLiteral("GradientStartColor"), QColor(255, 0, 0));
         setSwatch(QStringLiteral("GradientEndColor"), QColor(0, 0, 255, 128));
         gradientTool()->SetType(GradientTool::Type(type));
@@ -235,7 +235,7 @@ private Q_SLOTS:
     {
         const QImage base = patternImage(160, 100, 18);
         ChildWindow *pWindow = documentWith(m_pMain, base);
-        ToolboxDlg::instance()->Select(ToolSet::Gradient);
+        m_pMain->toolbox()->Select(ToolSet::Gradient);
         gradientTool()->SetType(GradientTool::Linear);
         setSwatch(QStringLiteral("GradientStartColor"), Qt::white);
         setSwatch(QStringLiteral("GradientEndColor"), Qt::black);
@@ -248,7 +248,7 @@ private Q_SLOTS:
         const QImage expected = gradientOver(base, GradientTool::Linear, QPointF(20, 20), QPointF(120, 80), Qt::white, Qt::black);
         QVERIFY(maxChannelDiff(layerOf(pWindow)->image(), expected) <= 2);
         // A colour change redraws at once.
-        ColorPicker *pPalette = ColorPicker::instance();
+        ColorPicker *pPalette = m_pMain->colorPanel();
         pPalette->SetColor(QColor(0, 255, 0));
         const QImage green = gradientOver(base, GradientTool::Linear, QPointF(20, 20), QPointF(120, 80), QColor(0, 255, 0), Qt::black);
         QVERIFY(maxChannelDiff(layerOf(pWindow)->image(), green) <= 2);
@@ -265,7 +265,7 @@ private Q_SLOTS:
         // release the whole layer.
         const QImage base = patternImage(1800, 1500, 21, false);
         ChildWindow *pWindow = documentWith(m_pMain, base);
-        ToolboxDlg::instance()->Select(ToolSet::Gradient);
+        m_pMain->toolbox()->Select(ToolSet::Gradient);
         gradientTool()->SetType(GradientTool::Linear);
         setSwatch(QStringLiteral("GradientStartColor"), Qt::white);
         setSwatch(QStringLiteral("GradientEndColor"), QColor(0, 0, 120));
@@ -290,7 +290,7 @@ private Q_SLOTS:
     {
         const QImage base = patternImage(120, 80, 19);
         ChildWindow *pWindow = documentWith(m_pMain, base);
-        ToolboxDlg::instance()->Select(ToolSet::Gradient);
+        m_pMain->toolbox()->Select(ToolSet::Gradient);
         gradientTool()->SetType(GradientTool::Radial);
         setSwatch(QStringLiteral("GradientStartColor"), Qt::yellow);
         setSwatch(QStringLiteral("GradientEndColor"), Qt::transparent);
@@ -308,15 +308,15 @@ private Q_SLOTS:
         const QImage base = patternImage(90, 70, 20, false);
         // Another tool.
         ChildWindow *pWindow = documentWith(m_pMain, base);
-        ToolboxDlg::instance()->Select(ToolSet::Gradient);
+        m_pMain->toolbox()->Select(ToolSet::Gradient);
         drag(pWindow, {QPointF(10, 10), QPointF(80, 60)});
         const QImage drawn = layerOf(pWindow)->image();
         QVERIFY(drawn != base);
-        ToolboxDlg::instance()->Select(ToolSet::Brush);
+        m_pMain->toolbox()->Select(ToolSet::Brush);
         QCOMPARE(pWindow->undoStack()->undoText(), QStringLiteral("Gradient - New Layer"));
         QCOMPARE(layerOf(pWindow)->image(), drawn);
         // Another layer.
-        ToolboxDlg::instance()->Select(ToolSet::Gradient);
+        m_pMain->toolbox()->Select(ToolSet::Gradient);
         PixmapLayer *pFirst = layerOf(pWindow);
         const int entries = pWindow->undoStack()->count();
         drag(pWindow, {QPointF(80, 10), QPointF(10, 60)});

@@ -27,7 +27,7 @@ class TestTextTool : public QObject {
     MainWindow *m_pMain = nullptr;
     QTemporaryDir m_scratch;
 
-    TextTool *tool() { return toolOf<TextTool>(ToolSet::Text); }
+    TextTool *tool() { return toolOf<TextTool>(m_pMain, ToolSet::Text); }
     QComboBox *sizeBox()
     {
         for (QComboBox *pBox : m_pMain->OptionBar()->findChildren<QComboBox *>())
@@ -69,7 +69,7 @@ private Q_SLOTS:
     void createTypeRestyleUndoRedo()
     {
         ChildWindow *pWindow = blankDocument();
-        ToolboxDlg::instance()->Select(ToolSet::Text);
+        m_pMain->toolbox()->Select(ToolSet::Text);
         QUndoStack *pStack = pWindow->undoStack();
         const int entries = pStack->count();
         click(pWindow, QPointF(20, 15));
@@ -107,7 +107,7 @@ private Q_SLOTS:
     void styleChangesTouchOnlyTheirPropertyAndSelection()
     {
         ChildWindow *pWindow = blankDocument();
-        ToolboxDlg::instance()->Select(ToolSet::Text);
+        m_pMain->toolbox()->Select(ToolSet::Text);
         chooseSize(20);
         click(pWindow, QPointF(10, 10));
         TextLayer *pLayer = tool()->EditLayer();
@@ -118,7 +118,7 @@ private Q_SLOTS:
             QTest::keyClick(pWindow->view()->viewport(), Qt::Key_Left, Qt::ShiftModifier);
         QCOMPARE(pLayer->textCursor().selectedText(), QStringLiteral("World"));
         styleButton(QStringLiteral("italic"))->click();
-        ColorPicker::instance()->SetColor(QColor(200, 0, 0));
+        m_pMain->colorPanel()->SetColor(QColor(200, 0, 0));
         for (int i = 1; i <= 11; ++i) {
             const QTextCharFormat format = formatAt(pLayer, i);
             const bool inWorld = i > 6;
@@ -144,7 +144,7 @@ private Q_SLOTS:
     void sizeBoxAndSizeAgree()
     {
         ChildWindow *pWindow = blankDocument();
-        ToolboxDlg::instance()->Select(ToolSet::Text);
+        m_pMain->toolbox()->Select(ToolSet::Text);
         click(pWindow, QPointF(10, 10));
         TextLayer *pLayer = tool()->EditLayer();
         type(pWindow, QStringLiteral("Size"));
@@ -181,7 +181,7 @@ private Q_SLOTS:
     void emptyLayerFate()
     {
         ChildWindow *pWindow = blankDocument();
-        ToolboxDlg::instance()->Select(ToolSet::Text);
+        m_pMain->toolbox()->Select(ToolSet::Text);
         QUndoStack *pStack = pWindow->undoStack();
         const int layers = pWindow->CountLayers();
         // Left empty and clicked away from: it goes, as an undo step.
@@ -209,7 +209,7 @@ private Q_SLOTS:
         click(pWindow, QPointF(150, 90));
         click(pWindow, QPointF(60, 100));
         TextLayer *pThird = tool()->EditLayer();
-        ToolboxDlg::instance()->Select(ToolSet::Brush);
+        m_pMain->toolbox()->Select(ToolSet::Brush);
         QVERIFY(!pThird->isDeleted());
         QCOMPARE(pThird->textInteractionFlags(), Qt::NoTextInteraction);
     }
@@ -217,17 +217,17 @@ private Q_SLOTS:
     void optionsPersist()
     {
         ChildWindow *pWindow = blankDocument();
-        ToolboxDlg::instance()->Select(ToolSet::Text);
+        m_pMain->toolbox()->Select(ToolSet::Text);
         auto *pFontBox = m_pMain->OptionBar()->findChild<QFontComboBox *>();
         QVERIFY(pFontBox && pFontBox->count() > 1);
         pFontBox->setCurrentIndex(pFontBox->count() - 1);
         const QString family = pFontBox->currentFont().family();
         chooseSize(35);
-        ToolboxDlg::instance()->Select(ToolSet::Brush);
+        m_pMain->toolbox()->Select(ToolSet::Brush);
         QSettings settings;
         QCOMPARE(settings.value(QStringLiteral("textToolFontSize")).toInt(), 35);
         QCOMPARE(settings.value(QStringLiteral("textToolFontName")).toString(), family);
-        ToolboxDlg::instance()->Select(ToolSet::Text);
+        m_pMain->toolbox()->Select(ToolSet::Text);
         QCOMPARE(sizeBox()->currentText(), QStringLiteral("35"));
         // The same face (an alias such as "Serif" may come back by its real name).
         QCOMPARE(QFontInfo(m_pMain->OptionBar()->findChild<QFontComboBox *>()->currentFont()).family(),

@@ -34,7 +34,7 @@ class TestToolFramework : public QObject {
     MainWindow *m_pMain = nullptr;
     QTemporaryDir m_scratch;
 
-    ToolboxDlg *toolbox() { return ToolboxDlg::instance(); }
+    ToolboxDlg *toolbox() { return m_pMain->toolbox(); }
     QList<QComboBox *> combos() { return m_pMain->form()->mainToolBar->findChildren<QComboBox *>(); }
     void click(ChildWindow *pWindow, QPoint canvasPoint, Qt::KeyboardModifiers keys = Qt::NoModifier)
     {

@@ -87,7 +87,7 @@ void TestComposition::changesReachThePicture_data()
 void TestComposition::changesReachThePicture()
 {
     QFETCH(QSize, size);
-    ChildWindow window(nullptr, size);
+    ChildWindow window(nullptr, size, cqtest::scratchStore());
     PixmapLayer *pBottom = patternLayer(window, 3, QPainter::CompositionMode_SourceOver, 1.0);
     PixmapLayer *pMultiply = patternLayer(window, 7, QPainter::CompositionMode_Multiply, 0.8);
     PixmapLayer *pOverlay = patternLayer(window, 11, QPainter::CompositionMode_Overlay, 1.0);
@@ -163,7 +163,7 @@ void TestComposition::changesReachThePicture()
 
 void TestComposition::textEdits()
 {
-    ChildWindow window(nullptr, QSize(90, 60));
+    ChildWindow window(nullptr, QSize(90, 60), cqtest::scratchStore());
     patternLayer(window, 5, QPainter::CompositionMode_SourceOver, 1.0);
     auto *pText = static_cast<TextLayer *>(window.CreateLayer(Layer::Text));
     pText->setBlendingMode(QPainter::CompositionMode_Difference);
@@ -194,7 +194,7 @@ void TestComposition::textEdits()
 void TestComposition::exportUnaffectedBySceneDrawing()
 {
     const QSize size(40, 30);
-    ChildWindow window(nullptr, size);
+    ChildWindow window(nullptr, size, cqtest::scratchStore());
     patternLayer(window, 2, QPainter::CompositionMode_SourceOver, 1.0);
     patternLayer(window, 4, QPainter::CompositionMode_HardLight, 0.7);
     auto exported = [&] { return window.Flattened(); };

@@ -45,7 +45,6 @@ void TestPainting::initTestCase()
 {
     cqtest::startScratch();
     QVERIFY2(cqtest::createCpuContext(m_context), "no OpenCL CPU device");
-    Document::SetDefaultFeatherer(&Feather::reference);
     qRegisterMetaType<QGraphicsSceneMouseEvent *>();
 }
 
@@ -56,6 +55,12 @@ PixmapLayer *TestPainting::newLayer(ChildWindow &window, QColor fill)
     image.fill(fill);
     cqtest::setLayerPixels(pLayer, image);
     return pLayer;
+}
+
+// Selections feathered by the reference, as where no device is at hand.
+static DocumentEnv referenceEnv()
+{
+    return DocumentEnv(cqtest::scratchStore(), &Feather::reference);
 }
 
 static void strokeAll(ChildWindow &window, QColor colour, QRect area = QRect(0, 0, 1000, 1000))
@@ -81,7 +86,7 @@ void TestPainting::commitCoversSelectionAndArea()
     QFETCH(QRegion, selection);
     QFETCH(QRect, area);
     QFETCH(QPoint, layerPos);
-    ChildWindow window(nullptr, QSize(64, 48));
+    ChildWindow window(nullptr, QSize(64, 48), referenceEnv());
     PixmapLayer *pLayer = newLayer(window, Qt::white);
     pLayer->setPos(layerPos);
     window.SetSelection(selection);
@@ -105,8 +110,7 @@ void TestPainting::commitCoversSelectionAndArea()
 void TestPainting::featheredCommitBlendsSoftly()
 {
     ProgramCache cache(m_context);
-    ChildWindow window(nullptr, QSize(64, 48));
-    window.document()->SetFeatherer(Feather::Featherer(cache));
+    ChildWindow window(nullptr, QSize(64, 48), DocumentEnv(cqtest::scratchStore(), Feather::Featherer(cache)));
     PixmapLayer *pLayer = newLayer(window, Qt::white);
     window.SetFeather(true);
     window.SetFeatherRadius(12);
@@ -139,7 +143,7 @@ void TestPainting::featheredCommitBlendsSoftly()
 void TestPainting::accumulateVersusNot()
 {
     for (bool accumulate : {false, true}) {
-        ChildWindow window(nullptr, QSize(40, 30));
+        ChildWindow window(nullptr, QSize(40, 30), referenceEnv());
         PixmapLayer *pLayer = newLayer(window, Qt::white);
         window.BeginPaint(accumulate, pLayer);
         strokeAll(window, Qt::red, QRect(0, 0, 10, 10));
@@ -153,7 +157,7 @@ void TestPainting::accumulateVersusNot()
     }
     // The same with feathering on: the accumulation buffer carries earlier dabs.
     for (bool accumulate : {false, true}) {
-        ChildWindow window(nullptr, QSize(40, 30));
+        ChildWindow window(nullptr, QSize(40, 30), referenceEnv());
         PixmapLayer *pLayer = newLayer(window, Qt::white);
         window.SetFeather(true);
         window.SetFeatherRadius(2);
@@ -169,7 +173,7 @@ void TestPainting::accumulateVersusNot()
     }
     // A new edit never sees the last one's drawing, whether it commits
     // without drawing, draws elsewhere or reads the buffer.
-    ChildWindow window(nullptr, QSize(40, 30));
+    ChildWindow window(nullptr, QSize(40, 30), referenceEnv());
     PixmapLayer *pLayer = newLayer(window, Qt::white);
     const QImage white = cqtest::layerPixels(pLayer);
     const auto redEdit = [&] {
@@ -200,7 +204,7 @@ void TestPainting::accumulateVersusNot()
 
 void TestPainting::commitsStartFromBaseImage()
 {
-    ChildWindow window(nullptr, QSize(20, 20));
+    ChildWindow window(nullptr, QSize(20, 20), referenceEnv());
     PixmapLayer *pLayer = newLayer(window, Qt::white);
     window.BeginPaint(true, pLayer);
     strokeAll(window, QColor(255, 0, 0, 128));
@@ -218,7 +222,7 @@ void TestPainting::commitsStartFromBaseImage()
 // leaves them alone, even inside the committed area.
 void TestPainting::untouchedPixelsStayExact()
 {
-    Document document(QSize(33, 21), *ScratchDB::instance());
+    Document document(QSize(33, 21), referenceEnv());
     auto *pLayer = static_cast<PixmapLayer *>(document.CreateLayer(Layer::Raster));
     QImage pixels = cqtest::patternImage(33, 21, 77);
     pixels.setPixel(4, 4, qRgba(200, 100, 50, 1));
@@ -251,7 +255,7 @@ void TestPainting::resultReplacesSelection()
     const QImage before = cqtest::patternImage(24, 16, 5);
     const QImage result = cqtest::patternImage(24, 16, 6);
     for (bool feather : {false, true}) {
-        Document document(QSize(24, 16), *ScratchDB::instance());
+        Document document(QSize(24, 16), referenceEnv());
         auto *pLayer = static_cast<PixmapLayer *>(document.CreateLayer(Layer::Raster));
         cqtest::setLayerPixels(pLayer, before);
         document.SetFeather(feather);
@@ -270,7 +274,7 @@ void TestPainting::resultReplacesSelection()
 
 void TestPainting::selectionCommands()
 {
-    ChildWindow window(nullptr, QSize(30, 20));
+    ChildWindow window(nullptr, QSize(30, 20), referenceEnv());
     QUndoStack *pStack = window.undoStack();
     window.SelectInverse();
     QCOMPARE(pStack->count(), 0);
@@ -291,7 +295,7 @@ void TestPainting::selectionCommands()
 
 void TestPainting::zoomRules()
 {
-    ChildWindow window(nullptr, QSize(400, 300));
+    ChildWindow window(nullptr, QSize(400, 300), referenceEnv());
     QSignalSpy zoomed(&window, &ChildWindow::ZoomChanged);
     window.ZoomBy(-100);
     QCOMPARE(window.ZoomFactor(), 1.0);
@@ -308,7 +312,7 @@ void TestPainting::zoomRules()
 
 void TestPainting::mousePositions()
 {
-    ChildWindow window(nullptr, QSize(40, 30));
+    ChildWindow window(nullptr, QSize(40, 30), referenceEnv());
     QSignalSpy moved(&window, &ChildWindow::MousePosUpdate);
     QSignalSpy pressed(&window, &ChildWindow::MousePress);
     QGraphicsSceneMouseEvent move(QEvent::GraphicsSceneMouseMove);
