@@ -159,6 +159,7 @@ void sliderChanges(MainWindow *pMain, ChildWindow *pWindow, const QString &zoom)
             std::printf("  %s: no dialog\n", qPrintable(c.menu.join(QLatin1Char('/'))));
             continue;
         }
+        if (qEnvironmentVariableIsSet("CQ_ONLY") && c.iTo != qEnvironmentVariableIntValue("CQ_ONLY")) { pDialog->reject(); continue; }
         QElapsedTimer clock;
         clock.start();
         pControl->setValue(c.iFrom);

@@ -19,6 +19,10 @@ struct DialogFilter::Parts {
     // buffers (worker only).
     QList<std::shared_ptr<FilterBuffers>> reduced;
     double reducedZoom = 0;
+    // The window took a whole image of its own (a quick preview, or the
+    // first part over the input), so later parts land in place instead of
+    // the window copying the whole layer first.
+    std::atomic<bool> handedWhole{false};
 };
 
 void DialogPlace::Accept(const QPoint &location)
@@ -177,29 +181,44 @@ void DialogFilter::ComputeParts(const std::shared_ptr<Parts> &parts, const Filte
     const QSize size(buffers.width(), buffers.height());
     const QRect shown = PartGrid(view.area, size);
     const int samplesPerPixel = qMax(1, SamplesPerPixel(values));
-    auto post = [&](const QRect &area, bool bLast, bool bOk) {
+    auto post = [&](const QRect &area, bool bLast, bool bOk, const QImage &whole = QImage()) {
         QMetaObject::invokeMethod(
-            this, [this, parts, generation, area, bLast, bOk] { DeliverPart(parts, generation, area, bLast, bOk); },
+            this,
+            [this, parts, generation, area, bLast, bOk, whole] {
+                DeliverPart(parts, generation, area, bLast, bOk, whole);
+            },
             Qt::QueuedConnection);
     };
+    // One whole image a preview at most, until the window took one.
+    bool bWholePosted = parts->handedWhole.load();
     if (view.zoom < 1.0 && qint64(shown.width()) * shown.height() * samplesPerPixel > 2 * samples) {
-        // Whole, as its own image: the layer takes it without a copy.
-        QImage quick = QuickPreview(*parts, values, view.zoom, samples);
-        if (!quick.isNull())
-            QMetaObject::invokeMethod(
-                this,
-                [this, parts, generation, quick]() mutable {
-                    if (parts == m_parts && generation == m_generation.load())
-                        Q_EMIT Updated(quick);
-                },
-                Qt::QueuedConnection);
+        const QImage quick = QuickPreview(*parts, values, view.zoom, samples);
+        if (!quick.isNull()) {
+            post(QRect(QPoint(), size), false, true, quick);
+            bWholePosted = true;
+        }
     }
     const QList<QRect> plan = PlanParts(size, shown, samplesPerPixel, samples);
     for (qsizetype i = 0; i < plan.size(); ++i) {
         if (generation != m_generation.load())
             return;
-        const bool bOk = Compute(buffers, values, parts->output, plan[i]);
-        post(plan[i], i + 1 == plan.size(), bOk);
+        const QRect &part = plan[i];
+        const bool bOk = Compute(buffers, values, parts->output, part);
+        QImage whole;
+        if (bOk && !bWholePosted) {
+            // The input with the part over it, made here rather than by
+            // the window on its own thread.
+            whole = FilterBuffers::alignedImage(size.width(), size.height());
+            const QImage &input = buffers.input();
+            const size_t bytes = size_t(size.width()) * 4;
+            for (int y = 0; y < size.height(); ++y)
+                std::memcpy(whole.scanLine(y), input.constScanLine(y), bytes);
+            for (int y = part.top(); y <= part.bottom(); ++y)
+                std::memcpy(whole.scanLine(y) + part.left() * 4, parts->output.image.constScanLine(y) + part.left() * 4,
+                            size_t(part.width()) * 4);
+            bWholePosted = !whole.isNull();
+        }
+        post(part, i + 1 == plan.size(), bOk, whole);
         if (!bOk)
             return;
     }
@@ -264,12 +283,16 @@ QImage DialogFilter::QuickPreview(Parts &parts, const FilterValues &values, doub
 }
 
 void DialogFilter::DeliverPart(const std::shared_ptr<Parts> &parts, quint64 generation, const QRect &area,
-                               bool bLast, bool bOk)
+                               bool bLast, bool bOk, QImage whole)
 {
     if (parts != m_parts || generation != m_generation.load())
         return;
-    if (bOk)
+    if (bOk && !whole.isNull()) {
+        Q_EMIT Updated(whole);
+        parts->handedWhole = true;
+    } else if (bOk) {
         Q_EMIT PartUpdated(parts->output.image, area);
+    }
     if (bLast || !bOk) {
         m_shownGeneration = generation;
         if (m_pWaitLoop)

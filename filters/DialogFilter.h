@@ -16,7 +16,10 @@
 // first, in strips from its middle outwards, then the rest in bands, each
 // exactly as the whole result has it; newer values stop it between parts.
 // A view that shows the whole image reduced first gets a quick preview at
-// its own resolution when the exact one takes long.
+// its own resolution (through Updated) when the exact one takes long. Until
+// the window has taken one whole image, the first part comes as the input
+// with that part done (through Updated), so the window never copies a whole
+// layer on its own thread.
 #include "FilterDialog.h"
 #include "KernelFilter.h"
 #include "ParamDialog.h"
@@ -135,8 +138,10 @@ private:
     // The values at the view's scale on a reduced copy, enlarged to the
     // image's size; null when there is no quick preview to make.
     QImage QuickPreview(Parts &parts, const FilterValues &values, double zoom, qint64 samples);
+    // A part lands through PartUpdated, or with `whole` (the image with
+    // the part done) through Updated.
     void DeliverPart(const std::shared_ptr<Parts> &parts, quint64 generation, const QRect &area, bool bLast,
-                     bool bOk);
+                     bool bOk, QImage whole);
     void Deliver(const std::shared_ptr<FilterBuffers> &buffers, FilterBuffers::Output output, quint64 generation,
                  bool bOk);
     void WaitForLatest();
