@@ -12,8 +12,9 @@
 // the layer (the exact whole result landed). Each change starts from a
 // settled preview one step away, so both settings cost alike.
 //
-// `bench_filterwindow` alone runs this build; bench/filterwindow_compare.sh
-// builds the same source against another build and runs both in turn.
+// `bench_filterwindow` alone runs this build (CQ_ONLY=N: only the changes to
+// N); bench/filterwindow_compare.sh builds the same source against another
+// build and runs both in turn.
 #include "BenchSupport.h"
 #include "ChildWindow.h"
 #include "Document.h"
@@ -159,7 +160,10 @@ void sliderChanges(MainWindow *pMain, ChildWindow *pWindow, const QString &zoom)
             std::printf("  %s: no dialog\n", qPrintable(c.menu.join(QLatin1Char('/'))));
             continue;
         }
-        if (qEnvironmentVariableIsSet("CQ_ONLY") && c.iTo != qEnvironmentVariableIntValue("CQ_ONLY")) { pDialog->reject(); continue; }
+        if (qEnvironmentVariableIsSet("CQ_ONLY") && c.iTo != qEnvironmentVariableIntValue("CQ_ONLY")) {
+            pDialog->reject();
+            continue;
+        }
         QElapsedTimer clock;
         clock.start();
         pControl->setValue(c.iFrom);

@@ -211,9 +211,9 @@ void DialogFilter::ComputeParts(const std::shared_ptr<Parts> &parts, const Filte
             whole = FilterBuffers::alignedImage(size.width(), size.height());
             const QImage &input = buffers.input();
             const size_t bytes = size_t(size.width()) * 4;
-            for (int y = 0; y < size.height(); ++y)
+            for (int y = 0; y < whole.height(); ++y)
                 std::memcpy(whole.scanLine(y), input.constScanLine(y), bytes);
-            for (int y = part.top(); y <= part.bottom(); ++y)
+            for (int y = part.top(); y <= part.bottom() && !whole.isNull(); ++y)
                 std::memcpy(whole.scanLine(y) + part.left() * 4, parts->output.image.constScanLine(y) + part.left() * 4,
                             size_t(part.width()) * 4);
             bWholePosted = !whole.isNull();
