@@ -114,7 +114,7 @@ bool Chromaquill::ExportImage(const QString &path, ChildWindow *pWindow)
     if (dialog.exec() != QDialog::Accepted)
         return false;
     QString error;
-    if (!WriteImage(path, image, dialog.Quality(), &error)) {
+    if (!WriteImage(path, image, dialog.Quality(), &error, dialog.Background())) {
         ReportFileError(path, error);
         return false;
     }
@@ -122,10 +122,12 @@ bool Chromaquill::ExportImage(const QString &path, ChildWindow *pWindow)
     return true;
 }
 
-bool Chromaquill::WriteImage(const QString &path, const QImage &image, int iQuality, QString *pError)
+bool Chromaquill::WriteImage(const QString &path, const QImage &image, int iQuality, QString *pError,
+                             const QColor &background)
 {
     // Encoded in memory first, then written like documents: a failed export
     // leaves any earlier file alone.
-    const QByteArray bytes = ImageFile::Encode(image, QFileInfo(path).suffix().toLatin1(), iQuality, pError);
+    const QByteArray bytes =
+        ImageFile::Encode(image, QFileInfo(path).suffix().toLatin1(), iQuality, pError, background);
     return !bytes.isEmpty() && AtomicFile::Write(path, bytes, pError);
 }

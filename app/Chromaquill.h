@@ -1,5 +1,6 @@
 #pragma once
 #include <QApplication>
+#include <QColor>
 #include <QImage>
 #include <QString>
 
@@ -40,8 +41,10 @@ public:
     static bool ExportImage(const QString &path, ChildWindow *pWindow);
 
     // Writes an image in the format its suffix names, at a quality, through
-    // a save file. No message; *pError says what failed.
-    static bool WriteImage(const QString &path, const QImage &image, int iQuality, QString *pError);
+    // a save file; a format without alpha lays it on the background. No
+    // message; *pError says what failed.
+    static bool WriteImage(const QString &path, const QImage &image, int iQuality, QString *pError,
+                           const QColor &background = Qt::white);
 
     // The one way file problems reach the user.
     static void ReportFileError(const QString &path, const QString &reason);

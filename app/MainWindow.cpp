@@ -9,6 +9,7 @@
 #include "ChildWindow.h"
 #include "Chromaquill.h"
 #include "ClipboardActions.h"
+#include "CQDialog.h"
 #include "CrashHandler.h"
 #include "Document.h"
 #include "Feather.h"
@@ -64,14 +65,7 @@ const char kToolBarStyle[] =
     " border: 1px solid #444; border-radius: 4px; }"
     "QSlider::sub-page:horizontal:disabled { background: #bbb; border-color: #999; }"
     "QSlider::add-page:horizontal:disabled { background: #eee; border-color: #999; }"
-    "QSlider::handle:horizontal:disabled { background: #eee; border: 1px solid #aaa; border-radius: 4px; }"
-    // Option boxes drawn light, like the sliders: the platform's own would
-    // be dark on dark.
-    "QCheckBox, QRadioButton { color: white; spacing: 5px; }"
-    "QCheckBox:disabled, QRadioButton:disabled { color: #999; }"
-    "QCheckBox::indicator { width: 14px; height: 14px; background: white; border: 1px solid #777; border-radius: 3px; }"
-    "QCheckBox::indicator:checked { image: url(:/icons/check_tick.png); }"
-    "QCheckBox::indicator:disabled { background: #bbb; }";
+    "QSlider::handle:horizontal:disabled { background: #eee; border: 1px solid #aaa; border-radius: 4px; }";
 } // namespace
 
 MainWindow *MainWindow::existing()
@@ -131,6 +125,10 @@ MainWindow::MainWindow(ScratchDB &store)
     addDockWidget(Qt::RightDockWidgetArea, pHistory);
     HistogramDlg *pHistogram = m_pHistogram = new HistogramDlg(&m_programCache, this);
     addDockWidget(Qt::RightDockWidgetArea, pHistogram);
+    // The histogram shares the history's place, a tab away: four panels
+    // stacked are taller than many screens, and the palette went off the
+    // bottom.
+    tabifyDockWidget(pHistory, pHistogram);
     pHistogram->hide();
     if (QSettings().contains(QStringLiteral("HistogramDlgGeometry")))
         pHistogram->restoreGeometry(QSettings().value(QStringLiteral("HistogramDlgGeometry")).toByteArray());
@@ -142,14 +140,14 @@ MainWindow::MainWindow(ScratchDB &store)
     ChooseComputeMode();
     // A crash report lists every build log and filter error known at the time.
     m_programCache.setReportListener([](const QMap<QString, QString> &report) { CrashHandler::SetBuildReport(report); });
-    m_pUi->mainToolBar->setStyleSheet(QString::fromLatin1(kToolBarStyle));
+    m_pUi->mainToolBar->setStyleSheet(QString::fromLatin1(kToolBarStyle) + CQDialog::optionBoxStyleSheet());
     // The panels' places come back in LateInit, once every panel exists:
     // restoring them before the palette is made as well crashed inside the
     // dock layout once the histogram panel had been left open.
     // A panel closed by its own button unchecks its Window entry.
-    connect(pHistory, &QDockWidget::visibilityChanged, m_pUi->action_History, &QAction::setChecked);
-    connect(m_pLayers, &QDockWidget::visibilityChanged, m_pUi->action_Layers, &QAction::setChecked);
-    connect(pHistogram, &QDockWidget::visibilityChanged, this, &MainWindow::SetHistogramChecked);
+    FollowPanel(pHistory, m_pUi->action_History);
+    FollowPanel(m_pLayers, m_pUi->action_Layers);
+    FollowPanel(pHistogram, m_pUi->action_Histogram);
     m_pUi->action_Histogram->setChecked(!pHistogram->isHidden());
     m_pUi->action_History->setChecked(!pHistory->isHidden());
     m_pUi->action_Layers->setChecked(!m_pLayers->isHidden());
@@ -260,7 +258,7 @@ void MainWindow::LateInit()
     QSettings settings;
     if (settings.contains(QStringLiteral("windowState")))
         restoreState(settings.value(QStringLiteral("windowState")).toByteArray(), 0);
-    connect(pPalette, &QDockWidget::visibilityChanged, m_pUi->action_Palette, &QAction::setChecked);
+    FollowPanel(pPalette, m_pUi->action_Palette);
     m_pUi->action_Palette->setChecked(!pPalette->isHidden());
     m_pUi->action_History->setChecked(!m_pHistory->isHidden());
     m_pUi->action_Layers->setChecked(!m_pLayers->isHidden());
@@ -499,9 +497,11 @@ double MainWindow::ZoomToFit(const QSize &canvas, const QSize &window)
 
 // --- Panels ----------------------------------------------------------------------
 
-void MainWindow::SetHistogramChecked(bool bChecked)
+void MainWindow::FollowPanel(QDockWidget *pPanel, QAction *pEntry)
 {
-    m_pUi->action_Histogram->setChecked(bChecked);
+    // A panel behind another's tab is still open: only closing it unchecks.
+    connect(pPanel, &QDockWidget::visibilityChanged, pEntry,
+            [pPanel, pEntry] { pEntry->setChecked(!pPanel->isHidden()); });
 }
 
 // --- Filters -----------------------------------------------------------------------

@@ -26,6 +26,7 @@ class ToolboxDlg;
 class UndoDlg;
 class WindowActions;
 class QGraphicsSceneMouseEvent;
+class QDockWidget;
 class QMdiSubWindow;
 class ScratchDB;
 
@@ -111,7 +112,6 @@ public Q_SLOTS:
     void on_action_Undo_triggered();
     void on_action_Redo_triggered();
     void ChildWindowChanged(QMdiSubWindow *pWindow);
-    void SetHistogramChecked(bool bChecked);
     // The Filter menu's entries and the running filter's signals.
     void FilterTriggered(QAction *pAction);
     void FilterUpdate(QImage &image);
@@ -126,6 +126,8 @@ protected:
 private:
     void UseStandardKeys();
     void BuildStatusBar();
+    // The Window menu entry stays checked while the panel is open.
+    void FollowPanel(QDockWidget *pPanel, QAction *pEntry);
     void ChooseComputeMode();
     void SetCurrent(ChildWindow *pWindow);
     void ShowCanvasSize(ChildWindow *pWindow);

@@ -28,8 +28,12 @@ namespace {
 
 void showPanel(QWidget *pPanel, bool bShow)
 {
-    if (pPanel)
-        pPanel->setVisible(bShow);
+    if (!pPanel)
+        return;
+    pPanel->setVisible(bShow);
+    // A panel sharing its place with others comes to the front.
+    if (bShow)
+        pPanel->raise();
 }
 
 } // namespace

@@ -17,7 +17,9 @@
 #include "QCLContext.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QSlider>
@@ -32,6 +34,7 @@
 #include <algorithm>
 #include <chrono>
 #include <ctime>
+#include <sys/resource.h>
 #include <cstdio>
 #include <vector>
 
@@ -48,6 +51,20 @@ double processCpuMs()
     timespec t{};
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
     return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
+}
+
+// Time every thread of this process spent ready to run but waiting for a
+// core, in milliseconds (the second figure of each thread's schedstat).
+double runDelayMs()
+{
+    double total = 0;
+    const QDir tasks(QStringLiteral("/proc/self/task"));
+    for (const QString &task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile file(tasks.filePath(task + QStringLiteral("/schedstat")));
+        if (file.open(QIODevice::ReadOnly))
+            total += file.readAll().split(' ').value(1).toDouble() / 1e6;
+    }
+    return total;
 }
 
 double g_lastCpu = 0; // median processor time of the last medianMs
@@ -361,6 +378,51 @@ int main(int argc, char **argv)
         const QString c = wholeCall(f.name, f.args, 9), p = preview(f.name, f.args, 9);
         row(QString::fromLatin1(f.name).section(QLatin1Char('/'), -1) + (f.args.filter(QStringLiteral("range=")).isEmpty() ? QString() : QStringLiteral(" range")),
             p, c, none, none);
+    }
+
+    // Why a per-pixel call sometimes takes several times its median: for
+    // the calls over twice the median, the processor time, page faults and
+    // time the process's threads spent ready but waiting for a core (run
+    // delay, from the scheduler's statistics), against the other calls'.
+    std::printf("\nslow per-pixel calls (over twice the median of 60 calls), averages\n");
+    for (const char *name : {"Invert Colors", "Image Adjust/Grayscale"}) {
+        KernelFilter *pFilter = filter(registry, name);
+        const FilterValues v = values(pFilter, {});
+        struct Call {
+            double wall, cpu, waiting;
+            long faults;
+        };
+        std::vector<Call> calls;
+        for (int i = 0; i < 60; ++i) {
+            rusage r0{}, r1{};
+            getrusage(RUSAGE_SELF, &r0);
+            const double c0 = processCpuMs(), w0 = runDelayMs();
+            const auto start = std::chrono::steady_clock::now();
+            pFilter->Run(image, v);
+            const double wall = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+            const double cpu = processCpuMs() - c0, waiting = runDelayMs() - w0;
+            getrusage(RUSAGE_SELF, &r1);
+            calls.push_back({wall, cpu, waiting, r1.ru_minflt - r0.ru_minflt});
+        }
+        std::vector<double> walls;
+        for (const Call &c : calls)
+            walls.push_back(c.wall);
+        std::sort(walls.begin(), walls.end());
+        const double median = walls[walls.size() / 2];
+        Call sums[2] = {{0, 0, 0, 0}, {0, 0, 0, 0}}; // usual, slow
+        int counts[2] = {0, 0};
+        for (const Call &c : calls) {
+            const int k = c.wall > 2 * median;
+            ++counts[k];
+            sums[k] = {sums[k].wall + c.wall, sums[k].cpu + c.cpu, sums[k].waiting + c.waiting, sums[k].faults + c.faults};
+        }
+        std::printf("  %-22s", name);
+        for (int k : {0, 1}) {
+            const double n = std::max(1, counts[k]);
+            std::printf("  %s %2d: %5.1f ms, %4.1f ms CPU, %5.1f ms waiting for a core, %4.1f faults", k ? "slow" : "usual",
+                        counts[k], sums[k].wall / n, sums[k].cpu / n, sums[k].waiting / n, double(sums[k].faults) / n);
+        }
+        std::printf("\n");
     }
 
     std::printf("\nhistogram, auto level, stylise and glows (target in brackets)\n");

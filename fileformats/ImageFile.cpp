@@ -163,7 +163,14 @@ QImage Read(const QString &path, QString *pError)
     return Decode(bytes, pError);
 }
 
-QByteArray Encode(const QImage &image, const QByteArray &format, int iQuality, QString *pError)
+bool KeepsAlpha(const QByteArray &format)
+{
+    const QByteArray lower = format.toLower();
+    return lower != "jpg" && lower != "jpeg" && lower != "bmp" && lower != "ppm";
+}
+
+QByteArray Encode(const QImage &image, const QByteArray &format, int iQuality, QString *pError,
+                  const QColor &background)
 {
     auto failed = [pError](const QString &reason) {
         if (pError)
@@ -186,12 +193,12 @@ QByteArray Encode(const QImage &image, const QByteArray &format, int iQuality, Q
         buffer.open(QIODevice::WriteOnly);
         QImageWriter writer(&buffer, lower);
         writer.setQuality(iQuality);
-        // A format without alpha gets the picture laid on white, not the
-        // colours that transparent pixels happen to carry (often black).
+        // A format without alpha gets the picture laid on the background,
+        // not the colours that transparent pixels happen to carry (often black).
         QImage written = image;
-        if (image.hasAlphaChannel() && (lower == "jpg" || lower == "jpeg" || lower == "bmp" || lower == "ppm")) {
+        if (image.hasAlphaChannel() && !KeepsAlpha(lower)) {
             written = QImage(image.size(), QImage::Format_RGB32);
-            written.fill(Qt::white);
+            written.fill(QColor(background.red(), background.green(), background.blue()));
             QPainter(&written).drawImage(0, 0, image);
         }
         if (!writer.write(written))

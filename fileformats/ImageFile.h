@@ -1,5 +1,6 @@
 #pragma once
 #include <QByteArray>
+#include <QColor>
 #include <QImage>
 #include <QString>
 
@@ -23,10 +24,15 @@ constexpr bool Fits(qint64 width, qint64 height)
 QImage Read(const QString &path, QString *pError = nullptr);
 QImage Decode(const QByteArray &bytes, QString *pError = nullptr);
 
+// Whether files of that format keep transparency.
+bool KeepsAlpha(const QByteArray &format);
+
 // The bytes an export writes: PNG through the project's encoder (quality
 // picks the compression effort), other formats through the toolkit's
-// writers. Empty on failure, with the reason in *pError.
-QByteArray Encode(const QImage &image, const QByteArray &format, int iQuality, QString *pError = nullptr);
+// writers; a format without alpha gets the picture laid on `background`.
+// Empty on failure, with the reason in *pError.
+QByteArray Encode(const QImage &image, const QByteArray &format, int iQuality, QString *pError = nullptr,
+                  const QColor &background = Qt::white);
 
 // The text for a failed allocation of that many pixels.
 QString NoMemoryText(qint64 width, qint64 height);

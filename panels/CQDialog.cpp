@@ -16,6 +16,17 @@ QString CQDialog::titleGradient()
                           "stop: 0.5 #66b, stop: 1 #323232)");
 }
 
+QString CQDialog::optionBoxStyleSheet()
+{
+    return QStringLiteral(
+        "QCheckBox, QRadioButton { color: white; spacing: 5px; }"
+        "QCheckBox:disabled, QRadioButton:disabled { color: #999; }"
+        "QCheckBox::indicator { width: 14px; height: 14px; background: white; border: 1px solid #777;"
+        " border-radius: 3px; }"
+        "QCheckBox::indicator:checked { image: url(:/icons/check_tick.png); }"
+        "QCheckBox::indicator:disabled { background: #bbb; }");
+}
+
 QString CQDialog::dialogStyleSheet()
 {
     static const QString button = QStringLiteral(
@@ -53,7 +64,8 @@ QString CQDialog::dialogStyleSheet()
                "QSlider::add-page:horizontal:disabled { background: #eee; border-color: #999; }"
                "QSlider::handle:horizontal:disabled { background: #eee; border: 1px solid #aaa;"
                " border-radius: 4px; }")
-        .arg(titleGradient(), button);
+               .arg(titleGradient(), button)
+           + optionBoxStyleSheet();
 }
 
 CQDialog::CQDialog(QWidget *parent)

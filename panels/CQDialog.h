@@ -21,6 +21,9 @@ public:
     static QString dialogStyleSheet();
     // The vertical blue gradient of every title strip, as a style sheet value.
     static QString titleGradient();
+    // Check and radio boxes drawn light, as the sliders are: the platform's
+    // own are dark on the dark dialogs and bars.
+    static QString optionBoxStyleSheet();
 
 protected:
     void showEvent(QShowEvent *event) override;

@@ -86,12 +86,14 @@ void ColorSwatch::Restore()
         return;
     }
     // Until the user picks colours, the tools start from the ones most
-    // drawings start from: black brush, lines and text on white, black to white.
+    // drawings start from: black brush, lines and text on white, black to
+    // white; an export without alpha on white.
     static const QHash<QString, QColor> firstColors = {
         {QStringLiteral("LineColorSwatch"), Qt::black},      {QStringLiteral("RectLineColorSwatch"), Qt::black},
         {QStringLiteral("RectFillColorSwatch"), Qt::white},  {QStringLiteral("TextColorSwatch"), Qt::black},
         {QStringLiteral("GradientStartColor"), Qt::black},   {QStringLiteral("GradientEndColor"), Qt::white},
         {QStringLiteral("FillColorSwatch"), Qt::black},     {QStringLiteral("BrushColorSwatch"), Qt::black},
+        {QStringLiteral("ExportBackgroundSwatch"), Qt::white},
     };
     const auto first = firstColors.constFind(objectName());
     if (first != firstColors.cend())

@@ -78,7 +78,7 @@ void FillTool::MousePress(Qt::MouseButtons buttons, QPoint point, Qt::KeyboardMo
     }
     flood.Restrict(allowed);
     flood.Run(point);
-    if (flood.Spans().empty()) {
+    if (flood.Empty()) {
         pDocument->EndPaint();
         return;
     }

@@ -11,10 +11,6 @@
 #include <QSlider>
 #include <QSpinBox>
 
-namespace {
-const char kOptionStyle[] = "color: rgb(255, 255, 255);background-color: rgba(0, 0, 0, 0);";
-} // namespace
-
 SelectTool::SelectTool(ToolContext &context, int iShape, MoveSelectionTool *pMover, QObject *pParent)
     : SelectionTool(context, pParent)
     , m_pEllipseItem(new QGraphicsEllipseItem)
@@ -65,9 +61,6 @@ void SelectTool::AddOptions()
     m_pFeatherSlider = AddOption(new QSlider(Qt::Horizontal));
     m_pFeatherSlider->setFixedWidth(150);
     m_pFeatherSpin = AddOption(new QSpinBox);
-    for (QWidget *pWidget : {static_cast<QWidget *>(m_pCenterBox), static_cast<QWidget *>(m_pFeatherBox),
-                             static_cast<QWidget *>(m_pFeatherSlider), static_cast<QWidget *>(m_pFeatherSpin)})
-        pWidget->setStyleSheet(QString::fromLatin1(kOptionStyle));
     m_pFeatherSlider->setRange(1, 100);
     m_pFeatherSpin->setRange(1, 100);
     const bool bFeather = pWindow && pWindow->FeatherEnabled();

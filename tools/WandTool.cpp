@@ -30,7 +30,7 @@ void WandTool::MousePress(Qt::MouseButtons buttons, QPoint point, Qt::KeyboardMo
     const QSize canvas = pDocument->canvasSize();
     ScanlineFlood flood(CanvasPixels(pLayer, canvas), ScanlineFlood::WandMatch, Tolerance(m_iTolerance));
     flood.Run(point);
-    if (flood.Spans().empty())
+    if (flood.Empty())
         return;
     const QRegion before = pDocument->Selection();
     SelectionTool::PushChange(pDocument, before, SelectionTool::Combine(before, flood.Region(), keys, canvas));

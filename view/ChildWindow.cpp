@@ -78,8 +78,7 @@ ChildWindow::~ChildWindow()
     // the document, so they leave the scene first.
     for (QGraphicsItem *pItem : m_pScene->items())
         m_pScene->removeItem(pItem);
-    delete m_pOutlineA;
-    delete m_pOutlineB;
+    delete m_pOutline;
     delete m_pMaskOverlay;
     delete m_pDoc;
     m_pDoc = nullptr;
@@ -141,13 +140,11 @@ void ChildWindow::BuildView()
     m_pOverlayView->raise();
     m_pOverlayView->hide();
 
-    m_pOutlineA = new SelectionOutline;
-    m_pOutlineA->setZValue(5000);
-    m_pOutlineA->setPen(AntsPen(false));
-    m_pOutlineB = new SelectionOutline;
-    m_pOutlineB->setZValue(4999);
-    QPen under(Qt::white, 0);
-    m_pOutlineB->setPen(under);
+    // Black dashes over white.
+    m_pOutline = new SelectionOutline;
+    m_pOutline->setZValue(5000);
+    m_pOutline->setPen(AntsPen(false));
+    m_pOutline->SetGapColor(Qt::white);
     m_pMaskOverlay = new QGraphicsPixmapItem;
     m_pMaskOverlay->setZValue(4998);
     connect(&m_antsTimer, &QTimer::timeout, this, &ChildWindow::MarchingAntsTimer);
@@ -256,24 +253,18 @@ void ChildWindow::ShowSelection()
     };
     if (m_pDoc->Selection().isEmpty()) {
         takeOut(m_pMaskOverlay);
-        takeOut(m_pOutlineA);
-        takeOut(m_pOutlineB);
+        takeOut(m_pOutline);
         return;
     }
-    m_pOutlineA->SetRegion(m_pDoc->Selection());
-    m_pOutlineB->SetRegion(m_pDoc->Selection());
-    m_pOutlineA->setPos(0, 0);
-    m_pOutlineB->setPos(0, 0);
+    m_pOutline->SetRegion(m_pDoc->Selection());
+    m_pOutline->setPos(0, 0);
     if (!m_pDoc->FeatherEnabled()) {
         takeOut(m_pMaskOverlay);
-        if (!m_pOutlineA->scene()) {
-            m_pScene->addItem(m_pOutlineB);
-            m_pScene->addItem(m_pOutlineA);
-        }
+        if (!m_pOutline->scene())
+            m_pScene->addItem(m_pOutline);
         return;
     }
-    takeOut(m_pOutlineA);
-    takeOut(m_pOutlineB);
+    takeOut(m_pOutline);
     // Translucent red everywhere but inside the soft selection.
     QPixmap overlay(m_pDoc->canvasSize());
     overlay.fill(QColor(255, 0, 0, 128));
@@ -323,14 +314,13 @@ QPen ChildWindow::AntsPen(bool bPhase)
 void ChildWindow::MarchingAntsTimer()
 {
     m_bAntsPhase = !m_bAntsPhase;
-    m_pOutlineA->setPen(AntsPen(m_bAntsPhase));
-    m_pOutlineA->update();
+    m_pOutline->setPen(AntsPen(m_bAntsPhase));
+    m_pOutline->update();
 }
 
 void ChildWindow::MoveSelectionOutline(const QPointF &offset)
 {
-    m_pOutlineA->moveBy(offset.x(), offset.y());
-    m_pOutlineB->moveBy(offset.x(), offset.y());
+    m_pOutline->moveBy(offset.x(), offset.y());
     m_pDoc->RedrawMaskForMovedOutline();
 }
 

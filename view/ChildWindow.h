@@ -162,8 +162,7 @@ private:
     std::optional<QPointF> m_wheelAnchor;
     QTransform m_viewTransform;
     static QPen AntsPen(bool bPhase);
-    SelectionOutline *m_pOutlineA = nullptr;
-    SelectionOutline *m_pOutlineB = nullptr;
+    SelectionOutline *m_pOutline = nullptr;
     QTimer m_antsTimer;
     bool m_bAntsPhase = false;
     GraphicsView *m_pView = nullptr;

@@ -2,16 +2,23 @@
 
 #include <QPaintDevice>
 #include <QPainter>
+#include <QWidget>
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
-#include <vector>
 
 void SelectionOutline::SetRegion(const QRegion &region)
 {
     prepareGeometryChange();
     m_region = region;
+    m_bMaskStale = true;
+    m_bEdgesStale = true;
+    update();
+}
+
+void SelectionOutline::SetGapColor(const QColor &color)
+{
+    m_gap = color;
     update();
 }
 
@@ -20,83 +27,111 @@ QRectF SelectionOutline::boundingRect() const
     return QRectF(m_region.boundingRect()).adjusted(-1, -1, 1, 1);
 }
 
-QImage SelectionOutline::Draw(const QRegion &region, const QTransform &transform, const QRect &area, const QPen &pen)
+void SelectionOutline::FindEdges(const QTransform &transform, const QRect &area)
 {
-    QImage image(area.size(), QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    const qreal sx = transform.m11(), sy = transform.m22();
-    if (area.isEmpty() || sx <= 0 || sy <= 0 || region.isEmpty())
-        return image;
-    // The canvas pixel under each device column and row (centres), plus one
-    // device pixel either side for the neighbours.
-    std::vector<int> cx(size_t(area.width()) + 2), cy(size_t(area.height()) + 2);
-    for (int i = 0; i < int(cx.size()); ++i)
-        cx[size_t(i)] = int(std::floor((area.x() + i - 1 + 0.5 - transform.dx()) / sx));
-    for (int i = 0; i < int(cy.size()); ++i)
-        cy[size_t(i)] = int(std::floor((area.y() + i - 1 + 0.5 - transform.dy()) / sy));
-    // Whether the region covers each of those samples: a rectangle covers
-    // the columns and rows whose canvas pixel it holds.
-    const size_t w = cx.size(), h = cy.size();
-    std::vector<uint8_t> inside(w * h, 0);
-    const QRect canvas(QPoint(cx.front(), cy.front()), QPoint(cx.back(), cy.back()));
-    // The first sample at or after each canvas column and row (one past the
-    // end included), so that each rectangle finds its samples at once.
-    const auto firstAt = [](const std::vector<int> &samples, int from, int to) {
-        std::vector<int> first(size_t(to - from) + 2);
-        size_t k = 0;
-        for (int c = from; c <= to + 1; ++c) {
-            while (k < samples.size() && samples[k] < c)
-                ++k;
-            first[size_t(c - from)] = int(k);
+    if (m_bMaskStale) {
+        m_bMaskStale = false;
+        m_maskRect = m_region.boundingRect();
+        m_iMaskWords = (m_maskRect.width() + 63) / 64;
+        m_mask.assign(size_t(m_iMaskWords) * size_t(m_maskRect.height()), 0);
+        for (const QRect &r : m_region) {
+            const int from = r.left() - m_maskRect.left(), to = r.right() - m_maskRect.left();
+            const int w0 = from >> 6, w1 = to >> 6;
+            const quint64 head = ~quint64(0) << (from & 63), tail = ~quint64(0) >> (63 - (to & 63));
+            for (int y = r.top(); y <= r.bottom(); ++y) {
+                quint64 *pRow = m_mask.data() + size_t(y - m_maskRect.top()) * size_t(m_iMaskWords);
+                if (w0 == w1) {
+                    pRow[w0] |= head & tail;
+                } else {
+                    pRow[w0] |= head;
+                    std::fill(pRow + w0 + 1, pRow + w1, ~quint64(0));
+                    pRow[w1] |= tail;
+                }
+            }
         }
-        return first;
-    };
-    const std::vector<int> firstColumn = firstAt(cx, canvas.left(), canvas.right());
-    const std::vector<int> firstRow = firstAt(cy, canvas.top(), canvas.bottom());
-    for (const QRect &r : region) {
-        if (r.top() > canvas.bottom())
-            break; // the rectangles come top to bottom
-        const QRect part = r.intersected(canvas);
-        if (part.isEmpty())
-            continue;
-        const size_t i0 = size_t(firstColumn[size_t(part.left() - canvas.left())]);
-        const size_t i1 = size_t(firstColumn[size_t(part.right() + 1 - canvas.left())]);
-        const size_t j0 = size_t(firstRow[size_t(part.top() - canvas.top())]);
-        const size_t j1 = size_t(firstRow[size_t(part.bottom() + 1 - canvas.top())]);
-        for (size_t j = j0; i0 < i1 && j < j1; ++j)
-            std::memset(&inside[j * w + i0], 1, i1 - i0);
     }
-    const auto at = [&](int i, int j) { return inside[size_t(j + 1) * w + size_t(i + 1)]; };
-    // Dashes run along x + y, so they march diagonally as the offset grows.
+    m_bEdgesStale = false;
+    m_edgeTransform = transform;
+    m_edgeArea = area;
+    const int w = area.width(), h = area.height();
+    m_edges.assign(size_t(w) * size_t(h), 0);
+    const qreal sx = transform.m11(), sy = transform.m22();
+    if (area.isEmpty() || sx <= 0 || sy <= 0 || m_region.isEmpty())
+        return;
+    // The mask column under each device column's centre (-1 outside the
+    // mask), with one device pixel either side for the neighbours.
+    std::vector<int> column(size_t(w) + 2);
+    for (int i = 0; i < w + 2; ++i) {
+        const int c = int(std::floor((area.x() + i - 1 + 0.5 - transform.dx()) / sx)) - m_maskRect.left();
+        column[size_t(i)] = c >= 0 && c < m_maskRect.width() ? c : -1;
+    }
+    // Whether the region covers each sample of device row j (-1 .. h).
+    std::vector<uint8_t> rows[3];
+    const auto sampleRow = [&](int j, std::vector<uint8_t> &out) {
+        out.assign(size_t(w) + 2, 0);
+        const int r = int(std::floor((area.y() + j + 0.5 - transform.dy()) / sy)) - m_maskRect.top();
+        if (r < 0 || r >= m_maskRect.height())
+            return;
+        const quint64 *pRow = m_mask.data() + size_t(r) * size_t(m_iMaskWords);
+        for (int i = 0; i < w + 2; ++i) {
+            const int c = column[size_t(i)];
+            out[size_t(i)] = c >= 0 && ((pRow[c >> 6] >> (c & 63)) & 1);
+        }
+    };
+    sampleRow(-1, rows[0]);
+    sampleRow(0, rows[1]);
+    for (int j = 0; j < h; ++j) {
+        sampleRow(j + 1, rows[(j + 2) % 3]);
+        const uint8_t *pAbove = rows[j % 3].data(), *pHere = rows[(j + 1) % 3].data(),
+                      *pBelow = rows[(j + 2) % 3].data();
+        uint8_t *pEdge = m_edges.data() + size_t(j) * size_t(w);
+        // Inside, with a neighbour outside.
+        for (int i = 0; i < w; ++i)
+            pEdge[i] = pHere[i + 1] & ~(pHere[i] & pHere[i + 2] & pAbove[i + 1] & pBelow[i + 1]) & 1;
+    }
+}
+
+// The outline's pixels: dashes along x + y, so that they march diagonally
+// as the offset grows, in the pen's colour, the gaps in the gap colour.
+QImage SelectionOutline::Dashed() const
+{
+    QImage image(m_edgeArea.size(), QImage::Format_ARGB32_Premultiplied);
+    const QPen pen = this->pen();
     const QList<qreal> pattern = pen.style() == Qt::SolidLine ? QList<qreal>() : pen.dashPattern();
     const int on = pattern.size() >= 2 ? std::max(1, int(pattern[0])) : 0;
     const int period = pattern.size() >= 2 ? std::max(1, int(pattern[0] + pattern[1])) : 1;
     const int offset = int(pen.dashOffset());
     const quint32 colour = pen.color().rgba64().premultiplied().toArgb32();
-    for (int j = 0; j < area.height(); ++j) {
+    const quint32 gap = m_gap.rgba64().premultiplied().toArgb32();
+    const int w = m_edgeArea.width();
+    // The colours along a row whose first pixel is at phase 0, one period
+    // longer than the row so that every row starts somewhere in it.
+    std::vector<quint32> dashes(size_t(w + period));
+    for (int i = 0; i < w + period; ++i)
+        dashes[size_t(i)] = !on || i % period < on ? colour : gap;
+    for (int j = 0; j < m_edgeArea.height(); ++j) {
         auto *pLine = reinterpret_cast<quint32 *>(image.scanLine(j));
-        for (int i = 0; i < area.width(); ++i) {
-            if (!at(i, j) || (at(i - 1, j) && at(i + 1, j) && at(i, j - 1) && at(i, j + 1)))
-                continue;
-            if (on) {
-                const int phase = ((area.x() + i + area.y() + j + offset) % period + period) % period;
-                if (phase >= on)
-                    continue;
-            }
-            pLine[i] = colour;
-        }
+        const uint8_t *pEdge = m_edges.data() + size_t(j) * size_t(w);
+        const int phase = ((m_edgeArea.x() + m_edgeArea.y() + j + offset) % period + period) % period;
+        const quint32 *pDash = dashes.data() + phase;
+        for (int i = 0; i < w; ++i)
+            pLine[i] = pDash[i] & (0u - pEdge[i]);
     }
     return image;
 }
 
-void SelectionOutline::paint(QPainter *pPainter, const QStyleOptionGraphicsItem *, QWidget *)
+void SelectionOutline::paint(QPainter *pPainter, const QStyleOptionGraphicsItem *, QWidget *pWidget)
 {
     const QTransform transform = pPainter->worldTransform();
     QPaintDevice *pDevice = pPainter->device();
     if (!pDevice || m_region.isEmpty())
         return;
-    QRect area = transform.mapRect(boundingRect()).toAlignedRect().intersected(
-        QRect(0, 0, pDevice->width(), pDevice->height()));
+    // The view is as large as the zoomed canvas, in a scroll area: only its
+    // visible part is drawn.
+    QRect shown(0, 0, pDevice->width(), pDevice->height());
+    if (pWidget && pDevice == pWidget)
+        shown &= pWidget->visibleRegion().boundingRect();
+    QRect area = transform.mapRect(boundingRect()).toAlignedRect().intersected(shown);
     // Turned views (none in this program) draw into the canvas's own space.
     const bool bPlain = transform.type() <= QTransform::TxScale;
     if (!bPlain)
@@ -104,14 +139,19 @@ void SelectionOutline::paint(QPainter *pPainter, const QStyleOptionGraphicsItem 
     if (area.isEmpty())
         return;
     const QTransform drawn = bPlain ? transform : QTransform();
+    if (m_bEdgesStale || m_edgeTransform != drawn || m_edgeArea != area) {
+        FindEdges(drawn, area);
+        for (Drawn &each : m_drawn)
+            each.image = QImage();
+    }
     Drawn *pDrawn = nullptr;
     for (Drawn &each : m_drawn)
-        if (each.transform == drawn && each.area == area && each.pen == pen() && each.region == m_region)
+        if (!each.image.isNull() && each.pen == pen() && each.gap == m_gap)
             pDrawn = &each;
     if (!pDrawn) {
         pDrawn = &m_drawn[m_iNext];
         m_iNext = (m_iNext + 1) % 2;
-        *pDrawn = {m_region, drawn, area, pen(), Draw(m_region, drawn, area, pen())};
+        *pDrawn = {pen(), m_gap, Dashed()};
     }
     pPainter->save();
     if (bPlain)

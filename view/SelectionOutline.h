@@ -1,41 +1,56 @@
 #pragma once
 #include <QAbstractGraphicsShapeItem>
+#include <QColor>
 #include <QImage>
 #include <QPen>
 #include <QRegion>
 #include <QTransform>
 
-// One of the two strokes of the selection's outline (white under black
-// dashes): the device pixels just inside the region's edge, at the current
-// zoom, dashed by position with the pen's dash pattern and offset. A wand
-// selection of a noisy photo has millions of edges; stroking them as a path
-// takes a good part of a second, this a few milliseconds over the visible
-// part. The drawing is kept, one per dash offset, so the marching ants cost
-// one image draw a frame until the region, zoom or scroll position changes.
+#include <cstdint>
+#include <vector>
+
+// The selection's outline: the device pixels just inside the region's edge,
+// at the current zoom, dashed by position with the pen's dash pattern and
+// offset, in the gap colour between the dashes. A wand selection of a noisy
+// photo has millions of edges; stroking them as a path takes a good part of
+// a second. Here the region becomes a bit mask once, the outline's pixels
+// over the visible part are found from it once per zoom and scroll position
+// (a few milliseconds), and each dash offset is then one pass over them,
+// kept: the marching ants cost one image draw a frame.
 class SelectionOutline : public QAbstractGraphicsShapeItem {
 public:
     using QAbstractGraphicsShapeItem::QAbstractGraphicsShapeItem;
 
     void SetRegion(const QRegion &region);
     const QRegion &Region() const { return m_region; }
+    // Drawn where the dashes are off; transparent leaves those pixels alone.
+    void SetGapColor(const QColor &color);
 
     QRectF boundingRect() const override;
     void paint(QPainter *pPainter, const QStyleOptionGraphicsItem *pOption, QWidget *pWidget) override;
 
-    // The outline of `region` drawn under `transform` (scale and shift only)
-    // into the device rectangle `area`, in the pen's colour and dashes.
-    static QImage Draw(const QRegion &region, const QTransform &transform, const QRect &area, const QPen &pen);
-
 private:
+    void FindEdges(const QTransform &transform, const QRect &area);
+    QImage Dashed() const;
+
+    QRegion m_region;
+    QColor m_gap = Qt::transparent;
+    // The region, one bit a canvas pixel over its bounding rectangle.
+    bool m_bMaskStale = false;
+    QRect m_maskRect;
+    int m_iMaskWords = 0; // a row
+    std::vector<quint64> m_mask;
+    // The outline's device pixels over `area` under `transform`, one byte each.
+    QTransform m_edgeTransform;
+    QRect m_edgeArea;
+    bool m_bEdgesStale = true;
+    std::vector<uint8_t> m_edges;
+    // The latest drawings of those pixels, one per dash offset the ants use.
     struct Drawn {
-        QRegion region;
-        QTransform transform;
-        QRect area; // device pixels
         QPen pen;
+        QColor gap;
         QImage image;
     };
-    QRegion m_region;
-    // The latest drawings, one per dash offset the ants use.
     Drawn m_drawn[2];
     int m_iNext = 0;
 };

@@ -94,10 +94,9 @@ inline Hsl rgbToHsl(int16 r, int16 g, int16 b)
     return out;
 }
 
+// One channel from its place t on the hue circle, t already in [0, 1].
 inline float16 hueToChannel(float16 p, float16 q, float16 t)
 {
-    t = t < 0.0f ? t + 1.0f : t;
-    t = t > 1.0f ? t - 1.0f : t;
     return 6.0f * t < 1.0f ? p + (q - p) * 6.0f * t
                            : (2.0f * t < 1.0f ? q : (3.0f * t < 2.0f ? p + (q - p) * (2.0f / 3.0f - t) * 6.0f : p));
 }
@@ -120,6 +119,7 @@ inline float16 over255(int16 v)
     return as_float16(as_uint16(x * (1.0f / 255.0f)) - step);
 }
 
+// Every caller's hue lies in 0..255 (clamped or looked up in levels that are).
 inline uint16 hslToRgb(uint16 p, Hsl hsl)
 {
     const float16 h = over255(hsl.h), s = over255(hsl.s), l = over255(hsl.l);
@@ -127,7 +127,9 @@ inline uint16 hslToRgb(uint16 p, Hsl hsl)
     const float16 pp = 2.0f * l - q;
     const int16 grey = hsl.s == 0;
     const int16 lightness = toByte(l);
-    return withRgb(p, grey ? lightness : toByte(hueToChannel(pp, q, h + 1.0f / 3.0f)),
+    // h lies in [0, 1], so red's place can only pass 1 and blue's only 0.
+    const float16 tr = h + 1.0f / 3.0f, tb = h - 1.0f / 3.0f;
+    return withRgb(p, grey ? lightness : toByte(hueToChannel(pp, q, tr > 1.0f ? tr - 1.0f : tr)),
                    grey ? lightness : toByte(hueToChannel(pp, q, h)),
-                   grey ? lightness : toByte(hueToChannel(pp, q, h - 1.0f / 3.0f)));
+                   grey ? lightness : toByte(hueToChannel(pp, q, tb < 0.0f ? tb + 1.0f : tb)));
 }

@@ -1,15 +1,11 @@
 // The histogram panel in the window: Window > Histogram shows it, it follows
 // the current layer and document and the layer's pixels (a burst of changes
 // costs one count, not one each), draws the counted channels, and closing it
-// unchecks its entry. Glow filters from the Filter menu preview, land as one
-// step and reopen with the last values.
-#include "BloomFilter.h"
+// unchecks its entry.
 #include "ChildWindow.h"
 #include "CreateLayerCmd.h"
 #include "Document.h"
 #include "FileActions.h"
-#include "FilterDialog.h"
-#include "FilterLanding.h"
 #include "HistogramDlg.h"
 #include "LayerSnapshotCmd.h"
 #include "MainWindow.h"
@@ -18,17 +14,12 @@
 #include "WindowTestSupport.h"
 #include "ui_MainWindow.h"
 
-#include <QDialogButtonBox>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QMenu>
 #include <QProcess>
-#include <QPushButton>
 #include <QSettings>
 #include <QSignalSpy>
-#include <QSlider>
-#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QUndoStack>
 #include <QtTest>
@@ -137,47 +128,6 @@ private Q_SLOTS:
         const QImage none = HistogramDlg::Chart(data, QSize(256, 100), {false, true, false, true, true, true});
         QCOMPARE(qAlpha(none.pixel(15, 99)), 0);
         QCOMPARE(qAlpha(none.pixel(200, 99)), 0);
-    }
-
-    void glowFilterFromTheMenu()
-    {
-        const QImage image = cqtest::patternImage(60, 40, 3, false);
-        Document *pDocument = newDocument(image);
-        const int iSteps = pDocument->undoStack()->count();
-        filterEntry(QStringLiteral("Glows/Bloom"))->trigger();
-        QVERIFY(cqtest::openFilterDialog());
-        QCOMPARE(cqtest::openFilterDialog()->windowTitle(), QStringLiteral("Bloom"));
-        QCOMPARE(cqtest::openFilterDialog()->findChild<QSpinBox *>(QStringLiteral("thresholdSpinner"))->value(), 225);
-        // The values shown are previewed at once; then a change.
-        const QImage first = bloomReference(image, 225, 8);
-        QTRY_VERIFY(cqtest::offByMoreThan(pDocument->CurrentRasterLayer()->image(), first, 1) == 0);
-        cqtest::openFilterDialog()->findChild<QSlider *>(QStringLiteral("thresholdSlider"))->setValue(150);
-        cqtest::openFilterDialog()->findChild<QSlider *>(QStringLiteral("radiusSlider"))->setValue(12);
-        const QImage landed = bloomReference(image, 150, 12);
-        QTRY_VERIFY(cqtest::offByMoreThan(pDocument->CurrentRasterLayer()->image(), landed, 1) == 0);
-        cqtest::pressDialogButton(QDialogButtonBox::Ok);
-        QCOMPARE(pDocument->undoStack()->count(), iSteps + 1);
-        QCOMPARE(pDocument->undoStack()->text(iSteps), QStringLiteral("Bloom - New Layer"));
-        const QImage after = pDocument->CurrentRasterLayer()->image();
-        pDocument->undoStack()->undo();
-        QVERIFY(FilterLanding::SamePixels(pDocument->CurrentRasterLayer()->image(), image));
-        pDocument->undoStack()->redo();
-        QVERIFY(FilterLanding::SamePixels(pDocument->CurrentRasterLayer()->image(), after));
-
-        // Bloom reopens with the last values; cancelling puts every pixel back.
-        filterEntry(QStringLiteral("Glows/Bloom"))->trigger();
-        QCOMPARE(cqtest::openFilterDialog()->findChild<QSpinBox *>(QStringLiteral("radiusSpinner"))->value(), 12);
-        cqtest::pressDialogButton(QDialogButtonBox::Cancel);
-        QVERIFY(FilterLanding::SamePixels(pDocument->CurrentRasterLayer()->image(), after));
-
-        // Jitter shares the size dialog under its own title.
-        filterEntry(QStringLiteral("Jitter"))->trigger();
-        QCOMPARE(cqtest::openFilterDialog()->windowTitle(), QStringLiteral("Jitter"));
-        cqtest::openFilterDialog()->findChild<QSlider *>(QStringLiteral("sizeSlider"))->setValue(9);
-        QTRY_VERIFY(!FilterLanding::SamePixels(pDocument->CurrentRasterLayer()->image(), after));
-        cqtest::pressDialogButton(QDialogButtonBox::Cancel);
-        QVERIFY(FilterLanding::SamePixels(pDocument->CurrentRasterLayer()->image(), after));
-        QCOMPARE(pDocument->undoStack()->count(), iSteps + 1);
     }
 
     // The window layout saved with the histogram panel open, and after it

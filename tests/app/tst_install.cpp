@@ -5,6 +5,7 @@
 // freedesktop tools (where installed); and the thumbnailer's command draws
 // what convert draws, refusing bad sizes and hostile files with one line
 // and no file.
+#include "DocumentDataSupport.h"
 #include "DocumentFile.h"
 #include "DocumentThumbnail.h"
 #include "TestSupport.h"
@@ -40,17 +41,6 @@ Run run(const QString &program, const QStringList &args, const QProcessEnvironme
     r.out = QString::fromLocal8Bit(process.readAllStandardOutput());
     r.err = QString::fromLocal8Bit(process.readAllStandardError());
     return r;
-}
-
-LayerData rasterLayer(const QImage &image, double z, QPointF pos, int iMode)
-{
-    LayerData layer;
-    layer.kind = 0;
-    layer.z = z;
-    layer.pos = pos;
-    layer.blendingMode = iMode;
-    layer.png = DocumentFile::EncodePng(image);
-    return layer;
 }
 
 } // namespace
@@ -140,7 +130,7 @@ void TestInstall::documentTypeIsKnownByContent()
     const QString renamed = m_dir.filePath(QStringLiteral("holiday.dat"));
     DocumentData data;
     data.canvas = QSize(8, 8);
-    data.layers << rasterLayer(cqtest::patternImage(8, 8, 1), 0, {}, QPainter::CompositionMode_SourceOver);
+    data.layers << cqtest::rasterRecord(cqtest::patternImage(8, 8, 1), 0);
     QVERIFY(cqtest::writeFile(renamed, DocumentFile::Serialize(data)));
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("XDG_DATA_DIRS"), installed(QStringLiteral("share")) + QStringLiteral(":/usr/share"));
@@ -166,8 +156,8 @@ void TestInstall::thumbnailIsTheConvertedPictureScaled()
 {
     DocumentData data;
     data.canvas = QSize(900, 600);
-    data.layers << rasterLayer(cqtest::patternImage(900, 600, 2, false), 0, {}, QPainter::CompositionMode_SourceOver)
-                << rasterLayer(cqtest::patternImage(300, 500, 3), 1, QPointF(100, 40), QPainter::CompositionMode_Multiply);
+    data.layers << cqtest::rasterRecord(cqtest::patternImage(900, 600, 2, false), 0)
+                << cqtest::rasterRecord(cqtest::patternImage(300, 500, 3), 1, QPointF(100, 40), QPainter::CompositionMode_Multiply);
     const QString doc = m_dir.filePath(QStringLiteral("doc.cq"));
     QVERIFY(cqtest::writeFile(doc, DocumentFile::Serialize(data)));
     const QString full = m_dir.filePath(QStringLiteral("full.png")), thumb = m_dir.filePath(QStringLiteral("thumb.png"));
@@ -201,7 +191,7 @@ void TestInstall::thumbnailRefusesBadInput_data()
     QTest::addColumn<QString>("message");
     DocumentData data;
     data.canvas = QSize(64, 64);
-    data.layers << rasterLayer(cqtest::patternImage(64, 64, 5), 0, {}, QPainter::CompositionMode_SourceOver);
+    data.layers << cqtest::rasterRecord(cqtest::patternImage(64, 64, 5), 0);
     const QByteArray good = DocumentFile::Serialize(data);
     const QString usage = QStringLiteral("cqtool: usage: cqtool thumbnail IN OUT SIZE (see \"cqtool help thumbnail\")");
     QTest::newRow("size 0") << good << "a.cq" << "0" << usage;

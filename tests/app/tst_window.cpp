@@ -4,6 +4,8 @@
 // with Cancel, entries without a document, the status bar, the Window
 // menu's documents, recent files and dropped files that cannot be read.
 #include "ChildWindow.h"
+#include "Chromaquill.h"
+#include "ColorSwatch.h"
 #include "Document.h"
 #include "FileActions.h"
 #include "GraphicsView.h"
@@ -90,6 +92,15 @@ private Q_SLOTS:
         ui()->action_Export->trigger();
         QVERIFY2(filterShown.contains(QStringLiteral("*.png")), qPrintable(filterShown));
         QVERIFY(QFileInfo::exists(copy + QStringLiteral(".png")));
+        // A format without alpha lays the empty canvas on the colour chosen
+        // in the preview.
+        cqtest::actOnNextDialog([](QDialog *pPreview) {
+            auto *pSwatch = pPreview->findChild<ColorSwatch *>(QStringLiteral("ExportBackgroundSwatch"));
+            pSwatch->SetColor(QColor(30, 160, 90));
+            pPreview->accept();
+        });
+        QVERIFY(Chromaquill::ExportImage(copy + QStringLiteral(".bmp"), pWindow));
+        QCOMPARE(QImage(copy + QStringLiteral(".bmp")).pixel(3, 3), qRgb(30, 160, 90));
         QCOMPARE(pWindow->FileName(), own);
         QVERIFY(pWindow->isWindowModified());
         QCOMPARE(pWindow->windowTitle(), QStringLiteral("own.cq [*]"));

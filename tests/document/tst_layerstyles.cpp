@@ -48,15 +48,6 @@ QImage exported(ChildWindow &window)
     return cqtest::overCheckerboard(premultiplied(window.document()->Flattened()), QSizeF(window.canvasSize()));
 }
 
-PixmapLayer *rasterLayer(Document *pDocument, const QImage &image, QPointF pos = {})
-{
-    auto *pLayer = static_cast<PixmapLayer *>(pDocument->CreateLayer(Layer::Raster));
-    pLayer->setImage(image);
-    pLayer->setPos(pos);
-    pLayer->update();
-    return pLayer;
-}
-
 } // namespace
 
 class TestLayerStyles : public QObject
@@ -179,7 +170,7 @@ void TestLayerStyles::glowNeverGrowsTheLayer()
     Document document(QSize(40, 30), cqtest::scratchStore());
     QImage image(40, 30, QImage::Format_ARGB32);
     image.fill(0xff336699); // opaque to the edges: a glow would spill out if it could
-    PixmapLayer *pLayer = rasterLayer(&document, image, QPointF(5, 4));
+    PixmapLayer *pLayer = cqtest::addRasterLayer(&document, image, QPointF(5, 4));
     const QRectF plain = pLayer->boundingRect();
     pLayer->styles().outerGlow().setDistance(20);
     pLayer->styles().outerGlow().setEnabled(true);
@@ -264,9 +255,9 @@ void TestLayerStyles::layerStaysInPlaceOverItsStyles()
 {
     const QImage image = shapeImage(30, 20, 31, QRect(2, 3, 24, 14));
     Document plain(QSize(80, 60), cqtest::scratchStore());
-    rasterLayer(&plain, image, QPointF(20, 15));
+    cqtest::addRasterLayer(&plain, image, QPointF(20, 15));
     Document document(QSize(80, 60), cqtest::scratchStore());
-    PixmapLayer *pLayer = rasterLayer(&document, image, QPointF(20, 15));
+    PixmapLayer *pLayer = cqtest::addRasterLayer(&document, image, QPointF(20, 15));
     LayerDropShadow &shadow = pLayer->styles().dropShadow();
     shadow.setAngle(135);
     shadow.setDistance(10);
@@ -299,13 +290,13 @@ void TestLayerStyles::layerStaysInPlaceOverItsStyles()
 void TestLayerStyles::windowMatchesExport()
 {
     ChildWindow window(nullptr, QSize(90, 70), DocumentEnv(cqtest::scratchStore(), {}, m_pCache.get()));
-    PixmapLayer *pBack = rasterLayer(window.document(), shapeImage(90, 70, 41, QRect(0, 0, 90, 70)));
-    PixmapLayer *pShape = rasterLayer(window.document(), shapeImage(40, 30, 42, QRect(4, 4, 30, 20)), QPointF(-5, 50));
+    PixmapLayer *pBack = cqtest::addRasterLayer(window.document(), shapeImage(90, 70, 41, QRect(0, 0, 90, 70)));
+    PixmapLayer *pShape = cqtest::addRasterLayer(window.document(), shapeImage(40, 30, 42, QRect(4, 4, 30, 20)), QPointF(-5, 50));
     pShape->styles().dropShadow().setAngle(200);
     pShape->styles().dropShadow().setDistance(15);
     pShape->styles().dropShadow().setEnabled(true);
     pShape->styles().outerGlow().setEnabled(true);
-    PixmapLayer *pTop = rasterLayer(window.document(), cqtest::patternImage(90, 70, 43));
+    PixmapLayer *pTop = cqtest::addRasterLayer(window.document(), cqtest::patternImage(90, 70, 43));
     pTop->setBlendingMode(QPainter::CompositionMode_Multiply);
     pTop->setOpacity(0.5);
     auto *pText = static_cast<TextLayer *>(window.CreateLayer(Layer::Text));
@@ -336,7 +327,7 @@ void TestLayerStyles::strokesRedrawOnlyWhatTheyReach()
 {
     QFETCH(bool, device);
     ChildWindow window(nullptr, QSize(120, 90), DocumentEnv(cqtest::scratchStore(), {}, device ? m_pCache.get() : nullptr));
-    PixmapLayer *pLayer = rasterLayer(window.document(), shapeImage(120, 90, 81, QRect(20, 15, 70, 50)));
+    PixmapLayer *pLayer = cqtest::addRasterLayer(window.document(), shapeImage(120, 90, 81, QRect(20, 15, 70, 50)));
     LayerDropShadow &shadow = pLayer->styles().dropShadow();
     shadow.setAngle(200);
     shadow.setDistance(9);
@@ -371,7 +362,7 @@ void TestLayerStyles::strokesRedrawOnlyWhatTheyReach()
 void TestLayerStyles::undoRedo()
 {
     Document document(QSize(50, 40), cqtest::scratchStore());
-    PixmapLayer *pLayer = rasterLayer(&document, shapeImage(50, 40, 61, QRect(10, 10, 20, 15)));
+    PixmapLayer *pLayer = cqtest::addRasterLayer(&document, shapeImage(50, 40, 61, QRect(10, 10, 20, 15)));
     document.MarkSaved();
     const QImage plain = document.Flattened();
     LayerStyleMgr &styles = pLayer->styles();
@@ -408,7 +399,7 @@ void TestLayerStyles::stylesThatCannotBeBuilt()
     QCLContext none;
     ProgramCache broken(none);
     Document document(QSize(30, 20), cqtest::scratchStore());
-    PixmapLayer *pLayer = rasterLayer(&document, cqtest::patternImage(30, 20, 71));
+    PixmapLayer *pLayer = cqtest::addRasterLayer(&document, cqtest::patternImage(30, 20, 71));
     const QImage plain = document.Flattened();
     LayerStyleMgr &styles = pLayer->styles();
     styles.Initialise(&broken);

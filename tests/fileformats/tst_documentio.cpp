@@ -3,6 +3,7 @@
 // come back sanitised, memory running out is reported, files are replaced
 // atomically, and cqtool keeps its one line of error.
 #include "AtomicFile.h"
+#include "DocumentDataSupport.h"
 #include "DocumentFile.h"
 #include "HtmlSanitizer.h"
 #include "ImageFile.h"
@@ -35,25 +36,6 @@ QImage markedImage(int width, int height, int seed)
     return image;
 }
 
-LayerData rasterLayer(const QImage &image, double z)
-{
-    LayerData layer;
-    layer.kind = 0;
-    layer.name = QStringLiteral("Layer %1").arg(z);
-    layer.z = z;
-    layer.png = DocumentFile::EncodePng(image);
-    return layer;
-}
-
-LayerData textLayer(const QString &html)
-{
-    LayerData layer;
-    layer.kind = 1;
-    layer.name = QStringLiteral("Text");
-    layer.html = html;
-    return layer;
-}
-
 } // namespace
 
 class TestDocumentIo : public QObject {
@@ -75,7 +57,7 @@ private Q_SLOTS:
         DocumentData data;
         data.canvas = QSize(side, side);
         for (int i = 0; i < layers; ++i)
-            data.layers.append(rasterLayer(markedImage(side, side, i), i));
+            data.layers.append(cqtest::rasterRecord(markedImage(side, side, i), i));
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("large.cq"));
         QString error;
@@ -97,12 +79,12 @@ private Q_SLOTS:
         const QString path = dir.filePath(QStringLiteral("keep.cq"));
         DocumentData data;
         data.canvas = QSize(4, 4);
-        data.layers.append(rasterLayer(markedImage(4, 4, 1), 0));
+        data.layers.append(cqtest::rasterRecord(markedImage(4, 4, 1), 0));
         QString error;
         QVERIFY(DocumentFile::WriteFile(path, DocumentFile::Serialize(data), &error));
         const QByteArray old = cqtest::readFile(path);
 
-        data.layers.append(rasterLayer(markedImage(4, 4, 2), 1));
+        data.layers.append(cqtest::rasterRecord(markedImage(4, 4, 2), 1));
         data.layers.last().png.clear();
         error.clear();
         QVERIFY(DocumentFile::Serialize(data, &error).isEmpty());
@@ -116,34 +98,13 @@ private Q_SLOTS:
 
     // Text layers from a file come back bounded and without anything that
     // would read the user's files; over-long text refuses the document.
-    // Formats without alpha show the picture on white, as its preview does
-    // (the preview decodes what Encode gives): transparent pixels are not
-    // written with the colour they happen to carry.
-    void noAlphaFormatsLayThePictureOnWhite()
-    {
-        QImage picture(16, 8, QImage::Format_ARGB32);
-        picture.fill(qRgba(0, 0, 0, 0));
-        for (int y = 0; y < 8; ++y)
-            for (int x = 8; x < 16; ++x)
-                picture.setPixel(x, y, qRgba(20, 60, 200, x < 12 ? 255 : 128));
-        for (const QByteArray format : {QByteArray("jpg"), QByteArray("bmp")}) {
-            const QImage back = ImageFile::Decode(ImageFile::Encode(picture, format, 100));
-            QVERIFY2(!back.isNull(), format.constData());
-            const QRgb clear = back.pixel(2, 4), opaque = back.pixel(9, 4), half = back.pixel(14, 4);
-            QVERIFY2(qRed(clear) > 245 && qGreen(clear) > 245 && qBlue(clear) > 245, format.constData());
-            QVERIFY(qAbs(qRed(opaque) - 20) < 8 && qAbs(qBlue(opaque) - 200) < 8);
-            // Half over white: (c + 255) / 2.
-            QVERIFY(qAbs(qRed(half) - 137) < 8 && qAbs(qBlue(half) - 227) < 8);
-        }
-    }
-
     void textLayersComeBackSanitised()
     {
         DocumentData data;
         data.canvas = QSize(50, 50);
         const QString deep = QStringLiteral("<table><tr><td>").repeated(3000) + QStringLiteral("inner")
                              + QStringLiteral("</td></tr></table>").repeated(3000);
-        data.layers.append(textLayer(QStringLiteral("<p>Hi<img src=\"/some/local/file.png\"></p>") + deep));
+        data.layers.append(cqtest::textRecord(QStringLiteral("<p>Hi<img src=\"/some/local/file.png\"></p>") + deep));
         DocumentData back;
         QString error;
         QVERIFY2(DocumentFile::Parse(DocumentFile::Serialize(data), &back, &error), qPrintable(error));
@@ -168,12 +129,12 @@ private Q_SLOTS:
         DocumentData data;
         data.canvas = QSize(12000, 12000);
         for (int i = 0; i < 2; ++i)
-            data.layers.append(rasterLayer(markedImage(12000, 12000, i), i));
+            data.layers.append(cqtest::rasterRecord(markedImage(12000, 12000, i), i));
         const QString big = dir.filePath(QStringLiteral("big.cq"));
         QString error;
         QVERIFY(DocumentFile::WriteFile(big, DocumentFile::Serialize(data), &error));
         data.canvas = QSize(8, 8);
-        data.layers = {rasterLayer(markedImage(8, 8, 0), 0)};
+        data.layers = {cqtest::rasterRecord(markedImage(8, 8, 0), 0)};
         const QString small = dir.filePath(QStringLiteral("small.cq"));
         QVERIFY(DocumentFile::WriteFile(small, DocumentFile::Serialize(data), &error));
 

@@ -4,8 +4,10 @@
 // that claim more than a thumbnail may cost refused before any allocation.
 #include "Document.h"
 #include "DocumentBuilder.h"
+#include "DocumentDataSupport.h"
 #include "DocumentFile.h"
 #include "DocumentThumbnail.h"
+#include "FileBytes.h"
 #include "OraArchive.h"
 #include "OraFormat.h"
 #include "PngDecoder.h"
@@ -20,27 +22,6 @@
 #include <zlib.h>
 
 namespace {
-
-LayerData rasterLayer(const QImage &image, double z, QPointF pos = {}, int iMode = QPainter::CompositionMode_SourceOver,
-                      double opacity = 1.0)
-{
-    LayerData layer;
-    layer.kind = 0;
-    layer.name = QStringLiteral("Layer %1").arg(z);
-    layer.z = z;
-    layer.pos = pos;
-    layer.blendingMode = iMode;
-    layer.opacity = opacity;
-    layer.png = DocumentFile::EncodePng(image);
-    return layer;
-}
-
-QImage filled(int w, int h, QRgb color)
-{
-    QImage image(w, h, QImage::Format_ARGB32);
-    image.fill(color);
-    return image;
-}
 
 // The document as the editor flattens it, scaled as a picture viewer would.
 QImage reference(const DocumentData &undecoded, int iSide, ScratchDB &store)
@@ -75,16 +56,6 @@ QPair<double, int> difference(const QImage &a, const QImage &b)
     return {double(sum) / (4.0 * a.width() * a.height()), iMax};
 }
 
-// A PNG with a valid header claiming w x h and too little data behind it.
-QByteArray claimedPng(quint32 w, quint32 h)
-{
-    QByteArray png = DocumentFile::EncodePng(filled(2, 2, qRgba(1, 2, 3, 4)));
-    qToBigEndian(w, png.data() + 16);
-    qToBigEndian(h, png.data() + 20);
-    qToBigEndian(quint32(crc32(0, reinterpret_cast<const Bytef *>(png.constData() + 12), 17)), png.data() + 29);
-    return png;
-}
-
 } // namespace
 
 class TestDocumentThumbnail : public QObject {
@@ -98,10 +69,10 @@ private Q_SLOTS:
     {
         DocumentData data;
         data.canvas = QSize(1500, 900);
-        data.layers << rasterLayer(cqtest::patternImage(1500, 900, 1, false), 0)
-                    << rasterLayer(cqtest::patternImage(700, 500, 2), 1, QPointF(333, 101), QPainter::CompositionMode_Multiply)
-                    << rasterLayer(cqtest::patternImage(1800, 300, 3), 2, QPointF(-150, 520), QPainter::CompositionMode_SourceOver, 0.6)
-                    << rasterLayer(filled(400, 400, qRgba(250, 20, 20, 120)), 3, QPointF(1000, 10), QPainter::CompositionMode_Screen);
+        data.layers << cqtest::rasterRecord(cqtest::patternImage(1500, 900, 1, false), 0)
+                    << cqtest::rasterRecord(cqtest::patternImage(700, 500, 2), 1, QPointF(333, 101), QPainter::CompositionMode_Multiply)
+                    << cqtest::rasterRecord(cqtest::patternImage(1800, 300, 3), 2, QPointF(-150, 520), QPainter::CompositionMode_SourceOver, 0.6)
+                    << cqtest::rasterRecord(cqtest::filledImage(400, 400, qRgba(250, 20, 20, 120)), 3, QPointF(1000, 10), QPainter::CompositionMode_Screen);
         QString error;
         const QImage thumb = DocumentThumbnail::FromNative(DocumentFile::Serialize(data), 128, m_store, &error);
         QVERIFY2(!thumb.isNull(), qPrintable(error));
@@ -116,7 +87,7 @@ private Q_SLOTS:
     {
         DocumentData data;
         data.canvas = QSize(300, 200);
-        data.layers << rasterLayer(cqtest::patternImage(300, 200, 4), 0);
+        data.layers << cqtest::rasterRecord(cqtest::patternImage(300, 200, 4), 0);
         LayerData text;
         text.kind = 1;
         text.z = 1;
@@ -134,8 +105,8 @@ private Q_SLOTS:
     {
         DocumentData data;
         data.canvas = QSize(40, 30);
-        data.layers << rasterLayer(cqtest::patternImage(40, 30, 5), 0);
-        LayerData hidden = rasterLayer(filled(40, 30, qRgb(255, 0, 0)), 1);
+        data.layers << cqtest::rasterRecord(cqtest::patternImage(40, 30, 5), 0);
+        LayerData hidden = cqtest::rasterRecord(cqtest::filledImage(40, 30, qRgb(255, 0, 0)), 1);
         hidden.visible = false;
         data.layers << hidden;
         QString error;
@@ -150,10 +121,10 @@ private Q_SLOTS:
     {
         DocumentData data;
         data.canvas = QSize(600, 400);
-        LayerData huge = rasterLayer(filled(2, 2, 0), 0);
-        huge.png = claimedPng(30000, 8000);
-        data.layers << huge << rasterLayer(cqtest::patternImage(600, 400, 6, false), 1)
-                    << rasterLayer(filled(100, 100, qRgba(0, 0, 255, 128)), 2, QPointF(50, 50));
+        LayerData huge = cqtest::rasterRecord(cqtest::filledImage(2, 2, 0), 0);
+        huge.png = cqtest::claimingSize(DocumentFile::EncodePng(cqtest::filledImage(2, 2, 0)), 30000, 8000);
+        data.layers << huge << cqtest::rasterRecord(cqtest::patternImage(600, 400, 6, false), 1)
+                    << cqtest::rasterRecord(cqtest::filledImage(100, 100, qRgba(0, 0, 255, 128)), 2, QPointF(50, 50));
         QString error;
         const QImage thumb = DocumentThumbnail::FromNative(DocumentFile::Serialize(data), 100, m_store, &error);
         QVERIFY2(!thumb.isNull(), qPrintable(error));
@@ -174,19 +145,19 @@ private Q_SLOTS:
         DocumentData data;
         data.canvas = QSize(32768, 8192);
         for (int i = 0; i < 40; ++i) {
-            LayerData layer = rasterLayer(filled(2, 2, 0), i);
-            layer.png = claimedPng(16384, 16384);
+            LayerData layer = cqtest::rasterRecord(cqtest::filledImage(2, 2, 0), i);
+            layer.png = cqtest::claimingSize(DocumentFile::EncodePng(cqtest::filledImage(2, 2, 0)), 16384, 16384);
             data.layers << layer;
         }
         QTest::newRow("many huge layers") << DocumentFile::Serialize(data);
         data.layers.resize(1);
-        data.layers[0].png = claimedPng(300, 300);
+        data.layers[0].png = cqtest::claimingSize(DocumentFile::EncodePng(cqtest::filledImage(2, 2, 0)), 300, 300);
         data.canvas = QSize(200, 200);
         QTest::newRow("truncated pixels") << DocumentFile::Serialize(data);
         const QByteArray good = DocumentFile::Serialize([] {
             DocumentData d;
             d.canvas = QSize(64, 64);
-            d.layers << rasterLayer(cqtest::patternImage(64, 64, 7), 0);
+            d.layers << cqtest::rasterRecord(cqtest::patternImage(64, 64, 7), 0);
             return d;
         }());
         QTest::newRow("cut short") << good.left(good.size() - 20);
@@ -229,7 +200,7 @@ private Q_SLOTS:
             thumb, merged.scaled(120, 70, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
         QVERIFY2(mean < 4.0 && largest < 64, qPrintable(QStringLiteral("mean %1 largest %2").arg(mean).arg(largest)));
 
-        for (const QByteArray &bad : {QByteArray(), claimedPng(16384, 16384), QByteArray("\x89PNG broken")}) {
+        for (const QByteArray &bad : {QByteArray(), cqtest::claimingSize(DocumentFile::EncodePng(cqtest::filledImage(2, 2, 0)), 16384, 16384), QByteArray("\x89PNG broken")}) {
             QVERIFY(cqtest::writeFile(path, archive(bad)));
             error.clear();
             QVERIFY(DocumentThumbnail::FromOpenRasterFile(path, 256, &error).isNull());

@@ -5,6 +5,7 @@
 #include "Document.h"
 #include "DocumentBuilder.h"
 #include "DocumentFile.h"
+#include "DocumentDataSupport.h"
 #include "DocumentParser.h"
 #include "FileBytes.h"
 #include "ImageFile.h"
@@ -22,31 +23,6 @@
 #include <sys/resource.h>
 
 namespace {
-
-QByteArray documentOf(const QSize &canvas, const QList<LayerData> &layers)
-{
-    DocumentData data;
-    data.canvas = canvas;
-    data.layers = layers;
-    return DocumentFile::Serialize(data);
-}
-
-LayerData rasterOf(const QImage &image, double z = 0)
-{
-    LayerData layer;
-    layer.kind = Layer::Raster;
-    layer.z = z;
-    layer.png = DocumentFile::EncodePng(image);
-    return layer;
-}
-
-LayerData textOf(const QString &html)
-{
-    LayerData layer;
-    layer.kind = Layer::Text;
-    layer.html = html;
-    return layer;
-}
 
 QString repeated(const QString &unit, int n)
 {
@@ -101,7 +77,7 @@ private Q_SLOTS:
         QFETCH(QString, refusal);
         DocumentData data;
         QString error;
-        const bool bOk = DocumentFile::Parse(documentOf(QSize(64, 64), {textOf(html)}), &data, &error);
+        const bool bOk = DocumentFile::Parse(cqtest::documentBytes(QSize(64, 64), {cqtest::textRecord(html)}), &data, &error);
         if (refusal.isEmpty()) {
             QVERIFY2(bOk, qPrintable(error));
             QCOMPARE(data.layers.size(), 1);
@@ -123,10 +99,10 @@ private Q_SLOTS:
         QTemporaryDir dir;
         QList<LayerData> layers;
         for (int i = 0; i < 3; ++i)
-            layers.append(rasterOf(cqtest::patternImage(2, 2, quint32(i)), i));
+            layers.append(cqtest::rasterRecord(cqtest::patternImage(2, 2, quint32(i)), i));
         const QString in = dir.filePath(QStringLiteral("in.cq"));
         const QString out = dir.filePath(QStringLiteral("out.cq"));
-        QVERIFY(cqtest::writeFile(in, documentOf(QSize(16384, 16384), layers)));
+        QVERIFY(cqtest::writeFile(in, cqtest::documentBytes(QSize(16384, 16384), layers)));
         const cqtest::ToolRun run = cqtest::runCqtool({QStringLiteral("convert"), in, out}, [] {
             struct rlimit r;
             getrlimit(RLIMIT_AS, &r);
@@ -152,8 +128,8 @@ private Q_SLOTS:
     {
         QList<LayerData> layers;
         for (int i = 0; i < 3; ++i)
-            layers.append(rasterOf(cqtest::patternImage(600, 600, quint32(i)), i));
-        const QByteArray bytes = documentOf(QSize(600, 600), layers);
+            layers.append(cqtest::rasterRecord(cqtest::patternImage(600, 600, quint32(i)), i));
+        const QByteArray bytes = cqtest::documentBytes(QSize(600, 600), layers);
         DocumentData data;
         QString error;
         QVERIFY(!DocumentParser::Parse(bytes, &data, &error, DocumentParser::Pixels::Decode, qint64(4) << 20));

@@ -3,6 +3,7 @@
 // export draws; archives in the shapes other programs write open with the
 // right pixels; hostile archives are refused.
 #include "DocTestSupport.h"
+#include "DocumentDataSupport.h"
 #include "DocumentBuilder.h"
 #include "DocumentFile.h"
 #include "OraArchive.h"
@@ -36,13 +37,6 @@ QByteArray archive(const QList<Entry> &entries)
 QByteArray png(const QImage &image)
 {
     return cqtest::encodedImage(image, "png");
-}
-
-QImage filled(int w, int h, QRgb color)
-{
-    QImage image(w, h, QImage::Format_ARGB32);
-    image.fill(color);
-    return image;
 }
 
 // An archive of stack.xml (the <stack> children given) and PNGs.
@@ -80,6 +74,17 @@ void patchSize(QByteArray &zip, const QByteArray &name, quint32 size)
             qToLittleEndian<quint32>(size, zip.data() + at + 22);
 }
 
+// An entry of an archive; empty (and a failure logged) when it cannot be read.
+QByteArray entry(const QByteArray &zipBytes, const char *name)
+{
+    OraArchiveReader zip;
+    QByteArray data;
+    QString error;
+    if (!zip.Open(zipBytes, &error) || !zip.Read(QString::fromLatin1(name), 8 << 20, &data, &error))
+        qWarning("%s: %s", name, qPrintable(error));
+    return data;
+}
+
 bool parse(const QByteArray &bytes, DocumentData *pData, QString *pError)
 {
     QTemporaryDir dir;
@@ -111,8 +116,7 @@ std::unique_ptr<Document> TestOpenRaster::richDocument()
     auto pDocument = std::make_unique<Document>(QSize(40, 30), cqtest::scratchStore());
     const QList<QPair<int, QString>> modes = {{0, "Base"}, {23, "Excl"}, {11, "Xor"}, {13, "Mult"}, {12, "Plus"}};
     for (int i = 0; i < modes.size(); ++i) {
-        auto *pLayer = static_cast<PixmapLayer *>(pDocument->CreateLayer(Layer::Raster));
-        pLayer->setImage(cqtest::patternImage(20 + i, 10 + i, quint32(i + 1)));
+        PixmapLayer *pLayer = cqtest::addRasterLayer(pDocument.get(), cqtest::patternImage(20 + i, 10 + i, quint32(i + 1)));
         pLayer->setName(modes[i].second);
         pLayer->setBlendingMode(modes[i].first);
         pLayer->SetOpacityPercent(100 - 10 * i);
@@ -211,14 +215,8 @@ void TestOpenRaster::archiveShape()
     QCOMPARE(bytes.mid(26, 4), QByteArray("\x08\0\0\0", 4));
     QCOMPARE(bytes.mid(30, 24), QByteArray("mimetypeimage/openraster"));
     QVERIFY(OraFormat::LooksLikeOra(bytes));
-    OraArchiveReader zip;
-    QVERIFY2(zip.Open(bytes, &error), qPrintable(error));
-    QByteArray stack, merged, thumbnail;
-    QVERIFY(zip.Read(QStringLiteral("stack.xml"), 1 << 20, &stack, &error));
-    QVERIFY(zip.Read(QStringLiteral("mergedimage.png"), 1 << 20, &merged, &error));
-    QVERIFY(zip.Read(QStringLiteral("Thumbnails/thumbnail.png"), 1 << 20, &thumbnail, &error));
     // Top layer first; the drawn styles directly under their layer.
-    const QString xml = QString::fromUtf8(stack);
+    const QString xml = QString::fromUtf8(entry(bytes, "stack.xml"));
     const qsizetype title = xml.indexOf(QLatin1String("name=\"Title\"")),
                     glow = xml.indexOf(QLatin1String("name=\"Glow of Title\"")),
                     plus = xml.indexOf(QLatin1String("name=\"Plus\"")),
@@ -228,8 +226,8 @@ void TestOpenRaster::archiveShape()
     QVERIFY(xml.contains(QLatin1String("composite-op=\"chromaquill:exclusion\"")));
     QVERIFY(xml.contains(QLatin1String("composite-op=\"svg:multiply\"")));
     QVERIFY(xml.contains(QLatin1String("x=\"-7\"")));
-    QCOMPARE(PngDecoder::Decode(merged).image, pSource->Flattened());
-    QCOMPARE(PngDecoder::Decode(thumbnail).image.size(), QSize(40, 30));
+    QCOMPARE(PngDecoder::Decode(entry(bytes, "mergedimage.png")).image, pSource->Flattened());
+    QCOMPARE(PngDecoder::Decode(entry(bytes, "Thumbnails/thumbnail.png")).image.size(), QSize(40, 30));
 
     // A file that cannot be written whole leaves the old one as it was.
     bool bWritten = true;
@@ -244,19 +242,14 @@ void TestOpenRaster::archiveShape()
     // picture. A large canvas gets a thumbnail of at most 256 a side, aspect kept.
     Document wide(QSize(1000, 300), cqtest::scratchStore());
     for (int i = 0; i < 3; ++i) {
-        auto *pLayer = static_cast<PixmapLayer *>(wide.CreateLayer(Layer::Raster));
-        pLayer->setImage(cqtest::patternImage(900 - 100 * i, 250, quint32(i + 7)));
-        pLayer->setPos(QPointF(40 * i, 20 * i));
+        PixmapLayer *pLayer =
+            cqtest::addRasterLayer(&wide, cqtest::patternImage(900 - 100 * i, 250, quint32(i + 7)), {40.0 * i, 20.0 * i});
         pLayer->setBlendingMode(i == 1 ? 13 : 0);
     }
     QVERIFY2(DocumentBuilder::Save(path, wide, &error), qPrintable(error));
-    OraArchiveReader wideZip;
     const QByteArray wideBytes = cqtest::readFile(path);
-    QVERIFY(wideZip.Open(wideBytes, &error));
-    QVERIFY(wideZip.Read(QStringLiteral("Thumbnails/thumbnail.png"), 1 << 20, &thumbnail, &error));
-    QVERIFY(wideZip.Read(QStringLiteral("mergedimage.png"), 8 << 20, &merged, &error));
-    QCOMPARE(PngDecoder::Decode(thumbnail).image.size(), QSize(256, 76));
-    QCOMPARE(PngDecoder::Decode(merged).image, wide.Flattened());
+    QCOMPARE(PngDecoder::Decode(entry(wideBytes, "Thumbnails/thumbnail.png")).image.size(), QSize(256, 76));
+    QCOMPARE(PngDecoder::Decode(entry(wideBytes, "mergedimage.png")).image, wide.Flattened());
 }
 
 void TestOpenRaster::otherWritersShapes()
@@ -284,9 +277,9 @@ void TestOpenRaster::otherWritersShapes()
         "<layer name='clear' src='data/pal.png' opacity='0' visibility='visible'/>"
         "<layer name='odd' src='data/big.png' x='-4' y='-3' composite-op='svg:hue'/>"
         "<layer name='dodge' src='data/pal.png' composite-op='svg:color-dodge'/>",
-        {{"data/b.png", png(filled(2, 2, blue).convertToFormat(QImage::Format_RGB32))}, {"data/r.png", png(filled(4, 4, red))},
+        {{"data/b.png", png(cqtest::filledImage(2, 2, blue).convertToFormat(QImage::Format_RGB32))}, {"data/r.png", png(cqtest::filledImage(4, 4, red))},
          {"data/deep.png", png(deep)}, {"data/grey.png", png(grey)}, {"data/pal.png", png(palette)},
-         {"data/big.png", png(filled(20, 20, qRgba(0, 255, 0, 40)))}});
+         {"data/big.png", png(cqtest::filledImage(20, 20, qRgba(0, 255, 0, 40)))}});
     DocumentData data;
     QString error;
     QVERIFY2(parse(bytes, &data, &error), qPrintable(error));
@@ -338,7 +331,7 @@ void TestOpenRaster::hostileArchivesRefused_data()
 {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QString>("reason");
-    const QByteArray onePng = png(filled(2, 2, qRgba(1, 2, 3, 4)));
+    const QByteArray onePng = png(cqtest::filledImage(2, 2, qRgba(1, 2, 3, 4)));
     const QString one = QStringLiteral("<layer name='a' src='data/a.png'/>");
     QTest::newRow("missing src") << oraOf(QStringLiteral("<layer name='a' src='data/none.png'/>"), {{"data/a.png", onePng}})
                                  << "does not hold";
@@ -390,8 +383,8 @@ void TestOpenRaster::cqtoolConvertsAndTells()
 {
     // Duplicate names: the first entry is the one read.
     QByteArray dup = oraOf(QStringLiteral("<layer name='a' src='data/a.png'/>"),
-                           {{"data/a.png", png(filled(2, 2, qRgba(5, 6, 7, 255)))},
-                            {"data/b.png", png(filled(2, 2, qRgba(9, 9, 9, 255)))}});
+                           {{"data/a.png", png(cqtest::filledImage(2, 2, qRgba(5, 6, 7, 255)))},
+                            {"data/b.png", png(cqtest::filledImage(2, 2, qRgba(9, 9, 9, 255)))}});
     dup.replace("data/b.png", "data/a.png");
     const QString in = m_tmp.filePath(QStringLiteral("dup.ora")), cq = m_tmp.filePath(QStringLiteral("dup.cq")),
                   out = m_tmp.filePath(QStringLiteral("again.ora")), flat = m_tmp.filePath(QStringLiteral("flat.png"));

@@ -74,14 +74,9 @@ QImage referenceDecode(const QByteArray &bytes)
 
 using cqtest::be32;
 
-QByteArray chunk(const char *type, const QByteArray &data)
-{
-    return cqtest::pngChunk(type, data);
-}
-
 QByteArray ihdr(quint32 w, quint32 h, int depth, int colorType, int interlace = 0)
 {
-    return chunk("IHDR", be32(w) + be32(h) + QByteArray(1, char(depth)) + QByteArray(1, char(colorType))
+    return cqtest::pngChunk("IHDR", be32(w) + be32(h) + QByteArray(1, char(depth)) + QByteArray(1, char(colorType))
                              + QByteArray(2, '\0') + QByteArray(1, char(interlace)));
 }
 
@@ -98,7 +93,8 @@ QByteArray zlibOf(const QByteArray &raw)
 // A PNG from raw (already filtered) rows and extra chunks before IDAT.
 QByteArray makePng(const QByteArray &header, const QByteArray &before, const QByteArray &rows)
 {
-    return QByteArray("\x89PNG\r\n\x1a\n", 8) + header + before + chunk("IDAT", zlibOf(rows)) + chunk("IEND", {});
+    return QByteArray("\x89PNG\r\n\x1a\n", 8) + header + before + cqtest::pngChunk("IDAT", zlibOf(rows))
+           + cqtest::pngChunk("IEND", {});
 }
 
 } // namespace
@@ -153,8 +149,8 @@ private Q_SLOTS:
             for (int x = 0; x < 7; ++x)
                 rows += char((x * 37 + y * 91) % 256);
         }
-        const QByteArray plte = chunk("PLTE", QByteArray::fromHex("ff0000" "00ff00" "0000ff"));
-        const QByteArray trns = chunk("tRNS", QByteArray::fromHex("40"));
+        const QByteArray plte = cqtest::pngChunk("PLTE", QByteArray::fromHex("ff0000" "00ff00" "0000ff"));
+        const QByteArray trns = cqtest::pngChunk("tRNS", QByteArray::fromHex("40"));
         const QByteArray png = makePng(ihdr(7, 3, 8, 3), plte + trns, rows);
         const QImage expected = referenceDecode(png);
         QVERIFY(!expected.isNull());
@@ -191,9 +187,9 @@ private Q_SLOTS:
         }
         QByteArray before;
         if (colorType == 3)
-            before = chunk("PLTE", QByteArray(3 * 200, 'a')) + chunk("tRNS", QByteArray(50, 'b'));
+            before = cqtest::pngChunk("PLTE", QByteArray(3 * 200, 'a')) + cqtest::pngChunk("tRNS", QByteArray(50, 'b'));
         if (colorType == 2)
-            before = chunk("tRNS", QByteArray::fromHex("000700440001"));
+            before = cqtest::pngChunk("tRNS", QByteArray::fromHex("000700440001"));
         const QByteArray png = makePng(ihdr(size.width(), size.height(), 8, colorType), before, rows);
         const QImage expected = referenceDecode(png);
         QVERIFY(!expected.isNull());
@@ -251,7 +247,7 @@ private Q_SLOTS:
     {
         const QImage image = cqtest::patternImage(5, 4, 8);
         QByteArray png = PngEncoder::Encode(image);
-        const QByteArray bomb = chunk("zTXt", QByteArray("k\0\0", 3) + zlibOf(QByteArray(50 << 20, 'z')));
+        const QByteArray bomb = cqtest::pngChunk("zTXt", QByteArray("k\0\0", 3) + zlibOf(QByteArray(50 << 20, 'z')));
         png.insert(33, bomb);
         QCOMPARE(cqtest::differingPixels(ImageFile::Decode(png), image), 0);
     }

@@ -24,11 +24,6 @@ namespace {
 
 using cqtest::be32;
 
-QByteArray chunk(const char *type, const QByteArray &data)
-{
-    return cqtest::pngChunk(type, data);
-}
-
 // Adler-32 written out from its definition, not taken from zlib.
 quint32 adler(const QByteArray &data)
 {
@@ -90,9 +85,9 @@ private Q_SLOTS:
         QByteArray zlib = QByteArray::fromHex("7801") + QByteArray::fromHex("01" "0900" "f6ff") + raw
                           + be32(adler(raw));
         QByteArray expected = QByteArray::fromHex("89504e470d0a1a0a");
-        expected += chunk("IHDR", QByteArray::fromHex("00000002" "00000001" "0806000000"));
-        expected += chunk("IDAT", zlib);
-        expected += chunk("IEND", QByteArray());
+        expected += cqtest::pngChunk("IHDR", QByteArray::fromHex("00000002" "00000001" "0806000000"));
+        expected += cqtest::pngChunk("IDAT", zlib);
+        expected += cqtest::pngChunk("IEND", QByteArray());
         QCOMPARE(PngEncoder::Encode(image, PngEncoder::kStored).toHex(), expected.toHex());
         QCOMPARE(expected.right(4).toHex(), QByteArray("ae426082"));
     }

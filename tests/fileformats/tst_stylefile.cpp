@@ -44,9 +44,7 @@ private:
 std::unique_ptr<Document> TestStyleFile::styledDocument()
 {
     auto pDocument = std::make_unique<Document>(QSize(60, 40), cqtest::scratchStore());
-    auto *pLayer = static_cast<PixmapLayer *>(pDocument->CreateLayer(Layer::Raster));
-    pLayer->setImage(shapeImage(30, 20, 7, QRect(3, 3, 22, 12)));
-    pLayer->setPos(QPointF(12, 9));
+    PixmapLayer *pLayer = cqtest::addRasterLayer(pDocument.get(), shapeImage(30, 20, 7, QRect(3, 3, 22, 12)), {12, 9});
     LayerDropShadow &shadow = pLayer->styles().dropShadow();
     shadow.setAngle(45);
     shadow.setDistance(7);
@@ -68,9 +66,8 @@ std::unique_ptr<Document> TestStyleFile::styledDocument()
 void TestStyleFile::goldenBytes()
 {
     Document document(QSize(6, 4), cqtest::scratchStore());
-    auto *pLayer = static_cast<PixmapLayer *>(document.CreateLayer(Layer::Raster));
     const QImage image = cqtest::patternImage(6, 4, 3);
-    pLayer->setImage(image);
+    PixmapLayer *pLayer = cqtest::addRasterLayer(&document, image);
     pLayer->styles().dropShadow().setAngle(45);
     pLayer->styles().dropShadow().setDistance(7);
     pLayer->styles().dropShadow().setOpacity(200);

@@ -1,7 +1,7 @@
 // Document dialogs: the proportion rule, the new-file dialog's clipboard
 // size and aspect lock, the size limits of the three size dialogs, the
-// image size and canvas size dialogs, and the export
-// preview's size (what the export writes) and coalesced trial encodes.
+// image size and canvas size dialogs, and the export preview: the pixels
+// and size the export writes, its background, coalesced trial encodes.
 #include "AspectRatio.h"
 #include "Chromaquill.h"
 #include "CanvasSizeDlg.h"
@@ -11,6 +11,7 @@
 #include "TestSupport.h"
 
 #include <QCheckBox>
+#include <QColorDialog>
 #include <QClipboard>
 #include <QDialogButtonBox>
 #include <QGuiApplication>
@@ -18,11 +19,15 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QSlider>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <algorithm>
+#include <cstdlib>
 
 namespace {
 
@@ -47,7 +52,8 @@ private slots:
     void newFileKeepsAspect();
     void sizeDialogsOfferOnlyWhatCanBeSaved();
     void canvasAndResizeKeepAspect();
-    void exportPreview();
+    void exportPreviewIsWhatIsWritten_data();
+    void exportPreviewIsWhatIsWritten();
     void exportPreviewShowsTheEncodedSize();
     void exportCoalescesSliderValues();
 };
@@ -171,18 +177,85 @@ void TestDocDialogs::canvasAndResizeKeepAspect()
     QCOMPARE(resize.result(), int(QDialog::Accepted));
 }
 
-void TestDocDialogs::exportPreview()
+// The preview shows exactly the pixels the export writes: the picture
+// itself for PNG; for a format without alpha, the picture laid on the
+// background chosen on the dialog's swatch (white until one is, then the
+// last one), against an independent "over" of each pixel.
+void TestDocDialogs::exportPreviewIsWhatIsWritten_data()
 {
-    const QImage image = cqtest::patternImage(64, 48, 5, false);
-    ExportPreviewDlg dialog(QStringLiteral("PNG"), image);
+    QTest::addColumn<QString>("format");
+    QTest::addColumn<QColor>("chosen"); // invalid: left as it is
+    QTest::addColumn<int>("tolerance"); // of the written pixels against the reference
+    QTest::newRow("png") << QStringLiteral("PNG") << QColor() << 0;
+    QTest::newRow("bmp on white") << QStringLiteral("BMP") << QColor() << 1;
+    QTest::newRow("bmp on a chosen colour") << QStringLiteral("BMP") << QColor(30, 160, 90) << 1;
+    QTest::newRow("jpg on a chosen colour") << QStringLiteral("JPG") << QColor(200, 40, 120) << 12;
+}
+
+void TestDocDialogs::exportPreviewIsWhatIsWritten()
+{
+    QFETCH(QString, format);
+    QFETCH(QColor, chosen);
+    QFETCH(int, tolerance);
+    // Clear, half-covered and opaque bands, 16 pixels each.
+    QImage image(48, 32, QImage::Format_ARGB32);
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 48; ++x)
+            image.setPixel(x, y, x < 16 ? qRgba(250, 10, 10, 0) : qRgba(20, 60, 220, x < 32 ? 128 : 255));
+    // White until the user picks a colour.
+    QSettings().remove(QStringLiteral("ExportBackgroundSwatch"));
+    ExportPreviewDlg dialog(format, image);
+    dialog.show();
     QSignalSpy spy(&dialog, &ExportPreviewDlg::PreviewUpdated);
-    QCOMPARE(dialog.Quality(), 100);
-    QVERIFY(spy.wait(10000));
-    const qint64 bytes = spy.last().at(1).toLongLong();
-    QVERIFY(bytes > 0);
-    // PNG is lossless: the preview shows the image itself.
-    const QImage shown = child<QLabel>(&dialog, "previewWidget")->pixmap().toImage().convertToFormat(QImage::Format_ARGB32);
-    QCOMPARE(cqtest::differingPixels(shown, image), qint64(0));
+    QTRY_VERIFY_WITH_TIMEOUT(!dialog.IsEncoding() && !spy.isEmpty(), 20000);
+    QWidget *pSwatch = child<QWidget>(&dialog, "ExportBackgroundSwatch");
+    QCOMPARE(pSwatch->isVisible(), format != QStringLiteral("PNG"));
+    if (chosen.isValid()) {
+        // Clicking the swatch asks for the colour.
+        cqtest::actOnNextDialog([chosen](QDialog *pAsk) {
+            QVERIFY(qobject_cast<QColorDialog *>(pAsk));
+            static_cast<QColorDialog *>(pAsk)->setCurrentColor(chosen);
+            pAsk->accept();
+        });
+        spy.clear();
+        QTest::mouseClick(pSwatch, Qt::LeftButton, {}, QPoint(5, 5));
+        QTRY_VERIFY_WITH_TIMEOUT(!dialog.IsEncoding() && !spy.isEmpty(), 20000);
+        QCOMPARE(dialog.Background(), chosen);
+        // The next export starts from it.
+        QCOMPARE(ExportPreviewDlg(format, image).Background(), chosen);
+    }
+    const QColor background = chosen.isValid() ? chosen : QColor(Qt::white);
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("export.") + format.toLower());
+    QString error;
+    QVERIFY2(Chromaquill::WriteImage(path, image, dialog.Quality(), &error, dialog.Background()),
+             qPrintable(error));
+    const QImage written = QImage(path).convertToFormat(QImage::Format_ARGB32);
+    // Shown as the screen takes it, premultiplied.
+    const QImage shown = child<QLabel>(&dialog, "previewWidget")->pixmap().toImage();
+    QCOMPARE(cqtest::differingPixels(shown.convertToFormat(QImage::Format_ARGB32_Premultiplied),
+                                     written.convertToFormat(QImage::Format_ARGB32_Premultiplied)),
+             qint64(0));
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 48; ++x) {
+            // JPEG smears colour a few pixels across a band's edge.
+            if (format == QStringLiteral("JPG") && (x % 16 < 3 || x % 16 > 12))
+                continue;
+            const QRgb p = image.pixel(x, y);
+            QRgb expected = p;
+            if (format != QStringLiteral("PNG")) {
+                const int a = qAlpha(p);
+                const auto over = [a](int c, int b) { return (c * a + b * (255 - a) + 127) / 255; };
+                expected = qRgb(over(qRed(p), background.red()), over(qGreen(p), background.green()),
+                                over(qBlue(p), background.blue()));
+            }
+            const QRgb got = written.pixel(x, y);
+            const int diff =
+                std::max({std::abs(qRed(got) - qRed(expected)), std::abs(qGreen(got) - qGreen(expected)),
+                          std::abs(qBlue(got) - qBlue(expected)), std::abs(qAlpha(got) - qAlpha(expected))});
+            QVERIFY2(diff <= tolerance, qPrintable(QStringLiteral("%1,%2 off by %3").arg(x).arg(y).arg(diff)));
+        }
 }
 
 // The size shown is what the export writes: for a mostly empty layer a few

@@ -95,6 +95,16 @@ inline void setLayerPixels(PixmapLayer *pLayer, const QImage &image)
     pLayer->update();
 }
 
+// A new raster layer on top holding the pixels, placed at pos.
+inline PixmapLayer *addRasterLayer(Document *pDocument, const QImage &image, QPointF pos = {})
+{
+    auto *pLayer = static_cast<PixmapLayer *>(pDocument->CreateLayer(Layer::Raster));
+    pLayer->setImage(image);
+    pLayer->setPos(pos);
+    pLayer->update();
+    return pLayer;
+}
+
 // One line per layer, in list order: everything undo and redo must bring back.
 inline QStringList fingerprint(const QList<Layer *> &layers)
 {

@@ -24,6 +24,7 @@
 #include <QtTest>
 
 #include <cmath>
+#include <utility>
 
 namespace cqtest {
 
@@ -46,21 +47,32 @@ struct Situation {
     }
 };
 
-// The rows every situation test runs: layer placements, then zooms and a
+// The situations every such test runs: layer placements, then zooms and a
 // scrolled view. Filters, which never see the view, take the placements only.
+inline QList<std::pair<const char *, Situation>> situations(bool bWithViews = true)
+{
+    QList<std::pair<const char *, Situation>> rows = {
+        {"origin", Situation{}},
+        {"moved", Situation{QPoint(-37, 23), QMargins(), 100, false}},
+        {"overhanging", Situation{QPoint(-13, -9), QMargins(13, 9, 11, 7), 100, false}},
+    };
+    if (bWithViews)
+        rows += {
+            {"origin 300%", Situation{QPoint(), QMargins(), 300, false}},
+            {"moved 300%", Situation{QPoint(-37, 23), QMargins(), 300, false}},
+            {"overhanging 33%", Situation{QPoint(-13, -9), QMargins(13, 9, 11, 7), 33, false}},
+            {"moved 33%", Situation{QPoint(-37, 23), QMargins(), 33, false}},
+            {"scrolled 800%", Situation{QPoint(-13, -9), QMargins(13, 9, 11, 7), 800, true}},
+        };
+    return rows;
+}
+
+// One test row per situation.
 inline void addSituations(bool bWithViews = true)
 {
     QTest::addColumn<cqtest::Situation>("situation");
-    QTest::newRow("origin") << Situation{};
-    QTest::newRow("moved") << Situation{QPoint(-37, 23), QMargins(), 100, false};
-    QTest::newRow("overhanging") << Situation{QPoint(-13, -9), QMargins(13, 9, 11, 7), 100, false};
-    if (!bWithViews)
-        return;
-    QTest::newRow("origin 300%") << Situation{QPoint(), QMargins(), 300, false};
-    QTest::newRow("moved 300%") << Situation{QPoint(-37, 23), QMargins(), 300, false};
-    QTest::newRow("overhanging 33%") << Situation{QPoint(-13, -9), QMargins(13, 9, 11, 7), 33, false};
-    QTest::newRow("moved 33%") << Situation{QPoint(-37, 23), QMargins(), 33, false};
-    QTest::newRow("scrolled 800%") << Situation{QPoint(-13, -9), QMargins(13, 9, 11, 7), 800, true};
+    for (const auto &[name, s] : situations(bWithViews))
+        QTest::newRow(name) << s;
 }
 
 // A shown document in the situation whose one raster layer holds `pixels`,
@@ -109,6 +121,28 @@ inline QPoint clickLayer(ChildWindow *pWindow, const Situation &s, QPoint layerP
     const QPoint at = viewPointFor(pWindow, s, layerPixel);
     QTest::mouseClick(pWindow->view()->viewport(), Qt::LeftButton, keys, at);
     return layerPixelAt(pWindow, s, at);
+}
+
+// Presses at the first layer pixel, moves through the others and releases
+// at the last; returns the layer pixels the events landed on. Only the
+// press scrolls a scrolled view: a user's drag does not.
+inline QList<QPoint> dragLayer(ChildWindow *pWindow, const Situation &s, const QList<QPoint> &layerPixels,
+                               Qt::KeyboardModifiers keys = Qt::NoModifier)
+{
+    QWidget *pViewport = pWindow->view()->viewport();
+    Situation still = s;
+    still.bScrolled = false;
+    QList<QPoint> landed;
+    for (int i = 0; i < layerPixels.size(); ++i) {
+        const QPoint at = viewPointFor(pWindow, i == 0 ? s : still, layerPixels[i]);
+        if (i == 0)
+            QTest::mousePress(pViewport, Qt::LeftButton, keys, at);
+        else
+            QTest::mouseMove(pViewport, at);
+        landed << layerPixelAt(pWindow, s, at);
+    }
+    QTest::mouseRelease(pViewport, Qt::LeftButton, keys, viewPointFor(pWindow, still, layerPixels.last()));
+    return landed;
 }
 
 } // namespace cqtest

@@ -23,6 +23,7 @@
 #include <QUndoStack>
 #include <QtTest>
 
+#include <cmath>
 #include <cstdlib>
 #include <functional>
 
@@ -112,6 +113,16 @@ inline int maxChannelDiff(const QImage &straightA, const QImage &straightB, cons
             worst = std::max(worst, d);
         }
     return worst;
+}
+
+// The distance from p to the segment a-b.
+inline double distanceToSegment(QPointF p, QPointF a, QPointF b)
+{
+    const QPointF ab = b - a;
+    const double len2 = QPointF::dotProduct(ab, ab);
+    const double t = len2 > 0 ? qBound(0.0, QPointF::dotProduct(p - a, ab) / len2, 1.0) : 0;
+    const QPointF q = a + t * ab - p;
+    return std::hypot(q.x(), q.y());
 }
 
 // What a painter draws over straight pixels: drawn premultiplied, read back straight.

@@ -1,25 +1,19 @@
-// The clone stamp, the colour-pick, smudge, smooth and sharpen tools through
-// real mouse events: where cloned pixels come from and go to, colours read
-// at the image's edges and on moved layers, the loupe, the smudge dragging
-// colour forward without leaving the selection, and smoothing and
-// sharpening only under the brush.
+// The retouch tools through real mouse events, beyond the stroke table of
+// tst_painttools: the clone stamp crossing its own source, colours read at
+// the image's edges and on moved layers, the loupe, the smudge tip's
+// colours, and smoothing and sharpening only under the brush.
 #include "ColorPickTool.h"
 #include "ColorPicker.h"
 #include "Convolver.h"
 #include "GraphicsScene.h"
 #include "RetouchTool.h"
 #include "SmudgeBrush.h"
-#include "SmudgeTool.h"
-#include "StampTool.h"
 #include "ToolTestSupport.h"
 #include "ToolboxDlg.h"
 
 #include <QComboBox>
 #include <QGraphicsPixmapItem>
-#include <QSpinBox>
 #include <QTemporaryDir>
-
-#include <cmath>
 
 using namespace cqtest;
 
@@ -33,25 +27,6 @@ class TestRetouchTools : public QObject {
         QComboBox *pBox = m_pMain->OptionBar()->findChild<QComboBox *>();
         pBox->setCurrentIndex(pBox->findText(QString::number(iWidth)));
     }
-    // Points within `inner` of the segment a-b, and those beyond `outer`.
-    static double toSegment(QPointF p, QPointF a, QPointF b)
-    {
-        const QPointF ab = b - a;
-        const double len2 = QPointF::dotProduct(ab, ab);
-        const double t = len2 > 0 ? qBound(0.0, QPointF::dotProduct(p - a, ab) / len2, 1.0) : 0;
-        const QPointF q = a + t * ab - p;
-        return std::hypot(q.x(), q.y());
-    }
-    // A picture of two halves, red on the left and blue on the right.
-    static QImage halves(int w, int h)
-    {
-        QImage image(w, h, QImage::Format_ARGB32);
-        for (int y = 0; y < h; ++y)
-            for (int x = 0; x < w; ++x)
-                image.setPixel(x, y, x < w / 2 ? qRgb(255, 0, 0) : qRgb(0, 0, 255));
-        return image;
-    }
-
     // The layer as a retouch stroke through `path` (canvas points, width w)
     // should leave it: the filtered pixels where the pixel's centre lies
     // within w / 2 of the path of the tip's centre, inside `selected` (all
@@ -66,7 +41,7 @@ class TestRetouchTools : public QObject {
                 const QPointF centre(x + 0.5 - shift, y + 0.5 - shift);
                 bool under = false;
                 for (int i = 0; i < path.size(); ++i)
-                    under = under || toSegment(centre, path[qMax(0, i - 1)], path[i]) <= w / 2.0;
+                    under = under || distanceToSegment(centre, path[qMax(0, i - 1)], path[i]) <= w / 2.0;
                 if (under && (selected.isNull() || selected.contains(QPoint(x, y))))
                     expected.setPixel(x, y, filtered.pixel(x, y));
             }
@@ -76,38 +51,6 @@ class TestRetouchTools : public QObject {
 private Q_SLOTS:
     void initTestCase() { QVERIFY(m_pMain = startMainWindow(m_scratch.path())); }
     void cleanup() { endToolCase(m_pMain); }
-
-    void stampClonesFromTheMovingSource()
-    {
-        const QImage base = patternImage(160, 140, 42, false);
-        ChildWindow *pWindow = documentWith(m_pMain, base);
-        m_pMain->toolbox()->Select(ToolSet::Stamp);
-        chooseWidth(10);
-        click(pWindow, QPointF(10, 10), Qt::AltModifier);
-        auto *pStamp = toolOf<StampTool>(m_pMain, ToolSet::Stamp);
-        QVERIFY(pStamp->marker()->scene() == pWindow->scene());
-        const int entries = pWindow->undoStack()->count();
-        drag(pWindow, {QPointF(100, 100), QPointF(110, 100), QPointF(120, 100)});
-        QCOMPARE(pWindow->undoStack()->count(), entries + 1);
-        const QImage first = layerOf(pWindow)->image();
-        // The pen's inside holds the source's pixels, 90 to the left and up;
-        // what lies clear of the pen keeps its own.
-        for (int y = 85; y < 116; ++y)
-            for (int x = 85; x < 136; ++x) {
-                const double d = toSegment(QPointF(x, y), QPointF(100, 100), QPointF(120, 100));
-                if (d < 3.5)
-                    QCOMPARE(first.pixel(x, y), base.pixel(x - 90, y - 90));
-                else if (d > 7.5)
-                    QCOMPARE(first.pixel(x, y), base.pixel(x, y));
-            }
-        // The source went along: the marker sits at (30, 10).
-        QCOMPARE(pStamp->SourcePoint(), QPoint(30, 10));
-        QCOMPARE(pStamp->marker()->sceneBoundingRect().center(), QPointF(30, 10));
-        checkUndoRedoExact(pWindow, base, QStringLiteral("Stamp - New Layer"));
-        // The next stroke goes on from there.
-        drag(pWindow, {QPointF(40, 120), QPointF(50, 120)});
-        QCOMPARE(layerOf(pWindow)->image().pixel(45, 120), base.pixel(35, 10));
-    }
 
     void stampCrossingItsSourceCopiesThePress()
     {
@@ -195,52 +138,6 @@ private Q_SLOTS:
         QVERIFY(qAlpha(smeared) > 100 && qAlpha(smeared) < 150);
         QCOMPARE(qRed(smeared), 200);
         QCOMPARE(qGreen(smeared), 0);
-    }
-
-    void smudgeDragsColourForwardInsideTheSelection()
-    {
-        const QImage base = halves(120, 60);
-        ChildWindow *pWindow = documentWith(m_pMain, base);
-        m_pMain->toolbox()->Select(ToolSet::Smudge);
-        chooseWidth(20);
-        m_pMain->OptionBar()->findChild<QSpinBox *>()->setValue(80);
-        QCOMPARE(toolOf<SmudgeTool>(m_pMain, ToolSet::Smudge)->Strength(), 80);
-        QList<QPointF> path;
-        for (int x = 45; x <= 85; x += 2)
-            path << QPointF(x, 30);
-        drag(pWindow, path);
-        const QImage after = layerOf(pWindow)->image();
-        // Red is carried into the blue half, ahead of where the stroke began;
-        // nothing changes behind its start or beyond its end.
-        QVERIFY(qRed(after.pixel(70, 30)) > 80);
-        for (int y = 0; y < 60; ++y) {
-            for (int x = 0; x < 34; ++x)
-                QCOMPARE(after.pixel(x, y), base.pixel(x, y));
-            for (int x = 96; x < 120; ++x)
-                QCOMPARE(after.pixel(x, y), base.pixel(x, y));
-        }
-        checkUndoRedoExact(pWindow, base, QStringLiteral("Smudge - New Layer"));
-        pWindow->undoStack()->undo();
-        settle(layerOf(pWindow));
-
-        // The other way round blue goes left; and never past the selection.
-        const QRect selected(30, 20, 30, 20);
-        pWindow->SetSelection(QRegion(selected));
-        QList<QPointF> back;
-        for (int x = 80; x >= 20; x -= 2)
-            back << QPointF(x, 30);
-        drag(pWindow, back);
-        const QImage cut = layerOf(pWindow)->image();
-        QVERIFY(qBlue(cut.pixel(50, 30)) > 80);
-        int changedInside = 0;
-        for (int y = 0; y < 60; ++y)
-            for (int x = 0; x < 120; ++x) {
-                if (!selected.contains(QPoint(x, y)))
-                    QCOMPARE(cut.pixel(x, y), base.pixel(x, y));
-                else
-                    changedInside += cut.pixel(x, y) != base.pixel(x, y);
-            }
-        QVERIFY(changedInside > 100);
     }
 
     void smoothOnlyUnderTheBrush()
