@@ -10,6 +10,7 @@
 #include "ScratchDB.h"
 #include "TitleFont.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -50,7 +51,7 @@ void Chromaquill::ShowError(const QString &message)
     // What a user can act on in the box; which record or offset was wrong
     // behind "Show Details...".
     QMessageBox box(QMessageBox::Warning, QStringLiteral("Error"), FileProblem::Summary(message), QMessageBox::Ok,
-                    MainWindow::existing());
+                    QApplication::activeWindow());
     box.setDetailedText(FileProblem::Detail(message));
     box.exec();
 }
@@ -58,7 +59,7 @@ void Chromaquill::ShowError(const QString &message)
 void Chromaquill::ShowInformation(const QString &message)
 {
     QMessageBox box(QMessageBox::Information, QStringLiteral("Information"), message, QMessageBox::Ok,
-                    MainWindow::existing());
+                    QApplication::activeWindow());
     box.exec();
 }
 
@@ -110,7 +111,7 @@ bool Chromaquill::ExportImage(const QString &path, ChildWindow *pWindow)
         return false;
     const QImage image = pWindow->Flattened();
     const QString format = QFileInfo(path).suffix().toUpper();
-    ExportPreviewDlg dialog(format, image, MainWindow::existing());
+    ExportPreviewDlg dialog(format, image, pWindow->window());
     if (dialog.exec() != QDialog::Accepted)
         return false;
     QString error;

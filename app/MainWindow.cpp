@@ -48,8 +48,6 @@
 #include <QUndoStack>
 
 namespace {
-MainWindow *s_pInstance = nullptr;
-
 const char kSizeIcon[] = "<img src=':/icons/doc_resize.png'>";
 
 const char kToolBarStyle[] =
@@ -68,11 +66,6 @@ const char kToolBarStyle[] =
     "QSlider::add-page:horizontal:disabled { background: #eee; border-color: #999; }"
     "QSlider::handle:horizontal:disabled { background: #eee; border: 1px solid #aaa; border-radius: 4px; }";
 } // namespace
-
-MainWindow *MainWindow::existing()
-{
-    return s_pInstance;
-}
 
 void MainWindow::UseStandardKeys()
 {
@@ -105,7 +98,6 @@ MainWindow::MainWindow(ScratchDB &store)
     // from the same programs.
     , m_documentEnv(store, Feather::Featherer(m_programCache), &m_programCache)
 {
-    s_pInstance = this;
     m_pUi->setupUi(this);
     // Without a window manager "maximised" means nothing, so start with the
     // screen's available area as well.
@@ -206,8 +198,6 @@ MainWindow::~MainWindow()
         m_pToolbox->DeactivateCurrent();
     m_pActiveTool = nullptr;
     delete m_pUi;
-    if (s_pInstance == this)
-        s_pInstance = nullptr;
 }
 
 void MainWindow::BuildStatusBar()

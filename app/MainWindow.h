@@ -41,8 +41,6 @@ class MainWindow : public QMainWindow, public ToolContext {
 public:
     // Documents keep their snapshots in the store.
     explicit MainWindow(ScratchDB &store);
-    // The window if it has been created, else null.
-    static MainWindow *existing();
     ~MainWindow() override;
 
     Ui::MainWindow *form() const { return m_pUi; }
