@@ -3,7 +3,6 @@
 // as its own step, or gone without a trace), the command then acts on what
 // the window showed, and undo and redo walk both back and forth exactly.
 #include "DocumentBuilder.h"
-#include "MoveTool.h"
 #include "TextLayer.h"
 #include "ToolTestSupport.h"
 #include "UndoDlg.h"
@@ -17,18 +16,6 @@
 using namespace cqtest;
 
 namespace {
-
-// The move tool takes the mouse from the overlay, in screen pixels.
-void overlayDrag(ChildWindow *pWindow, QPointF from, QPointF to)
-{
-    auto *pMain = qobject_cast<MainWindow *>(pWindow->window());
-    const CanvasOverlay &overlay = toolOf<MoveTool>(pMain, ToolSet::Move)->Overlay();
-    QWidget *pViewport = pWindow->overlayView()->viewport();
-    QTest::mousePress(pViewport, Qt::LeftButton, {}, overlay.FromCanvas(from).toPoint());
-    QTest::mouseMove(pViewport, overlay.FromCanvas((from + to) / 2).toPoint());
-    QTest::mouseMove(pViewport, overlay.FromCanvas(to).toPoint());
-    QTest::mouseRelease(pViewport, Qt::LeftButton, {}, overlay.FromCanvas(to).toPoint());
-}
 
 struct Gesture {
     const char *name;

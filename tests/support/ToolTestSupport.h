@@ -10,6 +10,7 @@
 #include "GraphicsView.h"
 #include "LayerSnapshotCmd.h"
 #include "MainWindow.h"
+#include "MoveTool.h"
 #include "PixmapLayer.h"
 #include "ScratchDB.h"
 #include "TestSupport.h"
@@ -58,6 +59,19 @@ inline PixmapLayer *layerOf(ChildWindow *pWindow)
 template <class Tool> Tool *toolOf(MainWindow *pMain, ToolSet::Kind eKind)
 {
     return static_cast<Tool *>(pMain->toolbox()->tools().Tool(eKind));
+}
+
+// A drag between canvas points on the move tool's overlay, which takes the
+// mouse in screen pixels.
+inline void overlayDrag(ChildWindow *pWindow, QPointF from, QPointF to)
+{
+    auto *pMain = qobject_cast<MainWindow *>(pWindow->window());
+    const CanvasOverlay &overlay = toolOf<MoveTool>(pMain, ToolSet::Move)->Overlay();
+    QWidget *pViewport = pWindow->overlayView()->viewport();
+    QTest::mousePress(pViewport, Qt::LeftButton, {}, overlay.FromCanvas(from).toPoint());
+    QTest::mouseMove(pViewport, overlay.FromCanvas((from + to) / 2).toPoint());
+    QTest::mouseMove(pViewport, overlay.FromCanvas(to).toPoint());
+    QTest::mouseRelease(pViewport, Qt::LeftButton, {}, overlay.FromCanvas(to).toPoint());
 }
 
 // Waits for the scratch store so a layer shows what undo or redo restored.

@@ -30,15 +30,7 @@ class TestMoveTool : public QObject {
     MoveTool *tool() { return cqtest::toolOf<MoveTool>(m_pMain, ToolSet::Move); }
     PixmapLayer *layerOf(ChildWindow *pWindow) { return cqtest::layerOf(pWindow); }
     QPointF at(QPointF canvasPoint) { return tool()->Overlay().FromCanvas(canvasPoint); }
-    // A drag on the overlay between canvas points.
-    void drag(ChildWindow *pWindow, QPointF from, QPointF to)
-    {
-        QWidget *pViewport = pWindow->overlayView()->viewport();
-        QTest::mousePress(pViewport, Qt::LeftButton, {}, at(from).toPoint());
-        QTest::mouseMove(pViewport, ((at(from) + at(to)) / 2).toPoint());
-        QTest::mouseMove(pViewport, at(to).toPoint());
-        QTest::mouseRelease(pViewport, Qt::LeftButton, {}, at(to).toPoint());
-    }
+    void drag(ChildWindow *pWindow, QPointF from, QPointF to) { cqtest::overlayDrag(pWindow, from, to); }
     // One undo brings back the pixels and the selection from before, one
     // redo those from after.
     void undoRedoExact(ChildWindow *pWindow, const QImage &before, const QRegion &selectedBefore, const QImage &after)
