@@ -94,13 +94,6 @@ inline Hsl rgbToHsl(int16 r, int16 g, int16 b)
     return out;
 }
 
-// One channel from its place t on the hue circle, t already in [0, 1].
-inline float16 hueToChannel(float16 p, float16 q, float16 t)
-{
-    return 6.0f * t < 1.0f ? p + (q - p) * 6.0f * t
-                           : (2.0f * t < 1.0f ? q : (3.0f * t < 2.0f ? p + (q - p) * (2.0f / 3.0f - t) * 6.0f : p));
-}
-
 inline int16 toByte(float16 v)
 {
     const float16 s = v * 255.0f;
@@ -119,7 +112,27 @@ inline float16 over255(int16 v)
     return as_float16(as_uint16(x * (1.0f / 255.0f)) - step);
 }
 
+// Where a channel's place t on the hue circle puts it: rising from p to q
+// (6t < 1), at q (2t < 1), falling back (3t < 2), else at p. At t = 0 the
+// rise adds nothing to p, so it counts as p.
+typedef struct {
+    int16 rises, falls, top;
+} HueRegion;
+
+inline HueRegion regionOf(float16 t)
+{
+    HueRegion out;
+    const int16 below6 = 6.0f * t < 1.0f, below2 = 2.0f * t < 1.0f;
+    out.rises = below6 & (t > 0.0f);
+    out.top = !below6 & below2;
+    out.falls = !below2 & (3.0f * t < 2.0f);
+    return out;
+}
+
 // Every caller's hue lies in 0..255 (clamped or looked up in levels that are).
+// For each of those 256 hues at most one channel rises or falls (tried for
+// all of them), so each pixel does that arithmetic once, not three times;
+// the products keep the order p + (q - p) 6 t and p + (q - p) (2/3 - t) 6.
 inline uint16 hslToRgb(uint16 p, Hsl hsl)
 {
     const float16 h = over255(hsl.h), s = over255(hsl.s), l = over255(hsl.l);
@@ -128,8 +141,16 @@ inline uint16 hslToRgb(uint16 p, Hsl hsl)
     const int16 grey = hsl.s == 0;
     const int16 lightness = toByte(l);
     // h lies in [0, 1], so red's place can only pass 1 and blue's only 0.
-    const float16 tr = h + 1.0f / 3.0f, tb = h - 1.0f / 3.0f;
-    return withRgb(p, grey ? lightness : toByte(hueToChannel(pp, q, tr > 1.0f ? tr - 1.0f : tr)),
-                   grey ? lightness : toByte(hueToChannel(pp, q, h)),
-                   grey ? lightness : toByte(hueToChannel(pp, q, tb < 0.0f ? tb + 1.0f : tb)));
+    const float16 tr0 = h + 1.0f / 3.0f, tb0 = h - 1.0f / 3.0f;
+    const float16 tr = tr0 > 1.0f ? tr0 - 1.0f : tr0, tb = tb0 < 0.0f ? tb0 + 1.0f : tb0;
+    const HueRegion red = regionOf(tr), green = regionOf(h), blue = regionOf(tb);
+    const int16 redMoves = red.rises | red.falls, greenMoves = green.rises | green.falls;
+    const int16 blueMoves = blue.rises | blue.falls;
+    const float16 t = redMoves ? tr : (greenMoves ? h : tb);
+    const int16 rises = red.rises | green.rises | blue.rises;
+    const float16 moved = pp + (q - pp) * (rises ? 6.0f : 2.0f / 3.0f - t) * (rises ? t : 6.0f);
+    const int16 movedByte = toByte(moved), qByte = toByte(q), pByte = toByte(pp);
+    return withRgb(p, grey ? lightness : (redMoves ? movedByte : (red.top ? qByte : pByte)),
+                   grey ? lightness : (greenMoves ? movedByte : (green.top ? qByte : pByte)),
+                   grey ? lightness : (blueMoves ? movedByte : (blue.top ? qByte : pByte)));
 }

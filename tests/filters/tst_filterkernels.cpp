@@ -18,6 +18,8 @@ private Q_SLOTS:
     void initTestCase();
     void matchesReference_data();
     void matchesReference();
+    void everyColour_data();
+    void everyColour();
     void anchors();
     void gaussianWeights();
     void motionOffsets();
@@ -149,6 +151,40 @@ void FilterKernelsTest::matchesReference()
         const qint64 off = cqtest::offByMoreThan(device, host, tolerance);
         QVERIFY2(off == 0, qPrintable(QStringLiteral("%1x%2: %3 pixels off").arg(size.width()).arg(size.height()).arg(off)));
     }
+}
+
+void FilterKernelsTest::everyColour_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QStringList>("arguments");
+
+    // The hue kernels turn 8-bit hues into degrees and back and share one
+    // interpolation per pixel between the channels: every colour, so every
+    // hue, saturation and lightness meets each step.
+    const QString substitute = QStringLiteral("Image Adjust/Color Substitute");
+    for (const char *h : {"hue=1 saturation=0 lightness=0", "hue=200 saturation=100 lightness=-100",
+                          "hue=180 saturation=-100 lightness=100 range=330,60", "hue=0 saturation=0 lightness=0 range=0,60"})
+        QTest::newRow(h) << substitute << QString::fromLatin1(h).split(' ');
+    QTest::newRow("posterize") << QStringLiteral("Posterize") << QStringList{"red=2", "green=7", "blue=64"};
+}
+
+void FilterKernelsTest::everyColour()
+{
+    QFETCH(QString, name);
+    QFETCH(QStringList, arguments);
+    KernelFilter *pFilter = filter(name);
+    FilterValues values;
+    QString error;
+    QVERIFY2(FilterValues::parse(pFilter->Params(), arguments, &values, &error), qPrintable(error));
+    // Each of the 2^24 colours once; alpha varies so that it is seen kept.
+    QImage image(4096, 4096, QImage::Format_ARGB32);
+    for (int y = 0; y < image.height(); ++y) {
+        auto *row = reinterpret_cast<quint32 *>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x)
+            row[x] = quint32(x * 37 + y) << 24 | quint32(y) << 12 | quint32(x);
+    }
+    const qint64 off = cqtest::offByMoreThan(pFilter->Run(image, values), pFilter->Reference(image, values), 0);
+    QVERIFY2(off == 0, qPrintable(QStringLiteral("%1 colours off").arg(off)));
 }
 
 void FilterKernelsTest::anchors()
