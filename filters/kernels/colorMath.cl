@@ -112,27 +112,21 @@ inline float16 over255(int16 v)
     return as_float16(as_uint16(x * (1.0f / 255.0f)) - step);
 }
 
-// Where a channel's place t on the hue circle puts it: rising from p to q
-// (6t < 1), at q (2t < 1), falling back (3t < 2), else at p. At t = 0 the
-// rise adds nothing to p, so it counts as p.
-typedef struct {
-    int16 rises, falls, top;
-} HueRegion;
-
-inline HueRegion regionOf(float16 t)
+// a <= v <= b, as a lane mask.
+inline int16 within(int16 v, int a, int b)
 {
-    HueRegion out;
-    const int16 below6 = 6.0f * t < 1.0f, below2 = 2.0f * t < 1.0f;
-    out.rises = below6 & (t > 0.0f);
-    out.top = !below6 & below2;
-    out.falls = !below2 & (3.0f * t < 2.0f);
-    return out;
+    return as_int16(as_uint16(v - a) <= (uint)(b - a));
 }
 
-// Every caller's hue lies in 0..255 (clamped or looked up in levels that are).
-// For each of those 256 hues at most one channel rises or falls (tried for
-// all of them), so each pixel does that arithmetic once, not three times;
-// the products keep the order p + (q - p) 6 t and p + (q - p) (2/3 - t) 6.
+// Each channel has a place t on the hue circle (green's is h, red's a third
+// ahead, blue's a third behind) that puts it rising from p to q (6t < 1), at
+// q (2t < 1), falling back (3t < 2), or at p. Those comparisons depend on
+// the 8-bit hue alone, so they are made once on it: these are the hues where
+// they switch in single precision (worked out for all 256). At t = 0 the rise
+// adds nothing to p, so it counts as p. At most one channel rises or falls,
+// so each pixel interpolates once, in the order p + (q - p) 6 t or
+// p + (q - p) (2/3 - t) 6. Every caller's hue lies in 0..255 (clamped or
+// looked up in levels that are).
 inline uint16 hslToRgb(uint16 p, Hsl hsl)
 {
     const float16 h = over255(hsl.h), s = over255(hsl.s), l = over255(hsl.l);
@@ -140,17 +134,19 @@ inline uint16 hslToRgb(uint16 p, Hsl hsl)
     const float16 pp = 2.0f * l - q;
     const int16 grey = hsl.s == 0;
     const int16 lightness = toByte(l);
+    const int16 hue = hsl.h;
+    const int16 redRises = within(hue, 171, 212), greenRises = within(hue, 1, 42), blueRises = within(hue, 86, 127);
+    const int16 redMoves = redRises | within(hue, 43, 84), greenMoves = greenRises | within(hue, 128, 169);
+    const int16 blueMoves = blueRises | (hue == 0) | (hue >= 213);
+    const int16 redTop = hue <= 42 | hue >= 213, greenTop = within(hue, 43, 127), blueTop = within(hue, 128, 212);
     // h lies in [0, 1], so red's place can only pass 1 and blue's only 0.
     const float16 tr0 = h + 1.0f / 3.0f, tb0 = h - 1.0f / 3.0f;
     const float16 tr = tr0 > 1.0f ? tr0 - 1.0f : tr0, tb = tb0 < 0.0f ? tb0 + 1.0f : tb0;
-    const HueRegion red = regionOf(tr), green = regionOf(h), blue = regionOf(tb);
-    const int16 redMoves = red.rises | red.falls, greenMoves = green.rises | green.falls;
-    const int16 blueMoves = blue.rises | blue.falls;
     const float16 t = redMoves ? tr : (greenMoves ? h : tb);
-    const int16 rises = red.rises | green.rises | blue.rises;
+    const int16 rises = redRises | greenRises | blueRises;
     const float16 moved = pp + (q - pp) * (rises ? 6.0f : 2.0f / 3.0f - t) * (rises ? t : 6.0f);
     const int16 movedByte = toByte(moved), qByte = toByte(q), pByte = toByte(pp);
-    return withRgb(p, grey ? lightness : (redMoves ? movedByte : (red.top ? qByte : pByte)),
-                   grey ? lightness : (greenMoves ? movedByte : (green.top ? qByte : pByte)),
-                   grey ? lightness : (blueMoves ? movedByte : (blue.top ? qByte : pByte)));
+    return withRgb(p, grey ? lightness : (redMoves ? movedByte : (redTop ? qByte : pByte)),
+                   grey ? lightness : (greenMoves ? movedByte : (greenTop ? qByte : pByte)),
+                   grey ? lightness : (blueMoves ? movedByte : (blueTop ? qByte : pByte)));
 }
