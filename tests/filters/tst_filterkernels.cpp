@@ -158,11 +158,11 @@ void FilterKernelsTest::everyColour_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QStringList>("arguments");
 
-    // The hue kernels turn 8-bit hues into degrees and back and share one
-    // interpolation per pixel between the channels: every colour, so every
-    // hue, saturation and lightness meets each step.
+    // The hue kernels turn 8-bit hues into degrees and back and pick the
+    // channel to interpolate from the 8-bit hue: every colour, turned by 3
+    // and by 0 degrees, which between them reach every 8-bit hue afterwards.
     const QString substitute = QStringLiteral("Image Adjust/Color Substitute");
-    for (const char *h : {"hue=1 saturation=0 lightness=0", "hue=200 saturation=100 lightness=-100",
+    for (const char *h : {"hue=3 saturation=0 lightness=0", "hue=0 saturation=100 lightness=-100",
                           "hue=180 saturation=-100 lightness=100 range=330,60", "hue=0 saturation=0 lightness=0 range=0,60"})
         QTest::newRow(h) << substitute << QString::fromLatin1(h).split(' ');
     QTest::newRow("posterize") << QStringLiteral("Posterize") << QStringList{"red=2", "green=7", "blue=64"};
