@@ -3,6 +3,10 @@
 #include <array>
 #include <cmath>
 
+namespace {
+enum Scratch { kLevels };
+} // namespace
+
 PosterizeFilter::PosterizeFilter(QObject *pParent)
     : ThresholdFilter(QStringLiteral("Posterize"), QStringLiteral("posterize"), QSize(372, 234), {2, 64, 5}, &Level,
                       pParent)
@@ -27,7 +31,7 @@ bool PosterizeFilter::Enqueue(FilterBuffers &buffers, const FilterValues &values
     for (int channel = 0; channel < 3; ++channel)
         for (int c = 0; c < 256; ++c)
             table[256 * channel + c] = quint32(Level(c, levels[channel])) << (16 - 8 * channel);
-    QCLBuffer levelTable = buffers.scratch(0, sizeof(table));
+    QCLBuffer levelTable = buffers.scratch(kLevels, sizeof(table));
     if (levelTable.isNull() || !levelTable.write(table.data(), sizeof(table)))
         return false;
     const size_t count = buffers.pixelCount();
