@@ -1,6 +1,11 @@
 #include "PosterizeFilter.h"
 
+#include <array>
 #include <cmath>
+
+namespace {
+enum Scratch { kLevels };
+} // namespace
 
 PosterizeFilter::PosterizeFilter(QObject *pParent)
     : ThresholdFilter(QStringLiteral("Posterize"), QStringLiteral("posterize"), QSize(372, 234), {2, 64, 5}, &Level,
@@ -17,18 +22,22 @@ int PosterizeFilter::Level(int c, int n)
 
 bool PosterizeFilter::Enqueue(FilterBuffers &buffers, const FilterValues &values, QCLBuffer &output)
 {
-    // The kernel's work groups share a table, so the group size is fixed;
-    // each work item does a run of 64 pixels.
-    constexpr size_t kRun = 64, kGroup = 64;
+    // Each channel's 256 levels, placed where the channel sits in a pixel;
+    // the kernel only looks them up (each work item does a run of 64 pixels).
+    constexpr size_t kRun = 64;
+    std::array<quint32, 768> table;
+    const int levels[3] = {values.value(QStringLiteral("red")), values.value(QStringLiteral("green")),
+                           values.value(QStringLiteral("blue"))};
+    for (int channel = 0; channel < 3; ++channel)
+        for (int c = 0; c < 256; ++c)
+            table[256 * channel + c] = quint32(Level(c, levels[channel])) << (16 - 8 * channel);
+    QCLBuffer levelTable = buffers.scratch(kLevels, sizeof(table));
+    if (levelTable.isNull() || !levelTable.write(table.data(), sizeof(table)))
+        return false;
     const size_t count = buffers.pixelCount();
-    const size_t items = (count + kRun - 1) / kRun;
     QCLKernel &kernel = Kernel(0);
-    const size_t group = qMin(kGroup, kernel.maximumWorkGroupSize());
-    kernel.setGlobalWorkSize(QCLWorkSize((items + group - 1) / group * group));
-    kernel.setLocalWorkSize(QCLWorkSize(group));
-    return !kernel(buffers.inputBuffer(), output, values.value(QStringLiteral("red")),
-                   values.value(QStringLiteral("green")), values.value(QStringLiteral("blue")), int(count))
-                .isNull();
+    kernel.setGlobalWorkSize(QCLWorkSize((count + kRun - 1) / kRun));
+    return !kernel(buffers.inputBuffer(), output, levelTable, int(count)).isNull();
 }
 
 QImage posterizeReference(const QImage &image, int iRed, int iGreen, int iBlue)

@@ -77,33 +77,13 @@ __kernel void solarize(__global const uint *src, __global uint *dest, int iRedTh
                                    solarizeChannel(blueOf(p), iBlueThreshold)));
 }
 
-// n levels per channel: round(c / 255 n) / n 255, halves rounded away from
-// zero (without a library call), truncated.
-inline uint posterizeLevel(int c, int levels)
-{
-    const float l = (float)levels;
-    const float x = (float)c / 255.0f * l;
-    const int t = (int)x;
-    const float d = x - (float)t;
-    const int r = t + (d >= 0.5f ? 1 : 0) - (d <= -0.5f ? 1 : 0);
-    return (uint)clamp((int)((float)r / l * 255.0f), 0, 255);
-}
-
-// The result depends on one channel value at a time, so each work group
-// first works out all 3 x 256 of them into a table (two divisions each),
-// then every pixel is three lookups. Work items do POSTERIZE_RUN pixels
-// each; global size: ceil(iCount / POSTERIZE_RUN) rounded up to the group.
+// The result depends on one channel value at a time: the caller works out
+// all 3 x 256 of them once per call (red's shifted by 16, green's by 8, blue's
+// as they are), so every pixel is three lookups. Work items do
+// POSTERIZE_RUN pixels each; global size: ceil(iCount / POSTERIZE_RUN).
 #define POSTERIZE_RUN 64
-__kernel void posterize(__global const uint *src, __global uint *dest, int iRedThreshold, int iGreenThreshold,
-                        int iBlueThreshold, int iCount)
+__kernel void posterize(__global const uint *src, __global uint *dest, __constant uint *table, int iCount)
 {
-    __local uint table[768];
-    for (int c = (int)get_local_id(0); c < 256; c += (int)get_local_size(0)) {
-        table[c] = posterizeLevel(c, iRedThreshold) << 16;
-        table[256 + c] = posterizeLevel(c, iGreenThreshold) << 8;
-        table[512 + c] = posterizeLevel(c, iBlueThreshold);
-    }
-    barrier(CLK_LOCAL_MEM_FENCE);
     const size_t first = get_global_id(0) * POSTERIZE_RUN, end = min(first + POSTERIZE_RUN, (size_t)iCount);
     for (size_t i = first; i < end; ++i) {
         const uint p = src[i];

@@ -33,10 +33,17 @@ __kernel void monoMixer(__global const uint *src, __global uint *dest, float fRe
     storeBlock(dest, i, n, withRgb(p, v, v, v));
 }
 
-// The pixel's hue in whole degrees.
+// The pixel's hue in whole degrees, 360 h / 255, and back, 255 h / 360:
+// vector integer division runs one lane at a time, so both are a multiply
+// and a shift instead, exact over their whole ranges (h 0..255 and 0..360).
 inline int16 degreesOf(Hsl hsl)
 {
-    return 360 * hsl.h / 255;
+    return (hsl.h * 5783) >> 12;
+}
+
+inline int16 levelOfDegrees(int16 h360)
+{
+    return (h360 * 46422) >> 16;
 }
 
 inline uint16 shiftHue(uint16 p, Hsl hsl, int iHue, int iSaturationAdjustment, int iLightnessAdjustment)
@@ -44,7 +51,7 @@ inline uint16 shiftHue(uint16 p, Hsl hsl, int iHue, int iSaturationAdjustment, i
     int16 h360 = 360 - iHue + degreesOf(hsl);
     h360 = h360 > 360 ? h360 - 360 : h360;
     Hsl shifted;
-    shifted.h = clamp(255 * h360 / 360, 0, 255);
+    shifted.h = clamp(levelOfDegrees(h360), 0, 255);
     shifted.s = clamp(hsl.s + iSaturationAdjustment, 0, 255);
     shifted.l = clamp(hsl.l + iLightnessAdjustment, 0, 255);
     return hslToRgb(p, shifted);
@@ -55,9 +62,12 @@ __kernel void hueChange(__global const uint *src, __global uint *dest, int iHue,
 {
     BLOCK_BEGIN
     // Neutral settings copy: the 8-bit HSL round trip alone moves colours.
-    const bool neutral = iHue == 0 && iSaturationAdjustment == 0 && iLightnessAdjustment == 0;
+    if (iHue == 0 && iSaturationAdjustment == 0 && iLightnessAdjustment == 0) {
+        storeBlock(dest, i, n, p);
+        return;
+    }
     const Hsl hsl = rgbToHsl(redOf(p), greenOf(p), blueOf(p));
-    storeBlock(dest, i, n, neutral ? p : shiftHue(p, hsl, iHue, iSaturationAdjustment, iLightnessAdjustment));
+    storeBlock(dest, i, n, shiftHue(p, hsl, iHue, iSaturationAdjustment, iLightnessAdjustment));
 }
 
 // Only pixels whose hue lies within iAngleRange degrees counter-clockwise of
@@ -66,10 +76,19 @@ __kernel void hueChangeRange(__global const uint *src, __global uint *dest, int 
                              int iAngleRange, int iSaturationAdjustment, int iLightnessAdjustment, int iCount)
 {
     BLOCK_BEGIN
+    if (iHue == 0 && iSaturationAdjustment == 0 && iLightnessAdjustment == 0) {
+        storeBlock(dest, i, n, p);
+        return;
+    }
     const Hsl hsl = rgbToHsl(redOf(p), greenOf(p), blueOf(p));
     int16 delta = degreesOf(hsl) - iStartAngle;
     delta = delta < 0 ? delta + 360 : delta;
-    const bool neutral = iHue == 0 && iSaturationAdjustment == 0 && iLightnessAdjustment == 0;
-    const uint16 changed = neutral ? p : shiftHue(p, hsl, iHue, iSaturationAdjustment, iLightnessAdjustment);
-    storeBlock(dest, i, n, delta <= iAngleRange ? changed : p);
+    const int16 inside = delta <= iAngleRange;
+    // Neighbouring pixels mostly share a hue: a block with none in the range
+    // skips the way back to colour.
+    if (!any(inside)) {
+        storeBlock(dest, i, n, p);
+        return;
+    }
+    storeBlock(dest, i, n, inside ? shiftHue(p, hsl, iHue, iSaturationAdjustment, iLightnessAdjustment) : p);
 }

@@ -94,13 +94,6 @@ inline Hsl rgbToHsl(int16 r, int16 g, int16 b)
     return out;
 }
 
-// One channel from its place t on the hue circle, t already in [0, 1].
-inline float16 hueToChannel(float16 p, float16 q, float16 t)
-{
-    return 6.0f * t < 1.0f ? p + (q - p) * 6.0f * t
-                           : (2.0f * t < 1.0f ? q : (3.0f * t < 2.0f ? p + (q - p) * (2.0f / 3.0f - t) * 6.0f : p));
-}
-
 inline int16 toByte(float16 v)
 {
     const float16 s = v * 255.0f;
@@ -119,7 +112,21 @@ inline float16 over255(int16 v)
     return as_float16(as_uint16(x * (1.0f / 255.0f)) - step);
 }
 
-// Every caller's hue lies in 0..255 (clamped or looked up in levels that are).
+// a <= v <= b, as a lane mask.
+inline int16 within(int16 v, int a, int b)
+{
+    return as_int16(as_uint16(v - a) <= (uint)(b - a));
+}
+
+// Each channel has a place t on the hue circle (green's is h, red's a third
+// ahead, blue's a third behind) that puts it rising from p to q (6t < 1), at
+// q (2t < 1), falling back (3t < 2), or at p. Those comparisons depend on
+// the 8-bit hue alone, so they are made once on it: these are the hues where
+// they switch in single precision (worked out for all 256). At t = 0 the rise
+// adds nothing to p, so it counts as p. At most one channel rises or falls,
+// so each pixel interpolates once, in the order p + (q - p) 6 t or
+// p + (q - p) (2/3 - t) 6. Every caller's hue lies in 0..255 (clamped or
+// looked up in levels that are).
 inline uint16 hslToRgb(uint16 p, Hsl hsl)
 {
     const float16 h = over255(hsl.h), s = over255(hsl.s), l = over255(hsl.l);
@@ -127,9 +134,19 @@ inline uint16 hslToRgb(uint16 p, Hsl hsl)
     const float16 pp = 2.0f * l - q;
     const int16 grey = hsl.s == 0;
     const int16 lightness = toByte(l);
+    const int16 hue = hsl.h;
+    const int16 redRises = within(hue, 171, 212), greenRises = within(hue, 1, 42), blueRises = within(hue, 86, 127);
+    const int16 redMoves = redRises | within(hue, 43, 84), greenMoves = greenRises | within(hue, 128, 169);
+    const int16 blueMoves = blueRises | (hue == 0) | (hue >= 213);
+    const int16 redTop = hue <= 42 | hue >= 213, greenTop = within(hue, 43, 127), blueTop = within(hue, 128, 212);
     // h lies in [0, 1], so red's place can only pass 1 and blue's only 0.
-    const float16 tr = h + 1.0f / 3.0f, tb = h - 1.0f / 3.0f;
-    return withRgb(p, grey ? lightness : toByte(hueToChannel(pp, q, tr > 1.0f ? tr - 1.0f : tr)),
-                   grey ? lightness : toByte(hueToChannel(pp, q, h)),
-                   grey ? lightness : toByte(hueToChannel(pp, q, tb < 0.0f ? tb + 1.0f : tb)));
+    const float16 tr0 = h + 1.0f / 3.0f, tb0 = h - 1.0f / 3.0f;
+    const float16 tr = tr0 > 1.0f ? tr0 - 1.0f : tr0, tb = tb0 < 0.0f ? tb0 + 1.0f : tb0;
+    const float16 t = redMoves ? tr : (greenMoves ? h : tb);
+    const int16 rises = redRises | greenRises | blueRises;
+    const float16 moved = pp + (q - pp) * (rises ? 6.0f : 2.0f / 3.0f - t) * (rises ? t : 6.0f);
+    const int16 movedByte = toByte(moved), qByte = toByte(q), pByte = toByte(pp);
+    return withRgb(p, grey ? lightness : (redMoves ? movedByte : (redTop ? qByte : pByte)),
+                   grey ? lightness : (greenMoves ? movedByte : (greenTop ? qByte : pByte)),
+                   grey ? lightness : (blueMoves ? movedByte : (blueTop ? qByte : pByte)));
 }
