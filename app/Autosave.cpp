@@ -4,32 +4,111 @@
 #include "ChildWindow.h"
 #include "Document.h"
 #include "DocumentBuilder.h"
+#include "DocumentFile.h"
+#include "HistoryJournal.h"
+#include "PixmapLayer.h"
 #include "RecoveryFile.h"
 #include "RecoveryFolder.h"
+#include "ScratchDB.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QThread>
 #include <QUndoStack>
 
+#include <unistd.h>
+
 namespace {
 
-// Encodes and writes one copy; the reason when it failed. *pPngs gets the
-// PNG of each raster layer by its pixels' cache key.
-QString writeCopy(const QString &path, RecoveryInfo info, DocumentData data, QHash<qint64, QByteArray> *pPngs)
+// Everything one copy needs, taken on the interface thread as shared data.
+struct CopyJob {
+    QString path;
+    RecoveryInfo info;
+    DocumentData data;
+    RecoveryHistory::History history;
+    QList<HistoryJournal::SnapshotFile> files;
+    int landedLayer = -1; // the layer an open gesture lands on
+    std::function<void(QImage &, QPointF &)> land;
+};
+
+// A snapshot's file beside the copy: linked from the scratch store's file
+// when the disk allows, else copied; or encoded from its pixels.
+bool placeSnapshot(const HistoryJournal::SnapshotFile &file, const QString &target)
 {
+    if (file.source.isEmpty()) {
+        const QByteArray png = DocumentFile::EncodePng(file.image);
+        QString error;
+        return !png.isEmpty() && AtomicFile::Write(target, png, &error);
+    }
+    if (::link(QFile::encodeName(file.source).constData(), QFile::encodeName(target).constData()) == 0)
+        return true;
+    const QString part = target + QStringLiteral(".part");
+    QFile::remove(part);
+    const bool bOk = QFile::copy(file.source, part) && QFile::rename(part, target);
+    if (!bOk)
+        QFile::remove(part);
+    return bOk;
+}
+
+// Encodes and writes one copy and its snapshots; the reason when it
+// failed. *pPngs gets the PNG of each raster layer by its pixels' cache key.
+QString writeCopy(CopyJob job, QHash<qint64, QByteArray> *pPngs)
+{
+    using namespace RecoveryHistory;
+    DocumentData &data = job.data;
+    if (job.landedLayer >= 0) {
+        LayerData &layer = data.layers[job.landedLayer];
+        job.land(layer.image, layer.pos);
+        layer.png.clear();
+    }
+    for (Snapshot &snapshot : job.history.snapshots)
+        if (snapshot.docLayer >= 0) {
+            snapshot.size = data.layers[snapshot.docLayer].image.size();
+            snapshot.pos = data.layers[snapshot.docLayer].pos;
+        }
+    // The snapshots first: the copy that points to them comes after, and
+    // what the previous copy points to stays until then.
+    const QString folder = RecoveryFolder::UndoFolder(job.path);
+    const bool bFolder = job.files.isEmpty() || QDir().mkpath(folder);
+    QSet<int> bad;
+    for (const HistoryJournal::SnapshotFile &file : std::as_const(job.files)) {
+        const QString target = folder + QLatin1Char('/') + FileName(file.key);
+        const QFileInfo there(target);
+        if (bFolder && there.isFile() && !there.isSymLink())
+            continue; // written for an earlier copy: snapshots never change
+        if (!bFolder || !placeSnapshot(file, target))
+            for (int i = 0; i < job.history.snapshots.size(); ++i)
+                if (job.history.snapshots[i].docLayer < 0 && job.history.snapshots[i].key == file.key)
+                    bad.insert(i);
+    }
+    Cut(job.history, bad);
+
     QString error;
-    info.thumbnail = RecoveryFile::Thumbnail(data);
-    const QByteArray bytes = RecoveryFile::Encode(info, data, &error);
+    job.info.thumbnail = RecoveryFile::Thumbnail(data);
+    const QByteArray bytes = RecoveryFile::Encode(job.info, data, &error, &job.history);
     for (const LayerData &layer : std::as_const(data.layers))
         if (layer.kind == 0 && !layer.png.isEmpty())
             pPngs->insert(layer.image.cacheKey(), layer.png);
     data = DocumentData(); // the shared pixels go back to the layers at once
     if (bytes.isEmpty())
         return error.isEmpty() ? QStringLiteral("The document could not be encoded.") : error;
-    if (!AtomicFile::Write(path, bytes, &error))
+    if (!AtomicFile::Write(job.path, bytes, &error))
         return error;
+
+    // Snapshots no step of this copy uses any more.
+    QSet<QString> used;
+    for (const Step &step : std::as_const(job.history.steps))
+        for (const LayerStep &layer : step.layers)
+            if (layer.snapshot >= 0 && job.history.snapshots[layer.snapshot].docLayer < 0)
+                used.insert(FileName(job.history.snapshots[layer.snapshot].key));
+    const QStringList present = QDir(folder).entryList(QDir::Files | QDir::System | QDir::Hidden);
+    for (const QString &name : present)
+        if (!used.contains(name))
+            QFile::remove(folder + QLatin1Char('/') + name);
+    if (used.isEmpty())
+        QDir().rmdir(folder);
     return QString();
 }
 
@@ -86,8 +165,9 @@ void Autosave::Watch(ChildWindow *pWindow)
     entry.window = pWindow;
     entry.document = pWindow->document();
     entry.bChanged = true;
-    m_entries.insert(iSerial, entry);
     Document *pDocument = pWindow->document();
+    entry.journal = new HistoryJournal(pDocument);
+    m_entries.insert(iSerial, entry);
     connect(pDocument->undoStack(), &QUndoStack::indexChanged, this, [this, iSerial] {
         if (auto it = m_entries.find(iSerial); it != m_entries.end())
             it->bChanged = true;
@@ -119,16 +199,36 @@ void Autosave::Capture(int iSerial, Entry &entry, bool bNow)
     if (path.isEmpty())
         return;
     if (entry.bExists && entry.path != path)
-        QFile::remove(entry.path); // renamed by Save As
+        m_folder.Remove(entry.path); // renamed by Save As
     entry.path = path;
     entry.bChanged = false;
-    DocumentData data = DocumentBuilder::Gather(*pDocument);
-    for (LayerData &layer : data.layers)
+    CopyJob job;
+    job.path = path;
+    job.info = info;
+    // What the user last asked for, not an image still being read back.
+    const QList<Layer *> layers = pDocument->GetLayers(true);
+    for (Layer *pLayer : layers)
+        if (pLayer->kind() == Layer::Raster)
+            pDocument->store().WaitForPending(static_cast<PixmapLayer *>(pLayer));
+    job.data = DocumentBuilder::Gather(*pDocument);
+    for (LayerData &layer : job.data.layers)
         if (layer.kind == 0)
             layer.png = entry.pngs.value(layer.image.cacheKey());
+    BaseTool::Landing landing;
+    HistoryJournal::Landing step;
+    if (m_landingSource && m_landingSource(pDocument, &landing) && landing.pDocument == pDocument
+        && layers.contains(landing.pLayer)) {
+        job.landedLayer = int(layers.indexOf(landing.pLayer));
+        job.land = landing.land;
+        step.pLayer = landing.pLayer;
+        step.text = landing.text;
+        step.selection = landing.selection;
+    }
+    if (entry.journal)
+        job.history = entry.journal->Export(layers, step.pLayer ? &step : nullptr, &job.files);
     if (bNow) {
         QHash<qint64, QByteArray> pngs;
-        const QString error = writeCopy(path, info, std::move(data), &pngs);
+        const QString error = writeCopy(std::move(job), &pngs);
         Done(iSerial, path, error, pngs);
         return;
     }
@@ -136,9 +236,9 @@ void Autosave::Capture(int iSerial, Entry &entry, bool bNow)
     ++m_iPending;
     QMetaObject::invokeMethod(
         m_pWorker,
-        [this, iSerial, path, info, data = std::move(data)]() mutable {
+        [this, iSerial, path, job = std::move(job)]() mutable {
             QHash<qint64, QByteArray> pngs;
-            const QString error = writeCopy(path, info, std::move(data), &pngs);
+            const QString error = writeCopy(std::move(job), &pngs);
             QMetaObject::invokeMethod(this, [this, iSerial, path, error, pngs] {
                 --m_iPending;
                 Done(iSerial, path, error, pngs);
@@ -189,7 +289,7 @@ void Autosave::Done(int iSerial, const QString &path, const QString &error, cons
     if (it == m_entries.end()) {
         // Closed while its copy was written: nothing to keep.
         if (!m_bKeep && error.isEmpty())
-            QFile::remove(path);
+            m_folder.Remove(path);
         return;
     }
     Entry &entry = *it;

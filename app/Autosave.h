@@ -1,4 +1,6 @@
 #pragma once
+#include "BaseTool.h"
+
 #include <QElapsedTimer>
 #include <QHash>
 #include <QObject>
@@ -7,6 +9,7 @@
 
 class ChildWindow;
 class Document;
+class HistoryJournal;
 class QThread;
 class RecoveryFolder;
 
@@ -17,6 +20,11 @@ class RecoveryFolder;
 // copy goes when its document is saved, closed without saving, or the
 // program ends cleanly; it stays when the program is asked to end from
 // outside (WriteAllNow, then Keep).
+//
+// A copy keeps its document's undo history: the state after every step,
+// with the snapshots the scratch store holds linked (or copied, or written
+// from memory) into the folder beside it. An open gesture that lands
+// pixels is shown landed, as its own step, while it stays open.
 class Autosave : public QObject {
     Q_OBJECT
 public:
@@ -26,6 +34,9 @@ public:
     // Seconds between copies; 0 turns them off.
     void SetInterval(int iSeconds);
     int Interval() const { return m_iSeconds; }
+    // The open gesture's landing for a document, if one is open.
+    using LandingSource = std::function<bool(const Document *, BaseTool::Landing *)>;
+    void SetLandingSource(LandingSource source) { m_landingSource = std::move(source); }
     // A document window to look after from now on, with a serial that
     // tells its copy from other documents' of this instance.
     void Watch(ChildWindow *pWindow);
@@ -52,6 +63,7 @@ private:
     struct Entry {
         QPointer<ChildWindow> window;
         QPointer<Document> document;
+        QPointer<HistoryJournal> journal;
         QString path;           // where its copy is (or goes)
         bool bChanged = true;   // since its last copy
         bool bWriting = false;
@@ -77,4 +89,5 @@ private:
     bool m_bKeep = false;
     bool m_bReported = false;
     qint64 m_iCaptureNs = 0;
+    LandingSource m_landingSource;
 };

@@ -12,6 +12,7 @@
 #include "PixmapLayer.h"
 
 #include <QAction>
+#include <QPointer>
 #include <QApplication>
 #include <QMessageBox>
 #include <QProgressBar>
@@ -60,6 +61,17 @@ void FilterActions::Triggered(QAction *pAction)
     // The filter sees all the layer's own pixels, also those off the canvas
     // (moving the layer back shows no seam); the selection follows onto it.
     pDocument->BeginOwnPixels(pLayer);
+    if (auto *pDialogFilter = qobject_cast<DialogFilter *>(pFilter->GetObject())) {
+        // Previews compute what the window shows first.
+        pDialogFilter->SetView([pWindow = QPointer<ChildWindow>(pWindow), pLayer] {
+            if (!pWindow)
+                return DialogFilter::View{};
+            const QPointF pos = pLayer->pos();
+            const QPoint origin(int(pos.x()), int(pos.y()));
+            return DialogFilter::View{pWindow->ShownCanvasArea().translated(-origin), pWindow->ZoomFactor()};
+        });
+        connect(pDialogFilter, &DialogFilter::PartUpdated, this, &FilterActions::UpdatePart, Qt::UniqueConnection);
+    }
     const QImage result = pFilter->ApplyFilter(pDocument->BaseImage());
     if (result.isNull())
         return; // a dialog filter: its previews come through Update()
@@ -77,6 +89,16 @@ void FilterActions::Update(const QImage &image)
     if (!m_pDocument || m_pDocument->PaintLayer() != m_pLayer)
         return;
     m_pDocument->CommitResult(image);
+    m_bChanged = true;
+}
+
+void FilterActions::UpdatePart(const QImage &image, const QRect &area)
+{
+    if (!m_pDocument || m_pDocument->PaintLayer() != m_pLayer)
+        return;
+    // The painting protocol takes canvas coordinates.
+    const QPointF pos = m_pLayer->pos();
+    m_pDocument->CommitResult(image, area.translated(int(pos.x()), int(pos.y())));
     m_bChanged = true;
 }
 
@@ -101,6 +123,9 @@ void FilterActions::Complete(bool bAccepted)
 
 void FilterActions::Finish()
 {
+    if (m_pActive)
+        if (auto *pDialogFilter = qobject_cast<DialogFilter *>(m_pActive->GetObject()))
+            pDialogFilter->SetView(nullptr);
     if (m_pDocument)
         m_pDocument->EndPaint();
     m_pDocument = nullptr;

@@ -25,6 +25,8 @@ public:
 
     void Triggered(QAction *pAction);
     void Update(const QImage &image);
+    // A preview's part `area` (the layer's own coordinates) of `image` lands.
+    void UpdatePart(const QImage &image, const QRect &area);
     void Complete(bool bAccepted);
     void Busy(bool bBusy);
 

@@ -174,10 +174,15 @@ MainWindow::MainWindow(ScratchDB &store)
 void MainWindow::SetAutosave(Autosave *pAutosave)
 {
     m_pAutosave = pAutosave;
-    if (pAutosave)
-        connect(pAutosave, &Autosave::Failed, this, [this](const QString &message) {
-            statusBar()->showMessage(message, 10000);
-        });
+    if (!pAutosave)
+        return;
+    connect(pAutosave, &Autosave::Failed, this, [this](const QString &message) {
+        statusBar()->showMessage(message, 10000);
+    });
+    // A copy shows an open gesture landed, as the guard would land it.
+    pAutosave->SetLandingSource([this](const Document *, BaseTool::Landing *pLanding) {
+        return m_pActiveTool && m_pActiveTool->PendingLanding(pLanding);
+    });
 }
 
 void MainWindow::FinishGesture()

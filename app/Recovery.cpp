@@ -4,6 +4,7 @@
 #include "Chromaquill.h"
 #include "Document.h"
 #include "DocumentBuilder.h"
+#include "HistoryJournal.h"
 #include "MainWindow.h"
 #include "RecoverDlg.h"
 #include "RecoveryFile.h"
@@ -20,16 +21,21 @@ bool Open(MainWindow *pMain, const QString &path, QString *pError)
 {
     RecoveryInfo info;
     DocumentData data;
-    if (!RecoveryFile::Read(path, &info, &data, pError))
+    RecoveryHistory::History history;
+    if (!RecoveryFile::Read(path, &info, &data, pError, &history))
         return false;
     Document *pDocument = nullptr;
+    QList<Layer *> layers;
     try {
-        pDocument = DocumentBuilder::Build(data, pMain->documentEnv());
+        pDocument = DocumentBuilder::Build(data, pMain->documentEnv(), &layers);
+        Chromaquill::StartHistory(pDocument);
+        // The steps before the crash, on top of what the copy shows.
+        HistoryJournal::Rebuild(pDocument, layers, &history, RecoveryFolder::UndoFolder(path));
     } catch (const std::bad_alloc &) {
+        delete pDocument;
         *pError = QStringLiteral("There is not enough memory to open this document.");
         return false;
     }
-    Chromaquill::StartHistory(pDocument);
     if (!info.fileName.isEmpty())
         pDocument->SetFileName(info.fileName);
     // Not what any file holds: modified until saved.
@@ -61,6 +67,7 @@ int OfferAtStart(MainWindow *pMain, RecoveryFolder &folder, bool bAsk)
         row.written = bGood ? info.written : QFileInfo(copy).lastModified();
         row.thumbnail = info.thumbnail;
         row.problem = bGood ? QString() : error;
+        row.note = info.historyNote;
         rows.append(row);
         good.append(bGood);
     }

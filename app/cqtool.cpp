@@ -127,7 +127,11 @@ bool readDocument(const QString &path, DocumentData *pData, QString *pError, QSt
             *pHeader = QStringLiteral("recovery copy of \"%1\"%2 written %3\n")
                            .arg(info.title,
                                 info.fileName.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(info.fileName),
-                                info.written.toString(Qt::ISODate));
+                                info.written.toString(Qt::ISODate))
+                       + QStringLiteral("undo history of %1 steps%2\n")
+                             .arg(info.historySteps)
+                             .arg(info.historyNote.isEmpty() ? QString()
+                                                             : QStringLiteral(" (%1)").arg(info.historyNote));
         return true;
     }
     if (DocumentFile::IsDocumentPath(path))

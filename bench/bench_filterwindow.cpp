@@ -1,21 +1,37 @@
-// A Gaussian radius 50 preview dragged over 20 values in the editor itself:
-// the main window with a 4096 x 4096 document shown, the filter picked from
-// the Filter menu, its slider moved every 40 ms, then OK. A 1 ms heartbeat
-// on the interface thread measures the longest stall, landing each preview
-// on the layer and redrawing the view included.
+// Filter previews in the editor itself: the main window with a 4096 x 4096
+// document shown, each filter picked from the Filter menu.
+//
+// First a Gaussian radius 40 preview dragged over 20 values, its slider
+// moved every 40 ms, then OK. A 1 ms heartbeat on the interface thread
+// measures the longest stall, landing each preview on the layer and
+// redrawing the view included.
+//
+// Then, at 100 % (scrolled to the middle) and at "fit", one slider change
+// per filter: the time from the change to the first frame the view paints
+// with changed layer pixels (the paint included), and to the last change of
+// the layer (the exact whole result landed). Each change starts from a
+// settled preview one step away, so both settings cost alike.
+//
+// `bench_filterwindow` alone runs this build (CQ_ONLY=N: only the changes to
+// N); bench/filterwindow_compare.sh builds the same source against another
+// build and runs both in turn.
 #include "BenchSupport.h"
 #include "ChildWindow.h"
 #include "Document.h"
 #include "FileActions.h"
 #include "FilterDialog.h"
+#include "GraphicsView.h"
 #include "MainWindow.h"
 #include "PixmapLayer.h"
 #include "ScratchDB.h"
 
+#include <QAbstractSlider>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QMenu>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSlider>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -40,6 +56,128 @@ FilterDialog *openFilterDialog()
         if (auto *pDialog = qobject_cast<FilterDialog *>(pWidget); pDialog && pDialog->isVisible())
             return pDialog;
     return nullptr;
+}
+
+// Watches the view's paints: the first one that shows layer pixels other
+// than those at Arm(), timed when that paint is done.
+class FrameWatch : public QObject
+{
+public:
+    FrameWatch(QWidget *pViewport, const PixmapLayer *pLayer) : m_pViewport(pViewport), m_pLayer(pLayer)
+    {
+        pViewport->installEventFilter(this);
+    }
+    void Arm()
+    {
+        m_key = m_pLayer->image().cacheKey();
+        m_clock.start();
+        m_firstMs = -1;
+    }
+    double FirstMs() const { return m_firstMs; }
+
+protected:
+    bool eventFilter(QObject *pObject, QEvent *pEvent) override
+    {
+        if (pObject != m_pViewport || pEvent->type() != QEvent::Paint || m_bInside || m_firstMs >= 0
+            || m_pLayer->image().cacheKey() == m_key || !m_clock.isValid())
+            return false;
+        // Painted here, through the view's own handlers, so that the time
+        // includes composing and drawing the frame.
+        m_bInside = true;
+        QCoreApplication::sendEvent(pObject, pEvent);
+        m_bInside = false;
+        m_firstMs = m_clock.nsecsElapsed() / 1e6;
+        return true;
+    }
+
+private:
+    QWidget *m_pViewport;
+    const PixmapLayer *m_pLayer;
+    qint64 m_key = 0;
+    QElapsedTimer m_clock;
+    double m_firstMs = -1;
+    bool m_bInside = false;
+};
+
+// Runs the event loop until the layer's pixels have stayed the same for
+// `quietMs` after changing at least once since `key`; the ms from `clock`
+// to the last change (-1 when nothing changed within `limitMs`).
+double settle(const PixmapLayer *pLayer, qint64 key, const QElapsedTimer &clock, int quietMs = 1500,
+              int limitMs = 60000)
+{
+    double lastChange = -1;
+    qint64 seen = key;
+    QElapsedTimer quiet;
+    quiet.start();
+    while (clock.elapsed() < limitMs) {
+        QEventLoop wait;
+        QTimer::singleShot(10, &wait, &QEventLoop::quit);
+        wait.exec();
+        const qint64 now = pLayer->image().cacheKey();
+        if (now != seen) {
+            seen = now;
+            lastChange = clock.nsecsElapsed() / 1e6;
+            quiet.restart();
+        } else if (lastChange >= 0 && quiet.elapsed() >= quietMs) {
+            break;
+        }
+    }
+    return lastChange;
+}
+
+struct Case {
+    QStringList menu;
+    QString control;
+    int iFrom, iTo;
+};
+
+void sliderChanges(MainWindow *pMain, ChildWindow *pWindow, const QString &zoom)
+{
+    QAction *pZoom = pMain->findChild<QAction *>(zoom == QLatin1String("fit") ? QStringLiteral("action_Zoom_To_Window")
+                                                                                : QStringLiteral("action_Actual_Size"));
+    pZoom->trigger();
+    QCoreApplication::processEvents();
+    QScrollArea *pScroll = pWindow->scrollArea();
+    for (QScrollBar *pBar : {pScroll->horizontalScrollBar(), pScroll->verticalScrollBar()})
+        pBar->setValue((pBar->minimum() + pBar->maximum()) / 2);
+    QCoreApplication::processEvents();
+    const PixmapLayer *pLayer = pWindow->document()->CurrentRasterLayer();
+    FrameWatch frames(pWindow->view()->viewport(), pLayer);
+    const Case cases[] = {
+        {{QStringLiteral("Blurs"), QStringLiteral("Gaussian")}, QStringLiteral("sizeSlider"), 11, 10},
+        {{QStringLiteral("Blurs"), QStringLiteral("Gaussian")}, QStringLiteral("sizeSlider"), 101, 100},
+        {{QStringLiteral("Blurs"), QStringLiteral("Gaussian")}, QStringLiteral("sizeSlider"), 174, 175},
+        {{QStringLiteral("Blurs"), QStringLiteral("Box")}, QStringLiteral("sizeSlider"), 174, 175},
+        {{QStringLiteral("Blurs"), QStringLiteral("Motion Blur")}, QStringLiteral("distanceSlider"), 98, 99},
+    };
+    QMenu *pFilterMenu = pMain->findChild<QMenu *>(QStringLiteral("menuFilter"));
+    for (const Case &c : cases) {
+        QAction *pEntry = entry(pFilterMenu, c.menu);
+        pEntry->trigger();
+        FilterDialog *pDialog = openFilterDialog();
+        auto *pControl = pDialog ? pDialog->findChild<QAbstractSlider *>(c.control) : nullptr;
+        if (!pControl) {
+            std::printf("  %s: no dialog\n", qPrintable(c.menu.join(QLatin1Char('/'))));
+            continue;
+        }
+        if (qEnvironmentVariableIsSet("CQ_ONLY") && c.iTo != qEnvironmentVariableIntValue("CQ_ONLY")) {
+            pDialog->reject();
+            continue;
+        }
+        QElapsedTimer clock;
+        clock.start();
+        pControl->setValue(c.iFrom);
+        settle(pLayer, pLayer->image().cacheKey(), clock);
+        clock.restart();
+        frames.Arm();
+        pControl->setValue(c.iTo);
+        const double whole = settle(pLayer, pLayer->image().cacheKey(), clock);
+        std::printf("  %-7s %-12s %3d -> %3d: first changed frame %7.1f ms, whole layer landed %7.1f ms\n",
+                    qPrintable(zoom), qPrintable(c.menu.last()), c.iFrom, c.iTo, frames.FirstMs(), whole);
+        std::fflush(stdout);
+        pDialog->reject();
+        QCoreApplication::processEvents();
+    }
 }
 
 } // namespace
@@ -111,6 +249,10 @@ int main(int argc, char **argv)
                 "undo steps %d\n",
                 watch.LongestMs(), watch.ElapsedMs() - begin, int(pWindow->undoStack()->count()));
     Q_UNUSED(landed);
+
+    std::printf("One slider change on a 4096x4096 layer, %s view:\n", "1600x1000 window");
+    for (const QString &zoom : {QStringLiteral("100%"), QStringLiteral("fit")})
+        sliderChanges(pMain, pWindow, zoom);
     pWindow->document()->MarkSaved();
     return 0;
 }

@@ -79,7 +79,8 @@ QCLEvent QCLKernel::run()
     if (!queue)
         return QCLEvent();
     cl_event event = nullptr;
-    const cl_int status = clEnqueueNDRangeKernel(queue, m_id, cl_uint(m_global.dimensions()), nullptr,
+    const cl_int status = clEnqueueNDRangeKernel(queue, m_id, cl_uint(m_global.dimensions()),
+                                                 m_offset.dimensions() > 0 ? m_offset.sizes() : nullptr,
                                                  m_global.sizes(),
                                                  m_local.dimensions() > 0 ? m_local.sizes() : nullptr, 0,
                                                  nullptr, &event);

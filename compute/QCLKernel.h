@@ -28,6 +28,10 @@ public:
     void setGlobalWorkSize(const QCLWorkSize &size) { m_global = size; }
     QCLWorkSize localWorkSize() const { return m_local; }
     void setLocalWorkSize(const QCLWorkSize &size) { m_local = size; }
+    // Where the work-item ids start (none: at 0), so that a kernel can run
+    // over a part of what it covers; kept for later runs like the sizes.
+    QCLWorkSize globalWorkOffset() const { return m_offset; }
+    void setGlobalWorkOffset(const QCLWorkSize &offset) { m_offset = offset; }
 
     // The largest work group this kernel can run with on the context's
     // default device (registers and local memory can make it smaller than
@@ -61,4 +65,5 @@ private:
     cl_kernel m_id = nullptr;
     QCLWorkSize m_global = QCLWorkSize(1);
     QCLWorkSize m_local;
+    QCLWorkSize m_offset;
 };

@@ -88,7 +88,7 @@ QList<PathData> DocumentBuilder::CapturePaths(const Document &document)
     return paths;
 }
 
-Document *DocumentBuilder::Build(const DocumentData &data, const DocumentEnv &env)
+Document *DocumentBuilder::Build(const DocumentData &data, const DocumentEnv &env, QList<Layer *> *pLayers)
 {
     ScratchDB &store = env.store;
     // Owned here until it is whole, so running out of memory half way frees it.
@@ -99,12 +99,14 @@ Document *DocumentBuilder::Build(const DocumentData &data, const DocumentEnv &en
     std::iota(order.begin(), order.end(), 0);
     std::stable_sort(order.begin(), order.end(),
                      [&data](int a, int b) { return data.layers[a].z < data.layers[b].z; });
+    QList<Layer *> made(data.layers.size(), nullptr);
     for (int i : std::as_const(order)) {
         const LayerData &d = data.layers[i];
         // A raster layer is made of its decoded pixels, so its first
         // snapshot is what was read and nothing canvas-sized is made for it.
         const bool bPixels = d.kind == Layer::Raster && !d.image.isNull();
         Layer *pLayer = bPixels ? pDocument->CreateLayer(d.image) : pDocument->CreateLayer(d.kind);
+        made[i] = pLayer;
         pLayer->setName(d.name);
         pLayer->setBlendingMode(d.blendingMode);
         pLayer->setOpacity(d.opacity);
@@ -112,6 +114,10 @@ Document *DocumentBuilder::Build(const DocumentData &data, const DocumentEnv &en
         pLayer->setVisible(d.visible);
         pLayer->setZValue(d.z);
         pLayer->setPos(d.pos);
+        // Its first snapshot stands where the layer stands, so undoing back
+        // to it later does not move the layer.
+        if (d.kind == Layer::Raster)
+            store.PlaceItem(pLayer->currentSnapshotId(), d.pos);
         pLayer->styles().ReadRecords(d.styleRecords);
         if (d.kind == Layer::Text) {
             auto *pText = static_cast<TextLayer *>(pLayer);
@@ -136,6 +142,8 @@ Document *DocumentBuilder::Build(const DocumentData &data, const DocumentEnv &en
 
     pDocument->undoStack()->push(new QUndoCommand(QStringLiteral("open file")));
     pDocument->MarkSaved();
+    if (pLayers)
+        *pLayers = made;
     return pDocument.release();
 }
 

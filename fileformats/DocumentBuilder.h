@@ -5,6 +5,7 @@
 #include <QStringList>
 
 class Document;
+class Layer;
 struct DocumentEnv;
 
 // Connects the plain data of a native file to a live Document: what a
@@ -24,7 +25,8 @@ public:
     // A new document holding the data. Layers are created in stacking order,
     // attributes applied, paths added, and the "open file" command pushed so
     // that Undo never removes what was read; the document starts unmodified.
-    static Document *Build(const DocumentData &data, const DocumentEnv &env);
+    // *pLayers gets the layer made of each of data's layers, in data's order.
+    static Document *Build(const DocumentData &data, const DocumentEnv &env, QList<Layer *> *pLayers = nullptr);
 
     // File level: serialise and write atomically; read, parse and build.
     // A path ending in .ora is written as OpenRaster, and *pNotes gets what

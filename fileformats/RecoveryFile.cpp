@@ -1,7 +1,9 @@
 #include "RecoveryFile.h"
 
 #include "DocumentFile.h"
+#include "ByteFields.h"
 #include "ImageFile.h"
+#include "RecoveryFolder.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -10,6 +12,8 @@
 
 #include <cstring>
 #include <zlib.h>
+
+using namespace ByteFields;
 
 namespace {
 
@@ -25,61 +29,6 @@ quint32 crc(quint32 running, const char *p, qint64 n)
     }
     return running;
 }
-
-void putU32(QByteArray &out, quint32 v)
-{
-    char raw[4];
-    qToLittleEndian(v, raw);
-    out.append(raw, 4);
-}
-
-void putU64(QByteArray &out, quint64 v)
-{
-    char raw[8];
-    qToLittleEndian(v, raw);
-    out.append(raw, 8);
-}
-
-void putBytes(QByteArray &out, const QByteArray &bytes)
-{
-    putU32(out, quint32(bytes.size()));
-    out.append(bytes);
-}
-
-// Reads fields from a buffer, checking each against what remains.
-class Reader {
-public:
-    Reader(const char *p, qint64 n) : m_p(p), m_n(n) {}
-    bool U32(quint32 *v) { return Take(4, [&](const char *p) { *v = qFromLittleEndian<quint32>(p); }); }
-    bool U64(quint64 *v) { return Take(8, [&](const char *p) { *v = qFromLittleEndian<quint64>(p); }); }
-    bool Bytes(quint32 limit, QByteArray *pOut)
-    {
-        quint32 n = 0;
-        if (!U32(&n) || n > limit || qint64(n) > m_n)
-            return false;
-        *pOut = QByteArray(m_p, n);
-        m_p += n;
-        m_n -= n;
-        return true;
-    }
-    qint64 Used(const char *start) const { return m_p - start; }
-    const char *At() const { return m_p; }
-    qint64 Left() const { return m_n; }
-    void Skip(qint64 n) { m_p += n; m_n -= n; }
-
-private:
-    template <class F> bool Take(qint64 n, F f)
-    {
-        if (m_n < n)
-            return false;
-        f(m_p);
-        m_p += n;
-        m_n -= n;
-        return true;
-    }
-    const char *m_p;
-    qint64 m_n;
-};
 
 // The header fields after the magic; the document's length in *pDocLength.
 bool readHeader(Reader &r, RecoveryInfo *pInfo, quint64 *pDocLength, QString *pError)
@@ -151,7 +100,8 @@ QImage Thumbnail(const DocumentData &data)
     return thumb.convertToFormat(QImage::Format_ARGB32);
 }
 
-QByteArray Encode(const RecoveryInfo &info, DocumentData &data, QString *pError)
+QByteArray Encode(const RecoveryInfo &info, DocumentData &data, QString *pError,
+                  const RecoveryHistory::History *pHistory)
 {
     for (LayerData &layer : data.layers)
         if (layer.kind == 0 && layer.png.isEmpty())
@@ -159,6 +109,12 @@ QByteArray Encode(const RecoveryInfo &info, DocumentData &data, QString *pError)
     const QByteArray document = DocumentFile::Serialize(data, pError);
     if (document.isEmpty())
         return QByteArray();
+    const QByteArray history =
+        pHistory && !pHistory->steps.isEmpty() ? RecoveryHistory::Encode(*pHistory) : QByteArray();
+    if (history.size() > qsizetype(kMaxHistory)) {
+        *pError = QStringLiteral("The undo history is too large to keep.");
+        return QByteArray();
+    }
     QByteArray thumb;
     if (!info.thumbnail.isNull()) {
         QBuffer buffer(&thumb);
@@ -167,7 +123,7 @@ QByteArray Encode(const RecoveryInfo &info, DocumentData &data, QString *pError)
             thumb.clear();
     }
     QByteArray out;
-    out.reserve(document.size() + thumb.size() + 1024);
+    out.reserve(document.size() + history.size() + thumb.size() + 1024);
     out.append(kMagic, 8);
     putU32(out, kVersion);
     putBytes(out, info.title.toUtf8().left(kMaxText));
@@ -176,11 +132,48 @@ QByteArray Encode(const RecoveryInfo &info, DocumentData &data, QString *pError)
     putBytes(out, thumb);
     putU64(out, quint64(document.size()));
     out.append(document);
+    putU64(out, quint64(history.size()));
+    out.append(history);
     putU32(out, crc(0, out.constData(), out.size()));
     return out;
 }
 
-bool Parse(const QByteArray &bytes, RecoveryInfo *pInfo, DocumentData *pData, QString *pError)
+namespace {
+
+// The history section's bytes after the document: false when its length
+// does not add up to what remains.
+bool historyBytes(const char *p, qint64 n, QByteArray *pOut)
+{
+    Reader r(p, n);
+    quint64 length = 0;
+    if (!r.U64(&length) || length > kMaxHistory || length != quint64(r.Left()))
+        return false;
+    *pOut = QByteArray::fromRawData(r.At(), qsizetype(length));
+    return true;
+}
+
+// The history as far as it adds up; what was lost goes into the info.
+void readHistory(const QByteArray &bytes, const QList<int> *pKinds, const QString &undoFolder, RecoveryInfo &info,
+                 RecoveryHistory::History *pHistory)
+{
+    RecoveryHistory::History history;
+    if (bytes.isEmpty()) {
+        // Written without one: nothing was lost.
+    } else if (!RecoveryHistory::Parse(bytes, pKinds, &history)) {
+        history = RecoveryHistory::History();
+        info.historyNote = QStringLiteral("The undo history is damaged: the document comes back without it.");
+    } else {
+        if (!undoFolder.isEmpty())
+            RecoveryHistory::Cut(history, RecoveryHistory::MissingFiles(history, undoFolder));
+        info.historyNote = RecoveryHistory::Note(history);
+    }
+    info.historySteps = history.isEmpty() ? 0 : int(history.steps.size()) - 1;
+    if (pHistory)
+        *pHistory = std::move(history);
+}
+
+bool parse(const QByteArray &bytes, const QString &undoFolder, RecoveryInfo *pInfo, DocumentData *pData,
+           QString *pError, RecoveryHistory::History *pHistory)
 {
     if (!IsRecovery(bytes)) {
         *pError = QStringLiteral("This is not a recovery copy.");
@@ -196,18 +189,31 @@ bool Parse(const QByteArray &bytes, RecoveryInfo *pInfo, DocumentData *pData, QS
     RecoveryInfo info;
     if (!readHeader(r, &info, &length, pError))
         return false;
-    if (length != quint64(r.Left())) {
+    QByteArray history;
+    if (length > quint64(r.Left()) || !historyBytes(r.At() + length, r.Left() - qint64(length), &history)) {
         *pError = kDamaged;
         return false;
     }
     DocumentData data;
     if (!DocumentFile::Parse(QByteArray::fromRawData(r.At(), qsizetype(length)), &data, pError))
         return false;
+    QList<int> kinds;
+    for (const LayerData &layer : std::as_const(data.layers))
+        kinds.append(layer.kind);
+    readHistory(history, &kinds, undoFolder, info, pHistory);
     if (pInfo)
         *pInfo = info;
     if (pData)
         *pData = std::move(data);
     return true;
+}
+
+} // namespace
+
+bool Parse(const QByteArray &bytes, RecoveryInfo *pInfo, DocumentData *pData, QString *pError,
+           RecoveryHistory::History *pHistory)
+{
+    return parse(bytes, QString(), pInfo, pData, pError, pHistory);
 }
 
 bool Check(const QString &path, RecoveryInfo *pInfo, QString *pError)
@@ -218,7 +224,7 @@ bool Check(const QString &path, RecoveryInfo *pInfo, QString *pError)
         return false;
     }
     const qint64 size = file.size();
-    if (size > DocumentFile::kMaxFileSize + 2 * qint64(kMaxText) + kMaxThumbnail + 64) {
+    if (size > kMaxCopySize) {
         *pError = QStringLiteral("The file is too large to be a recovery copy.");
         return false;
     }
@@ -233,7 +239,8 @@ bool Check(const QString &path, RecoveryInfo *pInfo, QString *pError)
     RecoveryInfo info;
     if (!readHeader(r, &info, &length, pError))
         return false;
-    if (length != quint64(size - 8 - r.Used(head.constData() + 8) - 4)) {
+    const qint64 historyAt = 8 + r.Used(head.constData() + 8) + qint64(qMin<quint64>(length, quint64(size)));
+    if (length > quint64(size) || historyAt + 8 + 4 > size) {
         *pError = kDamaged;
         return false;
     }
@@ -255,18 +262,31 @@ bool Check(const QString &path, RecoveryInfo *pInfo, QString *pError)
         *pError = kDamaged;
         return false;
     }
+    // What of the history would come back, to say so before opening.
+    QByteArray section;
+    if (!file.seek(historyAt) || (section = file.read(size - 4 - historyAt)).size() != size - 4 - historyAt) {
+        *pError = kDamaged;
+        return false;
+    }
+    QByteArray history;
+    if (!historyBytes(section.constData(), section.size(), &history)) {
+        *pError = kDamaged;
+        return false;
+    }
+    readHistory(history, nullptr, RecoveryFolder::UndoFolder(path), info, nullptr);
     if (pInfo)
         *pInfo = info;
     return true;
 }
 
-bool Read(const QString &path, RecoveryInfo *pInfo, DocumentData *pData, QString *pError)
+bool Read(const QString &path, RecoveryInfo *pInfo, DocumentData *pData, QString *pError,
+          RecoveryHistory::History *pHistory)
 {
     QByteArray bytes;
-    if (!DocumentFile::ReadWhole(path, DocumentFile::kMaxFileSize + 2 * qint64(kMaxText) + kMaxThumbnail + 64,
-                                 QStringLiteral("The file is too large to be a recovery copy."), &bytes, pError))
+    if (!DocumentFile::ReadWhole(path, kMaxCopySize, QStringLiteral("The file is too large to be a recovery copy."),
+                                 &bytes, pError))
         return false;
-    return Parse(bytes, pInfo, pData, pError);
+    return parse(bytes, RecoveryFolder::UndoFolder(path), pInfo, pData, pError, pHistory);
 }
 
 } // namespace RecoveryFile

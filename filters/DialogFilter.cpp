@@ -4,6 +4,26 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QTimer>
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+// One open dialog's previews in parts.
+struct DialogFilter::Parts {
+    std::shared_ptr<FilterBuffers> buffers;
+    // Every part of every preview is written here; the window copies each
+    // part as it lands, so nothing is written twice for the same values.
+    FilterBuffers::Output output;
+    // The input reduced to a view's scale and to halves of it, with their
+    // buffers (worker only).
+    QList<std::shared_ptr<FilterBuffers>> reduced;
+    double reducedZoom = 0;
+    // The window took a whole image of its own (a quick preview, or the
+    // first part over the input), so later parts land in place instead of
+    // the window copying the whole layer first.
+    std::atomic<bool> handedWhole{false};
+};
 
 void DialogPlace::Accept(const QPoint &location)
 {
@@ -72,8 +92,12 @@ QImage DialogFilter::ApplyFilter(QImage image)
 
 void DialogFilter::DialogChange()
 {
-    if (m_pDialog)
-        m_current = m_pDialog->Values();
+    if (!m_pDialog)
+        return;
+    m_current = m_pDialog->Values();
+    // At once: a change waits for no timer. A preview still waiting to
+    // start is replaced.
+    TimerUpdate();
 }
 
 void DialogFilter::TimerUpdate()
@@ -87,6 +111,21 @@ void DialogFilter::Request(const FilterValues &values)
 {
     m_lastUsed = values;
     const quint64 generation = ++m_generation;
+    if (m_view && ComputesParts()) {
+        if (!m_parts || m_parts->buffers != m_buffers) {
+            m_parts = std::make_shared<Parts>();
+            m_parts->buffers = m_buffers;
+            m_parts->output = m_buffers->takeOutput();
+        }
+        const View view = m_view();
+        m_worker.Post([this, parts = m_parts, values, generation, view, queue = m_queue, samples = m_partSamples] {
+            if (generation != m_generation.load())
+                return;
+            QCLQueueScope scope(parts->buffers->context(), queue);
+            ComputeParts(parts, values, generation, view, samples);
+        });
+        return;
+    }
     std::shared_ptr<FilterBuffers> buffers = m_buffers;
     const QCLCommandQueue queue = m_queue;
     m_worker.Post([this, buffers, values, generation, queue] {
@@ -106,6 +145,159 @@ void DialogFilter::Request(const FilterValues &values)
             },
             Qt::QueuedConnection);
     });
+}
+
+QList<QRect> DialogFilter::PlanParts(const QSize &image, const QRect &view, int samplesPerPixel, qint64 samples)
+{
+    const QRect whole(QPoint(), image);
+    const QRect shown = PartGrid(view, image);
+    const qint64 pixels = qMax<qint64>(16, samples / qMax(1, samplesPerPixel));
+    QList<QRect> parts;
+    QRegion rest(whole);
+    if (!shown.isEmpty() && shown != whole) {
+        const int width = int(std::clamp<qint64>(pixels / shown.height() / 16, 1, (shown.width() + 15) / 16)) * 16;
+        for (int x = shown.left(); x <= shown.right(); x += width)
+            parts << QRect(x, shown.top(), qMin(width, shown.right() + 1 - x), shown.height());
+        const int middle = shown.center().x();
+        std::stable_sort(parts.begin(), parts.end(), [middle](const QRect &a, const QRect &b) {
+            return std::abs(a.center().x() - middle) < std::abs(b.center().x() - middle);
+        });
+        rest -= shown;
+    }
+    // Bands off screen may be larger: only the bands still to come wait.
+    const qint64 bandPixels = 2 * pixels;
+    for (const QRect &r : rest) {
+        const int rows = int(std::clamp<qint64>(bandPixels / r.width(), 1, r.height()));
+        for (int y = r.top(); y <= r.bottom(); y += rows)
+            parts << QRect(r.left(), y, r.width(), qMin(rows, r.bottom() + 1 - y));
+    }
+    return parts;
+}
+
+void DialogFilter::ComputeParts(const std::shared_ptr<Parts> &parts, const FilterValues &values, quint64 generation,
+                                const View &view, qint64 samples)
+{
+    FilterBuffers &buffers = *parts->buffers;
+    const QSize size(buffers.width(), buffers.height());
+    const QRect shown = PartGrid(view.area, size);
+    const int samplesPerPixel = qMax(1, SamplesPerPixel(values));
+    auto post = [&](const QRect &area, bool bLast, bool bOk, const QImage &whole = QImage()) {
+        QMetaObject::invokeMethod(
+            this,
+            [this, parts, generation, area, bLast, bOk, whole] {
+                DeliverPart(parts, generation, area, bLast, bOk, whole);
+            },
+            Qt::QueuedConnection);
+    };
+    // One whole image a preview at most, until the window took one.
+    bool bWholePosted = parts->handedWhole.load();
+    if (view.zoom < 1.0 && qint64(shown.width()) * shown.height() * samplesPerPixel > 2 * samples) {
+        const QImage quick = QuickPreview(*parts, values, view.zoom, samples);
+        if (!quick.isNull()) {
+            post(QRect(QPoint(), size), false, true, quick);
+            bWholePosted = true;
+        }
+    }
+    const QList<QRect> plan = PlanParts(size, shown, samplesPerPixel, samples);
+    for (qsizetype i = 0; i < plan.size(); ++i) {
+        if (generation != m_generation.load())
+            return;
+        const QRect &part = plan[i];
+        const bool bOk = Compute(buffers, values, parts->output, part);
+        QImage whole;
+        if (bOk && !bWholePosted) {
+            // The input with the part over it, made here rather than by
+            // the window on its own thread.
+            whole = FilterBuffers::alignedImage(size.width(), size.height());
+            const QImage &input = buffers.input();
+            const size_t bytes = size_t(size.width()) * 4;
+            for (int y = 0; y < whole.height(); ++y)
+                std::memcpy(whole.scanLine(y), input.constScanLine(y), bytes);
+            for (int y = part.top(); y <= part.bottom() && !whole.isNull(); ++y)
+                std::memcpy(whole.scanLine(y) + part.left() * 4, parts->output.image.constScanLine(y) + part.left() * 4,
+                            size_t(part.width()) * 4);
+            bWholePosted = !whole.isNull();
+        }
+        post(part, i + 1 == plan.size(), bOk, whole);
+        if (!bOk)
+            return;
+    }
+}
+
+QImage DialogFilter::QuickPreview(Parts &parts, const FilterValues &values, double zoom, qint64 samples)
+{
+    // The view's resolution, halved while even that takes long.
+    const QImage &input = parts.buffers->input();
+    std::optional<FilterValues> scaled;
+    QSize size;
+    int level = 0;
+    for (double scale = zoom;; scale /= 2, ++level) {
+        scaled = ValuesAtScale(values, scale);
+        if (!scaled)
+            return QImage();
+        size = QSize(qMax(1, int(std::ceil(input.width() * scale))), qMax(1, int(std::ceil(input.height() * scale))));
+        if (qint64(size.width()) * size.height() * SamplesPerPixel(*scaled) <= samples || size.width() < 64)
+            break;
+    }
+    // Each level is reduced from the one above, once for the dialog.
+    if (parts.reducedZoom != zoom) {
+        parts.reduced.clear();
+        parts.reducedZoom = zoom;
+    }
+    while (parts.reduced.size() <= level) {
+        const QImage &from = parts.reduced.isEmpty() ? input : parts.reduced.last()->input();
+        const int i = int(parts.reduced.size());
+        const QSize next(qMax(1, int(std::ceil(input.width() * zoom / (1 << i)))),
+                         qMax(1, int(std::ceil(input.height() * zoom / (1 << i)))));
+        parts.reduced << std::make_shared<FilterBuffers>(
+            parts.buffers->context(), Argb32(from.scaled(next, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
+    }
+    FilterBuffers &reduced = *parts.reduced[level];
+    FilterBuffers::Output small = reduced.takeOutput();
+    QImage out;
+    if (Compute(reduced, *scaled, small))
+        out = FilterBuffers::alignedImage(input.width(), input.height());
+    // Each pixel takes the reduced pixel it falls in.
+    const QSize got(reduced.width(), reduced.height());
+    std::vector<int> columns(size_t(out.width()));
+    for (int x = 0; x < out.width(); ++x)
+        columns[size_t(x)] = int(qint64(x) * got.width() / out.width());
+    uchar *bits = out.bits();
+    const qsizetype stride = out.bytesPerLine();
+    int made = -1;
+    for (int y = 0; y < out.height(); ++y) {
+        const int source = int(qint64(y) * got.height() / out.height());
+        auto *to = reinterpret_cast<quint32 *>(bits + y * stride);
+        if (source == made) {
+            // The row above came from the same reduced row.
+            std::memcpy(to, bits + (y - 1) * stride, size_t(out.width()) * 4);
+            continue;
+        }
+        const auto *from = reinterpret_cast<const quint32 *>(small.image.constScanLine(source));
+        for (int x = 0; x < out.width(); ++x)
+            to[x] = from[columns[size_t(x)]];
+        made = source;
+    }
+    reduced.giveBack(std::move(small));
+    return out;
+}
+
+void DialogFilter::DeliverPart(const std::shared_ptr<Parts> &parts, quint64 generation, const QRect &area,
+                               bool bLast, bool bOk, QImage whole)
+{
+    if (parts != m_parts || generation != m_generation.load())
+        return;
+    if (bOk && !whole.isNull()) {
+        Q_EMIT Updated(whole);
+        parts->handedWhole = true;
+    } else if (bOk) {
+        Q_EMIT PartUpdated(parts->output.image, area);
+    }
+    if (bLast || !bOk) {
+        m_shownGeneration = generation;
+        if (m_pWaitLoop)
+            m_pWaitLoop->quit();
+    }
 }
 
 void DialogFilter::Deliver(const std::shared_ptr<FilterBuffers> &buffers, FilterBuffers::Output output,
@@ -196,5 +388,6 @@ void DialogFilter::Finish()
     }
     m_pDialog = nullptr;
     m_shown = FilterBuffers::Output();
+    m_parts.reset();
     m_buffers.reset();
 }

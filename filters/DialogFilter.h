@@ -7,9 +7,19 @@
 //
 // Previews: only the latest values are ever computed, and a result that
 // arrives after newer values were asked for is dropped. A dialog previews the
-// values it shows as soon as it opens. OK lands the result of the values
-// shown last, waiting for it (BusyChanged(true) when that takes more than
-// half a second); Cancel never waits.
+// values it shows as soon as it opens, and each change at once. OK lands the
+// result of the values shown last, waiting for it (BusyChanged(true) when
+// that takes more than half a second); Cancel never waits.
+//
+// Where the window says what it shows (SetView) and the filter computes
+// parts, a preview comes in parts through PartUpdated: what the view shows
+// first, in strips from its middle outwards, then the rest in bands, each
+// exactly as the whole result has it; newer values stop it between parts.
+// A view that shows the whole image reduced first gets a quick preview at
+// its own resolution (through Updated) when the exact one takes long. Until
+// the window has taken one whole image, the first part comes as the input
+// with that part done (through Updated), so the window never copies a whole
+// layer on its own thread.
 #include "FilterDialog.h"
 #include "KernelFilter.h"
 #include "ParamDialog.h"
@@ -18,7 +28,9 @@
 
 #include <QPoint>
 #include <QPointer>
+#include <QRect>
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -68,12 +80,37 @@ public:
     FilterValues RequestedValues() const { return m_lastUsed.value_or(FilterValues()); }
     PreviewWorker &Worker() { return m_worker; }
 
+    // What a window shows of the image: a rectangle in image coordinates
+    // and the zoom (1 = one image pixel a screen pixel).
+    struct View {
+        QRect area;
+        double zoom = 1.0;
+    };
+    // Asked for at each preview (kept until set again); none: previews come
+    // whole through Updated.
+    void SetView(std::function<View()> view) { m_view = std::move(view); }
+
+    // The parts of a preview in the order they are computed, on the part
+    // grid: the view's area (when smaller than the image) in strips from its
+    // middle outwards, then the rest in bands; each part costs about
+    // `samples` input samples at `samplesPerPixel`.
+    static QList<QRect> PlanParts(const QSize &image, const QRect &view, int samplesPerPixel, qint64 samples);
+
+    // About what one part of a preview may cost, in input samples: the
+    // longest a change waits for a part under way (by default some 30 ms
+    // of a CPU device).
+    void SetPartSamples(qint64 samples) { m_partSamples = samples; }
+    static constexpr qint64 kPartSamples = 48'000'000;
+
     static constexpr int kTimerInterval = 50;
     static constexpr int kBusyDelay = 500;
 
 Q_SIGNALS:
     // OK is waiting for a preview that takes a while (true), and is done (false).
     void BusyChanged(bool bBusy);
+    // The pixels of `area` (image coordinates) of `image` are the newest
+    // preview's. The image is valid only during the call: copy what is kept.
+    void PartUpdated(const QImage &image, const QRect &area);
 
 public Q_SLOTS:
     void Accepted();
@@ -94,6 +131,17 @@ protected:
 
 private:
     void Request(const FilterValues &values);
+    // The preview in parts, on the worker.
+    struct Parts;
+    void ComputeParts(const std::shared_ptr<Parts> &parts, const FilterValues &values, quint64 generation,
+                      const View &view, qint64 samples);
+    // The values at the view's scale on a reduced copy, enlarged to the
+    // image's size; null when there is no quick preview to make.
+    QImage QuickPreview(Parts &parts, const FilterValues &values, double zoom, qint64 samples);
+    // A part lands through PartUpdated, or with `whole` (the image with
+    // the part done) through Updated.
+    void DeliverPart(const std::shared_ptr<Parts> &parts, quint64 generation, const QRect &area, bool bLast,
+                     bool bOk, QImage whole);
     void Deliver(const std::shared_ptr<FilterBuffers> &buffers, FilterBuffers::Output output, quint64 generation,
                  bool bOk);
     void WaitForLatest();
@@ -108,6 +156,9 @@ private:
     FilterValues m_current;
     std::optional<FilterValues> m_lastUsed;
     std::shared_ptr<FilterBuffers> m_buffers;
+    std::function<View()> m_view;
+    std::shared_ptr<Parts> m_parts;
+    qint64 m_partSamples = kPartSamples;
     FilterBuffers::Output m_shown;
     std::atomic<quint64> m_generation{0};
     quint64 m_shownGeneration = 0;

@@ -22,6 +22,7 @@ QCLBuffer FilterBuffers::scratch(int slot, size_t bytes)
     if (!buffer.isNull() && buffer.size() >= bytes)
         return buffer;
     buffer = QCLBuffer();
+    m_kept.remove(slot);
     // On a CPU device a large intermediate lives in a kept block like the
     // results, so that it is not allocated and faulted in on every run.
     if (bytes >= kHostScratch && (m_context.defaultDevice().deviceType() & QCLDevice::CPU)) {
@@ -33,6 +34,17 @@ QCLBuffer FilterBuffers::scratch(int slot, size_t bytes)
     }
     buffer = m_context.createBufferDevice(bytes, QCLMemoryObject::ReadWrite);
     return buffer;
+}
+
+QRegion FilterBuffers::scratchKept(int slot, quint64 key) const
+{
+    const auto found = m_kept.constFind(slot);
+    return found != m_kept.constEnd() && found->first == key ? found->second : QRegion();
+}
+
+void FilterBuffers::setScratchKept(int slot, quint64 key, const QRegion &region)
+{
+    m_kept[slot] = {key, region};
 }
 
 FilterBuffers::Output FilterBuffers::takeOutput()
@@ -67,16 +79,18 @@ int FilterBuffers::outputsMade() const
     return m_outputsMade;
 }
 
-bool FilterBuffers::fetch(Output &output)
+bool FilterBuffers::fetch(Output &output, const QRect &area)
 {
     if (output.isNull())
         return false;
-    const size_t bytes = size_t(output.image.sizeInBytes());
-    void *mapped = output.buffer.map(0, bytes, QCLBuffer::MapRead);
+    const size_t row = size_t(output.image.bytesPerLine());
+    const size_t offset = area.isEmpty() ? 0 : size_t(area.top()) * row;
+    const size_t bytes = area.isEmpty() ? size_t(output.image.sizeInBytes()) : size_t(area.height()) * row;
+    void *mapped = output.buffer.map(offset, bytes, QCLBuffer::MapRead);
     if (!mapped)
         return false;
     // A buffer over host memory maps onto that memory.
-    Q_ASSERT(mapped == output.image.constBits());
+    Q_ASSERT(mapped == output.image.constBits() + offset);
     return output.buffer.unmap(mapped);
 }
 

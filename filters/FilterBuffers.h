@@ -9,6 +9,7 @@
 #include <QImage>
 #include <QList>
 #include <QMap>
+#include <QRegion>
 #include <mutex>
 
 class QCLContext;
@@ -30,6 +31,12 @@ public:
     // A device buffer of at least `bytes` bytes kept under `slot`; made again
     // when a larger one is asked for. Null on failure.
     QCLBuffer scratch(int slot, size_t bytes);
+    // Where the scratch buffer of a slot already holds what `key` stands
+    // for (a pass of a filter with given values), so that parts computed
+    // one after another share it; empty for any other key, and after the
+    // buffer is made again.
+    QRegion scratchKept(int slot, quint64 key) const;
+    void setScratchKept(int slot, quint64 key, const QRegion &region);
 
     // An output image of the input's size with its device buffer.
     struct Output {
@@ -45,8 +52,9 @@ public:
     // How many outputs were made so far (a dialog that recycles stays low).
     int outputsMade() const;
 
-    // Waits for the device and makes the output's image hold its result.
-    static bool fetch(Output &output);
+    // Waits for the device and makes the output's image hold its result
+    // (the rows of `area` only, when one is given).
+    static bool fetch(Output &output, const QRect &area = QRect());
 
     // A 32-bit ARGB image whose rows are contiguous and whose memory is
     // page-aligned, which lets a CPU device use it without copying.
@@ -62,6 +70,7 @@ private:
     // first so that the buffers over it go first.
     QMap<int, QImage> m_scratchMemory;
     QMap<int, QCLBuffer> m_scratch;
+    QMap<int, QPair<quint64, QRegion>> m_kept;
     mutable std::mutex m_poolLock;
     QList<Output> m_pool;
     int m_outputsMade = 0;

@@ -55,15 +55,55 @@ QList<float> GaussianBlur::Weights(int iRadius)
     return weights;
 }
 
+int GaussianBlur::SamplesPerPixel(const FilterValues &values) const
+{
+    return 2 * (2 * values.value(kRadius) + 1);
+}
+
+std::optional<FilterValues> GaussianBlur::ValuesAtScale(const FilterValues &values, double scale) const
+{
+    // Small radii are quick enough exactly.
+    const int radius = values.value(kRadius);
+    if (radius < 20)
+        return std::nullopt;
+    FilterValues scaled = values;
+    scaled.set(kRadius, qMax(3, int(std::lround(radius * scale))));
+    return scaled;
+}
+
 bool GaussianBlur::Enqueue(FilterBuffers &buffers, const FilterValues &values, QCLBuffer &output)
 {
+    return EnqueuePart(buffers, values, output, QRect(0, 0, buffers.width(), buffers.height()));
+}
+
+bool GaussianBlur::EnqueuePart(FilterBuffers &buffers, const FilterValues &values, QCLBuffer &output,
+                               const QRect &area)
+{
     QCLBuffer middle = buffers.scratch(kIntermediate, buffers.pixelCount() * 4);
-    return !middle.isNull()
-        && Blur(Kernel(0), Kernel(1), buffers, buffers.inputBuffer(), middle, output, values.value(kRadius), kWeights);
+    if (middle.isNull())
+        return false;
+    // The horizontal pass of the rows the vertical one reaches (mirrored
+    // rows included) is kept, so parts after the first skip what is done.
+    const int radius = values.value(kRadius);
+    const int top = qMax(0, area.top() - radius), bottom = qMin(buffers.height(), area.bottom() + 1 + radius);
+    const QRegion done = buffers.scratchKept(kIntermediate, quint64(radius));
+    const QRegion rows = QRegion(QRect(area.left(), top, area.width(), bottom - top)) - done;
+    if (!BlurPart(Kernel(0), Kernel(1), buffers, buffers.inputBuffer(), middle, output, radius, kWeights, area, rows))
+        return false;
+    buffers.setScratchKept(kIntermediate, quint64(radius), done + rows);
+    return true;
 }
 
 bool GaussianBlur::Blur(QCLKernel &horizontal, QCLKernel &vertical, FilterBuffers &buffers, const QCLBuffer &from,
                         const QCLBuffer &middle, const QCLBuffer &to, int iRadius, int iWeightSlot)
+{
+    const QRect whole(0, 0, buffers.width(), buffers.height());
+    return BlurPart(horizontal, vertical, buffers, from, middle, to, iRadius, iWeightSlot, whole, whole);
+}
+
+bool GaussianBlur::BlurPart(QCLKernel &horizontal, QCLKernel &vertical, FilterBuffers &buffers,
+                            const QCLBuffer &from, const QCLBuffer &middle, const QCLBuffer &to, int iRadius,
+                            int iWeightSlot, const QRect &area, const QRegion &rows)
 {
     const QList<float> weights = Weights(iRadius);
     const size_t bytes = size_t(weights.size()) * sizeof(float);
@@ -71,11 +111,14 @@ bool GaussianBlur::Blur(QCLKernel &horizontal, QCLKernel &vertical, FilterBuffer
     QCLBuffer mask = buffers.scratch(iWeightSlot, bytes);
     if (mask.isNull() || !mask.write(weights.constData(), bytes))
         return false;
-    const QCLWorkSize blocks(size_t((width + 15) / 16), size_t(height));
-    horizontal.setGlobalWorkSize(blocks);
-    vertical.setGlobalWorkSize(blocks);
-    return !horizontal(from, middle, mask, width, iRadius).isNull()
-        && !vertical(middle, to, mask, width, height, iRadius).isNull();
+    const QSize image(width, height);
+    for (const QRect &rect : rows) {
+        CoverBlocks(horizontal, rect, image);
+        if (horizontal(from, middle, mask, width, iRadius, rect.bottom() + 1).isNull())
+            return false;
+    }
+    CoverBlocks(vertical, area, image);
+    return !vertical(middle, to, mask, width, height, iRadius, area.bottom() + 1).isNull();
 }
 
 void gaussianLine(const quint32 *src, quint32 *dst, int n, qsizetype step, const QList<float> &weights)

@@ -22,9 +22,21 @@ public:
     static bool Blur(QCLKernel &horizontal, QCLKernel &vertical, FilterBuffers &buffers, const QCLBuffer &from,
                      const QCLBuffer &middle, const QCLBuffer &to, int iRadius, int iWeightSlot);
 
+    // Blur() for the part `area` of the output (on the part grid), running
+    // the horizontal pass only over `rows`: rectangles on the same grid.
+    static bool BlurPart(QCLKernel &horizontal, QCLKernel &vertical, FilterBuffers &buffers, const QCLBuffer &from,
+                         const QCLBuffer &middle, const QCLBuffer &to, int iRadius, int iWeightSlot,
+                         const QRect &area, const QRegion &rows);
+
+    bool ComputesParts() const override { return true; }
+    int SamplesPerPixel(const FilterValues &values) const override;
+    std::optional<FilterValues> ValuesAtScale(const FilterValues &values, double scale) const override;
+
 protected:
     FilterForm Form() const override;
     bool Enqueue(FilterBuffers &buffers, const FilterValues &values, QCLBuffer &output) override;
+    bool EnqueuePart(FilterBuffers &buffers, const FilterValues &values, QCLBuffer &output,
+                     const QRect &area) override;
 };
 
 // Host reference: the horizontal pass, then the vertical pass on its

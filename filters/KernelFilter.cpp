@@ -73,14 +73,44 @@ QImage KernelFilter::Argb32(const QImage &image)
     return image.format() == QImage::Format_ARGB32 ? image : image.convertToFormat(QImage::Format_ARGB32);
 }
 
-bool KernelFilter::Compute(FilterBuffers &buffers, const FilterValues &values, FilterBuffers::Output &output)
+bool KernelFilter::Compute(FilterBuffers &buffers, const FilterValues &values, FilterBuffers::Output &output,
+                           const QRect &area)
 {
     if (!m_bReady || buffers.inputBuffer().isNull() || output.isNull())
         return false;
-    std::lock_guard<std::mutex> lock(m_kernelLock);
-    if (!Enqueue(buffers, values, output.buffer))
+    const QRect whole(0, 0, buffers.width(), buffers.height());
+    const bool bPart = !area.isNull() && area != whole;
+    if (bPart && (!ComputesParts() || area.isEmpty() || PartGrid(area, whole.size()) != area))
         return false;
-    return FilterBuffers::fetch(output);
+    std::lock_guard<std::mutex> lock(m_kernelLock);
+    if (!(bPart ? EnqueuePart(buffers, values, output.buffer, area) : Enqueue(buffers, values, output.buffer)))
+        return false;
+    return FilterBuffers::fetch(output, bPart ? area : QRect());
+}
+
+QRect KernelFilter::PartGrid(const QRect &area, const QSize &image)
+{
+    const QRect inside = area.intersected(QRect(QPoint(), image));
+    if (inside.isEmpty())
+        return QRect();
+    const int left = inside.left() / 16 * 16;
+    const int right = qMin(image.width(), (inside.right() + 1 + 15) / 16 * 16);
+    return QRect(left, inside.top(), right - left, inside.height());
+}
+
+void KernelFilter::CoverBlocks(QCLKernel &kernel, const QRect &rect, const QSize &image)
+{
+    const size_t blocks = size_t((rect.width() + 15) / 16);
+    if (rect == QRect(QPoint(), image)) {
+        kernel.setGlobalWorkOffset(QCLWorkSize());
+        kernel.setLocalWorkSize(QCLWorkSize());
+        kernel.setGlobalWorkSize(QCLWorkSize(blocks, size_t(rect.height())));
+        return;
+    }
+    const int rows = (rect.height() + kPartGroupRows - 1) / kPartGroupRows * kPartGroupRows;
+    kernel.setGlobalWorkOffset(QCLWorkSize(size_t(rect.left() / 16), size_t(rect.top())));
+    kernel.setGlobalWorkSize(QCLWorkSize(blocks, size_t(rows)));
+    kernel.setLocalWorkSize(QCLWorkSize(1, size_t(kPartGroupRows)));
 }
 
 QImage KernelFilter::Run(const QImage &image, const FilterValues &values)

@@ -12,6 +12,7 @@
 #include <QObject>
 #include <QStringList>
 #include <mutex>
+#include <optional>
 
 class ProgramCache;
 
@@ -47,8 +48,43 @@ public:
     // The same arithmetic on the host.
     virtual QImage Reference(const QImage &image, const FilterValues &values) const = 0;
     // Launches the kernels under the kernel lock on buffers that outlive the
-    // call (as an open dialog keeps them), then fetches the output.
-    bool Compute(FilterBuffers &buffers, const FilterValues &values, FilterBuffers::Output &output);
+    // call (as an open dialog keeps them), then fetches the output. With an
+    // `area` (see ComputesParts) only its pixels of the output are written,
+    // each exactly as the whole run writes it.
+    bool Compute(FilterBuffers &buffers, const FilterValues &values, FilterBuffers::Output &output,
+                 const QRect &area = QRect());
+
+    // Whether the filter computes parts of the image: rectangles whose left
+    // edge is a multiple of 16 and whose right edge is one too or the
+    // image's edge.
+    virtual bool ComputesParts() const { return false; }
+    // How many input samples one output pixel takes with these values, for
+    // sizing the parts of a preview.
+    virtual int SamplesPerPixel(const FilterValues &values) const
+    {
+        Q_UNUSED(values);
+        return 1;
+    }
+    // The values that give roughly the same look on the image scaled by
+    // `scale` (below 1), for a quick preview at a view's resolution; none
+    // when a filter has no such values or needs no quick preview.
+    virtual std::optional<FilterValues> ValuesAtScale(const FilterValues &values, double scale) const
+    {
+        Q_UNUSED(values);
+        Q_UNUSED(scale);
+        return std::nullopt;
+    }
+    // The rectangle made whole to the part grid: 16-column steps inside the image.
+    static QRect PartGrid(const QRect &area, const QSize &image);
+    // Sets the launch of a kernel whose work item (i, j) does the 16 pixels
+    // from column 16 i of row j, and whose rows past its row-end argument do
+    // nothing, to cover `rect` (on the part grid). The whole image launches
+    // as always; a part gets work groups of one fixed shape, so that every
+    // part runs the same compiled kernel (a CPU device compiles one for each
+    // shape it is given, which costs far more than the part itself).
+    static void CoverBlocks(QCLKernel &kernel, const QRect &rect, const QSize &image);
+    // Rows a part's work group takes.
+    static constexpr int kPartGroupRows = 16;
 
 Q_SIGNALS:
     void Complete(bool bAccepted) override;
@@ -61,6 +97,13 @@ protected:
     // Launches the kernels that fill `output` from buffers.inputBuffer().
     // Called with the kernel lock held, on whichever thread computes.
     virtual bool Enqueue(FilterBuffers &buffers, const FilterValues &values, QCLBuffer &output) = 0;
+    // The same for a part only (filters that compute parts).
+    virtual bool EnqueuePart(FilterBuffers &buffers, const FilterValues &values, QCLBuffer &output,
+                             const QRect &area)
+    {
+        Q_UNUSED(area);
+        return Enqueue(buffers, values, output);
+    }
 
     // Kernels of a further program, loaded after those named so far (their
     // indices follow on). For the constructor of a filter that needs two.

@@ -2,6 +2,7 @@
 #include "QCLContext.h"
 
 #include <QLineF>
+#include <cmath>
 #include <cstdlib>
 
 namespace {
@@ -53,7 +54,28 @@ QList<QPoint> MotionBlur::Offsets(int iAngle, int iDistance)
     return points;
 }
 
+int MotionBlur::SamplesPerPixel(const FilterValues &values) const
+{
+    return values.value(kDistance) + 1;
+}
+
+std::optional<FilterValues> MotionBlur::ValuesAtScale(const FilterValues &values, double scale) const
+{
+    const int distance = values.value(kDistance);
+    if (distance < 20)
+        return std::nullopt;
+    FilterValues scaled = values;
+    scaled.set(kDistance, int(std::lround(distance * scale)));
+    return scaled;
+}
+
 bool MotionBlur::Enqueue(FilterBuffers &buffers, const FilterValues &values, QCLBuffer &output)
+{
+    return EnqueuePart(buffers, values, output, QRect(0, 0, buffers.width(), buffers.height()));
+}
+
+bool MotionBlur::EnqueuePart(FilterBuffers &buffers, const FilterValues &values, QCLBuffer &output,
+                             const QRect &area)
 {
     const QList<QPoint> offsets = Offsets(values.value(kAngle), values.value(kDistance));
     QList<int> pairs;
@@ -64,8 +86,9 @@ bool MotionBlur::Enqueue(FilterBuffers &buffers, const FilterValues &values, QCL
     if (offsetBuffer.isNull() || !offsetBuffer.write(pairs.constData(), bytes))
         return false;
     QCLKernel &kernel = Kernel(0);
-    kernel.setGlobalWorkSize(QCLWorkSize(size_t((buffers.width() + 15) / 16), size_t(buffers.height())));
-    return !kernel(offsetBuffer, buffers.inputBuffer(), output, int(offsets.size()), buffers.width(), buffers.height())
+    CoverBlocks(kernel, area, QSize(buffers.width(), buffers.height()));
+    return !kernel(offsetBuffer, buffers.inputBuffer(), output, int(offsets.size()), buffers.width(), buffers.height(),
+                   area.bottom() + 1)
                 .isNull();
 }
 

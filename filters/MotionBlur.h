@@ -19,9 +19,15 @@ public:
     // Angle 0 points straight down; angles turn clockwise on screen.
     static QList<QPoint> Offsets(int iAngle, int iDistance);
 
+    bool ComputesParts() const override { return true; }
+    int SamplesPerPixel(const FilterValues &values) const override;
+    std::optional<FilterValues> ValuesAtScale(const FilterValues &values, double scale) const override;
+
 protected:
     FilterForm Form() const override;
     bool Enqueue(FilterBuffers &buffers, const FilterValues &values, QCLBuffer &output) override;
+    bool EnqueuePart(FilterBuffers &buffers, const FilterValues &values, QCLBuffer &output,
+                     const QRect &area) override;
 };
 
 // Host reference: the pixel itself plus every offset inside the image.

@@ -29,9 +29,22 @@ FilterForm SmoothFilter::Form() const
     return FilterForm::SizeDialog(QStringLiteral("Box Blur"));
 }
 
+int SmoothFilter::SamplesPerPixel(const FilterValues &values) const
+{
+    Q_UNUSED(values);
+    // Running sums: a few samples in and out of each window.
+    return 8;
+}
+
 bool SmoothFilter::Enqueue(FilterBuffers &buffers, const FilterValues &values, QCLBuffer &output)
 {
-    const int size = values.value(kSize);
+    return EnqueuePart(buffers, values, output, QRect(0, 0, buffers.width(), buffers.height()));
+}
+
+bool SmoothFilter::EnqueuePart(FilterBuffers &buffers, const FilterValues &values, QCLBuffer &output,
+                               const QRect &area)
+{
+    const int size = values.value(kSize), half = size / 2;
     const int width = buffers.width(), height = buffers.height();
     const int pitch = (width + 15) / 16 * 16;
     QCLBuffer rowSums = buffers.scratch(kRowSums, size_t(pitch) * size_t(height) * 4);
@@ -40,13 +53,34 @@ bool SmoothFilter::Enqueue(FilterBuffers &buffers, const FilterValues &values, Q
         return false;
     QCLKernel &rows = Kernel(0);
     QCLKernel &columns = Kernel(1);
-    rows.setGlobalWorkSize(QCLWorkSize(size_t((width + kChunk - 1) / kChunk), size_t(height)));
-    const size_t blocks = size_t(pitch / 16);
-    const size_t group = qMin(qMin(kGroup, blocks), columns.maximumWorkGroupSize());
-    columns.setGlobalWorkSize(QCLWorkSize((blocks + group - 1) / group * group, size_t((height + kBand - 1) / kBand)));
+    // The row sums of every row the column windows reach, mirrored ones
+    // included, in whole chunks from the chunk the area starts in.
+    const int top = qMax(0, area.top() - half), bottom = qMin(height, area.bottom() + 1 - half + size);
+    const int chunk = area.left() / kChunk;
+    const size_t chunks = size_t((area.right() + 1 - chunk * kChunk + kChunk - 1) / kChunk);
+    const size_t blocks = size_t((area.width() + 15) / 16);
+    size_t group = qMin(qMin(kGroup, blocks), columns.maximumWorkGroupSize());
+    if (area == QRect(0, 0, width, height)) {
+        rows.setGlobalWorkOffset(QCLWorkSize());
+        rows.setLocalWorkSize(QCLWorkSize());
+        rows.setGlobalWorkSize(QCLWorkSize(chunks, size_t(height)));
+        columns.setGlobalWorkOffset(QCLWorkSize());
+    } else {
+        // Work groups of one shape for every part (see CoverBlocks).
+        const int rowCount = (bottom - top + kPartGroupRows - 1) / kPartGroupRows * kPartGroupRows;
+        rows.setGlobalWorkOffset(QCLWorkSize(size_t(chunk), size_t(top)));
+        rows.setLocalWorkSize(QCLWorkSize(1, size_t(kPartGroupRows)));
+        rows.setGlobalWorkSize(QCLWorkSize(chunks, size_t(rowCount)));
+        group = qMin<size_t>(16, columns.maximumWorkGroupSize());
+        columns.setGlobalWorkOffset(QCLWorkSize(size_t(area.left() / 16), 0));
+    }
+    columns.setGlobalWorkSize(
+        QCLWorkSize((blocks + group - 1) / group * group, size_t((area.height() + kBand - 1) / kBand)));
     columns.setLocalWorkSize(QCLWorkSize(group, 1));
-    return !rows(buffers.inputBuffer(), rowSums, greenSums, width, size, pitch, kChunk).isNull()
-        && !columns(buffers.inputBuffer(), rowSums, greenSums, output, width, height, size, pitch, kBand).isNull();
+    return !rows(buffers.inputBuffer(), rowSums, greenSums, width, size, pitch, kChunk, bottom).isNull()
+        && !columns(buffers.inputBuffer(), rowSums, greenSums, output, width, height, size, pitch, kBand,
+                    area.top(), area.right() + 1, area.bottom() + 1)
+                .isNull();
 }
 
 QImage boxBlurReference(const QImage &image, int iSize)

@@ -1,11 +1,14 @@
 // Feeds arbitrary bytes to the document parser and the recovery reader: it must refuse or accept
-// every input without crashing, hanging or allocating without bound. The
+// every input without crashing, hanging or allocating without bound. A
+// recovery copy it accepts has its undo history rebuilt (no snapshot files:
+// the steps that need one go) and walked to both ends. The
 // documents it accepts are built as opening builds them (each raster layer
 // of its own pixels; layer styles skip damaged records and keep the ones
 // they do not know), their text laid out, and written again.
 #include "Document.h"
 #include "DocumentBuilder.h"
 #include "DocumentFile.h"
+#include "HistoryJournal.h"
 #include "Layer.h"
 #include "LayerStyleRecord.h"
 #include "RecoveryFile.h"
@@ -13,6 +16,7 @@
 #include "TextLayer.h"
 
 #include <QTextDocument>
+#include <QUndoStack>
 
 #include "FuzzSupport.h"
 
@@ -32,11 +36,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *pData, size_t size)
     // reads one.
     RecoveryInfo info;
     DocumentData recovered;
-    (void)RecoveryFile::Parse(bytes, &info, &recovered, &error);
+    RecoveryHistory::History history;
+    static ScratchDB store;
+    if (RecoveryFile::Parse(bytes, &info, &recovered, &error, &history) && !history.isEmpty()) {
+        QList<Layer *> layers;
+        std::unique_ptr<Document> pDocument(DocumentBuilder::Build(recovered, store, &layers));
+        pDocument->undoStack()->clear();
+        HistoryJournal::Rebuild(pDocument.get(), layers, &history, QStringLiteral("/nonexistent"));
+        pDocument->undoStack()->setIndex(0);
+        pDocument->undoStack()->setIndex(pDocument->undoStack()->count());
+    }
     if (DocumentFile::Parse(bytes, &data, &error)) {
         // What opening does next: a document of it (text layers, styles,
         // paths), and what saving it again would write.
-        static ScratchDB store;
         std::unique_ptr<Document> pDocument(DocumentBuilder::Build(data, store));
         if (pDocument) {
             // Text layers laid out as the window would draw them.

@@ -25,6 +25,8 @@ RecoverDlg::RecoverDlg(const QList<Row> &rows, QWidget *parent)
     for (const Row &row : rows) {
         QString text = row.name + QLatin1Char('\n')
                        + QLocale().toString(row.written, QLocale::ShortFormat);
+        if (!row.note.isEmpty())
+            text += QLatin1Char('\n') + row.note;
         if (!row.problem.isEmpty())
             text = row.name + QStringLiteral("\nDamaged: ") + row.problem;
         auto *pItem = new QListWidgetItem(text, m_pList);

@@ -19,6 +19,7 @@ public:
         QDateTime written;
         QImage thumbnail;
         QString problem; // non-empty: the copy is damaged and cannot be opened
+        QString note;    // what of the undo history does not come back
     };
 
     explicit RecoverDlg(const QList<Row> &rows, QWidget *parent = nullptr);

@@ -118,9 +118,22 @@ QStringList RecoveryFolder::Orphans() const
     return result;
 }
 
+QString RecoveryFolder::UndoFolder(const QString &sCopy)
+{
+    QString folder = sCopy;
+    if (folder.endsWith(Suffix()))
+        folder.chop(Suffix().size());
+    return folder + QStringLiteral(".undo");
+}
+
 void RecoveryFolder::Remove(const QString &sCopy) const
 {
     QFile::remove(sCopy);
+    const QString undo = UndoFolder(sCopy);
+    if (QFileInfo(undo).isSymLink())
+        QFile::remove(undo);
+    else
+        QDir(undo).removeRecursively();
     const QFileInfo info(sCopy);
     const QString instance = instanceOf(info.fileName());
     if (instance.isEmpty() || instance == m_sInstance)

@@ -29,7 +29,9 @@ public:
     QString CopyPath(int iSerial, const QString &sTitle) const;
     // The copies left by instances that are gone, oldest first.
     QStringList Orphans() const;
-    // Removes a copy (of any instance) and, once an instance that is gone
+    // The folder beside a copy for its undo snapshots: ".undo" for ".cqr".
+    static QString UndoFolder(const QString &sCopy);
+    // Removes a copy (of any instance) with its undo folder and, once an instance that is gone
     // has no copy left, its lock file too.
     void Remove(const QString &sCopy) const;
 

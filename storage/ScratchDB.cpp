@@ -6,12 +6,15 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QImageReader>
 #include <QImageWriter>
 #include <QSettings>
 #include <QTemporaryFile>
 #include <QThread>
 
 #include <algorithm>
+#include <cstdio>
+#include <sys/stat.h>
 
 ScratchDB::ScratchDB(QObject *pParent)
     : QObject(pParent)
@@ -124,6 +127,57 @@ int ScratchDB::AddItem(ScratchTarget *pTarget)
     if (m_pWorker)
         QMetaObject::invokeMethod(m_pWorker, "UpdateList", Qt::QueuedConnection);
     return iId;
+}
+
+int ScratchDB::AdoptFile(const QString &sPath, const QSize &size, QImage::Format format, const QPointF &pos)
+{
+    struct stat st;
+    if (m_folder.Path().isEmpty() || size.isEmpty() || ::lstat(QFile::encodeName(sPath).constData(), &st) != 0
+        || !S_ISREG(st.st_mode))
+        return -1; // a link is never taken in
+    QTemporaryFile file(m_folder.Path() + QStringLiteral("/pixmap-XXXXXX.png"));
+    file.setAutoRemove(false);
+    if (!file.open())
+        return -1;
+    const QString sFileName = file.fileName();
+    file.close();
+    // Moved when both folders are on one disk, else copied.
+    if (::rename(QFile::encodeName(sPath).constData(), QFile::encodeName(sFileName).constData()) != 0
+        && !(QFile::remove(sFileName) && QFile::copy(sPath, sFileName))) {
+        QFile::remove(sFileName);
+        return -1;
+    }
+    auto *pItem = new ScratchItem;
+    pItem->position = pos;
+    pItem->size = size;
+    pItem->format = format;
+    pItem->bytes = qint64(size.width()) * size.height() * 4;
+    pItem->fileName = sFileName;
+    std::unique_lock list(m_listLock);
+    m_items.append(pItem);
+    return int(m_items.size()) - 1;
+}
+
+void ScratchDB::PlaceItem(int iId, const QPointF &pos)
+{
+    std::unique_lock list(m_listLock);
+    if (ValidId(iId))
+        m_items.at(iId)->position = pos;
+}
+
+bool ScratchDB::ItemSource(int iId, QString *pFileName, QImage *pImage, QPointF *pPos, QSize *pSize) const
+{
+    std::unique_lock list(m_listLock);
+    if (!ValidId(iId))
+        return false;
+    const ScratchItem *pItem = m_items.at(iId);
+    if (pItem->released || (pItem->fileName.isEmpty() && pItem->image.isNull()))
+        return false;
+    *pFileName = pItem->fileName;
+    *pImage = pItem->fileName.isEmpty() ? pItem->image : QImage();
+    *pPos = pItem->position;
+    *pSize = pItem->size;
+    return true;
 }
 
 void ScratchDB::RestoreItem(ScratchTarget *pTarget, int iId)
@@ -451,11 +505,15 @@ void ScratchDB::ReadItem(int iId, QImage &image, QPointF &pos)
 
     // Only this thread writes or forgets files, so the name stays valid
     // without the lock while the file is read.
+    // A file that is not of the snapshot's size is never decoded.
     QImage loaded;
-    if (m_readImage)
-        loaded = m_readImage(sFileName);
-    else
-        loaded.load(sFileName, "PNG");
+    QImageReader header(sFileName, "png");
+    if (header.size() == size) {
+        if (m_readImage)
+            loaded = m_readImage(sFileName);
+        else
+            header.read(&loaded);
+    }
     if (!loaded.isNull() && loaded.format() != format)
         loaded.convertTo(format);
     if (loaded.size() != size)

@@ -55,7 +55,18 @@ public:
     void SetImageReader(ImageReader reader) { m_readImage = reader; }
 
     int AddItem(ScratchTarget *pTarget);
+    // A snapshot from a PNG file of this user (a recovery copy's): moved into
+    // the folder and read back when asked for, like one spilled to disk. Its
+    // size, format and position are what the file is said to hold; a file
+    // that turns out otherwise fails to restore. -1 when it cannot be taken.
+    int AdoptFile(const QString &sPath, const QSize &size, QImage::Format format, const QPointF &pos);
+    // What a recovery copy needs of a snapshot: its file when it has one,
+    // else its image (shared); false once released or unreadable.
+    bool ItemSource(int iId, QString *pFileName, QImage *pImage, QPointF *pPos, QSize *pSize) const;
     void RestoreItem(ScratchTarget *pTarget, int iId);
+    // The target was placed after its item was added (a layer read from a
+    // file): the item takes its place too.
+    void PlaceItem(int iId, const QPointF &pos);
     void ReleaseItem(int iId);
 
     // Applies at once the restore still pending for the target, waiting for

@@ -3,8 +3,13 @@
 #include <QList>
 #include <QObject>
 #include <QPoint>
+#include <QRegion>
+
+#include <functional>
 
 class ChildWindow;
+class Document;
+class Layer;
 class QAction;
 class QKeyEvent;
 class QWidget;
@@ -17,6 +22,17 @@ class ToolContext;
 class BaseTool : public QObject {
     Q_OBJECT
 public:
+    // What finishing the open gesture would record, for a copy that shows
+    // the work as the user sees it while the gesture stays open: the step,
+    // and the pixels it lands, worked out later on any thread.
+    struct Landing {
+        Document *pDocument = nullptr;
+        Layer *pLayer = nullptr;
+        QString text;
+        QRegion selection;
+        std::function<void(QImage &pixels, QPointF &pos)> land;
+    };
+
     explicit BaseTool(ToolContext &context, QObject *pParent = nullptr);
 
     // Shows the options, takes the canvas events and sets the cursor.
@@ -30,6 +46,8 @@ public:
     // path) goes, leaving the document exactly as it was. A gesture that
     // changed nothing records nothing. The tool stays active.
     virtual void FinishGesture() {}
+    // False when no gesture is open that lands pixels.
+    virtual bool PendingLanding(Landing *) const { return false; }
 
 public Q_SLOTS:
     virtual void MousePosUpdate(int x, int y, ChildWindow *pWindow);

@@ -172,22 +172,31 @@ QRegion FloatingPicture::PlacedRegion(const QRect &box, double dDegrees) const
     return Placement(m_source.size(), box, dDegrees).map(lifted);
 }
 
-QRect FloatingPicture::Commit(const QRect &box, double dDegrees)
+QRect FloatingPicture::LandOn(QImage &pixels, QPointF &pos, const QImage &picture, const QRect &box, double dDegrees)
 {
-    if (!m_pLayer)
-        return QRect();
-    const QTransform placement = Placement(m_source.size(), box, dDegrees);
-    const QRect placed = IsShift(box, dDegrees) ? box : placement.mapRect(QRectF(m_picture.rect())).toAlignedRect();
-    GrowLayerOver(placed);
-    QImage &pixels = m_pLayer->image();
-    const QPoint origin = LayerOrigin();
-    const QRect layerRect = pixels.rect().translated(origin);
+    const bool bShift = box.size() == picture.size() && std::fmod(dDegrees, 360.0) == 0.0;
+    const QTransform placement = Placement(picture.size(), box, dDegrees);
+    const QRect placed = bShift ? box : placement.mapRect(QRectF(picture.rect())).toAlignedRect();
+    QPoint origin(int(pos.x()), int(pos.y()));
+    QRect layerRect = pixels.rect().translated(origin);
+    // Pixels put beyond the layer's edge (off the canvas, say) still belong
+    // to it: the layer grows to hold them rather than cutting them off.
+    const QRect grown = layerRect.united(placed);
+    if (grown != layerRect && ImageFile::Fits(grown.width(), grown.height())) {
+        QImage larger(grown.size(), QImage::Format_ARGB32);
+        larger.fill(0);
+        PixelOps::Copy(pixels, larger, pixels.rect(), grown.topLeft() - origin);
+        pixels = larger;
+        pos += QPointF(grown.topLeft() - origin);
+        origin = grown.topLeft();
+        layerRect = grown;
+    }
     QRect changed;
-    if (IsShift(box, dDegrees)) {
+    if (bShift) {
         // Moved by whole pixels: the pixels themselves, not a resampling.
         changed = box.intersected(layerRect);
         for (int y = changed.top(); y <= changed.bottom(); ++y) {
-            const quint32 *pic = rowOf(m_picture, y - box.top()) - box.left();
+            const quint32 *pic = rowOf(picture, y - box.top()) - box.left();
             quint32 *dst = rowOf(pixels, y - origin.y()) - origin.x();
             for (int x = changed.left(); x <= changed.right(); ++x)
                 dst[x] = straightOver(pic[x], dst[x]);
@@ -202,7 +211,7 @@ QRect FloatingPicture::Commit(const QRect &box, double dDegrees)
                 QPainter painter(&drawn);
                 painter.setRenderHints(QPainter::SmoothPixmapTransform | QPainter::Antialiasing);
                 painter.setTransform(placement * QTransform::fromTranslate(-changed.x(), -changed.y()));
-                painter.drawImage(0, 0, m_picture.convertToFormat(QImage::Format_ARGB32_Premultiplied));
+                painter.drawImage(0, 0, picture.convertToFormat(QImage::Format_ARGB32_Premultiplied));
             }
             for (int y = changed.top(); y <= changed.bottom(); ++y) {
                 const quint32 *src = rowOf(drawn, y - changed.top()) - changed.left();
@@ -212,27 +221,34 @@ QRect FloatingPicture::Commit(const QRect &box, double dDegrees)
             }
         }
     }
-    m_pLayer->update(QRectF(changed.translated(-origin)));
-    End();
     return changed;
 }
 
-void FloatingPicture::GrowLayerOver(const QRect &placed)
+std::function<void(QImage &, QPointF &)> FloatingPicture::Landing(const QRect &box, double dDegrees) const
 {
-    // Pixels put beyond the layer's edge (off the canvas, say) still belong
-    // to it: the layer grows to hold them rather than cutting them off.
-    const QImage &pixels = m_pLayer->image();
-    const QPoint origin = LayerOrigin();
-    const QRect layerRect = pixels.rect().translated(origin);
-    const QRect grown = layerRect.united(placed);
-    if (grown == layerRect || !ImageFile::Fits(grown.width(), grown.height()))
-        return;
-    QImage larger(grown.size(), QImage::Format_ARGB32);
-    larger.fill(0);
-    PixelOps::Copy(pixels, larger, pixels.rect(), grown.topLeft() - origin);
-    m_pLayer->setImage(larger);
-    m_pLayer->setPos(m_pLayer->pos() + QPointF(grown.topLeft() - origin));
-    m_pLayer->update();
+    const QImage picture = m_picture;
+    return [picture, box, dDegrees](QImage &pixels, QPointF &pos) { LandOn(pixels, pos, picture, box, dDegrees); };
+}
+
+QRect FloatingPicture::Commit(const QRect &box, double dDegrees)
+{
+    if (!m_pLayer)
+        return QRect();
+    // Taken out of the layer, so it is changed in place and not copied.
+    QImage pixels = std::move(m_pLayer->image());
+    QPointF pos = m_pLayer->pos();
+    const QSize size = pixels.size();
+    const QRect changed = LandOn(pixels, pos, m_picture, box, dDegrees);
+    if (pixels.size() != size || pos != m_pLayer->pos()) {
+        m_pLayer->setImage(pixels);
+        m_pLayer->setPos(pos);
+        m_pLayer->update();
+    } else {
+        m_pLayer->image() = std::move(pixels);
+    }
+    m_pLayer->update(QRectF(changed.translated(-QPoint(int(pos.x()), int(pos.y())))));
+    End();
+    return changed;
 }
 
 void FloatingPicture::Restore()

@@ -4,6 +4,8 @@
 #include <QRegion>
 #include <QTransform>
 
+#include <functional>
+
 class PixmapLayer;
 
 // Pixels lifted off a raster layer while the move tool moves, scales and
@@ -37,6 +39,9 @@ public:
     // layer grows to hold what lands beyond its edge) and ends the float.
     // Returns the canvas rectangle that changed.
     QRect Commit(const QRect &box, double dDegrees);
+    // What Commit would make of a layer's pixels and position, worked out
+    // on a copy (another thread may run it): the float stays open.
+    std::function<void(QImage &pixels, QPointF &pos)> Landing(const QRect &box, double dDegrees) const;
     // Puts back the layer's pixels from before the lift; ends the float.
     void Restore();
     // Ends the float without touching the layer.
@@ -48,7 +53,9 @@ private:
     QPoint LayerOrigin() const;
     // Whether box and angle only move the picture by whole pixels.
     void End();
-    void GrowLayerOver(const QRect &placed);
+    // Draws the picture over the pixels of a layer at pos where box and
+    // angle put it, growing them to hold it; the canvas rectangle changed.
+    static QRect LandOn(QImage &pixels, QPointF &pos, const QImage &picture, const QRect &box, double dDegrees);
 
     PixmapLayer *m_pLayer = nullptr;
     QImage m_backup;  // the layer's image before the lift (shared, not copied)

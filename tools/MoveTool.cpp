@@ -206,6 +206,35 @@ void MoveTool::EndPending()
     m_options.SetPending(false);
 }
 
+QString MoveTool::StepText() const
+{
+    return m_float.IsShift(m_box, m_dRotation) ? QStringLiteral("Move")
+           : m_box.size() == m_float.SourceRect().size() ? QStringLiteral("Rotate")
+                                                         : QStringLiteral("Scale");
+}
+
+QRegion MoveTool::LandedSelection(const QRegion &before) const
+{
+    // The selection follows the pixels to where they landed; a whole layer
+    // moved without one stays without one, so the next drag takes it whole.
+    return before.isEmpty() ? QRegion()
+                            : m_float.PlacedRegion(m_box, m_dRotation) & QRect(QPoint(0, 0), document()->canvasSize());
+}
+
+bool MoveTool::PendingLanding(Landing *pLanding) const
+{
+    Document *pDocument = document();
+    // Lifted and not moved: finishing it records nothing.
+    if (!IsPending() || !pDocument || (m_box == m_startRect && m_dRotation == 0))
+        return false;
+    pLanding->pDocument = pDocument;
+    pLanding->pLayer = m_float.Layer();
+    pLanding->text = StepText();
+    pLanding->selection = LandedSelection(pDocument->Selection());
+    pLanding->land = m_float.Landing(m_box, m_dRotation);
+    return true;
+}
+
 void MoveTool::AcceptButtonClicked()
 {
     Document *pDocument = document();
@@ -218,14 +247,8 @@ void MoveTool::AcceptButtonClicked()
     }
     PixmapLayer *pLayer = m_float.Layer();
     const QRegion before = pDocument->Selection();
-    // The selection follows the pixels to where they landed; a whole layer
-    // moved without one stays without one, so the next drag takes it whole.
-    const QRegion after = before.isEmpty() ? QRegion()
-                          : m_float.PlacedRegion(m_box, m_dRotation) & QRect(QPoint(0, 0), pDocument->canvasSize());
-    // The step is named after what the user did to the picture.
-    const QString text = m_float.IsShift(m_box, m_dRotation) ? QStringLiteral("Move")
-                         : m_box.size() == m_float.SourceRect().size() ? QStringLiteral("Rotate")
-                                                                       : QStringLiteral("Scale");
+    const QRegion after = LandedSelection(before);
+    const QString text = StepText();
     m_bBusy = true;
     m_float.Commit(m_box, m_dRotation);
     EndPending();

@@ -35,6 +35,7 @@ public:
 
     bool IsPending() const { return m_float.IsLifted(); }
     void FinishGesture() override;
+    bool PendingLanding(Landing *pLanding) const override;
     // The frame of the floating picture (canvas pixels) and its angle.
     QRect Box() const { return m_box; }
     double Rotation() const { return m_dRotation; }
@@ -68,6 +69,10 @@ private:
     // Something else changed the document while a picture floats: the layer
     // goes back as it was, unless the change already replaced its pixels.
     void Abandon();
+    // The step committing the floating picture records: its name after
+    // what the user did, and where the selection goes with the pixels.
+    QString StepText() const;
+    QRegion LandedSelection(const QRegion &before) const;
     void EndPending();
     void Frame();
     void LayOut();

@@ -350,6 +350,17 @@ void ChildWindow::ApplyZoom(double dFactor)
     Q_EMIT ZoomChanged();
 }
 
+QRect ChildWindow::ShownCanvasArea() const
+{
+    // The scroll area's viewport over the zoomed view, back in canvas pixels.
+    const QRect onView = m_pScrollArea->viewport()->rect().translated(-m_pView->pos()).intersected(m_pView->rect());
+    if (onView.isEmpty() || m_dZoom <= 0)
+        return QRect();
+    const QPoint from(int(std::floor(onView.left() / m_dZoom)), int(std::floor(onView.top() / m_dZoom)));
+    const QPoint to(int(std::ceil((onView.right() + 1) / m_dZoom)), int(std::ceil((onView.bottom() + 1) / m_dZoom)));
+    return QRect(from, to - QPoint(1, 1)).intersected(QRect(QPoint(), canvasSize()));
+}
+
 void ChildWindow::SetZoom(double dPercent)
 {
     ApplyZoom(dPercent / 100.0);

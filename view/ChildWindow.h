@@ -98,6 +98,8 @@ public:
     QString ZoomText() const;
     // The canvas pixel under a scene position.
     static QPoint ScenePixel(QPointF scenePos);
+    // The canvas pixels the window shows now, whole or in part.
+    QRect ShownCanvasArea() const;
 
     GraphicsScene *scene() const { return m_pScene; }
     GraphicsView *view() const { return m_pView; }

@@ -67,13 +67,13 @@ inline uint gaussianPixel(__global const uint *line, int c, int n, size_t step, 
     return pixelWith(own, (int)r, (int)g, (int)b);
 }
 
-// Global size: (blocks of 16 columns, rows).
+// Global size: (blocks of 16 columns, rows); rows from `iRowEnd` on do nothing.
 __kernel void convolve1DHorizontal(__global const uint *src, __global uint *dest, __global const float *mask,
-                                   int iImageWidth, int iMaskRadius)
+                                   int iImageWidth, int iMaskRadius, int iRowEnd)
 {
     const int x0 = (int)get_global_id(0) * LANES, y = (int)get_global_id(1);
     const int width = iImageWidth, radius = iMaskRadius;
-    if (x0 >= width)
+    if (x0 >= width || y >= iRowEnd)
         return;
     __global const uint *row = src + (size_t)y * width;
     __global uint *out = dest + (size_t)y * width;
@@ -93,13 +93,14 @@ __kernel void convolve1DHorizontal(__global const uint *src, __global uint *dest
         out[x] = gaussianPixel(row, x, width, 1, mask, radius, row[x]);
 }
 
-// Global size: (blocks of 16 columns, rows). Rows are read whole, in order.
+// Global size: (blocks of 16 columns, rows). Rows are read whole, in order;
+// rows from `iRowEnd` on do nothing.
 __kernel void convolve1DVertical(__global const uint *src, __global uint *dest, __global const float *mask,
-                                 int iImageWidth, int iImageHeight, int iMaskRadius)
+                                 int iImageWidth, int iImageHeight, int iMaskRadius, int iRowEnd)
 {
     const int x0 = (int)get_global_id(0) * LANES, y = (int)get_global_id(1);
     const int width = iImageWidth, height = iImageHeight, radius = iMaskRadius;
-    if (x0 >= width)
+    if (x0 >= width || y >= iRowEnd)
         return;
     __global const uint *centre = src + (size_t)y * width + x0;
     __global uint *out = dest + (size_t)y * width + x0;
@@ -151,12 +152,13 @@ inline uint16 laneScan(uint16 v)
 // (a sum of at most 175 samples never carries), green in `gSums`. Both have
 // rows of `iPitch` entries. Global size: (chunks of `iChunk` columns, rows);
 // each work item slides its window along its chunk, 16 pixels per step.
+// Rows from `iRowEnd` on do nothing.
 __kernel void boxSumRows(__global const uint *src, __global uint *rbSums, __global ushort *gSums, int iImageWidth,
-                         int iMaskStride, int iPitch, int iChunk)
+                         int iMaskStride, int iPitch, int iChunk, int iRowEnd)
 {
     const int width = iImageWidth, m = iMaskStride, h = m / 2;
     const int xs = (int)get_global_id(0) * iChunk, y = (int)get_global_id(1);
-    if (xs >= width)
+    if (xs >= width || y >= iRowEnd)
         return;
     const int xe = min(width, xs + iChunk);
     __global const uint *row = src + (size_t)y * width;
@@ -204,15 +206,17 @@ inline uint16 divideExact(uint16 n, uint d, float inverse)
 // Window sums down the columns of the row sums, divided by m * m; alpha is
 // the pixel's own. Global size: (blocks of 16 columns rounded up to the work
 // group, bands of `iBand` rows); the work group walks its band row by row
-// (the barrier keeps it together) so that every row is read in order.
+// (the barrier keeps it together) so that every row is read in order. Only
+// columns left of `iRight` (a multiple of 16, or the width) and rows from
+// `iTop` to `iBottom` are written; a global offset moves the columns.
 __kernel void boxSumColumns(__global const uint *src, __global const uint *rbSums, __global const ushort *gSums,
                             __global uint *dest, int iImageWidth, int iImageHeight, int iMaskStride, int iPitch,
-                            int iBand)
+                            int iBand, int iTop, int iRight, int iBottom)
 {
     const int width = iImageWidth, height = iImageHeight, m = iMaskStride, h = m / 2;
     const int x0 = (int)get_global_id(0) * LANES;
-    const int y0 = (int)get_global_id(1) * iBand, y1 = min(height, y0 + iBand);
-    const bool live = x0 < width;
+    const int y0 = iTop + (int)get_global_id(1) * iBand, y1 = min(iBottom, y0 + iBand);
+    const bool live = x0 < iRight;
     const bool full = x0 + LANES <= width;
     uint16 r = 0u, g = 0u, b = 0u;
     if (live) {

@@ -100,11 +100,11 @@ inline uint16 divideByCount(uint16 n, uint16 count)
 }
 
 __kernel void blurOffsets(__global const int *offsets, __global const uint *srcImage, __global uint *destImage,
-                          int iOffsetLen, int iStride, int iHeight)
+                          int iOffsetLen, int iStride, int iHeight, int iRowEnd)
 {
     const int width = iStride, height = iHeight;
     const int x0 = (int)get_global_id(0) * 16, y = (int)get_global_id(1);
-    if (x0 >= width)
+    if (x0 >= width || y >= iRowEnd)
         return;
     const int lanesLive = min(16, width - x0);
     const int16 lane = (int16)(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);

@@ -1,14 +1,17 @@
 // Filters picked from the window's Filter menu: an immediate filter changes
 // only the selection and is one undo step; a dialog filter's preview lands
-// through the painting protocol, OK records one step whose undo and redo give
-// the same pixels, Cancel puts every pixel back, accepting an unchanged
-// picture records nothing, and a text layer is refused.
+// through the painting protocol, what the view shows first, OK records one
+// step whose undo and redo give the same pixels, Cancel puts every pixel
+// back, accepting an unchanged picture records nothing, and a text layer is
+// refused.
 #include "ChildWindow.h"
 #include "CreateLayerCmd.h"
+#include "DialogFilter.h"
 #include "Document.h"
 #include "FileActions.h"
 #include "FilterDialog.h"
 #include "FilterLanding.h"
+#include "FilterMenu.h"
 #include "GaussianBlur.h"
 #include "InvertColorFilter.h"
 #include "LayerSnapshotCmd.h"
@@ -23,6 +26,8 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSettings>
 #include <QSlider>
 #include <QTemporaryDir>
@@ -83,6 +88,45 @@ private Q_SLOTS:
         entry(QStringLiteral("Image Adjust/Brightness | Contrast"))->trigger();
         cqtest::pressDialogButton(QDialogButtonBox::Ok);
         QCOMPARE(pDocument->undoStack()->count(), iSteps + 1);
+    }
+
+    // A picture larger than the window at 100 %, scrolled to its middle,
+    // a selection across the view's edge: each preview lands what the view
+    // shows first, and OK lands the filter's whole-layer result inside the
+    // selection, bit for bit.
+    void previewStartsWhereTheUserLooks()
+    {
+        const QImage image = cqtest::patternImage(2400, 1800, 8);
+        Document *pDocument = cqtest::newDocument(m_pMain, image);
+        ChildWindow *pWindow = m_pMain->currentDocument();
+        pWindow->SetZoom(100);
+        QCoreApplication::processEvents();
+        for (QScrollBar *pBar : {pWindow->scrollArea()->horizontalScrollBar(), pWindow->scrollArea()->verticalScrollBar()})
+            pBar->setValue((pBar->minimum() + pBar->maximum()) / 2);
+        const QRect shown = pWindow->ShownCanvasArea();
+        QVERIFY(!shown.isEmpty());
+        QVERIFY(!shown.contains(image.rect()));
+        const QRegion selection(shown.center().x(), 100, 900, 1500);
+        pDocument->SetSelection(selection);
+        QAction *pEntry = entry(QStringLiteral("Blurs/Gaussian"));
+        auto *pFilter = qobject_cast<DialogFilter *>(FilterMenu::FilterOf(pEntry)->GetObject());
+        QObject watch;
+        QList<QRect> landed;
+        connect(pFilter, &DialogFilter::PartUpdated, &watch, [&](const QImage &, const QRect &area) { landed << area; });
+        pEntry->trigger();
+        // The opening preview's first part comes with the whole image, the
+        // others alone; from then on every preview's first part is in view.
+        QTRY_VERIFY(!landed.isEmpty());
+        landed.clear();
+        cqtest::openFilterDialog()->findChild<QSlider *>(QStringLiteral("sizeSlider"))->setValue(9);
+        QTRY_VERIFY(!landed.isEmpty());
+        QVERIFY(landed.first().intersects(shown));
+        cqtest::pressDialogButton(QDialogButtonBox::Ok);
+        FilterValues nine;
+        nine.set(QStringLiteral("radius"), 9);
+        const QImage whole = pFilter->Run(image, nine);
+        const QImage expected = FilterLanding::Land(image, whole, selection);
+        QCOMPARE(cqtest::firstDifference(pixels(pDocument), expected), QString());
     }
 
     void cancelRestoresEveryPixel()

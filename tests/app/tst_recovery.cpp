@@ -2,12 +2,29 @@
 // what they hold; gone when the document is saved or closed; a failed
 // write said once and tried again; copies of an instance that is gone
 // offered at start, damaged ones listed as such, and read back by cqtool.
+// The undo history comes back with the document: every step undone and
+// redone shows what it showed before the crash, as far as its snapshots
+// were kept; an open floating picture is copied landed.
 #include "Autosave.h"
 #include "ChildWindow.h"
 #include "Document.h"
 #include "DocumentFile.h"
+#include "DocumentBuilder.h"
 #include "FileActions.h"
+#include "HistoryJournal.h"
+#include "ImageFile.h"
+#include "AddPathCmd.h"
+#include "ChangeLayerOpacityCmd.h"
+#include "CreateLayerCmd.h"
+#include "DeleteLayerCmd.h"
+#include "ImageFlipCmd.h"
 #include "LayerSnapshotCmd.h"
+#include "MoveTool.h"
+#include "Path.h"
+#include "RenameLayerCmd.h"
+#include "ResizeCanvasCmd.h"
+#include "SelectionCmd.h"
+#include "ToolTestSupport.h"
 #include "MainWindow.h"
 #include "PixmapLayer.h"
 #include "RecoverDlg.h"
@@ -35,14 +52,73 @@ class TestRecovery : public QObject {
     QTemporaryDir m_scratch;
     QTemporaryDir m_home;
 
-    static void paint(Document *pDocument, QRgb color)
+    static void paint(Document *pDocument, QRgb color, const QRect &area = QRect())
     {
         PixmapLayer *pLayer = pDocument->CurrentRasterLayer();
         QImage image = pLayer->image();
-        image.fill(color);
+        if (area.isValid()) {
+            for (int y = area.top(); y <= area.bottom(); ++y)
+                for (int x = area.left(); x <= area.right(); ++x)
+                    image.setPixel(x, y, color);
+        } else {
+            image.fill(color);
+        }
         image.setPixel(1, 2, qRgba(10, 20, 30, 40)); // straight, translucent: kept exactly
         pLayer->setImage(image);
         pDocument->undoStack()->push(new LayerSnapshotCmd(QStringLiteral("Paint"), pLayer));
+    }
+    // What the user sees of a document, once every restore has landed.
+    static QString seen(Document *pDocument, QImage *pPicture)
+    {
+        cqtest::scratchStore().Sync();
+        QStringList layers;
+        for (Layer *pLayer : pDocument->GetLayers(true)) {
+            if (pLayer->kind() == Layer::Raster)
+                cqtest::scratchStore().WaitForPending(static_cast<PixmapLayer *>(pLayer));
+            layers.append(QStringLiteral("%1@%2").arg(pLayer->name()).arg(pLayer->opacity()));
+        }
+        *pPicture = pDocument->Flattened();
+        QStringList paths;
+        for (const Path *pPath : pDocument->paths())
+            paths.append(QStringLiteral("%1:%2").arg(pPath->name()).arg(pPath->AnchorCount()));
+        return QStringLiteral("%1x%2 [%3] sel %4 paths [%5] current %6")
+            .arg(pDocument->canvasSize().width())
+            .arg(pDocument->canvasSize().height())
+            .arg(layers.join(QLatin1Char(' ')))
+            .arg(QDebug::toString(pDocument->Selection()))
+            .arg(paths.join(QLatin1Char(' ')))
+            .arg(pDocument->CurrentLayer() ? pDocument->CurrentLayer()->name() : QString());
+    }
+    // A copy and its snapshots as a crashed instance leaves them.
+    static QString crashedCopy(const QString &copy, const QString &name)
+    {
+        QFile file(copy);
+        if (!file.open(QIODevice::ReadOnly))
+            return QString();
+        const QString orphan = orphanCopy(QFileInfo(copy).path(), name, file.readAll());
+        const QString from = RecoveryFolder::UndoFolder(copy);
+        const QString to = RecoveryFolder::UndoFolder(orphan);
+        QDir().mkpath(to);
+        for (const QString &snapshot : QDir(from).entryList(QDir::Files))
+            QFile::copy(from + QLatin1Char('/') + snapshot, to + QLatin1Char('/') + snapshot);
+        return orphan;
+    }
+    // Walks the recovered history down to its start and up to its end:
+    // every state as the document before the crash showed it at that step.
+    static void checkWalk(ChildWindow *pWindow, const QStringList &states, const QList<QImage> &pictures, int iFirst)
+    {
+        QUndoStack *pStack = pWindow->undoStack();
+        QImage picture;
+        for (int i = pStack->index(); i >= 0; --i) {
+            pStack->setIndex(i);
+            QCOMPARE(seen(pWindow->document(), &picture), states[iFirst + i]);
+            QCOMPARE(picture, pictures[iFirst + i]);
+        }
+        for (int i = 1; i <= pStack->count(); ++i) {
+            pStack->setIndex(i);
+            QCOMPARE(seen(pWindow->document(), &picture), states[iFirst + i]);
+            QCOMPARE(picture, pictures[iFirst + i]);
+        }
     }
     static QImage copiedPixels(const QString &path)
     {
@@ -216,6 +292,239 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(good) && !QFile::exists(damaged));
         QVERIFY(QFile::exists(live));
         QVERIFY(second.Orphans().isEmpty());
+    }
+
+    void historyComesBackAfterACrash_data()
+    {
+        QTest::addColumn<qint64>("limit");
+        QTest::newRow("snapshots in memory") << ScratchDB::DefaultMemoryLimit;
+        QTest::newRow("snapshots spilled to disk") << qint64(8000);
+    }
+    void historyComesBackAfterACrash()
+    {
+        QFETCH(qint64, limit);
+        ScratchDB *pStore = &cqtest::scratchStore();
+        pStore->Shutdown();
+        pStore->Init(m_scratch.path(), limit);
+        RecoveryFolder folder;
+        QVERIFY(folder.Open(m_home.filePath(QStringLiteral("history"))));
+        Autosave autosave(folder);
+        m_pMain->SetAutosave(&autosave);
+        ChildWindow *pWindow = m_pMain->fileActions().NewDocument(QSize(40, 30));
+        Document *pDocument = pWindow->document();
+        // One step of each kind that changes pixels, layers, canvas,
+        // selection or paths.
+        const QList<std::function<void(Document *)>> steps = {
+            [](Document *d) { paint(d, qRgba(200, 40, 40, 255)); },
+            [](Document *d) { d->undoStack()->push(new CreateLayerCmd(d, Layer::Raster)); },
+            [](Document *d) { paint(d, qRgba(20, 40, 220, 200), QRect(5, 5, 20, 10)); },
+            [](Document *d) { d->undoStack()->push(new ChangeLayerOpacityCmd(d->CurrentLayer(), 100, 40)); },
+            [](Document *d) {
+                Layer *pLayer = d->CurrentLayer();
+                d->undoStack()->push(new RenameLayerCmd(pLayer, pLayer->name(), QStringLiteral("Sky")));
+            },
+            [](Document *d) { d->undoStack()->push(new SelectionCmd(d, d->Selection(), QRegion(3, 4, 10, 8))); },
+            [](Document *d) { d->undoStack()->push(new ImageFlipCmd(d, true, false, QStringLiteral("Flip"))); },
+            [](Document *d) { d->undoStack()->push(new DeleteLayerCmd(d->GetLayers(true).first())); },
+            [](Document *d) { d->undoStack()->push(new ResizeCanvasCmd(d, 50, 36, 40, 30, 0)); },
+            [](Document *d) {
+                auto *pPath = new Path(QStringLiteral("Outline"));
+                for (const QPointF &p : {QPointF(2, 2), QPointF(30, 5), QPointF(12, 25)}) {
+                    PathItem item;
+                    item.kind = pPath->AnchorCount() ? PathItem::LineTo : PathItem::MoveTo;
+                    item.second = p;
+                    pPath->AddItem(item);
+                }
+                d->undoStack()->push(new AddPathCmd(d, pPath));
+            },
+            [](Document *d) { paint(d, qRgba(10, 200, 90, 255), QRect(0, 0, 8, 8)); },
+        };
+        QStringList states;
+        QList<QImage> pictures;
+        QImage picture;
+        states.append(seen(pDocument, &picture));
+        pictures.append(picture);
+        for (const auto &step : steps) {
+            step(pDocument);
+            states.append(seen(pDocument, &picture));
+            pictures.append(picture);
+            QVERIFY(pictures.last() != pictures[pictures.size() - 2] || states.last() != states[states.size() - 2]);
+        }
+        QStringList texts;
+        for (int i = 0; i < pDocument->undoStack()->count(); ++i)
+            texts.append(pDocument->undoStack()->text(i));
+        // One step undone: it can be redone after recovering too.
+        pDocument->undoStack()->undo();
+        autosave.WriteChanged();
+        autosave.Flush();
+        const QString copy = autosave.CopyPathOf(pDocument);
+
+        // Damaged snapshots: the history starts after the last step that needs one.
+        const QString damaged = crashedCopy(copy, QStringLiteral("3 Untitled 3"));
+        RecoveryInfo info;
+        RecoveryHistory::History history;
+        QString error;
+        QVERIFY(RecoveryFile::Read(damaged, &info, nullptr, &error, &history));
+        QCOMPARE(info.historySteps, int(steps.size()));
+        QVERIFY(info.historyNote.isEmpty());
+        // Cut short anywhere, the history is refused, never half read; with
+        // a byte changed, what is still taken rebuilds and walks safely.
+        const QByteArray encoded = RecoveryHistory::Encode(history);
+        DocumentData data;
+        QVERIFY(RecoveryFile::Read(damaged, nullptr, &data, &error));
+        const QList<int> kinds(data.layers.size(), 0);
+        for (int n = 0; n < encoded.size(); n += 7) {
+            RecoveryHistory::History part;
+            QVERIFY(!RecoveryHistory::Parse(encoded.left(n), nullptr, &part));
+            QByteArray changed = encoded;
+            changed[n] = char(changed[n] ^ (0x41 + n % 61));
+            if (!RecoveryHistory::Parse(changed, &kinds, &part) || part.isEmpty())
+                continue;
+            QList<Layer *> made;
+            std::unique_ptr<Document> pBuilt(DocumentBuilder::Build(data, *pStore, &made));
+            pBuilt->undoStack()->clear();
+            HistoryJournal::Rebuild(pBuilt.get(), made, &part, m_home.filePath(QStringLiteral("none")));
+            pBuilt->undoStack()->setIndex(0);
+            pBuilt->undoStack()->setIndex(pBuilt->undoStack()->count());
+            pStore->Sync();
+            QVERIFY(ImageFile::Fits(pBuilt->canvasSize().width(), pBuilt->canvasSize().height()));
+        }
+        const int iVictim = history.steps[2].layers[0].snapshot; // the first layer, painted
+        QVERIFY(QFile::remove(RecoveryFolder::UndoFolder(damaged) + QLatin1Char('/')
+                              + RecoveryHistory::FileName(history.snapshots[iVictim].key)));
+        QVERIFY(RecoveryFile::Check(damaged, &info, &error));
+        QVERIFY2(info.historyNote.startsWith(QStringLiteral("The undo history starts after step ")),
+                 qPrintable(info.historyNote));
+        const int iDropped = info.historyNote.section(QLatin1Char(' '), 6, 6).remove(QLatin1Char(':')).toInt();
+        QVERIFY(iDropped >= 2 && iDropped < int(steps.size()));
+        QVERIFY(Recovery::Open(m_pMain, damaged, &error));
+        checkWalk(m_pMain->currentDocument(), states, pictures, iDropped);
+
+        // The whole history, as before the crash.
+        const QString orphan = crashedCopy(copy, QStringLiteral("2 Untitled 2"));
+        QVERIFY2(Recovery::Open(m_pMain, orphan, &error), qPrintable(error));
+        ChildWindow *pRecovered = m_pMain->currentDocument();
+        QUndoStack *pStack = pRecovered->undoStack();
+        QCOMPARE(pStack->count(), int(steps.size()));
+        QCOMPARE(pStack->index(), int(steps.size()) - 1);
+        for (int i = 0; i < pStack->count(); ++i)
+            QCOMPARE(pStack->text(i), texts[i]);
+        QVERIFY(pRecovered->document()->IsModified());
+        checkWalk(pRecovered, states, pictures, 0);
+        // Its own copy keeps the history it came back with.
+        autosave.WriteChanged();
+        autosave.Flush();
+        QVERIFY(RecoveryFile::Read(autosave.CopyPathOf(pRecovered->document()), &info, nullptr, &error));
+        QCOMPARE(info.historySteps, int(steps.size()));
+        pStore->Shutdown();
+        pStore->Init(m_scratch.path(), ScratchDB::DefaultMemoryLimit);
+    }
+
+    void damagedHistoryLeavesTheDocument_data()
+    {
+        QTest::addColumn<int>("damage");
+        for (int i = 0; i < 8; ++i)
+            QTest::newRow(qPrintable(QString::number(i))) << i;
+    }
+    // A history that does not add up (written by hand, say): the document
+    // comes back without it, and the dialog says why.
+    void damagedHistoryLeavesTheDocument()
+    {
+        QFETCH(int, damage);
+        RecoveryInfo info;
+        info.title = QStringLiteral("Untitled 1");
+        DocumentData data = DocumentFile::FromImage(cqtest::patternImage(9, 7, 2, true), QStringLiteral("L"));
+        RecoveryHistory::History history;
+        RecoveryHistory::Snapshot own;
+        own.docLayer = 0;
+        own.size = QSize(9, 7);
+        history.snapshots = {own, own};
+        history.snapshots[1].docLayer = -1;
+        history.docIndex = {0};
+        RecoveryHistory::Step step;
+        step.canvas = QSize(9, 7);
+        RecoveryHistory::LayerStep layer;
+        layer.data.kind = 0;
+        layer.snapshot = 1;
+        step.layers = {layer};
+        history.steps = {step, step};
+        history.steps[1].layers[0].snapshot = 0;
+        history.current = 1;
+        switch (damage) {
+        case 0: history.steps[0].layers[0].snapshot = 2; break;      // no such snapshot
+        case 1: history.docIndex = {1}; break;                       // no such layer
+        case 2: history.steps[1].current = 1; break;                 // current layer beyond the list
+        case 3: history.steps[0].layers[0].data.kind = 1; break;     // a layer changing kind
+        case 4: history.steps[0].canvas = QSize(40000, 2); break;    // beyond the limits
+        case 5: history.current = 2; break;                          // a step that is not there
+        case 6: history.steps[1].layers[0].data.opacity = 2; break;  // out of range
+        case 7: history.steps[0].layers[0].snapshot = -1; break;     // a shown layer without pixels
+        }
+        QString error;
+        const QByteArray bytes = RecoveryFile::Encode(info, data, &error, &history);
+        RecoveryInfo back;
+        DocumentData recovered;
+        RecoveryHistory::History read;
+        QVERIFY2(RecoveryFile::Parse(bytes, &back, &recovered, &error, &read), qPrintable(error));
+        QCOMPARE(recovered.layers.first().image, cqtest::patternImage(9, 7, 2, true));
+        QVERIFY(read.steps.isEmpty());
+        QCOMPARE(back.historyNote, QStringLiteral("The undo history is damaged: the document comes back without it."));
+    }
+
+    // Autosave while the move tool holds a floating picture copies it
+    // landed, as its own step, and leaves the gesture open.
+    void floatingPictureIsCopiedLanded()
+    {
+        RecoveryFolder folder;
+        QVERIFY(folder.Open(m_home.filePath(QStringLiteral("floating"))));
+        Autosave autosave(folder);
+        m_pMain->SetAutosave(&autosave);
+        const QImage pattern = cqtest::patternImage(100, 80, 3, false);
+        ChildWindow *pWindow = cqtest::documentWith(m_pMain, pattern);
+        Document *pDocument = pWindow->document();
+        m_pMain->toolbox()->Select(ToolSet::Move);
+        auto *pTool = cqtest::toolOf<MoveTool>(m_pMain, ToolSet::Move);
+        const CanvasOverlay &overlay = pTool->Overlay();
+        QWidget *pViewport = pWindow->overlayView()->viewport();
+        QTest::mousePress(pViewport, Qt::LeftButton, {}, overlay.FromCanvas({40, 40}).toPoint());
+        // Up and left: the layer grows beyond the canvas and stands off its corner.
+        QTest::mouseMove(pViewport, overlay.FromCanvas({33, 35}).toPoint());
+        QTest::mouseMove(pViewport, overlay.FromCanvas({25, 30}).toPoint());
+        QTest::mouseRelease(pViewport, Qt::LeftButton, {}, overlay.FromCanvas({25, 30}).toPoint());
+        QVERIFY(pTool->IsPending());
+        const QImage hole = cqtest::layerOf(pWindow)->image();
+        const int iSteps = pWindow->undoStack()->count();
+
+        autosave.WriteChanged();
+        autosave.Flush();
+        // The gesture goes on untouched.
+        QVERIFY(pTool->IsPending());
+        QCOMPARE(cqtest::layerOf(pWindow)->image(), hole);
+        QCOMPARE(pWindow->undoStack()->count(), iSteps);
+
+        m_pMain->FinishGesture();
+        QCOMPARE(pWindow->undoStack()->undoText(), QStringLiteral("Move"));
+        DocumentData data;
+        RecoveryInfo info;
+        QString error;
+        const QString copy = autosave.CopyPathOf(pDocument);
+        QVERIFY(RecoveryFile::Read(copy, &info, &data, &error));
+        QCOMPARE(data.layers.first().image, cqtest::layerOf(pWindow)->image());
+        QCOMPARE(data.layers.first().pos, cqtest::layerOf(pWindow)->pos());
+        QCOMPARE(data.layers.first().pos, QPointF(-15, -10));
+        // Recovered, the landing is a step of its own: undo takes it back.
+        QVERIFY(Recovery::Open(m_pMain, crashedCopy(copy, QStringLiteral("4 Untitled 4")), &error));
+        ChildWindow *pRecovered = m_pMain->currentDocument();
+        QCOMPARE(pRecovered->undoStack()->undoText(), QStringLiteral("Move"));
+        pRecovered->undoStack()->undo();
+        cqtest::settle(pRecovered);
+        QCOMPARE(cqtest::layerOf(pRecovered)->image(), pattern);
+        // Redone, the layer is back where the landing put it.
+        pRecovered->undoStack()->redo();
+        cqtest::settle(pRecovered);
+        QCOMPARE(cqtest::layerOf(pRecovered)->image(), cqtest::layerOf(pWindow)->image());
+        QCOMPARE(cqtest::layerOf(pRecovered)->pos(), cqtest::layerOf(pWindow)->pos());
+        m_pMain->toolbox()->Select(ToolSet::Brush);
     }
 
     void cqtoolReadsACopy()

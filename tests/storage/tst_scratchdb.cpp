@@ -62,6 +62,7 @@ private slots:
     void waitForPendingAppliesAtOnce();
     void failedWriteKeepsSnapshot();
     void unreadableFileReportedOnce();
+    void adoptsOnlyFilesThatAreWhatTheySay();
     void longUndoRedoRunStaysNearLimit();
     void shutdownRemovesFiles();
     void instancesKeepEachOthersFiles();
@@ -405,6 +406,40 @@ void TestScratchDB::unreadableFileReportedOnce()
     QCOMPARE(failed.size(), 2);
     QVERIFY(samePixels(layer.m_image, present));
     QCOMPARE(db.memoryInUse(), inUse);
+}
+
+// A recovery copy's snapshot files: taken in (moved) and read back when
+// asked for; one not of the size it is said to be is never decoded, and a
+// link is never taken.
+void TestScratchDB::adoptsOnlyFilesThatAreWhatTheySay()
+{
+    ScratchDB db;
+    db.Init(m_tmp.path() + QStringLiteral("/adopt"), 2 * MiB);
+    QSignalSpy failed(&db, &ScratchDB::RestoreFailed);
+    const QImage pattern = cqtest::patternImage(30, 20, 7, true);
+    const QString png = m_tmp.filePath(QStringLiteral("snapshot.png"));
+    QVERIFY(pattern.save(png, "PNG"));
+    QVERIFY(QFile::copy(png, png + QStringLiteral(".2")));
+    QVERIFY(QFile::link(png + QStringLiteral(".2"), png + QStringLiteral(".link")));
+
+    const int good = db.AdoptFile(png, pattern.size(), QImage::Format_ARGB32, QPointF(3, 4));
+    QVERIFY(good >= 0);
+    QVERIFY(!QFile::exists(png));
+    const int wrong = db.AdoptFile(png + QStringLiteral(".2"), QSize(30000, 20000), QImage::Format_ARGB32, QPointF());
+    QVERIFY(wrong >= 0);
+    QCOMPARE(db.AdoptFile(png + QStringLiteral(".link"), pattern.size(), QImage::Format_ARGB32, QPointF()), -1);
+    QCOMPARE(db.AdoptFile(png + QStringLiteral(".gone"), pattern.size(), QImage::Format_ARGB32, QPointF()), -1);
+
+    FakeLayer layer(cqtest::patternImage(30, 20, 1, true));
+    db.RestoreItem(&layer, good);
+    db.WaitForPending(&layer);
+    QVERIFY(samePixels(layer.m_image, pattern));
+    QCOMPARE(layer.m_pos, QPointF(3, 4));
+    db.RestoreItem(&layer, wrong);
+    db.WaitForPending(&layer);
+    QCOMPARE(failed.size(), 1);
+    QVERIFY(samePixels(layer.m_image, pattern));
+    QCOMPARE(db.memoryInUse(), qint64(30 * 20 * 4));
 }
 
 void TestScratchDB::instancesKeepEachOthersFiles()
