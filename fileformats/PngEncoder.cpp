@@ -320,17 +320,20 @@ bool makeNonFinal(uchar *stream, size_t *pSize)
     z.next_in = stream;
     z.avail_in = uInt(*pSize);
     qint64 lastHeader = 0;
+    int spareBits = -1;
     int status;
     do {
         z.next_out = scratch.data();
         z.avail_out = uInt(scratch.size());
         status = inflate(&z, Z_BLOCK);
-        // At a boundary before a block whose header is still unread.
+        // At a block boundary: before a header still unread, or after the
+        // final block (zlib drops the padding bits only after that).
         if ((z.data_type & 128) && !(z.data_type & 64))
             lastHeader = qint64(z.total_in) * 8 - (z.data_type & 7);
+        else if ((z.data_type & 128) && spareBits < 0)
+            spareBits = z.data_type & 7;
     } while (status == Z_OK);
-    const int spareBits = z.data_type & 7;
-    const bool bWhole = status == Z_STREAM_END && z.avail_in == 0;
+    const bool bWhole = status == Z_STREAM_END && z.avail_in == 0 && spareBits >= 0;
     inflateEnd(&z);
     if (!bWhole)
         return false;
