@@ -297,10 +297,45 @@ bool filterAll(const QImage &image, const Layout &layout, uchar *out, int iThrea
     return !bFailed;
 }
 
-struct Packed {
+// The zlib stream in pieces, in order; written out as IDAT chunks without
+// being joined first.
+struct Piece {
     std::unique_ptr<uchar[]> bytes;
     size_t size = 0;
 };
+using Packed = std::vector<Piece>;
+
+size_t packedSize(const Packed &packed)
+{
+    size_t size = 0;
+    for (const Piece &piece : packed)
+        size += piece.size;
+    return size;
+}
+
+// The stream cut into chunks of kIdatChunk bytes as if it were one array.
+void appendImageData(QByteArray *pOut, const Packed &packed)
+{
+    std::vector<uchar> chunk; // one that straddles pieces
+    for (const Piece &piece : packed) {
+        size_t at = 0;
+        // Finish a chunk begun in an earlier piece.
+        if (!chunk.empty()) {
+            const size_t take = qMin(piece.size, size_t(kIdatChunk) - chunk.size());
+            chunk.insert(chunk.end(), piece.bytes.get(), piece.bytes.get() + take);
+            at = take;
+            if (chunk.size() < size_t(kIdatChunk))
+                continue;
+            PngChunks::Append(pOut, "IDAT", chunk.data(), qsizetype(chunk.size()));
+            chunk.clear();
+        }
+        for (; piece.size - at >= size_t(kIdatChunk); at += size_t(kIdatChunk))
+            PngChunks::Append(pOut, "IDAT", piece.bytes.get() + at, kIdatChunk);
+        chunk.assign(piece.bytes.get() + at, piece.bytes.get() + piece.size);
+    }
+    if (!chunk.empty())
+        PngChunks::Append(pOut, "IDAT", chunk.data(), qsizetype(chunk.size()));
+}
 
 // Below this many filtered bytes one deflate stream on one thread is quick
 // enough, and the bytes stay those of the single-stream writer.
@@ -357,11 +392,7 @@ Packed compressInParts(const uchar *data, size_t size, int iLevel, int parts)
     std::vector<size_t> starts(size_t(parts) + 1, size);
     for (int i = 0; i < parts; ++i)
         starts[size_t(i)] = size_t(unit * middleWeight * i);
-    struct Piece {
-        std::unique_ptr<uchar[]> bytes;
-        size_t size = 0;
-    };
-    std::vector<Piece> pieces(static_cast<size_t>(parts));
+    Packed pieces(static_cast<size_t>(parts) + 2);
     std::vector<quint32> sums(static_cast<size_t>(parts), 1);
     std::atomic<bool> bFailed{false};
     auto piece = [&](int i) {
@@ -374,7 +405,7 @@ Packed compressInParts(const uchar *data, size_t size, int iLevel, int parts)
                 bFailed = true;
                 return;
             }
-            Piece &out = pieces[size_t(i)];
+            Piece &out = pieces[size_t(i) + 1];
             const size_t bound = libdeflate_deflate_compress_bound(compressor.get(), n);
             out.bytes.reset(new uchar[bound + 5]);
             out.size = libdeflate_deflate_compress(compressor.get(), in, n, out.bytes.get(), bound);
@@ -399,25 +430,17 @@ Packed compressInParts(const uchar *data, size_t size, int iLevel, int parts)
     if (bFailed)
         return Packed();
     uLong adler = sums[0];
-    size_t total = 6;
-    for (int i = 0; i < parts; ++i) {
-        total += pieces[size_t(i)].size;
-        if (i > 0)
-            adler = adler32_combine(adler, sums[size_t(i)], z_off_t(starts[size_t(i) + 1] - starts[size_t(i)]));
-    }
-    Packed out;
-    out.bytes.reset(new uchar[total]);
-    uchar *at = out.bytes.get();
-    // The header libdeflate writes for the same level.
-    *at++ = 0x78;
-    *at++ = iLevel < 2 ? 0x01 : iLevel < 6 ? 0x5e : iLevel == 6 ? 0x9c : 0xda;
-    for (const Piece &p : pieces) {
-        std::memcpy(at, p.bytes.get(), p.size);
-        at += p.size;
-    }
-    qToBigEndian<quint32>(quint32(adler), at);
-    out.size = total;
-    return out;
+    for (int i = 1; i < parts; ++i)
+        adler = adler32_combine(adler, sums[size_t(i)], z_off_t(starts[size_t(i) + 1] - starts[size_t(i)]));
+    // The header libdeflate writes for the same level, and the checksum.
+    Piece &head = pieces.front();
+    head.bytes.reset(new uchar[2]{0x78, uchar(iLevel < 2 ? 0x01 : iLevel < 6 ? 0x5e : iLevel == 6 ? 0x9c : 0xda)});
+    head.size = 2;
+    Piece &tail = pieces.back();
+    tail.bytes.reset(new uchar[4]);
+    qToBigEndian<quint32>(quint32(adler), tail.bytes.get());
+    tail.size = 4;
+    return pieces;
 }
 
 QByteArray encodeCompressed(const QImage &source, int iLevel, int iThreads)
@@ -445,16 +468,19 @@ QByteArray encodeCompressed(const QImage &source, int iLevel, int iThreads)
         packed = compressInParts(filtered.get(), filteredSize, iLevel, iThreads);
     } else {
         const size_t bound = libdeflate_zlib_compress_bound(compressor.get(), filteredSize);
-        packed.bytes.reset(new uchar[bound]);
-        packed.size = libdeflate_zlib_compress(compressor.get(), filtered.get(), filteredSize, packed.bytes.get(), bound);
+        Piece whole;
+        whole.bytes.reset(new uchar[bound]);
+        whole.size = libdeflate_zlib_compress(compressor.get(), filtered.get(), filteredSize, whole.bytes.get(), bound);
+        if (whole.size > 0)
+            packed.push_back(std::move(whole));
     }
     filtered.reset();
-    const size_t packedSize = packed.size;
-    if (packedSize == 0)
+    const size_t packedBytes = packedSize(packed);
+    if (packedBytes == 0)
         return QByteArray();
 
     QByteArray out = header(image, layout.colorType);
-    out.reserve(out.size() + qsizetype(packedSize) + qsizetype(packedSize) / kIdatChunk * 12 + 1024 + 3 * 256 * 2);
+    out.reserve(out.size() + qsizetype(packedBytes) + qsizetype(packedBytes) / kIdatChunk * 12 + 1024 + 3 * 256 * 2);
     if (layout.palette) {
         const std::vector<quint32> &colours = layout.palette->colours();
         QByteArray plte, trns;
@@ -467,8 +493,7 @@ QByteArray encodeCompressed(const QImage &source, int iLevel, int iThreads)
         if (!trns.isEmpty())
             PngChunks::Append(&out, "tRNS", reinterpret_cast<const uchar *>(trns.constData()), trns.size());
     }
-    for (qsizetype at = 0; at < qsizetype(packedSize); at += kIdatChunk)
-        PngChunks::Append(&out, "IDAT", packed.bytes.get() + at, qMin(kIdatChunk, qsizetype(packedSize) - at));
+    appendImageData(&out, packed);
     PngChunks::Append(&out, "IEND", nullptr, 0);
     return out;
 }
