@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QPainter>
+#include <QThread>
 #include <QThreadPool>
 #include <QUndoCommand>
 #include <QUndoStack>
@@ -174,9 +175,13 @@ QByteArray DocumentFile::EncodePng(const QImage &image)
 QList<QByteArray> DocumentFile::EncodePngs(const QList<QImage> &images)
 {
     QList<QByteArray> result(images.size());
+    // Fewer layers than cores: each layer's rows are filtered and compressed in parts.
+    const int threads = qMax(1, QThread::idealThreadCount() / qMax(1, int(images.size())));
     QList<std::function<void()>> jobs;
     for (int i = 0; i < images.size(); ++i)
-        jobs.append([&images, &result, i] { result[i] = EncodePng(images[i]); });
+        jobs.append([&images, &result, i, threads] {
+            result[i] = PngEncoder::Encode(images[i], PngEncoder::kDocumentLevel, threads);
+        });
     runParallel(jobs);
     return result;
 }

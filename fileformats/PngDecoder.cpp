@@ -10,6 +10,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <memory>
 #include <new>
 #include <vector>
@@ -20,12 +21,9 @@ namespace PngDecoder {
 
 namespace {
 
-// Above this many bytes of pixels the one-piece inflate (which holds the
-// filtered rows and the image together) gives way to libpng's rows.
-constexpr qint64 kPlainLimit = qint64(128) << 20;
-// The same when the image is reduced as it is decoded: only the filtered
-// rows are held whole, so a smaller limit keeps two decodes side by side
-// well inside a thumbnailer's memory.
+// Above this many bytes of pixels a reduced decode gives way to libpng's
+// rows: only the filtered rows are held whole, so the limit keeps two
+// decodes side by side well inside a thumbnailer's memory.
 constexpr qint64 kReducedPlainLimit = qint64(64) << 20;
 
 Result failure(Status status, const QString &reason)
@@ -284,20 +282,29 @@ bool isPlain(const PngChunks::Png &png, qint64 limit)
         && qint64(h.width) * h.height * 4 <= limit;
 }
 
+// The transparent colour key of an RGB image (-1 for none); false when its
+// samples go beyond 8 bits, which is left to libpng.
+bool colourKey(const PngChunks::Png &png, int *pKey)
+{
+    *pKey = -1;
+    if (png.header.colorType != 2 || png.transparency.isEmpty())
+        return true;
+    const auto *t = reinterpret_cast<const uchar *>(png.transparency.constData());
+    if (t[0] || t[2] || t[4])
+        return false;
+    *pKey = (t[1] << 16) | (t[3] << 8) | t[5];
+    return true;
+}
+
 // Inflates in one piece, then unfilters and converts row by row: row y is
 // written to rowAt(y), after which rowDone(y) runs.
 template <typename RowAt, typename RowDone>
 Plain plainRows(const QByteArray &bytes, const PngChunks::Png &png, RowAt &&rowAt, RowDone &&rowDone)
 {
     const PngChunks::Header &h = png.header;
-    // A transparent colour key: samples beyond 8 bits are left to libpng.
     int key = -1;
-    if (h.colorType == 2 && !png.transparency.isEmpty()) {
-        const auto *t = reinterpret_cast<const uchar *>(png.transparency.constData());
-        if (t[0] || t[2] || t[4])
-            return Plain::NotPlain;
-        key = (t[1] << 16) | (t[3] << 8) | t[5];
-    }
+    if (!colourKey(png, &key))
+        return Plain::NotPlain;
     const int bpp = h.colorType == 6 ? 4 : h.colorType == 2 ? 3 : 1;
     const qsizetype rowBytes = qsizetype(h.width) * bpp;
     const qsizetype total = (rowBytes + 1) * qsizetype(h.height);
@@ -332,18 +339,65 @@ Plain plainRows(const QByteArray &bytes, const PngChunks::Png &png, RowAt &&rowA
     return Plain::Done;
 }
 
+// The whole image in one buffer: the filtered rows are inflated into its
+// end, then unfiltered and converted a row at a time into their final place
+// at its start, which never overtakes the rows still to be read. The peak
+// is one image (plus a byte a row) besides the file.
 Plain decodePlain(const QByteArray &bytes, const PngChunks::Png &png, QImage *pImage)
 {
-    if (!isPlain(png, kPlainLimit))
+    // The chunk reader has held the size to the shared limits.
+    if (!isPlain(png, std::numeric_limits<qint64>::max()))
         return Plain::NotPlain;
-    QImage image(int(png.header.width), int(png.header.height), QImage::Format_ARGB32);
+    const PngChunks::Header &h = png.header;
+    int key = -1;
+    if (!colourKey(png, &key))
+        return Plain::NotPlain;
+    const int bpp = h.colorType == 6 ? 4 : h.colorType == 2 ? 3 : 1;
+    const qsizetype rowBytes = qsizetype(h.width) * bpp;
+    const qsizetype total = (rowBytes + 1) * qsizetype(h.height);
+    const qsizetype imageBytes = qsizetype(h.width) * 4 * qsizetype(h.height);
+    const qsizetype size = qMax(total, imageBytes);
+    auto *pBuffer = static_cast<uchar *>(std::malloc(size_t(size)));
+    std::unique_ptr<uchar[]> rows(new (std::nothrow) uchar[size_t(rowBytes) * 2]);
+    if (!pBuffer || !rows) {
+        std::free(pBuffer);
+        return Plain::NoMemory;
+    }
+    std::unique_ptr<uchar, decltype(&std::free)> buffer(pBuffer, &std::free);
+    uchar *filtered = pBuffer + (size - total);
+    const QByteArray idat = PngChunks::ImageData(bytes, png);
+    libdeflate_decompressor *pInflater = libdeflate_alloc_decompressor();
+    if (!pInflater)
+        return Plain::NotPlain;
+    size_t inUsed = 0, outMade = 0;
+    const libdeflate_result inflated = libdeflate_zlib_decompress_ex(pInflater, idat.constData(), size_t(idat.size()),
+                                                                     filtered, size_t(total), &inUsed, &outMade);
+    libdeflate_free_decompressor(pInflater);
+    // Short, long or damaged data: libpng decides what it makes of it.
+    if (inflated != LIBDEFLATE_SUCCESS || outMade != size_t(total))
+        return Plain::NotPlain;
+
+    quint32 table[256];
+    if (h.colorType == 3)
+        paletteTable(png, table);
+    uchar *current = rows.get(), *previous = rows.get() + rowBytes;
+    std::memset(previous, 0, size_t(rowBytes));
+    for (quint32 y = 0; y < h.height; ++y) {
+        const uchar *row = filtered + qsizetype(y) * (rowBytes + 1);
+        std::memcpy(current, row + 1, size_t(rowBytes));
+        if (!PngFilter::Undo(row[0], current, previous, rowBytes, bpp))
+            return Plain::NotPlain;
+        convertRow(h.colorType, current, reinterpret_cast<quint32 *>(pBuffer + qsizetype(y) * h.width * 4), h.width,
+                   table, key >= 0 ? &key : nullptr);
+        std::swap(current, previous);
+    }
+    QImage image(buffer.get(), int(h.width), int(h.height), qsizetype(h.width) * 4, QImage::Format_ARGB32,
+                 &std::free, buffer.get());
     if (image.isNull())
         return Plain::NoMemory;
-    const Plain done = plainRows(
-        bytes, png, [&image](quint32 y) { return reinterpret_cast<quint32 *>(image.scanLine(int(y))); }, [](quint32) {});
-    if (done == Plain::Done)
-        *pImage = std::move(image);
-    return done;
+    buffer.release();
+    *pImage = std::move(image);
+    return Plain::Done;
 }
 
 Result checked(const QByteArray &bytes, PngChunks::Png *pPng)

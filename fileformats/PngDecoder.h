@@ -10,9 +10,9 @@
 // and gamma and colour-profile chunks are not applied.
 //
 // The chunks are checked first (PngChunks). Ordinary 8-bit, non-interlaced
-// images of moderate size are inflated in one piece and unfiltered here;
-// everything else goes through libpng row by row, which keeps the peak near
-// one copy of the image besides the file.
+// images are inflated in one piece into the image's own buffer and unfiltered
+// there; everything else goes through libpng row by row. Either way the peak
+// stays near one copy of the image besides the file.
 namespace PngDecoder {
 
 enum class Status { Ok, NotPng, Damaged, TooLarge, NoMemory };

@@ -19,7 +19,8 @@ constexpr int kDocumentLevel = 1; // fast; what the native file uses
 constexpr int kMaxLevel = 12;
 
 // An empty array when the image is null or memory ran out. iThreads > 1
-// splits the row filtering of a large image over that many threads.
+// splits the row filtering and the deflating of a large image over that many
+// threads; the pieces are joined into the one zlib stream a PNG holds.
 QByteArray Encode(const QImage &image, int iLevel = kDocumentLevel, int iThreads = 1);
 
 // The stored encoding written to a device (the scratch files).

@@ -1,7 +1,7 @@
 // The PNG encoder: exact bytes of the stored form, exact pixels back through
 // the toolkit's own decoder at every layout (palette, RGB, RGBA), the row
-// filters against their definition, real compression, and a clean failure
-// when memory runs out.
+// filters against their definition, real compression, a large image deflated
+// in pieces, and a clean failure when memory runs out.
 #include "PngEncoder.h"
 #include "PngFilter.h"
 #include "FileBytes.h"
@@ -177,6 +177,40 @@ private Q_SLOTS:
         const QByteArray png = PngEncoder::Encode(gradient);
         QVERIFY(png.size() < gradient.sizeInBytes() / 8);
         QVERIFY(PngEncoder::Encode(gradient, PngEncoder::kMaxLevel).size() <= png.size());
+    }
+
+    // A large image deflated in pieces on several threads is still one zlib
+    // stream: zlib inflates it whole and its checksum holds, the toolkit's
+    // decoder gives the pixels back, and the bytes differ from one piece's.
+    // Smooth rows and noise rows make both coded and stored blocks.
+    void piecesMakeOneStream()
+    {
+        QImage image = cqtest::patternImage(1800, 1300, 11);
+        for (int y = 0; y < 700; ++y)
+            for (int x = 0; x < 1800; ++x)
+                image.setPixel(x, y, qRgba(x / 8, y / 3, (x * y) % 7, 255 - (x + y) % 50));
+        QByteArray single;
+        for (int threads : {1, 2, 3}) {
+            const QByteArray png = PngEncoder::Encode(image, PngEncoder::kDocumentLevel, threads);
+            QByteArray zlib;
+            for (qsizetype at = 8; at + 12 <= png.size();) {
+                const qsizetype length = qFromBigEndian<quint32>(png.constData() + at);
+                if (png.mid(at + 4, 4) == "IDAT")
+                    zlib += png.mid(at + 8, length);
+                at += length + 12;
+            }
+            QByteArray raw(qsizetype(1800 * 4 + 1) * 1300, '\0');
+            uLongf rawSize = uLongf(raw.size());
+            QCOMPARE(uncompress(reinterpret_cast<Bytef *>(raw.data()), &rawSize,
+                                reinterpret_cast<const Bytef *>(zlib.constData()), uLong(zlib.size())),
+                     Z_OK);
+            QCOMPARE(qsizetype(rawSize), raw.size());
+            QCOMPARE(cqtest::firstDifference(decode(png), image), QString());
+            if (threads == 1)
+                single = png;
+            else
+                QVERIFY(png != single);
+        }
     }
 
     void nullImageEncodesNothing()
