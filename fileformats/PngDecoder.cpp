@@ -296,6 +296,22 @@ bool colourKey(const PngChunks::Png &png, int *pKey)
     return true;
 }
 
+// The image data inflated in one piece into `total` bytes at pOut; false
+// when the data is short, long or damaged (libpng then decides what it
+// makes of it).
+bool inflateRows(const QByteArray &bytes, const PngChunks::Png &png, uchar *pOut, qsizetype total)
+{
+    const QByteArray idat = PngChunks::ImageData(bytes, png);
+    libdeflate_decompressor *pInflater = libdeflate_alloc_decompressor();
+    if (!pInflater)
+        return false;
+    size_t inUsed = 0, outMade = 0;
+    const libdeflate_result inflated = libdeflate_zlib_decompress_ex(pInflater, idat.constData(), size_t(idat.size()),
+                                                                     pOut, size_t(total), &inUsed, &outMade);
+    libdeflate_free_decompressor(pInflater);
+    return inflated == LIBDEFLATE_SUCCESS && outMade == size_t(total);
+}
+
 // Inflates in one piece, then unfilters and converts row by row: row y is
 // written to rowAt(y), after which rowDone(y) runs.
 template <typename RowAt, typename RowDone>
@@ -312,16 +328,7 @@ Plain plainRows(const QByteArray &bytes, const PngChunks::Png &png, RowAt &&rowA
     std::unique_ptr<uchar[]> zeros(new (std::nothrow) uchar[size_t(rowBytes)]());
     if (!filtered || !zeros)
         return Plain::NotPlain; // libpng needs less memory
-    const QByteArray idat = PngChunks::ImageData(bytes, png);
-    libdeflate_decompressor *pInflater = libdeflate_alloc_decompressor();
-    if (!pInflater)
-        return Plain::NotPlain;
-    size_t inUsed = 0, outMade = 0;
-    const libdeflate_result inflated = libdeflate_zlib_decompress_ex(pInflater, idat.constData(), size_t(idat.size()),
-                                                                     filtered.get(), size_t(total), &inUsed, &outMade);
-    libdeflate_free_decompressor(pInflater);
-    // Short, long or damaged data: libpng decides what it makes of it.
-    if (inflated != LIBDEFLATE_SUCCESS || outMade != size_t(total))
+    if (!inflateRows(bytes, png, filtered.get(), total))
         return Plain::NotPlain;
 
     quint32 table[256];
@@ -365,16 +372,7 @@ Plain decodePlain(const QByteArray &bytes, const PngChunks::Png &png, QImage *pI
     }
     std::unique_ptr<uchar, decltype(&std::free)> buffer(pBuffer, &std::free);
     uchar *filtered = pBuffer + (size - total);
-    const QByteArray idat = PngChunks::ImageData(bytes, png);
-    libdeflate_decompressor *pInflater = libdeflate_alloc_decompressor();
-    if (!pInflater)
-        return Plain::NotPlain;
-    size_t inUsed = 0, outMade = 0;
-    const libdeflate_result inflated = libdeflate_zlib_decompress_ex(pInflater, idat.constData(), size_t(idat.size()),
-                                                                     filtered, size_t(total), &inUsed, &outMade);
-    libdeflate_free_decompressor(pInflater);
-    // Short, long or damaged data: libpng decides what it makes of it.
-    if (inflated != LIBDEFLATE_SUCCESS || outMade != size_t(total))
+    if (!inflateRows(bytes, png, filtered, total))
         return Plain::NotPlain;
 
     quint32 table[256];
