@@ -95,6 +95,21 @@ inline __m128i select(__m128i mask, __m128i a, __m128i b)
     return _mm_or_si128(_mm_and_si128(mask, a), _mm_andnot_si128(mask, b));
 }
 
+// The Paeth predictor of 16-bit lanes: whichever of a, b and c lies
+// nearest a + b - c, ties to a, then b.
+inline __m128i paethPredict(__m128i a, __m128i b, __m128i c)
+{
+    const __m128i zero = _mm_setzero_si128();
+    __m128i pa = _mm_sub_epi16(b, c);
+    __m128i pb = _mm_sub_epi16(a, c);
+    __m128i pc = _mm_add_epi16(pa, pb);
+    pa = _mm_max_epi16(pa, _mm_sub_epi16(zero, pa));
+    pb = _mm_max_epi16(pb, _mm_sub_epi16(zero, pb));
+    pc = _mm_max_epi16(pc, _mm_sub_epi16(zero, pc));
+    const __m128i smallest = _mm_min_epi16(pc, _mm_min_epi16(pa, pb));
+    return select(_mm_cmpeq_epi16(pa, smallest), a, select(_mm_cmpeq_epi16(pb, smallest), b, c));
+}
+
 template <int Bpp>
 bool undoPixels(uchar type, uchar *row, const uchar *prev, qsizetype n)
 {
@@ -120,20 +135,11 @@ bool undoPixels(uchar type, uchar *row, const uchar *prev, qsizetype n)
         return true;
     }
     case Paeth: {
-        // In 16-bit lanes: the distances of a, b and c from a + b - c.
         __m128i c = zero;
         for (qsizetype i = 0; i + Bpp <= n; i += Bpp) {
             const __m128i b = _mm_unpacklo_epi8(loadPixel<Bpp>(prev + i, i <= spareUpTo), zero);
             const __m128i x = _mm_unpacklo_epi8(loadPixel<Bpp>(row + i, i <= spareUpTo), zero);
-            __m128i pa = _mm_sub_epi16(b, c);
-            __m128i pb = _mm_sub_epi16(a, c);
-            __m128i pc = _mm_add_epi16(pa, pb);
-            pa = _mm_max_epi16(pa, _mm_sub_epi16(zero, pa));
-            pb = _mm_max_epi16(pb, _mm_sub_epi16(zero, pb));
-            pc = _mm_max_epi16(pc, _mm_sub_epi16(zero, pc));
-            const __m128i smallest = _mm_min_epi16(pc, _mm_min_epi16(pa, pb));
-            const __m128i nearest = select(_mm_cmpeq_epi16(pa, smallest), a,
-                                           select(_mm_cmpeq_epi16(pb, smallest), b, c));
+            const __m128i nearest = paethPredict(a, b, c);
             a = _mm_and_si128(_mm_add_epi16(nearest, x), _mm_set1_epi16(0xff));
             storePixel<Bpp>(row + i, _mm_packus_epi16(a, a));
             c = b;
@@ -151,22 +157,12 @@ template <int Bpp>
 qsizetype applyPaethVector(const uchar *row, const uchar *prev, uchar *out, qsizetype n)
 {
     const __m128i zero = _mm_setzero_si128();
-    auto predict = [&zero](__m128i a, __m128i b, __m128i c) {
-        __m128i pa = _mm_sub_epi16(b, c);
-        __m128i pb = _mm_sub_epi16(a, c);
-        __m128i pc = _mm_add_epi16(pa, pb);
-        pa = _mm_max_epi16(pa, _mm_sub_epi16(zero, pa));
-        pb = _mm_max_epi16(pb, _mm_sub_epi16(zero, pb));
-        pc = _mm_max_epi16(pc, _mm_sub_epi16(zero, pc));
-        const __m128i smallest = _mm_min_epi16(pc, _mm_min_epi16(pa, pb));
-        return select(_mm_cmpeq_epi16(pa, smallest), a, select(_mm_cmpeq_epi16(pb, smallest), b, c));
-    };
     qsizetype i = Bpp;
     for (; i + 16 <= n; i += 16) {
         const auto load = [](const uchar *p) { return _mm_loadu_si128(reinterpret_cast<const __m128i *>(p)); };
         const __m128i a = load(row + i - Bpp), b = load(prev + i), c = load(prev + i - Bpp);
-        const __m128i lo = predict(_mm_unpacklo_epi8(a, zero), _mm_unpacklo_epi8(b, zero), _mm_unpacklo_epi8(c, zero));
-        const __m128i hi = predict(_mm_unpackhi_epi8(a, zero), _mm_unpackhi_epi8(b, zero), _mm_unpackhi_epi8(c, zero));
+        const __m128i lo = paethPredict(_mm_unpacklo_epi8(a, zero), _mm_unpacklo_epi8(b, zero), _mm_unpacklo_epi8(c, zero));
+        const __m128i hi = paethPredict(_mm_unpackhi_epi8(a, zero), _mm_unpackhi_epi8(b, zero), _mm_unpackhi_epi8(c, zero));
         _mm_storeu_si128(reinterpret_cast<__m128i *>(out + i), _mm_sub_epi8(load(row + i), _mm_packus_epi16(lo, hi)));
     }
     return i;
