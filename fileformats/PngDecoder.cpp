@@ -296,6 +296,27 @@ bool colourKey(const PngChunks::Png &png, int *pKey)
     return true;
 }
 
+// How a plain image's filtered rows lie: its colour key (-1 for none), bytes
+// a pixel, bytes a row without the filter byte, and bytes in all.
+struct RowLayout {
+    int key;
+    int bpp;
+    qsizetype rowBytes;
+    qsizetype total;
+};
+
+bool rowLayout(const PngChunks::Png &png, RowLayout *pLayout)
+{
+    const PngChunks::Header &h = png.header;
+    int key = -1;
+    if (!colourKey(png, &key))
+        return false;
+    const int bpp = h.colorType == 6 ? 4 : h.colorType == 2 ? 3 : 1;
+    const qsizetype rowBytes = qsizetype(h.width) * bpp;
+    *pLayout = RowLayout{key, bpp, rowBytes, (rowBytes + 1) * qsizetype(h.height)};
+    return true;
+}
+
 // The image data inflated in one piece into `total` bytes at pOut; false
 // when the data is short, long or damaged (libpng then decides what it
 // makes of it).
@@ -318,12 +339,10 @@ template <typename RowAt, typename RowDone>
 Plain plainRows(const QByteArray &bytes, const PngChunks::Png &png, RowAt &&rowAt, RowDone &&rowDone)
 {
     const PngChunks::Header &h = png.header;
-    int key = -1;
-    if (!colourKey(png, &key))
+    RowLayout layout;
+    if (!rowLayout(png, &layout))
         return Plain::NotPlain;
-    const int bpp = h.colorType == 6 ? 4 : h.colorType == 2 ? 3 : 1;
-    const qsizetype rowBytes = qsizetype(h.width) * bpp;
-    const qsizetype total = (rowBytes + 1) * qsizetype(h.height);
+    const auto [key, bpp, rowBytes, total] = layout;
     std::unique_ptr<uchar[]> filtered(new (std::nothrow) uchar[size_t(total)]);
     std::unique_ptr<uchar[]> zeros(new (std::nothrow) uchar[size_t(rowBytes)]());
     if (!filtered || !zeros)
@@ -356,12 +375,10 @@ Plain decodePlain(const QByteArray &bytes, const PngChunks::Png &png, QImage *pI
     if (!isPlain(png, std::numeric_limits<qint64>::max()))
         return Plain::NotPlain;
     const PngChunks::Header &h = png.header;
-    int key = -1;
-    if (!colourKey(png, &key))
+    RowLayout layout;
+    if (!rowLayout(png, &layout))
         return Plain::NotPlain;
-    const int bpp = h.colorType == 6 ? 4 : h.colorType == 2 ? 3 : 1;
-    const qsizetype rowBytes = qsizetype(h.width) * bpp;
-    const qsizetype total = (rowBytes + 1) * qsizetype(h.height);
+    const auto [key, bpp, rowBytes, total] = layout;
     const qsizetype imageBytes = qsizetype(h.width) * 4 * qsizetype(h.height);
     const qsizetype size = qMax(total, imageBytes);
     auto *pBuffer = static_cast<uchar *>(std::malloc(size_t(size)));
