@@ -23,6 +23,7 @@
 #include "HistogramDlg.h"
 #include "LayerActions.h"
 #include "LayerDlg.h"
+#include "PanelLayout.h"
 #include "PopupNotify.h"
 #include "ScratchDB.h"
 #include "Startup.h"
@@ -47,7 +48,13 @@
 #include <QUndoStack>
 
 namespace {
-const char kSizeIcon[] = "<img src=':/icons/doc_resize.png'>";
+// The icon always sits in the same table, with or without a size beside it:
+// a status bar that changes height moves the panels.
+QString sizeLabelText(const QString &size)
+{
+    return QStringLiteral("<table><tbody><tr><td><img src=':/icons/doc_resize.png'></td><td>") + size
+           + QStringLiteral("</td></tr></tbody></table>");
+}
 
 const char kToolBarStyle[] =
     "QToolBar { background-color: rgb(50, 50, 50); border: none; spacing: 4px; }"
@@ -147,6 +154,7 @@ MainWindow::MainWindow(ScratchDB &store)
     m_pUi->action_Histogram->setChecked(!pHistogram->isHidden());
     m_pUi->action_History->setChecked(!pHistory->isHidden());
     m_pUi->action_Layers->setChecked(!m_pLayers->isHidden());
+    m_pPanelLayout = new PanelLayout(*this);
     m_pToolbox = new ToolboxDlg(*this, this);
     m_pLayers->SetToolbox(m_pToolbox);
     connect(m_pLayers, &LayerDlg::NewBrushRequested, this, [this](const QImage &image) {
@@ -207,7 +215,7 @@ void MainWindow::BuildStatusBar()
         pLabel->setStyleSheet(QStringLiteral("color: rgb(255, 255, 255);"));
         return pLabel;
     };
-    m_pSizeLabel = label(QString::fromLatin1(kSizeIcon));
+    m_pSizeLabel = label(sizeLabelText({}));
     m_pPosLabel = label(QString(11, QLatin1Char(' ')));
     m_pZoomLabel = label(QString(11, QLatin1Char(' ')));
     m_pMemoryLabel = new QLabel;
@@ -255,13 +263,7 @@ void MainWindow::LateInit()
     BrushDlg *pBrushes = brushPanel();
     connect(pBrushes, &BrushDlg::FileError, this, &Chromaquill::ShowError);
     QSettings settings;
-    if (settings.contains(QStringLiteral("windowState")))
-        restoreState(settings.value(QStringLiteral("windowState")).toByteArray(), 0);
     FollowPanel(pPalette, m_pUi->action_Palette);
-    m_pUi->action_Palette->setChecked(!pPalette->isHidden());
-    m_pUi->action_History->setChecked(!m_pHistory->isHidden());
-    m_pUi->action_Layers->setChecked(!m_pLayers->isHidden());
-    m_pUi->action_Histogram->setChecked(!m_pHistogram->isHidden());
 
     // Filters come last: plug-ins may be slow to load, and a filter's
     // dialog opens over the window.
@@ -284,6 +286,14 @@ void MainWindow::LateInit()
     pToolbox->show();
     m_pUi->action_Toolbar->setChecked(true);
     pToolbox->Select(ToolSet::Brush);
+
+    // Last, once the tool's options fill the tool bar: the panels' sizes
+    // are only right for the height they were saved at.
+    m_pPanelLayout->Restore(settings);
+    m_pUi->action_Palette->setChecked(!pPalette->isHidden());
+    m_pUi->action_History->setChecked(!m_pHistory->isHidden());
+    m_pUi->action_Layers->setChecked(!m_pLayers->isHidden());
+    m_pUi->action_Histogram->setChecked(!m_pHistogram->isHidden());
 }
 
 // --- Documents ----------------------------------------------------------------
@@ -337,7 +347,7 @@ void MainWindow::SetCurrent(ChildWindow *pWindow)
     EnableDocumentActions(pWindow != nullptr);
     if (!pWindow) {
         // Nothing is shown: no size, position or zoom to speak of.
-        m_pSizeLabel->setText(QString::fromLatin1(kSizeIcon));
+        m_pSizeLabel->setText(sizeLabelText({}));
         m_pPosLabel->clear();
         m_pZoomLabel->clear();
         return;
@@ -354,9 +364,8 @@ void MainWindow::ShowCanvasSize(ChildWindow *pWindow)
     if (!pWindow || pWindow != m_pCurrent)
         return;
     const QSize canvas = pWindow->canvasSize();
-    m_pSizeLabel->setText(QStringLiteral("<table><tbody><tr><td>") + QString::fromLatin1(kSizeIcon)
-                          + QStringLiteral("</td><td>") + QString::number(canvas.width()) + QLatin1Char('x')
-                          + QString::number(canvas.height()) + QStringLiteral("</td></tr></tbody></table>"));
+    m_pSizeLabel->setText(sizeLabelText(QString::number(canvas.width()) + QLatin1Char('x')
+                                        + QString::number(canvas.height())));
 }
 
 void MainWindow::ChildWindowChanged(QMdiSubWindow *pSub)
@@ -481,7 +490,7 @@ void MainWindow::SaveLayout()
     settings.setValue(QStringLiteral("HistogramDlgGeometry"), m_pHistogram->saveGeometry());
     if (m_pPalette)
         settings.setValue(QStringLiteral("ColorPickerGeometry"), m_pPalette->saveGeometry());
-    settings.setValue(QStringLiteral("windowState"), saveState(0));
+    m_pPanelLayout->Save(settings);
 }
 
 void MainWindow::closeEvent(QCloseEvent *pEvent)
