@@ -8,12 +8,9 @@
 
 #include "colorMath.cl"
 
-// x rounded half away from zero, clamped to 0..255. From 0.5 up, x + 0.5
-// truncates to that (the sum is exact, or rounds within x's binade); below
-// 0.5 the clamped answer is 0. (Tried for every float from 0.5 to 300000.)
 inline uint16 roundedByte(float16 x)
 {
-    return x < 0.5f ? (uint16)0 : min(convert_uint16_rtz(x + 0.5f), 255u);
+    return as_uint16(clamp(roundHalfAway(x), 0, 255));
 }
 
 // Each row's three factors and its luminosity factor come as arguments.

@@ -37,6 +37,15 @@ inline uint16 withRgb(uint16 p, int16 r, int16 g, int16 b)
         | as_uint16(clamp(b, 0, 255));
 }
 
+// x rounded to the nearest whole number, halves away from zero, for x >= 0;
+// below 0 it gives 0 or less, which callers clamp. Adding the float just
+// below one half and truncating is exact for every such x (tried for every
+// float from 0 to 300000), where adding a half would round 0.49999997 up.
+inline int16 roundHalfAway(float16 x)
+{
+    return convert_int16_rtz(x + 0.49999997f);
+}
+
 #define BLOCK_BEGIN                                                                                 \
     const size_t i = get_global_id(0) * 16, n = (size_t)iCount;                                     \
     if (i >= n)                                                                                     \
@@ -84,15 +93,12 @@ inline int16 toByte(float16 v)
 }
 
 // v / 255 for whole numbers v from 0 to 255, rounded exactly as the
-// division rounds, at a fraction of a division's cost. The product with the
-// reciprocal is one step too large exactly when the bit below v's highest
-// bit is set (the first fraction bit of v as a float), except for 255; it
-// is exact otherwise. (Tried for all 256 values.)
+// division rounds, at a fraction of a division's cost: 3 v times this
+// constant rounds to the same float for every v (tried for all 256), where
+// v times the rounded reciprocal of 255 is one step off for half of them.
 inline float16 over255(int16 v)
 {
-    const float16 x = convert_float16(v);
-    const uint16 step = (as_uint16(x) >> 22) & as_uint16(v != 255) & 1u;
-    return as_float16(as_uint16(x * (1.0f / 255.0f)) - step);
+    return convert_float16(v * 3) * 0x1.56ac02p-10f;
 }
 
 // Each channel has a place t on the hue circle (green's is h, red's a third
