@@ -107,36 +107,35 @@ inline float16 over255(int16 v)
 // comparisons depend on the 8-bit hue alone: in each sixth of the circle,
 // (3 hue + 1) / 128, one channel rises or falls and the other two sit at q
 // and at p (where the comparisons switch in single precision, worked out
-// for all 256 hues). Hue 0 is a class of its own, where blue still falls by
-// a rounding step. Where a sixth starts on a third (hues 85 and 170) the
+// for all 256 hues); hue 0 behaves as the last sixth, where blue falls by a
+// rounding step. Where a sixth starts on a third (hues 85 and 170) the
 // moving channel's rise or fall is exactly 0, which is p, as the
 // comparisons have it. Each pixel interpolates once, in the order
 // p + (q - p) 6 t or p + (q - p) (2/3 - t) 6. Saturation 0 makes q = p = l,
 // so grey needs no case of its own. Every caller's hue lies in 0..255
-// (clamped or looked up in levels that are). The classes are bits; CLASSES
-// lists which of them (the six sixths, then hue 0) have a property.
-#define CLASSES(a, b, c, d, e, f, zero) (a | b << 1 | c << 2 | d << 3 | e << 4 | f << 5 | zero << 6)
+// (clamped or looked up in levels that are).
 inline uint16 hslToRgb(uint16 p, Hsl hsl)
 {
     const float16 h = over255(hsl.h), s = over255(hsl.s), l = over255(hsl.l);
     const float16 q = l < 0.5f ? l * (1.0f + s) : l + s - l * s;
     const float16 pp = 2.0f * l - q;
-    const int16 bit = hsl.h == 0 ? (int16)(1 << 6) : (int16)1 << ((hsl.h * 3 + 1) >> 7);
-    const int16 rises = (bit & CLASSES(1, 0, 1, 0, 1, 0, 0)) != 0;
-    float16 t = (bit & CLASSES(0, 1, 0, 0, 1, 0, 0)) != 0 ? h + 1.0f / 3.0f : h;
-    t = (bit & CLASSES(0, 0, 1, 0, 0, 1, 1)) != 0 ? h - 1.0f / 3.0f : t;
-    t = t < 0.0f ? t + 1.0f : t;
-    t = t > 1.0f ? t - 1.0f : t;
+    const int16 zero = hsl.h == 0;
+    const int16 sixth = zero ? (int16)5 : (hsl.h * 3 + 1) >> 7;
+    const int16 bit = (int16)1 << sixth;
+    const int16 rises = (sixth & 1) == 0;
+    // Red moves in sixths 1 and 4, blue in 2 and 5, green in 0 and 3. Red's
+    // place passes 1 in all of sixth 4, blue's is below 0 only at hue 0.
+    float16 t = h;
+    t = (bit & (2 | 16)) != 0 ? t + 1.0f / 3.0f : t;
+    t = (bit & (4 | 32)) != 0 ? t - 1.0f / 3.0f : t;
+    t = sixth == 4 ? t - 1.0f : t;
+    t = zero ? t + 1.0f : t;
     const float16 moved = pp + (q - pp) * (rises ? 6.0f : 2.0f / 3.0f - t) * (rises ? t : 6.0f);
     const int16 mv = toByte(moved), top = toByte(q), bottom = toByte(pp);
-    const int16 red = (bit & CLASSES(0, 1, 0, 0, 1, 0, 0)) != 0
-        ? mv
-        : ((bit & CLASSES(1, 0, 0, 0, 0, 1, 1)) != 0 ? top : bottom);
-    const int16 green = (bit & CLASSES(1, 0, 0, 1, 0, 0, 0)) != 0
-        ? mv
-        : ((bit & CLASSES(0, 1, 1, 0, 0, 0, 0)) != 0 ? top : bottom);
-    const int16 blue = (bit & CLASSES(0, 0, 1, 0, 0, 1, 1)) != 0
-        ? mv
-        : ((bit & CLASSES(0, 0, 0, 1, 1, 0, 0)) != 0 ? top : bottom);
-    return (p & 0xff000000u) | as_uint16(red) << 16 | as_uint16(green) << 8 | as_uint16(blue);
+    // As red, green and blue: (q, moving, p) in sixth 0 and (moving, q, p) in
+    // sixth 1; each later pair of sixths turns the three bytes one more place
+    // to the right.
+    const uint16 three = as_uint16(rises ? top : mv) << 16 | as_uint16(rises ? mv : top) << 8 | as_uint16(bottom);
+    const uint16 turn = as_uint16(sixth >> 1) << 3;
+    return (p & 0xff000000u) | ((three >> turn | three << (24u - turn)) & 0xffffffu);
 }
