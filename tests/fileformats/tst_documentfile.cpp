@@ -1,5 +1,6 @@
 // The native document file: exact bytes, round trips through a window, bad
-// files that must be refused whole, atomic saving, and cqtool on top of it.
+// files that must be refused whole, and cqtool on top of it. (Saving that
+// fails half-way is tst_documentio's and tst_openraster's.)
 #include "DocTestSupport.h"
 #include "Document.h"
 #include "DocumentBuilder.h"
@@ -51,9 +52,7 @@ private Q_SLOTS:
     void truncatedAtEveryByte();
     void badFiles_data();
     void badFiles();
-    void oversizeImageRefusedBeforeDecoding();
     void fuzzRegressions();
-    void interruptedSaveKeepsOldFile();
     void cqtoolInspectAndConvert();
 };
 
@@ -288,6 +287,11 @@ void TestDocumentFile::badFiles_data()
             << Bytes::File({{2000, canvas}, {3000, Bytes::List(4000, {Bytes::Raster(whole.chopped(cut))})},
                             {5000, noPaths}})
             << "layer 1";
+    // A tiny PNG whose header claims 20000 x 20000: refused by its size, never allocated.
+    const QByteArray claiming = cqtest::claimingSize(png100(cqtest::patternImage(2, 2, 5)), 20000, 20000);
+    QTest::newRow("png claiming 20000 x 20000")
+        << Bytes::File({{2000, canvas}, {3000, Bytes::List(4000, {Bytes::Raster(claiming)})}, {5000, noPaths}})
+        << "too large";
     QTest::newRow("unknown tag is skipped")
         << Bytes::File({{2000, canvas}, {9999, "future record"}, {3000, layers}, {5000, noPaths}}) << QString();
 }
@@ -314,21 +318,6 @@ void TestDocumentFile::badFiles()
     QVERIFY(!error.isEmpty());
 }
 
-void TestDocumentFile::oversizeImageRefusedBeforeDecoding()
-{
-    // A tiny PNG whose header claims 20000 x 20000: refused by its size,
-    // never allocated.
-    const QByteArray png = cqtest::claimingSize(png100(cqtest::patternImage(2, 2, 5)), 20000, 20000);
-
-    const QByteArray file = Bytes::File({{2000, Bytes::Ints({8, 8})},
-                                         {3000, Bytes::List(4000, {Bytes::Raster(png)})},
-                                         {5000, Bytes::List(6000, {})}});
-    DocumentData data;
-    QString error;
-    QVERIFY(!DocumentFile::Parse(file, &data, &error));
-    QVERIFY2(error.contains(QStringLiteral("too large")), qPrintable(error));
-}
-
 void TestDocumentFile::fuzzRegressions()
 {
     const QDir dir(qEnvironmentVariable("CQ_TEST_DATA") + QStringLiteral("/docfile"));
@@ -342,36 +331,6 @@ void TestDocumentFile::fuzzRegressions()
         if (!DocumentFile::Parse(cqtest::readFile(dir.filePath(name)), &data, &error))
             QVERIFY2(!error.isEmpty(), qPrintable(name));
     }
-}
-
-void TestDocumentFile::interruptedSaveKeepsOldFile()
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("keep.cq"));
-    Document window(QSize(8, 8), cqtest::scratchStore());
-    cqtest::addRasterLayer(&window, cqtest::patternImage(8, 8, 9));
-    QString error;
-    QVERIFY2(DocumentBuilder::Save(path, window, &error), qPrintable(error));
-    const QByteArray old = cqtest::readFile(path);
-
-    // A much larger document, written under a file-size limit that stops it
-    // half-way (EFBIG rather than a signal).
-    Document bigger(QSize(300, 300), cqtest::scratchStore());
-    cqtest::addRasterLayer(&bigger, cqtest::patternImage(300, 300, 10));
-    error.clear();
-    bool bSaved = true;
-    QVERIFY(cqtest::withFileSizeLimit(64 * 1024, [&] { bSaved = DocumentBuilder::Save(path, bigger, &error); }));
-    QVERIFY(!bSaved);
-    QVERIFY(!error.isEmpty());
-
-    QCOMPARE(cqtest::readFile(path), old);
-    // No temporary file is left behind either.
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList({"keep.cq"}));
-
-    // A folder that does not exist: refused, with a reason.
-    error.clear();
-    QVERIFY(!DocumentBuilder::Save(dir.filePath(QStringLiteral("missing/x.cq")), window, &error));
-    QVERIFY(!error.isEmpty());
 }
 
 void TestDocumentFile::cqtoolInspectAndConvert()
