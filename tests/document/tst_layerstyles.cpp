@@ -113,8 +113,7 @@ private slots:
         QTest::newRow("odd 17x11 d3") << cqtest::patternImage(17, 11, 5) << 3;
         QTest::newRow("distance past the size") << shapeImage(6, 5, 6, QRect(1, 1, 3, 3)) << 40;
         QTest::newRow("distance equal to the width") << cqtest::patternImage(8, 3, 7) << 8;
-        QImage transparent(12, 7, QImage::Format_ARGB32);
-        transparent.fill(0x00ff8040);
+        QImage transparent = cqtest::filledImage(12, 7, 0x00ff8040);
         QTest::newRow("transparent") << transparent << 3;
         QTest::newRow("distance 0") << cqtest::patternImage(10, 6, 8) << 0;
     }
@@ -157,14 +156,12 @@ private slots:
         QTest::newRow("odd width") << cqtest::patternImage(63, 29, 14) << 123 << 12 << 128;
         // Opaque: every window sum a whole multiple of the distance, the widest
         // sums there are.
-        QImage opaque(70, 35, QImage::Format_ARGB32);
-        opaque.fill(0xff102030);
+        QImage opaque = cqtest::filledImage(70, 35, 0xff102030);
         QTest::newRow("opaque, distance 99") << opaque << 0 << 99 << 255;
         QTest::newRow("opaque, distance 8") << opaque.copy(0, 0, 48, 20) << 0 << 8 << 255;
         QTest::newRow("distance near the size") << shapeImage(21, 19, 15, QRect(3, 2, 14, 13)) << 300 << 20 << 190;
         QTest::newRow("distance past the size") << cqtest::patternImage(9, 6, 16) << 90 << 99 << 255;
-        QImage transparent(33, 17, QImage::Format_ARGB32);
-        transparent.fill(0x00abcdef);
+        QImage transparent = cqtest::filledImage(33, 17, 0x00abcdef);
         QTest::newRow("transparent") << transparent << 10 << 5 << 255;
         QTest::newRow("opacity 0") << cqtest::patternImage(17, 9, 17) << 0 << 4 << 0;
         QTest::newRow("distance 0") << cqtest::patternImage(17, 9, 18) << 0 << 0 << 128;
@@ -377,6 +374,7 @@ private slots:
         // And what the file said is written back as it came.
         QCOMPARE(styles.Records(), records);
     }
+
 private:
     QCLContext m_context;
     std::unique_ptr<ProgramCache> m_pCache;

@@ -28,8 +28,7 @@ namespace {
 // at any size, and every pixel still checked on the way back.
 QImage markedImage(int width, int height, int seed)
 {
-    QImage image(width, height, QImage::Format_ARGB32);
-    image.fill(qRgba(seed * 40, 255 - seed, 128, 200));
+    QImage image = cqtest::filledImage(width, height, qRgba(seed * 40, 255 - seed, 128, 200));
     image.setPixel(0, 0, qRgba(1, 2, 3, 4));
     image.setPixel(width - 1, height - 1, qRgba(seed, 0, 255, 0));
     image.setPixel(width / 2, height / 3, qRgba(9, 8, 7, 255));

@@ -60,8 +60,7 @@ private slots:
 
     void newFileTakesClipboardSize()
     {
-        QImage image(1920, 1080, QImage::Format_ARGB32);
-        image.fill(Qt::red);
+        QImage image = cqtest::filledImage(1920, 1080, Qt::red);
         QGuiApplication::clipboard()->setImage(image);
         NewFileDlg dialog;
         QCOMPARE(dialog.ChosenSize(), QSize(1920, 1080));
@@ -248,8 +247,7 @@ private slots:
     // kilobytes, not its raw pixels.
     void exportPreviewShowsTheEncodedSize()
     {
-        QImage image(1024, 1024, QImage::Format_ARGB32);
-        image.fill(Qt::transparent);
+        QImage image = cqtest::filledImage(1024, 1024, Qt::transparent);
         {
             QPainter painter(&image);
             painter.setRenderHint(QPainter::Antialiasing);

@@ -194,8 +194,7 @@ private slots:
         QTest::newRow("1x9") << cqtest::patternImage(1, 9, 3) << QColor(0, 0, 0, 128);
         QTest::newRow("33x17") << cqtest::patternImage(33, 17, 4) << QColor(250, 3, 128, 255);
         QTest::newRow("64x64 soft") << roundTip(64, true) << QColor(10, 120, 240, 77);
-        QImage transparent(19, 11, QImage::Format_ARGB32);
-        transparent.fill(0x00808080);
+        QImage transparent = cqtest::filledImage(19, 11, 0x00808080);
         QTest::newRow("transparent") << transparent << QColor(90, 80, 70);
         QTest::newRow("clear colour") << cqtest::patternImage(5, 5, 5) << QColor(255, 0, 0, 0);
     }
@@ -301,6 +300,7 @@ private slots:
         painter.end();
         QCOMPARE(buffer.pixel(5, 5), 0u);
     }
+
 private:
     QCLContext m_context;
     std::unique_ptr<ProgramCache> m_pCache;
