@@ -30,14 +30,16 @@ CQBrush *makeBrush(const QString &name, int size)
     return pBrush;
 }
 
-// Writes a set of brushes named after the sizes into the user folder.
+// Writes a set of brushes named after the sizes into the user folder, or
+// where a path says.
 void writeSet(const QString &setName, const QList<int> &sizes)
 {
     QList<CQBrush *> brushes;
     for (int size : sizes)
         brushes << makeBrush(QStringLiteral("b%1").arg(size), size);
     QString error;
-    QVERIFY2(BrushSetFile::Write(BrushDlg::UserFolder() + QLatin1Char('/') + setName, brushes, &error), qPrintable(error));
+    const QString path = setName.contains(QLatin1Char('/')) ? setName : BrushDlg::UserFolder() + QLatin1Char('/') + setName;
+    QVERIFY2(BrushSetFile::Write(path, brushes, &error), qPrintable(error));
     qDeleteAll(brushes);
 }
 
@@ -235,14 +237,11 @@ private slots:
 
         // A set loaded from elsewhere is kept in the user folder.
         QTemporaryDir elsewhere;
-        QList<CQBrush *> brushes = {makeBrush(QStringLiteral("far"), 4)};
-        QString error;
-        QVERIFY(BrushSetFile::Write(elsewhere.filePath(QStringLiteral("far.cqb")), brushes, &error));
-        qDeleteAll(brushes);
+        writeSet(elsewhere.filePath(QStringLiteral("far.cqb")), {4});
         cqtest::actOnNextDialog([&](QDialog *pDialog) { chooseFile(pDialog, elsewhere.filePath(QStringLiteral("far.cqb"))); });
         pDlg->loadBrushes_clicked();
-        QCOMPARE(namesOf(pDlg), QStringList{"far"});
-        QCOMPARE(namesIn(QStringLiteral("far.cqb")), QStringList{"far"});
+        QCOMPARE(namesOf(pDlg), QStringList{"b4"});
+        QCOMPARE(namesIn(QStringLiteral("far.cqb")), QStringList{"b4"});
     }
 
     void damagedSetIsReported()
