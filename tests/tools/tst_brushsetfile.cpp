@@ -55,11 +55,6 @@ struct Bytes {
     Bytes &setting(const QString &key, double dDefault, double dValue) { return text(key).real(dDefault).real(dValue); }
 };
 
-QImage tipImage(int w, int h, quint32 seed)
-{
-    return cqtest::patternImage(w, h, seed);
-}
-
 struct Parsed {
     QList<CQBrush *> brushes;
     QString error;
@@ -78,7 +73,7 @@ private slots:
     {
         CQBrush brush;
         brush.SetName(QStringLiteral("Sponge é"));
-        const QImage tip = tipImage(5, 3, 1);
+        const QImage tip = cqtest::patternImage(5, 3, 1);
         brush.SetImage(tip);
         brush.SetValue(CQBrush::Spacing, 0.5);
         brush.SetValue(CQBrush::HueJitter, 30);
@@ -102,9 +97,9 @@ private slots:
     {
         CQBrush a, b;
         a.SetName(QStringLiteral("Hard"));
-        a.SetImage(tipImage(9, 9, 2));
+        a.SetImage(cqtest::patternImage(9, 9, 2));
         b.SetName(QString());
-        b.SetImage(tipImage(1, 17, 3));
+        b.SetImage(cqtest::patternImage(1, 17, 3));
         for (int i = 0; i < CQBrush::SettingCount; ++i) {
             b.SetValue(CQBrush::Setting(i), CQBrush::MaximumValue(CQBrush::Setting(i)) / (i + 2));
             b.SetSavedDefault(CQBrush::Setting(i), i * 0.25);
@@ -127,11 +122,11 @@ private slots:
         Bytes bytes;
         bytes.header(2);
         // An older brush: three settings, in another order.
-        bytes.text(QStringLiteral("old")).int32(1).png(tipImage(4, 4, 4)).int32(3);
+        bytes.text(QStringLiteral("old")).int32(1).png(cqtest::patternImage(4, 4, 4)).int32(3);
         bytes.setting(QStringLiteral("AngleJitter"), 10, 20).setting(QStringLiteral("Spacing"), -1, 0.75);
         bytes.setting(QStringLiteral("ScatterY"), 5, 6);
         // A newer brush: two unknown settings among the nine.
-        bytes.text(QStringLiteral("new")).int32(1).png(tipImage(6, 2, 5)).int32(11);
+        bytes.text(QStringLiteral("new")).int32(1).png(cqtest::patternImage(6, 2, 5)).int32(11);
         bytes.setting(QStringLiteral("Flow"), 1e300, -7);
         for (int i = 0; i < CQBrush::SettingCount; ++i) {
             bytes.setting(CQBrush::SettingKey(CQBrush::Setting(i)), -1, i * 0.25);
@@ -161,7 +156,7 @@ private slots:
     {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("reason");
-        const QImage tip = tipImage(3, 3, 6);
+        const QImage tip = cqtest::patternImage(3, 3, 6);
         auto record = [&](Bytes &b) -> Bytes & { return b.text(QStringLiteral("b")).int32(1).png(tip).int32(0); };
 
         QTest::newRow("empty") << QByteArray() << "not a brush set";
@@ -221,9 +216,9 @@ private slots:
     {
         CQBrush a, b;
         a.SetName(QStringLiteral("first"));
-        a.SetImage(tipImage(4, 5, 7));
+        a.SetImage(cqtest::patternImage(4, 5, 7));
         b.SetName(QStringLiteral("second"));
-        b.SetImage(tipImage(3, 2, 8));
+        b.SetImage(cqtest::patternImage(3, 2, 8));
         const QByteArray whole = BrushSetFile::Serialize({&a, &b});
         for (qsizetype n = 0; n < whole.size(); ++n) {
             Parsed parsed(whole.left(n));
@@ -236,7 +231,7 @@ private slots:
     {
         CQBrush a;
         a.SetName(QStringLiteral("x"));
-        a.SetImage(tipImage(6, 6, 9));
+        a.SetImage(cqtest::patternImage(6, 6, 9));
         const QByteArray whole = BrushSetFile::Serialize({&a, &a});
         QRandomGenerator rng(42);
         // libpng prints its complaints about the damaged images; they are expected.
@@ -255,7 +250,7 @@ private slots:
         QTemporaryDir dir;
         CQBrush a;
         a.SetName(QStringLiteral("kept"));
-        a.SetImage(tipImage(2, 2, 10));
+        a.SetImage(cqtest::patternImage(2, 2, 10));
         const QString path = dir.filePath(QStringLiteral("nested/set.cqb"));
         QString error;
         QVERIFY2(BrushSetFile::Write(path, {&a}, &error), qPrintable(error));
