@@ -1,3 +1,6 @@
+// The main window put together: panels, actions and the compute device at
+// start, the filters and saved layout once it runs, and closing. Its
+// documents are MainWindowDocuments.cpp's, what tools see MainWindowTools.cpp's.
 #include "MainWindow.h"
 #include "ui_MainWindow.h"
 
