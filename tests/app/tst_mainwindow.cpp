@@ -142,8 +142,7 @@ private Q_SLOTS:
     void pasteWiderImageAsksToResize()
     {
         ChildWindow *pWindow = newDocument(QSize(20, 10));
-        QImage image(30, 10, QImage::Format_ARGB32);
-        image.fill(Qt::blue);
+        QImage image = cqtest::filledImage(30, 10, Qt::blue);
         QApplication::clipboard()->setImage(image);
 
         cqtest::MessageBoxAnswer answer;
@@ -198,8 +197,7 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         const QString png = dir.filePath(QStringLiteral("photo.png"));
-        QImage image(16, 8, QImage::Format_ARGB32);
-        image.fill(qRgba(0, 0, 255, 255));
+        QImage image = cqtest::filledImage(16, 8, qRgba(0, 0, 255, 255));
         QVERIFY(image.save(png));
         QVERIFY(m_pMain->fileActions().OpenImageAsDocument(png));
         ChildWindow *pWindow = m_pMain->currentDocument();
