@@ -142,7 +142,8 @@ QImage reduceLayer(const QImage &pixels, QPoint at, int iLevel, const QRect &par
                 b += cb[c];
             }
             if (a != 0)
-                line[ox] = qRgba(int((r + a / 2) / a), int((g + a / 2) / a), int((b + a / 2) / a), int((a + n / 2) / n));
+                line[ox] = qRgba(int((r + a / 2) / a), int((g + a / 2) / a), int((b + a / 2) / a),
+                                 int((a + n / 2) / n));
         }
     }
     return out;

@@ -306,8 +306,11 @@ void FilterKernelsTest::gaussianInBandsIsTheWhole()
                 QVERIFY(GaussianBlur::Blur(horizontal, vertical, buffers, from, to, radius, 0, 1, ring));
                 QImage banded(image.size(), QImage::Format_ARGB32);
                 QVERIFY(to.read(banded.bits(), bytes));
-                QVERIFY2(banded == whole, qPrintable(QStringLiteral("radius %1, ring %2%3").arg(radius).arg(ring).arg(
-                                              bInPlace ? QStringLiteral(", in place") : QString())));
+                const QString what = QStringLiteral("radius %1, ring %2%3")
+                                         .arg(radius)
+                                         .arg(ring)
+                                         .arg(bInPlace ? QStringLiteral(", in place") : QString());
+                QVERIFY2(banded == whole, qPrintable(what));
             }
         }
     }
