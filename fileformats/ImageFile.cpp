@@ -217,9 +217,10 @@ void ServeScratchStore(ScratchDB &store)
     store.SetImageWriter(&PngEncoder::Write);
     // The store's files are its own: written whole into its private folder
     // and changed by nobody after, so they are decoded where they lie
-    // instead of copied into fresh memory first (a snapshot of 1 GiB once
-    // cost a second GiB and a third of its time). Files others may change
-    // are read, since one shrinking under the mapping would end the program.
+    // instead of copied into fresh memory first (reading a snapshot of
+    // 1 GiB took a second GiB of it and a third more time). Files others may
+    // change are read, since one shrinking under the mapping would end the
+    // program.
     store.SetImageReader([](const QString &fileName) {
         QFile file(fileName);
         if (!file.open(QIODevice::ReadOnly) || file.size() <= 0 || file.size() > kMaxFileSize)
