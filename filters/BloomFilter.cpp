@@ -38,8 +38,7 @@ bool BloomFilter::Enqueue(FilterBuffers &buffers, const FilterValues &values, QC
 {
     const size_t bytes = buffers.pixelCount() * 4;
     QCLBuffer bright = buffers.scratch(kBright, bytes);
-    QCLBuffer middle = buffers.scratch(kMiddle, bytes);
-    if (bright.isNull() || middle.isNull())
+    if (bright.isNull())
         return false;
     // Bright pass into `bright`, blurred through `middle` back into it, then
     // added to the input.
@@ -47,8 +46,8 @@ bool BloomFilter::Enqueue(FilterBuffers &buffers, const FilterValues &values, QC
     Kernel(kBloom).setGlobalWorkSize(QCLWorkSize(blocks));
     if (Kernel(kBloom)(buffers.inputBuffer(), bright, values.value(kThreshold), int(buffers.pixelCount())).isNull())
         return false;
-    if (!GaussianBlur::Blur(Kernel(kHorizontal), Kernel(kVertical), buffers, bright, middle, bright,
-                            values.value(kRadius), kWeights))
+    if (!GaussianBlur::Blur(Kernel(kHorizontal), Kernel(kVertical), buffers, bright, bright, values.value(kRadius),
+                            kWeights, kMiddle))
         return false;
     return RunPerPixel(Kernel(kBlend), buffers, output, bright);
 }

@@ -16,14 +16,22 @@ public:
 
     // The 2r + 1 normalised weights of radius r (at least 3).
     static QList<float> Weights(int iRadius);
-    // Enqueues both passes of radius r (at least 3) from `from` through
-    // `middle` to `to`, with the kernels convolve1DHorizontal and
-    // convolve1DVertical; the weights go in the scratch buffer of that slot.
+    // Enqueues both passes of radius r (at least 3) from `from` to `to` (the
+    // same buffer or another), with the kernels convolve1DHorizontal and
+    // convolve1DVertical; the weights go in the scratch buffer of
+    // `iWeightSlot`. The horizontal pass goes through a ring of rows (of
+    // RingRows() unless `iRingRows` says, more than 2r) in the scratch buffer
+    // of `iMiddleSlot`, band by band, so that a large picture needs no
+    // second picture's worth of fresh memory, which the system may take
+    // seconds to find.
     static bool Blur(QCLKernel &horizontal, QCLKernel &vertical, FilterBuffers &buffers, const QCLBuffer &from,
-                     const QCLBuffer &middle, const QCLBuffer &to, int iRadius, int iWeightSlot);
+                     const QCLBuffer &to, int iRadius, int iWeightSlot, int iMiddleSlot, int iRingRows = 0);
+    // Rows of the ring Blur() passes through: the height when that is small.
+    static int RingRows(const QSize &image, int iRadius);
 
-    // Blur() for the part `area` of the output (on the part grid), running
-    // the horizontal pass only over `rows`: rectangles on the same grid.
+    // The part `area` of the output (on the part grid) through a whole
+    // intermediate `middle`, running the horizontal pass only over `rows`:
+    // rectangles on the same grid.
     static bool BlurPart(QCLKernel &horizontal, QCLKernel &vertical, FilterBuffers &buffers, const QCLBuffer &from,
                          const QCLBuffer &middle, const QCLBuffer &to, int iRadius, int iWeightSlot,
                          const QRect &area, const QRegion &rows);

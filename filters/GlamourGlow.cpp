@@ -41,12 +41,11 @@ FilterForm GlamourGlow::Form() const
 bool GlamourGlow::Enqueue(FilterBuffers &buffers, const FilterValues &values, QCLBuffer &output)
 {
     const size_t bytes = buffers.pixelCount() * 4;
-    QCLBuffer middle = buffers.scratch(kMiddle, bytes);
     QCLBuffer blurred = buffers.scratch(kBlurred, bytes);
     const int intensity = values.value(kIntensity);
-    return !middle.isNull() && !blurred.isNull()
-        && GaussianBlur::Blur(Kernel(kHorizontal), Kernel(kVertical), buffers, buffers.inputBuffer(), middle, blurred,
-                              values.value(kBlur), kWeights)
+    return !blurred.isNull()
+        && GaussianBlur::Blur(Kernel(kHorizontal), Kernel(kVertical), buffers, buffers.inputBuffer(), blurred,
+                              values.value(kBlur), kWeights, kMiddle)
         && RunPerPixel(Kernel(kBlend), buffers, output, blurred, inputShare(intensity), blurShare(intensity));
 }
 

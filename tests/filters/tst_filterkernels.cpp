@@ -1,5 +1,6 @@
 // Every filter's kernels against its host reference on the CPU device, on
 // sizes that exercise the edges, plus fixed anchors.
+#include "FilterBuffers.h"
 #include "FilterRegistry.h"
 #include "KernelFilter.h"
 #include "GaussianBlur.h"
@@ -23,6 +24,7 @@ private Q_SLOTS:
     void everyColour();
     void anchors();
     void gaussianWeights();
+    void gaussianInBandsIsTheWhole();
     void motionOffsets();
     void hslConversion();
 
@@ -289,6 +291,38 @@ void FilterKernelsTest::gaussianWeights()
     // Same sigma, so the same shape: neighbours fall off by the same ratio.
     const QList<float> w3 = GaussianBlur::Weights(3), w5 = GaussianBlur::Weights(5);
     QVERIFY(qAbs(w3[4] / w3[3] - w5[6] / w5[5]) < 1e-6);
+}
+
+void FilterKernelsTest::gaussianInBandsIsTheWhole()
+{
+    // Large pictures blur band by band through a ring of rows: every ring
+    // from one row of output a band up, in place or not, gives the whole
+    // run's pixels exactly (rows mirrored at both ends, the last band short,
+    // columns past the last block of 16).
+    QCLProgram program = m_cache->program(QStringLiteral(":/Filters/convolutionFilters.cl"));
+    QCLKernel horizontal = program.createKernel(QStringLiteral("convolve1DHorizontal"));
+    QCLKernel vertical = program.createKernel(QStringLiteral("convolve1DVertical"));
+    const QImage image = cqtest::patternImage(67, 97, 11);
+    const size_t bytes = size_t(image.sizeInBytes());
+    for (int radius : {3, 10, 31}) {
+        const QImage whole = run(QStringLiteral("Blurs/Gaussian"), image, {QStringLiteral("radius=%1").arg(radius)});
+        for (int ring : {2 * radius + 1, 2 * radius + 5, 96}) {
+            for (bool bInPlace : {false, true}) {
+                FilterBuffers buffers(m_context, image);
+                QCLBuffer from = buffers.scratch(2, bytes);
+                QCLBuffer to = bInPlace ? from : buffers.scratch(3, bytes);
+                QVERIFY(from.write(image.constBits(), bytes));
+                QVERIFY(GaussianBlur::Blur(horizontal, vertical, buffers, from, to, radius, 0, 1, ring));
+                QImage banded(image.size(), QImage::Format_ARGB32);
+                QVERIFY(to.read(banded.bits(), bytes));
+                const QString what = QStringLiteral("radius %1, ring %2%3")
+                                         .arg(radius)
+                                         .arg(ring)
+                                         .arg(bInPlace ? QStringLiteral(", in place") : QString());
+                QVERIFY2(banded == whole, qPrintable(what));
+            }
+        }
+    }
 }
 
 void FilterKernelsTest::motionOffsets()
