@@ -23,6 +23,7 @@
 #include "HistogramDlg.h"
 #include "LayerActions.h"
 #include "LayerDlg.h"
+#include "PngIcons.h"
 #include "PopupNotify.h"
 #include "ScratchDB.h"
 #include "Startup.h"
@@ -47,7 +48,9 @@
 #include <QUndoStack>
 
 namespace {
-const char kSizeIcon[] = "<img src=':/icons/doc_resize.png'>";
+// Named so that only the label's own provider answers for it: read from the
+// resources, the rich text would try every image plug-in on the picture.
+const char kSizeIcon[] = "<img src='icon:doc_resize'>";
 
 const char kToolBarStyle[] =
     "QToolBar { background-color: rgb(50, 50, 50); border: none; spacing: 4px; }"
@@ -207,7 +210,11 @@ void MainWindow::BuildStatusBar()
         pLabel->setStyleSheet(QStringLiteral("color: rgb(255, 255, 255);"));
         return pLabel;
     };
-    m_pSizeLabel = label(QString::fromLatin1(kSizeIcon));
+    m_pSizeLabel = label(QString());
+    m_pSizeLabel->setResourceProvider([](const QUrl &url) -> QVariant {
+        return QPixmap::fromImage(readPngResource(QStringLiteral(":/icons/%1.png").arg(url.path())));
+    });
+    m_pSizeLabel->setText(QString::fromLatin1(kSizeIcon));
     m_pPosLabel = label(QString(11, QLatin1Char(' ')));
     m_pZoomLabel = label(QString(11, QLatin1Char(' ')));
     m_pMemoryLabel = new QLabel;
@@ -215,7 +222,7 @@ void MainWindow::BuildStatusBar()
     m_pMemoryLabel->setStyleSheet(QStringLiteral("QToolTip, QToolTip * {color: rgb(0, 0, 0);}QLabel {color: white;}"));
     m_pMemoryLabel->setToolTip(QStringLiteral("Undo/Redo Memory Usage"));
     m_pOpenCLIcon = new QLabel;
-    m_pOpenCLIcon->setPixmap(QPixmap(QStringLiteral(":/icons/speedometer.png")).scaled(16, 16));
+    m_pOpenCLIcon->setPixmap(QPixmap::fromImage(readPngResource(QStringLiteral(":/icons/speedometer.png")).scaled(16, 16)));
     m_pOpenCLIcon->setStyleSheet(QStringLiteral("color: rgb(0, 0, 0); QToolTip, QToolTip * {color: rgb(0, 0, 0);}"));
     m_pOpenCLIcon->setToolTip(QStringLiteral("OpenCL Status"));
     for (QLabel *pLabel : {m_pSizeLabel, m_pPosLabel, m_pZoomLabel, m_pMemoryLabel, m_pOpenCLIcon})

@@ -20,6 +20,9 @@
 #include <QSessionManager>
 #include <QSettings>
 #include <QUndoStack>
+#include <QtPlugin>
+
+Q_IMPORT_PLUGIN(PngIconPlugin)
 
 namespace {
 
