@@ -1,6 +1,9 @@
 #include "Startup.h"
+#include "OpenCLReport.h"
 
+#include <QBuffer>
 #include <QDebug>
+#include <QImageReader>
 #include <QSettings>
 
 namespace Startup {
@@ -86,6 +89,21 @@ ComputeMode ChooseComputeMode(bool bForceCpu, const std::function<bool(QCLDevice
         return ComputeMode::Cpu;
     qDebug() << "could not initialize OpenCL for the CPU.";
     return ComputeMode::None;
+}
+
+std::future<OpenCLFound> LoadLibraries()
+{
+    return std::async(std::launch::async, [] {
+        OpenCLFound found;
+        found.platforms = QCLPlatform::platforms();
+        found.devices = QCLDevice::allDevices();
+        found.report = openCLReport(found.platforms, found.devices);
+        // Asked to read nothing, the reader tries (and so loads) every plug-in.
+        QBuffer nothing;
+        nothing.open(QIODevice::ReadOnly);
+        QImageReader(&nothing).canRead();
+        return found;
+    });
 }
 
 } // namespace Startup
