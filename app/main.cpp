@@ -119,7 +119,9 @@ int main(int argc, char **argv)
     iOpened += openArguments(pMain, Startup::DocumentArguments(arguments));
     if (iOpened == 0)
         pMain->fileActions().NewDocument(Startup::FirstDocumentSize(pMain->size()));
-    QSettings().setValue(QStringLiteral("firstRun"), true);
+    // Recorded once: each settings write waits for the disk.
+    if (!QSettings().value(QStringLiteral("firstRun")).toBool())
+        QSettings().setValue(QStringLiteral("firstRun"), true);
     new UpdateDlg(UpdateDlg::Automatic, pMain);
 
     // Asked to end from outside (a signal, the session ending): nobody is

@@ -180,7 +180,11 @@ void BrushDlg::ReplaceSet(const QList<CQBrush *> &brushes, const QString &setNam
 {
     ClearBrushes();
     m_setName = setName;
-    QSettings().setValue(QStringLiteral("currentBrushSet"), setName);
+    // Written only when it changes: every start loads the set, and each
+    // settings write waits for the disk.
+    QSettings settings;
+    if (settings.value(QStringLiteral("currentBrushSet")).toString() != setName)
+        settings.setValue(QStringLiteral("currentBrushSet"), setName);
     for (CQBrush *pBrush : brushes)
         AppendBrush(pBrush);
     LayOutThumbnails();
