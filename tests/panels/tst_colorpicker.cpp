@@ -6,11 +6,15 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QMimeData>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QSlider>
 #include <QTabWidget>
+#include <QTimer>
+#include <QToolTip>
 #include <QtTest>
 
 class TestColorPicker : public QObject
@@ -65,8 +69,22 @@ void TestColorPicker::swatchesPersistAcrossInstances()
     pData->setColorData(QColor(1, 2, 3, 4));
     QApplication::clipboard()->setMimeData(pData);
     pPicker->PaletteSwatch(4)->OnPasteColor();
-    pPicker->PaletteSwatch(6)->SetColor(QColor(10, 20, 30, 128));
-    pPicker->PaletteSwatch(6)->OnInvertColor();
+    ColorSwatch *pInverted = pPicker->PaletteSwatch(6);
+    pInverted->SetColor(QColor(10, 20, 30, 128));
+    // From the swatch's own menu; its tip then tells the new colour.
+    QTimer::singleShot(0, [] {
+        auto *pMenu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        QVERIFY(pMenu);
+        for (QAction *pAction : pMenu->actions())
+            if (pAction->text() == QStringLiteral("&Invert Color"))
+                pAction->trigger();
+        pMenu->close();
+    });
+    QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, QPoint(2, 2), pInverted->mapToGlobal(QPoint(2, 2)));
+    QApplication::sendEvent(pInverted, &menuEvent);
+    QHelpEvent tipEvent(QEvent::ToolTip, QPoint(2, 2), pInverted->mapToGlobal(QPoint(2, 2)));
+    QApplication::sendEvent(pInverted, &tipEvent);
+    QVERIFY2(QToolTip::text().startsWith(QStringLiteral("HTML: #f5ebe1\nRGB(245, 235, 225)")), qPrintable(QToolTip::text()));
     QApplication::clipboard()->setText(QStringLiteral("#ff0000"));
     pPicker->PaletteSwatch(4)->OnPasteColor(); // plain text is no colour
     QWidget bar;
