@@ -194,7 +194,10 @@ void ColorPicker::LoadPage(Model eModel, const QColor &color)
         if (values[i] >= 0) // a grey keeps the hue it had
             m_sliders[eModel][i]->setValue(values[i]);
     m_bUpdating = bWasUpdating;
-    StyleGrooves(eModel);
+    // Only the page in view: restyling a slider is slow, and showing a page
+    // loads it again.
+    if (m_pUi->mainTabs->currentWidget() == m_pUi->sliderTab && m_pUi->colorSliderTabs->currentIndex() == eModel)
+        StyleGrooves(eModel);
 }
 
 void ColorPicker::StyleGrooves(Model eModel)

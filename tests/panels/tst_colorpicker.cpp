@@ -200,13 +200,22 @@ void TestColorPicker::hsvAndHslPagesEachShowTheirOwnModel()
     ColorPicker *pPicker = picker();
     pPicker->show();
     pPicker->SetColor(QColor(200, 40, 90));
-    // A page follows the colour when it is shown.
+    pPicker->findChild<QTabWidget *>(QStringLiteral("mainTabs"))->setCurrentIndex(1);
+    // A page follows the colour when it is shown; its hue groove runs round
+    // the circle at the page's saturation and lightness (or value).
     auto shows = [pPicker](ColorPicker::Model eModel, QList<int> expected) {
         pPicker->findChild<QTabWidget *>(QStringLiteral("colorSliderTabs"))->setCurrentIndex(eModel);
         for (int i = 0; i < expected.size(); ++i)
             QVERIFY2(qAbs(pPicker->ComponentSlider(eModel, i)->value() - expected[i]) <= 1,
                      qPrintable(QStringLiteral("model %1 slider %2: %3").arg(eModel).arg(i)
                                     .arg(pPicker->ComponentSlider(eModel, i)->value())));
+        const int s = pPicker->ComponentSlider(eModel, 1)->value(), l = pPicker->ComponentSlider(eModel, 2)->value();
+        const auto stop = [&](const char *at, int hue) {
+            const QColor c = eModel == ColorPicker::HSL ? QColor::fromHsl(hue, s, l) : QColor::fromHsv(hue, s, l);
+            return QStringLiteral("stop: %1 rgba(%2, %3, %4, 255)").arg(QLatin1String(at)).arg(c.red()).arg(c.green()).arg(c.blue());
+        };
+        const QString groove = pPicker->ComponentSlider(eModel, 0)->styleSheet();
+        QVERIFY2(groove.contains(stop("0", 0)) && groove.contains(stop("1", 359)), qPrintable(groove));
     };
     shows(ColorPicker::HSL, {341, 170, 120, 255});
     shows(ColorPicker::HSV, {341, 204, 200, 255});
