@@ -3,15 +3,18 @@
 #define QT_STATICPLUGIN
 #include "PngIcons.h"
 
+#include "PngDecoder.h"
+
+#include <QFile>
 #include <QIconEnginePlugin>
-#include <QImageReader>
 #include <QPixmap>
 
 QImage readPngResource(const QString &path)
 {
-    QImageReader reader(path, "png");
-    reader.setAutoDetectImageFormat(false);
-    return reader.read();
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QImage();
+    return PngDecoder::Decode(file.readAll()).image;
 }
 
 void PngIconEngine::addFile(const QString &fileName, const QSize &, QIcon::Mode mode, QIcon::State state)

@@ -4,15 +4,15 @@
 #include <QImage>
 #include <QList>
 
-// A PNG picture among the program's own resources, read without asking
-// every image plug-in whether it reads the file (which loads them all).
+// A PNG picture among the program's own resources, read by the program's
+// own decoder: Qt's image reader, on its first use, looks through every
+// image plug-in and loads them all to ask whether they read the file.
 QImage readPngResource(const QString &path);
 
-// Icons from PNG files, read when first drawn rather than when made. The
-// window's many entries then cost nothing at start-up, and no image plug-in
-// is loaded for them (Qt's own icons read every file at once and try each
-// plug-in on it). Once read, the pictures are a plain QIcon's: sizes, modes
-// and the greyed disabled look are Qt's.
+// Icons from PNG files, read (as above) when first drawn rather than when
+// made: the window's many entries then cost nothing at start-up (Qt's own
+// icons read every file at once). Once read, the pictures are a plain
+// QIcon's: sizes, modes and the greyed disabled look are Qt's.
 class PngIconEngine : public QIconEngine {
 public:
     void addFile(const QString &fileName, const QSize &size, QIcon::Mode mode, QIcon::State state) override;

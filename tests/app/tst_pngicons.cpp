@@ -1,5 +1,6 @@
 // The program's PNG icons: read when first drawn, without loading any image
 // plug-in, and then drawn exactly as Qt's own icons draw the same picture.
+#include <QColorSpace>
 #include <QDir>
 #include <QIcon>
 #include <QPainter>
@@ -23,6 +24,15 @@ int loadedImagePlugins()
     int count = 0;
     dl_iterate_phdr(countImagePlugins, &count);
     return count;
+}
+
+// The pixels alone: Qt's reader tags a picture with the colour space its
+// file names, which nothing here converts with.
+QImage pixelsOf(const QPixmap &pixmap)
+{
+    QImage image = pixmap.toImage();
+    image.setColorSpace(QColorSpace());
+    return image;
 }
 
 QImage painted(const QIcon &icon, const QRect &rect, QIcon::Mode mode)
@@ -51,28 +61,29 @@ private Q_SLOTS:
         QCOMPARE(loadedImagePlugins(), 0);
     }
 
-    // Sizes, modes and painting against a QIcon made from the decoded picture.
-    void drawnAsQtDrawsThePicture_data()
-    {
-        QTest::addColumn<QString>("path");
-        QTest::newRow("64 x 64 logo") << QStringLiteral(":/icons/cqLogo.png");
-        QTest::newRow("16 x 16") << QStringLiteral(":/icons/speedometer.png");
-    }
-
+    // Sizes, modes and painting against a QIcon made from the picture as Qt
+    // decodes it.
     void drawnAsQtDrawsThePicture()
     {
-        QFETCH(QString, path);
-        const QIcon icon(path);
-        QIcon reference;
-        reference.addPixmap(QPixmap::fromImage(QImage(path)));
-        QCOMPARE(icon.availableSizes(), reference.availableSizes());
-        for (QIcon::Mode mode : {QIcon::Normal, QIcon::Disabled, QIcon::Active, QIcon::Selected}) {
-            for (int side : {8, 16, 24, 64, 100}) {
-                const QSize size(side, side / 2 + 4);
-                QCOMPARE(icon.actualSize(size, mode), reference.actualSize(size, mode));
-                QCOMPARE(icon.pixmap(size, mode).toImage(), reference.pixmap(size, mode).toImage());
+        const QStringList names = QDir(QStringLiteral(":/icons")).entryList({QStringLiteral("*.png")});
+        for (const QString &name : names) {
+            const QString path = QStringLiteral(":/icons/") + name;
+            const QIcon icon(path);
+            QIcon reference;
+            reference.addPixmap(QPixmap::fromImage(QImage(path)));
+            QCOMPARE(icon.availableSizes(), reference.availableSizes());
+            const QSize native = reference.availableSizes().value(0);
+            for (QIcon::Mode mode : {QIcon::Normal, QIcon::Disabled, QIcon::Active, QIcon::Selected}) {
+                QVERIFY2(pixelsOf(icon.pixmap(native, mode)) == pixelsOf(reference.pixmap(native, mode)), qPrintable(name));
+                if (name != QLatin1String("cqLogo.png") && name != QLatin1String("speedometer.png"))
+                    continue;
+                for (int side : {8, 16, 24, 64, 100}) {
+                    const QSize size(side, side / 2 + 4);
+                    QCOMPARE(icon.actualSize(size, mode), reference.actualSize(size, mode));
+                    QCOMPARE(pixelsOf(icon.pixmap(size, mode)), pixelsOf(reference.pixmap(size, mode)));
+                }
+                QCOMPARE(painted(icon, QRect(3, 5, 40, 22), mode), painted(reference, QRect(3, 5, 40, 22), mode));
             }
-            QCOMPARE(painted(icon, QRect(3, 5, 40, 22), mode), painted(reference, QRect(3, 5, 40, 22), mode));
         }
     }
 };
