@@ -60,6 +60,8 @@ int main(int argc, char **argv)
         if (!env.contains(QStringLiteral("QT_QPA_PLATFORM")))
             env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.path());
+        // No recovery copies or brush sets another run (or program) left.
+        env.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral("data")));
         env.insert(QStringLiteral("TMPDIR"), home.filePath(QStringLiteral("tmp")));
         process.setProcessEnvironment(env);
         const QString settingsFile = home.filePath(QStringLiteral("Kestrelvane/Chromaquill.conf"));
