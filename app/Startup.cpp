@@ -91,19 +91,24 @@ ComputeMode ChooseComputeMode(bool bForceCpu, const std::function<bool(QCLDevice
     return ComputeMode::None;
 }
 
-std::future<OpenCLFound> LoadLibraries()
-{
-    return std::async(std::launch::async, [] {
+LibraryLoader::LibraryLoader()
+    : m_thread([this] {
         OpenCLFound found;
         found.platforms = QCLPlatform::platforms();
         found.devices = QCLDevice::allDevices();
         found.report = openCLReport(found.platforms, found.devices);
+        m_found.set_value(std::move(found));
         // Asked to read nothing, the reader tries (and so loads) every plug-in.
         QBuffer nothing;
         nothing.open(QIODevice::ReadOnly);
         QImageReader(&nothing).canRead();
-        return found;
-    });
+    })
+{
+}
+
+LibraryLoader::~LibraryLoader()
+{
+    m_thread.join();
 }
 
 } // namespace Startup

@@ -5,6 +5,7 @@
 #include <QVariant>
 #include <functional>
 #include <future>
+#include <thread>
 
 #include "QCLDevice.h"
 #include "QCLPlatform.h"
@@ -57,10 +58,26 @@ struct OpenCLFound {
     QString report;
 };
 
-// Loads the OpenCL driver and Qt's image plug-ins on a thread of its own,
+// Loads the OpenCL driver, then Qt's image plug-ins, on a thread of its own
 // while the main window is built. The driver is the slowest step of
 // start-up (the CPU driver brings its compiler along); the first document's
 // frame asks the style for icons, which loads every image plug-in.
-std::future<OpenCLFound> LoadLibraries();
+class LibraryLoader
+{
+public:
+    LibraryLoader();
+    // Waits for the thread.
+    ~LibraryLoader();
+    LibraryLoader(const LibraryLoader &) = delete;
+    LibraryLoader &operator=(const LibraryLoader &) = delete;
+
+    // What OpenCL offers, once the driver is loaded; asked once.
+    OpenCLFound openCL() { return m_openCL.get(); }
+
+private:
+    std::promise<OpenCLFound> m_found;
+    std::future<OpenCLFound> m_openCL = m_found.get_future();
+    std::thread m_thread;
+};
 
 } // namespace Startup

@@ -65,13 +65,13 @@ int main(int argc, char **argv)
     Chromaquill app(argc, argv);
     // After the application: loading the driver holds the dynamic loader,
     // which the application needs for its platform plug-in.
-    std::future<Startup::OpenCLFound> openCL = Startup::LoadLibraries();
+    Startup::LibraryLoader libraries;
     const QStringList arguments = app.arguments();
     const bool bDiagnostics = Startup::WantsDiagnostics(arguments);
     // Built while the driver loads; shown only once there is OpenCL to run on.
     MainWindow *pMain = bDiagnostics ? nullptr : new MainWindow(app.store());
 
-    const Startup::OpenCLFound found = openCL.get();
+    const Startup::OpenCLFound found = libraries.openCL();
     if (found.platforms.isEmpty()) {
         if (headless()) {
             QTextStream(stderr) << "FATAL ERROR: Chromaquill requires OpenCL to be installed.\n";
