@@ -42,6 +42,7 @@
 #include <QScreen>
 #include <QSettings>
 #include <QStatusBar>
+#include <QTimer>
 
 namespace {
 const char kToolBarStyle[] =
@@ -124,11 +125,6 @@ MainWindow::MainWindow(ScratchDB &store)
     m_pLayerActions = new LayerActions(this);
     m_pClipboardActions = new ClipboardActions(this);
 
-    ChooseComputeMode();
-    // The brush tool, chosen at start, colours its tip with a kernel: built
-    // while the panels are made.
-    if (m_clContext.isCreated())
-        m_programCache.prebuild({BrushColorizer::ProgramPath()});
     // A crash report lists every build log and filter error known at the time.
     m_programCache.setReportListener([](const QMap<QString, QString> &report) { CrashHandler::SetBuildReport(report); });
     m_pUi->mainToolBar->setStyleSheet(QString::fromLatin1(kToolBarStyle) + CQDialog::optionBoxStyleSheet());
@@ -209,6 +205,12 @@ void MainWindow::ChooseComputeMode()
         return m_clContext.create(type);
     });
     m_bGpuMode = mode == Startup::ComputeMode::Gpu;
+    // The brush tool, chosen at start, colours its tip with a kernel: built
+    // on a worker once the window is up, well before the first stroke.
+    QTimer::singleShot(0, this, [this] {
+        if (m_clContext.isCreated())
+            m_programCache.prebuild({BrushColorizer::ProgramPath()});
+    });
 }
 
 void MainWindow::LateInit()

@@ -90,6 +90,10 @@ public:
     QVariant Setting(const QString &key, const QVariant &fallback) const override;
     void SetSetting(const QString &key, const QVariant &value) override;
 
+    // Makes the OpenCL context, on the GPU unless the settings force the CPU
+    // or there is none; before the window is shown (the window is built
+    // while the driver loads).
+    void ChooseComputeMode();
     // Runs the filter registry and the Filter menu once the window is shown.
     void LateInit();
     // Shows a document window in the document area and makes it current.
@@ -127,7 +131,6 @@ private:
     void BuildStatusBar();
     // The Window menu entry stays checked while the panel is open.
     void FollowPanel(QDockWidget *pPanel, QAction *pEntry);
-    void ChooseComputeMode();
     void SetCurrent(ChildWindow *pWindow);
     void ShowCanvasSize(ChildWindow *pWindow);
     void DocumentClosing(ChildWindow *pWindow);

@@ -13,6 +13,7 @@
 #include "GraphicsView.h"
 #include "HistogramDlg.h"
 #include "LayerDlg.h"
+#include "PngIcons.h"
 #include "PopupNotify.h"
 #include "ScratchDB.h"
 #include "ToolboxDlg.h"
@@ -33,9 +34,11 @@
 namespace {
 // The icon always sits in the same table, with or without a size beside it:
 // a status bar that changes height moves the panels.
+// The picture is named so that only the label's own provider answers for it:
+// read from the resources, the rich text would try every image plug-in on it.
 QString sizeLabelText(const QString &size)
 {
-    return QStringLiteral("<table><tbody><tr><td><img src=':/icons/doc_resize.png'></td><td>") + size
+    return QStringLiteral("<table><tbody><tr><td><img src='icon:doc_resize'></td><td>") + size
            + QStringLiteral("</td></tr></tbody></table>");
 }
 } // namespace
@@ -50,7 +53,11 @@ void MainWindow::BuildStatusBar()
         pLabel->setStyleSheet(QStringLiteral("color: rgb(255, 255, 255);"));
         return pLabel;
     };
-    m_pSizeLabel = label(sizeLabelText({}));
+    m_pSizeLabel = label(QString());
+    m_pSizeLabel->setResourceProvider([](const QUrl &url) -> QVariant {
+        return QPixmap::fromImage(readPngResource(QStringLiteral(":/icons/%1.png").arg(url.path())));
+    });
+    m_pSizeLabel->setText(sizeLabelText({}));
     m_pPosLabel = label(QString(11, QLatin1Char(' ')));
     m_pZoomLabel = label(QString(11, QLatin1Char(' ')));
     m_pMemoryLabel = new QLabel;
@@ -58,7 +65,7 @@ void MainWindow::BuildStatusBar()
     m_pMemoryLabel->setStyleSheet(QStringLiteral("QToolTip, QToolTip * {color: rgb(0, 0, 0);}QLabel {color: white;}"));
     m_pMemoryLabel->setToolTip(QStringLiteral("Undo/Redo Memory Usage"));
     m_pOpenCLIcon = new QLabel;
-    m_pOpenCLIcon->setPixmap(QPixmap(QStringLiteral(":/icons/speedometer.png")).scaled(16, 16));
+    m_pOpenCLIcon->setPixmap(QPixmap::fromImage(readPngResource(QStringLiteral(":/icons/speedometer.png")).scaled(16, 16)));
     m_pOpenCLIcon->setStyleSheet(QStringLiteral("color: rgb(0, 0, 0); QToolTip, QToolTip * {color: rgb(0, 0, 0);}"));
     m_pOpenCLIcon->setToolTip(QStringLiteral("OpenCL Status"));
     for (QLabel *pLabel : {m_pSizeLabel, m_pPosLabel, m_pZoomLabel, m_pMemoryLabel, m_pOpenCLIcon})

@@ -1,6 +1,9 @@
 #include "Startup.h"
+#include "OpenCLReport.h"
 
+#include <QBuffer>
 #include <QDebug>
+#include <QImageReader>
 #include <QSettings>
 
 namespace Startup {
@@ -86,6 +89,26 @@ ComputeMode ChooseComputeMode(bool bForceCpu, const std::function<bool(QCLDevice
         return ComputeMode::Cpu;
     qDebug() << "could not initialize OpenCL for the CPU.";
     return ComputeMode::None;
+}
+
+LibraryLoader::LibraryLoader()
+    : m_thread([this] {
+        OpenCLFound found;
+        found.platforms = QCLPlatform::platforms();
+        found.devices = QCLDevice::allDevices();
+        found.report = openCLReport(found.platforms, found.devices);
+        m_found.set_value(std::move(found));
+        // Asked to read nothing, the reader tries (and so loads) every plug-in.
+        QBuffer nothing;
+        nothing.open(QIODevice::ReadOnly);
+        QImageReader(&nothing).canRead();
+    })
+{
+}
+
+LibraryLoader::~LibraryLoader()
+{
+    m_thread.join();
 }
 
 } // namespace Startup

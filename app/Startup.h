@@ -4,6 +4,8 @@
 #include <QStringList>
 #include <QVariant>
 #include <functional>
+#include <future>
+#include <thread>
 
 #include "QCLDevice.h"
 #include "QCLPlatform.h"
@@ -40,7 +42,7 @@ QSize FirstDocumentSize(const QSize &windowSize);
 
 // Whether the compute-mode choice has any device to try: a GPU (unless
 // forced to the CPU) or a CPU. Without one, start-up refuses before the
-// main window exists, so that nothing is written to the settings.
+// main window is shown, so that nothing is written to the settings.
 bool HasComputeDevice(bool bForceCpu, const QList<QCLDevice> &devices);
 
 enum class ComputeMode { Gpu, Cpu, None };
@@ -48,5 +50,34 @@ enum class ComputeMode { Gpu, Cpu, None };
 // Tries the GPU unless forced to the CPU, then the CPU. `create` makes the
 // process-wide context for a device type and says whether it worked.
 ComputeMode ChooseComputeMode(bool bForceCpu, const std::function<bool(QCLDevice::DeviceTypes)> &create);
+
+// What OpenCL offers on this machine, with the report a crash carries.
+struct OpenCLFound {
+    QList<QCLPlatform> platforms;
+    QList<QCLDevice> devices;
+    QString report;
+};
+
+// Loads the OpenCL driver, then Qt's image plug-ins, on a thread of its own
+// while the main window is built. The driver is the slowest step of
+// start-up (the CPU driver brings its compiler along); the first document's
+// frame asks the style for icons, which loads every image plug-in.
+class LibraryLoader
+{
+public:
+    LibraryLoader();
+    // Waits for the thread.
+    ~LibraryLoader();
+    LibraryLoader(const LibraryLoader &) = delete;
+    LibraryLoader &operator=(const LibraryLoader &) = delete;
+
+    // What OpenCL offers, once the driver is loaded; asked once.
+    OpenCLFound openCL() { return m_openCL.get(); }
+
+private:
+    std::promise<OpenCLFound> m_found;
+    std::future<OpenCLFound> m_openCL = m_found.get_future();
+    std::thread m_thread;
+};
 
 } // namespace Startup

@@ -3,9 +3,6 @@
 #include "CrashHandler.h"
 #include "FileActions.h"
 #include "MainWindow.h"
-#include "OpenCLReport.h"
-#include "QCLDevice.h"
-#include "QCLPlatform.h"
 #include "Recovery.h"
 #include "RecoveryFolder.h"
 #include "Startup.h"
@@ -20,6 +17,9 @@
 #include <QSessionManager>
 #include <QSettings>
 #include <QUndoStack>
+#include <QtPlugin>
+
+Q_IMPORT_PLUGIN(PngIconPlugin)
 
 namespace {
 
@@ -63,10 +63,16 @@ int main(int argc, char **argv)
     TerminationWatcher::InstallHandler();
     CrashHandler::Install();
     Chromaquill app(argc, argv);
+    // After the application: loading the driver holds the dynamic loader,
+    // which the application needs for its platform plug-in.
+    Startup::LibraryLoader libraries;
     const QStringList arguments = app.arguments();
+    const bool bDiagnostics = Startup::WantsDiagnostics(arguments);
+    // Built while the driver loads; shown only once there is OpenCL to run on.
+    MainWindow *pMain = bDiagnostics ? nullptr : new MainWindow(app.store());
 
-    const QList<QCLPlatform> platforms = QCLPlatform::platforms();
-    if (platforms.isEmpty()) {
+    const Startup::OpenCLFound found = libraries.openCL();
+    if (found.platforms.isEmpty()) {
         if (headless()) {
             QTextStream(stderr) << "FATAL ERROR: Chromaquill requires OpenCL to be installed.\n";
             return 0;
@@ -75,29 +81,28 @@ int main(int argc, char **argv)
                              QStringLiteral("Chromaquill requires OpenCL to be installed."), QMessageBox::Ok);
         return 0;
     }
-    const QString report = openCLReport();
-    CrashHandler::SetOpenCLInfo(report);
-    if (Startup::WantsDiagnostics(arguments)) {
+    CrashHandler::SetOpenCLInfo(found.report);
+    if (bDiagnostics) {
         if (headless()) {
-            QTextStream(stdout) << report;
+            QTextStream(stdout) << found.report;
             return 0;
         }
-        SystemInfoDlg dialog(report, nullptr);
+        SystemInfoDlg dialog(found.report, nullptr);
         dialog.exec();
         return 0;
     }
-    const QString summary = Startup::DeviceSummary(QCLDevice::allDevices());
-    if (!Startup::HasOpenCL11(platforms))
+    const QString summary = Startup::DeviceSummary(found.devices);
+    if (!Startup::HasOpenCL11(found.platforms))
         return refuse(QStringLiteral("OpenCL 1.1 or greater required"),
                       QStringLiteral("Chromaquill requires OpenCL 1.1 or greater. Please update your graphics card drivers."),
                       summary);
 
     const QString noDevice = QStringLiteral("No OpenCL device found.");
     const QString needsOpenCL = QStringLiteral("Chromaquill requires OpenCL to run.");
-    if (!Startup::HasComputeDevice(Startup::ForceCpu(QSettings()), QCLDevice::allDevices()))
+    if (!Startup::HasComputeDevice(Startup::ForceCpu(QSettings()), found.devices))
         return refuse(noDevice, needsOpenCL, summary);
 
-    auto *pMain = new MainWindow(app.store());
+    pMain->ChooseComputeMode();
     if (!pMain->clContext().isCreated())
         return refuse(noDevice, needsOpenCL, summary);
     pMain->show();
@@ -114,7 +119,9 @@ int main(int argc, char **argv)
     iOpened += openArguments(pMain, Startup::DocumentArguments(arguments));
     if (iOpened == 0)
         pMain->fileActions().NewDocument(Startup::FirstDocumentSize(pMain->size()));
-    QSettings().setValue(QStringLiteral("firstRun"), true);
+    // Recorded once: each settings write waits for the disk.
+    if (!QSettings().value(QStringLiteral("firstRun")).toBool())
+        QSettings().setValue(QStringLiteral("firstRun"), true);
     new UpdateDlg(UpdateDlg::Automatic, pMain);
 
     // Asked to end from outside (a signal, the session ending): nobody is

@@ -371,6 +371,7 @@ int main(int argc, char **argv)
     ImageFile::ServeScratchStore(store);
     store.Init(scratch.path(), ScratchDB::DefaultMemoryLimit);
     auto *pMain = new MainWindow(store);
+    pMain->ChooseComputeMode();
     pMain->show();
     pMain->showNormal();
     pMain->resize(1600, 1000);

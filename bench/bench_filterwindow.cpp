@@ -191,6 +191,7 @@ int main(int argc, char **argv)
     ScratchDB store;
     store.Init(tmp.path(), qint64(4) * 1024 * 1024 * 1024);
     auto *pMain = new MainWindow(store);
+    pMain->ChooseComputeMode();
     pMain->resize(1600, 1000);
     pMain->show();
     pMain->LateInit();

@@ -180,7 +180,11 @@ void BrushDlg::ReplaceSet(const QList<CQBrush *> &brushes, const QString &setNam
 {
     ClearBrushes();
     m_setName = setName;
-    QSettings().setValue(QStringLiteral("currentBrushSet"), setName);
+    // Written only when it changes: every start loads the set, and each
+    // settings write waits for the disk.
+    QSettings settings;
+    if (settings.value(QStringLiteral("currentBrushSet")).toString() != setName)
+        settings.setValue(QStringLiteral("currentBrushSet"), setName);
     for (CQBrush *pBrush : brushes)
         AppendBrush(pBrush);
     LayOutThumbnails();
@@ -263,8 +267,8 @@ void BrushDlg::AppendBrush(CQBrush *pBrush)
     pBrush->setParent(this);
     m_brushes.append(pBrush);
     auto *pLabel = new QLabel(m_pUi->brushGrid);
+    // The picture is drawn when the label is first painted (see eventFilter).
     pLabel->setFixedSize(kThumbnailSize, kThumbnailSize);
-    pLabel->setPixmap(ThumbnailPixmap(pBrush));
     pLabel->setToolTip(pBrush->Name());
     pLabel->setProperty(kBrushProperty, QVariant::fromValue<QObject *>(pBrush));
     pLabel->installEventFilter(this);
@@ -470,6 +474,11 @@ void BrushDlg::connectNotify(const QMetaMethod &signal)
 bool BrushDlg::eventFilter(QObject *pWatched, QEvent *pEvent)
 {
     auto *pLabel = qobject_cast<QLabel *>(pWatched);
+    if (pLabel && pEvent->type() == QEvent::Paint && pLabel->pixmap().isNull() && m_thumbnails.contains(pLabel)) {
+        // Drawn on first sight: the panel is made at start-up, and shown later if at all.
+        pLabel->setPixmap(ThumbnailPixmap(qobject_cast<CQBrush *>(pLabel->property(kBrushProperty).value<QObject *>())));
+        return false;
+    }
     if (pLabel && m_thumbnails.contains(pLabel) && pEvent->type() == QEvent::MouseButtonPress) {
         auto *pBrush = qobject_cast<CQBrush *>(pLabel->property(kBrushProperty).value<QObject *>());
         const auto *pMouse = static_cast<QMouseEvent *>(pEvent);

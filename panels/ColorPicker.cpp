@@ -149,9 +149,11 @@ void ColorPicker::BuildSliderPages()
 void ColorPicker::BuildPalette()
 {
     constexpr int kColumns = 16;
+    // One for them all: each settings object made looks for its files anew.
+    const QSettings settings;
     for (int i = 1; i <= kSwatchCount; ++i) {
         const QString name = i == 1 ? QStringLiteral("swatch") : QStringLiteral("swatch_%1").arg(i);
-        auto *pSwatch = new ColorSwatch(name, m_pUi->swatchContainer);
+        auto *pSwatch = new ColorSwatch(name, settings, m_pUi->swatchContainer);
         pSwatch->setFixedSize(12, 12);
         m_pUi->swatchGrid->addWidget(pSwatch, (i - 1) / kColumns, (i - 1) % kColumns);
         connect(pSwatch, &ColorSwatch::Selected, this, &ColorPicker::SwatchSelected);
@@ -192,7 +194,10 @@ void ColorPicker::LoadPage(Model eModel, const QColor &color)
         if (values[i] >= 0) // a grey keeps the hue it had
             m_sliders[eModel][i]->setValue(values[i]);
     m_bUpdating = bWasUpdating;
-    StyleGrooves(eModel);
+    // Only the page in view: restyling a slider is slow, and showing a page
+    // loads it again.
+    if (m_pUi->mainTabs->currentWidget() == m_pUi->sliderTab && m_pUi->colorSliderTabs->currentIndex() == eModel)
+        StyleGrooves(eModel);
 }
 
 void ColorPicker::StyleGrooves(Model eModel)

@@ -10,6 +10,7 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QSettings>
+#include <QToolTip>
 #include <algorithm>
 
 ColorSwatch::ColorSwatch(QWidget *pParent)
@@ -18,33 +19,31 @@ ColorSwatch::ColorSwatch(QWidget *pParent)
 {
     setAcceptDrops(true);
     setStyleSheet(QStringLiteral("QToolTip, QToolTip * {color: black;background-color: rgba(20, 20, 20, 255);}"));
-    setToolTip(ToolTipFor(m_color));
     m_antsTimer.setInterval(250);
     connect(&m_antsTimer, &QTimer::timeout, this, &ColorSwatch::MarchingAntsTimer);
-
-    const struct {
-        const char *text;
-        const char *tip;
-        void (ColorSwatch::*slot)();
-    } actions[] = {
-        {"&Clear", "clear this swatch", &ColorSwatch::OnClearSwatch},
-        {"&Invert Color", "invert the color", &ColorSwatch::OnInvertColor},
-        {"&Copy HTML Color", "copy html color to the clipboard", &ColorSwatch::OnCopyHTML},
-        {"Copy Color", "copy color to the clipboard", &ColorSwatch::OnCopyColor},
-        {"Paste Color", "paste color from clipboard", &ColorSwatch::OnPasteColor},
-    };
-    for (const auto &a : actions) {
-        auto *pAction = new QAction(QString::fromLatin1(a.text), this);
-        pAction->setStatusTip(QString::fromLatin1(a.tip));
-        connect(pAction, &QAction::triggered, this, a.slot);
-        m_actions.append(pAction);
-    }
 }
 
 ColorSwatch::ColorSwatch(const QString &name, QWidget *pParent) : ColorSwatch(pParent)
 {
     setObjectName(name);
     Restore();
+}
+
+ColorSwatch::ColorSwatch(const QString &name, const QSettings &settings, QWidget *pParent) : ColorSwatch(pParent)
+{
+    setObjectName(name);
+    Restore(settings);
+}
+
+bool ColorSwatch::event(QEvent *pEvent)
+{
+    // The tip is written when asked for: the palette alone has a hundred
+    // swatches, and their colours change far more often than tips are shown.
+    if (pEvent->type() == QEvent::ToolTip) {
+        QToolTip::showText(static_cast<QHelpEvent *>(pEvent)->globalPos(), ToolTipFor(m_color), this);
+        return true;
+    }
+    return QWidget::event(pEvent);
 }
 
 QString ColorSwatch::ToolTipFor(const QColor &color)
@@ -62,7 +61,6 @@ void ColorSwatch::SetColorSilently(const QColor &color)
     m_color = color;
     if (m_bOpaqueOnly && m_color.isValid())
         m_color.setAlpha(255);
-    setToolTip(ToolTipFor(m_color));
     m_dragPixmap = QPixmap();
     update();
 }
@@ -84,9 +82,14 @@ void ColorSwatch::SetColorIn(QSettings &settings, const QColor &color)
 
 void ColorSwatch::Restore()
 {
+    Restore(QSettings());
+}
+
+void ColorSwatch::Restore(const QSettings &settings)
+{
     if (objectName().isEmpty())
         return;
-    const QVariant saved = QSettings().value(objectName());
+    const QVariant saved = settings.value(objectName());
     if (saved.isValid() && saved.canConvert<QColor>()) {
         SetColorSilently(saved.value<QColor>());
         return;
@@ -210,8 +213,23 @@ void ColorSwatch::mouseDoubleClickEvent(QMouseEvent *)
 
 void ColorSwatch::contextMenuEvent(QContextMenuEvent *pEvent)
 {
+    const struct {
+        const char *text;
+        const char *tip;
+        void (ColorSwatch::*slot)();
+    } actions[] = {
+        {"&Clear", "clear this swatch", &ColorSwatch::OnClearSwatch},
+        {"&Invert Color", "invert the color", &ColorSwatch::OnInvertColor},
+        {"&Copy HTML Color", "copy html color to the clipboard", &ColorSwatch::OnCopyHTML},
+        {"Copy Color", "copy color to the clipboard", &ColorSwatch::OnCopyColor},
+        {"Paste Color", "paste color from clipboard", &ColorSwatch::OnPasteColor},
+    };
+    // Made with the menu: a hundred swatches, a menu seldom opened.
     QMenu menu(this);
-    menu.addActions(m_actions);
+    for (const auto &a : actions) {
+        QAction *pAction = menu.addAction(QString::fromLatin1(a.text), this, a.slot);
+        pAction->setStatusTip(QString::fromLatin1(a.tip));
+    }
     menu.exec(pEvent->globalPos());
 }
 

@@ -5,8 +5,6 @@
 #include <QTimer>
 #include <QWidget>
 
-class QAction;
-
 // The small colour square used wherever a colour is chosen. A named swatch
 // keeps its colour in the settings under its object name, so it shows the
 // same colour from run to run. Colours arrive by drag and drop, the
@@ -19,12 +17,15 @@ class ColorSwatch : public QWidget
     Q_PROPERTY(QColor color READ Color WRITE SetColor)
 public:
     explicit ColorSwatch(QWidget *pParent = nullptr);
-    // A named swatch showing its saved colour at once.
+    // A named swatch showing its saved colour at once (from `settings`, when
+    // many are made together).
     ColorSwatch(const QString &name, QWidget *pParent);
+    ColorSwatch(const QString &name, const QSettings &settings, QWidget *pParent);
 
     QColor Color() const { return m_color; }
     // Takes the saved colour, if the settings hold one, without emitting.
     void Restore();
+    void Restore(const QSettings &settings);
     // SetColor() keeping the colour in the given settings: many swatches
     // set together are written out once.
     void SetColorIn(QSettings &settings, const QColor &color);
@@ -37,7 +38,7 @@ public:
 
     QSize sizeHint() const override { return QSize(16, 16); }
 
-    // The four-line tool tip: HTML, RGB, HSL and CMYK values.
+    // The four-line tool tip: HTML, RGB, HSL and CMYK values, shown on hover.
     static QString ToolTipFor(const QColor &color);
 
 Q_SIGNALS:
@@ -62,6 +63,7 @@ protected:
     void mousePressEvent(QMouseEvent *pEvent) override;
     void mouseMoveEvent(QMouseEvent *pEvent) override;
     void mouseDoubleClickEvent(QMouseEvent *pEvent) override;
+    bool event(QEvent *pEvent) override;
     void contextMenuEvent(QContextMenuEvent *pEvent) override;
     void dragEnterEvent(QDragEnterEvent *pEvent) override;
     void dropEvent(QDropEvent *pEvent) override;
@@ -76,5 +78,4 @@ private:
     bool m_bOpaqueOnly = false;
     QPoint m_pressPos;
     QPixmap m_dragPixmap;
-    QList<QAction *> m_actions;
 };

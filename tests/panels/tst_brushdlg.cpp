@@ -115,6 +115,10 @@ private slots:
         BrushDlg *pDlg = open();
         QCOMPARE(pDlg->Brushes().size(), 7);
         QCOMPARE(pDlg->CurrentBrush()->Name(), QStringLiteral("b7"));
+        // Every thumbnail has its picture once the panel is on screen.
+        QVERIFY(QTest::qWaitForWindowExposed(pDlg));
+        QTRY_VERIFY(std::all_of(pDlg->Brushes().begin(), pDlg->Brushes().end(),
+                                [pDlg](CQBrush *pBrush) { return !pDlg->Thumbnail(pBrush)->pixmap().isNull(); }));
 
         // The tool borrows the current brush and takes it again on every change.
         BrushStroke stroke(*m_pCache);

@@ -6,11 +6,15 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QMimeData>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QSlider>
 #include <QTabWidget>
+#include <QTimer>
+#include <QToolTip>
 #include <QtTest>
 
 class TestColorPicker : public QObject
@@ -38,8 +42,23 @@ private slots:
         pData->setColorData(QColor(1, 2, 3, 4));
         QApplication::clipboard()->setMimeData(pData);
         pPicker->PaletteSwatch(4)->OnPasteColor();
-        pPicker->PaletteSwatch(6)->SetColor(QColor(10, 20, 30, 128));
-        pPicker->PaletteSwatch(6)->OnInvertColor();
+        ColorSwatch *pInverted = pPicker->PaletteSwatch(6);
+        pInverted->SetColor(QColor(10, 20, 30, 128));
+        // From the swatch's own menu; its tip then tells the new colour.
+        QTimer::singleShot(0, [] {
+            auto *pMenu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+            QVERIFY(pMenu);
+            for (QAction *pAction : pMenu->actions())
+                if (pAction->text() == QStringLiteral("&Invert Color"))
+                    pAction->trigger();
+            pMenu->close();
+        });
+        QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, QPoint(2, 2), pInverted->mapToGlobal(QPoint(2, 2)));
+        QApplication::sendEvent(pInverted, &menuEvent);
+        QHelpEvent tipEvent(QEvent::ToolTip, QPoint(2, 2), pInverted->mapToGlobal(QPoint(2, 2)));
+        QApplication::sendEvent(pInverted, &tipEvent);
+        QVERIFY2(QToolTip::text().startsWith(QStringLiteral("HTML: #f5ebe1\nRGB(245, 235, 225)")),
+                 qPrintable(QToolTip::text()));
         QApplication::clipboard()->setText(QStringLiteral("#ff0000"));
         pPicker->PaletteSwatch(4)->OnPasteColor(); // plain text is no colour
         QWidget bar;
@@ -155,13 +174,23 @@ private slots:
         ColorPicker *pPicker = picker();
         pPicker->show();
         pPicker->SetColor(QColor(200, 40, 90));
-        // A page follows the colour when it is shown.
+        pPicker->findChild<QTabWidget *>(QStringLiteral("mainTabs"))->setCurrentIndex(1);
+        // A page follows the colour when it is shown; its hue groove runs round
+        // the circle at the page's saturation and lightness (or value).
         auto shows = [pPicker](ColorPicker::Model eModel, QList<int> expected) {
             pPicker->findChild<QTabWidget *>(QStringLiteral("colorSliderTabs"))->setCurrentIndex(eModel);
             for (int i = 0; i < expected.size(); ++i)
                 QVERIFY2(qAbs(pPicker->ComponentSlider(eModel, i)->value() - expected[i]) <= 1,
                          qPrintable(QStringLiteral("model %1 slider %2: %3").arg(eModel).arg(i)
                                         .arg(pPicker->ComponentSlider(eModel, i)->value())));
+            const int s = pPicker->ComponentSlider(eModel, 1)->value(), l = pPicker->ComponentSlider(eModel, 2)->value();
+            const auto stop = [&](const char *at, int hue) {
+                const QColor c = eModel == ColorPicker::HSL ? QColor::fromHsl(hue, s, l) : QColor::fromHsv(hue, s, l);
+                return QStringLiteral("stop: %1 rgba(%2, %3, %4, 255)")
+                    .arg(QLatin1String(at)).arg(c.red()).arg(c.green()).arg(c.blue());
+            };
+            const QString groove = pPicker->ComponentSlider(eModel, 0)->styleSheet();
+            QVERIFY2(groove.contains(stop("0", 0)) && groove.contains(stop("1", 359)), qPrintable(groove));
         };
         shows(ColorPicker::HSL, {341, 170, 120, 255});
         shows(ColorPicker::HSV, {341, 204, 200, 255});

@@ -27,6 +27,7 @@ MainWindow *startMainWindow(const QString &scratchFolder)
     isolateSettings();
     scratchStore().Init(scratchFolder, ScratchDB::DefaultMemoryLimit);
     auto *pMain = new MainWindow(scratchStore());
+    pMain->ChooseComputeMode();
     pMain->resize(1000, 800);
     pMain->show();
     pMain->LateInit();
