@@ -49,6 +49,12 @@ const char kToolBarStyle[] =
     "QToolBar { background-color: rgb(50, 50, 50); border: none; spacing: 4px; }"
     "QLabel { color: white; margin-left: 5px; margin-right: 5px; }"
     "QToolTip, QToolTip * { color: black; }"
+    // Option buttons carry dark glyphs (bold, italic...): a light face keeps
+    // them readable on the dark bar, and a checked one stands out.
+    "QToolButton { background-color: #ddd; border: 1px solid #777; border-radius: 3px; padding: 2px; }"
+    "QToolButton:hover { background-color: #fff; }"
+    "QToolButton:disabled { background-color: #888; }"
+    "QToolButton:checked { background-color: #99e; border-color: #339; }"
     "QSlider::groove:horizontal { border: 1px solid #bbb; background: white; height: 10px; border-radius: 4px; }"
     "QSlider::sub-page:horizontal { background: qlineargradient(x1: 0, y1: 0.2, x2: 1, y2: 1, stop: 0 #bbf, stop: 1 #55f);"
     " border: 1px solid #777; height: 10px; border-radius: 4px; }"

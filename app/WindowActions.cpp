@@ -18,6 +18,7 @@
 
 #include <QDesktopServices>
 #include <QDir>
+#include <QDockWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMessageBox>
@@ -25,16 +26,6 @@
 #include <QUrl>
 
 namespace {
-
-void showPanel(QWidget *pPanel, bool bShow)
-{
-    if (!pPanel)
-        return;
-    pPanel->setVisible(bShow);
-    // A panel sharing its place with others comes to the front.
-    if (bShow)
-        pPanel->raise();
-}
 
 } // namespace
 
@@ -62,29 +53,62 @@ WindowActions::WindowActions(MainWindow *pMain)
 
 // --- Panels ------------------------------------------------------------------------------------
 
+void WindowActions::ShowPanel(QWidget *pPanel, bool bShow)
+{
+    if (!pPanel)
+        return;
+    // A docked panel takes its room from the panels beside it, and hidden
+    // again the dock layout hands that room to one neighbour: the others get
+    // back the heights they had before it came.
+    auto *pDock = qobject_cast<QDockWidget *>(pPanel);
+    if (pDock && bShow && pDock->isHidden()) {
+        PanelHeights &before = m_heightsBefore[pDock];
+        before.clear();
+        for (QDockWidget *pOther : m_pMain->findChildren<QDockWidget *>())
+            if (pOther != pDock && pOther->isVisible() && !pOther->isFloating())
+                before.append({pOther, pOther->height()});
+    }
+    pPanel->setVisible(bShow);
+    // A panel sharing its place with others comes to the front.
+    if (bShow) {
+        pPanel->raise();
+    } else if (pDock) {
+        QList<QDockWidget *> docks;
+        QList<int> heights;
+        for (const auto &[pOther, iHeight] : m_heightsBefore.take(pDock)) {
+            if (pOther && pOther->isVisible() && !pOther->isFloating()) {
+                docks << pOther;
+                heights << iHeight;
+            }
+        }
+        if (!docks.isEmpty())
+            m_pMain->resizeDocks(docks, heights, Qt::Vertical);
+    }
+}
+
 void WindowActions::on_action_Palette_triggered()
 {
-    showPanel(m_pMain->colorPanel(), m_pMain->form()->action_Palette->isChecked());
+    ShowPanel(m_pMain->colorPanel(), m_pMain->form()->action_Palette->isChecked());
 }
 
 void WindowActions::on_action_Toolbar_triggered()
 {
-    showPanel(m_pMain->toolbox(), m_pMain->form()->action_Toolbar->isChecked());
+    ShowPanel(m_pMain->toolbox(), m_pMain->form()->action_Toolbar->isChecked());
 }
 
 void WindowActions::on_action_History_triggered()
 {
-    showPanel(m_pMain->historyPanel(), m_pMain->form()->action_History->isChecked());
+    ShowPanel(m_pMain->historyPanel(), m_pMain->form()->action_History->isChecked());
 }
 
 void WindowActions::on_action_Histogram_triggered()
 {
-    showPanel(m_pMain->histogramPanel(), m_pMain->form()->action_Histogram->isChecked());
+    ShowPanel(m_pMain->histogramPanel(), m_pMain->form()->action_Histogram->isChecked());
 }
 
 void WindowActions::on_action_Layers_triggered()
 {
-    showPanel(m_pMain->layerPanel(), m_pMain->form()->action_Layers->isChecked());
+    ShowPanel(m_pMain->layerPanel(), m_pMain->form()->action_Layers->isChecked());
 }
 
 void WindowActions::on_action_Toggle_All_Windows_triggered()

@@ -1,9 +1,13 @@
 #pragma once
+#include <QHash>
 #include <QList>
 #include <QObject>
+#include <QPair>
+#include <QPointer>
 
 class MainWindow;
 class QAction;
+class QDockWidget;
 class QWidget;
 
 // The Window and Help menus: panels shown and hidden, the open documents,
@@ -32,8 +36,13 @@ public Q_SLOTS:
 private:
     // The open documents at the end of the Window menu.
     void ListDocuments();
+    void ShowPanel(QWidget *pPanel, bool bShow);
+
+    using PanelHeights = QList<QPair<QPointer<QDockWidget>, int>>;
 
     MainWindow *m_pMain;
     QList<QWidget *> m_hiddenPanels;
     QList<QAction *> m_documentEntries;
+    // The other docked panels' heights from before a panel was shown.
+    QHash<QDockWidget *, PanelHeights> m_heightsBefore;
 };

@@ -349,7 +349,9 @@ void BrushDlg::NewBrushFromImage(const QImage &image)
 {
     if (image.isNull())
         return;
-    NewBrushDlg dialog(false, this);
+    // Asked for from the layers panel while this panel is hidden: the
+    // question comes up over the window, not where this panel would be.
+    NewBrushDlg dialog(false, isVisible() ? this : parentWidget());
     if (dialog.exec() != QDialog::Accepted)
         return;
     QImage tip = image;

@@ -160,7 +160,9 @@ void HistogramDlg::Draw()
     // An empty chart says why it is empty.
     if (const QString why = BlankReason(); !why.isEmpty()) {
         QPainter painter(&chart);
-        painter.setPen(palette().color(QPalette::WindowText));
+        // The chart's own (light) text colour: its ground is dark.
+        ui->histogramLabel->ensurePolished();
+        painter.setPen(ui->histogramLabel->palette().color(QPalette::WindowText));
         painter.drawText(chart.rect().adjusted(8, 8, -8, -8), Qt::AlignCenter | Qt::TextWordWrap, why);
     }
     ui->histogramLabel->setPixmap(QPixmap::fromImage(chart));

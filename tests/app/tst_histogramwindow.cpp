@@ -78,9 +78,16 @@ private Q_SLOTS:
         pFirst->undoStack()->push(new CreateLayerCmd(pFirst, Layer::Text));
         QTRY_VERIFY(panel()->Shown() == HistogramData());
         QVERIFY(panel()->BlankReason().contains(QStringLiteral("text layer")));
-        const QImage said = panel()->findChild<QLabel *>(QStringLiteral("histogramLabel"))->pixmap().toImage().convertToFormat(
-            QImage::Format_ARGB32_Premultiplied);
+        QLabel *pChart = panel()->findChild<QLabel *>(QStringLiteral("histogramLabel"));
+        const QImage said = pChart->pixmap().toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
         QVERIFY(said != HistogramDlg::Chart(HistogramData(), said.size(), {true, true, true, true, true, true}));
+        // ... in letters light enough to read on the chart's dark ground.
+        const QImage seen = pChart->grab().toImage();
+        int brightest = 0;
+        for (int y = 0; y < seen.height(); ++y)
+            for (int x = 0; x < seen.width(); ++x)
+                brightest = qMax(brightest, qGray(seen.pixel(x, y)));
+        QVERIFY2(brightest >= 200, qPrintable(QString::number(brightest)));
         pFirst->SetCurrentLayer(pLayer);
         QVERIFY(panel()->BlankReason().isEmpty());
 

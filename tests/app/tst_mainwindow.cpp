@@ -228,7 +228,7 @@ private Q_SLOTS:
         QVERIFY(pWindow->isWindowModified());
     }
 
-    void toggleAllRestoresVisiblePanels()
+    void panelTogglesRestoreThePanels()
     {
         QWidget *pLayers = m_pMain->layerPanel();
         QWidget *pHistory = m_pMain->historyPanel();
@@ -240,6 +240,21 @@ private Q_SLOTS:
         pToggle->trigger();
         QVERIFY(pLayers->isVisible());
         QVERIFY(!pHistory->isVisible());
+
+        // The histogram shown beside the history and hidden again: the
+        // layers panel gets back the height it had (in a window tall enough
+        // for all of them, as a maximised one is).
+        m_pMain->resize(1200, 1000);
+        pHistory->show();
+        QCoreApplication::processEvents();
+        const int height = pLayers->height();
+        QAction *pHistogram = m_pMain->form()->action_Histogram;
+        for (int i = 0; i < 2; ++i) {
+            pHistogram->trigger();
+            QCoreApplication::processEvents();
+        }
+        QVERIFY(!pHistogram->isChecked());
+        QCOMPARE(pLayers->height(), height);
     }
 
     // A layout saved at the window's final size and restored into a window

@@ -162,8 +162,10 @@ private slots:
         writeSet(QStringLiteral("CQ_default.cqb"), {5});
         BrushDlg *pDlg = open();
         QString shown;
+        bool bOverHidden = false;
         auto answer = [&](const QString &name) {
             cqtest::actOnNextDialog([&, name](QDialog *pDialog) {
+                bOverHidden = pDialog->parentWidget() && !pDialog->parentWidget()->isVisible();
                 auto *pEdit = pDialog->findChild<QLineEdit *>(QStringLiteral("brushName"));
                 shown = pEdit->text();
                 pEdit->setText(name);
@@ -189,8 +191,12 @@ private slots:
         QCOMPARE(changed.size(), 1);
         QCOMPARE(namesIn(QStringLiteral("CQ_default.cqb")), (QStringList{"Chalk", "Layer"}));
 
+        // From the layers panel with this panel hidden, the question does
+        // not hang off the hidden panel; cancelled, it adds nothing.
+        pDlg->hide();
         answer(QString());
         pDlg->NewBrushFromImage(cqtest::patternImage(20, 20, 4));
+        QVERIFY(!bOverHidden);
         QCOMPARE(pDlg->Brushes().size(), 2);
     }
 

@@ -146,6 +146,13 @@ private slots:
         QCOMPARE(canvas.ChosenSize(), QSize(401, 301));
         QTest::mouseClick(child<QPushButton>(&canvas, "anchor_topRight"), Qt::LeftButton);
         QCOMPARE(canvas.Anchor(), 2);
+        // Styled as shown, every anchor button lies whole inside its grid.
+        canvas.show();
+        QWidget *pGrid = child<QWidget>(&canvas, "anchorGrid");
+        const QList<QPushButton *> anchors = pGrid->findChildren<QPushButton *>();
+        QCOMPARE(anchors.size(), 9);
+        for (QPushButton *pAnchor : anchors)
+            QVERIFY2(pGrid->rect().contains(pAnchor->geometry()), qPrintable(pAnchor->objectName()));
 
         ImageResizeDlg resize(1920, 1080);
         QCOMPARE(child<QLabel>(&resize, "ratioLabel")->text(), QStringLiteral("16:9 (1.78)"));

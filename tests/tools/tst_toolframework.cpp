@@ -1,6 +1,7 @@
 // The tool framework through the main window and real mouse events: one
 // tool's options on the bar at a time, events reaching the active tool,
-// zoom and pan rules, and handles that keep to their axis.
+// zoom and pan rules, and handles that keep to their axis; option buttons
+// that can be read on the bar.
 #include "ChildWindow.h"
 #include "FileActions.h"
 #include "GestureSupport.h"
@@ -18,6 +19,7 @@
 #include <QGraphicsScene>
 #include <QGraphicsSceneMouseEvent>
 #include <QLabel>
+#include <QLayout>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QScrollArea>
@@ -28,6 +30,45 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QtTest>
+
+namespace {
+// How far an option button's glyph stands out from the face around it, in
+// grey levels, as drawn on the bar: the mean of the pixels the icon covers
+// against the mean of those it leaves clear (a pixel off either way).
+int glyphContrast(QToolButton *pButton)
+{
+    const QImage icon = pButton->icon().pixmap(pButton->iconSize()).toImage().convertToFormat(QImage::Format_ARGB32);
+    // Drawn in place, over whatever the bar paints behind it.
+    QWidget *pWindow = pButton->window();
+    const QRect place(pButton->mapTo(pWindow, QPoint()), pButton->size());
+    const QImage face = pWindow->grab(place).toImage().convertToFormat(QImage::Format_ARGB32);
+    const QPoint origin((face.width() - icon.width()) / 2, (face.height() - icon.height()) / 2);
+    const auto clear = [&](int x, int y) {
+        for (int dy = -1; dy <= 1; ++dy)
+            for (int dx = -1; dx <= 1; ++dx)
+                if (icon.rect().contains(x + dx, y + dy) && qAlpha(icon.pixel(x + dx, y + dy)) != 0)
+                    return false;
+        return true;
+    };
+    double glyph = 0, ground = 0;
+    int glyphCount = 0, groundCount = 0;
+    for (int y = 0; y < icon.height(); ++y) {
+        for (int x = 0; x < icon.width(); ++x) {
+            const int grey = qGray(face.pixel(origin + QPoint(x, y)));
+            if (qAlpha(icon.pixel(x, y)) >= 250) {
+                glyph += grey;
+                ++glyphCount;
+            } else if (clear(x, y)) {
+                ground += grey;
+                ++groundCount;
+            }
+        }
+    }
+    if (glyphCount == 0 || groundCount == 0)
+        return 255; // an icon that fills its square carries its own ground
+    return int(qAbs(glyph / glyphCount - ground / groundCount));
+}
+} // namespace
 
 class TestToolFramework : public QObject {
     Q_OBJECT
@@ -58,6 +99,11 @@ private Q_SLOTS:
             QVERIFY2(pButton->isChecked(), row.pButtonName);
             QCOMPARE(toolbox()->CurrentTool(), pTool);
             QCOMPARE(m_pMain->ActiveTool(), pTool);
+            // Its option buttons can be read on the dark bar.
+            m_pMain->OptionBar()->layout()->activate();
+            for (QToolButton *pOption : m_pMain->OptionBar()->findChildren<QToolButton *>())
+                if (pOption->isVisible() && pOption->isEnabled() && !pOption->icon().isNull())
+                    QVERIFY2(glyphContrast(pOption) >= 64, qPrintable(pOption->toolTip()));
         }
         QCOMPARE(toolbox()->findChildren<QToolButton *>().size(), int(ToolSet::KindCount));
         toolbox()->Select(ToolSet::Zoom);
