@@ -43,6 +43,8 @@
 #include <QSettings>
 #include <QStatusBar>
 #include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
 
 namespace {
 const char kToolBarStyle[] =
@@ -134,6 +136,7 @@ MainWindow::MainWindow(ScratchDB &store)
     // A crash report lists every build log and filter error known at the time.
     m_programCache.setReportListener([](const QMap<QString, QString> &report) { CrashHandler::SetBuildReport(report); });
     m_pUi->mainToolBar->setStyleSheet(QString::fromLatin1(kToolBarStyle) + CQDialog::optionBoxStyleSheet());
+    KeepOptionBarHeight(m_pUi->mainToolBar);
     // The panels' places come back in LateInit, once every panel exists:
     // restoring them before the palette is made as well crashed inside the
     // dock layout once the histogram panel had been left open.
@@ -217,6 +220,21 @@ void MainWindow::ChooseComputeMode()
         if (m_clContext.isCreated())
             m_programCache.prebuild({BrushColorizer::ProgramPath()});
     });
+}
+
+void MainWindow::KeepOptionBarHeight(QToolBar *pBar)
+{
+    // One height whatever the tool shows, so the canvas and the panels never
+    // jump when the tool changes. The tallest options are tool buttons with
+    // 32-pixel pictures (the gradient types); a probe measures that bar.
+    auto *pProbe = new QToolButton;
+    pProbe->setIconSize(QSize(32, 32));
+    QPixmap picture(32, 32);
+    picture.fill(Qt::transparent);
+    pProbe->setIcon(QIcon(picture));
+    QAction *pAction = pBar->addWidget(pProbe);
+    pBar->setMinimumHeight(pBar->sizeHint().height());
+    delete pAction; // takes the probe with it
 }
 
 void MainWindow::LateInit()

@@ -28,6 +28,7 @@ class UndoDlg;
 class WindowActions;
 class QGraphicsSceneMouseEvent;
 class QDockWidget;
+class QToolBar;
 class QMdiSubWindow;
 class ScratchDB;
 
@@ -131,6 +132,7 @@ private:
     void BuildStatusBar();
     // The Window menu entry stays checked while the panel is open.
     void FollowPanel(QDockWidget *pPanel, QAction *pEntry);
+    static void KeepOptionBarHeight(QToolBar *pBar);
     void SetCurrent(ChildWindow *pWindow);
     void ShowCanvasSize(ChildWindow *pWindow);
     void DocumentClosing(ChildWindow *pWindow);

@@ -90,6 +90,8 @@ private Q_SLOTS:
     {
         m_pMain->fileActions().NewDocument(QSize(64, 48));
         toolbox()->show();
+        QWidget *pCanvasArea = m_pMain->centralWidget();
+        int canvasTop = -1;
         for (const ToolSet::Entry &row : ToolSet::Table()) {
             auto *pButton = toolbox()->findChild<QToolButton *>(QLatin1String(row.pButtonName));
             QVERIFY2(pButton && pButton == toolbox()->Button(row.eKind), row.pButtonName);
@@ -99,8 +101,13 @@ private Q_SLOTS:
             QVERIFY2(pButton->isChecked(), row.pButtonName);
             QCOMPARE(toolbox()->CurrentTool(), pTool);
             QCOMPARE(m_pMain->ActiveTool(), pTool);
-            // Its option buttons can be read on the dark bar.
+            // Its option buttons can be read on the dark bar, and whatever it
+            // shows there, the canvas stays where it was.
             m_pMain->OptionBar()->layout()->activate();
+            m_pMain->layout()->activate();
+            if (canvasTop < 0)
+                canvasTop = pCanvasArea->y();
+            QVERIFY2(pCanvasArea->y() == canvasTop, row.pButtonName);
             for (QToolButton *pOption : m_pMain->OptionBar()->findChildren<QToolButton *>())
                 if (pOption->isVisible() && pOption->isEnabled() && !pOption->icon().isNull())
                     QVERIFY2(glyphContrast(pOption) >= 64, qPrintable(pOption->toolTip()));
