@@ -3,6 +3,8 @@
 #include "PixelMath.h"
 #include "QCLContext.h"
 
+#include <cmath>
+
 namespace {
 enum Scratch { kWeights, kBright, kMiddle };
 enum Kernels { kBloom, kBlend, kHorizontal, kVertical };
@@ -20,7 +22,8 @@ BloomFilter::BloomFilter(QObject *pParent)
 
 FilterParams BloomFilter::Params() const
 {
-    return {{kThreshold, 0, 255, {225}, QStringLiteral("Threshold")}, {kRadius, 3, 99, {8}, QStringLiteral("Radius")}};
+    return {{kThreshold, 0, 255, {225}, QStringLiteral("Threshold")},
+            FilterParam{kRadius, 3, 99, {8}, QStringLiteral("Radius")}.reaching(1)};
 }
 
 FilterForm BloomFilter::Form() const
@@ -34,23 +37,53 @@ FilterValues BloomFilter::InitialValues() const
     return previous.isEmpty() ? DialogFilter::InitialValues() : previous;
 }
 
+int BloomFilter::SamplesPerPixel(const FilterValues &values) const
+{
+    // Both blur passes, the bright pass and the blend.
+    return 2 * (2 * values.value(kRadius) + 1) + 2;
+}
+
+std::optional<FilterValues> BloomFilter::ValuesAtScale(const FilterValues &values, double scale) const
+{
+    const int radius = values.value(kRadius);
+    if (radius < 20)
+        return std::nullopt;
+    FilterValues scaled = values;
+    scaled.set(kRadius, qMax(3, int(std::lround(radius * scale))));
+    return scaled;
+}
+
 bool BloomFilter::Enqueue(FilterBuffers &buffers, const FilterValues &values, QCLBuffer &output)
 {
-    const size_t bytes = buffers.pixelCount() * 4;
-    QCLBuffer bright = buffers.scratch(kBright, bytes);
-    QCLBuffer middle = buffers.scratch(kMiddle, bytes);
-    if (bright.isNull() || middle.isNull())
+    return EnqueuePart(buffers, values, output, QRect(0, 0, buffers.width(), buffers.height()));
+}
+
+bool BloomFilter::EnqueuePart(FilterBuffers &buffers, const FilterValues &values, QCLBuffer &output,
+                              const QRect &area)
+{
+    QCLBuffer bright = buffers.scratch(kBright, buffers.pixelCount() * 4);
+    if (bright.isNull())
         return false;
-    // Bright pass into `bright`, blurred through `middle` back into it, then
-    // added to the input.
-    const size_t blocks = (buffers.pixelCount() + 15) / 16;
-    Kernel(kBloom).setGlobalWorkSize(QCLWorkSize(blocks));
-    if (Kernel(kBloom)(buffers.inputBuffer(), bright, values.value(kThreshold), int(buffers.pixelCount())).isNull())
+    const QSize image(buffers.width(), buffers.height());
+    const int threshold = values.value(kThreshold), radius = values.value(kRadius), margin = Margin(values);
+    // The bright pass wherever the blur of the part reads it, kept between
+    // parts while the threshold stays.
+    const QRegion done = buffers.scratchKept(kBright, quint64(threshold));
+    const QRegion needed = QRegion(PartGrid(area.adjusted(-margin, -margin, margin, margin), image)) - done;
+    QCLKernel &brightPass = Kernel(kBloom);
+    for (const QRect &rect : needed) {
+        CoverBlocks(brightPass, rect, image);
+        if (brightPass(buffers.inputBuffer(), bright, threshold, image.width(), rect.bottom() + 1).isNull())
+            return false;
+    }
+    buffers.setScratchKept(kBright, quint64(threshold), done + needed);
+    // The blurred bright pass goes into the output, where the blend adds
+    // the input to it.
+    if (!GaussianBlur::BlurKept(Kernel(kHorizontal), Kernel(kVertical), buffers, bright, kMiddle,
+                                quint64(threshold) << 32 | quint64(radius), output, radius, kWeights, area, margin))
         return false;
-    if (!GaussianBlur::Blur(Kernel(kHorizontal), Kernel(kVertical), buffers, bright, middle, bright,
-                            values.value(kRadius), kWeights))
-        return false;
-    return RunPerPixel(Kernel(kBlend), buffers, output, bright);
+    CoverBlocks(Kernel(kBlend), area, image);
+    return !Kernel(kBlend)(buffers.inputBuffer(), output, image.width(), area.bottom() + 1).isNull();
 }
 
 QImage bloomBrightPass(const QImage &image, int iThreshold)

@@ -199,6 +199,25 @@ void DialogFilter::ComputeParts(const std::shared_ptr<Parts> &parts, const Filte
         }
     }
     const QList<QRect> plan = PlanParts(size, shown, samplesPerPixel, samples);
+    if (plan.size() == 1) {
+        // One part takes the whole image: it goes over as a result of its
+        // own, as a preview without parts does, instead of being copied on
+        // the window's thread. The window then shares it, so the parts of a
+        // later preview come with a whole image again.
+        if (generation != m_generation.load())
+            return;
+        FilterBuffers::Output output = parts->buffers->takeOutput();
+        const bool bOk = Compute(buffers, values, output);
+        QMetaObject::invokeMethod(
+            this,
+            [this, parts, output = std::move(output), generation, bOk]() mutable {
+                if (bOk && parts == m_parts && generation == m_generation.load())
+                    parts->handedWhole = false;
+                Deliver(parts->buffers, std::move(output), generation, bOk);
+            },
+            Qt::QueuedConnection);
+        return;
+    }
     for (qsizetype i = 0; i < plan.size(); ++i) {
         if (generation != m_generation.load())
             return;

@@ -31,7 +31,8 @@ GaussianBlur::GaussianBlur(QObject *pParent)
 FilterParams GaussianBlur::Params() const
 {
     // Shown in the size dialog: its controls keep their names.
-    return {{kRadius, 3, 175, {3}, QStringLiteral("pixel size"), FilterParam::Slider, QStringLiteral("size")}};
+    return {FilterParam{kRadius, 3, 175, {3}, QStringLiteral("pixel size"), FilterParam::Slider, QStringLiteral("size")}
+                .reaching(1)};
 }
 
 FilterForm GaussianBlur::Form() const
@@ -79,44 +80,33 @@ bool GaussianBlur::Enqueue(FilterBuffers &buffers, const FilterValues &values, Q
 bool GaussianBlur::EnqueuePart(FilterBuffers &buffers, const FilterValues &values, QCLBuffer &output,
                                const QRect &area)
 {
-    QCLBuffer middle = buffers.scratch(kIntermediate, buffers.pixelCount() * 4);
-    if (middle.isNull())
-        return false;
-    // The horizontal pass of the rows the vertical one reaches (mirrored
-    // rows included) is kept, so parts after the first skip what is done.
     const int radius = values.value(kRadius);
-    const int top = qMax(0, area.top() - radius), bottom = qMin(buffers.height(), area.bottom() + 1 + radius);
-    const QRegion done = buffers.scratchKept(kIntermediate, quint64(radius));
-    const QRegion rows = QRegion(QRect(area.left(), top, area.width(), bottom - top)) - done;
-    if (!BlurPart(Kernel(0), Kernel(1), buffers, buffers.inputBuffer(), middle, output, radius, kWeights, area, rows))
-        return false;
-    buffers.setScratchKept(kIntermediate, quint64(radius), done + rows);
-    return true;
+    return BlurKept(Kernel(0), Kernel(1), buffers, buffers.inputBuffer(), kIntermediate, quint64(radius), output,
+                    radius, kWeights, area, Margin(values));
 }
 
-bool GaussianBlur::Blur(QCLKernel &horizontal, QCLKernel &vertical, FilterBuffers &buffers, const QCLBuffer &from,
-                        const QCLBuffer &middle, const QCLBuffer &to, int iRadius, int iWeightSlot)
-{
-    const QRect whole(0, 0, buffers.width(), buffers.height());
-    return BlurPart(horizontal, vertical, buffers, from, middle, to, iRadius, iWeightSlot, whole, whole);
-}
-
-bool GaussianBlur::BlurPart(QCLKernel &horizontal, QCLKernel &vertical, FilterBuffers &buffers,
-                            const QCLBuffer &from, const QCLBuffer &middle, const QCLBuffer &to, int iRadius,
-                            int iWeightSlot, const QRect &area, const QRegion &rows)
+bool GaussianBlur::BlurKept(QCLKernel &horizontal, QCLKernel &vertical, FilterBuffers &buffers,
+                            const QCLBuffer &from, int iMiddleSlot, quint64 key, const QCLBuffer &to, int iRadius,
+                            int iWeightSlot, const QRect &area, int iMargin)
 {
     const QList<float> weights = Weights(iRadius);
     const size_t bytes = size_t(weights.size()) * sizeof(float);
     const int width = buffers.width(), height = buffers.height();
     QCLBuffer mask = buffers.scratch(iWeightSlot, bytes);
-    if (mask.isNull() || !mask.write(weights.constData(), bytes))
+    QCLBuffer middle = buffers.scratch(iMiddleSlot, buffers.pixelCount() * 4);
+    if (mask.isNull() || middle.isNull() || !mask.write(weights.constData(), bytes))
         return false;
+    // The rows the vertical pass reaches, mirrored ones included.
+    const int top = qMax(0, area.top() - iMargin), bottom = qMin(height, area.bottom() + 1 + iMargin);
+    const QRegion done = buffers.scratchKept(iMiddleSlot, key);
+    const QRegion rows = QRegion(QRect(area.left(), top, area.width(), bottom - top)) - done;
     const QSize image(width, height);
     for (const QRect &rect : rows) {
         CoverBlocks(horizontal, rect, image);
         if (horizontal(from, middle, mask, width, iRadius, rect.bottom() + 1).isNull())
             return false;
     }
+    buffers.setScratchKept(iMiddleSlot, key, done + rows);
     CoverBlocks(vertical, area, image);
     return !vertical(middle, to, mask, width, height, iRadius, area.bottom() + 1).isNull();
 }

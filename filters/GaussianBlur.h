@@ -16,17 +16,16 @@ public:
 
     // The 2r + 1 normalised weights of radius r (at least 3).
     static QList<float> Weights(int iRadius);
-    // Enqueues both passes of radius r (at least 3) from `from` through
-    // `middle` to `to`, with the kernels convolve1DHorizontal and
-    // convolve1DVertical; the weights go in the scratch buffer of that slot.
-    static bool Blur(QCLKernel &horizontal, QCLKernel &vertical, FilterBuffers &buffers, const QCLBuffer &from,
-                     const QCLBuffer &middle, const QCLBuffer &to, int iRadius, int iWeightSlot);
-
-    // Blur() for the part `area` of the output (on the part grid), running
-    // the horizontal pass only over `rows`: rectangles on the same grid.
-    static bool BlurPart(QCLKernel &horizontal, QCLKernel &vertical, FilterBuffers &buffers, const QCLBuffer &from,
-                         const QCLBuffer &middle, const QCLBuffer &to, int iRadius, int iWeightSlot,
-                         const QRect &area, const QRegion &rows);
+    // Enqueues both passes of radius r (at least 3) for the part `area` of
+    // `to` (on the part grid; the whole image or less) with the kernels
+    // convolve1DHorizontal and convolve1DVertical, the weights in the
+    // scratch buffer of `iWeightSlot`. The horizontal pass goes through the
+    // scratch slot `iMiddleSlot`, which keeps it between parts while `key`
+    // (the radius and whatever `from` holds) stays the same: it runs only
+    // over the rows of the part grown by `iMargin` that the slot lacks.
+    static bool BlurKept(QCLKernel &horizontal, QCLKernel &vertical, FilterBuffers &buffers, const QCLBuffer &from,
+                         int iMiddleSlot, quint64 key, const QCLBuffer &to, int iRadius, int iWeightSlot,
+                         const QRect &area, int iMargin);
 
     bool ComputesParts() const override { return true; }
     int SamplesPerPixel(const FilterValues &values) const override;

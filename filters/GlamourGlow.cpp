@@ -3,8 +3,10 @@
 #include "PixelMath.h"
 #include "QCLContext.h"
 
+#include <cmath>
+
 namespace {
-enum Scratch { kWeights, kMiddle, kBlurred };
+enum Scratch { kWeights, kMiddle };
 enum Kernels { kHorizontal, kVertical, kBlend };
 const QString kBlur = QStringLiteral("blur");
 const QString kIntensity = QStringLiteral("intensity");
@@ -30,7 +32,8 @@ GlamourGlow::GlamourGlow(QObject *pParent)
 
 FilterParams GlamourGlow::Params() const
 {
-    return {{kBlur, 3, 99, {10}, QStringLiteral("Blur Size")}, {kIntensity, 1, 100, {60}, QStringLiteral("Intensity")}};
+    return {FilterParam{kBlur, 3, 99, {10}, QStringLiteral("Blur Size")}.reaching(1),
+            {kIntensity, 1, 100, {60}, QStringLiteral("Intensity")}};
 }
 
 FilterForm GlamourGlow::Form() const
@@ -38,16 +41,39 @@ FilterForm GlamourGlow::Form() const
     return {QStringLiteral("Glamour Glow"), QStringLiteral("GlamourGlowDlg"), QSize(278, 214)};
 }
 
+int GlamourGlow::SamplesPerPixel(const FilterValues &values) const
+{
+    return 2 * (2 * values.value(kBlur) + 1) + 1;
+}
+
+std::optional<FilterValues> GlamourGlow::ValuesAtScale(const FilterValues &values, double scale) const
+{
+    const int blur = values.value(kBlur);
+    if (blur < 20)
+        return std::nullopt;
+    FilterValues scaled = values;
+    scaled.set(kBlur, qMax(3, int(std::lround(blur * scale))));
+    return scaled;
+}
+
 bool GlamourGlow::Enqueue(FilterBuffers &buffers, const FilterValues &values, QCLBuffer &output)
 {
-    const size_t bytes = buffers.pixelCount() * 4;
-    QCLBuffer middle = buffers.scratch(kMiddle, bytes);
-    QCLBuffer blurred = buffers.scratch(kBlurred, bytes);
-    const int intensity = values.value(kIntensity);
-    return !middle.isNull() && !blurred.isNull()
-        && GaussianBlur::Blur(Kernel(kHorizontal), Kernel(kVertical), buffers, buffers.inputBuffer(), middle, blurred,
-                              values.value(kBlur), kWeights)
-        && RunPerPixel(Kernel(kBlend), buffers, output, blurred, inputShare(intensity), blurShare(intensity));
+    return EnqueuePart(buffers, values, output, QRect(0, 0, buffers.width(), buffers.height()));
+}
+
+bool GlamourGlow::EnqueuePart(FilterBuffers &buffers, const FilterValues &values, QCLBuffer &output,
+                              const QRect &area)
+{
+    // The blur goes into the output, where the blend mixes the input in.
+    const int blur = values.value(kBlur), intensity = values.value(kIntensity);
+    if (!GaussianBlur::BlurKept(Kernel(kHorizontal), Kernel(kVertical), buffers, buffers.inputBuffer(), kMiddle,
+                                quint64(blur), output, blur, kWeights, area, Margin(values)))
+        return false;
+    QCLKernel &blend = Kernel(kBlend);
+    CoverBlocks(blend, area, QSize(buffers.width(), buffers.height()));
+    return !blend(buffers.inputBuffer(), output, inputShare(intensity), blurShare(intensity), buffers.width(),
+                  area.bottom() + 1)
+                .isNull();
 }
 
 QImage glamourGlowReference(const QImage &image, int iBlur, int iIntensity)

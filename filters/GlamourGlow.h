@@ -13,9 +13,15 @@ public:
     FilterParams Params() const override;
     QImage Reference(const QImage &image, const FilterValues &values) const override;
 
+    bool ComputesParts() const override { return true; }
+    int SamplesPerPixel(const FilterValues &values) const override;
+    std::optional<FilterValues> ValuesAtScale(const FilterValues &values, double scale) const override;
+
 protected:
     FilterForm Form() const override;
     bool Enqueue(FilterBuffers &buffers, const FilterValues &values, QCLBuffer &output) override;
+    bool EnqueuePart(FilterBuffers &buffers, const FilterValues &values, QCLBuffer &output,
+                     const QRect &area) override;
 };
 
 QImage glamourGlowReference(const QImage &image, int iBlur, int iIntensity);

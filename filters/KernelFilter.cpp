@@ -2,6 +2,8 @@
 #include "ProgramCache.h"
 #include "QCLContext.h"
 
+#include <algorithm>
+
 KernelFilter::KernelFilter(const QString &name, const QString &iconPath, const QString &programFile,
                            const QStringList &kernelNames, QObject *pParent)
     : QObject(pParent), m_name(name), m_iconPath(iconPath), m_programs{{programFile, kernelNames}}
@@ -86,6 +88,17 @@ bool KernelFilter::Compute(FilterBuffers &buffers, const FilterValues &values, F
     if (!(bPart ? EnqueuePart(buffers, values, output.buffer, area) : Enqueue(buffers, values, output.buffer)))
         return false;
     return FilterBuffers::fetch(output, bPart ? area : QRect());
+}
+
+int KernelFilter::Margin(const FilterValues &values) const
+{
+    int margin = 0;
+    for (const FilterParam &param : Params())
+        if (param.reach > 0 && values.has(param.key)) {
+            const QList<int> list = values.list(param.key);
+            margin += param.reach * qMax(0, *std::max_element(list.cbegin(), list.cend()));
+        }
+    return margin;
 }
 
 QRect KernelFilter::PartGrid(const QRect &area, const QSize &image)

@@ -74,6 +74,9 @@ public:
         Q_UNUSED(scale);
         return std::nullopt;
     }
+    // How far the result at a pixel reaches for input pixels with these
+    // values: the reach the table declares per unit of each value, summed.
+    int Margin(const FilterValues &values) const;
     // The rectangle made whole to the part grid: 16-column steps inside the image.
     static QRect PartGrid(const QRect &area, const QSize &image);
     // Sets the launch of a kernel whose work item (i, j) does the 16 pixels

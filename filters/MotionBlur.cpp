@@ -20,7 +20,7 @@ MotionBlur::MotionBlur(QObject *pParent)
 FilterParams MotionBlur::Params() const
 {
     return {{kAngle, 0, 359, {0}, QStringLiteral("Angle"), FilterParam::Dial},
-            {kDistance, 0, 99, {0}, QStringLiteral("Distance")}};
+            FilterParam{kDistance, 0, 99, {0}, QStringLiteral("Distance")}.reaching(1)};
 }
 
 FilterForm MotionBlur::Form() const
