@@ -3,8 +3,6 @@
 #include "PixelMath.h"
 #include "QCLContext.h"
 
-#include <cmath>
-
 namespace {
 enum Scratch { kWeights, kBright, kMiddle };
 enum Kernels { kBloom, kBlend, kHorizontal, kVertical };
@@ -41,16 +39,6 @@ int BloomFilter::SamplesPerPixel(const FilterValues &values) const
 {
     // Both blur passes, the bright pass and the blend.
     return 2 * (2 * values.value(kRadius) + 1) + 2;
-}
-
-std::optional<FilterValues> BloomFilter::ValuesAtScale(const FilterValues &values, double scale) const
-{
-    const int radius = values.value(kRadius);
-    if (radius < 20)
-        return std::nullopt;
-    FilterValues scaled = values;
-    scaled.set(kRadius, qMax(3, int(std::lround(radius * scale))));
-    return scaled;
 }
 
 bool BloomFilter::Enqueue(FilterBuffers &buffers, const FilterValues &values, QCLBuffer &output)

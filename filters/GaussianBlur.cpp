@@ -61,17 +61,6 @@ int GaussianBlur::SamplesPerPixel(const FilterValues &values) const
     return 2 * (2 * values.value(kRadius) + 1);
 }
 
-std::optional<FilterValues> GaussianBlur::ValuesAtScale(const FilterValues &values, double scale) const
-{
-    // Small radii are quick enough exactly.
-    const int radius = values.value(kRadius);
-    if (radius < 20)
-        return std::nullopt;
-    FilterValues scaled = values;
-    scaled.set(kRadius, qMax(3, int(std::lround(radius * scale))));
-    return scaled;
-}
-
 bool GaussianBlur::Enqueue(FilterBuffers &buffers, const FilterValues &values, QCLBuffer &output)
 {
     return EnqueuePart(buffers, values, output, QRect(0, 0, buffers.width(), buffers.height()));

@@ -3,8 +3,6 @@
 #include "PixelMath.h"
 #include "QCLContext.h"
 
-#include <cmath>
-
 namespace {
 enum Scratch { kWeights, kMiddle };
 enum Kernels { kHorizontal, kVertical, kBlend };
@@ -44,16 +42,6 @@ FilterForm GlamourGlow::Form() const
 int GlamourGlow::SamplesPerPixel(const FilterValues &values) const
 {
     return 2 * (2 * values.value(kBlur) + 1) + 1;
-}
-
-std::optional<FilterValues> GlamourGlow::ValuesAtScale(const FilterValues &values, double scale) const
-{
-    const int blur = values.value(kBlur);
-    if (blur < 20)
-        return std::nullopt;
-    FilterValues scaled = values;
-    scaled.set(kBlur, qMax(3, int(std::lround(blur * scale))));
-    return scaled;
 }
 
 bool GlamourGlow::Enqueue(FilterBuffers &buffers, const FilterValues &values, QCLBuffer &output)

@@ -3,6 +3,7 @@
 #include "QCLContext.h"
 
 #include <algorithm>
+#include <cmath>
 
 KernelFilter::KernelFilter(const QString &name, const QString &iconPath, const QString &programFile,
                            const QStringList &kernelNames, QObject *pParent)
@@ -99,6 +100,22 @@ int KernelFilter::Margin(const FilterValues &values) const
             margin += param.reach * qMax(0, *std::max_element(list.cbegin(), list.cend()));
         }
     return margin;
+}
+
+std::optional<FilterValues> KernelFilter::ValuesAtScale(const FilterValues &values, double scale) const
+{
+    if (Margin(values) < kQuickMargin)
+        return std::nullopt;
+    FilterValues scaled = values;
+    for (const FilterParam &param : Params()) {
+        if (param.reach <= 0 || !values.has(param.key))
+            continue;
+        QList<int> list = values.list(param.key);
+        for (int &value : list)
+            value = qBound(param.minimum, int(std::lround(value * scale)), param.maximum);
+        scaled.set(param.key, list);
+    }
+    return scaled;
 }
 
 QRect KernelFilter::PartGrid(const QRect &area, const QSize &image)

@@ -59,16 +59,6 @@ int MotionBlur::SamplesPerPixel(const FilterValues &values) const
     return values.value(kDistance) + 1;
 }
 
-std::optional<FilterValues> MotionBlur::ValuesAtScale(const FilterValues &values, double scale) const
-{
-    const int distance = values.value(kDistance);
-    if (distance < 20)
-        return std::nullopt;
-    FilterValues scaled = values;
-    scaled.set(kDistance, int(std::lround(distance * scale)));
-    return scaled;
-}
-
 bool MotionBlur::Enqueue(FilterBuffers &buffers, const FilterValues &values, QCLBuffer &output)
 {
     return EnqueuePart(buffers, values, output, QRect(0, 0, buffers.width(), buffers.height()));
