@@ -14,7 +14,8 @@
 // Where the window says what it shows (SetView) and the filter computes
 // parts, a preview comes in parts through PartUpdated: what the view shows
 // first, in strips from its middle outwards, then the rest in bands, each
-// exactly as the whole result has it; newer values stop it between parts.
+// exactly as the whole result has it; newer values stop it between parts
+// (one that is a single part comes whole through Updated).
 // A view that shows the whole image reduced first gets a quick preview at
 // its own resolution (through Updated) when the exact one takes long. Until
 // the window has taken one whole image, the first part comes as the input
