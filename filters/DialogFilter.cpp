@@ -2,7 +2,9 @@
 #include "QCLContext.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QEventLoop>
+#include <QSemaphore>
 #include <QTimer>
 #include <algorithm>
 #include <cmath>
@@ -23,7 +25,28 @@ struct DialogFilter::Parts {
     // first part over the input), so later parts land in place instead of
     // the window copying the whole layer first.
     std::atomic<bool> handedWhole{false};
+    // Released once the window has drawn a whole image handed over, and by
+    // newer values.
+    QSemaphore drawn;
 };
+
+namespace {
+// Posted at low priority after a whole image landed: the window's repaint
+// is posted at that priority too, while the scene settles what to repaint,
+// so the second hop comes after the frame is drawn.
+class DrawnEvent : public QEvent
+{
+public:
+    static QEvent::Type Kind()
+    {
+        static const auto kind = QEvent::Type(QEvent::registerEventType());
+        return kind;
+    }
+    DrawnEvent(std::weak_ptr<QSemaphore> semaphore, int hops) : QEvent(Kind()), semaphore(semaphore), hops(hops) {}
+    std::weak_ptr<QSemaphore> semaphore;
+    int hops;
+};
+} // namespace
 
 void DialogPlace::Accept(const QPoint &location)
 {
@@ -42,6 +65,7 @@ DialogFilter::~DialogFilter()
     // Nothing may arrive for a half-destroyed filter.
     m_worker.Drop();
     ++m_generation;
+    WakeWorker();
     if (m_pDialog)
         disconnect(m_pDialog, nullptr, this, nullptr);
 }
@@ -107,10 +131,29 @@ void DialogFilter::TimerUpdate()
     Request(m_current);
 }
 
+void DialogFilter::WakeWorker()
+{
+    if (m_parts)
+        m_parts->drawn.release();
+}
+
+bool DialogFilter::event(QEvent *pEvent)
+{
+    if (pEvent->type() != DrawnEvent::Kind())
+        return KernelFilter::event(pEvent);
+    auto *pDrawn = static_cast<DrawnEvent *>(pEvent);
+    if (pDrawn->hops > 1)
+        QCoreApplication::postEvent(this, new DrawnEvent(pDrawn->semaphore, pDrawn->hops - 1), Qt::LowEventPriority);
+    else if (const std::shared_ptr<QSemaphore> semaphore = pDrawn->semaphore.lock())
+        semaphore->release();
+    return true;
+}
+
 void DialogFilter::Request(const FilterValues &values)
 {
     m_lastUsed = values;
     const quint64 generation = ++m_generation;
+    WakeWorker();
     if (m_view && ComputesParts()) {
         if (!m_parts || m_parts->buffers != m_buffers) {
             m_parts = std::make_shared<Parts>();
@@ -189,6 +232,18 @@ void DialogFilter::ComputeParts(const std::shared_ptr<Parts> &parts, const Filte
             },
             Qt::QueuedConnection);
     };
+    // The window draws a whole image it is handed on its own thread: the
+    // exact parts wait for that first frame, or for newer values.
+    auto waitDrawn = [&] {
+        if (m_worker.IsManual())
+            return;
+        QElapsedTimer waited;
+        waited.start();
+        while (generation == m_generation.load() && waited.elapsed() < kDrawWait)
+            if (parts->drawn.tryAcquire(1, 5))
+                return;
+    };
+    parts->drawn.tryAcquire(parts->drawn.available());
     // One whole image a preview at most, until the window took one.
     bool bWholePosted = parts->handedWhole.load();
     if (view.zoom < 1.0 && qint64(shown.width()) * shown.height() * samplesPerPixel > 2 * samples) {
@@ -196,6 +251,7 @@ void DialogFilter::ComputeParts(const std::shared_ptr<Parts> &parts, const Filte
         if (!quick.isNull()) {
             post(QRect(QPoint(), size), false, true, quick);
             bWholePosted = true;
+            waitDrawn();
         }
     }
     const QList<QRect> plan = PlanParts(size, shown, samplesPerPixel, samples);
@@ -240,6 +296,8 @@ void DialogFilter::ComputeParts(const std::shared_ptr<Parts> &parts, const Filte
         post(part, i + 1 == plan.size(), bOk, whole);
         if (!bOk)
             return;
+        if (!whole.isNull() && i + 1 < plan.size())
+            waitDrawn();
     }
 }
 
@@ -309,6 +367,8 @@ void DialogFilter::DeliverPart(const std::shared_ptr<Parts> &parts, quint64 gene
     if (bOk && !whole.isNull()) {
         Q_EMIT Updated(whole);
         parts->handedWhole = true;
+        QCoreApplication::postEvent(this, new DrawnEvent(std::shared_ptr<QSemaphore>(parts, &parts->drawn), 2),
+                                    Qt::LowEventPriority);
     } else if (bOk) {
         Q_EMIT PartUpdated(parts->output.image, area);
     }
@@ -396,6 +456,7 @@ void DialogFilter::Rejected()
 
 void DialogFilter::Finish()
 {
+    WakeWorker();
     delete m_pTimer;
     m_pTimer = nullptr;
     if (m_pDialog) {
