@@ -244,16 +244,31 @@ void DialogFilter::ComputeParts(const std::shared_ptr<Parts> &parts, const Filte
                 return;
     };
     parts->drawn.tryAcquire(parts->drawn.available());
+    // A whole image goes over in the output itself, which is always at
+    // hand and already touched; the parts after it take another output
+    // once the window drew the image and let go of the one it showed.
+    auto outputReady = [&] {
+        if (parts->output.isNull())
+            parts->output = buffers.takeOutput();
+        return !parts->output.isNull();
+    };
     // One whole image a preview at most, until the window took one.
     bool bWholePosted = parts->handedWhole.load();
-    if (view.zoom < 1.0 && qint64(shown.width()) * shown.height() * samplesPerPixel > 2 * samples) {
-        const QImage quick = QuickPreview(*parts, values, view.zoom, samples);
-        if (!quick.isNull()) {
-            post(QRect(QPoint(), size), false, true, quick);
-            bWholePosted = true;
+    auto handOver = [&](const QRect &area, bool bLast) {
+        const QImage whole = parts->output.image;
+        parts->output = FilterBuffers::Output();
+        post(area, bLast, true, whole);
+        bWholePosted = true;
+        if (!bLast)
             waitDrawn();
-        }
+    };
+    if (!outputReady()) {
+        post(QRect(), true, false);
+        return;
     }
+    if (view.zoom < 1.0 && qint64(shown.width()) * shown.height() * samplesPerPixel > 2 * samples
+        && QuickPreview(*parts, values, view.zoom, samples, parts->output.image))
+        handOver(QRect(QPoint(), size), false);
     const QList<QRect> plan = PlanParts(size, shown, samplesPerPixel, samples);
     if (plan.size() == 1) {
         // One part takes the whole image: it goes over as a result of its
@@ -278,30 +293,33 @@ void DialogFilter::ComputeParts(const std::shared_ptr<Parts> &parts, const Filte
         if (generation != m_generation.load())
             return;
         const QRect &part = plan[i];
-        const bool bOk = Compute(buffers, values, parts->output, part);
-        QImage whole;
-        if (bOk && !bWholePosted) {
-            // The input with the part over it, made here rather than by
-            // the window on its own thread.
-            whole = FilterBuffers::alignedImage(size.width(), size.height());
-            const QImage &input = buffers.input();
-            const size_t bytes = size_t(size.width()) * 4;
-            for (int y = 0; y < whole.height(); ++y)
-                std::memcpy(whole.scanLine(y), input.constScanLine(y), bytes);
-            for (int y = part.top(); y <= part.bottom() && !whole.isNull(); ++y)
-                std::memcpy(whole.scanLine(y) + part.left() * 4, parts->output.image.constScanLine(y) + part.left() * 4,
-                            size_t(part.width()) * 4);
-            bWholePosted = !whole.isNull();
+        const bool bLast = i + 1 == plan.size();
+        const bool bOk = outputReady() && Compute(buffers, values, parts->output, part);
+        if (!bOk || bWholePosted) {
+            post(part, bLast, bOk);
+            if (!bOk)
+                return;
+            continue;
         }
-        post(part, i + 1 == plan.size(), bOk, whole);
-        if (!bOk)
-            return;
-        if (!whole.isNull() && i + 1 < plan.size())
-            waitDrawn();
+        // The input round the part, made here rather than by the window on
+        // its own thread.
+        QImage &out = parts->output.image;
+        const QImage &input = buffers.input();
+        const size_t row = size_t(size.width()) * 4, left = size_t(part.left()) * 4;
+        const size_t right = size_t(part.right() + 1) * 4;
+        for (int y = 0; y < size.height(); ++y) {
+            if (y < part.top() || y > part.bottom()) {
+                std::memcpy(out.scanLine(y), input.constScanLine(y), row);
+                continue;
+            }
+            std::memcpy(out.scanLine(y), input.constScanLine(y), left);
+            std::memcpy(out.scanLine(y) + right, input.constScanLine(y) + right, row - right);
+        }
+        handOver(part, bLast);
     }
 }
 
-QImage DialogFilter::QuickPreview(Parts &parts, const FilterValues &values, double zoom, qint64 samples)
+bool DialogFilter::QuickPreview(Parts &parts, const FilterValues &values, double zoom, qint64 samples, QImage &out)
 {
     // The view's resolution, halved while even that takes long.
     const QImage &input = parts.buffers->input();
@@ -311,7 +329,7 @@ QImage DialogFilter::QuickPreview(Parts &parts, const FilterValues &values, doub
     for (double scale = zoom;; scale /= 2, ++level) {
         scaled = ValuesAtScale(values, scale);
         if (!scaled)
-            return QImage();
+            return false;
         size = QSize(qMax(1, int(std::ceil(input.width() * scale))), qMax(1, int(std::ceil(input.height() * scale))));
         if (qint64(size.width()) * size.height() * SamplesPerPixel(*scaled) <= samples || size.width() < 64)
             break;
@@ -331,9 +349,10 @@ QImage DialogFilter::QuickPreview(Parts &parts, const FilterValues &values, doub
     }
     FilterBuffers &reduced = *parts.reduced[level];
     FilterBuffers::Output small = reduced.takeOutput();
-    QImage out;
-    if (Compute(reduced, *scaled, small))
-        out = FilterBuffers::alignedImage(input.width(), input.height());
+    if (!Compute(reduced, *scaled, small)) {
+        reduced.giveBack(std::move(small));
+        return false;
+    }
     // Each pixel takes the reduced pixel it falls in.
     const QSize got(reduced.width(), reduced.height());
     std::vector<int> columns(size_t(out.width()));
@@ -356,7 +375,7 @@ QImage DialogFilter::QuickPreview(Parts &parts, const FilterValues &values, doub
         made = source;
     }
     reduced.giveBack(std::move(small));
-    return out;
+    return true;
 }
 
 void DialogFilter::DeliverPart(const std::shared_ptr<Parts> &parts, quint64 generation, const QRect &area,

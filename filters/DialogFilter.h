@@ -142,9 +142,9 @@ private:
     struct Parts;
     void ComputeParts(const std::shared_ptr<Parts> &parts, const FilterValues &values, quint64 generation,
                       const View &view, qint64 samples);
-    // The values at the view's scale on a reduced copy, enlarged to the
-    // image's size; null when there is no quick preview to make.
-    QImage QuickPreview(Parts &parts, const FilterValues &values, double zoom, qint64 samples);
+    // The values at the view's scale on a reduced copy, enlarged into `out`
+    // (of the image's size); false when there is no quick preview to make.
+    bool QuickPreview(Parts &parts, const FilterValues &values, double zoom, qint64 samples, QImage &out);
     // Wakes a worker waiting for the window to draw (see kDrawWait).
     void WakeWorker();
     // A part lands through PartUpdated, or with `whole` (the image with
