@@ -1,3 +1,6 @@
+// The main window put together: panels, actions and the compute device at
+// start, the filters and saved layout once it runs, and closing. Its
+// documents are MainWindowDocuments.cpp's, what tools see MainWindowTools.cpp's.
 #include "MainWindow.h"
 #include "ui_MainWindow.h"
 
@@ -19,11 +22,10 @@
 #include "FilterMenu.h"
 #include "FilterRegistry.h"
 #include "GestureGuard.h"
-#include "GraphicsView.h"
 #include "HistogramDlg.h"
 #include "LayerActions.h"
 #include "LayerDlg.h"
-#include "PopupNotify.h"
+#include "PanelLayout.h"
 #include "ScratchDB.h"
 #include "Startup.h"
 #include "ToolboxDlg.h"
@@ -34,21 +36,14 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QGraphicsSceneMouseEvent>
-#include <QGraphicsScene>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QMenu>
-#include <QMessageBox>
 #include <QMimeData>
 #include <QScreen>
-#include <QScrollArea>
 #include <QSettings>
 #include <QStatusBar>
-#include <QUndoStack>
 
 namespace {
-const char kSizeIcon[] = "<img src=':/icons/doc_resize.png'>";
-
 const char kToolBarStyle[] =
     "QToolBar { background-color: rgb(50, 50, 50); border: none; spacing: 4px; }"
     "QLabel { color: white; margin-left: 5px; margin-right: 5px; }"
@@ -147,6 +142,7 @@ MainWindow::MainWindow(ScratchDB &store)
     m_pUi->action_Histogram->setChecked(!pHistogram->isHidden());
     m_pUi->action_History->setChecked(!pHistory->isHidden());
     m_pUi->action_Layers->setChecked(!m_pLayers->isHidden());
+    m_pPanelLayout = new PanelLayout(*this);
     m_pToolbox = new ToolboxDlg(*this, this);
     m_pLayers->SetToolbox(m_pToolbox);
     connect(m_pLayers, &LayerDlg::NewBrushRequested, this, [this](const QImage &image) {
@@ -199,37 +195,6 @@ MainWindow::~MainWindow()
     delete m_pUi;
 }
 
-void MainWindow::BuildStatusBar()
-{
-    const auto label = [](const QString &text) {
-        auto *pLabel = new QLabel(text);
-        pLabel->setAlignment(Qt::AlignHCenter);
-        pLabel->setStyleSheet(QStringLiteral("color: rgb(255, 255, 255);"));
-        return pLabel;
-    };
-    m_pSizeLabel = label(QString::fromLatin1(kSizeIcon));
-    m_pPosLabel = label(QString(11, QLatin1Char(' ')));
-    m_pZoomLabel = label(QString(11, QLatin1Char(' ')));
-    m_pMemoryLabel = new QLabel;
-    m_pMemoryLabel->setAlignment(Qt::AlignHCenter);
-    m_pMemoryLabel->setStyleSheet(QStringLiteral("QToolTip, QToolTip * {color: rgb(0, 0, 0);}QLabel {color: white;}"));
-    m_pMemoryLabel->setToolTip(QStringLiteral("Undo/Redo Memory Usage"));
-    m_pOpenCLIcon = new QLabel;
-    m_pOpenCLIcon->setPixmap(QPixmap(QStringLiteral(":/icons/speedometer.png")).scaled(16, 16));
-    m_pOpenCLIcon->setStyleSheet(QStringLiteral("color: rgb(0, 0, 0); QToolTip, QToolTip * {color: rgb(0, 0, 0);}"));
-    m_pOpenCLIcon->setToolTip(QStringLiteral("OpenCL Status"));
-    for (QLabel *pLabel : {m_pSizeLabel, m_pPosLabel, m_pZoomLabel, m_pMemoryLabel, m_pOpenCLIcon})
-        statusBar()->addPermanentWidget(pLabel);
-    statusBar()->setStyleSheet(QStringLiteral("QStatusBar { background-color: rgb(50, 50, 50); }"));
-
-    ScratchDB *pStore = &m_documentEnv.store;
-    connect(pStore, &ScratchDB::MemoryUsageChanged, m_pMemoryLabel, &QLabel::setText);
-    m_pMemoryLabel->setText(ScratchDB::MemoryText(pStore->memoryInUse()));
-    connect(pStore, &ScratchDB::RestoreFailed, this, [this](const QString &message) {
-        QMessageBox::warning(this, QStringLiteral("Error"), message);
-    });
-}
-
 void MainWindow::ChooseComputeMode()
 {
     const bool bForce = Startup::ForceCpu(QSettings());
@@ -255,13 +220,7 @@ void MainWindow::LateInit()
     BrushDlg *pBrushes = brushPanel();
     connect(pBrushes, &BrushDlg::FileError, this, &Chromaquill::ShowError);
     QSettings settings;
-    if (settings.contains(QStringLiteral("windowState")))
-        restoreState(settings.value(QStringLiteral("windowState")).toByteArray(), 0);
     FollowPanel(pPalette, m_pUi->action_Palette);
-    m_pUi->action_Palette->setChecked(!pPalette->isHidden());
-    m_pUi->action_History->setChecked(!m_pHistory->isHidden());
-    m_pUi->action_Layers->setChecked(!m_pLayers->isHidden());
-    m_pUi->action_Histogram->setChecked(!m_pHistogram->isHidden());
 
     // Filters come last: plug-ins may be slow to load, and a filter's
     // dialog opens over the window.
@@ -284,106 +243,14 @@ void MainWindow::LateInit()
     pToolbox->show();
     m_pUi->action_Toolbar->setChecked(true);
     pToolbox->Select(ToolSet::Brush);
-}
 
-// --- Documents ----------------------------------------------------------------
-
-void MainWindow::AddChild(ChildWindow *pWindow)
-{
-    QMdiSubWindow *pSub = m_pUi->mdiArea->addSubWindow(pWindow);
-    const QSize canvas = pWindow->canvasSize();
-    pSub->setGeometry(0, 0, canvas.width(), canvas.height());
-    connect(pWindow, &ChildWindow::MousePosUpdate, this, &MainWindow::MousePosUpdate);
-    connect(pWindow, &ChildWindow::MousePress, this, &MainWindow::MousePress);
-    connect(pWindow, &ChildWindow::MouseRelease, this, &MainWindow::MouseRelease);
-    connect(pWindow, &ChildWindow::MouseWheel, this, &MainWindow::MouseWheel);
-    connect(pWindow, &ChildWindow::KeyPress, this, &MainWindow::KeyPress);
-    connect(pWindow, &ChildWindow::KeyRelease, this, &MainWindow::KeyRelease);
-    connect(pWindow, &ChildWindow::ZoomTextChanged, this, [this, pWindow](const QString &text) {
-        if (pWindow == m_pCurrent)
-            m_pZoomLabel->setText(text);
-    });
-    connect(pWindow, &ChildWindow::ZoomChanged, this, [this, pWindow] { pWindow->setCursor(toolCursor()); });
-    connect(pWindow, &ChildWindow::CanvasSizeChanged, this, [this, pWindow] { ShowCanvasSize(pWindow); });
-    connect(pWindow, &ChildWindow::SaveRequested, m_pFileActions, &FileActions::SaveDocument);
-    connect(pWindow, &ChildWindow::Closing, this, &MainWindow::DocumentClosing);
-    connect(pWindow, &ChildWindow::LoadFailed, this, &Chromaquill::ReportFileError);
-    // The document area's own shortcuts (Ctrl+W among them) would clash
-    // with the File menu's.
-    for (QAction *pAction : pSub->systemMenu()->actions())
-        pAction->setShortcut(QKeySequence());
-    m_pGuard->WatchClose(pSub);
-    if (m_pAutosave)
-        m_pAutosave->Watch(pWindow);
-    pSub->show();
-    pSub->showMaximized();
-    pWindow->setSubWindow(pSub);
-    SetCurrent(pWindow);
-    pWindow->overlayView()->setGeometry(pWindow->scrollArea()->geometry());
-    pWindow->overlayScene()->setSceneRect(QRectF(pWindow->scrollArea()->geometry()));
-}
-
-void MainWindow::SetCurrent(ChildWindow *pWindow)
-{
-    if (pWindow == m_pCurrent)
-        return;
-    // A gesture ends in the document it began in.
-    FinishGesture();
-    m_pCurrent = pWindow;
-    Document *pDocument = pWindow ? pWindow->document() : nullptr;
-    m_pLayers->SetDocument(pDocument);
-    m_pHistory->setStack(pDocument ? pDocument->undoStack() : nullptr);
-    m_pHistogram->SetDocument(pDocument);
-    EnableDocumentActions(pWindow != nullptr);
-    if (!pWindow) {
-        // Nothing is shown: no size, position or zoom to speak of.
-        m_pSizeLabel->setText(QString::fromLatin1(kSizeIcon));
-        m_pPosLabel->clear();
-        m_pZoomLabel->clear();
-        return;
-    }
-    pWindow->setCursor(toolCursor());
-    pWindow->Activate();
-    ShowCanvasSize(pWindow);
-    // The tool's options and cursor refer to the new document.
-    m_pToolbox->Reactivate();
-}
-
-void MainWindow::ShowCanvasSize(ChildWindow *pWindow)
-{
-    if (!pWindow || pWindow != m_pCurrent)
-        return;
-    const QSize canvas = pWindow->canvasSize();
-    m_pSizeLabel->setText(QStringLiteral("<table><tbody><tr><td>") + QString::fromLatin1(kSizeIcon)
-                          + QStringLiteral("</td><td>") + QString::number(canvas.width()) + QLatin1Char('x')
-                          + QString::number(canvas.height()) + QStringLiteral("</td></tr></tbody></table>"));
-}
-
-void MainWindow::ChildWindowChanged(QMdiSubWindow *pSub)
-{
-    if (!pSub) {
-        // Only forget the document when no sub-window is left at all.
-        if (m_pUi->mdiArea->subWindowList().isEmpty())
-            SetCurrent(nullptr);
-        return;
-    }
-    if (auto *pWindow = qobject_cast<ChildWindow *>(pSub->widget()))
-        SetCurrent(pWindow);
-}
-
-void MainWindow::DocumentClosing(ChildWindow *pWindow)
-{
-    if (pWindow != m_pCurrent)
-        return;
-    m_pToolbox->DeactivateCurrent();
-    SetCurrent(nullptr);
-}
-
-double MainWindow::ZoomToFit(const QSize &canvas, const QSize &window)
-{
-    const double fx = canvas.width() > 0.9 * window.width() ? 0.9 * window.width() / canvas.width() : 1.0;
-    const double fy = canvas.height() > 0.9 * window.height() ? 0.9 * window.height() / canvas.height() : 1.0;
-    return qMin(fx, fy) * 100.0;
+    // Last, once the tool's options fill the tool bar: the panels' sizes
+    // are only right for the height they were saved at.
+    m_pPanelLayout->Restore(settings);
+    m_pUi->action_Palette->setChecked(!pPalette->isHidden());
+    m_pUi->action_History->setChecked(!m_pHistory->isHidden());
+    m_pUi->action_Layers->setChecked(!m_pLayers->isHidden());
+    m_pUi->action_Histogram->setChecked(!m_pHistogram->isHidden());
 }
 
 // --- Panels ----------------------------------------------------------------------
@@ -417,59 +284,6 @@ void MainWindow::FilterBusy(bool bBusy)
     m_pFilterActions->Busy(bBusy);
 }
 
-// --- Undo and redo ----------------------------------------------------------------
-
-void MainWindow::Notify(const QString &text)
-{
-    if (m_pCurrent)
-        new PopupNotify(text, m_pCurrent, 250);
-}
-
-void MainWindow::on_action_Undo_triggered()
-{
-    if (!m_pCurrent)
-        return;
-    FinishGesture();
-    QUndoStack *pStack = m_pCurrent->undoStack();
-    // Opening or making a document is no step: its history starts empty.
-    if (!pStack->canUndo())
-        return;
-    Notify(pStack->undoText());
-    pStack->undo();
-}
-
-void MainWindow::on_action_Redo_triggered()
-{
-    if (!m_pCurrent)
-        return;
-    FinishGesture();
-    QUndoStack *pStack = m_pCurrent->undoStack();
-    if (!pStack->canRedo())
-        return;
-    Notify(pStack->redoText());
-    pStack->redo();
-}
-
-// --- Entries that need a document -----------------------------------------------------------
-
-void MainWindow::EnableDocumentActions(bool bEnabled)
-{
-    const QList<QAction *> actions = {
-        m_pUi->action_Import_In_New_Layer, m_pUi->action_Save, m_pUi->action_Save_As, m_pUi->action_Export,
-        m_pUi->action_Close, m_pUi->action_Undo, m_pUi->action_Redo, m_pUi->action_Crop, m_pUi->action_Copy,
-        m_pUi->action_Paste, m_pUi->action_Zoom_In, m_pUi->action_Zoom_Out, m_pUi->action_Zoom_To_Window,
-        m_pUi->action_Actual_Size, m_pUi->action_Select_All, m_pUi->action_Select_None,
-        m_pUi->action_Select_Inverse, m_pUi->actionDelete_Selection};
-    for (QAction *pAction : actions)
-        pAction->setEnabled(bEnabled);
-    for (QMenu *pMenu : {m_pUi->menu_Image, m_pUi->menu_Layer})
-        for (QAction *pAction : pMenu->actions())
-            pAction->setEnabled(bEnabled);
-    // Filter entries keep their own state (a filter whose kernels failed
-    // stays disabled): the menu as a whole follows the document.
-    m_pUi->menuFilter->menuAction()->setEnabled(bEnabled);
-}
-
 // --- Window --------------------------------------------------------------------------------
 
 void MainWindow::SaveLayout()
@@ -481,7 +295,7 @@ void MainWindow::SaveLayout()
     settings.setValue(QStringLiteral("HistogramDlgGeometry"), m_pHistogram->saveGeometry());
     if (m_pPalette)
         settings.setValue(QStringLiteral("ColorPickerGeometry"), m_pPalette->saveGeometry());
-    settings.setValue(QStringLiteral("windowState"), saveState(0));
+    m_pPanelLayout->Save(settings);
 }
 
 void MainWindow::closeEvent(QCloseEvent *pEvent)

@@ -22,6 +22,7 @@ class GestureGuard;
 class HistogramDlg;
 class LayerActions;
 class LayerDlg;
+class PanelLayout;
 class ToolboxDlg;
 class UndoDlg;
 class WindowActions;
@@ -158,6 +159,7 @@ private:
     UndoDlg *m_pHistory = nullptr;
     HistogramDlg *m_pHistogram = nullptr;
     ToolboxDlg *m_pToolbox = nullptr;
+    PanelLayout *m_pPanelLayout = nullptr;
     ColorPicker *m_pPalette = nullptr;
     BrushDlg *m_pBrushes = nullptr;
 };

@@ -4,10 +4,16 @@
 #include "QCLContext.h"
 
 namespace {
-enum Scratch { kWeights, kBright, kMiddle };
+enum Scratch { kWeights, kBright, kMiddle, kRing };
 enum Kernels { kBloom, kBlend, kHorizontal, kVertical };
 const QString kThreshold = QStringLiteral("threshold");
 const QString kRadius = QStringLiteral("radius");
+
+// What the kept horizontal pass of the bright pass depends on.
+quint64 BlurKey(int iThreshold, int iRadius)
+{
+    return quint64(iThreshold) << 32 | quint64(iRadius);
+}
 } // namespace
 
 BloomFilter::BloomFilter(QObject *pParent)
@@ -43,7 +49,24 @@ int BloomFilter::SamplesPerPixel(const FilterValues &values) const
 
 bool BloomFilter::Enqueue(FilterBuffers &buffers, const FilterValues &values, QCLBuffer &output)
 {
-    return EnqueuePart(buffers, values, output, QRect(0, 0, buffers.width(), buffers.height()));
+    const QRect whole(0, 0, buffers.width(), buffers.height());
+    const int threshold = values.value(kThreshold), radius = values.value(kRadius);
+    // A large picture blurs through a ring of rows, unless a dialog's
+    // previews made part of the whole intermediate already.
+    if (GaussianBlur::RingRows(whole.size(), radius) == whole.height()
+        || !buffers.scratchKept(kMiddle, BlurKey(threshold, radius)).isEmpty())
+        return EnqueuePart(buffers, values, output, whole);
+    QCLBuffer bright = buffers.scratch(kBright, buffers.pixelCount() * 4);
+    if (bright.isNull())
+        return false;
+    QCLKernel &brightPass = Kernel(kBloom);
+    CoverBlocks(brightPass, whole, whole.size());
+    if (brightPass(buffers.inputBuffer(), bright, threshold, whole.width(), whole.height()).isNull()
+        || !GaussianBlur::Blur(Kernel(kHorizontal), Kernel(kVertical), buffers, bright, output, radius, kWeights,
+                               kRing))
+        return false;
+    CoverBlocks(Kernel(kBlend), whole, whole.size());
+    return !Kernel(kBlend)(buffers.inputBuffer(), output, whole.width(), whole.height()).isNull();
 }
 
 bool BloomFilter::EnqueuePart(FilterBuffers &buffers, const FilterValues &values, QCLBuffer &output,
@@ -68,7 +91,7 @@ bool BloomFilter::EnqueuePart(FilterBuffers &buffers, const FilterValues &values
     // The blurred bright pass goes into the output, where the blend adds
     // the input to it.
     if (!GaussianBlur::BlurKept(Kernel(kHorizontal), Kernel(kVertical), buffers, bright, kMiddle,
-                                quint64(threshold) << 32 | quint64(radius), output, radius, kWeights, area, margin))
+                                BlurKey(threshold, radius), output, radius, kWeights, area, margin))
         return false;
     CoverBlocks(Kernel(kBlend), area, image);
     return !Kernel(kBlend)(buffers.inputBuffer(), output, image.width(), area.bottom() + 1).isNull();

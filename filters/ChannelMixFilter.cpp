@@ -8,7 +8,6 @@ namespace {
 const char *const kRowKeys[4] = {"red", "green", "blue", "gray"};
 const QString kMonochrome = QStringLiteral("monochrome");
 const QString kPreserve = QStringLiteral("luminosity");
-enum Scratch { kRedRow, kGreenRow, kBlueRow, kLuminosity };
 } // namespace
 
 ChannelMixFilter::ChannelMixFilter(QObject *pParent)
@@ -57,16 +56,9 @@ bool ChannelMixFilter::Enqueue(FilterBuffers &buffers, const FilterValues &value
     if (mix.monochrome)
         return RunPerPixel(Kernel(1), buffers, output, mix.rows[3][0], mix.rows[3][1], mix.rows[3][2],
                            mix.luminosity[3]);
-    QCLBuffer rows[3];
-    for (int row = 0; row < 3; ++row) {
-        rows[row] = buffers.scratch(kRedRow + row, 3 * sizeof(float));
-        if (rows[row].isNull() || !rows[row].write(mix.rows[row].data(), 3 * sizeof(float)))
-            return false;
-    }
-    QCLBuffer luminosity = buffers.scratch(kLuminosity, 3 * sizeof(float));
-    if (luminosity.isNull() || !luminosity.write(mix.luminosity.data(), 3 * sizeof(float)))
-        return false;
-    return RunPerPixel(Kernel(0), buffers, output, rows[0], rows[1], rows[2], luminosity);
+    return RunPerPixel(Kernel(0), buffers, output, mix.rows[0][0], mix.rows[0][1], mix.rows[0][2], mix.luminosity[0],
+                       mix.rows[1][0], mix.rows[1][1], mix.rows[1][2], mix.luminosity[1], mix.rows[2][0],
+                       mix.rows[2][1], mix.rows[2][2], mix.luminosity[2]);
 }
 
 QImage channelMixReference(const QImage &image, const ChannelMixFilter::Mix &mix)

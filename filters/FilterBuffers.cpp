@@ -152,8 +152,10 @@ QImage FilterBuffers::alignedImage(int width, int height)
     if (width <= 0 || height <= 0)
         return QImage();
     const size_t bytes = size_t(width) * size_t(height) * 4;
-    // Large results go on huge pages where the system offers them: a fresh
-    // 64 MiB image then costs a few dozen page faults instead of thousands.
+    // Large results that are kept go on huge pages where the system offers
+    // them: a fresh 64 MiB image then costs a few dozen page faults instead
+    // of thousands. Larger ones are faulted in once and freed, and finding
+    // hundreds of huge pages can make the system compact memory for seconds.
     constexpr size_t kHuge = size_t(2) << 20;
     const size_t align = bytes >= 2 * kHuge ? kHuge : 4096;
     const size_t rounded = (bytes + align - 1) / align * align;
@@ -163,7 +165,7 @@ QImage FilterBuffers::alignedImage(int width, int height)
         if (!memory)
             return QImage();
 #if defined(__linux__) && defined(MADV_HUGEPAGE)
-        if (align == kHuge)
+        if (align == kHuge && rounded <= kKeptMax)
             madvise(memory, rounded, MADV_HUGEPAGE);
 #endif
     }

@@ -5,7 +5,7 @@
 #include <cmath>
 
 namespace {
-enum Scratch { kWeights, kIntermediate };
+enum Scratch { kWeights, kIntermediate, kRing };
 const QString kRadius = QStringLiteral("radius");
 
 // Column (or row) of offset o from c: mirrored without repeating the first
@@ -63,7 +63,13 @@ int GaussianBlur::SamplesPerPixel(const FilterValues &values) const
 
 bool GaussianBlur::Enqueue(FilterBuffers &buffers, const FilterValues &values, QCLBuffer &output)
 {
-    return EnqueuePart(buffers, values, output, QRect(0, 0, buffers.width(), buffers.height()));
+    const QRect whole(0, 0, buffers.width(), buffers.height());
+    const int radius = values.value(kRadius);
+    // A dialog's previews may have made part of the whole intermediate already.
+    if (RingRows(whole.size(), radius) == whole.height()
+        || !buffers.scratchKept(kIntermediate, quint64(radius)).isEmpty())
+        return EnqueuePart(buffers, values, output, whole);
+    return Blur(Kernel(0), Kernel(1), buffers, buffers.inputBuffer(), output, radius, kWeights, kRing);
 }
 
 bool GaussianBlur::EnqueuePart(FilterBuffers &buffers, const FilterValues &values, QCLBuffer &output,
@@ -74,16 +80,86 @@ bool GaussianBlur::EnqueuePart(FilterBuffers &buffers, const FilterValues &value
                     radius, kWeights, area, Margin(values));
 }
 
+int GaussianBlur::RingRows(const QSize &image, int iRadius)
+{
+    // Up to the size whose blocks are kept for reuse a whole intermediate
+    // costs nothing and launches least; past it a ring holds a band of
+    // output rows and the rows above and below that the band reaches. Every
+    // row is filtered horizontally once either way.
+    constexpr qsizetype kWholeBytes = qsizetype(64) << 20;
+    const int ring = qMax(256, 2 * iRadius) + 2 * iRadius;
+    return qsizetype(image.width()) * image.height() * 4 <= kWholeBytes || ring >= image.height() ? image.height()
+                                                                                                   : ring;
+}
+
+namespace {
+bool writeWeights(FilterBuffers &buffers, int iRadius, int iWeightSlot, QCLBuffer *pMask)
+{
+    const QList<float> weights = GaussianBlur::Weights(iRadius);
+    const size_t bytes = size_t(weights.size()) * sizeof(float);
+    *pMask = buffers.scratch(iWeightSlot, bytes);
+    return !pMask->isNull() && pMask->write(weights.constData(), bytes);
+}
+
+// A band of whole rows: work groups along the row, as the whole image's
+// launch gets them, of one shape for every band.
+void coverRows(QCLKernel &kernel, int top, int rows, int width)
+{
+    const size_t blocks = size_t((width + 15) / 16);
+    const size_t group = qMin<size_t>(blocks, 64);
+    kernel.setGlobalWorkOffset(QCLWorkSize(0, size_t(top)));
+    kernel.setGlobalWorkSize(QCLWorkSize((blocks + group - 1) / group * group, size_t(rows)));
+    kernel.setLocalWorkSize(QCLWorkSize(group, 1));
+}
+} // namespace
+
+bool GaussianBlur::Blur(QCLKernel &horizontal, QCLKernel &vertical, FilterBuffers &buffers, const QCLBuffer &from,
+                        const QCLBuffer &to, int iRadius, int iWeightSlot, int iMiddleSlot, int iRingRows)
+{
+    const int width = buffers.width(), height = buffers.height();
+    const QSize image(width, height);
+    const int ring = iRingRows > 0 ? qMin(iRingRows, height) : RingRows(image, iRadius);
+    if (ring < height && ring <= 2 * iRadius)
+        return false;
+    QCLBuffer middle = buffers.scratch(iMiddleSlot, size_t(ring) * size_t(width) * 4);
+    QCLBuffer mask;
+    if (middle.isNull() || !writeWeights(buffers, iRadius, iWeightSlot, &mask))
+        return false;
+    if (ring == height) {
+        CoverBlocks(horizontal, QRect(QPoint(), image), image);
+        CoverBlocks(vertical, QRect(QPoint(), image), image);
+        return !horizontal(from, middle, mask, width, iRadius, height, height).isNull()
+            && !vertical(middle, to, mask, width, height, iRadius, height, height).isNull();
+    }
+    // Before a band is written the ring holds every row it reaches (mirrored
+    // ones included), and the horizontal pass reads only rows below the
+    // bands written so far, so `from` may be `to`.
+    const int band = ring - 2 * iRadius;
+    int filtered = 0; // rows through the horizontal pass so far
+    for (int top = 0; top < height; top += band) {
+        const int bottom = qMin(height, top + band);
+        const int reach = qMin(height, bottom + iRadius);
+        if (reach > filtered) {
+            coverRows(horizontal, filtered, reach - filtered, width);
+            if (horizontal(from, middle, mask, width, iRadius, reach, ring).isNull())
+                return false;
+            filtered = reach;
+        }
+        coverRows(vertical, top, bottom - top, width);
+        if (vertical(middle, to, mask, width, height, iRadius, bottom, ring).isNull())
+            return false;
+    }
+    return true;
+}
+
 bool GaussianBlur::BlurKept(QCLKernel &horizontal, QCLKernel &vertical, FilterBuffers &buffers,
                             const QCLBuffer &from, int iMiddleSlot, quint64 key, const QCLBuffer &to, int iRadius,
                             int iWeightSlot, const QRect &area, int iMargin)
 {
-    const QList<float> weights = Weights(iRadius);
-    const size_t bytes = size_t(weights.size()) * sizeof(float);
     const int width = buffers.width(), height = buffers.height();
-    QCLBuffer mask = buffers.scratch(iWeightSlot, bytes);
+    QCLBuffer mask;
     QCLBuffer middle = buffers.scratch(iMiddleSlot, buffers.pixelCount() * 4);
-    if (mask.isNull() || middle.isNull() || !mask.write(weights.constData(), bytes))
+    if (middle.isNull() || !writeWeights(buffers, iRadius, iWeightSlot, &mask))
         return false;
     // The rows the vertical pass reaches, mirrored ones included.
     const int top = qMax(0, area.top() - iMargin), bottom = qMin(height, area.bottom() + 1 + iMargin);
@@ -92,12 +168,12 @@ bool GaussianBlur::BlurKept(QCLKernel &horizontal, QCLKernel &vertical, FilterBu
     const QSize image(width, height);
     for (const QRect &rect : rows) {
         CoverBlocks(horizontal, rect, image);
-        if (horizontal(from, middle, mask, width, iRadius, rect.bottom() + 1).isNull())
+        if (horizontal(from, middle, mask, width, iRadius, rect.bottom() + 1, height).isNull())
             return false;
     }
     buffers.setScratchKept(iMiddleSlot, key, done + rows);
     CoverBlocks(vertical, area, image);
-    return !vertical(middle, to, mask, width, height, iRadius, area.bottom() + 1).isNull();
+    return !vertical(middle, to, mask, width, height, iRadius, area.bottom() + 1, height).isNull();
 }
 
 void gaussianLine(const quint32 *src, quint32 *dst, int n, qsizetype step, const QList<float> &weights)

@@ -16,13 +16,24 @@ public:
 
     // The 2r + 1 normalised weights of radius r (at least 3).
     static QList<float> Weights(int iRadius);
-    // Enqueues both passes of radius r (at least 3) for the part `area` of
-    // `to` (on the part grid; the whole image or less) with the kernels
-    // convolve1DHorizontal and convolve1DVertical, the weights in the
-    // scratch buffer of `iWeightSlot`. The horizontal pass goes through the
-    // scratch slot `iMiddleSlot`, which keeps it between parts while `key`
-    // (the radius and whatever `from` holds) stays the same: it runs only
-    // over the rows of the part grown by `iMargin` that the slot lacks.
+    // Enqueues both passes of radius r (at least 3) from `from` to `to` (the
+    // same buffer or another), with the kernels convolve1DHorizontal and
+    // convolve1DVertical; the weights go in the scratch buffer of
+    // `iWeightSlot`. The horizontal pass goes through a ring of rows (of
+    // RingRows() unless `iRingRows` says, more than 2r) in the scratch buffer
+    // of `iMiddleSlot`, band by band, so that a large picture needs no
+    // second picture's worth of fresh memory, which the system may take
+    // seconds to find.
+    static bool Blur(QCLKernel &horizontal, QCLKernel &vertical, FilterBuffers &buffers, const QCLBuffer &from,
+                     const QCLBuffer &to, int iRadius, int iWeightSlot, int iMiddleSlot, int iRingRows = 0);
+    // Rows of the ring Blur() passes through: the height when that is small.
+    static int RingRows(const QSize &image, int iRadius);
+
+    // Blur() for the part `area` of `to` (on the part grid; the whole image
+    // or less) through a whole intermediate in the scratch slot
+    // `iMiddleSlot`, which keeps the horizontal pass between parts while
+    // `key` (the radius and whatever `from` holds) stays the same: it runs
+    // only over the rows of the part grown by `iMargin` that the slot lacks.
     static bool BlurKept(QCLKernel &horizontal, QCLKernel &vertical, FilterBuffers &buffers, const QCLBuffer &from,
                          int iMiddleSlot, quint64 key, const QCLBuffer &to, int iRadius, int iWeightSlot,
                          const QRect &area, int iMargin);

@@ -4,7 +4,7 @@
 #include "QCLContext.h"
 
 namespace {
-enum Scratch { kWeights, kMiddle };
+enum Scratch { kWeights, kMiddle, kRing };
 enum Kernels { kHorizontal, kVertical, kBlend };
 const QString kBlur = QStringLiteral("blur");
 const QString kIntensity = QStringLiteral("intensity");
@@ -46,17 +46,31 @@ int GlamourGlow::SamplesPerPixel(const FilterValues &values) const
 
 bool GlamourGlow::Enqueue(FilterBuffers &buffers, const FilterValues &values, QCLBuffer &output)
 {
-    return EnqueuePart(buffers, values, output, QRect(0, 0, buffers.width(), buffers.height()));
+    const QRect whole(0, 0, buffers.width(), buffers.height());
+    const int blur = values.value(kBlur);
+    // A large picture blurs through a ring of rows, unless a dialog's
+    // previews made part of the whole intermediate already.
+    if (GaussianBlur::RingRows(whole.size(), blur) == whole.height()
+        || !buffers.scratchKept(kMiddle, quint64(blur)).isEmpty())
+        return EnqueuePart(buffers, values, output, whole);
+    return GaussianBlur::Blur(Kernel(kHorizontal), Kernel(kVertical), buffers, buffers.inputBuffer(), output, blur,
+                              kWeights, kRing)
+        && Blend(buffers, values, output, whole);
 }
 
 bool GlamourGlow::EnqueuePart(FilterBuffers &buffers, const FilterValues &values, QCLBuffer &output,
                               const QRect &area)
 {
-    // The blur goes into the output, where the blend mixes the input in.
-    const int blur = values.value(kBlur), intensity = values.value(kIntensity);
-    if (!GaussianBlur::BlurKept(Kernel(kHorizontal), Kernel(kVertical), buffers, buffers.inputBuffer(), kMiddle,
-                                quint64(blur), output, blur, kWeights, area, Margin(values)))
-        return false;
+    const int blur = values.value(kBlur);
+    return GaussianBlur::BlurKept(Kernel(kHorizontal), Kernel(kVertical), buffers, buffers.inputBuffer(), kMiddle,
+                                  quint64(blur), output, blur, kWeights, area, Margin(values))
+        && Blend(buffers, values, output, area);
+}
+
+bool GlamourGlow::Blend(FilterBuffers &buffers, const FilterValues &values, QCLBuffer &output, const QRect &area)
+{
+    // The blur is in the output, where the blend mixes the input in.
+    const int intensity = values.value(kIntensity);
     QCLKernel &blend = Kernel(kBlend);
     CoverBlocks(blend, area, QSize(buffers.width(), buffers.height()));
     return !blend(buffers.inputBuffer(), output, inputShare(intensity), blurShare(intensity), buffers.width(),

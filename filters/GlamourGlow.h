@@ -21,6 +21,9 @@ protected:
     bool Enqueue(FilterBuffers &buffers, const FilterValues &values, QCLBuffer &output) override;
     bool EnqueuePart(FilterBuffers &buffers, const FilterValues &values, QCLBuffer &output,
                      const QRect &area) override;
+
+private:
+    bool Blend(FilterBuffers &buffers, const FilterValues &values, QCLBuffer &output, const QRect &area);
 };
 
 QImage glamourGlowReference(const QImage &image, int iBlur, int iIntensity);

@@ -11,9 +11,6 @@ public:
     // One channel c with n levels: round(c / 255 n) / n 255, single
     // precision, halves rounded away from zero, truncated.
     static int Level(int c, int n);
-
-protected:
-    bool Enqueue(FilterBuffers &buffers, const FilterValues &values, QCLBuffer &output) override;
 };
 
 QImage posterizeReference(const QImage &image, int iRed, int iGreen, int iBlue);

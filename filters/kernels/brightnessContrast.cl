@@ -1,8 +1,7 @@
 // Per-pixel colour kernels. A pixel is one 32-bit integer, alpha in the top
 // byte, then red, green and blue; alpha is kept. Each work item does a block
 // of 16 pixels with vector arithmetic (a CPU device runs it as SIMD); the
-// last block of the image may be short. Global size: ceil(iCount / 16)
-// (posterize, which looks values up in a table, says its own).
+// last block of the image may be short. Global size: ceil(iCount / 16).
 // Contraction stays off so that the device rounds like the host code.
 #pragma OPENCL FP_CONTRACT OFF
 
@@ -77,16 +76,16 @@ __kernel void solarize(__global const uint *src, __global uint *dest, int iRedTh
                                    solarizeChannel(blueOf(p), iBlueThreshold)));
 }
 
-// The result depends on one channel value at a time: the caller works out
-// all 3 x 256 of them once per call (red's shifted by 16, green's by 8, blue's
-// as they are), so every pixel is three lookups. Work items do
-// POSTERIZE_RUN pixels each; global size: ceil(iCount / POSTERIZE_RUN).
-#define POSTERIZE_RUN 64
-__kernel void posterize(__global const uint *src, __global uint *dest, __constant uint *table, int iCount)
+// n levels: round(c / 255 n) / n 255, truncated.
+inline uint16 posterizeChannel(int16 c, int n)
 {
-    const size_t first = get_global_id(0) * POSTERIZE_RUN, end = min(first + POSTERIZE_RUN, (size_t)iCount);
-    for (size_t i = first; i < end; ++i) {
-        const uint p = src[i];
-        dest[i] = (p & 0xff000000u) | table[(p >> 16) & 255u] | table[256 + ((p >> 8) & 255u)] | table[512 + (p & 255u)];
-    }
+    const float levels = (float)n;
+    return as_uint16(convert_int16_rtz(convert_float16(roundHalfAway(over255(c) * levels)) / levels * 255.0f));
+}
+
+__kernel void posterize(__global const uint *src, __global uint *dest, int iRed, int iGreen, int iBlue, int iCount)
+{
+    BLOCK_BEGIN
+    storeBlock(dest, i, n, (p & 0xff000000u) | posterizeChannel(redOf(p), iRed) << 16
+                               | posterizeChannel(greenOf(p), iGreen) << 8 | posterizeChannel(blueOf(p), iBlue));
 }

@@ -8,29 +8,31 @@
 
 #include "colorMath.cl"
 
-inline int16 mixChannel(float16 r, float16 g, float16 b, __global const float *row, float luminosity)
+inline uint16 roundedByte(float16 x)
 {
-    return roundAway((r * row[0] + g * row[1] + b * row[2]) * luminosity);
+    return as_uint16(clamp(roundHalfAway(x), 0, 255));
 }
 
-__kernel void mixer(__global const uint *src, __global uint *dest, __global const float *redChannels,
-                    __global const float *greenChannels, __global const float *blueChannels,
-                    __global const float *luminosityChannels, int iCount)
+// Each row's three factors and its luminosity factor come as arguments.
+__kernel void mixer(__global const uint *src, __global uint *dest, float fRedRed, float fRedGreen, float fRedBlue,
+                    float fRedLuminosity, float fGreenRed, float fGreenGreen, float fGreenBlue, float fGreenLuminosity,
+                    float fBlueRed, float fBlueGreen, float fBlueBlue, float fBlueLuminosity, int iCount)
 {
     BLOCK_BEGIN
     const float16 r = convert_float16(redOf(p)), g = convert_float16(greenOf(p)), b = convert_float16(blueOf(p));
-    storeBlock(dest, i, n, withRgb(p, mixChannel(r, g, b, redChannels, luminosityChannels[0]),
-                                   mixChannel(r, g, b, greenChannels, luminosityChannels[1]),
-                                   mixChannel(r, g, b, blueChannels, luminosityChannels[2])));
+    storeBlock(dest, i, n,
+               (p & 0xff000000u) | roundedByte((r * fRedRed + g * fRedGreen + b * fRedBlue) * fRedLuminosity) << 16
+                   | roundedByte((r * fGreenRed + g * fGreenGreen + b * fGreenBlue) * fGreenLuminosity) << 8
+                   | roundedByte((r * fBlueRed + g * fBlueGreen + b * fBlueBlue) * fBlueLuminosity));
 }
 
 __kernel void monoMixer(__global const uint *src, __global uint *dest, float fRedChannel, float fGreenChannel,
                         float fBlueChannel, float fLuminosity, int iCount)
 {
     BLOCK_BEGIN
-    const int16 v = roundAway((convert_float16(redOf(p)) * fRedChannel + convert_float16(greenOf(p)) * fGreenChannel
-                               + convert_float16(blueOf(p)) * fBlueChannel) * fLuminosity);
-    storeBlock(dest, i, n, withRgb(p, v, v, v));
+    const uint16 v = roundedByte((convert_float16(redOf(p)) * fRedChannel + convert_float16(greenOf(p)) * fGreenChannel
+                                  + convert_float16(blueOf(p)) * fBlueChannel) * fLuminosity);
+    storeBlock(dest, i, n, (p & 0xff000000u) | v << 16 | v << 8 | v);
 }
 
 // The pixel's hue in whole degrees, 360 h / 255, and back, 255 h / 360:
@@ -50,8 +52,9 @@ inline uint16 shiftHue(uint16 p, Hsl hsl, int iHue, int iSaturationAdjustment, i
 {
     int16 h360 = 360 - iHue + degreesOf(hsl);
     h360 = h360 > 360 ? h360 - 360 : h360;
+    // 1..360, whose levels stay within 0..255.
     Hsl shifted;
-    shifted.h = clamp(levelOfDegrees(h360), 0, 255);
+    shifted.h = levelOfDegrees(h360);
     shifted.s = clamp(hsl.s + iSaturationAdjustment, 0, 255);
     shifted.l = clamp(hsl.l + iLightnessAdjustment, 0, 255);
     return hslToRgb(p, shifted);

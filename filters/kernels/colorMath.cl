@@ -37,20 +37,13 @@ inline uint16 withRgb(uint16 p, int16 r, int16 g, int16 b)
         | as_uint16(clamp(b, 0, 255));
 }
 
-inline int16 roundAway(float16 x)
+// x rounded to the nearest whole number, halves away from zero, for x >= 0;
+// below 0 it gives 0 or less, which callers clamp. Adding the float just
+// below one half and truncating is exact for every such x (tried for every
+// float from 0 to 300000), where adding a half would round 0.49999997 up.
+inline int16 roundHalfAway(float16 x)
 {
-    const int16 t = convert_int16_rtz(x);
-    const float16 d = x - convert_float16(t);
-    return t + (d >= 0.5f ? (int16)1 : (int16)0) - (d <= -0.5f ? (int16)1 : (int16)0);
-}
-
-// a / b for 0 <= a < 2^24 and b > 0: a float estimate corrected either way.
-inline int16 divide(int16 a, int16 b)
-{
-    int16 q = convert_int16_rtz(convert_float16(a) / convert_float16(b));
-    q -= q * b > a ? (int16)1 : (int16)0;
-    q += (q + 1) * b <= a ? (int16)1 : (int16)0;
-    return q;
+    return convert_int16_rtz(x + 0.49999997f);
 }
 
 #define BLOCK_BEGIN                                                                                 \
@@ -76,88 +69,84 @@ typedef struct {
     int16 h, s, l;
 } Hsl;
 
-// Saturation from the largest and smallest channel and the lightness.
+// Saturation from the largest and smallest channel and the lightness. Its
+// division (as the hue's) is of whole numbers whose sum stays far below
+// 2^23, so the float quotient truncates to the integer one; grey (mx = mn)
+// divides 0 by at least 1.
 inline int16 saturationOf(int16 mx, int16 mn, int16 l)
 {
-    const int16 d = mx - mn;
-    const int16 grey = d == 0;
-    const int16 under = l < 128 ? mx + mn : 510 - mx - mn;
-    return grey ? (int16)0 : clamp(divide(255 * d, grey ? (int16)1 : under), 0, 255);
+    const int16 under = max(l < 128 ? mx + mn : 510 - mx - mn, 1);
+    return convert_int16_rtz(convert_float16(255 * (mx - mn)) / convert_float16(under));
 }
 
 inline Hsl rgbToHsl(int16 r, int16 g, int16 b)
 {
     const int16 mx = max(r, max(g, b)), mn = min(r, min(g, b));
-    const int16 d = mx - mn;
-    const int16 grey = d == 0;
     Hsl out;
-    out.l = (mx + mn) / 2;
+    out.l = (mx + mn) >> 1;
     out.s = saturationOf(mx, mn, out.l);
     // One division for whichever sector the maximum picks; 0 + x is x, so
-    // this is the same arithmetic as dividing in each branch.
-    const float16 fd = convert_float16(grey ? (int16)1 : d);
+    // this is the same arithmetic as dividing in each branch. Grey comes
+    // out as 0 / 1 in sector 0.
     const int16 numerator = r == mx ? g - b : (g == mx ? b - r : r - g);
     const float16 sector = r == mx ? 0.0f : (g == mx ? 2.0f : 4.0f);
-    const float16 hf = sector + convert_float16(numerator) / fd;
-    int16 h = convert_int16_rtz(42.666667f * hf);
-    h = h < 0 ? h + 256 : h;
-    out.h = grey ? (int16)0 : clamp(h, 0, 255);
+    const float16 hf = sector + convert_float16(numerator) / convert_float16(max(mx - mn, 1));
+    // -42 to 213; the negative ones wrap to the top of the circle.
+    out.h = convert_int16_rtz(42.666667f * hf) & 255;
     return out;
 }
 
+// Every value converted lies between a hair below 0 and a hair above 1, so
+// truncation alone keeps the byte within 0..255.
 inline int16 toByte(float16 v)
 {
-    const float16 s = v * 255.0f;
-    return convert_int16_rtz(s < 0.0f ? 0.0f : (s > 255.0f ? 255.0f : s));
+    return convert_int16_rtz(v * 255.0f);
 }
 
 // v / 255 for whole numbers v from 0 to 255, rounded exactly as the
-// division rounds, at a fraction of a division's cost. The product with the
-// reciprocal is one step too large exactly when the bit below v's highest
-// bit is set (the first fraction bit of v as a float), except for 255; it
-// is exact otherwise. (Tried for all 256 values.)
+// division rounds, at a fraction of a division's cost: 3 v times this
+// constant rounds to the same float for every v (tried for all 256), where
+// v times the rounded reciprocal of 255 is one step off for half of them.
 inline float16 over255(int16 v)
 {
-    const float16 x = convert_float16(v);
-    const uint16 step = (as_uint16(x) >> 22) & as_uint16(v != 255) & 1u;
-    return as_float16(as_uint16(x * (1.0f / 255.0f)) - step);
-}
-
-// a <= v <= b, as a lane mask.
-inline int16 within(int16 v, int a, int b)
-{
-    return as_int16(as_uint16(v - a) <= (uint)(b - a));
+    return convert_float16(v * 3) * 0x1.56ac02p-10f;
 }
 
 // Each channel has a place t on the hue circle (green's is h, red's a third
-// ahead, blue's a third behind) that puts it rising from p to q (6t < 1), at
-// q (2t < 1), falling back (3t < 2), or at p. Those comparisons depend on
-// the 8-bit hue alone, so they are made once on it: these are the hues where
-// they switch in single precision (worked out for all 256). At t = 0 the rise
-// adds nothing to p, so it counts as p. At most one channel rises or falls,
-// so each pixel interpolates once, in the order p + (q - p) 6 t or
-// p + (q - p) (2/3 - t) 6. Every caller's hue lies in 0..255 (clamped or
-// looked up in levels that are).
+// ahead, blue's a third behind, wrapped into 0..1) that puts it rising from
+// p to q (6t < 1), at q (2t < 1), falling back (3t < 2), or at p. Those
+// comparisons depend on the 8-bit hue alone: in each sixth of the circle,
+// (3 hue + 1) / 128, one channel rises or falls and the other two sit at q
+// and at p (where the comparisons switch in single precision, worked out
+// for all 256 hues); hue 0 behaves as the last sixth, where blue falls by a
+// rounding step. Where a sixth starts on a third (hues 85 and 170) the
+// moving channel's rise or fall is exactly 0, which is p, as the
+// comparisons have it. Each pixel interpolates once, in the order
+// p + (q - p) 6 t or p + (q - p) (2/3 - t) 6. Saturation 0 makes q = p = l,
+// so grey needs no case of its own. Every caller's hue lies in 0..255
+// (clamped or looked up in levels that are).
 inline uint16 hslToRgb(uint16 p, Hsl hsl)
 {
     const float16 h = over255(hsl.h), s = over255(hsl.s), l = over255(hsl.l);
     const float16 q = l < 0.5f ? l * (1.0f + s) : l + s - l * s;
     const float16 pp = 2.0f * l - q;
-    const int16 grey = hsl.s == 0;
-    const int16 lightness = toByte(l);
-    const int16 hue = hsl.h;
-    const int16 redRises = within(hue, 171, 212), greenRises = within(hue, 1, 42), blueRises = within(hue, 86, 127);
-    const int16 redMoves = redRises | within(hue, 43, 84), greenMoves = greenRises | within(hue, 128, 169);
-    const int16 blueMoves = blueRises | (hue == 0) | (hue >= 213);
-    const int16 redTop = hue <= 42 | hue >= 213, greenTop = within(hue, 43, 127), blueTop = within(hue, 128, 212);
-    // h lies in [0, 1], so red's place can only pass 1 and blue's only 0.
-    const float16 tr0 = h + 1.0f / 3.0f, tb0 = h - 1.0f / 3.0f;
-    const float16 tr = tr0 > 1.0f ? tr0 - 1.0f : tr0, tb = tb0 < 0.0f ? tb0 + 1.0f : tb0;
-    const float16 t = redMoves ? tr : (greenMoves ? h : tb);
-    const int16 rises = redRises | greenRises | blueRises;
+    const int16 zero = hsl.h == 0;
+    const int16 sixth = zero ? (int16)5 : (hsl.h * 3 + 1) >> 7;
+    const int16 bit = (int16)1 << sixth;
+    const int16 rises = (sixth & 1) == 0;
+    // Red moves in sixths 1 and 4, blue in 2 and 5, green in 0 and 3. Red's
+    // place passes 1 in all of sixth 4, blue's is below 0 only at hue 0.
+    float16 t = h;
+    t = (bit & (2 | 16)) != 0 ? t + 1.0f / 3.0f : t;
+    t = (bit & (4 | 32)) != 0 ? t - 1.0f / 3.0f : t;
+    t = sixth == 4 ? t - 1.0f : t;
+    t = zero ? t + 1.0f : t;
     const float16 moved = pp + (q - pp) * (rises ? 6.0f : 2.0f / 3.0f - t) * (rises ? t : 6.0f);
-    const int16 movedByte = toByte(moved), qByte = toByte(q), pByte = toByte(pp);
-    return withRgb(p, grey ? lightness : (redMoves ? movedByte : (redTop ? qByte : pByte)),
-                   grey ? lightness : (greenMoves ? movedByte : (greenTop ? qByte : pByte)),
-                   grey ? lightness : (blueMoves ? movedByte : (blueTop ? qByte : pByte)));
+    const int16 mv = toByte(moved), top = toByte(q), bottom = toByte(pp);
+    // As red, green and blue: (q, moving, p) in sixth 0 and (moving, q, p) in
+    // sixth 1; each later pair of sixths turns the three bytes one more place
+    // to the right.
+    const uint16 three = as_uint16(rises ? top : mv) << 16 | as_uint16(rises ? mv : top) << 8 | as_uint16(bottom);
+    const uint16 turn = as_uint16(sixth >> 1) << 3;
+    return (p & 0xff000000u) | ((three >> turn | three << (24u - turn)) & 0xffffffu);
 }

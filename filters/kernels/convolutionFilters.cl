@@ -52,13 +52,13 @@ inline uint16 packBlock(uint16 p, float16 r, float16 g, float16 b)
         b += convert_float16((p)&255u) * (w);                                                       \
     }
 
-// One pixel, taps in order, samples at `line[gaussianIndex(c, o, n) * step]`.
-inline uint gaussianPixel(__global const uint *line, int c, int n, size_t step, __global const float *mask,
+// One pixel, taps in order, samples at `line[(gaussianIndex(c, o, n) % ring) * step]`.
+inline uint gaussianPixel(__global const uint *line, int c, int n, int ring, size_t step, __global const float *mask,
                           int radius, uint own)
 {
     float r = 0.0f, g = 0.0f, b = 0.0f;
     for (int o = -radius; o <= radius; ++o) {
-        const uint p = line[(size_t)gaussianIndex(c, o, n) * step];
+        const uint p = line[(size_t)(gaussianIndex(c, o, n) % ring) * step];
         const float w = mask[o + radius];
         r += (float)((p >> 16) & 255u) * w;
         g += (float)((p >> 8) & 255u) * w;
@@ -68,15 +68,17 @@ inline uint gaussianPixel(__global const uint *line, int c, int n, size_t step, 
 }
 
 // Global size: (blocks of 16 columns, rows); rows from `iRowEnd` on do nothing.
+// Row y goes to row y % iRingRows of `dest` (a ring of rows that the vertical
+// pass reads in bands; the image's height for a whole intermediate).
 __kernel void convolve1DHorizontal(__global const uint *src, __global uint *dest, __global const float *mask,
-                                   int iImageWidth, int iMaskRadius, int iRowEnd)
+                                   int iImageWidth, int iMaskRadius, int iRowEnd, int iRingRows)
 {
     const int x0 = (int)get_global_id(0) * LANES, y = (int)get_global_id(1);
     const int width = iImageWidth, radius = iMaskRadius;
     if (x0 >= width || y >= iRowEnd)
         return;
     __global const uint *row = src + (size_t)y * width;
-    __global uint *out = dest + (size_t)y * width;
+    __global uint *out = dest + (size_t)(y % iRingRows) * width;
     if (x0 >= radius && x0 + LANES - 1 + radius < width) {
         float16 r = 0.0f, g = 0.0f, b = 0.0f;
         __global const uint *centre = row + x0;
@@ -90,19 +92,21 @@ __kernel void convolve1DHorizontal(__global const uint *src, __global uint *dest
         return;
     }
     for (int x = x0; x < min(x0 + LANES, width); ++x)
-        out[x] = gaussianPixel(row, x, width, 1, mask, radius, row[x]);
+        out[x] = gaussianPixel(row, x, width, width, 1, mask, radius, row[x]);
 }
 
 // Global size: (blocks of 16 columns, rows). Rows are read whole, in order;
-// rows from `iRowEnd` on do nothing.
+// rows from `iRowEnd` on do nothing. Row y of the image is row y % iRingRows
+// of `src`.
 __kernel void convolve1DVertical(__global const uint *src, __global uint *dest, __global const float *mask,
-                                 int iImageWidth, int iImageHeight, int iMaskRadius, int iRowEnd)
+                                 int iImageWidth, int iImageHeight, int iMaskRadius, int iRowEnd, int iRingRows)
 {
     const int x0 = (int)get_global_id(0) * LANES, y = (int)get_global_id(1);
-    const int width = iImageWidth, height = iImageHeight, radius = iMaskRadius;
+    const int width = iImageWidth, height = iImageHeight, radius = iMaskRadius, ring = iRingRows;
     if (x0 >= width || y >= iRowEnd)
         return;
-    __global const uint *centre = src + (size_t)y * width + x0;
+    const int slot = y % ring;
+    __global const uint *centre = src + (size_t)slot * width + x0;
     __global uint *out = dest + (size_t)y * width + x0;
     if (x0 + LANES <= width) {
         float16 r = 0.0f, g = 0.0f, b = 0.0f;
@@ -110,17 +114,24 @@ __kernel void convolve1DVertical(__global const uint *src, __global uint *dest, 
         ADD_ONE(own, mask[radius]);
         const bool inside = y >= radius && y + radius < height;
         for (int k = 1; k <= radius; ++k) {
-            const size_t above = inside ? (size_t)(y - k) : (size_t)gaussianIndex(y, -k, height);
-            const size_t below = inside ? (size_t)(y + k) : (size_t)gaussianIndex(y, k, height);
-            const uint16 pa = vload16(0, src + above * width + x0), pb = vload16(0, src + below * width + x0);
+            int above, below;
+            if (inside) {
+                above = slot - k < 0 ? slot - k + ring : slot - k;
+                below = slot + k >= ring ? slot + k - ring : slot + k;
+            } else {
+                above = gaussianIndex(y, -k, height) % ring;
+                below = gaussianIndex(y, k, height) % ring;
+            }
+            const uint16 pa = vload16(0, src + (size_t)above * width + x0);
+            const uint16 pb = vload16(0, src + (size_t)below * width + x0);
             ADD_PAIR(pa, pb, mask[radius + k]);
         }
         vstore16(packBlock(own, r, g, b), 0, out);
         return;
     }
     for (int x = x0; x < width; ++x)
-        dest[(size_t)y * width + x] = gaussianPixel(src + x, y, height, (size_t)width, mask, radius,
-                                                    src[(size_t)y * width + x]);
+        dest[(size_t)y * width + x] = gaussianPixel(src + x, y, height, ring, (size_t)width, mask, radius,
+                                                    src[(size_t)slot * width + x]);
 }
 
 // --- Box --------------------------------------------------------------------

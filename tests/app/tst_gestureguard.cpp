@@ -244,8 +244,7 @@ private Q_SLOTS:
     {
         // A brush click on its own colour, a move-tool click then Return, a
         // text layer left without typing.
-        QImage white(60, 40, QImage::Format_ARGB32);
-        white.fill(Qt::black);
+        QImage white = cqtest::filledImage(60, 40, Qt::black);
         ChildWindow *pWindow = documentWith(m_pMain, white);
         const int iBase = pWindow->undoStack()->count();
         m_pMain->toolbox()->Select(ToolSet::Brush);

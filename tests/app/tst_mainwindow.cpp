@@ -1,5 +1,5 @@
 // Main window actions on a real document: undo guard, zoom rules, layer
-// actions, clipboard, recent files and panel toggling.
+// actions, clipboard, recent files, panel toggling and the panels' layout.
 #include "ChildWindow.h"
 #include "CreateLayerCmd.h"
 #include "Document.h"
@@ -7,6 +7,7 @@
 #include "Layer.h"
 #include "LayerDlg.h"
 #include "MainWindow.h"
+#include "PanelLayout.h"
 #include "PixmapLayer.h"
 #include "PopupNotify.h"
 #include "ScratchDB.h"
@@ -17,12 +18,15 @@
 #include "ui_MainWindow.h"
 
 #include <QClipboard>
+#include <QDockWidget>
 #include <QFileDialog>
+#include <QListWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPainter>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QUndoStack>
 #include <QtTest>
@@ -138,8 +142,7 @@ private Q_SLOTS:
     void pasteWiderImageAsksToResize()
     {
         ChildWindow *pWindow = newDocument(QSize(20, 10));
-        QImage image(30, 10, QImage::Format_ARGB32);
-        image.fill(Qt::blue);
+        QImage image = cqtest::filledImage(30, 10, Qt::blue);
         QApplication::clipboard()->setImage(image);
 
         cqtest::MessageBoxAnswer answer;
@@ -194,8 +197,7 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         const QString png = dir.filePath(QStringLiteral("photo.png"));
-        QImage image(16, 8, QImage::Format_ARGB32);
-        image.fill(qRgba(0, 0, 255, 255));
+        QImage image = cqtest::filledImage(16, 8, qRgba(0, 0, 255, 255));
         QVERIFY(image.save(png));
         QVERIFY(m_pMain->fileActions().OpenImageAsDocument(png));
         ChildWindow *pWindow = m_pMain->currentDocument();
@@ -238,6 +240,52 @@ private Q_SLOTS:
         pToggle->trigger();
         QVERIFY(pLayers->isVisible());
         QVERIFY(!pHistory->isVisible());
+    }
+
+    // A layout saved at the window's final size and restored into a window
+    // the window manager has yet to maximise: once the window gets there the
+    // panels are exactly where the user left them, start after start.
+    void panelsStayWhereTheyWereLeft()
+    {
+        QTemporaryDir dir;
+        QSettings settings(dir.filePath(QStringLiteral("layout.ini")), QSettings::IniFormat);
+        const auto makePanels = [](QMainWindow &window, QSize size) {
+            QList<QDockWidget *> docks;
+            for (const char *name : {"one", "two", "three"}) {
+                auto *pDock = new QDockWidget(QString::fromLatin1(name), &window);
+                pDock->setObjectName(QString::fromLatin1(name));
+                pDock->setWidget(new QListWidget);
+                window.addDockWidget(Qt::RightDockWidgetArea, pDock);
+                docks << pDock;
+            }
+            window.setCentralWidget(new QWidget);
+            window.resize(size);
+            window.show();
+            return docks;
+        };
+        const auto heights = [](const QList<QDockWidget *> &docks) {
+            QList<int> result;
+            for (QDockWidget *pDock : docks)
+                result << pDock->height();
+            return result;
+        };
+        QMainWindow first;
+        const QList<QDockWidget *> firstDocks = makePanels(first, QSize(800, 600));
+        QVERIFY(QTest::qWaitForWindowExposed(&first));
+        first.resizeDocks(firstDocks, {330, 90, 140}, Qt::Vertical);
+        QCoreApplication::sendPostedEvents();
+        (new PanelLayout(first))->Save(settings);
+        const QList<int> saved = heights(firstDocks);
+        for (int start = 0; start < 3; ++start) {
+            QMainWindow next;
+            const QList<QDockWidget *> docks = makePanels(next, QSize(800, 660));
+            QVERIFY(QTest::qWaitForWindowExposed(&next));
+            auto *pLayout = new PanelLayout(next);
+            QVERIFY(pLayout->Restore(settings));
+            next.resize(800, 600);
+            QTRY_COMPARE(heights(docks), saved);
+            pLayout->Save(settings);
+        }
     }
 };
 

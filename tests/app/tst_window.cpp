@@ -51,8 +51,7 @@ private Q_SLOTS:
     void windowShowsWhatExportWrites()
     {
         ChildWindow *pWindow = newDocument(QSize(61, 41));
-        QImage square(61, 41, QImage::Format_ARGB32);
-        square.fill(0);
+        QImage square = cqtest::filledImage(61, 41, 0);
         QPainter(&square).fillRect(10, 10, 30, 20, Qt::red);
         auto *pLayer = pWindow->document()->CurrentRasterLayer();
         pLayer->setImage(square);

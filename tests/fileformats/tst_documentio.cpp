@@ -28,8 +28,7 @@ namespace {
 // at any size, and every pixel still checked on the way back.
 QImage markedImage(int width, int height, int seed)
 {
-    QImage image(width, height, QImage::Format_ARGB32);
-    image.fill(qRgba(seed * 40, 255 - seed, 128, 200));
+    QImage image = cqtest::filledImage(width, height, qRgba(seed * 40, 255 - seed, 128, 200));
     image.setPixel(0, 0, qRgba(1, 2, 3, 4));
     image.setPixel(width - 1, height - 1, qRgba(seed, 0, 255, 0));
     image.setPixel(width / 2, height / 3, qRgba(9, 8, 7, 255));
@@ -100,18 +99,15 @@ private Q_SLOTS:
     // would read the user's files; over-long text refuses the document.
     void textLayersComeBackSanitised()
     {
+        // (What the sanitiser keeps and drops is tst_richtext's.)
         DocumentData data;
         data.canvas = QSize(50, 50);
-        const QString deep = QStringLiteral("<table><tr><td>").repeated(3000) + QStringLiteral("inner")
-                             + QStringLiteral("</td></tr></table>").repeated(3000);
-        data.layers.append(cqtest::textRecord(QStringLiteral("<p>Hi<img src=\"/some/local/file.png\"></p>") + deep));
+        data.layers.append(cqtest::textRecord(QStringLiteral("<p>Hi<img src=\"/some/local/file.png\"></p>")));
         DocumentData back;
         QString error;
         QVERIFY2(DocumentFile::Parse(DocumentFile::Serialize(data), &back, &error), qPrintable(error));
         const QString html = back.layers.value(0).html;
-        QVERIFY(!html.contains(QStringLiteral("/some/local/file")));
-        QVERIFY(html.contains(QStringLiteral("inner")));
-        QVERIFY(html.count(QStringLiteral("<table")) <= HtmlSanitizer::kMaxTableDepth);
+        QVERIFY(!html.contains(QStringLiteral("/some/local/file")) && html.contains(QStringLiteral("Hi")));
 
         data.layers[0].html = QString(HtmlSanitizer::kMaxLength + 1, QLatin1Char('a'));
         QVERIFY(!DocumentFile::Parse(DocumentFile::Serialize(data), &back, &error));

@@ -179,8 +179,7 @@ private Q_SLOTS:
         QTest::newRow("png: claims 16384 x 16384")
             << cqtest::claimingSize(cqtest::encodedImage(cqtest::patternImage(8, 8, 2), "png"), 16384, 16384)
             << QStringLiteral("damaged");
-        QImage clear(4096, 4096, QImage::Format_ARGB32);
-        clear.fill(0);
+        QImage clear = cqtest::filledImage(4096, 4096, 0);
         QTest::newRow("png: 4096 x 4096 of nothing") << DocumentFile::EncodePng(clear) << QString();
     }
     void imagesHoldWhatTheyClaim()

@@ -34,8 +34,7 @@ QString nested(const QString &open, const QString &close, int depth)
 QImage render(QTextDocument &document)
 {
     document.setTextWidth(200);
-    QImage image(200, 200, QImage::Format_ARGB32);
-    image.fill(Qt::white);
+    QImage image = cqtest::filledImage(200, 200, Qt::white);
     QPainter painter(&image);
     document.drawContents(&painter);
     return image;

@@ -39,11 +39,4 @@ inline QByteArray documentBytes(const QSize &canvas, const QList<LayerData> &lay
     return DocumentFile::Serialize(data);
 }
 
-inline QImage filledImage(int w, int h, QRgb color)
-{
-    QImage image(w, h, QImage::Format_ARGB32);
-    image.fill(color);
-    return image;
-}
-
 } // namespace cqtest

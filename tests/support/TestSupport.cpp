@@ -51,6 +51,18 @@ QImage patternImage(int width, int height, quint32 seed, bool withAlpha)
     return image;
 }
 
+QImage filledImage(int width, int height, QRgb pixel)
+{
+    QImage image(width, height, QImage::Format_ARGB32);
+    image.fill(pixel);
+    return image;
+}
+
+QImage filledImage(int width, int height, Qt::GlobalColor color)
+{
+    return filledImage(width, height, QColor(color).rgba());
+}
+
 qint64 differingPixels(const QImage &a, const QImage &b)
 {
     if (a.size() != b.size() || a.format() != b.format())

@@ -14,6 +14,11 @@ namespace cqtest {
 // that compare two implementations of the same arithmetic.
 QImage patternImage(int width, int height, quint32 seed, bool withAlpha = true);
 
+// An ARGB32 image of one pixel value (straight, alpha included); a named
+// colour is taken as that colour, not as its enum value.
+QImage filledImage(int width, int height, QRgb pixel);
+QImage filledImage(int width, int height, Qt::GlobalColor color);
+
 // Number of pixels that differ between two images of the same size and format;
 // -1 when the sizes or formats differ.
 qint64 differingPixels(const QImage &a, const QImage &b);

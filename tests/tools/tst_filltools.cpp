@@ -39,8 +39,7 @@ class TestFillTools : public QObject {
     // Black, with a white block from (5, 5) to (24, 19).
     static QImage whiteBlock()
     {
-        QImage image(60, 40, QImage::Format_ARGB32);
-        image.fill(qRgb(0, 0, 0));
+        QImage image = cqtest::filledImage(60, 40, qRgb(0, 0, 0));
         for (int y = 5; y < 20; ++y)
             for (int x = 5; x < 25; ++x)
                 image.setPixel(x, y, qRgb(255, 255, 255));
@@ -123,8 +122,7 @@ private Q_SLOTS:
 
     void fillStopsAtTheSelectionEdge()
     {
-        QImage before(80, 60, QImage::Format_ARGB32);
-        before.fill(qRgb(240, 240, 240));
+        QImage before = cqtest::filledImage(80, 60, qRgb(240, 240, 240));
         ChildWindow *pWindow = document(before);
         const QRegion selected = QRegion(10, 10, 30, 20) + QRegion(20, 25, 40, 20, QRegion::Ellipse);
         pWindow->SetSelection(selected);
@@ -141,8 +139,7 @@ private Q_SLOTS:
 
     void featheredSelectionSoftensTheFill()
     {
-        QImage before(80, 60, QImage::Format_ARGB32);
-        before.fill(qRgb(255, 255, 255));
+        QImage before = cqtest::filledImage(80, 60, qRgb(255, 255, 255));
         ChildWindow *pWindow = document(before);
         pWindow->SetFeatherRadius(6);
         pWindow->SetFeather(true);

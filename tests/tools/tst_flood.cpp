@@ -2,6 +2,7 @@
 // images and on winding areas: the same pixels taken for every tolerance,
 // seed and selection, each pixel once; and the region it hands the wand.
 #include "FloodReference.h"
+#include "TestSupport.h"
 #include "ScanlineFlood.h"
 
 #include <QRandomGenerator>
@@ -62,14 +63,12 @@ private Q_SLOTS:
         // A corridor that winds down and up between walls open at the bottom
         // and top in turn, and a spiral: the area leaves the rows near the
         // seed many times before it comes back to them.
-        QImage serpentine(61, 300, QImage::Format_ARGB32);
-        serpentine.fill(qRgb(200, 200, 200));
+        QImage serpentine = cqtest::filledImage(61, 300, qRgb(200, 200, 200));
         for (int x = 2; x < 60; x += 4)
             for (int y = 0; y < 300; ++y)
                 if ((x / 4) % 2 ? y > 2 : y < 297)
                     serpentine.setPixel(x, y, qRgb(0, 0, 0));
-        QImage spiral(257, 257, QImage::Format_ARGB32);
-        spiral.fill(qRgb(200, 200, 200));
+        QImage spiral = cqtest::filledImage(257, 257, qRgb(200, 200, 200));
         for (int k = 0, lo = 2, hi = 254; lo < hi; ++k, lo += 2, hi -= 2) {
             // One ring of wall a lap, with a gap that moves round.
             for (int i = lo; i <= hi; ++i)
@@ -100,8 +99,7 @@ private Q_SLOTS:
 
     void transparentSeedTakesLowAlpha()
     {
-        QImage image(20, 10, QImage::Format_ARGB32);
-        image.fill(qRgba(50, 60, 70, 0));
+        QImage image = cqtest::filledImage(20, 10, qRgba(50, 60, 70, 0));
         // Alpha 127 joins the area, alpha 128 does not, whatever its colour.
         image.setPixel(5, 5, qRgba(255, 0, 0, 127));
         for (int y = 0; y < 10; ++y)
@@ -116,8 +114,7 @@ private Q_SLOTS:
 
     void toleranceZeroTakesOnlyTheSeed()
     {
-        QImage image(30, 30, QImage::Format_ARGB32);
-        image.fill(qRgba(9, 9, 9, 255));
+        QImage image = cqtest::filledImage(30, 30, qRgba(9, 9, 9, 255));
         for (auto eMatch : {ScanlineFlood::FillMatch, ScanlineFlood::WandMatch}) {
             ScanlineFlood flood(image, eMatch, 0);
             flood.Run(QPoint(12, 7));
@@ -154,8 +151,7 @@ private Q_SLOTS:
 
     void seedOutsideTakesNothing()
     {
-        QImage image(8, 8, QImage::Format_ARGB32);
-        image.fill(0);
+        QImage image = cqtest::filledImage(8, 8, 0);
         ScanlineFlood flood(image, ScanlineFlood::FillMatch, 128);
         flood.Run(QPoint(8, 3));
         QVERIFY(flood.Spans().empty());
@@ -165,8 +161,7 @@ private Q_SLOTS:
     void regionBandsRowsAlike()
     {
         // A uniform area is one rectangle, not one per row.
-        QImage image(300, 200, QImage::Format_ARGB32);
-        image.fill(qRgb(1, 2, 3));
+        QImage image = cqtest::filledImage(300, 200, qRgb(1, 2, 3));
         ScanlineFlood flood(image, ScanlineFlood::WandMatch, 5);
         flood.Run(QPoint(150, 100));
         QCOMPARE(flood.Region().rectCount(), 1);

@@ -239,8 +239,7 @@ private Q_SLOTS:
 
     void rotatedCommitUndoesAndRedoesExactly()
     {
-        QImage before(160, 120, QImage::Format_ARGB32);
-        before.fill(qRgb(255, 255, 255));
+        QImage before = cqtest::filledImage(160, 120, qRgb(255, 255, 255));
         for (int y = 40; y < 70; ++y)
             for (int x = 50; x < 100; ++x)
                 before.setPixel(x, y, qRgb(200, 0, 0));

@@ -124,8 +124,7 @@ private Q_SLOTS:
                 if (!changed.contains(QPoint(x, y)))
                     QCOMPARE(image.pixel(x, y), original.pixel(x, y));
         // A transparent pixel lends no colour: half-way onto it keeps the hue.
-        QImage edge(20, 10, QImage::Format_ARGB32);
-        edge.fill(qRgba(0, 255, 0, 0));
+        QImage edge = cqtest::filledImage(20, 10, qRgba(0, 255, 0, 0));
         for (int y = 0; y < 10; ++y)
             for (int x = 0; x < 10; ++x)
                 edge.setPixel(x, y, qRgb(200, 0, 0));

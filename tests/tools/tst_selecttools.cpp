@@ -23,11 +23,13 @@ class TestSelectTools : public QObject {
     MainWindow *m_pMain = nullptr;
     QTemporaryDir m_scratch;
 
-    ChildWindow *document(QSize size = QSize(120, 80))
+    // A new 120 x 80 document at 100 % with the tool chosen.
+    ChildWindow *document(ToolSet::Kind eTool = ToolSet::RectSelect)
     {
-        ChildWindow *pWindow = m_pMain->fileActions().NewDocument(size);
+        ChildWindow *pWindow = m_pMain->fileActions().NewDocument(QSize(120, 80));
         pWindow->SetZoom(100);
         QCoreApplication::processEvents();
+        m_pMain->toolbox()->Select(eTool);
         return pWindow;
     }
     static QRegion rect(QPoint a, QPoint b) { return QRegion(QRect(a, b)); }
@@ -51,8 +53,7 @@ private Q_SLOTS:
 
     void shapesReplaceAddSubtractAndStayOnTheCanvas()
     {
-        ChildWindow *pWindow = document();
-        m_pMain->toolbox()->Select(ToolSet::RectSelect);
+        ChildWindow *pWindow = document(ToolSet::RectSelect);
         QUndoStack *pStack = pWindow->undoStack();
         const int entries = pStack->count();
         dragCanvas(pWindow, {QPoint(10, 10), QPoint(25, 20), QPoint(40, 30)});
@@ -77,8 +78,7 @@ private Q_SLOTS:
 
     void aGestureIsOneStepFromTheRegionBeforeThePress()
     {
-        ChildWindow *pWindow = document();
-        m_pMain->toolbox()->Select(ToolSet::RectSelect);
+        ChildWindow *pWindow = document(ToolSet::RectSelect);
         QUndoStack *pStack = pWindow->undoStack();
         // Replacing nothing, then undoing, leaves no selection.
         dragCanvas(pWindow, {QPoint(5, 5), QPoint(30, 30)});
@@ -105,8 +105,7 @@ private Q_SLOTS:
 
     void aPressInsideMovesTheSelection()
     {
-        ChildWindow *pWindow = document();
-        m_pMain->toolbox()->Select(ToolSet::EllipseSelect);
+        ChildWindow *pWindow = document(ToolSet::EllipseSelect);
         const QRegion start = rect(QPoint(10, 10), QPoint(40, 30));
         pWindow->SetSelection(start);
         const int entries = pWindow->undoStack()->count();
@@ -122,8 +121,7 @@ private Q_SLOTS:
 
     void ellipseAroundTheCentre()
     {
-        ChildWindow *pWindow = document();
-        m_pMain->toolbox()->Select(ToolSet::EllipseSelect);
+        ChildWindow *pWindow = document(ToolSet::EllipseSelect);
         QCheckBox *pCenter = optionBox(QStringLiteral("Center"));
         QVERIFY(pCenter);
         pCenter->setChecked(true);
@@ -172,8 +170,7 @@ private Q_SLOTS:
 
     void lassoEnclosesItsOutline()
     {
-        ChildWindow *pWindow = document();
-        m_pMain->toolbox()->Select(ToolSet::Lasso);
+        ChildWindow *pWindow = document(ToolSet::Lasso);
         const QList<QPoint> outline = {QPoint(10, 10), QPoint(70, 12), QPoint(72, 60), QPoint(40, 70), QPoint(12, 50)};
         dragCanvas(pWindow, outline);
         QPainterPath path(outline.first());
@@ -205,8 +202,7 @@ private Q_SLOTS:
 
     void featherOptionsDriveTheDocument()
     {
-        ChildWindow *pWindow = document();
-        m_pMain->toolbox()->Select(ToolSet::RectSelect);
+        ChildWindow *pWindow = document(ToolSet::RectSelect);
         QCheckBox *pFeather = optionBox(QStringLiteral("Feathered"));
         QVERIFY(pFeather);
         QSpinBox *pSpin = m_pMain->form()->mainToolBar->findChild<QSpinBox *>();

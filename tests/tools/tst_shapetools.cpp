@@ -39,6 +39,16 @@ class TestShapeTools : public QObject {
         box(2)->setCurrentText(QString::number(iWidth));
     }
     GradientTool *gradientTool() { return toolOf<GradientTool>(m_pMain, ToolSet::Gradient); }
+    // A document holding base with the gradient tool chosen, of that type and those colours.
+    ChildWindow *gradientOn(const QImage &base, int iType, const QColor &start, const QColor &end)
+    {
+        ChildWindow *pWindow = documentWith(m_pMain, base);
+        m_pMain->toolbox()->Select(ToolSet::Gradient);
+        gradientTool()->SetType(GradientTool::Type(iType));
+        setSwatch(QStringLiteral("GradientStartColor"), start);
+        setSwatch(QStringLiteral("GradientEndColor"), end);
+        return pWindow;
+    }
     HandleGraphicsItem *endHandle() { return gradientTool()->handle(1); }
     // The gradient as the tool describes it, built here from its definition.
     static QImage gradientOver(const QImage &base, int iType, QPointF a, QPointF b, QColor c0, QColor c1)
@@ -78,8 +88,7 @@ private Q_SLOTS:
             painter.setPen(QPen(QColor(200, 30, 40), 9, Qt::SolidLine, Qt::RoundCap, Qt::BevelJoin));
             painter.drawLine(QPointF(20, 30), QPointF(130, 90));
         });
-        QVERIFY2(maxChannelDiff(layerOf(pWindow)->image(), expected) <= 2,
-                 qPrintable(QString::number(maxChannelDiff(layerOf(pWindow)->image(), expected))));
+        QVERIFY(maxChannelDiff(layerOf(pWindow)->image(), expected) <= 2);
         checkUndoRedoExact(pWindow, base, QStringLiteral("Line Tool - New Layer"));
         // The pen outlives the tool: back again, the next line is as wide.
         m_pMain->toolbox()->Select(ToolSet::Brush);
@@ -211,11 +220,7 @@ private Q_SLOTS:
         QFETCH(int, type);
         QFETCH(QPointF, end);
         const QImage base = patternImage(160, 100, 17);
-        ChildWindow *pWindow = documentWith(m_pMain, base);
-        m_pMain->toolbox()->Select(ToolSet::Gradient);
-        setSwatch(QStringLiteral("GradientStartColor"), QColor(255, 0, 0));
-        setSwatch(QStringLiteral("GradientEndColor"), QColor(0, 0, 255, 128));
-        gradientTool()->SetType(GradientTool::Type(type));
+        ChildWindow *pWindow = gradientOn(base, type, QColor(255, 0, 0), QColor(0, 0, 255, 128));
         const int entries = pWindow->undoStack()->count();
         drag(pWindow, {QPointF(40, 40), QPointF(10, 90), end});
         QCOMPARE(gradientTool()->state(), int(GradientTool::Pending));
@@ -234,11 +239,7 @@ private Q_SLOTS:
     void gradientHandleDragThenEscape()
     {
         const QImage base = patternImage(160, 100, 18);
-        ChildWindow *pWindow = documentWith(m_pMain, base);
-        m_pMain->toolbox()->Select(ToolSet::Gradient);
-        gradientTool()->SetType(GradientTool::Linear);
-        setSwatch(QStringLiteral("GradientStartColor"), Qt::white);
-        setSwatch(QStringLiteral("GradientEndColor"), Qt::black);
+        ChildWindow *pWindow = gradientOn(base, GradientTool::Linear, Qt::white, Qt::black);
         const int entries = pWindow->undoStack()->count();
         drag(pWindow, {QPointF(20, 20), QPointF(100, 20)});
         // Dragging the end handle redraws the gradient live.
@@ -264,11 +265,7 @@ private Q_SLOTS:
         // A canvas larger than the window: a drag redraws what shows, the
         // release the whole layer.
         const QImage base = patternImage(1800, 1500, 21, false);
-        ChildWindow *pWindow = documentWith(m_pMain, base);
-        m_pMain->toolbox()->Select(ToolSet::Gradient);
-        gradientTool()->SetType(GradientTool::Linear);
-        setSwatch(QStringLiteral("GradientStartColor"), Qt::white);
-        setSwatch(QStringLiteral("GradientEndColor"), QColor(0, 0, 120));
+        ChildWindow *pWindow = gradientOn(base, GradientTool::Linear, Qt::white, QColor(0, 0, 120));
         drag(pWindow, {QPointF(50, 50), QPointF(900, 700), QPointF(1700, 1400)});
         const QRect probe(100, 100, 1, 1), far(1000, 200, 1, 1);
         // The start handle dragged: the whole gradient changes.
@@ -289,11 +286,7 @@ private Q_SLOTS:
     void gradientPressAwayStartsAnother()
     {
         const QImage base = patternImage(120, 80, 19);
-        ChildWindow *pWindow = documentWith(m_pMain, base);
-        m_pMain->toolbox()->Select(ToolSet::Gradient);
-        gradientTool()->SetType(GradientTool::Radial);
-        setSwatch(QStringLiteral("GradientStartColor"), Qt::yellow);
-        setSwatch(QStringLiteral("GradientEndColor"), Qt::transparent);
+        ChildWindow *pWindow = gradientOn(base, GradientTool::Radial, Qt::yellow, Qt::transparent);
         const int entries = pWindow->undoStack()->count();
         drag(pWindow, {QPointF(10, 10), QPointF(50, 50)});
         drag(pWindow, {QPointF(80, 60), QPointF(100, 70)});

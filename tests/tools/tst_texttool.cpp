@@ -60,7 +60,13 @@ class TestTextTool : public QObject {
         return formatAt(pLayer, iPosition).font().resolve(pLayer->QGraphicsTextItem::font());
     }
     void chooseSize(int iSize) { sizeBox()->setCurrentIndex(sizeBox()->findText(QString::number(iSize))); }
-    ChildWindow *blankDocument() { return documentWith(m_pMain, patternImage(200, 120, 31, false)); }
+    // A document to type on, the text tool chosen.
+    ChildWindow *blankDocument()
+    {
+        ChildWindow *pWindow = documentWith(m_pMain, patternImage(200, 120, 31, false));
+        m_pMain->toolbox()->Select(ToolSet::Text);
+        return pWindow;
+    }
 
 private Q_SLOTS:
     void initTestCase() { QVERIFY(m_pMain = startMainWindow(m_scratch.path())); }
@@ -69,7 +75,6 @@ private Q_SLOTS:
     void createTypeRestyleUndoRedo()
     {
         ChildWindow *pWindow = blankDocument();
-        m_pMain->toolbox()->Select(ToolSet::Text);
         QUndoStack *pStack = pWindow->undoStack();
         const int entries = pStack->count();
         click(pWindow, QPointF(20, 15));
@@ -107,7 +112,6 @@ private Q_SLOTS:
     void styleChangesTouchOnlyTheirPropertyAndSelection()
     {
         ChildWindow *pWindow = blankDocument();
-        m_pMain->toolbox()->Select(ToolSet::Text);
         chooseSize(20);
         click(pWindow, QPointF(10, 10));
         TextLayer *pLayer = tool()->EditLayer();
@@ -144,7 +148,6 @@ private Q_SLOTS:
     void sizeBoxAndSizeAgree()
     {
         ChildWindow *pWindow = blankDocument();
-        m_pMain->toolbox()->Select(ToolSet::Text);
         click(pWindow, QPointF(10, 10));
         TextLayer *pLayer = tool()->EditLayer();
         type(pWindow, QStringLiteral("Size"));
@@ -181,7 +184,6 @@ private Q_SLOTS:
     void emptyLayerFate()
     {
         ChildWindow *pWindow = blankDocument();
-        m_pMain->toolbox()->Select(ToolSet::Text);
         QUndoStack *pStack = pWindow->undoStack();
         const int layers = pWindow->CountLayers();
         // Left empty and clicked away from: it goes, as an undo step.
@@ -217,7 +219,6 @@ private Q_SLOTS:
     void optionsPersist()
     {
         ChildWindow *pWindow = blankDocument();
-        m_pMain->toolbox()->Select(ToolSet::Text);
         auto *pFontBox = m_pMain->OptionBar()->findChild<QFontComboBox *>();
         QVERIFY(pFontBox && pFontBox->count() > 1);
         pFontBox->setCurrentIndex(pFontBox->count() - 1);

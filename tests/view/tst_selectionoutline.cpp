@@ -124,8 +124,7 @@ void TestSelectionOutline::outlineInAScrolledWindow()
     ChildWindow window(nullptr, QSize(400, 300), cqtest::scratchStore());
     window.resize(260, 200);
     auto *pLayer = static_cast<PixmapLayer *>(window.CreateLayer(Layer::Raster));
-    QImage red(400, 300, QImage::Format_ARGB32);
-    red.fill(qRgb(255, 0, 0));
+    QImage red = cqtest::filledImage(400, 300, qRgb(255, 0, 0));
     pLayer->setImage(red);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
