@@ -4,10 +4,16 @@
 #include "QCLContext.h"
 
 namespace {
-enum Scratch { kWeights, kBright, kMiddle };
+enum Scratch { kWeights, kBright, kMiddle, kRing };
 enum Kernels { kBloom, kBlend, kHorizontal, kVertical };
 const QString kThreshold = QStringLiteral("threshold");
 const QString kRadius = QStringLiteral("radius");
+
+// What the kept horizontal pass of the bright pass depends on.
+quint64 BlurKey(int iThreshold, int iRadius)
+{
+    return quint64(iThreshold) << 32 | quint64(iRadius);
+}
 } // namespace
 
 BloomFilter::BloomFilter(QObject *pParent)
@@ -20,7 +26,8 @@ BloomFilter::BloomFilter(QObject *pParent)
 
 FilterParams BloomFilter::Params() const
 {
-    return {{kThreshold, 0, 255, {225}, QStringLiteral("Threshold")}, {kRadius, 3, 99, {8}, QStringLiteral("Radius")}};
+    return {{kThreshold, 0, 255, {225}, QStringLiteral("Threshold")},
+            FilterParam{kRadius, 3, 99, {8}, QStringLiteral("Radius")}.reaching(1)};
 }
 
 FilterForm BloomFilter::Form() const
@@ -34,22 +41,60 @@ FilterValues BloomFilter::InitialValues() const
     return previous.isEmpty() ? DialogFilter::InitialValues() : previous;
 }
 
+int BloomFilter::SamplesPerPixel(const FilterValues &values) const
+{
+    // Both blur passes, the bright pass and the blend.
+    return 2 * (2 * values.value(kRadius) + 1) + 2;
+}
+
 bool BloomFilter::Enqueue(FilterBuffers &buffers, const FilterValues &values, QCLBuffer &output)
 {
-    const size_t bytes = buffers.pixelCount() * 4;
-    QCLBuffer bright = buffers.scratch(kBright, bytes);
+    const QRect whole(0, 0, buffers.width(), buffers.height());
+    const int threshold = values.value(kThreshold), radius = values.value(kRadius);
+    // A large picture blurs through a ring of rows, unless a dialog's
+    // previews made part of the whole intermediate already.
+    if (GaussianBlur::RingRows(whole.size(), radius) == whole.height()
+        || !buffers.scratchKept(kMiddle, BlurKey(threshold, radius)).isEmpty())
+        return EnqueuePart(buffers, values, output, whole);
+    QCLBuffer bright = buffers.scratch(kBright, buffers.pixelCount() * 4);
     if (bright.isNull())
         return false;
-    // Bright pass into `bright`, blurred through `middle` back into it, then
-    // added to the input.
-    const size_t blocks = (buffers.pixelCount() + 15) / 16;
-    Kernel(kBloom).setGlobalWorkSize(QCLWorkSize(blocks));
-    if (Kernel(kBloom)(buffers.inputBuffer(), bright, values.value(kThreshold), int(buffers.pixelCount())).isNull())
+    QCLKernel &brightPass = Kernel(kBloom);
+    CoverBlocks(brightPass, whole, whole.size());
+    if (brightPass(buffers.inputBuffer(), bright, threshold, whole.width(), whole.height()).isNull()
+        || !GaussianBlur::Blur(Kernel(kHorizontal), Kernel(kVertical), buffers, bright, output, radius, kWeights,
+                               kRing))
         return false;
-    if (!GaussianBlur::Blur(Kernel(kHorizontal), Kernel(kVertical), buffers, bright, bright, values.value(kRadius),
-                            kWeights, kMiddle))
+    CoverBlocks(Kernel(kBlend), whole, whole.size());
+    return !Kernel(kBlend)(buffers.inputBuffer(), output, whole.width(), whole.height()).isNull();
+}
+
+bool BloomFilter::EnqueuePart(FilterBuffers &buffers, const FilterValues &values, QCLBuffer &output,
+                              const QRect &area)
+{
+    QCLBuffer bright = buffers.scratch(kBright, buffers.pixelCount() * 4);
+    if (bright.isNull())
         return false;
-    return RunPerPixel(Kernel(kBlend), buffers, output, bright);
+    const QSize image(buffers.width(), buffers.height());
+    const int threshold = values.value(kThreshold), radius = values.value(kRadius), margin = Margin(values);
+    // The bright pass wherever the blur of the part reads it, kept between
+    // parts while the threshold stays.
+    const QRegion done = buffers.scratchKept(kBright, quint64(threshold));
+    const QRegion needed = QRegion(PartGrid(area.adjusted(-margin, -margin, margin, margin), image)) - done;
+    QCLKernel &brightPass = Kernel(kBloom);
+    for (const QRect &rect : needed) {
+        CoverBlocks(brightPass, rect, image);
+        if (brightPass(buffers.inputBuffer(), bright, threshold, image.width(), rect.bottom() + 1).isNull())
+            return false;
+    }
+    buffers.setScratchKept(kBright, quint64(threshold), done + needed);
+    // The blurred bright pass goes into the output, where the blend adds
+    // the input to it.
+    if (!GaussianBlur::BlurKept(Kernel(kHorizontal), Kernel(kVertical), buffers, bright, kMiddle,
+                                BlurKey(threshold, radius), output, radius, kWeights, area, margin))
+        return false;
+    CoverBlocks(Kernel(kBlend), area, image);
+    return !Kernel(kBlend)(buffers.inputBuffer(), output, image.width(), area.bottom() + 1).isNull();
 }
 
 QImage bloomBrightPass(const QImage &image, int iThreshold)

@@ -14,10 +14,15 @@ public:
     FilterParams Params() const override;
     QImage Reference(const QImage &image, const FilterValues &values) const override;
 
+    bool ComputesParts() const override { return true; }
+    int SamplesPerPixel(const FilterValues &values) const override;
+
 protected:
     FilterForm Form() const override;
     FilterValues InitialValues() const override;
     bool Enqueue(FilterBuffers &buffers, const FilterValues &values, QCLBuffer &output) override;
+    bool EnqueuePart(FilterBuffers &buffers, const FilterValues &values, QCLBuffer &output,
+                     const QRect &area) override;
 };
 
 // The bright pass: opaque black where luminance <= threshold or alpha is 0.

@@ -2,7 +2,9 @@
 #include "QCLContext.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QEventLoop>
+#include <QSemaphore>
 #include <QTimer>
 #include <algorithm>
 #include <cmath>
@@ -23,7 +25,28 @@ struct DialogFilter::Parts {
     // first part over the input), so later parts land in place instead of
     // the window copying the whole layer first.
     std::atomic<bool> handedWhole{false};
+    // Released once the window has drawn a whole image handed over, and by
+    // newer values.
+    QSemaphore drawn;
 };
+
+namespace {
+// Posted at low priority after a whole image landed: the window's repaint
+// is posted at that priority too, while the scene settles what to repaint,
+// so the second hop comes after the frame is drawn.
+class DrawnEvent : public QEvent
+{
+public:
+    static QEvent::Type Kind()
+    {
+        static const auto kind = QEvent::Type(QEvent::registerEventType());
+        return kind;
+    }
+    DrawnEvent(std::weak_ptr<QSemaphore> semaphore, int hops) : QEvent(Kind()), semaphore(semaphore), hops(hops) {}
+    std::weak_ptr<QSemaphore> semaphore;
+    int hops;
+};
+} // namespace
 
 void DialogPlace::Accept(const QPoint &location)
 {
@@ -42,6 +65,7 @@ DialogFilter::~DialogFilter()
     // Nothing may arrive for a half-destroyed filter.
     m_worker.Drop();
     ++m_generation;
+    WakeWorker();
     if (m_pDialog)
         disconnect(m_pDialog, nullptr, this, nullptr);
 }
@@ -107,10 +131,29 @@ void DialogFilter::TimerUpdate()
     Request(m_current);
 }
 
+void DialogFilter::WakeWorker()
+{
+    if (m_parts)
+        m_parts->drawn.release();
+}
+
+bool DialogFilter::event(QEvent *pEvent)
+{
+    if (pEvent->type() != DrawnEvent::Kind())
+        return KernelFilter::event(pEvent);
+    auto *pDrawn = static_cast<DrawnEvent *>(pEvent);
+    if (pDrawn->hops > 1)
+        QCoreApplication::postEvent(this, new DrawnEvent(pDrawn->semaphore, pDrawn->hops - 1), Qt::LowEventPriority);
+    else if (const std::shared_ptr<QSemaphore> semaphore = pDrawn->semaphore.lock())
+        semaphore->release();
+    return true;
+}
+
 void DialogFilter::Request(const FilterValues &values)
 {
     m_lastUsed = values;
     const quint64 generation = ++m_generation;
+    WakeWorker();
     if (m_view && ComputesParts()) {
         if (!m_parts || m_parts->buffers != m_buffers) {
             m_parts = std::make_shared<Parts>();
@@ -189,42 +232,94 @@ void DialogFilter::ComputeParts(const std::shared_ptr<Parts> &parts, const Filte
             },
             Qt::QueuedConnection);
     };
+    // The window draws a whole image it is handed on its own thread: the
+    // exact parts wait for that first frame, or for newer values.
+    auto waitDrawn = [&] {
+        if (m_worker.IsManual())
+            return;
+        QElapsedTimer waited;
+        waited.start();
+        while (generation == m_generation.load() && waited.elapsed() < kDrawWait)
+            if (parts->drawn.tryAcquire(1, 5))
+                return;
+    };
+    parts->drawn.tryAcquire(parts->drawn.available());
+    // A whole image goes over in the output itself, which is always at
+    // hand and already touched; the parts after it take another output
+    // once the window drew the image and let go of the one it showed.
+    auto outputReady = [&] {
+        if (parts->output.isNull())
+            parts->output = buffers.takeOutput();
+        return !parts->output.isNull();
+    };
     // One whole image a preview at most, until the window took one.
     bool bWholePosted = parts->handedWhole.load();
-    if (view.zoom < 1.0 && qint64(shown.width()) * shown.height() * samplesPerPixel > 2 * samples) {
-        const QImage quick = QuickPreview(*parts, values, view.zoom, samples);
-        if (!quick.isNull()) {
-            post(QRect(QPoint(), size), false, true, quick);
-            bWholePosted = true;
-        }
+    auto handOver = [&](const QRect &area, bool bLast) {
+        const QImage whole = parts->output.image;
+        parts->output = FilterBuffers::Output();
+        post(area, bLast, true, whole);
+        bWholePosted = true;
+        if (!bLast)
+            waitDrawn();
+    };
+    if (!outputReady()) {
+        post(QRect(), true, false);
+        return;
     }
+    if (view.zoom < 1.0 && qint64(shown.width()) * shown.height() * samplesPerPixel > 2 * samples
+        && QuickPreview(*parts, values, view.zoom, samples, parts->output.image))
+        handOver(QRect(QPoint(), size), false);
     const QList<QRect> plan = PlanParts(size, shown, samplesPerPixel, samples);
+    if (plan.size() == 1) {
+        // One part takes the whole image: it goes over as a result of its
+        // own, as a preview without parts does, instead of being copied on
+        // the window's thread. The window then shares it, so the parts of a
+        // later preview come with a whole image again.
+        if (generation != m_generation.load())
+            return;
+        FilterBuffers::Output output = parts->buffers->takeOutput();
+        const bool bOk = Compute(buffers, values, output);
+        QMetaObject::invokeMethod(
+            this,
+            [this, parts, output = std::move(output), generation, bOk]() mutable {
+                if (bOk && parts == m_parts && generation == m_generation.load())
+                    parts->handedWhole = false;
+                Deliver(parts->buffers, std::move(output), generation, bOk);
+            },
+            Qt::QueuedConnection);
+        return;
+    }
     for (qsizetype i = 0; i < plan.size(); ++i) {
         if (generation != m_generation.load())
             return;
         const QRect &part = plan[i];
-        const bool bOk = Compute(buffers, values, parts->output, part);
-        QImage whole;
-        if (bOk && !bWholePosted) {
-            // The input with the part over it, made here rather than by
-            // the window on its own thread.
-            whole = FilterBuffers::alignedImage(size.width(), size.height());
-            const QImage &input = buffers.input();
-            const size_t bytes = size_t(size.width()) * 4;
-            for (int y = 0; y < whole.height(); ++y)
-                std::memcpy(whole.scanLine(y), input.constScanLine(y), bytes);
-            for (int y = part.top(); y <= part.bottom() && !whole.isNull(); ++y)
-                std::memcpy(whole.scanLine(y) + part.left() * 4, parts->output.image.constScanLine(y) + part.left() * 4,
-                            size_t(part.width()) * 4);
-            bWholePosted = !whole.isNull();
+        const bool bLast = i + 1 == plan.size();
+        const bool bOk = outputReady() && Compute(buffers, values, parts->output, part);
+        if (!bOk || bWholePosted) {
+            post(part, bLast, bOk);
+            if (!bOk)
+                return;
+            continue;
         }
-        post(part, i + 1 == plan.size(), bOk, whole);
-        if (!bOk)
-            return;
+        // The input round the part, made here rather than by the window on
+        // its own thread.
+        QImage &out = parts->output.image;
+        const QImage &input = buffers.input();
+        const size_t row = size_t(size.width()) * 4, left = size_t(part.left()) * 4;
+        const size_t right = size_t(part.right() + 1) * 4;
+        for (int y = 0; y < size.height(); ++y) {
+            if (y < part.top() || y > part.bottom()) {
+                std::memcpy(out.scanLine(y), input.constScanLine(y), row);
+                continue;
+            }
+            std::memcpy(out.scanLine(y), input.constScanLine(y), left);
+            std::memcpy(out.scanLine(y) + right, input.constScanLine(y) + right, row - right);
+        }
+        handOver(part, bLast);
     }
 }
 
-QImage DialogFilter::QuickPreview(Parts &parts, const FilterValues &values, double zoom, qint64 samples)
+bool DialogFilter::QuickPreview(Parts &parts, const FilterValues &values, double zoom, qint64 samples, QImage &out)
 {
     // The view's resolution, halved while even that takes long.
     const QImage &input = parts.buffers->input();
@@ -234,7 +329,7 @@ QImage DialogFilter::QuickPreview(Parts &parts, const FilterValues &values, doub
     for (double scale = zoom;; scale /= 2, ++level) {
         scaled = ValuesAtScale(values, scale);
         if (!scaled)
-            return QImage();
+            return false;
         size = QSize(qMax(1, int(std::ceil(input.width() * scale))), qMax(1, int(std::ceil(input.height() * scale))));
         if (qint64(size.width()) * size.height() * SamplesPerPixel(*scaled) <= samples || size.width() < 64)
             break;
@@ -254,9 +349,10 @@ QImage DialogFilter::QuickPreview(Parts &parts, const FilterValues &values, doub
     }
     FilterBuffers &reduced = *parts.reduced[level];
     FilterBuffers::Output small = reduced.takeOutput();
-    QImage out;
-    if (Compute(reduced, *scaled, small))
-        out = FilterBuffers::alignedImage(input.width(), input.height());
+    if (!Compute(reduced, *scaled, small)) {
+        reduced.giveBack(std::move(small));
+        return false;
+    }
     // Each pixel takes the reduced pixel it falls in.
     const QSize got(reduced.width(), reduced.height());
     std::vector<int> columns(size_t(out.width()));
@@ -279,7 +375,7 @@ QImage DialogFilter::QuickPreview(Parts &parts, const FilterValues &values, doub
         made = source;
     }
     reduced.giveBack(std::move(small));
-    return out;
+    return true;
 }
 
 void DialogFilter::DeliverPart(const std::shared_ptr<Parts> &parts, quint64 generation, const QRect &area,
@@ -290,6 +386,8 @@ void DialogFilter::DeliverPart(const std::shared_ptr<Parts> &parts, quint64 gene
     if (bOk && !whole.isNull()) {
         Q_EMIT Updated(whole);
         parts->handedWhole = true;
+        QCoreApplication::postEvent(this, new DrawnEvent(std::shared_ptr<QSemaphore>(parts, &parts->drawn), 2),
+                                    Qt::LowEventPriority);
     } else if (bOk) {
         Q_EMIT PartUpdated(parts->output.image, area);
     }
@@ -377,6 +475,7 @@ void DialogFilter::Rejected()
 
 void DialogFilter::Finish()
 {
+    WakeWorker();
     delete m_pTimer;
     m_pTimer = nullptr;
     if (m_pDialog) {

@@ -14,12 +14,16 @@
 // Where the window says what it shows (SetView) and the filter computes
 // parts, a preview comes in parts through PartUpdated: what the view shows
 // first, in strips from its middle outwards, then the rest in bands, each
-// exactly as the whole result has it; newer values stop it between parts.
+// exactly as the whole result has it; newer values stop it between parts
+// (one that is a single part comes whole through Updated).
 // A view that shows the whole image reduced first gets a quick preview at
 // its own resolution (through Updated) when the exact one takes long. Until
 // the window has taken one whole image, the first part comes as the input
 // with that part done (through Updated), so the window never copies a whole
-// layer on its own thread.
+// layer on its own thread. After handing over a whole image the worker
+// waits until the window has drawn it (at most kDrawWait ms, or until newer
+// values come), so that on a busy machine the exact parts do not slow the
+// first frame down.
 #include "FilterDialog.h"
 #include "KernelFilter.h"
 #include "ParamDialog.h"
@@ -103,6 +107,7 @@ public:
     static constexpr qint64 kPartSamples = 48'000'000;
 
     static constexpr int kTimerInterval = 50;
+    static constexpr int kDrawWait = 150;
     static constexpr int kBusyDelay = 500;
 
 Q_SIGNALS:
@@ -119,6 +124,8 @@ public Q_SLOTS:
     void DialogChange();
 
 protected:
+    bool event(QEvent *pEvent) override;
+
     DialogFilter(const QString &name, const QString &iconPath, const QString &programFile,
                  const QStringList &kernelNames, QObject *pParent);
 
@@ -135,9 +142,11 @@ private:
     struct Parts;
     void ComputeParts(const std::shared_ptr<Parts> &parts, const FilterValues &values, quint64 generation,
                       const View &view, qint64 samples);
-    // The values at the view's scale on a reduced copy, enlarged to the
-    // image's size; null when there is no quick preview to make.
-    QImage QuickPreview(Parts &parts, const FilterValues &values, double zoom, qint64 samples);
+    // The values at the view's scale on a reduced copy, enlarged into `out`
+    // (of the image's size); false when there is no quick preview to make.
+    bool QuickPreview(Parts &parts, const FilterValues &values, double zoom, qint64 samples, QImage &out);
+    // Wakes a worker waiting for the window to draw (see kDrawWait).
+    void WakeWorker();
     // A part lands through PartUpdated, or with `whole` (the image with
     // the part done) through Updated.
     void DeliverPart(const std::shared_ptr<Parts> &parts, quint64 generation, const QRect &area, bool bLast,

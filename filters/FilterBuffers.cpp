@@ -97,19 +97,25 @@ bool FilterBuffers::fetch(Output &output, const QRect &area)
 namespace {
 
 // Freed result blocks kept for the next result of the same size. A fresh
-// 64 MiB block costs thousands of page faults (or clearing huge pages) when
-// the kernel first writes it, as long as a per-pixel kernel itself; a block
-// already touched costs nothing. Four are kept, since a caller usually holds
-// the last result while the next one is made, and a blur has an
-// intermediate; blocks over 64 MiB (pictures over 4096 x 4096) are not kept.
+// 64 MiB block costs thousands of page faults when the kernel first writes
+// it, as long as a per-pixel kernel itself; on huge pages it costs a few
+// milliseconds, or over a hundred where the system first has to compact
+// memory to find them. A block already touched costs nothing. An open
+// filter dialog holds its result, its intermediates, the image the window
+// shows and the next one it hands over, so six are kept; the longest kept
+// goes first. Blocks under 4 MiB are cheap to fault in and never push out
+// a large one; blocks over 64 MiB (pictures over 4096 x 4096) are not kept.
 struct Block {
     void *memory = nullptr;
     size_t bytes = 0;
+    quint64 stamp = 0;
 };
-constexpr int kKeptBlocks = 4;
-constexpr size_t kKeptBytes = size_t(64) << 20;
+constexpr int kKeptBlocks = 6;
+constexpr size_t kKeptMin = size_t(4) << 20;
+constexpr size_t kKeptMax = size_t(64) << 20;
 std::mutex g_keptLock;
 Block g_kept[kKeptBlocks];
+quint64 g_keptStamp = 0;
 
 void *takeKept(size_t bytes)
 {
@@ -124,20 +130,16 @@ void release(void *pInfo)
 {
     Block *pBlock = static_cast<Block *>(pInfo);
     void *evicted = pBlock->memory;
-    if (pBlock->bytes <= kKeptBytes) {
+    if (pBlock->bytes >= kKeptMin && pBlock->bytes <= kKeptMax) {
         std::lock_guard<std::mutex> lock(g_keptLock);
-        // An empty slot, else one holding another size, else the first.
-        Block *pSlot = nullptr;
+        // An empty slot, else the one kept longest.
+        Block *pSlot = &g_kept[0];
         for (Block &block : g_kept)
-            if (!pSlot && !block.memory)
+            if (!block.memory || (pSlot->memory && block.stamp < pSlot->stamp))
                 pSlot = &block;
-        for (Block &block : g_kept)
-            if (!pSlot && block.bytes != pBlock->bytes)
-                pSlot = &block;
-        if (!pSlot)
-            pSlot = &g_kept[0];
         evicted = std::exchange(pSlot->memory, pBlock->memory);
         pSlot->bytes = pBlock->bytes;
+        pSlot->stamp = ++g_keptStamp;
     }
     std::free(evicted);
     delete pBlock;
@@ -163,7 +165,7 @@ QImage FilterBuffers::alignedImage(int width, int height)
         if (!memory)
             return QImage();
 #if defined(__linux__) && defined(MADV_HUGEPAGE)
-        if (align == kHuge && rounded <= kKeptBytes)
+        if (align == kHuge && rounded <= kKeptMax)
             madvise(memory, rounded, MADV_HUGEPAGE);
 #endif
     }

@@ -7,6 +7,7 @@
 #include <QMap>
 #include <QString>
 #include <QStringList>
+#include <utility>
 
 struct FilterParam {
     enum Control {
@@ -35,6 +36,18 @@ struct FilterParam {
     QString icon;
     QString lowIcon;
     QString highIcon;
+    // How far the result at a pixel reaches for input pixels, in pixels per
+    // unit of this value (0: the value does not widen it). A preview in
+    // parts computes a filter's earlier passes over each part grown by the
+    // sum over the table (KernelFilter::Margin).
+    int reach = 0;
+
+    // The row with `perUnit` as its reach, for declaring it in the table.
+    FilterParam &&reaching(int perUnit) &&
+    {
+        reach = perUnit;
+        return std::move(*this);
+    }
 
     QString stem() const { return name.isEmpty() ? key : name; }
 

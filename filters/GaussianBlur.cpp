@@ -31,7 +31,8 @@ GaussianBlur::GaussianBlur(QObject *pParent)
 FilterParams GaussianBlur::Params() const
 {
     // Shown in the size dialog: its controls keep their names.
-    return {{kRadius, 3, 175, {3}, QStringLiteral("pixel size"), FilterParam::Slider, QStringLiteral("size")}};
+    return {FilterParam{kRadius, 3, 175, {3}, QStringLiteral("pixel size"), FilterParam::Slider, QStringLiteral("size")}
+                .reaching(1)};
 }
 
 FilterForm GaussianBlur::Form() const
@@ -60,17 +61,6 @@ int GaussianBlur::SamplesPerPixel(const FilterValues &values) const
     return 2 * (2 * values.value(kRadius) + 1);
 }
 
-std::optional<FilterValues> GaussianBlur::ValuesAtScale(const FilterValues &values, double scale) const
-{
-    // Small radii are quick enough exactly.
-    const int radius = values.value(kRadius);
-    if (radius < 20)
-        return std::nullopt;
-    FilterValues scaled = values;
-    scaled.set(kRadius, qMax(3, int(std::lround(radius * scale))));
-    return scaled;
-}
-
 bool GaussianBlur::Enqueue(FilterBuffers &buffers, const FilterValues &values, QCLBuffer &output)
 {
     const QRect whole(0, 0, buffers.width(), buffers.height());
@@ -85,19 +75,9 @@ bool GaussianBlur::Enqueue(FilterBuffers &buffers, const FilterValues &values, Q
 bool GaussianBlur::EnqueuePart(FilterBuffers &buffers, const FilterValues &values, QCLBuffer &output,
                                const QRect &area)
 {
-    QCLBuffer middle = buffers.scratch(kIntermediate, buffers.pixelCount() * 4);
-    if (middle.isNull())
-        return false;
-    // The horizontal pass of the rows the vertical one reaches (mirrored
-    // rows included) is kept, so parts after the first skip what is done.
     const int radius = values.value(kRadius);
-    const int top = qMax(0, area.top() - radius), bottom = qMin(buffers.height(), area.bottom() + 1 + radius);
-    const QRegion done = buffers.scratchKept(kIntermediate, quint64(radius));
-    const QRegion rows = QRegion(QRect(area.left(), top, area.width(), bottom - top)) - done;
-    if (!BlurPart(Kernel(0), Kernel(1), buffers, buffers.inputBuffer(), middle, output, radius, kWeights, area, rows))
-        return false;
-    buffers.setScratchKept(kIntermediate, quint64(radius), done + rows);
-    return true;
+    return BlurKept(Kernel(0), Kernel(1), buffers, buffers.inputBuffer(), kIntermediate, quint64(radius), output,
+                    radius, kWeights, area, Margin(values));
 }
 
 int GaussianBlur::RingRows(const QSize &image, int iRadius)
@@ -172,20 +152,26 @@ bool GaussianBlur::Blur(QCLKernel &horizontal, QCLKernel &vertical, FilterBuffer
     return true;
 }
 
-bool GaussianBlur::BlurPart(QCLKernel &horizontal, QCLKernel &vertical, FilterBuffers &buffers,
-                            const QCLBuffer &from, const QCLBuffer &middle, const QCLBuffer &to, int iRadius,
-                            int iWeightSlot, const QRect &area, const QRegion &rows)
+bool GaussianBlur::BlurKept(QCLKernel &horizontal, QCLKernel &vertical, FilterBuffers &buffers,
+                            const QCLBuffer &from, int iMiddleSlot, quint64 key, const QCLBuffer &to, int iRadius,
+                            int iWeightSlot, const QRect &area, int iMargin)
 {
     const int width = buffers.width(), height = buffers.height();
     QCLBuffer mask;
-    if (!writeWeights(buffers, iRadius, iWeightSlot, &mask))
+    QCLBuffer middle = buffers.scratch(iMiddleSlot, buffers.pixelCount() * 4);
+    if (middle.isNull() || !writeWeights(buffers, iRadius, iWeightSlot, &mask))
         return false;
+    // The rows the vertical pass reaches, mirrored ones included.
+    const int top = qMax(0, area.top() - iMargin), bottom = qMin(height, area.bottom() + 1 + iMargin);
+    const QRegion done = buffers.scratchKept(iMiddleSlot, key);
+    const QRegion rows = QRegion(QRect(area.left(), top, area.width(), bottom - top)) - done;
     const QSize image(width, height);
     for (const QRect &rect : rows) {
         CoverBlocks(horizontal, rect, image);
         if (horizontal(from, middle, mask, width, iRadius, rect.bottom() + 1, height).isNull())
             return false;
     }
+    buffers.setScratchKept(iMiddleSlot, key, done + rows);
     CoverBlocks(vertical, area, image);
     return !vertical(middle, to, mask, width, height, iRadius, area.bottom() + 1, height).isNull();
 }

@@ -29,16 +29,17 @@ public:
     // Rows of the ring Blur() passes through: the height when that is small.
     static int RingRows(const QSize &image, int iRadius);
 
-    // The part `area` of the output (on the part grid) through a whole
-    // intermediate `middle`, running the horizontal pass only over `rows`:
-    // rectangles on the same grid.
-    static bool BlurPart(QCLKernel &horizontal, QCLKernel &vertical, FilterBuffers &buffers, const QCLBuffer &from,
-                         const QCLBuffer &middle, const QCLBuffer &to, int iRadius, int iWeightSlot,
-                         const QRect &area, const QRegion &rows);
+    // Blur() for the part `area` of `to` (on the part grid; the whole image
+    // or less) through a whole intermediate in the scratch slot
+    // `iMiddleSlot`, which keeps the horizontal pass between parts while
+    // `key` (the radius and whatever `from` holds) stays the same: it runs
+    // only over the rows of the part grown by `iMargin` that the slot lacks.
+    static bool BlurKept(QCLKernel &horizontal, QCLKernel &vertical, FilterBuffers &buffers, const QCLBuffer &from,
+                         int iMiddleSlot, quint64 key, const QCLBuffer &to, int iRadius, int iWeightSlot,
+                         const QRect &area, int iMargin);
 
     bool ComputesParts() const override { return true; }
     int SamplesPerPixel(const FilterValues &values) const override;
-    std::optional<FilterValues> ValuesAtScale(const FilterValues &values, double scale) const override;
 
 protected:
     FilterForm Form() const override;

@@ -4,7 +4,7 @@
 #include "QCLContext.h"
 
 namespace {
-enum Scratch { kWeights, kMiddle, kBlurred };
+enum Scratch { kWeights, kMiddle, kRing };
 enum Kernels { kHorizontal, kVertical, kBlend };
 const QString kBlur = QStringLiteral("blur");
 const QString kIntensity = QStringLiteral("intensity");
@@ -30,7 +30,8 @@ GlamourGlow::GlamourGlow(QObject *pParent)
 
 FilterParams GlamourGlow::Params() const
 {
-    return {{kBlur, 3, 99, {10}, QStringLiteral("Blur Size")}, {kIntensity, 1, 100, {60}, QStringLiteral("Intensity")}};
+    return {FilterParam{kBlur, 3, 99, {10}, QStringLiteral("Blur Size")}.reaching(1),
+            {kIntensity, 1, 100, {60}, QStringLiteral("Intensity")}};
 }
 
 FilterForm GlamourGlow::Form() const
@@ -38,15 +39,43 @@ FilterForm GlamourGlow::Form() const
     return {QStringLiteral("Glamour Glow"), QStringLiteral("GlamourGlowDlg"), QSize(278, 214)};
 }
 
+int GlamourGlow::SamplesPerPixel(const FilterValues &values) const
+{
+    return 2 * (2 * values.value(kBlur) + 1) + 1;
+}
+
 bool GlamourGlow::Enqueue(FilterBuffers &buffers, const FilterValues &values, QCLBuffer &output)
 {
-    const size_t bytes = buffers.pixelCount() * 4;
-    QCLBuffer blurred = buffers.scratch(kBlurred, bytes);
+    const QRect whole(0, 0, buffers.width(), buffers.height());
+    const int blur = values.value(kBlur);
+    // A large picture blurs through a ring of rows, unless a dialog's
+    // previews made part of the whole intermediate already.
+    if (GaussianBlur::RingRows(whole.size(), blur) == whole.height()
+        || !buffers.scratchKept(kMiddle, quint64(blur)).isEmpty())
+        return EnqueuePart(buffers, values, output, whole);
+    return GaussianBlur::Blur(Kernel(kHorizontal), Kernel(kVertical), buffers, buffers.inputBuffer(), output, blur,
+                              kWeights, kRing)
+        && Blend(buffers, values, output, whole);
+}
+
+bool GlamourGlow::EnqueuePart(FilterBuffers &buffers, const FilterValues &values, QCLBuffer &output,
+                              const QRect &area)
+{
+    const int blur = values.value(kBlur);
+    return GaussianBlur::BlurKept(Kernel(kHorizontal), Kernel(kVertical), buffers, buffers.inputBuffer(), kMiddle,
+                                  quint64(blur), output, blur, kWeights, area, Margin(values))
+        && Blend(buffers, values, output, area);
+}
+
+bool GlamourGlow::Blend(FilterBuffers &buffers, const FilterValues &values, QCLBuffer &output, const QRect &area)
+{
+    // The blur is in the output, where the blend mixes the input in.
     const int intensity = values.value(kIntensity);
-    return !blurred.isNull()
-        && GaussianBlur::Blur(Kernel(kHorizontal), Kernel(kVertical), buffers, buffers.inputBuffer(), blurred,
-                              values.value(kBlur), kWeights, kMiddle)
-        && RunPerPixel(Kernel(kBlend), buffers, output, blurred, inputShare(intensity), blurShare(intensity));
+    QCLKernel &blend = Kernel(kBlend);
+    CoverBlocks(blend, area, QSize(buffers.width(), buffers.height()));
+    return !blend(buffers.inputBuffer(), output, inputShare(intensity), blurShare(intensity), buffers.width(),
+                  area.bottom() + 1)
+                .isNull();
 }
 
 QImage glamourGlowReference(const QImage &image, int iBlur, int iIntensity)

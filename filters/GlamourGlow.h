@@ -13,9 +13,17 @@ public:
     FilterParams Params() const override;
     QImage Reference(const QImage &image, const FilterValues &values) const override;
 
+    bool ComputesParts() const override { return true; }
+    int SamplesPerPixel(const FilterValues &values) const override;
+
 protected:
     FilterForm Form() const override;
     bool Enqueue(FilterBuffers &buffers, const FilterValues &values, QCLBuffer &output) override;
+    bool EnqueuePart(FilterBuffers &buffers, const FilterValues &values, QCLBuffer &output,
+                     const QRect &area) override;
+
+private:
+    bool Blend(FilterBuffers &buffers, const FilterValues &values, QCLBuffer &output, const QRect &area);
 };
 
 QImage glamourGlowReference(const QImage &image, int iBlur, int iIntensity);

@@ -36,7 +36,7 @@ FilterParams JitterFilter::Params() const
 {
     FilterParam seed{kSeed, 0, std::numeric_limits<int>::max(), {0}, QString(), FilterParam::Hidden};
     seed.optional = true;
-    return {{kSize, 2, 175, {2}, QStringLiteral("pixel size")}, seed};
+    return {FilterParam{kSize, 2, 175, {2}, QStringLiteral("pixel size")}.reaching(1), seed};
 }
 
 FilterForm JitterFilter::Form() const
@@ -67,10 +67,16 @@ quint32 JitterFilter::SeedOf(const FilterValues &values) const
 
 bool JitterFilter::Enqueue(FilterBuffers &buffers, const FilterValues &values, QCLBuffer &output)
 {
+    return EnqueuePart(buffers, values, output, QRect(0, 0, buffers.width(), buffers.height()));
+}
+
+bool JitterFilter::EnqueuePart(FilterBuffers &buffers, const FilterValues &values, QCLBuffer &output,
+                               const QRect &area)
+{
     QCLKernel &kernel = Kernel(0);
-    kernel.setGlobalWorkSize(QCLWorkSize(size_t((buffers.width() + 15) / 16), size_t(buffers.height())));
+    CoverBlocks(kernel, area, QSize(buffers.width(), buffers.height()));
     return !kernel(buffers.inputBuffer(), output, cl_int(Key(SeedOf(values))), values.value(kSize), buffers.width(),
-                   buffers.height())
+                   buffers.height(), area.bottom() + 1)
                 .isNull();
 }
 

@@ -25,9 +25,13 @@ public:
     static quint32 Key(quint32 iSeed);
     static int PixelSeed(quint32 iKey, quint32 iIndex, int iAxis);
 
+    bool ComputesParts() const override { return true; }
+
 protected:
     FilterForm Form() const override;
     bool Enqueue(FilterBuffers &buffers, const FilterValues &values, QCLBuffer &output) override;
+    bool EnqueuePart(FilterBuffers &buffers, const FilterValues &values, QCLBuffer &output,
+                     const QRect &area) override;
 
 private:
     // The `seed` value, or the one drawn for the dialog.

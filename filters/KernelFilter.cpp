@@ -2,6 +2,9 @@
 #include "ProgramCache.h"
 #include "QCLContext.h"
 
+#include <algorithm>
+#include <cmath>
+
 KernelFilter::KernelFilter(const QString &name, const QString &iconPath, const QString &programFile,
                            const QStringList &kernelNames, QObject *pParent)
     : QObject(pParent), m_name(name), m_iconPath(iconPath), m_programs{{programFile, kernelNames}}
@@ -86,6 +89,33 @@ bool KernelFilter::Compute(FilterBuffers &buffers, const FilterValues &values, F
     if (!(bPart ? EnqueuePart(buffers, values, output.buffer, area) : Enqueue(buffers, values, output.buffer)))
         return false;
     return FilterBuffers::fetch(output, bPart ? area : QRect());
+}
+
+int KernelFilter::Margin(const FilterValues &values) const
+{
+    int margin = 0;
+    for (const FilterParam &param : Params())
+        if (param.reach > 0 && values.has(param.key)) {
+            const QList<int> list = values.list(param.key);
+            margin += param.reach * qMax(0, *std::max_element(list.cbegin(), list.cend()));
+        }
+    return margin;
+}
+
+std::optional<FilterValues> KernelFilter::ValuesAtScale(const FilterValues &values, double scale) const
+{
+    if (Margin(values) < kQuickMargin)
+        return std::nullopt;
+    FilterValues scaled = values;
+    for (const FilterParam &param : Params()) {
+        if (param.reach <= 0 || !values.has(param.key))
+            continue;
+        QList<int> list = values.list(param.key);
+        for (int &value : list)
+            value = qBound(param.minimum, int(std::lround(value * scale)), param.maximum);
+        scaled.set(param.key, list);
+    }
+    return scaled;
 }
 
 QRect KernelFilter::PartGrid(const QRect &area, const QSize &image)

@@ -67,13 +67,14 @@ public:
     }
     // The values that give roughly the same look on the image scaled by
     // `scale` (below 1), for a quick preview at a view's resolution; none
-    // when a filter has no such values or needs no quick preview.
-    virtual std::optional<FilterValues> ValuesAtScale(const FilterValues &values, double scale) const
-    {
-        Q_UNUSED(values);
-        Q_UNUSED(scale);
-        return std::nullopt;
-    }
+    // when a filter has no such values or needs no quick preview. By
+    // default every value that reaches (see Margin) is scaled, within its
+    // range, once the margin is large enough to make the exact preview slow.
+    virtual std::optional<FilterValues> ValuesAtScale(const FilterValues &values, double scale) const;
+    static constexpr int kQuickMargin = 20;
+    // How far the result at a pixel reaches for input pixels with these
+    // values: the reach the table declares per unit of each value, summed.
+    int Margin(const FilterValues &values) const;
     // The rectangle made whole to the part grid: 16-column steps inside the image.
     static QRect PartGrid(const QRect &area, const QSize &image);
     // Sets the launch of a kernel whose work item (i, j) does the 16 pixels

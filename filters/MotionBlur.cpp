@@ -20,7 +20,7 @@ MotionBlur::MotionBlur(QObject *pParent)
 FilterParams MotionBlur::Params() const
 {
     return {{kAngle, 0, 359, {0}, QStringLiteral("Angle"), FilterParam::Dial},
-            {kDistance, 0, 99, {0}, QStringLiteral("Distance")}};
+            FilterParam{kDistance, 0, 99, {0}, QStringLiteral("Distance")}.reaching(1)};
 }
 
 FilterForm MotionBlur::Form() const
@@ -57,16 +57,6 @@ QList<QPoint> MotionBlur::Offsets(int iAngle, int iDistance)
 int MotionBlur::SamplesPerPixel(const FilterValues &values) const
 {
     return values.value(kDistance) + 1;
-}
-
-std::optional<FilterValues> MotionBlur::ValuesAtScale(const FilterValues &values, double scale) const
-{
-    const int distance = values.value(kDistance);
-    if (distance < 20)
-        return std::nullopt;
-    FilterValues scaled = values;
-    scaled.set(kDistance, int(std::lround(distance * scale)));
-    return scaled;
 }
 
 bool MotionBlur::Enqueue(FilterBuffers &buffers, const FilterValues &values, QCLBuffer &output)

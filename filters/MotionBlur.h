@@ -21,7 +21,6 @@ public:
 
     bool ComputesParts() const override { return true; }
     int SamplesPerPixel(const FilterValues &values) const override;
-    std::optional<FilterValues> ValuesAtScale(const FilterValues &values, double scale) const override;
 
 protected:
     FilterForm Form() const override;

@@ -19,7 +19,7 @@ PixelateFilter::PixelateFilter(QObject *pParent)
 
 FilterParams PixelateFilter::Params() const
 {
-    return {{kSize, 2, 175, {2}, QStringLiteral("pixel size")}};
+    return {FilterParam{kSize, 2, 175, {2}, QStringLiteral("pixel size")}.reaching(1)};
 }
 
 FilterForm PixelateFilter::Form() const
@@ -29,9 +29,17 @@ FilterForm PixelateFilter::Form() const
 
 bool PixelateFilter::Enqueue(FilterBuffers &buffers, const FilterValues &values, QCLBuffer &output)
 {
+    return EnqueuePart(buffers, values, output, QRect(0, 0, buffers.width(), buffers.height()));
+}
+
+bool PixelateFilter::EnqueuePart(FilterBuffers &buffers, const FilterValues &values, QCLBuffer &output,
+                                 const QRect &area)
+{
     QCLKernel &kernel = Kernel(0);
-    kernel.setGlobalWorkSize(QCLWorkSize(size_t((buffers.width() + 15) / 16), size_t(buffers.height())));
-    return !kernel(buffers.inputBuffer(), output, values.value(kSize), buffers.width(), buffers.height()).isNull();
+    CoverBlocks(kernel, area, QSize(buffers.width(), buffers.height()));
+    return !kernel(buffers.inputBuffer(), output, values.value(kSize), buffers.width(), buffers.height(),
+                   area.bottom() + 1)
+                .isNull();
 }
 
 QImage pixelateReference(const QImage &image, int iSize)

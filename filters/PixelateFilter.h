@@ -13,9 +13,13 @@ public:
     FilterParams Params() const override;
     QImage Reference(const QImage &image, const FilterValues &values) const override;
 
+    bool ComputesParts() const override { return true; }
+
 protected:
     FilterForm Form() const override;
     bool Enqueue(FilterBuffers &buffers, const FilterValues &values, QCLBuffer &output) override;
+    bool EnqueuePart(FilterBuffers &buffers, const FilterValues &values, QCLBuffer &output,
+                     const QRect &area) override;
 };
 
 QImage pixelateReference(const QImage &image, int iSize);

@@ -21,7 +21,7 @@ SmoothFilter::SmoothFilter(QObject *pParent)
 
 FilterParams SmoothFilter::Params() const
 {
-    return {{kSize, 2, 175, {2}, QStringLiteral("pixel size")}};
+    return {FilterParam{kSize, 2, 175, {2}, QStringLiteral("pixel size")}.reaching(1)};
 }
 
 FilterForm SmoothFilter::Form() const
@@ -44,7 +44,7 @@ bool SmoothFilter::Enqueue(FilterBuffers &buffers, const FilterValues &values, Q
 bool SmoothFilter::EnqueuePart(FilterBuffers &buffers, const FilterValues &values, QCLBuffer &output,
                                const QRect &area)
 {
-    const int size = values.value(kSize), half = size / 2;
+    const int size = values.value(kSize), margin = Margin(values);
     const int width = buffers.width(), height = buffers.height();
     const int pitch = (width + 15) / 16 * 16;
     QCLBuffer rowSums = buffers.scratch(kRowSums, size_t(pitch) * size_t(height) * 4);
@@ -55,7 +55,7 @@ bool SmoothFilter::EnqueuePart(FilterBuffers &buffers, const FilterValues &value
     QCLKernel &columns = Kernel(1);
     // The row sums of every row the column windows reach, mirrored ones
     // included, in whole chunks from the chunk the area starts in.
-    const int top = qMax(0, area.top() - half), bottom = qMin(height, area.bottom() + 1 - half + size);
+    const int top = qMax(0, area.top() - margin), bottom = qMin(height, area.bottom() + 1 + margin);
     const int chunk = area.left() / kChunk;
     const size_t chunks = size_t((area.right() + 1 - chunk * kChunk + kChunk - 1) / kChunk);
     const size_t blocks = size_t((area.width() + 15) / 16);

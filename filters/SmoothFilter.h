@@ -15,6 +15,8 @@ public:
 
     bool ComputesParts() const override { return true; }
     int SamplesPerPixel(const FilterValues &values) const override;
+    // Running sums cost the same at any size: no quick preview.
+    std::optional<FilterValues> ValuesAtScale(const FilterValues &, double) const override { return std::nullopt; }
 
 protected:
     FilterForm Form() const override;

@@ -1,14 +1,14 @@
 // Bloom: the bright pass keeps the pixels brighter than a threshold and
 // makes every other pixel opaque black; the blurred bright pass is then
-// added to the input. Global size: ceil(iCount / 16).
+// added to the input. Global size and rows: see ROW_BLOCK_BEGIN.
 #pragma OPENCL FP_CONTRACT OFF
 
 #include "colorMath.cl"
 
 // Transparent pixels count as dark: a colour nobody sees does not glow.
-__kernel void bloom(__global const uint *src, __global uint *dest, int iThreshold, int iCount)
+__kernel void bloom(__global const uint *src, __global uint *dest, int iThreshold, int iWidth, int iRowEnd)
 {
-    BLOCK_BEGIN
+    ROW_BLOCK_BEGIN
     const float16 luminance = 0.2126f * convert_float16(redOf(p)) + 0.7152f * convert_float16(greenOf(p))
         + 0.0722f * convert_float16(blueOf(p));
     const int16 dark = luminance <= (float)iThreshold || (p >> 24) == 0u;
@@ -16,10 +16,10 @@ __kernel void bloom(__global const uint *src, __global uint *dest, int iThreshol
 }
 
 // Red, green and blue of the input plus those of the blurred bright pass,
-// clamped; alpha is the input's.
-__kernel void bloomBlend(__global const uint *src, __global uint *dest, __global const uint *blurred, int iCount)
+// which `dest` holds on entry, clamped; alpha is the input's.
+__kernel void bloomBlend(__global const uint *src, __global uint *dest, int iWidth, int iRowEnd)
 {
-    BLOCK_BEGIN
-    const uint16 q = loadBlock(blurred, i, n);
+    ROW_BLOCK_BEGIN
+    const uint16 q = loadBlock(dest, i, n);
     storeBlock(dest, i, n, withRgb(p, redOf(p) + redOf(q), greenOf(p) + greenOf(q), blueOf(p) + blueOf(q)));
 }

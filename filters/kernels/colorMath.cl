@@ -52,6 +52,17 @@ inline int16 roundHalfAway(float16 x)
         return;                                                                                     \
     const uint16 p = loadBlock(src, i, n);
 
+// The same for kernels that can run over a part of the image: work item
+// (i, j) takes the 16 pixels from column 16 i of row j, the last block of a
+// row may be short, and rows from iRowEnd on do nothing. Global size:
+// (ceil(iWidth / 16), rows).
+#define ROW_BLOCK_BEGIN                                                                             \
+    const int x0_ = (int)get_global_id(0) * 16, y_ = (int)get_global_id(1);                         \
+    if (x0_ >= iWidth || y_ >= iRowEnd)                                                             \
+        return;                                                                                     \
+    const size_t i = (size_t)y_ * (size_t)iWidth + (size_t)x0_, n = (size_t)(y_ + 1) * (size_t)iWidth; \
+    const uint16 p = loadBlock(src, i, n);
+
 // Hue, saturation and lightness on a 0..255 scale. A hue below zero wraps
 // once round the 256-step circle.
 typedef struct {

@@ -161,9 +161,9 @@ __kernel void blurOffsets(__global const int *offsets, __global const uint *srcI
 }
 
 // Glamour glow: each colour channel is the input's times fPercentA plus the
-// other image's times fPercentB, each product truncated, the sum clamped;
-// alpha is the input's (both images carry the same). Global size:
-// ceil(iCount / 16).
+// blur's times fPercentB, each product truncated, the sum clamped; `dest`
+// holds the blur on entry. Alpha is the input's (both images carry the
+// same). Global size and rows: see ROW_BLOCK_BEGIN.
 #pragma OPENCL FP_CONTRACT OFF
 #include "colorMath.cl"
 
@@ -172,11 +172,11 @@ inline int16 blendChannel(int16 a, int16 b, float fPercentA, float fPercentB)
     return convert_int16_rtz(convert_float16(a) * fPercentA) + convert_int16_rtz(convert_float16(b) * fPercentB);
 }
 
-__kernel void blendPercent(__global const uint *src, __global uint *dest, __global const uint *srcB, float fPercentA,
-                           float fPercentB, int iCount)
+__kernel void blendPercent(__global const uint *src, __global uint *dest, float fPercentA, float fPercentB, int iWidth,
+                           int iRowEnd)
 {
-    BLOCK_BEGIN
-    const uint16 q = loadBlock(srcB, i, n);
+    ROW_BLOCK_BEGIN
+    const uint16 q = loadBlock(dest, i, n);
     storeBlock(dest, i, n, withRgb(p, blendChannel(redOf(p), redOf(q), fPercentA, fPercentB),
                                    blendChannel(greenOf(p), greenOf(q), fPercentA, fPercentB),
                                    blendChannel(blueOf(p), blueOf(q), fPercentA, fPercentB)));

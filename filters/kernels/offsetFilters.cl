@@ -1,6 +1,6 @@
 // Filters that move pixels: every output pixel is the input pixel at an
 // offset from it. A pixel is one 32-bit integer. Global size: (blocks of 16
-// columns, rows).
+// columns, rows); rows from iRowEnd on do nothing.
 
 // Pixelate: the offset along an axis is to the first pixel of the next
 // block of n, or 0 in the last block, where that would lie past the edge.
@@ -10,11 +10,11 @@ inline int blockOffset(int c, int n, int size)
     return c + d < size ? d : 0;
 }
 
-__kernel void pixelate(__global const uint *src, __global uint *dest, int iSize, int iWidth, int iHeight)
+__kernel void pixelate(__global const uint *src, __global uint *dest, int iSize, int iWidth, int iHeight, int iRowEnd)
 {
     const int n = iSize, width = iWidth;
     const int x0 = (int)get_global_id(0) * 16, y = (int)get_global_id(1);
-    if (x0 >= width)
+    if (x0 >= width || y >= iRowEnd)
         return;
     __global const uint *row = src + (size_t)(y + blockOffset(y, n, iHeight)) * width;
     __global uint *out = dest + (size_t)y * width;
@@ -51,11 +51,12 @@ inline int16 modulo(uint16 s, int n)
     return v - q * n;
 }
 
-__kernel void jitter(__global const uint *src, __global uint *dest, uint iKey, int iSize, int iWidth, int iHeight)
+__kernel void jitter(__global const uint *src, __global uint *dest, uint iKey, int iSize, int iWidth, int iHeight,
+                     int iRowEnd)
 {
     const int n = iSize, reach = n / 2, width = iWidth, height = iHeight;
     const int x0 = (int)get_global_id(0) * 16, y = (int)get_global_id(1);
-    if (x0 >= width)
+    if (x0 >= width || y >= iRowEnd)
         return;
     const int16 lane = (int16)(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
     const uint16 index = (uint)(y * width + x0) + as_uint16(lane);

@@ -94,8 +94,21 @@ private Q_SLOTS:
     // a selection across the view's edge: each preview lands what the view
     // shows first, and OK lands the filter's whole-layer result inside the
     // selection, bit for bit.
+    void previewStartsWhereTheUserLooks_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("slider");
+        QTest::addColumn<int>("value");
+        QTest::newRow("gaussian") << QStringLiteral("Blurs/Gaussian") << QStringLiteral("sizeSlider") << 9;
+        QTest::newRow("bloom") << QStringLiteral("Glows/Bloom") << QStringLiteral("radiusSlider") << 30;
+        QTest::newRow("glamour") << QStringLiteral("Glows/Glamour") << QStringLiteral("blurSlider") << 25;
+        QTest::newRow("pixelate") << QStringLiteral("Pixelate") << QStringLiteral("sizeSlider") << 9;
+    }
     void previewStartsWhereTheUserLooks()
     {
+        QFETCH(QString, path);
+        QFETCH(QString, slider);
+        QFETCH(int, value);
         const QImage image = cqtest::patternImage(2400, 1800, 8);
         Document *pDocument = cqtest::newDocument(m_pMain, image);
         ChildWindow *pWindow = m_pMain->currentDocument();
@@ -108,7 +121,7 @@ private Q_SLOTS:
         QVERIFY(!shown.contains(image.rect()));
         const QRegion selection(shown.center().x(), 100, 900, 1500);
         pDocument->SetSelection(selection);
-        QAction *pEntry = entry(QStringLiteral("Blurs/Gaussian"));
+        QAction *pEntry = entry(path);
         auto *pFilter = qobject_cast<DialogFilter *>(FilterMenu::FilterOf(pEntry)->GetObject());
         QObject watch;
         QList<QRect> landed;
@@ -118,13 +131,11 @@ private Q_SLOTS:
         // others alone; from then on every preview's first part is in view.
         QTRY_VERIFY(!landed.isEmpty());
         landed.clear();
-        cqtest::openFilterDialog()->findChild<QSlider *>(QStringLiteral("sizeSlider"))->setValue(9);
+        cqtest::openFilterDialog()->findChild<QSlider *>(slider)->setValue(value);
         QTRY_VERIFY(!landed.isEmpty());
         QVERIFY(landed.first().intersects(shown));
         cqtest::pressDialogButton(QDialogButtonBox::Ok);
-        FilterValues nine;
-        nine.set(QStringLiteral("radius"), 9);
-        const QImage whole = pFilter->Run(image, nine);
+        const QImage whole = pFilter->Run(image, pFilter->RequestedValues());
         const QImage expected = FilterLanding::Land(image, whole, selection);
         QCOMPARE(cqtest::firstDifference(pixels(pDocument), expected), QString());
     }

@@ -1,59 +1,23 @@
 // The shared dialog-filter life: previews off the interface thread, latest
 // values only, stale results dropped, OK and Cancel, buffers per dialog and
-// the remembered place; previews in parts, each part exactly the whole
-// result's pixels; every dialog against its filter's table; and the
-// hand-made dialogs' own controls.
+// the remembered place; every dialog against its filter's table; and the
+// hand-made dialogs' own controls. Previews in parts: tst_previewparts.
 #include "ChannelMixerDlg.h"
-#include "DialogFilter.h"
+#include "DialogFilterSupport.h"
 #include "FilterLanding.h"
-#include "FilterRegistry.h"
 #include "HueChangeFilterDlg.h"
 #include "HueModifyWidget.h"
-#include "ProgramCache.h"
-#include "QCLContext.h"
 #include "SolarizeFilter.h"
-#include "TestSupport.h"
 #include "ThresholdsDlg.h"
 
 #include <QCheckBox>
-#include <QPainter>
 #include <QComboBox>
-#include <QDialogButtonBox>
-#include <QPushButton>
 #include <QRegularExpression>
 #include <QSettings>
 #include <QSignalSpy>
-#include <QSlider>
 #include <QtTest>
-#include <cstring>
 
-// Records what a filter sends out, in order; disconnects when it goes.
-struct Recorder : QObject {
-    explicit Recorder(DialogFilter *pFilter)
-    {
-        connect(pFilter, &DialogFilter::Updated, this, [this](QImage &image) {
-            images << image.copy();
-            canvas = image.copy();
-            events << QStringLiteral("updated");
-        });
-        connect(pFilter, &DialogFilter::Complete, this, [this](bool bAccepted) {
-            events << (bAccepted ? QStringLiteral("accepted") : QStringLiteral("cancelled"));
-        });
-        // Parts land on `canvas` as a window lands them.
-        connect(pFilter, &DialogFilter::PartUpdated, this, [this](const QImage &image, const QRect &area) {
-            QPainter painter(&canvas);
-            painter.setCompositionMode(QPainter::CompositionMode_Source);
-            painter.drawImage(area.topLeft(), image, area);
-            parts << area;
-            events << QStringLiteral("part");
-        });
-    }
-    int updates() const { return int(images.size()); }
-    QList<QImage> images;
-    QStringList events;
-    QImage canvas;
-    QList<QRect> parts;
-};
+using Recorder = cqtest::FilterRecorder;
 
 class DialogFilterTest : public QObject
 {
@@ -72,9 +36,6 @@ private Q_SLOTS:
     void reopenStartsFromShownValues();
     void reopensWhereLastAccepted();
     void previewsReuseTheirOutputs();
-    void partsAreExactlyTheWhole_data();
-    void partsAreExactlyTheWhole();
-    void previewInPartsStartsWithTheView();
     void everyDialogDeliversTheTableValues();
 
     void lockedChannelsMoveTogether();
@@ -82,60 +43,33 @@ private Q_SLOTS:
     void hueWheelFollowsTheMouse();
 
 private:
-    DialogFilter *filter(const QString &name);
-    QSlider *slider(DialogFilter *pFilter, const char *name);
-    void click(DialogFilter *pFilter, QDialogButtonBox::StandardButton button);
+    DialogFilter *filter(const QString &name) { return m_filters.Filter(name); }
+    static QSlider *slider(DialogFilter *pFilter, const char *name) { return cqtest::DialogFilters::Slider(pFilter, name); }
+    static void click(DialogFilter *pFilter, QDialogButtonBox::StandardButton button)
+    {
+        cqtest::DialogFilters::Click(pFilter, button);
+    }
 
-    QCLContext m_context;
-    std::unique_ptr<ProgramCache> m_cache;
-    std::unique_ptr<FilterRegistry> m_registry;
+    cqtest::DialogFilters m_filters;
     QImage m_image;
 };
 
 void DialogFilterTest::initTestCase()
 {
-    cqtest::isolateSettings();
-    QVERIFY2(cqtest::createCpuContext(m_context), "an OpenCL CPU device is required");
-    m_cache = std::make_unique<ProgramCache>(m_context);
-    m_registry = std::make_unique<FilterRegistry>(*m_cache, nullptr);
-    m_registry->Populate({});
+    QVERIFY2(m_filters.Start(), "an OpenCL CPU device is required");
     m_image = cqtest::patternImage(37, 21, 11);
 }
 
 void DialogFilterTest::init()
 {
     QSettings().clear();
-    for (FilterPlugin *pFilter : m_registry->Filters())
-        if (auto *pDialog = qobject_cast<DialogFilter *>(pFilter->GetObject()))
-            pDialog->Worker().SetManual(true);
+    m_filters.Manual();
 }
 
 void DialogFilterTest::cleanup()
 {
-    for (FilterPlugin *pFilter : m_registry->Filters())
-        if (auto *pDialog = qobject_cast<DialogFilter *>(pFilter->GetObject()); pDialog && pDialog->IsRunning())
-            pDialog->Rejected();
-    // Closed dialogs delete themselves once the event loop gets to it.
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    m_filters.CloseAll();
     QVERIFY(!QApplication::activeModalWidget());
-}
-
-DialogFilter *DialogFilterTest::filter(const QString &name)
-{
-    auto *pFilter = qobject_cast<DialogFilter *>(m_registry->Find(name)->GetObject());
-    if (pFilter && !m_registry->IsLoaded(pFilter))
-        m_registry->Load(pFilter);
-    return pFilter;
-}
-
-QSlider *DialogFilterTest::slider(DialogFilter *pFilter, const char *name)
-{
-    return pFilter->Dialog()->findChild<QSlider *>(QLatin1String(name));
-}
-
-void DialogFilterTest::click(DialogFilter *pFilter, QDialogButtonBox::StandardButton button)
-{
-    pFilter->Dialog()->findChild<QDialogButtonBox *>()->button(button)->click();
 }
 
 void DialogFilterTest::previewsShownValuesAtOnce()
@@ -267,7 +201,7 @@ void DialogFilterTest::reopenStartsFromShownValues()
 void DialogFilterTest::reopensWhereLastAccepted()
 {
     DialogFilter *pLevels = filter(QStringLiteral("Image Adjust/Levels"));
-    DialogPlace &place = m_registry->Place();
+    DialogPlace &place = m_filters.Registry().Place();
     QSignalSpy moved(&place, &DialogPlace::Moved);
     pLevels->ApplyFilter(m_image);
     pLevels->Dialog()->move(123, 77);
@@ -312,140 +246,13 @@ void DialogFilterTest::previewsReuseTheirOutputs()
     QCOMPARE(held, heldCopy);
 }
 
-void DialogFilterTest::partsAreExactlyTheWhole_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QStringList>("values");
-    QTest::addColumn<QSize>("size");
-    QTest::addColumn<QRect>("view");
-    const QSize size(301, 203);
-    auto add = [](const char *tag, const char *name, const QStringList &values, QSize size, QRect view) {
-        QTest::newRow(tag) << QString::fromLatin1(name) << values << size << view;
-    };
-    // Views one pixel wide, off the grid, on and past every edge; radii
-    // past half the image, where mirrored rows are clamped.
-    add("gaussian r3 one pixel", "Blurs/Gaussian", {"radius=3"}, size, QRect(5, 7, 1, 1));
-    add("gaussian r17 at the bottom", "Blurs/Gaussian", {"radius=17"}, size, QRect(33, 190, 120, 40));
-    add("gaussian r100 at the right", "Blurs/Gaussian", {"radius=100"}, size, QRect(250, 0, 61, 203));
-    add("gaussian r175 past the corner", "Blurs/Gaussian", {"radius=175"}, size, QRect(-20, -20, 50, 50));
-    add("box 2", "Blurs/Box", {"size=2"}, size, QRect(17, 3, 5, 9));
-    add("box 175", "Blurs/Box", {"size=175"}, size, QRect(100, 50, 150, 100));
-    add("box 64 over row chunks", "Blurs/Box", {"size=64"}, QSize(1100, 90), QRect(600, 10, 400, 30));
-    add("motion 99", "Blurs/Motion Blur", {"angle=37", "distance=99"}, size, QRect(64, 64, 100, 100));
-    add("motion 20 at the corner", "Blurs/Motion Blur", {"angle=300", "distance=20"}, size, QRect(290, 190, 20, 20));
-}
-
-void DialogFilterTest::partsAreExactlyTheWhole()
-{
-    QFETCH(QString, name);
-    QFETCH(QStringList, values);
-    QFETCH(QSize, size);
-    QFETCH(QRect, view);
-    DialogFilter *pFilter = filter(name);
-    QVERIFY(pFilter->ComputesParts());
-    FilterValues chosen;
-    for (const QString &pair : values)
-        chosen.set(pair.section(QLatin1Char('='), 0, 0), pair.section(QLatin1Char('='), 1).toInt());
-    const QImage input = cqtest::patternImage(size.width(), size.height(), 3);
-    const QImage whole = pFilter->Run(input, chosen);
-    QVERIFY(!whole.isNull());
-
-    FilterBuffers buffers(m_context, input);
-    FilterBuffers::Output output = buffers.takeOutput();
-    constexpr quint32 kUntouched = 0xdeadbeefu;
-    std::fill_n(reinterpret_cast<quint32 *>(const_cast<uchar *>(output.image.constBits())), buffers.pixelCount(),
-                kUntouched);
-    // A budget of about a tenth of the image: strips of the view sharing
-    // kept passes, then bands.
-    const int samplesPerPixel = pFilter->SamplesPerPixel(chosen);
-    const QList<QRect> plan = DialogFilter::PlanParts(size, view, samplesPerPixel,
-                                                      qint64(size.width()) * size.height() * samplesPerPixel / 10);
-    QVERIFY(plan.size() > 2);
-    QVERIFY(plan.first().intersects(view));
-    QRegion covered;
-    for (const QRect &part : plan) {
-        QVERIFY(!covered.intersects(part));
-        QVERIFY(pFilter->Compute(buffers, chosen, output, part));
-        // The part is exactly the whole result; the first one wrote nothing else.
-        QCOMPARE(cqtest::firstDifference(output.image.copy(part), whole.copy(part)), QString());
-        if (covered.isEmpty()) {
-            QImage untouched(size, QImage::Format_ARGB32);
-            untouched.fill(kUntouched);
-            for (int y = part.top(); y <= part.bottom(); ++y)
-                std::memcpy(untouched.scanLine(y) + part.left() * 4, whole.constScanLine(y) + part.left() * 4,
-                            size_t(part.width()) * 4);
-            QCOMPARE(cqtest::firstDifference(output.image, untouched), QString());
-        }
-        covered += part;
-    }
-    QCOMPARE(covered, QRegion(0, 0, size.width(), size.height()));
-    QCOMPARE(cqtest::firstDifference(output.image, whole), QString());
-}
-
-void DialogFilterTest::previewInPartsStartsWithTheView()
-{
-    DialogFilter *pGaussian = filter(QStringLiteral("Blurs/Gaussian"));
-    const QImage big = cqtest::patternImage(301, 203, 5);
-    const QRect view(100, 50, 60, 40);
-    pGaussian->SetView([view] { return DialogFilter::View{view, 1.0}; });
-    Recorder seen(pGaussian);
-    seen.canvas = big.copy();
-    pGaussian->ApplyFilter(big);
-    QVERIFY(pGaussian->Worker().RunPending());
-    QCoreApplication::processEvents();
-    // Every part of the opening preview: the first as a whole image, the
-    // input with that part done, then the others alone.
-    QCOMPARE(seen.events.first(), QStringLiteral("updated"));
-    QCOMPARE(seen.events.count(QStringLiteral("updated")), 1);
-    QVERIFY(seen.parts.size() > 1);
-    FilterValues radius;
-    radius.set(QStringLiteral("radius"), 3);
-    QCOMPARE(seen.canvas, pGaussian->Run(big, radius));
-
-    // A preview computed in full whose parts arrive after the next change
-    // shows none of them.
-    slider(pGaussian, "sizeSlider")->setValue(17);
-    QVERIFY(pGaussian->Worker().RunPending());
-    slider(pGaussian, "sizeSlider")->setValue(25);
-    const qsizetype before = seen.parts.size();
-    QCoreApplication::processEvents();
-    QCOMPARE(seen.parts.size(), before);
-    // OK waits for the parts still to come, the view's first: the landed
-    // pixels are the whole result.
-    click(pGaussian, QDialogButtonBox::Ok);
-    QCOMPARE(seen.events.last(), QStringLiteral("accepted"));
-    QCOMPARE(seen.events.count(QStringLiteral("updated")), 1);
-    QVERIFY(seen.parts.at(before).contains(view));
-    radius.set(QStringLiteral("radius"), 25);
-    QCOMPARE(seen.canvas, pGaussian->Run(big, radius));
-
-    // A reduced view of the whole image, previews that take long: first a
-    // quick one over everything, then the exact parts; OK still lands the
-    // exact whole result.
-    pGaussian->SetView([&big] { return DialogFilter::View{big.rect(), 0.25}; });
-    pGaussian->SetPartSamples(20'000);
-    pGaussian->ApplyFilter(big);
-    pGaussian->Worker().RunPending();
-    seen.events.clear();
-    slider(pGaussian, "sizeSlider")->setValue(40);
-    click(pGaussian, QDialogButtonBox::Ok);
-    QCOMPARE(seen.events.first(), QStringLiteral("updated"));
-    QCOMPARE(seen.events.count(QStringLiteral("updated")), 1);
-    QVERIFY(seen.events.count(QStringLiteral("part")) > 2);
-    QCOMPARE(seen.events.last(), QStringLiteral("accepted"));
-    radius.set(QStringLiteral("radius"), 40);
-    QCOMPARE(seen.canvas, pGaussian->Run(big, radius));
-    pGaussian->SetPartSamples(DialogFilter::kPartSamples);
-    pGaussian->SetView(nullptr);
-}
-
 void DialogFilterTest::everyDialogDeliversTheTableValues()
 {
     // A key a dialog or a filter does not know, or a control the table names
     // but the form lacks, is reported.
     QTest::failOnWarning(QRegularExpression(QStringLiteral("^filter table:")));
     int dialogs = 0;
-    for (FilterPlugin *pPlugin : m_registry->Filters()) {
+    for (FilterPlugin *pPlugin : m_filters.Registry().Filters()) {
         auto *pFilter = qobject_cast<DialogFilter *>(pPlugin->GetObject());
         if (!pFilter)
             continue;
