@@ -3,6 +3,7 @@
 #include "ByteFields.h"
 #include "HtmlSanitizer.h"
 #include "ImageFile.h"
+#include "TextBounds.h"
 
 #include <QImageReader>
 
@@ -74,7 +75,8 @@ bool readLayer(Reader &r, int iSnapshots, RecoveryHistory::LayerStep *pLayer)
     d.blendingMode = int(blend);
     d.textColor = QColor::fromRgba(color);
     // Text comes back through the same sanitiser as a document's.
-    if (d.kind == 1 && !HtmlSanitizer::Clean(d.html, &d.html))
+    QString what;
+    if (d.kind == 1 && (!HtmlSanitizer::Clean(d.html, &d.html) || !TextBounds::Fits(d.html, &what)))
         return false;
     if (d.kind == 0)
         d.html.clear();

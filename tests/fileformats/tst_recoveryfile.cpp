@@ -17,7 +17,7 @@ private Q_SLOTS:
     void damagedHistoryLeavesTheDocument_data()
     {
         QTest::addColumn<int>("damage");
-        for (int i = 0; i < 8; ++i)
+        for (int i = 0; i < 9; ++i)
             QTest::newRow(qPrintable(QString::number(i))) << i;
     }
     // A history that does not add up (written by hand, say): the document
@@ -53,6 +53,14 @@ private Q_SLOTS:
         case 5: history.current = 2; break;                          // a step that is not there
         case 6: history.steps[1].layers[0].data.opacity = 2; break;  // out of range
         case 7: history.steps[0].layers[0].snapshot = -1; break;     // a shown layer without pixels
+        case 8:                                                      // text past a text layer's bounds
+            history.docIndex = {-1};
+            for (RecoveryHistory::Step &s : history.steps) {
+                s.layers[0].data.kind = 1;
+                s.layers[0].snapshot = -1;
+                s.layers[0].data.html = "<ul>" + QStringLiteral("<li>a</li>").repeated(2049) + "</ul>";
+            }
+            break;
         }
         QString error;
         const QByteArray bytes = RecoveryFile::Encode(info, data, &error, &history);
