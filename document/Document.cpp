@@ -52,6 +52,9 @@ Document::~Document()
         delete pLayer;
     }
     m_layers.clear();
+    // Nothing refers to them now that the commands and layers are gone.
+    for (int iId : std::as_const(m_ownItems))
+        m_env.store.ReleaseItem(iId);
     qDeleteAll(m_paths);
 }
 
@@ -101,8 +104,10 @@ Layer *Document::AddLayer(Layer *pLayer)
     pLayer->setName(QStringLiteral("New Layer"));
     pLayer->setZValue(m_layers.size());
     pLayer->setOwner(this);
-    if (iKind == Layer::Raster)
+    if (iKind == Layer::Raster) {
         pLayer->setCurrentSnapshotId(m_env.store.AddItem(static_cast<PixmapLayer *>(pLayer)));
+        m_ownItems.append(pLayer->currentSnapshotId());
+    }
     if (!m_layers.isEmpty() && m_layers.last()->zValue() > pLayer->zValue())
         m_bOrderDirty = true;
     m_layers.append(pLayer);

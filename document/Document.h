@@ -39,6 +39,9 @@ public:
     const DocumentEnv &env() const { return m_env; }
     ScratchDB &store() const { return m_env.store; }
     QUndoStack *undoStack() const { return m_pUndoStack; }
+    // A store item nothing else releases (a snapshot adopted from a file):
+    // it goes with the document, as its layers' first snapshots do.
+    void OwnItem(int iId) { m_ownItems.append(iId); }
 
     // --- Canvas ---------------------------------------------------------------
     QSize canvasSize() const { return m_canvasSize; }
@@ -181,6 +184,7 @@ private:
     QUndoStack *m_pUndoStack;
     QSize m_canvasSize;
     mutable QList<Layer *> m_layers;
+    QList<int> m_ownItems; // store items released with the document
     mutable bool m_bOrderDirty = false;
     bool m_bReordering = false;
     Layer *m_pCurrent = nullptr;

@@ -7,6 +7,7 @@
 #include "OraFormat.h"
 #include "Parallel.h"
 #include "PngDecoder.h"
+#include "TextBounds.h"
 
 #include <QHash>
 #include <QPainter>
@@ -246,6 +247,9 @@ bool Reader::ReadAttributes(const QXmlStreamAttributes &a, Node *pNode)
         pNode->bText = true;
         if (!HtmlSanitizer::Clean(html.toString(), &pNode->html))
             return Damaged(QStringLiteral("The text of layer \"%1\" is longer than a text layer may be.").arg(pNode->name));
+        QString what;
+        if (!TextBounds::Fits(pNode->html, &what))
+            return Fail(QStringLiteral("The text of layer \"%1\" holds %2.").arg(pNode->name, what));
         const QColor color = QColor::fromString(own("text-color"));
         if (color.isValid())
             pNode->textColor = color;

@@ -3,6 +3,7 @@
 #include "ByteFields.h"
 #include "HtmlSanitizer.h"
 #include "ImageFile.h"
+#include "TextBounds.h"
 
 #include <QImageReader>
 
@@ -74,7 +75,8 @@ bool readLayer(Reader &r, int iSnapshots, RecoveryHistory::LayerStep *pLayer)
     d.blendingMode = int(blend);
     d.textColor = QColor::fromRgba(color);
     // Text comes back through the same sanitiser as a document's.
-    if (d.kind == 1 && !HtmlSanitizer::Clean(d.html, &d.html))
+    QString what;
+    if (d.kind == 1 && (!HtmlSanitizer::Clean(d.html, &d.html) || !TextBounds::Fits(d.html, &what)))
         return false;
     if (d.kind == 0)
         d.html.clear();
@@ -87,6 +89,19 @@ bool readLayer(Reader &r, int iSnapshots, RecoveryHistory::LayerStep *pLayer)
         if (!r.Bytes(kMaxStyleBytes, &record))
             return false;
         d.styleRecords.append(record);
+    }
+    return true;
+}
+
+// Rectangles as a region lists them: bands from top to bottom, each of one
+// height, its rectangles left to right and apart. Others would make a
+// region whose parts disagree with each other.
+bool banded(const QList<QRect> &rects)
+{
+    for (qsizetype i = 1; i < rects.size(); ++i) {
+        const QRect &a = rects[i - 1], &b = rects[i];
+        if (b.top() == a.top() ? b.height() != a.height() || b.left() <= a.right() : b.top() <= a.bottom())
+            return false;
     }
     return true;
 }
@@ -202,6 +217,8 @@ bool Parse(const QByteArray &bytes, const QList<int> *pLayerKinds, History *pHis
                 return false;
             step.selection.append(QRect(x, y, rw, rh));
         }
+        if (!banded(step.selection))
+            return false;
         if (!r.Count(24, kMaxPathItems, &paths))
             return false;
         for (quint32 j = 0; j < paths; ++j) {

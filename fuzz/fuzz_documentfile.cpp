@@ -4,7 +4,9 @@
 // the steps that need one go) and walked to both ends. The
 // documents it accepts are built as opening builds them (each raster layer
 // of its own pixels; layer styles skip damaged records and keep the ones
-// they do not know), their text laid out, and written again.
+// they do not know), their text laid out, and written again. A recovery
+// copy's checksum is made to fit first, so that mutations reach the history
+// behind it.
 #include "Document.h"
 #include "DocumentBuilder.h"
 #include "DocumentFile.h"
@@ -17,6 +19,9 @@
 
 #include <QTextDocument>
 #include <QUndoStack>
+#include <QtEndian>
+
+#include <zlib.h>
 
 #include "FuzzSupport.h"
 
@@ -38,7 +43,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *pData, size_t size)
     DocumentData recovered;
     RecoveryHistory::History history;
     static ScratchDB store;
-    if (RecoveryFile::Parse(bytes, &info, &recovered, &error, &history) && !history.isEmpty()) {
+    QByteArray copy = bytes;
+    if (RecoveryFile::IsRecovery(copy) && copy.size() >= 12)
+        qToLittleEndian(quint32(crc32(0, reinterpret_cast<const Bytef *>(copy.constData()), uInt(copy.size() - 4))),
+                        copy.data() + copy.size() - 4);
+    if (RecoveryFile::Parse(copy, &info, &recovered, &error, &history) && !history.isEmpty()) {
         QList<Layer *> layers;
         std::unique_ptr<Document> pDocument(DocumentBuilder::Build(recovered, store, &layers));
         pDocument->undoStack()->clear();

@@ -245,6 +245,8 @@ void HistoryJournal::Rebuild(Document *pDocument, const QList<Layer *> &docLayer
         } else {
             id = store.AdoptFile(undoFolder + QLatin1Char('/') + FileName(s.key), s.size,
                                  s.premultiplied ? QImage::Format_ARGB32_Premultiplied : QImage::Format_ARGB32, s.pos);
+            if (id >= 0)
+                pDocument->OwnItem(id);
         }
         if (id < 0)
             bad.insert(i);

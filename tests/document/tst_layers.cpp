@@ -3,6 +3,7 @@
 // text layer's colour and name rules.
 #include "ChildWindow.h"
 #include "DocTestSupport.h"
+#include "Document.h"
 #include "GraphicsScene.h"
 #include "PixmapLayer.h"
 #include "ScratchDB.h"
@@ -112,6 +113,20 @@ private slots:
             QVERIFY2(cqtest::differingPixels(got, expected) == 0,
                      qPrintable(QStringLiteral("anchor %1 size %2x%3").arg(c.anchor).arg(c.size.width()).arg(c.size.height())));
         }
+    }
+
+    // A closed document hands back what its layers kept in the store, or
+    // every document opened and closed would stay in memory or on disk.
+    void closedDocumentFreesItsSnapshots()
+    {
+        ScratchDB store;
+        {
+            Document document(QSize(64, 64), store);
+            document.CreateLayer(cqtest::patternImage(32, 32, 1));
+            document.CreateLayer(Layer::Raster);
+            QCOMPARE(store.memoryInUse(), (32 * 32 + 64 * 64) * 4);
+        }
+        QCOMPARE(store.memoryInUse(), 0);
     }
 
     void renderToSkipsHiddenAndDeleted()

@@ -280,6 +280,13 @@ private slots:
         QTest::newRow("named too often")
             << oraOf(QStringLiteral("<layer name='a' src='data/h.png'/>").repeated(9), {{"data/h.png", header}})
             << "more pixels than";
+        // Past what a text layer may hold: refused before the engine lays it out.
+        const QString list = QStringLiteral("<ul>") + QStringLiteral("<li>a</li>").repeated(2049) + QStringLiteral("</ul>");
+        QTest::newRow("text of 2049 list items")
+            << oraOf(QStringLiteral("<layer xmlns:c='%1' c:text='%2' name='t' src='data/a.png'/>")
+                         .arg(QLatin1String(OraFormat::kNamespace), list.toHtmlEscaped()),
+                     {{"data/a.png", onePng}})
+            << "holds more list items";
         QTest::newRow("huge canvas") << oraOf(one, {{"data/a.png", onePng}}, QSize(40000, 2)) << "not supported";
         QTest::newRow("not xml") << oraOf("<layer", {{"data/a.png", onePng}}) << "well-formed";
         QTest::newRow("entities") << archive({{"mimetype", "image/openraster"},

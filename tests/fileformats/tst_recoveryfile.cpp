@@ -4,6 +4,7 @@
 #include "RecoveryFile.h"
 #include "TestSupport.h"
 
+#include <QRegion>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -17,11 +18,13 @@ private Q_SLOTS:
     void damagedHistoryLeavesTheDocument_data()
     {
         QTest::addColumn<int>("damage");
-        for (int i = 0; i < 8; ++i)
+        QTest::newRow("intact") << -1;
+        for (int i = 0; i < 10; ++i)
             QTest::newRow(qPrintable(QString::number(i))) << i;
     }
     // A history that does not add up (written by hand, say): the document
-    // comes back without it, and the dialog says why.
+    // comes back without it, and the dialog says why. Intact, it comes back
+    // whole, its L-shaped selection too.
     void damagedHistoryLeavesTheDocument()
     {
         QFETCH(int, damage);
@@ -42,6 +45,8 @@ private Q_SLOTS:
         layer.snapshot = 1;
         step.layers = {layer};
         history.steps = {step, step};
+        const QRegion ell = QRegion(0, 0, 6, 2) + QRegion(0, 2, 2, 4);
+        history.steps[1].selection = QList<QRect>(ell.begin(), ell.end());
         history.steps[1].layers[0].snapshot = 0;
         history.current = 1;
         switch (damage) {
@@ -53,6 +58,15 @@ private Q_SLOTS:
         case 5: history.current = 2; break;                          // a step that is not there
         case 6: history.steps[1].layers[0].data.opacity = 2; break;  // out of range
         case 7: history.steps[0].layers[0].snapshot = -1; break;     // a shown layer without pixels
+        case 8:                                                      // text past a text layer's bounds
+            history.docIndex = {-1};
+            for (RecoveryHistory::Step &s : history.steps) {
+                s.layers[0].data.kind = 1;
+                s.layers[0].snapshot = -1;
+                s.layers[0].data.html = "<ul>" + QStringLiteral("<li>a</li>").repeated(2049) + "</ul>";
+            }
+            break;
+        case 9: history.steps[1].selection = {QRect(0, 0, 4, 4), QRect(2, 2, 4, 4)}; break; // overlapping
         }
         QString error;
         const QByteArray bytes = RecoveryFile::Encode(info, data, &error, &history);
@@ -61,6 +75,12 @@ private Q_SLOTS:
         RecoveryHistory::History read;
         QVERIFY2(RecoveryFile::Parse(bytes, &back, &recovered, &error, &read), qPrintable(error));
         QCOMPARE(recovered.layers.first().image, cqtest::patternImage(9, 7, 2, true));
+        if (damage < 0) {
+            QCOMPARE(read.steps.size(), 2);
+            QCOMPARE(read.steps[1].selection, history.steps[1].selection);
+            QVERIFY(back.historyNote.isEmpty());
+            return;
+        }
         QVERIFY(read.steps.isEmpty());
         QCOMPARE(back.historyNote, QStringLiteral("The undo history is damaged: the document comes back without it."));
     }
