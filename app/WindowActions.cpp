@@ -22,12 +22,9 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMessageBox>
+#include <QTimer>
 #include <QSettings>
 #include <QUrl>
-
-namespace {
-
-} // namespace
 
 WindowActions::WindowActions(MainWindow *pMain)
     : QObject(pMain)
@@ -67,23 +64,38 @@ void WindowActions::ShowPanel(QWidget *pPanel, bool bShow)
         for (QDockWidget *pOther : m_pMain->findChildren<QDockWidget *>())
             if (pOther != pDock && pOther->isVisible() && !pOther->isFloating())
                 before.append({pOther, pOther->height()});
+        // Closed by its own button, the panel gives them back too, once the
+        // dock layout has taken the close in.
+        if (!m_watched.contains(pDock)) {
+            m_watched.insert(pDock);
+            connect(pDock, &QDockWidget::visibilityChanged, this, [this, pDock] {
+                if (pDock->isHidden() && m_heightsBefore.contains(pDock))
+                    QTimer::singleShot(0, this, [this, pDock] { GiveBackHeights(pDock); });
+            });
+        }
     }
     pPanel->setVisible(bShow);
     // A panel sharing its place with others comes to the front.
-    if (bShow) {
+    if (bShow)
         pPanel->raise();
-    } else if (pDock) {
-        QList<QDockWidget *> docks;
-        QList<int> heights;
-        for (const auto &[pOther, iHeight] : m_heightsBefore.take(pDock)) {
-            if (pOther && pOther->isVisible() && !pOther->isFloating()) {
-                docks << pOther;
-                heights << iHeight;
-            }
+    else if (pDock)
+        GiveBackHeights(pDock);
+}
+
+void WindowActions::GiveBackHeights(QDockWidget *pDock)
+{
+    if (!pDock->isHidden())
+        return;
+    QList<QDockWidget *> docks;
+    QList<int> heights;
+    for (const auto &[pOther, iHeight] : m_heightsBefore.take(pDock)) {
+        if (pOther && pOther->isVisible() && !pOther->isFloating()) {
+            docks << pOther;
+            heights << iHeight;
         }
-        if (!docks.isEmpty())
-            m_pMain->resizeDocks(docks, heights, Qt::Vertical);
     }
+    if (!docks.isEmpty())
+        m_pMain->resizeDocks(docks, heights, Qt::Vertical);
 }
 
 void WindowActions::on_action_Palette_triggered()

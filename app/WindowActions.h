@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QPair>
 #include <QPointer>
+#include <QSet>
 
 class MainWindow;
 class QAction;
@@ -37,6 +38,7 @@ private:
     // The open documents at the end of the Window menu.
     void ListDocuments();
     void ShowPanel(QWidget *pPanel, bool bShow);
+    void GiveBackHeights(QDockWidget *pDock);
 
     using PanelHeights = QList<QPair<QPointer<QDockWidget>, int>>;
 
@@ -45,4 +47,5 @@ private:
     QList<QAction *> m_documentEntries;
     // The other docked panels' heights from before a panel was shown.
     QHash<QDockWidget *, PanelHeights> m_heightsBefore;
+    QSet<QDockWidget *> m_watched;
 };

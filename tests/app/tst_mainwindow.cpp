@@ -4,6 +4,7 @@
 #include "CreateLayerCmd.h"
 #include "Document.h"
 #include "FileActions.h"
+#include "HistogramDlg.h"
 #include "Layer.h"
 #include "LayerDlg.h"
 #include "MainWindow.h"
@@ -255,6 +256,13 @@ private Q_SLOTS:
         }
         QVERIFY(!pHistogram->isChecked());
         QCOMPARE(pLayers->height(), height);
+        // Shown from the menu, closed by its own button.
+        pHistogram->trigger();
+        QCoreApplication::processEvents();
+        QVERIFY(pLayers->height() < height);
+        m_pMain->histogramPanel()->close();
+        QTRY_COMPARE(pLayers->height(), height);
+        QVERIFY(!pHistogram->isChecked());
     }
 
     // A layout saved at the window's final size and restored into a window
