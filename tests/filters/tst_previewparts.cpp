@@ -23,13 +23,6 @@ private Q_SLOTS:
     void previewInPartsStartsWithTheView();
 
 private:
-    DialogFilter *filter(const QString &name) { return m_filters.Filter(name); }
-    static QSlider *slider(DialogFilter *pFilter, const char *name) { return cqtest::DialogFilters::Slider(pFilter, name); }
-    static void click(DialogFilter *pFilter, QDialogButtonBox::StandardButton button)
-    {
-        cqtest::DialogFilters::Click(pFilter, button);
-    }
-
     cqtest::DialogFilters m_filters;
 };
 
@@ -72,7 +65,7 @@ void PreviewPartsTest::partsAreExactlyTheWhole()
     QFETCH(QStringList, values);
     QFETCH(QSize, size);
     QFETCH(QRect, view);
-    DialogFilter *pFilter = filter(name);
+    DialogFilter *pFilter = m_filters.Filter(name);
     QVERIFY(pFilter->ComputesParts());
     FilterValues chosen;
     for (const QString &pair : values)
@@ -129,7 +122,7 @@ void PreviewPartsTest::partsAreExactlyTheWhole()
 
 void PreviewPartsTest::previewInPartsStartsWithTheView()
 {
-    DialogFilter *pGaussian = filter(QStringLiteral("Blurs/Gaussian"));
+    DialogFilter *pGaussian = m_filters.Filter(QStringLiteral("Blurs/Gaussian"));
     const QImage big = cqtest::patternImage(301, 203, 5);
     const QRect view(100, 50, 60, 40);
     pGaussian->SetView([view] { return DialogFilter::View{view, 1.0}; });
@@ -149,15 +142,15 @@ void PreviewPartsTest::previewInPartsStartsWithTheView()
 
     // A preview computed in full whose parts arrive after the next change
     // shows none of them.
-    slider(pGaussian, "sizeSlider")->setValue(17);
+    cqtest::DialogFilters::Slider(pGaussian, "sizeSlider")->setValue(17);
     QVERIFY(pGaussian->Worker().RunPending());
-    slider(pGaussian, "sizeSlider")->setValue(25);
+    cqtest::DialogFilters::Slider(pGaussian, "sizeSlider")->setValue(25);
     const qsizetype before = seen.parts.size();
     QCoreApplication::processEvents();
     QCOMPARE(seen.parts.size(), before);
     // OK waits for the parts still to come, the view's first: the landed
     // pixels are the whole result.
-    click(pGaussian, QDialogButtonBox::Ok);
+    cqtest::DialogFilters::Click(pGaussian, QDialogButtonBox::Ok);
     QCOMPARE(seen.events.last(), QStringLiteral("accepted"));
     QCOMPARE(seen.events.count(QStringLiteral("updated")), 1);
     QVERIFY(seen.parts.at(before).contains(view));
@@ -172,8 +165,8 @@ void PreviewPartsTest::previewInPartsStartsWithTheView()
     pGaussian->ApplyFilter(big);
     pGaussian->Worker().RunPending();
     seen.events.clear();
-    slider(pGaussian, "sizeSlider")->setValue(40);
-    click(pGaussian, QDialogButtonBox::Ok);
+    cqtest::DialogFilters::Slider(pGaussian, "sizeSlider")->setValue(40);
+    cqtest::DialogFilters::Click(pGaussian, QDialogButtonBox::Ok);
     QCOMPARE(seen.events.first(), QStringLiteral("updated"));
     QCOMPARE(seen.events.count(QStringLiteral("updated")), 1);
     QVERIFY(seen.events.count(QStringLiteral("part")) > 2);
@@ -188,14 +181,14 @@ void PreviewPartsTest::previewInPartsStartsWithTheView()
     QCoreApplication::processEvents();
     seen.events.clear();
     pGaussian->SetPartSamples(DialogFilter::kPartSamples);
-    slider(pGaussian, "sizeSlider")->setValue(5);
+    cqtest::DialogFilters::Slider(pGaussian, "sizeSlider")->setValue(5);
     pGaussian->Worker().RunPending();
     QCoreApplication::processEvents();
     QCOMPARE(seen.events, QStringList{QStringLiteral("updated")});
     seen.events.clear();
     pGaussian->SetPartSamples(20'000);
-    slider(pGaussian, "sizeSlider")->setValue(6);
-    click(pGaussian, QDialogButtonBox::Ok);
+    cqtest::DialogFilters::Slider(pGaussian, "sizeSlider")->setValue(6);
+    cqtest::DialogFilters::Click(pGaussian, QDialogButtonBox::Ok);
     QCOMPARE(seen.events.first(), QStringLiteral("updated"));
     QVERIFY(seen.events.count(QStringLiteral("part")) > 2);
     radius.set(QStringLiteral("radius"), 6);
